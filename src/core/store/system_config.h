@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/store/file_io.h"
+
+namespace orvessa::store {
+
+// The 27 settings of orvessa.sys, entry k being line k + 1, all kept as text.
+class SystemConfig {
+public:
+    static constexpr int kEntryCount = 27;
+    static constexpr const char* kFileName = "orvessa.sys";
+    static constexpr int kSkinCount = 10;
+
+    // Entries by number, for the accessors below and their callers.
+    enum Entry : int {
+        kPassword = 0,
+        kReserved = 1,
+        kShutdownTimeOne = 2,
+        kShutdownTimeTwo = 3,
+        kSkinNumber = 4,
+        kEndOfDayAction = 5,
+        kPasswordMode = 6,
+        kHideAtStart = 7,
+        kForcedWeekday = 8,
+        kSecondMonitor = 9,
+        kPlayOrder = 10,
+        kMediaLibrary = 11,
+        kStopMonday = 12,  // .. kStopMonday + 6 for Sunday
+        kBroadcastHolidays = 19,
+        kSubtitleText = 20,
+        kSubtitleTop = 21,
+        kSubtitleLeft = 22,
+        kSubtitleWidth = 23,
+        kSubtitleHeight = 24,
+        kSubtitleShown = 25,
+        kCustomShutdownDisabled = 26,
+    };
+
+    enum class LoadStatus { Loaded, Missing, Failed };
+
+    explicit SystemConfig(std::filesystem::path programDirectory);
+
+    const std::filesystem::path& programDirectory() const { return m_programDirectory; }
+    std::filesystem::path filePath() const { return m_programDirectory / kFileName; }
+
+    // Reads the file into the entries. Fewer lines leave the rest empty; extra lines are ignored.
+    // On Missing or Failed the entries are left as they were.
+    LoadStatus load();
+    // The reason of the last failed load.
+    const std::string& loadError() const { return m_loadError; }
+
+    // Writes the 27 entries as the whole file. On failure the file keeps its old content and the
+    // entries keep the new values.
+    WriteResult button2Click() const;
+
+    // Empty text outside 0..26.
+    const std::string& entry(int k) const;
+    // The text is taken as it is; ignored outside 0..26 and for texts with a line break.
+    void setEntry(int k, std::string text);
+
+    // Entry k as a decimal integer, or `fallback` when it holds something else.
+    int32_t intEntry(int k, int32_t fallback) const;
+    bool flagEntry(int k) const { return entry(k) == "1"; }
+
+    // Checked readings of the entries that must be numbers. Out-of-range values read as the
+    // default, so a damaged file never stops start-up half-way.
+    int skinNumber() const;
+    int endOfDayAction() const;     // 0..3, default 3 (wait)
+    bool anyoneMayOperate() const;  // entry 6: "1" anyone; anything but "0" reads as "1"
+    int forcedWeekday() const;      // 0 automatic, 1..7
+    int defaultPlayOrder() const;   // 0 sequential, 1 random
+    bool stopOnWeekday(int weekday) const;
+
+private:
+    std::filesystem::path m_programDirectory;
+    std::array<std::string, kEntryCount> m_entries;
+    std::string m_loadError;
+};
+
+}  // namespace orvessa::store

@@ -1,0 +1,215 @@
+#include "core/text/gbk.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
+#include <unicode/ucnv_err.h>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace orvessa::text {
+namespace {
+
+// ICU's name for Windows code page 936 (GBK with the euro sign at 0x80).
+constexpr const char* kConverterName = "windows-936-2000";
+constexpr char16_t kEscapeBase = 0xDC00;
+
+struct ConverterCloser {
+    void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// Each byte of an illegal or unmapped sequence becomes U+DC00 + byte.
+void escapeBytesToUnicode(const void*, UConverterToUnicodeArgs* args, const char* codeUnits,
+                          int32_t length, UConverterCallbackReason reason, UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR) {
+        return;  // reset, close and clone carry no bytes
+    }
+    *err = U_ZERO_ERROR;
+    for (int32_t i = 0; i < length; ++i) {
+        const UChar escaped =
+            static_cast<UChar>(kEscapeBase + static_cast<unsigned char>(codeUnits[i]));
+        ucnv_cbToUWriteUChars(args, &escaped, 1, 0, err);
+    }
+}
+
+// An escaped byte goes back out as itself; anything else GBK cannot hold becomes '?'.
+void unescapeBytesFromUnicode(const void*, UConverterFromUnicodeArgs* args, const UChar* codeUnits,
+                              int32_t length, UChar32, UConverterCallbackReason reason,
+                              UErrorCode* err) {
+    if (reason > UCNV_IRREGULAR) {
+        return;
+    }
+    *err = U_ZERO_ERROR;
+    for (int32_t i = 0; i < length; ++i) {
+        const char16_t u = codeUnits[i];
+        char byte = '?';
+        if (isEscapedByte(u) && length == 1) {
+            byte = static_cast<char>(u - kEscapeBase);
+        }
+        ucnv_cbFromUWriteBytes(args, &byte, 1, 0, err);
+        if (length == 2) {
+            break;  // a supplementary character is one '?'
+        }
+    }
+}
+
+ConverterPtr openConverter() {
+    UErrorCode err = U_ZERO_ERROR;
+    ConverterPtr converter(ucnv_open(kConverterName, &err));
+    if (U_FAILURE(err)) {
+        throw std::runtime_error("ICU has no GBK converter");
+    }
+    ucnv_setToUCallBack(converter.get(), escapeBytesToUnicode, nullptr, nullptr, nullptr, &err);
+    ucnv_setFromUCallBack(converter.get(), unescapeBytesFromUnicode, nullptr, nullptr, nullptr,
+                          &err);
+    return converter;
+}
+
+// One converter per thread: a converter carries state and must not be shared.
+UConverter& converter() {
+    thread_local ConverterPtr instance = openConverter();
+    ucnv_reset(instance.get());
+    return *instance;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-8 to UTF-16 that lets the escaped bytes U+DC00..U+DCFF through as lone surrogates, which a
+// strict decoder would refuse. Malformed input becomes '?'.
+std::u16string utf8ToUtf16(std::string_view in) {
+    std::u16string out;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const unsigned char b0 = static_cast<unsigned char>(in[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (b0 < 0x80) {
+            cp = b0;
+        } else if (b0 >= 0xC2 && b0 < 0xE0) {
+            extra = 1;
+            cp = b0 & 0x1F;
+        } else if (b0 >= 0xE0 && b0 < 0xF0) {
+            extra = 2;
+            cp = b0 & 0x0F;
+        } else if (b0 >= 0xF0 && b0 < 0xF5) {
+            extra = 3;
+            cp = b0 & 0x07;
+        } else {
+            out += u'?';
+            ++i;
+            continue;
+        }
+        if (i + static_cast<std::size_t>(extra) >= in.size() && extra > 0) {
+            out += u'?';  // truncated sequence at the end
+            ++i;
+            continue;
+        }
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char b = static_cast<unsigned char>(in[i + k]);
+            if ((b & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < kMinimum[extra] || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp <= 0xDFFF && !isEscapedByte(cp))) {
+            out += u'?';
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(const std::u16string& in) {
+    std::string out;
+    out.reserve(in.size() * 3);
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char32_t cp = in[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+            in[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+            ++i;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string gbkToUtf8(std::string_view gbk) {
+    if (gbk.empty()) {
+        return {};
+    }
+    UConverter& cnv = converter();
+    // GBK never yields more UTF-16 units than bytes.
+    std::u16string wide(gbk.size(), u'\0');
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_toUChars(&cnv, reinterpret_cast<UChar*>(wide.data()),
+                                    static_cast<int32_t>(wide.size()), gbk.data(),
+                                    static_cast<int32_t>(gbk.size()), &err);
+    if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
+        throw std::runtime_error(std::string("GBK decoding failed: ") + u_errorName(err));
+    }
+    wide.resize(static_cast<std::size_t>(n));
+    return utf16ToUtf8(wide);
+}
+
+std::string utf8ToGbk(std::string_view utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const std::u16string wide = utf8ToUtf16(utf8);
+    UConverter& cnv = converter();
+    std::string out(wide.size() * 2 + 4, '\0');
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = ucnv_fromUChars(&cnv, out.data(), static_cast<int32_t>(out.size()),
+                                      reinterpret_cast<const UChar*>(wide.data()),
+                                      static_cast<int32_t>(wide.size()), &err);
+    if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
+        throw std::runtime_error(std::string("GBK encoding failed: ") + u_errorName(err));
+    }
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+std::size_t gbkByteLength(std::string_view utf8) {
+    return utf8ToGbk(utf8).size();
+}
+
+std::string normaliseGbk(std::string_view utf8) {
+    return gbkToUtf8(utf8ToGbk(utf8));
+}
+
+}  // namespace orvessa::text

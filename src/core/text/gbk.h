@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace orvessa::text {
+
+// The system's files are GBK (code page 936); the core keeps text as UTF-8.
+//
+// Decoding never fails and never truncates: a byte b that is not part of a valid GBK sequence
+// becomes the character U+DC00 + b, kept in the UTF-8 string as its three-byte form
+// (ED B0 80 .. ED B3 BF). Encoding turns that character back into the byte b, so a file read and
+// written back without edits comes back byte for byte. A view shows such a character as a
+// replacement mark (see isEscapedByte).
+//
+// Encoding writes "?" for a character GBK cannot hold, and for malformed UTF-8 in the input.
+
+// GBK bytes to UTF-8.
+std::string gbkToUtf8(std::string_view gbk);
+
+// UTF-8 to GBK bytes.
+std::string utf8ToGbk(std::string_view utf8);
+
+// How many bytes the text takes in GBK.
+std::size_t gbkByteLength(std::string_view utf8);
+
+// The text as the system's files can hold it: through GBK and back. Characters outside GBK
+// become "?"; escaped bytes stay as they are.
+std::string normaliseGbk(std::string_view utf8);
+
+// True for the code points U+DC00..U+DCFF that stand for undecodable bytes.
+constexpr bool isEscapedByte(char32_t codePoint) {
+    return codePoint >= 0xDC00 && codePoint <= 0xDCFF;
+}
+
+}  // namespace orvessa::text

@@ -1,0 +1,61 @@
+#include "core/text/paths.h"
+
+namespace orvessa::text {
+
+bool isSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool containsSeparator(std::string_view path) {
+    return path.find_first_of("\\/") != std::string_view::npos;
+}
+
+bool endsWithSeparator(std::string_view path) {
+    return !path.empty() && isSeparator(path.back());
+}
+
+std::string extensionOf(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos) {
+        return {};
+    }
+    if (path.find_first_of("\\/:", dot + 1) != std::string_view::npos) {
+        return {};
+    }
+    return std::string(path.substr(dot));
+}
+
+std::string upperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+std::string fileNameOf(std::string_view path) {
+    const std::size_t sep = path.find_last_of("\\/");
+    return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string joinPath(std::string_view directory, std::string_view name) {
+    std::string out(directory);
+    if (!out.empty() && !endsWithSeparator(out)) {
+        out += nativeSeparator();
+    }
+    out += name;
+    return out;
+}
+
+std::filesystem::path fsPath(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Path(const std::filesystem::path& path) {
+    const std::u8string s = path.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+}  // namespace orvessa::text

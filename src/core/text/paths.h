@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace orvessa::text {
+
+// Cells hold Windows-style paths ("D:\广播\早操.mp3"); on reading, "\" and "/" are both separators.
+// New paths are composed with the platform's own separator, and a path is turned into the
+// platform's form only where the OS is called.
+
+bool isSeparator(char c);
+bool containsSeparator(std::string_view path);
+bool endsWithSeparator(std::string_view path);
+
+// The platform's separator ('/' on Linux), picked by the build.
+char nativeSeparator();
+
+// From the last "." to the end, provided no separator or ":" follows that dot; otherwise empty.
+std::string extensionOf(std::string_view path);
+
+// Upper-cases the ASCII letters only; GBK and UTF-8 bytes stay as they are.
+std::string upperAscii(std::string_view text);
+
+// The part after the last separator.
+std::string fileNameOf(std::string_view path);
+
+// `directory` and `name` joined by one native separator (none added when `directory` is empty or
+// already ends in a separator).
+std::string joinPath(std::string_view directory, std::string_view name);
+
+// The platform's form of a cell path: separators made native and, on a platform without drive
+// letters, a leading "X:" dropped so that a drive root becomes the file-system root.
+std::string toNativePath(std::string_view path);
+
+// A UTF-8 text as a file-system path, on every platform.
+std::filesystem::path fsPath(std::string_view utf8);
+
+// A file-system path as UTF-8 text.
+std::string utf8Path(const std::filesystem::path& path);
+
+}  // namespace orvessa::text

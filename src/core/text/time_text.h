@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvessa::text {
+
+// Times of day are texts "H:mm:ss" or "hh:mm:ss" and are never converted to numbers: every
+// comparison in the system goes through these helpers on the padded texts.
+
+// Drops blanks and control characters (everything up to ' ') at both ends.
+std::string trimText(std::string_view text);
+
+// A text of exactly seven characters gets a leading "0" (5:00:13 -> 05:00:13); any other length,
+// the empty text included, stays as it is.
+std::string padTime(std::string_view text);
+
+// Trimmed, then padded: the form in which cells and the clock text are compared.
+std::string normaliseTime(std::string_view text);
+
+// Byte-wise order: a text that begins another sorts first, so the empty text sorts before every
+// other text. Returns <0, 0 or >0.
+int compareTimeTexts(std::string_view a, std::string_view b);
+
+inline bool timeBefore(std::string_view a, std::string_view b) {
+    return compareTimeTexts(a, b) < 0;
+}
+inline bool timeAtOrBefore(std::string_view a, std::string_view b) {
+    return compareTimeTexts(a, b) <= 0;
+}
+
+// The clock text "H:mm:ss": hour without a leading zero, minutes and seconds with two digits.
+std::string formatClockTime(int hour, int minute, int second);
+
+}  // namespace orvessa::text

@@ -1,0 +1,153 @@
+#include "core/store/system_config.h"
+
+#include <gtest/gtest.h>
+
+#include "core/store/file_io.h"
+#include "core/store/today_table.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::store {
+namespace {
+
+using orvessa::testing::readBytes;
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+
+std::string numberedLines(int count) {
+    std::string s;
+    for (int i = 0; i < count; ++i) {
+        s += "line" + std::to_string(i) + "\r\n";
+    }
+    return s;
+}
+
+TEST(SystemConfig, ShortFileLeavesTheLastEntriesEmptyAndSavesTwentySevenLines) {
+    TempDir dir;
+    writeBytes(dir / "orvessa.sys", numberedLines(20));
+    SystemConfig config(dir.path());
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(config.entry(19), "line19");
+    EXPECT_EQ(config.entry(20), "");
+    EXPECT_EQ(config.entry(26), "");
+    ASSERT_TRUE(config.button2Click());
+    std::string expected = numberedLines(20);
+    for (int k = 20; k < 27; ++k) {
+        expected += "\r\n";
+    }
+    EXPECT_EQ(readBytes(dir / "orvessa.sys"), expected);
+}
+
+TEST(SystemConfig, LongFileLoadsTwentySevenLines) {
+    TempDir dir;
+    writeBytes(dir / "orvessa.sys", numberedLines(31));
+    SystemConfig config(dir.path());
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(config.entry(26), "line26");
+    EXPECT_EQ(config.entry(27), "") << "there is no entry 27";
+    ASSERT_TRUE(config.button2Click());
+    EXPECT_EQ(readBytes(dir / "orvessa.sys"), numberedLines(27));
+}
+
+TEST(SystemConfig, ChangingOneEntryRewritesNoOtherByte) {
+    // Entry 0 a GBK password, entry 1 reserved with bytes that are not GBK, entry 20 Chinese.
+    std::string file = "\xD4\xE7\xB2\xD9\r\n\x81\x7F\x01\r\n";
+    for (int k = 2; k < 27; ++k) {
+        file += k == 20 ? "\xBB\xB6\xD3\xAD" : (k == 7 ? "0" : " " + std::to_string(k));
+        file += "\r\n";
+    }
+    TempDir dir;
+    writeBytes(dir / "orvessa.sys", file);
+    SystemConfig config(dir.path());
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(config.entry(0), "早操");
+    EXPECT_EQ(config.entry(20), "欢迎");
+
+    config.setEntry(SystemConfig::kHideAtStart, "1");
+    ASSERT_TRUE(config.button2Click());
+    std::string expected = file;
+    expected.replace(expected.find("\r\n0\r\n"), 5, "\r\n1\r\n");
+    EXPECT_EQ(readBytes(dir / "orvessa.sys"), expected);
+}
+
+TEST(SystemConfig, MissingFileIsReportedAndNotCreated) {
+    TempDir dir;
+    SystemConfig config(dir.path());
+    config.setEntry(3, "kept");
+    EXPECT_EQ(config.load(), SystemConfig::LoadStatus::Missing);
+    EXPECT_EQ(config.entry(3), "kept");
+    EXPECT_FALSE(fileExists(dir / "orvessa.sys"));
+}
+
+TEST(SystemConfig, FailedSaveIsReportedAndKeepsTheFile) {
+    TempDir dir;
+    writeBytes(dir / "orvessa.sys", numberedLines(27));
+    SystemConfig config(dir.path());
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    config.setEntry(0, "new");
+    std::filesystem::rename(dir / "orvessa.sys", dir / "moved");
+    std::filesystem::create_directory(dir / "orvessa.sys");
+    const WriteResult r = config.button2Click();
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("orvessa.sys"), std::string::npos);
+    EXPECT_EQ(config.entry(0), "new");
+    EXPECT_FALSE(SystemConfig(dir / "absent").button2Click());
+}
+
+TEST(SystemConfig, EntriesHoldNoLineBreaks) {
+    SystemConfig config("/nonexistent");
+    config.setEntry(20, "a\r\nb");
+    EXPECT_EQ(config.entry(20), "");
+    config.setEntry(99, "x");
+    EXPECT_EQ(config.entry(99), "");
+    EXPECT_EQ(config.entry(-1), "");
+}
+
+TEST(SystemConfig, NumericEntriesFallBackWhenDamaged) {
+    SystemConfig config("/nonexistent");
+    EXPECT_EQ(config.endOfDayAction(), 3) << "an empty entry waits";
+    config.setEntry(SystemConfig::kEndOfDayAction, "1");
+    EXPECT_EQ(config.endOfDayAction(), 1);
+    config.setEntry(SystemConfig::kEndOfDayAction, "7");
+    EXPECT_EQ(config.endOfDayAction(), 3);
+    config.setEntry(SystemConfig::kSkinNumber, " 4");
+    EXPECT_EQ(config.skinNumber(), 4);
+    config.setEntry(SystemConfig::kSkinNumber, "dark");
+    EXPECT_EQ(config.skinNumber(), 0);
+    config.setEntry(SystemConfig::kSkinNumber, "10");
+    EXPECT_EQ(config.skinNumber(), 0);
+    config.setEntry(SystemConfig::kPlayOrder, "1");
+    EXPECT_EQ(config.defaultPlayOrder(), 1);
+    config.setEntry(SystemConfig::kPlayOrder, "2");
+    EXPECT_EQ(config.defaultPlayOrder(), 0);
+    config.setEntry(SystemConfig::kSubtitleTop, "-12");
+    EXPECT_EQ(config.intEntry(SystemConfig::kSubtitleTop, 0), -12);
+    config.setEntry(SystemConfig::kSubtitleTop, "1e3");
+    EXPECT_EQ(config.intEntry(SystemConfig::kSubtitleTop, 5), 5);
+    config.setEntry(SystemConfig::kPasswordMode, "0");
+    EXPECT_FALSE(config.anyoneMayOperate());
+    config.setEntry(SystemConfig::kPasswordMode, "1");
+    EXPECT_TRUE(config.anyoneMayOperate());
+    config.setEntry(SystemConfig::kStopMonday + 5, "1");
+    EXPECT_TRUE(config.stopOnWeekday(6));
+    EXPECT_FALSE(config.stopOnWeekday(1));
+    EXPECT_FALSE(config.stopOnWeekday(0));
+}
+
+TEST(TodayTable, FollowsTheWeekdayUnlessOneIsForced) {
+    SystemConfig config("/nonexistent");
+    config.setEntry(SystemConfig::kForcedWeekday, "0");
+    EXPECT_EQ(todayTableName(1, config), "zxsj1.log");
+    EXPECT_EQ(todayTableName(7, config), "zxsj7.log");
+    config.setEntry(SystemConfig::kForcedWeekday, "3");
+    for (int w = 1; w <= 7; ++w) {
+        EXPECT_EQ(todayTableName(w, config), "zxsj3.log");
+    }
+    // A damaged entry must not name a file that is no weekday's table.
+    for (const char* bad : {"", "9", "x", "-1"}) {
+        config.setEntry(SystemConfig::kForcedWeekday, bad);
+        EXPECT_EQ(todayTableName(5, config), "zxsj5.log") << bad;
+    }
+}
+
+}  // namespace
+}  // namespace orvessa::store

@@ -1,0 +1,64 @@
+#include "core/text/gbk.h"
+
+#include <gtest/gtest.h>
+
+namespace orvessa::text {
+namespace {
+
+// GBK bytes written out by hand, so the codec is checked against the code page, not itself.
+const std::string kZaocaoGbk = "\xD4\xE7\xB2\xD9";   // 早操
+const std::string kGuangboGbk = "\xB9\xE3\xB2\xA5";  // 广播
+
+TEST(GbkCodec, DecodesAndEncodesChineseAndAscii) {
+    const std::string gbk = "D:\\" + kGuangboGbk + "\\" + kZaocaoGbk + ".mp3";
+    EXPECT_EQ(gbkToUtf8(gbk), "D:\\广播\\早操.mp3");
+    EXPECT_EQ(utf8ToGbk("D:\\广播\\早操.mp3"), gbk);
+    EXPECT_EQ(gbkToUtf8(""), "");
+    EXPECT_EQ(utf8ToGbk(""), "");
+}
+
+TEST(GbkCodec, FollowsCodePage936ForItsSingleBytes) {
+    EXPECT_EQ(gbkToUtf8("\x80"), "€");
+    EXPECT_EQ(utf8ToGbk("€"), "\x80");
+    // 0xFF is a private-use character in code page 936, not an invalid byte.
+    EXPECT_EQ(gbkToUtf8("\xFF"), "\xEF\xA3\xB5");
+}
+
+TEST(GbkCodec, InvalidBytesBecomeEscapesAndComeBackUnchanged) {
+    // 0x7F is no trail byte; 0x81 followed by ',' is a lead byte without its trail byte; a lead
+    // byte at the very end is cut off. The byte after a bad lead byte is read on its own.
+    const std::string bytes = std::string("a\x81\x7F,") + "\x81," + kZaocaoGbk + "\xD4";
+    const std::string utf8 = gbkToUtf8(bytes);
+    EXPECT_EQ(utf8, "a\xED\xB2\x81\x7F,\xED\xB2\x81,早操\xED\xB3\x94");
+    EXPECT_EQ(utf8ToGbk(utf8), bytes);
+}
+
+TEST(GbkCodec, EveryByteSequenceRoundTrips) {
+    // All lead/trail pairs, the bytes that ICU maps and those it does not, in one buffer.
+    std::string bytes;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; trail += 7) {
+            bytes += static_cast<char>(lead);
+            bytes += static_cast<char>(trail);
+        }
+    }
+    EXPECT_EQ(utf8ToGbk(gbkToUtf8(bytes)), bytes);
+}
+
+TEST(GbkCodec, CountsGbkBytes) {
+    EXPECT_EQ(gbkByteLength("早操 mp3"), 8u);
+    EXPECT_EQ(gbkByteLength(""), 0u);
+    EXPECT_EQ(gbkByteLength(gbkToUtf8("\x81")), 1u);
+}
+
+TEST(GbkCodec, NormalisingReplacesWhatGbkCannotHold) {
+    EXPECT_EQ(normaliseGbk("早操"), "早操");
+    EXPECT_EQ(normaliseGbk("a😀b"), "a?b");           // outside the BMP
+    EXPECT_EQ(normaliseGbk("\xE0\xA4\x85"), "?");    // Devanagari letter A
+    EXPECT_EQ(normaliseGbk("x\xC3"), "x?");          // UTF-8 cut short
+    EXPECT_EQ(normaliseGbk("\xC0\x80"), "??");       // overlong form
+    EXPECT_EQ(normaliseGbk("\xED\xA0\x80"), "???");  // an encoded surrogate that is no escape
+}
+
+}  // namespace
+}  // namespace orvessa::text

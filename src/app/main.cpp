@@ -1,62 +1,72 @@
-// Orvessa's entry point. Until the main window exists it reads the program directory the way
-// start-up will and prints what it would broadcast today.
+// Orvessa's entry point: wires the core to the Qt views and the Linux backends, then runs the
+// message loop. The system takes no command-line arguments.
 
-#include <ctime>
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <filesystem>
-#include <iostream>
+#include <list>
+#include <memory>
 
-#include "core/store/schedule_table.h"
-#include "core/store/system_config.h"
-#include "core/store/table_file.h"
-#include "core/store/today_table.h"
-#include "core/text/date_text.h"
-#include "core/text/paths.h"
+#include "backends/linux/linux_clock.h"
+#include "backends/linux/linux_power.h"
+#include "backends/linux/linux_single_instance.h"
+#include "core/scheduler/main_routine.h"
+#include "gui/desktop_shell.h"
+#include "gui/qt_host.h"
+#include "gui/qt_text.h"
+#include "gui/timer_binder.h"
+#include "gui/ui/form1_view.h"
 
 namespace {
 
-// The directory of the executable: the system's files live there, whatever the working directory.
-std::filesystem::path programDirectory(const char* argv0) {
-    std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        return self.parent_path();
-    }
-    return std::filesystem::absolute(argv0).parent_path();
+// The platform's multimedia profile: Linux has no win.ini, so Orvessa keeps its own in the
+// user's configuration directory.
+std::filesystem::path mediaProfilePath() {
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QDir dir(config);
+    dir.mkpath(QStringLiteral("orvessa"));
+    return std::filesystem::path(dir.filePath(QStringLiteral("orvessa/win.ini")).toStdU16String());
 }
 
 }  // namespace
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
     using namespace orvessa;
-    const std::filesystem::path dir = programDirectory(argv[0]);
-    store::SystemConfig config(dir);
-    const auto status = config.load();
-    if (status != store::SystemConfig::LoadStatus::Loaded) {
-        std::cerr << "系统初始化错误！\n\n文件 " << text::utf8Path(dir)
-                  << "/orvessa.sys 未找到！\n";
-        return 1;
-    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvessa"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Orvessa"));
+    // Hiding the main window to the tray must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const int weekday = text::weekdayOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    const std::string tableName = store::todayTableName(weekday, config);
+    gui::QtHost host;
+    backends::LinuxClock clock;
+    backends::LinuxPower power;
+    backends::LinuxScreenSaverFlag screenSaver;
+    gui::DesktopShell shell;
+    backends::LinuxSingleInstance instance;
 
-    store::ScheduleTable table;
-    store::setScheduleHeaders(table);
-    const store::TableLoadResult loaded = store::loadTableFile(table, dir, tableName);
-
-    std::cout << "Orvessa " << text::utf8Path(dir) << "\n"
-              << text::formatDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday)
-              << "   星期" << text::weekdayCharacter(weekday) << "  " << tableName << "\n";
-    if (!loaded.missingMessage.empty()) {
-        std::cout << loaded.missingMessage << "\n";
+    const std::filesystem::path programDirectory(
+        QCoreApplication::applicationDirPath().toStdU16String());
+    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(
+        {host, clock, power, screenSaver, shell, instance, programDirectory, mediaProfilePath()});
+    if (!system) {
         return 0;
     }
-    for (int r = 1; r < table.rowCount(); ++r) {
-        std::cout << table.cell(0, r) << "  " << table.cell(1, r) << "  " << table.cell(2, r)
-                  << "  " << table.cell(3, r) << "  " << table.cell(4, r) << "\n";
+    if (host.quitRequested()) {
+        return 0;
     }
-    return 0;
+
+    ui::TForm1& form1 = system->form1();
+    std::list<gui::TimerBinder> timers;
+    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4}) {
+        timers.emplace_back(*t, nullptr);
+    }
+    gui::Form1View mainWindow(form1);
+    host.registerView(form1, &mainWindow);
+
+    // The message loop shows the main window, which runs its activation.
+    form1.E1Click();
+    const int code = QApplication::exec();
+    return code;
 }

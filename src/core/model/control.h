@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/model/signal.h"
+
+namespace orvessa::model {
+
+// A colour as the system stores it: RGB with red in the low byte.
+using Color = uint32_t;
+constexpr Color rgb(int r, int g, int b) {
+    return static_cast<Color>(r) | (static_cast<Color>(g) << 8) | (static_cast<Color>(b) << 16);
+}
+inline constexpr Color kBlack = rgb(0, 0, 0);
+inline constexpr Color kGreen = rgb(0, 128, 0);
+inline constexpr Color kRed = rgb(255, 0, 0);
+
+// What every control has: its component name, and whether it is enabled and visible.
+// `changed` fires after any property of the control changed.
+class Control {
+public:
+    explicit Control(std::string name) : m_name(std::move(name)) {}
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& name() const { return m_name; }
+
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool on);
+    bool visible() const { return m_visible; }
+    void setVisible(bool on);
+
+    Signal<> changed;
+
+protected:
+    void notify() const { changed.send(); }
+
+private:
+    std::string m_name;
+    bool m_enabled = true;
+    bool m_visible = true;
+};
+
+// A label, edit field or panel: text and text colour.
+class TextControl : public Control {
+public:
+    explicit TextControl(std::string name, std::string text = {}, Color color = kBlack);
+
+    const std::string& text() const { return m_text; }
+    void setText(std::string text);
+    Color color() const { return m_color; }
+    void setColor(Color color);
+
+private:
+    std::string m_text;
+    Color m_color;
+};
+
+}  // namespace orvessa::model

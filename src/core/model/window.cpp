@@ -1,0 +1,17 @@
+#include "core/model/window.h"
+
+namespace orvessa::model {
+
+Window::Window(std::string name, std::string caption)
+    : Control(std::move(name)), m_caption(std::move(caption)) {
+    setVisible(false);
+}
+
+void Window::setCaption(std::string caption) {
+    if (m_caption != caption) {
+        m_caption = std::move(caption);
+        notify();
+    }
+}
+
+}  // namespace orvessa::model

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace orvessa::model {
+class Window;
+}
+
+namespace orvessa::platform {
+
+enum class MessageIcon { None, Information, Question, Warning, Error };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// What the windowing toolkit does for the core. Every call runs on the user-interface thread.
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // A modal message box without owner window. "\r" in `text` is a line break.
+    virtual MessageAnswer messageBox(const std::string& text, const std::string& caption,
+                                     MessageIcon icon, MessageButtons buttons) = 0;
+
+    // Shows the window modally and returns when it has been closed.
+    virtual void showModal(model::Window& window) = 0;
+
+    // The platform's about box: application text, second text, the application icon.
+    virtual void aboutBox(const std::string& application, const std::string& other) = 0;
+
+    // Ends the message loop; the process exits once the current handler has returned.
+    virtual void quitApplication() = 0;
+};
+
+}  // namespace orvessa::platform

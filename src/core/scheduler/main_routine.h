@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/editing/tdaori5.h"
+#include "core/editing/tform2.h"
+#include "core/editing/tform4.h"
+#include "core/editing/tform5.h"
+#include "core/playback/tform6.h"
+#include "core/tools/tdstx.h"
+#include "core/tools/tform7.h"
+#include "core/ui/tform1.h"
+
+namespace orvessa::scheduler {
+
+struct PlatformServices {
+    platform::Host& host;
+    const platform::Clock& clock;
+    platform::Power& power;
+    platform::ScreenSaverFlag& screenSaver;
+    platform::Shell& shell;
+    platform::SingleInstance& singleInstance;
+    std::filesystem::path programDirectory;
+    std::filesystem::path mediaProfile;
+};
+
+// Every window of the system, created once in the fixed order and kept until exit.
+class OrvessaSystem {
+public:
+    // The main routine up to the message loop: refuses a second instance (after telling the
+    // operator, returning null), then creates the windows in order, the main window first.
+    static std::unique_ptr<OrvessaSystem> start(PlatformServices services);
+
+    ui::TForm1& form1() { return *m_form1; }
+    editing::TForm2& form2() { return *m_form2; }
+    editing::TForm4& form4() { return *m_form4; }
+    playback::TForm6& form6() { return *m_form6; }
+    tools::Tdstx& dstx() { return *m_dstx; }
+    editing::Tdaori5& daori5() { return *m_daori5; }
+    editing::TForm5& form5() { return *m_form5; }
+    tools::TForm7& form7() { return *m_form7; }
+
+    // The windows in the order they were created.
+    const std::vector<model::Window*>& windows() const { return m_windows; }
+
+private:
+    explicit OrvessaSystem(PlatformServices& services);
+
+    std::unique_ptr<ui::TForm1> m_form1;
+    std::unique_ptr<editing::TForm2> m_form2;
+    std::unique_ptr<editing::TForm4> m_form4;
+    std::unique_ptr<playback::TForm6> m_form6;
+    std::unique_ptr<tools::Tdstx> m_dstx;
+    std::unique_ptr<editing::Tdaori5> m_daori5;
+    std::unique_ptr<editing::TForm5> m_form5;
+    std::unique_ptr<tools::TForm7> m_form7;
+    std::vector<model::Window*> m_windows;
+};
+
+}  // namespace orvessa::scheduler

@@ -1,0 +1,117 @@
+#include "gui/binders.h"
+
+#include <QCheckBox>
+
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+
+QString menuText(const model::Command& command) {
+    QString text = toQt(command.caption());
+    if (!command.shortcut().empty()) {
+        text += QLatin1Char('\t') + toQt(command.shortcut());
+    }
+    return text;
+}
+
+QString cssColor(model::Color color) {
+    return QStringLiteral("#%1%2%3")
+        .arg(color & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((color >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((color >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
+}
+
+void disconnectWith(QObject* owner, model::Signal<>& signal, int id) {
+    QObject::connect(owner, &QObject::destroyed, [&signal, id] { signal.disconnect(id); });
+}
+
+void bindAction(model::Command& command, QAction* action) {
+    action->setObjectName(toQt(command.name()));
+    const bool checkable = command.kind() == model::CommandKind::RadioItem ||
+                           command.kind() == model::CommandKind::CheckBox;
+    action->setCheckable(checkable);
+    auto sync = [&command, action] {
+        action->setText(menuText(command));
+        action->setToolTip(toQt(command.hint()));
+        action->setEnabled(command.enabled());
+        action->setVisible(command.visible());
+        if (action->isCheckable()) {
+            action->setChecked(command.checked());
+        }
+    };
+    sync();
+    disconnectWith(action, command.changed, command.changed.connect(sync));
+    QObject::connect(action, &QAction::triggered, action, [&command, sync] {
+        command.click();
+        sync();
+    });
+}
+
+void bindButton(model::Command& command, QAbstractButton* button) {
+    button->setObjectName(toQt(command.name()));
+    auto sync = [&command, button] {
+        button->setText(toQt(command.caption()));
+        button->setToolTip(toQt(command.hint()));
+        button->setEnabled(command.enabled());
+        button->setVisible(command.visible());
+        if (button->isCheckable()) {
+            button->setChecked(command.checked());
+        }
+    };
+    button->setCheckable(command.kind() == model::CommandKind::CheckBox);
+    sync();
+    disconnectWith(button, command.changed, command.changed.connect(sync));
+    QObject::connect(button, &QAbstractButton::clicked, button, [&command, sync] {
+        command.click();
+        sync();
+    });
+}
+
+void bindText(model::TextControl& control, QLabel* label) {
+    label->setObjectName(toQt(control.name()));
+    auto sync = [&control, label] {
+        label->setText(toQt(control.text()));
+        label->setStyleSheet(QStringLiteral("color: %1").arg(cssColor(control.color())));
+        label->setVisible(control.visible());
+        label->setEnabled(control.enabled());
+    };
+    sync();
+    disconnectWith(label, control.changed, control.changed.connect(sync));
+}
+
+void bindText(model::TextControl& control, QLineEdit* edit) {
+    edit->setObjectName(toQt(control.name()));
+    edit->setReadOnly(true);
+    auto sync = [&control, edit] {
+        edit->setText(toQt(control.text()));
+        edit->setVisible(control.visible());
+    };
+    sync();
+    disconnectWith(edit, control.changed, control.changed.connect(sync));
+}
+
+void bindList(model::ListBox& list, QListWidget* widget) {
+    widget->setObjectName(toQt(list.name()));
+    auto sync = [&list, widget] {
+        QStringList items;
+        for (const std::string& s : list.items()) {
+            items << toQt(s);
+        }
+        if (widget->count() != items.size()) {
+            widget->clear();
+            widget->addItems(items);
+        } else {
+            for (int i = 0; i < items.size(); ++i) {
+                widget->item(i)->setText(items[i]);
+            }
+        }
+        widget->setCurrentRow(list.itemIndex());
+        widget->setVisible(list.visible());
+    };
+    sync();
+    disconnectWith(widget, list.changed, list.changed.connect(sync));
+    QObject::connect(widget, &QListWidget::currentRowChanged, widget,
+                     [&list](int row) { list.setItemIndex(row); });
+}
+
+}  // namespace orvessa::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QObject>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/control.h"
+
+namespace orvessa::gui {
+
+// Small bridges that keep a widget and its model control in step: a model change updates the
+// widget, a widget event calls the model. After every click the widget is set from the model
+// again, since the model may refuse the change the widget already made.
+
+// The menu text of a command: caption, and its shortcut after a tab. Shortcuts themselves are
+// dispatched by the window through the model, which knows when they may reach a command.
+QString menuText(const model::Command& command);
+
+void bindAction(model::Command& command, QAction* action);
+void bindButton(model::Command& command, QAbstractButton* button);
+void bindText(model::TextControl& control, QLabel* label);
+void bindText(model::TextControl& control, QLineEdit* edit);
+void bindList(model::ListBox& list, QListWidget* widget);
+
+// Colour of the core (red in the low byte) as a style-sheet colour.
+QString cssColor(model::Color color);
+
+// Disconnects `id` from the control's signal when `owner` is destroyed.
+void disconnectWith(QObject* owner, model::Signal<>& signal, int id);
+
+}  // namespace orvessa::gui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <map>
+
+#include "core/platform/host.h"
+
+namespace orvessa::gui {
+
+// The core's host on Qt Widgets: message boxes without owner, modal windows, the about box and
+// the end of the message loop.
+class QtHost : public platform::Host {
+public:
+    platform::MessageAnswer messageBox(const std::string& text, const std::string& caption,
+                                       platform::MessageIcon icon,
+                                       platform::MessageButtons buttons) override;
+    void showModal(model::Window& window) override;
+    void aboutBox(const std::string& application, const std::string& other) override;
+    void quitApplication() override;
+
+    // The dialog that shows `window` modally. Without one, showModal shows an empty dialog.
+    void registerView(model::Window& window, QWidget* view);
+
+    // Whether quit was asked for, also before the message loop ran.
+    bool quitRequested() const { return m_quitRequested; }
+
+private:
+    std::map<const model::Window*, QPointer<QWidget>> m_views;
+    bool m_quitRequested = false;
+};
+
+}  // namespace orvessa::gui

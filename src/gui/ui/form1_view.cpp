@@ -1,0 +1,375 @@
+#include "gui/ui/form1_view.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "gui/binders.h"
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+namespace {
+
+// The designed window: 708 by 492 outside, a client area of 700 by 438 below the menu bar.
+constexpr int kClientWidth = 700;
+constexpr int kClientHeight = 438;
+
+QRect designed(int left, int top, int width, int height) {
+    return {left, top, width, height};
+}
+
+}  // namespace
+
+Form1View::Form1View(ui::TForm1& model, QWidget* parent) : QMainWindow(parent), m_model(model) {
+    setObjectName(toQt(model.name()));
+    buildMenuBar();
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    buildClientArea(client);
+    buildTray();
+    buildShortcuts();
+
+    m_connections.emplace_back(&m_model.changed, m_model.changed.connect([this] { syncWindow(); }));
+    m_connections.emplace_back(&m_model.activateRequested,
+                               m_model.activateRequested.connect([this] {
+                                   show();
+                                   raise();
+                                   activateWindow();
+                               }));
+    setWindowTitle(toQt(m_model.caption()));
+}
+
+Form1View::~Form1View() {
+    for (auto& [signal, id] : m_connections) {
+        signal->disconnect(id);
+    }
+}
+
+void Form1View::buildMenuBar() {
+    for (model::Command* top : m_model.mainMenu) {
+        if (top->kind() != model::CommandKind::Menu) {
+            // "字幕(&E)" is a command of the menu bar itself.
+            auto* action = menuBar()->addAction(QString());
+            bindAction(*top, action);
+            continue;
+        }
+        QMenu* menu = menuBar()->addMenu(QString());
+        std::function<void(model::Command&, QMenu*)> fill = [&](model::Command& m, QMenu* qm) {
+            bindAction(m, qm->menuAction());
+            qm->setObjectName(toQt(m.name()));
+            for (model::Command* item : m.items()) {
+                if (item->kind() == model::CommandKind::Separator) {
+                    QAction* sep = qm->addSeparator();
+                    sep->setObjectName(toQt(item->name()));
+                    auto sync = [item, sep] { sep->setVisible(item->visible()); };
+                    sync();
+                    disconnectWith(sep, item->changed, item->changed.connect(sync));
+                } else if (item->kind() == model::CommandKind::Menu) {
+                    fill(*item, qm->addMenu(QString()));
+                } else {
+                    bindAction(*item, qm->addAction(QString()));
+                }
+            }
+        };
+        fill(*top, menu);
+    }
+}
+
+void Form1View::buildToolBar(QWidget* parent) {
+    auto* host = new QFrame(parent);
+    host->setObjectName(QStringLiteral("ControlBar1"));
+    host->setGeometry(designed(-13, -4, 550, 69));
+    auto* bar = new QToolBar(host);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setGeometry(designed(11, 2, 525, 74));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(24, 24));
+    // Placeholder pictures until the toolbar's own images are drawn.
+    const QStyle::StandardPixmap pictures[] = {
+        QStyle::SP_FileDialogDetailedView,
+        QStyle::SP_DialogOpenButton,
+        QStyle::SP_DialogSaveButton,
+        QStyle::SP_FileDialogContentsView,
+        QStyle::SP_FileDialogInfoView,
+        QStyle::SP_MediaPlay,
+        QStyle::SP_MediaStop,
+        QStyle::SP_MediaVolume,
+        QStyle::SP_DesktopIcon,
+        QStyle::SP_DialogHelpButton,
+    };
+    int picture = 0;
+    for (model::Command* c : m_model.toolbar) {
+        if (c->kind() == model::CommandKind::Separator) {
+            bar->addSeparator()->setObjectName(toQt(c->name()));
+            continue;
+        }
+        auto* button = new QToolButton(bar);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIcon(style()->standardIcon(pictures[picture++ % std::size(pictures)]));
+        bindButton(*c, button);
+        bar->addWidget(button);
+    }
+}
+
+void Form1View::buildClientArea(QWidget* client) {
+    buildToolBar(client);
+    buildGrid(client);
+
+    auto* shape = new QFrame(client);
+    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setGeometry(designed(20, 356, 521, 59));
+    shape->setStyleSheet(QStringLiteral("#Shape1 { border: 1px solid gray; border-radius: 8px; }"));
+
+    auto* label1 = new QLabel(client);
+    label1->setGeometry(designed(32, 360, 497, 17));
+    bindText(m_model.Label1, label1);
+    auto* label2 = new QLabel(client);
+    label2->setGeometry(designed(32, 376, 497, 17));
+    bindText(m_model.Label2, label2);
+    auto* label3 = new QLabel(client);
+    label3->setGeometry(designed(568, 0, 108, 20));
+    label3->setAlignment(Qt::AlignCenter);
+    bindText(m_model.Label3, label3);
+
+    auto* panel1 = new QLabel(client);
+    panel1->setGeometry(designed(552, 234, 144, 34));
+    bindText(m_model.Panel1, panel1);
+    auto* edit1 = new QLineEdit(client);
+    bindText(m_model.Edit1, edit1);
+    auto* edit2 = new QLineEdit(client);
+    bindText(m_model.Edit2, edit2);
+
+    auto* panel2 = new QFrame(client);
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setGeometry(designed(544, 112, 145, 105));
+    panel2->hide();
+    auto* list1 = new QListWidget(client);
+    list1->setGeometry(designed(556, 120, 57, 53));
+    bindList(m_model.ListBox1, list1);
+    auto* list2 = new QListWidget(client);
+    list2->setGeometry(designed(552, 120, 89, 89));
+    list2->setToolTip(QStringLiteral("双击自动填入表中"));
+    bindList(m_model.ListBox2, list2);
+
+    auto* image = new QLabel(client);
+    image->setObjectName(QStringLiteral("Image2"));
+    image->setGeometry(designed(552, 104, 141, 129));
+    image->setFrameShape(QFrame::StyledPanel);
+    image->setAlignment(Qt::AlignCenter);
+    image->setText(QStringLiteral("Orvessa"));
+
+    auto* lcd = new QLabel(client);
+    lcd->setObjectName(QStringLiteral("LcdClock1"));
+    lcd->setGeometry(designed(552, 8, 140, 53));
+
+    auto* bevel = new QFrame(client);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(designed(-80, 344, 769, 9));
+
+    struct Placed {
+        model::Command& command;
+        QRect rect;
+    };
+    const Placed buttons[] = {
+        {m_model.yinchang, designed(556, 360, 57, 25)}, {m_model.QUIT1, designed(624, 360, 57, 25)},
+        {m_model.xiugai, designed(544, 272, 57, 25)},   {m_model.add, designed(544, 296, 57, 25)},
+        {m_model.del, designed(544, 320, 57, 25)},      {m_model.up, designed(616, 272, 57, 25)},
+        {m_model.dow, designed(616, 296, 57, 25)},      {m_model.save, designed(616, 320, 57, 25)},
+        {m_model.Button3, designed(544, 344, 57, 25)},
+    };
+    for (const Placed& p : buttons) {
+        auto* button = new QPushButton(client);
+        button->setGeometry(p.rect);
+        bindButton(p.command, button);
+    }
+    auto* check2 = new QCheckBox(client);
+    check2->setGeometry(designed(556, 384, 121, 17));
+    bindButton(m_model.Check2, check2);
+    auto* checkBox1 = new QCheckBox(client);
+    checkBox1->setGeometry(designed(556, 400, 117, 17));
+    bindButton(m_model.CheckBox1, checkBox1);
+
+    buildWeekSelector(client);
+}
+
+void Form1View::buildGrid(QWidget* client) {
+    m_grid = new QTableWidget(client);
+    m_grid->setObjectName(toQt(m_model.Grid.name()));
+    m_grid->setGeometry(designed(16, 96, 505, 225));
+    m_grid->verticalHeader()->hide();
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    syncGrid();
+    m_connections.emplace_back(&m_model.Grid.changed,
+                               m_model.Grid.changed.connect([this] { syncGrid(); }));
+    QObject::connect(m_grid, &QTableWidget::itemChanged, m_grid, [this](QTableWidgetItem* item) {
+        if (m_syncingGrid) {
+            return;
+        }
+        m_model.Grid.editCell(item->column(), item->row() + 1, fromQt(item->text()));
+    });
+    QObject::connect(m_grid, &QTableWidget::currentCellChanged, m_grid,
+                     [this](int row, int column, int, int) {
+                         if (!m_syncingGrid && row >= 0) {
+                             m_model.Grid.select(column, row + 1);
+                         }
+                     });
+}
+
+void Form1View::syncGrid() {
+    m_syncingGrid = true;
+    const store::ScheduleTable& table = m_model.Grid.table();
+    const int columns = table.columnCount();
+    const int rows = table.rowCount() - 1;
+    m_grid->setColumnCount(columns);
+    m_grid->setRowCount(rows);
+    QStringList headers;
+    for (int c = 0; c < columns; ++c) {
+        headers << toQt(table.cell(c, 0));
+        m_grid->setColumnWidth(c, table.columnWidth(c));
+    }
+    m_grid->setHorizontalHeaderLabels(headers);
+    m_grid->verticalHeader()->setDefaultSectionSize(table.rowHeight());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const QString text = toQt(table.cell(c, r + 1));
+            QTableWidgetItem* item = m_grid->item(r, c);
+            if (item == nullptr) {
+                m_grid->setItem(r, c, new QTableWidgetItem(text));
+            } else if (item->text() != text) {
+                item->setText(text);
+            }
+        }
+    }
+    m_grid->setEditTriggers(m_model.Grid.editable() ? QAbstractItemView::AllEditTriggers
+                                                    : QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(m_model.Grid.rowSelect() ? QAbstractItemView::SelectRows
+                                                          : QAbstractItemView::SelectItems);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (m_model.Grid.row() >= 1 && m_model.Grid.row() <= rows) {
+        m_grid->setCurrentCell(m_model.Grid.row() - 1, std::min(m_model.Grid.col(), columns - 1));
+    }
+    m_grid->setVisible(m_model.Grid.visible());
+    m_syncingGrid = false;
+}
+
+void Form1View::buildWeekSelector(QWidget* client) {
+    auto* box = new QGroupBox(client);
+    box->setObjectName(toQt(m_model.RG4.name()));
+    box->setGeometry(designed(24, 288, 505, 41));
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(6, 2, 6, 2);
+    m_weekButtons = new QButtonGroup(box);
+    const auto& items = m_model.RG4.items();
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+        auto* radio = new QRadioButton(toQt(items[static_cast<std::size_t>(i)].caption), box);
+        m_weekButtons->addButton(radio, i);
+        layout->addWidget(radio);
+    }
+    auto sync = [this, box] {
+        const auto& rg = m_model.RG4;
+        box->setVisible(rg.visible());
+        box->setEnabled(rg.enabled());
+        for (int i = 0; i < static_cast<int>(rg.items().size()); ++i) {
+            auto* b = m_weekButtons->button(i);
+            const auto& item = rg.items()[static_cast<std::size_t>(i)];
+            b->setChecked(i == rg.itemIndex());
+            QString css = QStringLiteral("color: %1;").arg(cssColor(item.textColor));
+            if (item.background != model::RadioGroup::kNoBackground) {
+                css += QStringLiteral("background: %1;").arg(cssColor(item.background));
+            }
+            b->setStyleSheet(css);
+        }
+    };
+    sync();
+    m_connections.emplace_back(&m_model.RG4.changed, m_model.RG4.changed.connect(sync));
+    QObject::connect(m_weekButtons, &QButtonGroup::idClicked, box,
+                     [this](int id) { m_model.RG4.setItemIndex(id); });
+}
+
+void Form1View::buildTray() {
+    m_tray = new QSystemTrayIcon(this);
+    m_tray->setObjectName(QStringLiteral("TrayIcon"));
+    m_tray->setIcon(QApplication::windowIcon().isNull()
+                        ? style()->standardIcon(QStyle::SP_MediaVolume)
+                        : QApplication::windowIcon());
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    for (model::Command* item : m_model.trayMenu) {
+        if (item->kind() == model::CommandKind::Separator) {
+            m_trayMenu->addSeparator()->setObjectName(toQt(item->name()));
+        } else {
+            bindAction(*item, m_trayMenu->addAction(QString()));
+        }
+    }
+    m_tray->setContextMenu(m_trayMenu);
+    auto sync = [this] {
+        m_tray->setToolTip(toQt(m_model.trayIcon.tip));
+        m_tray->setVisible(m_model.trayIcon.visible());
+    };
+    sync();
+    m_connections.emplace_back(&m_model.trayIcon.changed, m_model.trayIcon.changed.connect(sync));
+    QObject::connect(m_tray, &QSystemTrayIcon::activated, this,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger) {
+                             m_model.trayLeftClick();
+                         }
+                     });
+}
+
+void Form1View::buildShortcuts() {
+    std::vector<std::string> seen;
+    for (model::Command* c : m_model.commands()) {
+        const std::string& keys = c->shortcut();
+        if (keys.empty() || std::find(seen.begin(), seen.end(), keys) != seen.end()) {
+            continue;
+        }
+        seen.push_back(keys);
+        auto* shortcut = new QShortcut(QKeySequence(toQt(keys)), this);
+        QObject::connect(shortcut, &QShortcut::activated, this,
+                         [this, keys] { m_model.triggerShortcut(keys); });
+    }
+}
+
+void Form1View::syncWindow() {
+    setWindowTitle(toQt(m_model.caption()));
+    if (m_model.visible() != isVisible()) {
+        setVisible(m_model.visible());
+    }
+}
+
+void Form1View::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window to the tray; the system goes on broadcasting.
+    event->ignore();
+    m_model.FormClose();
+}
+
+void Form1View::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // After the activation has been delivered: the handler may open message boxes.
+        QTimer::singleShot(0, this, [this] { m_model.FormActivate(); });
+    }
+}
+
+}  // namespace orvessa::gui

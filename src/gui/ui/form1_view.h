@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <vector>
+
+#include "core/ui/tform1.h"
+
+class QTableWidget;
+class QMenu;
+class QButtonGroup;
+
+namespace orvessa::gui {
+
+// The main window: menus, toolbar, grid, status lines, buttons and the tray icon, each widget
+// named after its model control. Every rule lives in the model; this class only shows it.
+class Form1View : public QMainWindow {
+public:
+    explicit Form1View(ui::TForm1& model, QWidget* parent = nullptr);
+    ~Form1View() override;
+
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildMenuBar();
+    void buildToolBar(QWidget* parent);
+    void buildClientArea(QWidget* client);
+    void buildGrid(QWidget* client);
+    void buildWeekSelector(QWidget* client);
+    void buildTray();
+    void buildShortcuts();
+    void syncGrid();
+    void syncWindow();
+
+    ui::TForm1& m_model;
+    QTableWidget* m_grid = nullptr;
+    QButtonGroup* m_weekButtons = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    bool m_syncingGrid = false;
+    std::vector<std::pair<model::Signal<>*, int>> m_connections;
+};
+
+}  // namespace orvessa::gui

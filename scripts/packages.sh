@@ -4,6 +4,12 @@
 # Building and testing the core: a compiler, CMake, ICU and GoogleTest.
 ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmock-dev)
 
+# The program: Qt Widgets, and a CJK font so the Chinese interface is not drawn as boxes.
+ORVESSA_APP_PACKAGES=(qt6-base-dev fonts-wqy-microhei)
+
+# Window tests and running without a display: a virtual X server and a way to press its keys.
+ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool)
+
 # ensure_packages PACKAGE...: installs with apt-get whatever of PACKAGE is not installed yet.
 ensure_packages() {
     local missing=()

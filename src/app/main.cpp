@@ -35,7 +35,6 @@ int main(int argc, char** argv) {
     using namespace orvessa;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvessa"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvessa"));
     // Hiding the main window to the tray must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A real-window test: with Orvessa running, a second start shows "Orvessa已经运行！" in a
+# message box captioned "系统信息" and exits once it is answered, while the first goes on.
+# Usage: second_instance_test.sh ORVESSA_EXECUTABLE DEFAULT_CONFIG   (run under xvfb-run)
+set -u
+executable=$1
+config=$2
+
+work=$(mktemp -d)
+first=""
+cleanup() {
+    [ -n "$first" ] && kill "$first" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A program directory of its own, with the media library already chosen so that start-up asks
+# nothing, and the user's directories inside the temporary folder.
+mkdir -p "$work/program/AUDIO" "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+cp "$executable" "$work/program/orvessa"
+awk -v lib="$work/program/AUDIO/" \
+    'BEGIN { ORS = "" } NR == 12 { print lib "\r\n"; next } { print $0 "\n" }' \
+    "$config" > "$work/program/orvessa.sys"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+unset QT_QPA_PLATFORM
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+"$work/program/orvessa" > "$work/first.log" 2>&1 &
+first=$!
+xdotool search --sync --onlyvisible --name 'Orvessa    VER 5.0' > /dev/null ||
+    fail "the first instance shows no main window"
+
+"$work/program/orvessa" > "$work/second.log" 2>&1 &
+second=$!
+box=$(timeout 20 xdotool search --sync --onlyvisible --name '^系统信息$' | head -n 1)
+[ -n "$box" ] || fail "the second instance shows no message box"
+kill -0 "$second" 2>/dev/null || fail "the second instance ended before its message was answered"
+xdotool windowfocus --sync "$box" key Return
+
+for _ in $(seq 1 100); do
+    kill -0 "$second" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$second" 2>/dev/null && fail "the second instance is still running after its message"
+wait "$second"
+code=$?
+[ "$code" -eq 0 ] || fail "the second instance exited with $code"
+kill -0 "$first" 2>/dev/null || fail "the first instance did not survive the second start"
+echo "second instance refused; first instance still running"

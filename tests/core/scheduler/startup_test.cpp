@@ -1,0 +1,414 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/scheduler/main_routine.h"
+#include "core/store/file_io.h"
+#include "core/store/ini_profile.h"
+#include "core/text/gbk.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+using model::Command;
+using orvessa::testing::readBytes;
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using store::SystemConfig;
+
+constexpr platform::LocalDateTime kMonday{2026, 12, 7, 8, 0, 0, 0};
+constexpr platform::LocalDateTime kWednesday{2026, 12, 9, 8, 0, 0, 0};
+
+// A program directory with its orvessa.sys, and the fakes the system starts with.
+class Startup : public ::testing::Test {
+protected:
+    Startup() {
+        entries = {"123", "",  "17:30:00",   "17:45:00", "0", "3",   "1",  "0", "0",
+                   "0",   "0", "D:\\广播\\", "0",        "0", "0",   "0",  "0", "0",
+                   "0",   "0", "欢迎光临",   "10",       "0", "800", "40", "0", "0"};
+        clock.set(kMonday);
+    }
+
+    void writeConfig() {
+        std::string content;
+        for (const std::string& e : entries) {
+            content += e + "\r\n";
+        }
+        writeBytes(dir / SystemConfig::kFileName, text::utf8ToGbk(content));
+    }
+
+    // A weekday table of one row whose label is `label`.
+    void writeTable(const std::string& name, const std::string& label) {
+        writeBytes(dir / name,
+                   text::utf8ToGbk("1,8:00:00," + label + ",D:\\广播\\早操.mp3,8:10:00,80,\r\n"));
+    }
+
+    std::unique_ptr<OrvessaSystem> start() {
+        return OrvessaSystem::start(PlatformServices{host, clock, power, screenSaver, shell,
+                                                     instance, dir.path(), mediaProfile()});
+    }
+
+    // Writes orvessa.sys, starts, and shows the main window as the message loop does.
+    ui::TForm1& startAndShow() {
+        writeConfig();
+        system = start();
+        EXPECT_NE(system, nullptr);
+        ui::TForm1& form = system->form1();
+        form.setVisible(true);
+        form.FormActivate();
+        return form;
+    }
+
+    std::filesystem::path mediaProfile() const { return dir / "win.ini"; }
+    std::string programDirectoryText() const { return dir.path().string() + "/"; }
+
+    std::vector<std::string> configLinesOnDisk() const {
+        const std::string content = text::gbkToUtf8(readBytes(dir / SystemConfig::kFileName));
+        std::vector<std::string> lines;
+        for (std::string_view line : store::splitLines(content)) {
+            lines.emplace_back(line);
+        }
+        return lines;
+    }
+
+    TempDir dir;
+    std::array<std::string, SystemConfig::kEntryCount> entries;
+    fakes::ScriptedHost host;
+    fakes::SettableClock clock;
+    fakes::FakePower power;
+    fakes::RecordingScreenSaverFlag screenSaver;
+    fakes::RecordingShell shell;
+    fakes::FakeSingleInstance instance;
+    std::unique_ptr<OrvessaSystem> system;
+};
+
+TEST_F(Startup, MissingConfigurationIsReportedAndQuitsWithoutAskingAnything) {
+    system = start();
+    ASSERT_NE(system, nullptr);
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              "系统初始化错误！\r\r文件 " + programDirectoryText() + "orvessa.sys 未找到！");
+    EXPECT_EQ(host.messages[0].caption, "错误");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(host.quitRequests, 1);
+    EXPECT_TRUE(host.shownModally.empty()) << "no password is asked";
+    EXPECT_FALSE(system->form1().trayIcon.visible());
+    EXPECT_FALSE(system->form1().Timer1.running());
+
+    // The window still gets activated before the loop ends; start-up must stay over.
+    system->form1().FormActivate();
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir / SystemConfig::kFileName));
+}
+
+TEST_F(Startup, SecondInstanceIsToldAndLeavesWithoutTouchingAnyFile) {
+    writeConfig();
+    const std::string before = readBytes(dir / SystemConfig::kFileName);
+    instance.available = false;
+
+    EXPECT_EQ(start(), nullptr);
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Orvessa已经运行！");
+    EXPECT_EQ(host.messages[0].caption, "系统信息");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::None);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(host.quitRequests, 0);
+    EXPECT_TRUE(screenSaver.calls.empty());
+    EXPECT_FALSE(std::filesystem::exists(mediaProfile()));
+    EXPECT_EQ(readBytes(dir / SystemConfig::kFileName), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(Startup, CreatesTheEightWindowsInOrderAndDeclaresDatAsMpegVideo) {
+    startAndShow();
+    std::vector<std::string> names;
+    for (const model::Window* w : system->windows()) {
+        names.push_back(w->name());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Form1", "Form2", "Form4", "Form6", "dstx", "daori5",
+                                               "Form5", "Form7"}));
+    EXPECT_EQ(store::ProfileFile(mediaProfile()).readString("mci extensions", "dat", ""),
+              "MPEGVideo");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
+    power.family = "Windows NT";
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_EQ(form.caption(), "Orvessa    VER 5.0");
+    EXPECT_EQ(form.platformFamily, "Windows NT");
+    EXPECT_TRUE(form.trayIcon.visible());
+    EXPECT_EQ(form.trayIcon.tip, "Orvessa");
+    EXPECT_EQ(form.Edit1.text(), "999999");
+    EXPECT_EQ(form.Edit2.text(), "ABC");
+    const std::vector<std::string> headers{
+        "序号", "开播时间", "  项 目", "             目 录 或 文 件", "停播时间", "音量"};
+    for (int c = 0; c < 6; ++c) {
+        EXPECT_EQ(form.Grid.cell(c, 0), headers[static_cast<std::size_t>(c)]) << "column " << c;
+    }
+    ASSERT_EQ(form.hints.size(), 11u);
+    EXPECT_EQ(form.hints.front(), "  ☆ 停播时间留空则播完当前文件后跳至下一项。");
+    EXPECT_EQ(form.hints.back(), "  ☆ “我的音乐库”目录设置请参阅帮助--常见问题！");
+    EXPECT_EQ(form.defaultDirectory, "D:\\广播\\") << "entry 11 is read as GBK";
+}
+
+TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
+    entries[SystemConfig::kPasswordMode] = "0";
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_FALSE(form.unlocked);
+    EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
+    for (const Command* c :
+         {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.Check2, &form.CheckBox1}) {
+        EXPECT_FALSE(c->enabled()) << c->name();
+    }
+    EXPECT_EQ(form.SZ1.caption(), "设置(&T)");
+    EXPECT_FALSE(form.QUIT1.click());
+
+    // The tray's quit is the one road out while locked.
+    EXPECT_TRUE(form.Q1.click());
+    EXPECT_EQ(host.shownModally, std::vector<std::string>{"Form2"});
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.quitRequests, 1);
+}
+
+TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_TRUE(form.unlocked);
+    EXPECT_EQ(screenSaver.calls, std::vector<bool>{false});
+    for (const Command* c : {&form.Jrxt, &form.pbxt, &form.N2, &form.GGMM}) {
+        EXPECT_FALSE(c->visible()) << c->name();
+    }
+    EXPECT_TRUE(form.SZ1.enabled());
+    EXPECT_TRUE(form.QUIT1.enabled());
+
+    form.Q1Click();
+    EXPECT_TRUE(host.shownModally.empty());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.quitRequests, 1);
+    EXPECT_FALSE(form.trayIcon.visible());
+}
+
+TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
+    entries[SystemConfig::kForcedWeekday] = "5";
+    writeTable("zxsj1.log", "周一早操");
+    writeTable("zxsj5.log", "周五升旗");
+    ui::TForm1& form = startAndShow();
+
+    for (int n = 0; n < 8; ++n) {
+        EXPECT_EQ(form.forcedWeekdayItems[static_cast<std::size_t>(n)]->checked(), n == 5)
+            << "xq" << n;
+    }
+    EXPECT_EQ(form.tableFileName, "zxsj5.log");
+    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
+    EXPECT_EQ(form.W, 1) << "today stays Monday";
+    EXPECT_EQ(form.RG4.itemIndex(), 0);
+}
+
+TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
+    clock.set(kWednesday);
+    writeTable("zxsj1.log", "周一早操");
+    writeTable("zxsj3.log", "周三早操");
+    ui::TForm1& form = startAndShow();
+    EXPECT_TRUE(form.xq0.checked());
+    EXPECT_FALSE(form.xq3.checked());
+    EXPECT_EQ(form.tableFileName, "zxsj3.log");
+    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
+    EXPECT_EQ(form.Label2.color(), model::kGreen);
+
+    std::filesystem::remove(dir / "zxsj3.log");
+    system.reset();
+    ui::TForm1& again = startAndShow();
+    EXPECT_EQ(again.Label2.text(), "  ☆ 星期三作息时间表尚未创建！");
+    EXPECT_EQ(again.Label2.color(), model::kRed);
+    EXPECT_EQ(again.Grid.cell(store::ScheduleRow::kLabel, 1), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "zxsj3.log")) << "nothing is written on load";
+}
+
+TEST_F(Startup, EmptyMediaLibraryAnsweredNoTakesAudioAndSavesItAtOnce) {
+    entries[SystemConfig::kMediaLibrary] = "";
+    ui::TForm1& form = startAndShow();
+
+    const std::string audio = programDirectoryText() + "AUDIO/";
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "请设置音视频文件默认目录！\r\r选否则为" + audio + "！");
+    EXPECT_EQ(host.messages[0].caption, "系统信息");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_TRUE(host.shownModally.empty());
+    EXPECT_EQ(form.config.entry(SystemConfig::kMediaLibrary), audio);
+    EXPECT_EQ(form.defaultDirectory, audio);
+
+    const std::vector<std::string> lines = configLinesOnDisk();
+    ASSERT_EQ(lines.size(), 27u);
+    EXPECT_EQ(lines[11], audio);
+    EXPECT_EQ(lines[20], "欢迎光临") << "the other entries are written back as they were";
+    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_EQ(form.Timer1.interval(), 1000);
+}
+
+TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
+    entries[SystemConfig::kMediaLibrary] = "";
+    host.answers = {MessageAnswer::Yes};
+    bool clockStoppedMeanwhile = false;
+    host.onShown("Form5", [&](model::Window&) {
+        clockStoppedMeanwhile = !system->form1().Timer1.running();
+        system->form5().chosenDirectory = "/srv/广播/";
+    });
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_EQ(host.shownModally, std::vector<std::string>{"Form5"});
+    EXPECT_TRUE(clockStoppedMeanwhile);
+    EXPECT_EQ(form.defaultDirectory, "/srv/广播/");
+    EXPECT_EQ(configLinesOnDisk().at(11), "/srv/广播/");
+    EXPECT_TRUE(form.Timer1.running());
+}
+
+TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
+    entries[SystemConfig::kHideAtStart] = "1";
+    ui::TForm1& form = startAndShow();
+    EXPECT_FALSE(form.visible());
+    EXPECT_TRUE(form.CheckBox1.checked());
+    EXPECT_EQ(form.config.entry(SystemConfig::kHideAtStart), "1");
+
+    form.E1Click();
+    form.FormActivate();
+    EXPECT_TRUE(form.visible());
+    EXPECT_TRUE(form.CheckBox1.checked());
+    EXPECT_EQ(host.quitRequests, 0);
+}
+
+TEST_F(Startup, WithoutHideAtStartTheWindowStaysShown) {
+    ui::TForm1& form = startAndShow();
+    EXPECT_TRUE(form.visible());
+    EXPECT_FALSE(form.CheckBox1.checked());
+    EXPECT_EQ(configLinesOnDisk().at(7), "0");
+}
+
+TEST_F(Startup, ClosingOnlyHidesTheWindowToTheTray) {
+    ui::TForm1& form = startAndShow();
+    int activationRequests = 0;
+    form.activateRequested.connect([&] { ++activationRequests; });
+
+    form.FormClose();
+    EXPECT_FALSE(form.visible());
+    form.trayLeftClick();
+    EXPECT_TRUE(form.visible());
+    EXPECT_TRUE(form.H3.click());
+    EXPECT_FALSE(form.visible());
+    EXPECT_TRUE(form.E1.click());
+    EXPECT_TRUE(form.yinchang.click());
+    EXPECT_FALSE(form.visible());
+
+    EXPECT_EQ(activationRequests, 2);
+    EXPECT_EQ(host.quitRequests, 0);
+    EXPECT_TRUE(form.trayIcon.visible());
+    EXPECT_TRUE(form.Timer1.running()) << "broadcasting goes on while hidden";
+}
+
+TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
+    writeTable("zxsj1.log", "早操");
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        host.messages.clear();
+        host.quitRequests = 0;
+        host.answers = {answer};
+        ui::TForm1& form = startAndShow();
+        form.Grid.setCell(store::ScheduleRow::kLabel, 1, "课间操");
+        form.save.setEnabled(true);
+
+        form.Q1.click();
+
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, "要保存当前数据吗？");
+        EXPECT_EQ(host.messages[0].caption, "确认");
+        EXPECT_EQ(host.messages[0].icon, MessageIcon::Question);
+        EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNo);
+        const std::string saved = text::gbkToUtf8(readBytes(dir / "zxsj1.log"));
+        EXPECT_EQ(saved.find("课间操") != std::string::npos, answer == MessageAnswer::Yes);
+        EXPECT_FALSE(form.trayIcon.visible());
+        EXPECT_EQ(host.quitRequests, 1);
+        system.reset();
+    }
+}
+
+TEST_F(Startup, WeekdayStopDayRunsTheStopDayTickerInsteadOfTheClock) {
+    entries[SystemConfig::kStopMonday] = "1";  // today is Monday
+    writeTable("zxsj1.log", "早操");
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_TRUE(form.stopDay);
+    EXPECT_TRUE(form.Ch1.checked());
+    EXPECT_TRUE(form.Timer4.running());
+    EXPECT_EQ(form.Timer4.interval(), 1000);
+    EXPECT_FALSE(form.Timer1.running());
+    EXPECT_TRUE(form.ztbc.enabled());
+    EXPECT_FALSE(form.jxbc.enabled());
+    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "早操") << "today's table is shown";
+}
+
+TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
+    entries[SystemConfig::kStopMonday + 1] = "1";  // Tuesday, not today
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_FALSE(form.stopDay);
+    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_EQ(form.Timer1.interval(), 1000);
+    EXPECT_FALSE(form.Timer4.running());
+    EXPECT_FALSE(form.Timer2.running());
+    EXPECT_FALSE(form.save.enabled());
+}
+
+TEST_F(Startup, DesignedStatesHoldAfterStartUp) {
+    ui::TForm1& form = startAndShow();
+    for (const Command* c :
+         {&form.BCZ1, &form.jxbc, &form.Z1, &form.N11, &form.N12, &form.N13, &form.GXR1,
+          &form.xuanxiang, &form.N16, &form.dir1, &form.P1, &form.S2, &form.Rec2}) {
+        EXPECT_FALSE(c->enabled()) << c->name();
+    }
+    for (const Command* c : {&form.ztbc, &form.H3, &form.TCXT, &form.find1, &form.GUANYU, &form.H5,
+                             &form.W1, &form.yinchang, &form.E1, &form.Q1}) {
+        EXPECT_TRUE(c->enabled()) << c->name();
+    }
+}
+
+TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
+    entries[SystemConfig::kPasswordMode] = "0";  // locked: "设置(&T)" is disabled
+    ui::TForm1& form = startAndShow();
+    int ran = 0;
+    form.xuanxiang.setHandler([&] { ++ran; });
+    form.ztbc.setHandler([&] { ++ran; });
+
+    EXPECT_FALSE(form.triggerShortcut("F8")) << "xuanxiang is disabled";
+    ASSERT_TRUE(form.ztbc.enabled());
+    EXPECT_FALSE(form.triggerShortcut("F5")) << "its menu is disabled";
+    EXPECT_EQ(ran, 0);
+
+    EXPECT_TRUE(form.triggerShortcut("F12"));
+    ASSERT_EQ(host.aboutBoxes.size(), 1u);
+    EXPECT_EQ(host.aboutBoxes[0].application, "Orvessa  5.0");
+    form.BZ1.setEnabled(false);
+    EXPECT_FALSE(form.triggerShortcut("F12"));
+    EXPECT_EQ(host.aboutBoxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

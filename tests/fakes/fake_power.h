@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "core/platform/system_services.h"
+
+namespace orvessa::fakes {
+
+// A computer of the family the test names; empty, like any platform that is neither Windows
+// family, unless set.
+class FakePower : public platform::Power {
+public:
+    std::string platformFamily() const override { return family; }
+
+    std::string family;
+};
+
+}  // namespace orvessa::fakes

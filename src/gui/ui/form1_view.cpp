@@ -353,9 +353,21 @@ void Form1View::buildShortcuts() {
 
 void Form1View::syncWindow() {
     setWindowTitle(toQt(m_model.caption()));
-    if (m_model.visible() != isVisible()) {
-        setVisible(m_model.visible());
+    if (m_model.visible()) {
+        if (!isVisible() || isMinimized()) {
+            showNormal();
+        }
+        return;
     }
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Without a notification area a hidden window could never be brought back: keep it
+        // in the taskbar instead.
+        if (!isMinimized()) {
+            showMinimized();
+        }
+        return;
+    }
+    hide();
 }
 
 void Form1View::closeEvent(QCloseEvent* event) {

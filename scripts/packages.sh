@@ -4,8 +4,14 @@
 # Building and testing the core: a compiler, CMake, ICU and GoogleTest.
 ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmock-dev)
 
-# The program: Qt Widgets, and a CJK font so the Chinese interface is not drawn as boxes.
-ORVESSA_APP_PACKAGES=(qt6-base-dev fonts-wqy-microhei)
+# The program: Qt Widgets and WebEngine, GStreamer with the plugins for the common formats and
+# the X, GL, ALSA and PulseAudio sinks (only recommended by the plugin packages, so named here),
+# XTest for synthetic keys, and a CJK font so the Chinese interface is not drawn as boxes.
+ORVESSA_APP_PACKAGES=(qt6-base-dev qt6-webengine-dev
+    libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+    gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-alsa gstreamer1.0-gl gstreamer1.0-pulseaudio
+    libx11-dev libxtst-dev fonts-wqy-microhei)
 
 # Window tests and running without a display: a virtual X server and a way to press its keys.
 ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool)

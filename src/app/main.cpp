@@ -1,6 +1,8 @@
 // Orvessa's entry point: wires the core to the Qt views and the Linux backends, then runs the
 // message loop. The system takes no command-line arguments.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -11,9 +13,12 @@
 #include "backends/linux/linux_clock.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_single_instance.h"
+#include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "gui/desktop_shell.h"
+#include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
+#include "gui/qt_monitors.h"
 #include "gui/qt_text.h"
 #include "gui/timer_binder.h"
 #include "gui/ui/form1_view.h"
@@ -33,6 +38,12 @@ std::filesystem::path mediaProfilePath() {
 
 int main(int argc, char** argv) {
     using namespace orvessa;
+    // The browser, loaded later from its module, shares OpenGL contexts with the widgets; and
+    // its sandbox refuses to run as root unless told not to be used.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvessa"));
     // Hiding the main window to the tray must not end the program.
@@ -44,11 +55,14 @@ int main(int argc, char** argv) {
     backends::LinuxScreenSaverFlag screenSaver;
     gui::DesktopShell shell;
     backends::LinuxSingleInstance instance;
+    gui::QtMonitors monitors;
+    backends::XTestKeyboard keyboard;
 
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
-    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(
-        {host, clock, power, screenSaver, shell, instance, programDirectory, mediaProfilePath()});
+    std::unique_ptr<scheduler::OrvessaSystem> system =
+        scheduler::OrvessaSystem::start({host, clock, power, screenSaver, shell, instance, monitors,
+                                         keyboard, programDirectory, mediaProfilePath()});
     if (!system) {
         return 0;
     }
@@ -58,11 +72,12 @@ int main(int argc, char** argv) {
 
     ui::TForm1& form1 = system->form1();
     std::list<gui::TimerBinder> timers;
-    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4}) {
+    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4, &system->form6().Timer1}) {
         timers.emplace_back(*t, nullptr);
     }
     gui::Form1View mainWindow(form1);
     host.registerView(form1, &mainWindow);
+    gui::Form6View videoWindow(system->form6());
 
     // The message loop shows the main window, which runs its activation.
     form1.E1Click();

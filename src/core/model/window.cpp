@@ -14,4 +14,11 @@ void Window::setCaption(std::string caption) {
     }
 }
 
+void Window::setBounds(const Bounds& bounds) {
+    if (!(m_bounds == bounds)) {
+        m_bounds = bounds;
+        notify();
+    }
+}
+
 }  // namespace orvessa::model

@@ -15,11 +15,23 @@ public:
     const std::string& caption() const { return m_caption; }
     void setCaption(std::string caption);
 
+    // Position and size on the desktop, in pixels; empty until set.
+    struct Bounds {
+        int left = 0;
+        int top = 0;
+        int width = 0;
+        int height = 0;
+        bool operator==(const Bounds&) const = default;
+    };
+    const Bounds& bounds() const { return m_bounds; }
+    void setBounds(const Bounds& bounds);
+
     // Asks the view to bring the window to the front and give it the focus.
     Signal<> activateRequested;
 
 private:
     std::string m_caption;
+    Bounds m_bounds;
 };
 
 }  // namespace orvessa::model

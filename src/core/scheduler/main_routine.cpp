@@ -15,9 +15,9 @@ std::unique_ptr<OrvessaSystem> OrvessaSystem::start(PlatformServices services) {
 
 OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     // The main window's initialisation runs before any other window exists.
-    m_form1 = std::make_unique<ui::TForm1>(
-        ui::MainWindowServices{services.host, services.clock, services.power, services.screenSaver,
-                               services.shell, services.programDirectory, services.mediaProfile});
+    m_form1 = std::make_unique<ui::TForm1>(ui::MainWindowServices{
+        services.host, services.clock, services.power, services.screenSaver, services.shell,
+        services.monitors, services.programDirectory, services.mediaProfile});
     m_windows.push_back(m_form1.get());
     m_form1->FormCreate();
 
@@ -25,7 +25,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_windows.push_back(m_form2.get());
     m_form4 = std::make_unique<editing::TForm4>();
     m_windows.push_back(m_form4.get());
-    m_form6 = std::make_unique<playback::TForm6>();
+    m_form6 = std::make_unique<playback::TForm6>(services.monitors, services.keyboard);
     m_windows.push_back(m_form6.get());
     m_dstx = std::make_unique<tools::Tdstx>();
     m_windows.push_back(m_dstx.get());
@@ -39,6 +39,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     m_form1->form2 = m_form2.get();
     m_form1->form5 = m_form5.get();
+    m_form1->form6 = m_form6.get();
 }
 
 }  // namespace orvessa::scheduler

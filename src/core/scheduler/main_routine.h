@@ -21,6 +21,8 @@ struct PlatformServices {
     platform::ScreenSaverFlag& screenSaver;
     platform::Shell& shell;
     platform::SingleInstance& singleInstance;
+    const platform::Monitors& monitors;
+    platform::Keyboard& keyboard;
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
 };

@@ -1,5 +1,6 @@
 #include "core/ui/tform1.h"
 
+#include "core/playback/tform6.h"
 #include "core/text/paths.h"
 
 namespace orvessa::ui {
@@ -13,6 +14,7 @@ TForm1::TForm1(MainWindowServices services)
       m_power(services.power),
       m_screenSaver(services.screenSaver),
       m_shell(services.shell),
+      m_monitors(services.monitors),
       m_mediaProfile(std::move(services.mediaProfile)) {
     programDirectoryText = text::utf8Path(programDirectory);
     if (!text::endsWithSeparator(programDirectoryText)) {
@@ -94,6 +96,7 @@ void TForm1::bindHandlers() {
     W1.setHandler([this] { W1Click(); });
     GUANYU.setHandler([this] { GUANYUClick(); });
     CheckBox1.setHandler([this] { CheckBox1Click(); });
+    Check2.setHandler([this] { Check2Click(); });
     jxbc.setHandler([this] { JXBCClick(); });
     RG4.setHandler([this] { RG4Click(); });
     for (int n = 0; n < 8; ++n) {
@@ -148,6 +151,23 @@ void TForm1::GUANYUClick() {
 void TForm1::CheckBox1Click() {
     config.setEntry(store::SystemConfig::kHideAtStart, CheckBox1.checked() ? "1" : "0");
     saveConfiguration();
+}
+
+void TForm1::Check2Click() {
+    config.setEntry(store::SystemConfig::kSecondMonitor, Check2.checked() ? "1" : "0");
+    saveConfiguration();
+    setwindowtomonitor(form6, Check2.checked() ? 1 : 0, 0, 0);
+}
+
+void TForm1::setwindowtomonitor(model::Window* window, int monitor, int topOffset, int leftOffset) {
+    const std::vector<platform::ScreenRect> screens = m_monitors.monitors();
+    if (window == nullptr || monitor < 0 || monitor >= static_cast<int>(screens.size())) {
+        return;
+    }
+    const platform::ScreenRect& target = screens[static_cast<std::size_t>(monitor)];
+    const platform::ScreenRect& primary = screens.front();
+    window->setBounds(
+        {target.left + leftOffset, target.top + topOffset, primary.width, primary.height});
 }
 
 bool TForm1::saveConfiguration() {

@@ -11,6 +11,7 @@
 #include "core/model/timer.h"
 #include "core/model/window.h"
 #include "core/platform/clock.h"
+#include "core/platform/display_services.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
 #include "core/store/system_config.h"
@@ -19,6 +20,9 @@ namespace orvessa::editing {
 class TForm2;
 class TForm5;
 }  // namespace orvessa::editing
+namespace orvessa::playback {
+class TForm6;
+}  // namespace orvessa::playback
 
 namespace orvessa::ui {
 
@@ -32,6 +36,7 @@ struct MainWindowServices {
     platform::Power& power;
     platform::ScreenSaverFlag& screenSaver;
     platform::Shell& shell;
+    const platform::Monitors& monitors;
     // The directory of the executable, where the system's own files live.
     std::filesystem::path programDirectory;
     // The platform's multimedia profile file ("win.ini" of the original system).
@@ -70,6 +75,12 @@ public:
     void W1Click();
     void GUANYUClick();
     void CheckBox1Click();
+    void Check2Click();
+
+    // Moves `window` to the top-left corner of monitor `monitor` (0 the primary one), plus the
+    // offsets, with the primary screen's size. Nothing happens for an absent window or a
+    // monitor that is not there.
+    void setwindowtomonitor(model::Window* window, int monitor, int topOffset, int leftOffset);
     // A mouse button released on the tray icon: left shows the window; the right button's
     // menu is the view's to pop up.
     void trayLeftClick() { E1Click(); }
@@ -248,6 +259,7 @@ public:
     // Windows created after this one, handed over by the main routine once they exist.
     editing::TForm2* form2 = nullptr;
     editing::TForm5* form5 = nullptr;
+    playback::TForm6* form6 = nullptr;
 
     // Every command, for look-ups by name.
     const std::vector<Command*>& commands() const { return m_commands; }
@@ -275,6 +287,7 @@ private:
     platform::Power& m_power;
     platform::ScreenSaverFlag& m_screenSaver;
     platform::Shell& m_shell;
+    const platform::Monitors& m_monitors;
     std::filesystem::path m_mediaProfile;
     bool m_activating = false;
     std::vector<Command*> m_commands;

@@ -12,6 +12,8 @@
 #include "core/text/gbk.h"
 #include "fakes/fake_power.h"
 #include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
 #include "fakes/recording_screen_saver_flag.h"
 #include "fakes/recording_shell.h"
 #include "fakes/scripted_host.h"
@@ -59,7 +61,8 @@ protected:
 
     std::unique_ptr<OrvessaSystem> start() {
         return OrvessaSystem::start(PlatformServices{host, clock, power, screenSaver, shell,
-                                                     instance, dir.path(), mediaProfile()});
+                                                     instance, monitors, keyboard, dir.path(),
+                                                     mediaProfile()});
     }
 
     // Writes orvessa.sys, starts, and shows the main window as the message loop does.
@@ -92,6 +95,8 @@ protected:
     fakes::FakePower power;
     fakes::RecordingScreenSaverFlag screenSaver;
     fakes::RecordingShell shell;
+    fakes::FixedMonitors monitors;
+    fakes::RecordingKeyboard keyboard;
     fakes::FakeSingleInstance instance;
     std::unique_ptr<OrvessaSystem> system;
 };

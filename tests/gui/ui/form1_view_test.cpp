@@ -11,6 +11,7 @@
 
 #include "core/store/table_file.h"
 #include "fakes/fake_power.h"
+#include "fakes/fixed_monitors.h"
 #include "fakes/recording_screen_saver_flag.h"
 #include "fakes/recording_shell.h"
 #include "fakes/scripted_host.h"
@@ -121,10 +122,12 @@ private:
     fakes::FakePower m_power;
     fakes::RecordingScreenSaverFlag m_screenSaver;
     fakes::RecordingShell m_shell;
+    fakes::FixedMonitors m_monitors;
 
     std::unique_ptr<ui::TForm1> makeModel() {
-        return std::make_unique<ui::TForm1>(ui::MainWindowServices{
-            m_host, m_clock, m_power, m_screenSaver, m_shell, m_dir.path(), m_dir / "win.ini"});
+        return std::make_unique<ui::TForm1>(
+            ui::MainWindowServices{m_host, m_clock, m_power, m_screenSaver, m_shell, m_monitors,
+                                   m_dir.path(), m_dir / "win.ini"});
     }
 
 private slots:

@@ -1,0 +1,127 @@
+#include "gui/playback/form6_view.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLibrary>
+#include <QResizeEvent>
+#include <cstdio>
+
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+
+Form6View::Form6View(playback::TForm6& model, QString moduleDirectory, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_model(model),
+      m_moduleDirectory(moduleDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                  : std::move(moduleDirectory)) {
+    setObjectName(toQt(model.name()));
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    m_surface = new QWidget(this);
+    m_surface->setObjectName(toQt(model.Panel1.name()));
+    m_surface->setAttribute(Qt::WA_NativeWindow);
+    m_surface->setAutoFillBackground(true);
+    m_surface->setPalette(black);
+
+    m_subtitle = new QLabel(this);
+    m_subtitle->setObjectName(toQt(model.Panel2.name()));
+    m_subtitle->setAlignment(Qt::AlignCenter);
+    m_subtitle->setFrameShape(QFrame::Panel);
+    m_subtitle->setFrameShadow(QFrame::Raised);
+
+    auto watch = [this](model::Signal<>& signal, auto&& slot) {
+        m_connections.emplace_back(&signal, signal.connect(slot));
+    };
+    watch(m_model.changed, [this] { syncWindow(); });
+    watch(m_model.Panel1.changed, [this] { m_surface->setVisible(m_model.Panel1.visible()); });
+    watch(m_model.Panel2.changed, [this] {
+        m_subtitle->setText(toQt(m_model.Panel2.text()));
+        m_subtitle->setVisible(m_model.Panel2.visible());
+    });
+    watch(m_model.Web1.changed, [this] { syncBrowser(); });
+    watch(m_model.Web1.navigated, [this] { navigate(); });
+
+    m_surface->setVisible(m_model.Panel1.visible());
+    m_subtitle->setVisible(m_model.Panel2.visible());
+    syncWindow();
+}
+
+Form6View::~Form6View() {
+    for (auto& [signal, id] : m_connections) {
+        signal->disconnect(id);
+    }
+}
+
+WId Form6View::videoSurface() const {
+    return m_surface->winId();
+}
+
+void Form6View::syncWindow() {
+    setWindowTitle(toQt(m_model.caption()));
+    const auto& b = m_model.bounds();
+    if (b.width > 0 && b.height > 0 && geometry() != QRect(b.left, b.top, b.width, b.height)) {
+        setGeometry(b.left, b.top, b.width, b.height);
+    }
+    if (m_model.visible() != isVisible()) {
+        setVisible(m_model.visible());
+        if (m_model.visible()) {
+            raise();
+        }
+    }
+}
+
+void Form6View::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QRect all(QPoint(0, 0), event->size());
+    m_surface->setGeometry(all);
+    if (m_page) {
+        m_page->widget()->setGeometry(all);
+    }
+}
+
+bool Form6View::ensureBrowser() {
+    if (m_page) {
+        return true;
+    }
+    if (m_browserFailed) {
+        return false;
+    }
+    QLibrary module(QDir(m_moduleDirectory).filePath(QString::fromLatin1(kWebViewModule)));
+    auto create = reinterpret_cast<CreateWebPage>(module.resolve(kCreateWebPageSymbol));
+    if (create == nullptr) {
+        m_browserFailed = true;
+        std::fprintf(stderr, "Orvessa: the browser module cannot be loaded: %s\n",
+                     qPrintable(module.errorString()));
+        return false;
+    }
+    m_page.reset(create(this));
+    QWidget* view = m_page->widget();
+    view->setGeometry(rect());
+    // Bottom of the stack: the video surface and the subtitle strip lie above the page.
+    view->lower();
+    view->setVisible(m_model.Web1.visible());
+    return true;
+}
+
+void Form6View::navigate() {
+    if (!ensureBrowser()) {
+        return;
+    }
+    const QString address = toQt(m_model.Web1.address());
+    const QUrl url =
+        address.contains(QLatin1String("://")) ? QUrl(address) : QUrl::fromLocalFile(address);
+    m_page->navigate(url);
+}
+
+void Form6View::syncBrowser() {
+    if (m_page) {
+        m_page->widget()->setVisible(m_model.Web1.visible());
+    }
+}
+
+}  // namespace orvessa::gui

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "core/playback/tform6.h"
+#include "gui/playback/web_page.h"
+
+class QLabel;
+
+namespace orvessa::gui {
+
+// The borderless full-screen video and web window. The browser is created the first time a page
+// is shown; until then the window holds only the video surface and the subtitle strip.
+class Form6View : public QWidget {
+public:
+    // The browser module is looked for in `moduleDirectory`, by default the executable's.
+    explicit Form6View(playback::TForm6& model, QString moduleDirectory = {},
+                       QWidget* parent = nullptr);
+    ~Form6View() override;
+
+    // The native window the media device draws into.
+    WId videoSurface() const;
+    QWidget* videoSurfaceWidget() const { return m_surface; }
+    // Null until a page has been shown, or when the browser module cannot be loaded.
+    WebPage* webPage() const { return m_page.get(); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void syncWindow();
+    void syncBrowser();
+    void navigate();
+    bool ensureBrowser();
+
+    playback::TForm6& m_model;
+    QWidget* m_surface;
+    QLabel* m_subtitle;
+    QString m_moduleDirectory;
+    std::unique_ptr<WebPage> m_page;
+    bool m_browserFailed = false;
+    std::vector<std::pair<model::Signal<>*, int>> m_connections;
+};
+
+}  // namespace orvessa::gui

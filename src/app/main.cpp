@@ -38,9 +38,7 @@ std::filesystem::path mediaProfilePath() {
 
 int main(int argc, char** argv) {
     using namespace orvessa;
-    // The browser, loaded later from its module, shares OpenGL contexts with the widgets; and
-    // its sandbox refuses to run as root unless told not to be used.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser, loaded later from its module, refuses to run as root with its sandbox.
     if (geteuid() == 0) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what Orvessa needs, builds it, and starts it from its program directory
-# build/program. Without a display it runs under a virtual one (xvfb-run), and says so.
+# Installs what Orvessa needs, builds it, lays out the demonstration program directory
+# build/demo (made anew on every run: a chime about a minute from now, an untimed row after it,
+# and a tune that repeats for two minutes), and starts Orvessa there. Without a display it runs
+# under a virtual one (xvfb-run), and says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
@@ -8,10 +10,17 @@ ensure_packages "${ORVESSA_CORE_PACKAGES[@]}" "${ORVESSA_APP_PACKAGES[@]}" \
     "${ORVESSA_DISPLAY_PACKAGES[@]}"
 
 cmake -S . -B build -DORVESSA_BUILD_TESTS=OFF
-cmake --build build -j"$(nproc)"
+cmake --build build -j"$(nproc)" --target orvessa orvessa_webview orvessa-make-demo
+
+# The program directory is the executable's own, so the demonstration gets a copy of it.
+demo=build/demo
+rm -rf "$demo"
+mkdir -p "$demo"
+cp build/program/orvessa build/program/orvessa_webview.so "$demo/"
+build/program/orvessa-make-demo "$demo" resources/orvessa.sys
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-    exec build/program/orvessa
+    exec "$demo/orvessa"
 fi
 echo "No display found: running Orvessa on a virtual display (xvfb-run); nothing is shown."
-exec xvfb-run -a build/program/orvessa
+exec xvfb-run -a "$demo/orvessa"

@@ -10,8 +10,10 @@
 #include <list>
 #include <memory>
 
+#include "backends/gstreamer/gst_media_device.h"
 #include "backends/linux/linux_clock.h"
 #include "backends/linux/linux_power.h"
+#include "backends/linux/linux_processes.h"
 #include "backends/linux/linux_single_instance.h"
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
@@ -55,12 +57,17 @@ int main(int argc, char** argv) {
     backends::LinuxSingleInstance instance;
     gui::QtMonitors monitors;
     backends::XTestKeyboard keyboard;
+    backends::LinuxProcesses processes;
+    const std::filesystem::path mediaProfile = mediaProfilePath();
+    backends::GstMediaOptions mediaOptions;
+    mediaOptions.mediaProfile = mediaProfile;
+    backends::GstMediaDevice mediaDevice(mediaOptions);
 
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
-    std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start({host, clock, power, screenSaver, shell, instance, monitors,
-                                         keyboard, programDirectory, mediaProfilePath()});
+    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(
+        {host, clock, power, screenSaver, shell, instance, monitors, keyboard, mediaDevice,
+         mediaDevice, processes, programDirectory, mediaProfile});
     if (!system) {
         return 0;
     }

@@ -7,6 +7,7 @@
 #include "core/model/timer.h"
 #include "core/model/window.h"
 #include "core/platform/display_services.h"
+#include "core/platform/media_device.h"
 
 namespace orvessa::playback {
 
@@ -46,6 +47,8 @@ public:
 
     // The address that show page navigates to; the player sets it before clicking pl1.
     std::string pageAddress;
+    // The native window of the video surface, set by the view once it exists.
+    platform::NativeWindow surfaceHandle = 0;
 
     void showWindow() { setVisible(true); }
     void hideWindow() { setVisible(false); }

@@ -23,7 +23,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     m_form2 = std::make_unique<editing::TForm2>();
     m_windows.push_back(m_form2.get());
-    m_form4 = std::make_unique<editing::TForm4>();
+    m_form4 =
+        std::make_unique<editing::TForm4>(m_form1->config, m_form1->Grid, services.audioOutput);
     m_windows.push_back(m_form4.get());
     m_form6 = std::make_unique<playback::TForm6>(services.monitors, services.keyboard);
     m_windows.push_back(m_form6.get());
@@ -40,6 +41,40 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_form1->form2 = m_form2.get();
     m_form1->form5 = m_form5.get();
     m_form1->form6 = m_form6.get();
+
+    ui::TForm1& f = *m_form1;
+    m_display = std::make_unique<playback::NowPlaying>(
+        f.playback, f.clockState,
+        playback::NowPlaying::Lines{f.Label1, f.Label2, f.Edit1, f.Edit2, f.Grid},
+        services.mediaDevice);
+    m_player = std::make_unique<playback::ItemPlayer>(
+        f.playback, f.clockState,
+        playback::PlayerControls{f.Grid,         f.ListBox1,     f.Edit1,        f.Edit2,
+                                 f.Label2,       f.Check2,       f.jxbc,         f.Timer2,
+                                 f.ToolButton17, f.P1,           f.ToolButton18, f.S2,
+                                 f.ToolButton9,  f.ToolButton10, f.ToolButton15, f.rec3,
+                                 f.Rec2,         f.BCZ1,         f.N16,          f.SZ1},
+        playback::PlayerServices{
+            services.host, services.mediaDevice, services.shell, services.processes,
+            [&f](int monitor) { f.setwindowtomonitor(f.form6, monitor, 0, 0); },
+            [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
+            [&f] { return f.config.anyoneMayOperate(); }, [&f] { return f.defaultDirectory; }},
+        *m_form6, *m_form4);
+    f.player = m_player.get();
+
+    m_broadcastClock = std::make_unique<BroadcastClock>(
+        f.playback, f.clockState,
+        ClockControls{f.Grid, f.Panel1, f.Label1, f.Label3, f.Edit1, f.Edit2}, *m_player,
+        *m_display, *m_form6, services.clock, f.hints, f.W, EndOfDayHooks{});
+    f.Timer1.setHandler([this] { m_broadcastClock->Timer1Timer(); });
+    f.Timer2.setHandler([this, &f] {
+        try {
+            m_display->update(false);
+        } catch (...) {
+            // Texts that hold no usable numbers: the lines keep their last texts.
+            f.Timer2.stop();
+        }
+    });
 }
 
 }  // namespace orvessa::scheduler

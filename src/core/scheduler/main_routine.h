@@ -7,7 +7,10 @@
 #include "core/editing/tform2.h"
 #include "core/editing/tform4.h"
 #include "core/editing/tform5.h"
+#include "core/playback/item_player.h"
+#include "core/playback/now_playing.h"
 #include "core/playback/tform6.h"
+#include "core/scheduler/broadcast_clock.h"
 #include "core/tools/tdstx.h"
 #include "core/tools/tform7.h"
 #include "core/ui/tform1.h"
@@ -23,6 +26,9 @@ struct PlatformServices {
     platform::SingleInstance& singleInstance;
     const platform::Monitors& monitors;
     platform::Keyboard& keyboard;
+    platform::MediaDevice& mediaDevice;  // the main window's
+    platform::AudioOutput& audioOutput;
+    platform::Processes& processes;
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
 };
@@ -42,6 +48,9 @@ public:
     editing::Tdaori5& daori5() { return *m_daori5; }
     editing::TForm5& form5() { return *m_form5; }
     tools::TForm7& form7() { return *m_form7; }
+    playback::ItemPlayer& player() { return *m_player; }
+    playback::NowPlaying& display() { return *m_display; }
+    BroadcastClock& broadcastClock() { return *m_broadcastClock; }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -57,6 +66,9 @@ private:
     std::unique_ptr<editing::Tdaori5> m_daori5;
     std::unique_ptr<editing::TForm5> m_form5;
     std::unique_ptr<tools::TForm7> m_form7;
+    std::unique_ptr<playback::NowPlaying> m_display;
+    std::unique_ptr<playback::ItemPlayer> m_player;
+    std::unique_ptr<BroadcastClock> m_broadcastClock;
     std::vector<model::Window*> m_windows;
 };
 

@@ -103,13 +103,13 @@ void TForm1::FormCreate() {
     }
 
     // 12-13
-    shutdownArmed = true;
-    shutdownTime = config.entry(SystemConfig::kShutdownTimeTwo);
-    endCountdown = 60;
-    hintTick = 0;
-    hintLimit = 50;
-    repeatLimit = 1;
-    repeatCount = 1;
+    clockState.shutdownArmed = true;
+    clockState.shutdownTime = config.entry(SystemConfig::kShutdownTimeTwo);
+    clockState.endCountdown = 60;
+    clockState.hintTick = 0;
+    clockState.hintLimit = 50;
+    clockState.repeatLimit = 1;
+    clockState.repeatCount = 1;
     hints.assign(std::begin(kHints), std::end(kHints));
     store::setScheduleHeaders(Grid.table());
     Grid.tableChanged();
@@ -128,8 +128,9 @@ void TForm1::FormCreate() {
     RG4.setItemIndex(W - 1);
 
     // 16
-    currentRow = 1;
-    lastStartTime = "00:00:00";
+    playback.currentRow = 1;
+    clockState.lastStartTime = "00:00:00";
+    playback.itemKind = playback::ItemKind::None;
 
     // 17
     if (!stopDay && !Ch8.checked()) {
@@ -246,9 +247,9 @@ void TForm1::loadClick() {
         Label2.setText(r.missingMessage);
     }
     if (r.completed()) {
-        repeatLimit = 1;
-        repeatCount = 1;
-        untimedSkip = false;
+        clockState.repeatLimit = 1;
+        clockState.repeatCount = 1;
+        clockState.untimedSkip = false;
     }
     Grid.tableChanged();
 }

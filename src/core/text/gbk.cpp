@@ -204,6 +204,29 @@ std::string utf8ToGbk(std::string_view utf8) {
     return out;
 }
 
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t n = 0;
+    for (const char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+std::string firstCharacters(std::string_view utf8, std::size_t count) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+            if (seen == count) {
+                return std::string(utf8.substr(0, i));
+            }
+            ++seen;
+        }
+    }
+    return std::string(utf8);
+}
+
 std::size_t gbkByteLength(std::string_view utf8) {
     return utf8ToGbk(utf8).size();
 }

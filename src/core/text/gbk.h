@@ -29,6 +29,10 @@ std::size_t gbkByteLength(std::string_view utf8);
 // become "?"; escaped bytes stay as they are.
 std::string normaliseGbk(std::string_view utf8);
 
+// Characters (code points) of a UTF-8 text, and its first `count` characters.
+std::size_t characterCount(std::string_view utf8);
+std::string firstCharacters(std::string_view utf8, std::size_t count);
+
 // True for the code points U+DC00..U+DCFF that stand for undecodable bytes.
 constexpr bool isEscapedByte(char32_t codePoint) {
     return codePoint >= 0xDC00 && codePoint <= 0xDCFF;

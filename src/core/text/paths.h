@@ -17,6 +17,9 @@ bool endsWithSeparator(std::string_view path);
 // The platform's separator ('/' on Linux), picked by the build.
 char nativeSeparator();
 
+// Whether the platform hides a directory entry of this name (a leading "." on Linux).
+bool isHiddenName(std::string_view name);
+
 // From the last "." to the end, provided no separator or ":" follows that dot; otherwise empty.
 std::string extensionOf(std::string_view path);
 

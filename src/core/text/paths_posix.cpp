@@ -8,6 +8,10 @@ char nativeSeparator() {
     return '/';
 }
 
+bool isHiddenName(std::string_view name) {
+    return !name.empty() && name.front() == '.';
+}
+
 std::string toNativePath(std::string_view path) {
     std::string out(path);
     const bool driveLetter = out.size() >= 2 && out[1] == ':' &&

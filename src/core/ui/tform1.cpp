@@ -1,5 +1,6 @@
 #include "core/ui/tform1.h"
 
+#include "core/playback/item_player.h"
 #include "core/playback/tform6.h"
 #include "core/text/paths.h"
 
@@ -102,6 +103,27 @@ void TForm1::bindHandlers() {
     for (int n = 0; n < 8; ++n) {
         forcedWeekdayItems[static_cast<std::size_t>(n)]->setHandler([this, n] { xq7Click(n); });
     }
+    for (Command* c : {&ToolButton17, &P1}) {
+        c->setHandler([this] {
+            if (player != nullptr) {
+                player->play();
+            }
+        });
+    }
+    for (Command* c : {&ToolButton18, &S2}) {
+        c->setHandler([this] {
+            if (player != nullptr) {
+                player->stop();
+            }
+        });
+    }
+    for (Command* c : {&ToolButton24, &find1}) {
+        c->setHandler([this] {
+            if (player != nullptr) {
+                player->find();
+            }
+        });
+    }
     save.setHandler([this] { saveClick(); });
     SAVE1.setHandler([this] { saveClick(); });
 }
@@ -125,6 +147,12 @@ bool TForm1::triggerShortcut(const std::string& shortcut) {
         }
     }
     return false;
+}
+
+void TForm1::ListBox1DblClick() {
+    if (player != nullptr) {
+        player->playNext();
+    }
 }
 
 void TForm1::H3Click() {

@@ -14,6 +14,7 @@
 #include "core/platform/display_services.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
+#include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -22,6 +23,7 @@ class TForm5;
 }  // namespace orvessa::editing
 namespace orvessa::playback {
 class TForm6;
+class ItemPlayer;
 }  // namespace orvessa::playback
 
 namespace orvessa::ui {
@@ -84,6 +86,8 @@ public:
     // A mouse button released on the tray icon: left shows the window; the right button's
     // menu is the view's to pop up.
     void trayLeftClick() { E1Click(); }
+    // A double-click on the play list: the next file of the directory.
+    void ListBox1DblClick();
 
     // Runs the command whose shortcut this is, if the shortcut reaches it. Returns whether
     // one ran.
@@ -104,17 +108,10 @@ public:
     bool stopDay = false;
     bool autoNaming = true;
     std::string tableFileName;
-    int currentRow = 1;
-    std::string lastStartTime = "00:00:00";
-    int repeatLimit = 1;
-    int repeatCount = 1;
-    bool untimedSkip = false;
-    int endCountdown = 60;
-    bool shutdownArmed = true;
-    std::string shutdownTime;
+    // The running item, and the broadcast clock's fields it shares with the player.
+    playback::PlaybackState playback;
+    playback::ClockState clockState;
     int stopDayCount = 0;
-    int hintTick = 0;
-    int hintLimit = 50;
     std::vector<std::string> hints;
     std::string defaultDirectory;
     bool configurationLoaded = false;
@@ -260,6 +257,8 @@ public:
     editing::TForm2* form2 = nullptr;
     editing::TForm5* form5 = nullptr;
     playback::TForm6* form6 = nullptr;
+    // The item player, made by the main routine once every window it drives exists.
+    playback::ItemPlayer* player = nullptr;
 
     // Every command, for look-ups by name.
     const std::vector<Command*>& commands() const { return m_commands; }

@@ -27,6 +27,7 @@ Form6View::Form6View(playback::TForm6& model, QString moduleDirectory, QWidget* 
     m_surface->setAttribute(Qt::WA_NativeWindow);
     m_surface->setAutoFillBackground(true);
     m_surface->setPalette(black);
+    m_model.surfaceHandle = static_cast<platform::NativeWindow>(m_surface->winId());
 
     m_subtitle = new QLabel(this);
     m_subtitle->setObjectName(toQt(model.Panel2.name()));

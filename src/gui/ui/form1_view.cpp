@@ -164,7 +164,10 @@ void Form1View::buildClientArea(QWidget* client) {
     panel2->hide();
     auto* list1 = new QListWidget(client);
     list1->setGeometry(designed(556, 120, 57, 53));
+    list1->setToolTip(QStringLiteral("双击播放下一曲目"));
     bindList(m_model.ListBox1, list1);
+    QObject::connect(list1, &QListWidget::itemDoubleClicked, this,
+                     [this] { m_model.ListBox1DblClick(); });
     auto* list2 = new QListWidget(client);
     list2->setGeometry(designed(552, 120, 89, 89));
     list2->setToolTip(QStringLiteral("双击自动填入表中"));

@@ -10,7 +10,9 @@
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
 #include "core/text/gbk.h"
+#include "fakes/fake_media_device.h"
 #include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
 #include "fakes/fake_single_instance.h"
 #include "fakes/fixed_monitors.h"
 #include "fakes/recording_keyboard.h"
@@ -61,8 +63,8 @@ protected:
 
     std::unique_ptr<OrvessaSystem> start() {
         return OrvessaSystem::start(PlatformServices{host, clock, power, screenSaver, shell,
-                                                     instance, monitors, keyboard, dir.path(),
-                                                     mediaProfile()});
+                                                     instance, monitors, keyboard, device, device,
+                                                     processes, dir.path(), mediaProfile()});
     }
 
     // Writes orvessa.sys, starts, and shows the main window as the message loop does.
@@ -97,6 +99,8 @@ protected:
     fakes::RecordingShell shell;
     fakes::FixedMonitors monitors;
     fakes::RecordingKeyboard keyboard;
+    fakes::FakeMediaDevice device;
+    fakes::FakeProcesses processes;
     fakes::FakeSingleInstance instance;
     std::unique_ptr<OrvessaSystem> system;
 };

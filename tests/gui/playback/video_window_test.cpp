@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include "backends/gstreamer/gst_media_device.h"
+#include "backends/gstreamer/media_files.h"
 #include "core/playback/tform6.h"
 #include "fakes/fixed_monitors.h"
 #include "fakes/recording_keyboard.h"
@@ -68,6 +70,44 @@ private:
 
 private slots:
     void initTestCase() { m_monitors.screens = {{0, 0, 320, 240}}; }
+
+    void videoPlaysIntoTheSurface() {
+        const auto clip = m_dir / "green.mpg";
+        bool encoded = false;
+        for (const char* encoder : {"mpeg2enc format=1", "avenc_mpeg1video"}) {
+            encoded =
+                encoded ||
+                testing::encode(std::string("videotestsrc num-buffers=150 pattern=green ! "
+                                            "video/x-raw,width=352,height=288,framerate=25/1,"
+                                            "format=I420 ! ") +
+                                    encoder + " ! mpegvideoparse ! mpegpsmux ! filesink name=out",
+                                clip);
+        }
+        if (!encoded) {
+            QSKIP("no MPEG video encoder");
+        }
+        playback::TForm6 model(m_monitors, m_keyboard);
+        gui::Form6View view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
+        model.showWindow();
+        model.Panel1.setVisible(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(grab(view).pixelColor(10, 10) == QColor(Qt::black));
+
+        backends::GstMediaOptions options;
+        options.audioSink = "fakesink sync=true";
+        backends::GstMediaDevice device(options);
+        device.setFileName(clip.string());
+        device.setDisplay(model.surfaceHandle);
+        device.open();
+        QVERIFY(device.hasPicture());
+        device.setDisplayRect({0, 0, view.width(), view.height()});
+        device.play();
+        QVERIFY2(waitForPicture(
+                     view, [](const QImage& i) { return shareOf(i, QColor(0, 255, 0)) > 0.5; }),
+                 "the video never filled the surface");
+        device.stop();
+        device.close();
+    }
 
     void localPageShowsInTheBrowser() {
         QFile page(QString::fromStdString((m_dir / "page.htm").string()));

@@ -1,0 +1,127 @@
+// Lays out a demonstration program directory: the default configuration with the media
+// library inside it, a chime, and today's table with rows a minute or two from now, so that a
+// newcomer hears the system work without typing a table first.
+//
+// Usage: orvessa-make-demo DIR DEFAULT_CONFIG
+
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "core/store/file_io.h"
+#include "core/store/schedule_table.h"
+#include "core/store/system_config.h"
+#include "core/store/table_file.h"
+#include "core/store/today_table.h"
+#include "core/text/date_text.h"
+#include "core/text/time_text.h"
+
+namespace {
+
+using namespace orvessa;
+
+void put16(std::string& out, uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+}
+void put32(std::string& out, uint32_t v) {
+    put16(out, static_cast<uint16_t>(v & 0xFFFF));
+    put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+// A bell-like chime: two partials that die away, 16-bit mono PCM.
+std::string chimeWav(double seconds) {
+    constexpr int kRate = 22050;
+    const int samples = static_cast<int>(seconds * kRate);
+    std::string data;
+    for (int i = 0; i < samples; ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double v = std::exp(-2.5 * t) *
+                         (0.6 * std::sin(2 * M_PI * 880 * t) + 0.3 * std::sin(2 * M_PI * 1320 * t) +
+                          0.1 * std::sin(2 * M_PI * 1760 * t));
+        put16(data, static_cast<uint16_t>(static_cast<int16_t>(v * 24000)));
+    }
+    std::string wav = "RIFF";
+    put32(wav, static_cast<uint32_t>(36 + data.size()));
+    wav += "WAVEfmt ";
+    put32(wav, 16);
+    put16(wav, 1);
+    put16(wav, 1);
+    put32(wav, kRate);
+    put32(wav, kRate * 2);
+    put16(wav, 2);
+    put16(wav, 16);
+    wav += "data";
+    put32(wav, static_cast<uint32_t>(data.size()));
+    return wav + data;
+}
+
+std::string clockText(std::time_t t) {
+    std::tm local{};
+    localtime_r(&t, &local);
+    return text::formatClockTime(local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: orvessa-make-demo DIR DEFAULT_CONFIG\n";
+        return 2;
+    }
+    const std::filesystem::path dir = argv[1];
+    const std::filesystem::path audio = dir / "AUDIO";
+    std::error_code ec;
+    std::filesystem::create_directories(audio, ec);
+
+    const store::ReadResult defaults = store::readWholeFile(argv[2]);
+    if (defaults.status != store::ReadStatus::Ok ||
+        !store::writeFileAtomically(dir / store::SystemConfig::kFileName, defaults.bytes)) {
+        std::cerr << "cannot lay out the configuration in " << dir << "\n";
+        return 1;
+    }
+    store::SystemConfig config(dir);
+    config.load();
+    config.setEntry(store::SystemConfig::kMediaLibrary, audio.string() + "/");
+    // A demonstration waits at the end of the day: it never shuts the computer down.
+    config.setEntry(store::SystemConfig::kEndOfDayAction, "3");
+    for (int w = 0; w < 7; ++w) {
+        config.setEntry(store::SystemConfig::kStopMonday + w, "0");
+    }
+    if (!config.button2Click() || !store::writeFileAtomically(audio / "chime.wav", chimeWav(3)) ||
+        !store::writeFileAtomically(audio / "tune.wav", chimeWav(8))) {
+        std::cerr << "cannot write the demonstration files in " << dir << "\n";
+        return 1;
+    }
+
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const int weekday = text::weekdayOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    store::ScheduleTable table;
+    table.setRowCount(4);
+    const std::string rows[3][4] = {
+        {clockText(now + 60), "钟声", "chime.wav", ""},
+        {"", "接着播放", "chime.wav", ""},
+        {clockText(now + 120), "循环两分钟", "tune.wav", clockText(now + 240)},
+    };
+    for (int r = 0; r < 3; ++r) {
+        table.setCell(1, r + 1, rows[r][0]);
+        table.setCell(2, r + 1, rows[r][1]);
+        table.setCell(3, r + 1, rows[r][2]);
+        table.setCell(4, r + 1, rows[r][3]);
+        table.setCell(5, r + 1, "200");
+    }
+    const std::string name = store::todayTableName(weekday, config);
+    if (!store::writeTableFile(table, dir, name)) {
+        std::cerr << "cannot write " << name << "\n";
+        return 1;
+    }
+    std::cout << "Demo program directory " << dir.string() << ": " << name << " rings at "
+              << rows[0][0] << ", then repeats a tune from " << rows[2][0] << " to " << rows[2][3]
+              << ".\n";
+    return 0;
+}

@@ -1,0 +1,365 @@
+#include "core/playback/item_player.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/editing/tform4.h"
+#include "core/playback/tform6.h"
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
+#include "core/text/paths.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::playback {
+namespace {
+
+const char* const kWebPageExtensions[] = {".HTM", ".HTML", ".ASP", ".SHTML", ".PHP"};
+const char* const kPictureExtensions[] = {
+    ".HTM", ".HTML", ".ASP", ".PHP", ".SHTML", ".SWF",  ".AVI", ".DAT", ".IVF", ".ASF", ".WMV",
+    ".M1V", ".MP2",  ".MPA", ".MPE", ".MPEG",  ".MPV2", ".MPV", ".MOV", ".QT",  ".MPG"};
+constexpr int kDefaultVolume = 200;
+
+template <std::size_t N>
+bool listed(const std::string& extension, const char* const (&list)[N]) {
+    return std::any_of(std::begin(list), std::end(list),
+                       [&](const char* e) { return extension == e; });
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return text::upperAscii(a) == text::upperAscii(b);
+}
+
+// A failed pick from a directory: empty, or nothing left to hand out.
+struct PickFailed {};
+
+}  // namespace
+
+ItemPlayer::ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
+                       PlayerServices services, TForm6& videoWindow, editing::TForm4& options)
+    : m_state(state),
+      m_clock(clock),
+      m_controls(controls),
+      m_services(std::move(services)),
+      m_video(videoWindow),
+      m_options(options) {}
+
+bool ItemPlayer::isWebAddress(std::string_view itemText) {
+    const std::string t = text::upperAscii(text::trimText(itemText));
+    return t.starts_with("HTTP://") || t.starts_with("HTTPS://");
+}
+
+void ItemPlayer::find() {
+    try {
+        resolve();
+    } catch (...) {
+        // A pick that fails leaves the state as far as it got, and says nothing.
+    }
+}
+
+void ItemPlayer::resolve() {
+    m_state.currentRow = m_controls.grid.row();
+    m_state.itemText = m_controls.grid.cell(3, m_state.currentRow);
+    m_state.directoryFinished = false;
+    const std::string& item = m_state.itemText;
+
+    if (isWebAddress(item)) {
+        // An address is shown as it is: no library, no play list, no existence test.
+        m_state.currentPath = text::trimText(item);
+        m_state.isDirectory = false;
+        m_state.itemPresent = true;
+        m_state.quietFind = false;
+        return;
+    }
+
+    const bool hasDot = item.find('.') != std::string::npos;
+    const bool hasSeparator = text::containsSeparator(item);
+    m_state.isDirectory = text::endsWithSeparator(item);
+    if (!m_state.isDirectory) {
+        // A name without a dot is a file all the same, so a file "Bell" plays.
+        m_state.currentPath = hasSeparator ? item : m_services.defaultDirectory() + item;
+    } else if (hasDot) {
+        m_state.currentPath = item;
+    }
+    if (m_state.isDirectory) {
+        pickFromDirectory();
+    }
+
+    std::error_code ec;
+    m_state.itemPresent =
+        std::filesystem::is_regular_file(text::fsPath(text::toNativePath(m_state.currentPath)), ec);
+    if (m_state.itemPresent) {
+        if (!m_state.quietFind) {
+            m_services.host.messageBox("文件 " + m_state.currentPath + " 存在！", "系统信息",
+                                       platform::MessageIcon::Information,
+                                       platform::MessageButtons::Ok);
+        }
+    } else if (m_state.currentRow < m_controls.grid.table().rowCount() - 1) {
+        ++m_state.currentRow;
+    }
+    m_state.quietFind = false;
+}
+
+void ItemPlayer::rebuildPlaylist() {
+    m_state.playlist.clear();
+    std::error_code ec;
+    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(m_state.itemText)), ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) {
+            continue;
+        }
+        const std::string name = text::utf8Path(it->path().filename());
+        if (text::isHiddenName(name)) {
+            continue;
+        }
+        m_state.playlist.push_back(name);
+    }
+    m_state.nextIndex = 0;
+    m_state.randomPicks = 0;
+    m_state.playlistRow = m_state.currentRow;
+    m_controls.ListBox1.setItems(m_state.playlist);
+}
+
+void ItemPlayer::pickFromDirectory() {
+    if (m_state.currentRow != m_state.playlistRow) {
+        rebuildPlaylist();
+    }
+    const int count = static_cast<int>(m_state.playlist.size());
+    if (count == 0) {
+        throw PickFailed{};
+    }
+    if (!m_options.randomOrder()) {
+        if (m_state.nextIndex < 0 || m_state.nextIndex >= count) {
+            throw PickFailed{};
+        }
+        m_state.currentPath =
+            m_state.itemText + m_state.playlist[static_cast<std::size_t>(m_state.nextIndex)];
+        ++m_state.nextIndex;
+        if (m_state.nextIndex == count) {
+            if (text::timeBefore(m_clock.nowTime, m_clock.stopTime)) {
+                m_state.nextIndex = 0;  // the directory repeats until the stop time
+            } else if (m_clock.stopTime.empty()) {
+                m_state.directoryFinished = true;
+            }
+        }
+    } else {
+        ++m_state.randomPicks;
+        const int k = static_cast<int>(m_random() % static_cast<unsigned>(count));
+        m_state.currentPath = m_state.itemText + m_state.playlist[static_cast<std::size_t>(k)];
+        m_state.nextIndex = k + 1;
+        if (m_state.randomPicks == count && m_clock.stopTime.empty()) {
+            m_state.directoryFinished = true;
+        }
+    }
+    m_controls.ListBox1.setItemIndex(m_state.nextIndex - 1);
+}
+
+void ItemPlayer::play() {
+    try {
+        m_state.quietFind = true;
+        resolve();
+        m_controls.ListBox1.setVisible(m_state.isDirectory);
+
+        const std::string extension = text::upperAscii(text::extensionOf(m_state.currentPath));
+        const bool web = isWebAddress(m_state.currentPath);
+        if (web) {
+            m_state.itemKind = ItemKind::WebPage;
+            m_state.isPlaying = true;
+            m_video.showWindow();
+            if (m_controls.Check2.checked()) {
+                m_services.placeVideoWindow(1);
+            }
+            if (!manual()) {
+                m_services.hideMainWindow();
+            }
+            m_video.pageAddress = m_state.currentPath;
+            m_video.pl1.click();
+            m_controls.Edit2.setText("1");
+        } else if (listed(extension, kWebPageExtensions)) {
+            if (m_state.itemPresent) {
+                m_state.itemKind = ItemKind::WebPage;
+                m_state.isPlaying = true;
+                m_video.pageAddress = text::toNativePath(m_state.currentPath);
+                m_video.pl1.click();
+                m_controls.Edit2.setText("1");
+            }
+        } else if (m_state.itemPresent) {
+            try {
+                startMedia();
+            } catch (...) {
+                openWithShell();
+            }
+        }
+
+        if (!web && listed(extension, kPictureExtensions) && m_state.itemPresent &&
+            m_state.isPlaying) {
+            m_video.showWindow();
+            if (m_controls.Check2.checked()) {
+                m_services.placeVideoWindow(1);
+            }
+            if (!manual()) {
+                m_services.hideMainWindow();
+            }
+        }
+
+        if (m_state.itemPresent) {
+            if (m_services.prepareTitle) {
+                m_services.prepareTitle();
+            }
+            m_clock.untimedSkip = false;
+            m_clock.lastStartTime = m_clock.startTime;
+            setRunningCommands();
+            m_clock.displayTicks = 1;
+            if (m_clock.startTime.empty() && m_clock.stopTime.empty()) {
+                ++m_clock.repeatCount;
+            } else {
+                m_clock.repeatCount = m_clock.repeatLimit;
+            }
+            if (manual()) {
+                m_controls.Timer2.start(1000);
+            } else {
+                m_controls.Timer2.stop();
+            }
+        }
+    } catch (...) {
+        m_state.isPlaying = false;
+        return;
+    }
+    m_clock.endCountdown = 60;
+    applyVolume();
+}
+
+void ItemPlayer::startMedia() {
+    m_state.itemKind = ItemKind::Media;
+    platform::MediaDevice& device = m_services.device;
+    device.setFileName(text::toNativePath(m_state.currentPath));
+    m_video.Panel1.setVisible(true);
+    device.setDisplay(m_video.surfaceHandle);
+    device.open();
+    const auto& b = m_video.bounds();
+    device.setDisplayRect({0, 0, b.width, b.height});
+    device.play();
+    m_state.isPlaying = true;
+    m_controls.Edit2.setText(text::decimalText(device.length()));
+}
+
+void ItemPlayer::openWithShell() {
+    m_state.itemKind = ItemKind::ShellOpened;
+    m_state.isPlaying = true;
+    m_video.showWindow();
+    if (m_controls.Check2.checked()) {
+        m_services.placeVideoWindow(1);
+    }
+    // What ran before the launch is never ours to end at the stop.
+    m_processesAtLaunch.clear();
+    for (const platform::ProcessInfo& p : m_services.processes.snapshot()) {
+        m_processesAtLaunch.insert(p.pid);
+    }
+    if (!m_services.shell.open(text::toNativePath(m_state.currentPath), "")) {
+        m_state.isPlaying = false;
+    }
+    m_video.startKeyTimer();
+}
+
+void ItemPlayer::applyVolume() {
+    const int cell = text::toIntOr(m_controls.grid.cell(5, m_state.currentRow), 0);
+    const int v = cell >= 1 && cell <= 255 ? cell : kDefaultVolume;
+    m_options.TrackBar1.setPosition(v);
+}
+
+void ItemPlayer::stop() {
+    // Only the programs the shell started for this item are candidates: started after the
+    // launch, still running, ours, and not this program.
+    std::vector<platform::ProcessInfo> launched;
+    m_state.newestProcessName.clear();
+    if (m_state.itemKind == ItemKind::ShellOpened) {
+        for (const platform::ProcessInfo& p : m_services.processes.snapshot()) {
+            if (!p.isSelf && p.ownedByUser && !m_processesAtLaunch.contains(p.pid)) {
+                launched.push_back(p);
+            }
+        }
+        // The newest of them, the last listed among equals.
+        const platform::ProcessInfo* newest = nullptr;
+        for (const platform::ProcessInfo& p : launched) {
+            if (newest == nullptr || p.startTime >= newest->startTime) {
+                newest = &p;
+            }
+        }
+        if (newest != nullptr) {
+            m_state.newestProcessName = text::fileNameOf(newest->executable);
+        }
+    }
+
+    m_controls.Timer2.stop();
+    m_video.hideWindow();
+    m_video.Panel1.setVisible(false);
+    m_video.Web1.setVisible(false);
+    try {
+        if (m_services.device.mode() == platform::MediaMode::Playing) {
+            m_services.device.stop();
+        }
+    } catch (...) {
+        // A device that cannot say or stop has nothing playing for us to stop.
+    }
+    if (m_state.itemKind == ItemKind::WebPage) {
+        m_video.st1.click();
+    }
+    if (m_state.itemKind == ItemKind::ShellOpened && !m_state.newestProcessName.empty()) {
+        for (const platform::ProcessInfo& p : launched) {
+            if (equalsIgnoringCase(p.executable, m_state.newestProcessName) ||
+                equalsIgnoringCase(text::fileNameOf(p.executable), m_state.newestProcessName)) {
+                m_services.processes.terminate(p.pid);
+            }
+        }
+    }
+    m_processesAtLaunch.clear();
+
+    m_state.itemKind = ItemKind::None;
+    m_controls.Label2.setText("");
+    m_controls.Edit1.setText("stop");
+    m_controls.Edit2.setText("aab");
+    m_state.isPlaying = false;
+    m_controls.ListBox1.setVisible(false);
+    setIdleCommands();
+}
+
+void ItemPlayer::playNext() {
+    try {
+        if (m_services.device.mode() == platform::MediaMode::Playing) {
+            m_services.device.stop();
+        }
+    } catch (...) {
+    }
+    play();
+}
+
+void ItemPlayer::setRunningCommands() {
+    PlayerControls& c = m_controls;
+    c.ToolButton18.setEnabled(manual());
+    c.S2.setEnabled(true);
+    c.ToolButton17.setEnabled(false);
+    c.P1.setEnabled(false);
+    for (model::Command* cmd :
+         {&c.ToolButton9, &c.ToolButton10, &c.ToolButton15, &c.rec3, &c.Rec2, &c.BCZ1, &c.N16}) {
+        cmd->setEnabled(false);
+    }
+}
+
+void ItemPlayer::setIdleCommands() {
+    PlayerControls& c = m_controls;
+    const bool isManual = manual();
+    c.ToolButton18.setEnabled(false);
+    c.S2.setEnabled(false);
+    c.ToolButton17.setEnabled(isManual);
+    for (model::Command* cmd :
+         {&c.ToolButton9, &c.ToolButton10, &c.ToolButton15, &c.rec3, &c.Rec2, &c.BCZ1, &c.N16}) {
+        cmd->setEnabled(isManual);
+    }
+    if (m_services.anyoneMayOperate()) {
+        c.SZ1.setEnabled(true);
+        c.P1.setEnabled(c.ToolButton17.enabled());
+    }
+}
+
+}  // namespace orvessa::playback

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/grid.h"
+#include "core/model/timer.h"
+#include "core/platform/host.h"
+#include "core/platform/media_device.h"
+#include "core/platform/processes.h"
+#include "core/platform/system_services.h"
+#include "core/playback/playback_state.h"
+
+namespace orvessa::editing {
+class TForm4;
+}
+
+namespace orvessa::playback {
+
+class TForm6;
+
+// The controls of the main window that the player reads and sets.
+struct PlayerControls {
+    model::Grid& grid;
+    model::ListBox& ListBox1;
+    model::TextControl& Edit1;
+    model::TextControl& Edit2;
+    model::TextControl& Label2;
+    model::Command& Check2;
+    model::Command& jxbc;  // enabled exactly in manual operation
+    model::Timer& Timer2;  // the now-playing display's timer
+    // Commands switched between running and idle.
+    model::Command& ToolButton17;  // 播放
+    model::Command& P1;
+    model::Command& ToolButton18;  // 停止
+    model::Command& S2;
+    model::Command& ToolButton9;
+    model::Command& ToolButton10;
+    model::Command& ToolButton15;
+    model::Command& rec3;
+    model::Command& Rec2;
+    model::Command& BCZ1;
+    model::Command& N16;
+    model::Command& SZ1;
+};
+
+// What the player is given besides the controls.
+struct PlayerServices {
+    platform::Host& host;
+    platform::MediaDevice& device;
+    platform::Shell& shell;
+    platform::Processes& processes;
+    // Places a window on a monitor, as the main window's setwindowtomonitor does.
+    std::function<void(int monitor)> placeVideoWindow;
+    // Hides the main window as its close command does.
+    std::function<void()> hideMainWindow;
+    // Reads the title and detail line of the item just started (the now-playing display).
+    std::function<void()> prepareTitle;
+    // Entry 6 of the configuration is "1": anyone may operate the system.
+    std::function<bool()> anyoneMayOperate;
+    // The media library folder, ending in a separator.
+    std::function<std::string()> defaultDirectory;
+};
+
+// Turns the selected row of the grid into sound, picture, page or program, and stops it again.
+class ItemPlayer {
+public:
+    ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
+               PlayerServices services, TForm6& videoWindow, editing::TForm4& options);
+
+    // find: resolves the selected row, telling the operator when its file exists.
+    void find();
+    // The play request.
+    void play();
+    // The stop request.
+    void stop();
+    // Double-click on the play list: stop what plays and play the next file of the directory.
+    void playNext();
+
+    // Whether a cell text is a web address rather than a path.
+    static bool isWebAddress(std::string_view itemText);
+
+private:
+    void resolve();
+    void pickFromDirectory();
+    void rebuildPlaylist();
+    void startMedia();
+    void openWithShell();
+    void applyVolume();
+    void setRunningCommands();
+    void setIdleCommands();
+    bool manual() const { return m_controls.jxbc.enabled(); }
+
+    PlaybackState& m_state;
+    ClockState& m_clock;
+    PlayerControls m_controls;
+    PlayerServices m_services;
+    TForm6& m_video;
+    editing::TForm4& m_options;
+    // Picks repeat from one start of the system to the next.
+    std::mt19937 m_random{20260101u};
+    // The processes that ran when the shell launched the current item.
+    std::set<int64_t> m_processesAtLaunch;
+};
+
+}  // namespace orvessa::playback

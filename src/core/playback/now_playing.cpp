@@ -1,0 +1,105 @@
+#include "core/playback/now_playing.h"
+
+#include <stdexcept>
+
+#include "core/playback/media_tags.h"
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
+#include "core/text/paths.h"
+
+namespace orvessa::playback {
+namespace {
+
+constexpr std::size_t kTitleCharacters = 28;
+
+int number(const model::TextControl& field) {
+    const auto v = text::parseDecimal(field.text());
+    if (!v) {
+        throw std::runtime_error(field.name() + " holds no number");
+    }
+    return *v;
+}
+
+std::string twoDigits(int v) {
+    return (v < 10 ? "0" : "") + text::decimalText(v);
+}
+
+}  // namespace
+
+NowPlaying::NowPlaying(PlaybackState& state, ClockState& clock, Lines lines,
+                       const platform::MediaDevice& device)
+    : m_state(state), m_clock(clock), m_lines(lines), m_device(device) {}
+
+void NowPlaying::prepare() {
+    const std::string& path = m_state.currentPath;
+    std::optional<MediaTags> tags;
+    if (text::upperAscii(text::extensionOf(path)) == ".MP3") {
+        tags = readMediaTags(text::fsPath(text::toNativePath(path)));
+    }
+    if (tags) {
+        title = tags->title;
+        detailLine = "歌星：" + tags->artist + "   专辑：" + tags->album;
+    } else {
+        title = path;
+        detailLine.clear();
+    }
+    if (text::characterCount(title) > kTitleCharacters) {
+        const std::string name = text::fileNameOf(path);
+        const int keep =
+            static_cast<int>(kTitleCharacters) - static_cast<int>(text::gbkByteLength(name));
+        const std::string prefix =
+            keep > 0 ? text::firstCharacters(title, static_cast<std::size_t>(keep)) : "";
+        title = prefix + "...\\" + name;
+    }
+}
+
+void NowPlaying::update(bool byClock) {
+    const ItemKind kind = m_state.itemKind;
+    const bool opaque = kind == ItemKind::WebPage || kind == ItemKind::ShellOpened;
+    if (opaque) {
+        m_lines.Edit1.setText("10");
+        m_lines.Edit2.setText("100");
+    } else if (kind == ItemKind::Media) {
+        m_lines.Edit1.setText(text::decimalText(m_device.position()));
+    }
+
+    const int p = number(m_lines.Edit1);
+    const int length = number(m_lines.Edit2);
+    if (length == 0) {
+        throw std::runtime_error("zero length");
+    }
+    percentDone = static_cast<int>(static_cast<double>(p) / length * 100.0);
+    percentText = opaque ? "未知" : text::decimalText(percentDone);
+
+    int& ticks = m_clock.displayTicks;
+    if (ticks < 5) {
+        lengthText = "00:00:00";
+        basePosition = p;
+        firstTickBias = 2;
+        ++ticks;
+        if (byClock) {
+            m_lines.Label1.setText("正在播放：" + title + " 长度：        完成：");
+        }
+    } else {
+        if (p > basePosition + 4) {
+            const int rate = (p + firstTickBias - basePosition) / (ticks - 4);
+            if (rate == 0) {
+                throw std::runtime_error("zero rate");
+            }
+            durationSeconds = length / rate;
+        }
+        ++ticks;
+        firstTickBias = 0;
+        lengthText = text::decimalText((durationSeconds % 3600) / 60) + ":" +
+                     twoDigits(durationSeconds % 60);
+        m_lines.Label1.setText("正在播放：" + title + " 长度：" + lengthText + " 完成：" +
+                               percentText + "％");
+        m_lines.Label2.setColor(model::kGreen);
+        m_lines.Label2.setText(detailLine);
+    }
+    if (kind == ItemKind::WebPage) {
+        m_lines.Label1.setText("正在浏览：" + m_lines.grid.cell(3, m_state.currentRow));
+    }
+}
+
+}  // namespace orvessa::playback

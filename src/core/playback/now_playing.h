@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/platform/media_device.h"
+#include "core/playback/playback_state.h"
+
+namespace orvessa::playback {
+
+// The two now-playing lines of the main window: a title and detail line prepared when an item
+// starts, and a refresh once a second with the length estimate and the share done.
+class NowPlaying {
+public:
+    struct Lines {
+        model::TextControl& Label1;
+        model::TextControl& Label2;
+        model::TextControl& Edit1;
+        model::TextControl& Edit2;
+        model::Grid& grid;
+    };
+
+    NowPlaying(PlaybackState& state, ClockState& clock, Lines lines,
+               const platform::MediaDevice& device);
+
+    // Title and detail line of the item just started.
+    void prepare();
+    // The once-a-second refresh; `byClock` when the broadcast clock runs it. Throws when the
+    // texts hold no usable numbers (the display timer stops then).
+    void update(bool byClock);
+
+    // Display state, kept between items.
+    std::string title;
+    std::string detailLine;
+    int basePosition = 0;
+    int firstTickBias = 0;
+    int durationSeconds = 0;
+    int percentDone = 0;
+    std::string percentText;
+    std::string lengthText;
+
+private:
+    PlaybackState& m_state;
+    ClockState& m_clock;
+    Lines m_lines;
+    const platform::MediaDevice& m_device;
+};
+
+}  // namespace orvessa::playback

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvessa::playback {
+
+enum class ItemKind { None = 0, WebPage = 1, Media = 3, ShellOpened = 4 };
+
+// The running item, shared by the item player, the broadcast clock and the now-playing display.
+struct PlaybackState {
+    int currentRow = 1;
+    std::string itemText;
+    std::string currentPath;
+    bool itemPresent = false;
+    bool isDirectory = false;
+    bool directoryFinished = false;
+    ItemKind itemKind = ItemKind::None;
+    bool isPlaying = false;
+    bool quietFind = false;
+    std::vector<std::string> playlist;
+    int playlistRow = 0;
+    int nextIndex = 0;
+    int randomPicks = 0;
+    std::string newestProcessName;
+};
+
+// The broadcast clock's fields that the player reads and writes.
+struct ClockState {
+    std::string startTime;  // the current row's start, trimmed and padded
+    std::string nowTime;    // the clock text, trimmed and padded
+    std::string stopTime;   // the current row's stop, trimmed and padded
+    std::string lastStartTime = "00:00:00";
+    int repeatLimit = 1;
+    int repeatCount = 1;
+    bool untimedSkip = false;
+    int endCountdown = 60;
+    int displayTicks = 0;  // the now-playing display's tick count
+    bool advanceRequested = false;
+    bool shutdownArmed = true;
+    std::string shutdownTime;
+    int hintTick = 0;
+    int hintIndex = 0;
+    int hintLimit = 50;
+};
+
+}  // namespace orvessa::playback

@@ -1,0 +1,204 @@
+#include "core/scheduler/broadcast_clock.h"
+
+#include <chrono>
+
+#include "core/playback/item_player.h"
+#include "core/playback/now_playing.h"
+#include "core/playback/tform6.h"
+#include "core/text/date_text.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::scheduler {
+
+using text::normaliseTime;
+using text::timeAtOrBefore;
+using text::timeBefore;
+
+int64_t secondsOf(const platform::LocalDateTime& t) {
+    using namespace std::chrono;
+    const sys_days day{year_month_day{year(t.year), month(static_cast<unsigned>(t.month)),
+                                      std::chrono::day(static_cast<unsigned>(t.day))}};
+    return static_cast<int64_t>(day.time_since_epoch().count()) * 86400 + t.hour * 3600 +
+           t.minute * 60 + t.second;
+}
+
+platform::LocalDateTime localDateTimeOf(int64_t seconds) {
+    using namespace std::chrono;
+    int64_t days = seconds / 86400;
+    int64_t rest = seconds % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    const year_month_day date{sys_days{std::chrono::days{days}}};
+    return {static_cast<int>(date.year()),
+            static_cast<int>(unsigned(date.month())),
+            static_cast<int>(unsigned(date.day())),
+            static_cast<int>(rest / 3600),
+            static_cast<int>(rest % 3600 / 60),
+            static_cast<int>(rest % 60),
+            0};
+}
+
+BroadcastClock::BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
+                               ClockControls controls, playback::ItemPlayer& player,
+                               playback::NowPlaying& display, playback::TForm6& videoWindow,
+                               const platform::Clock& timeSource,
+                               const std::vector<std::string>& hints, int& weekday,
+                               EndOfDayHooks hooks)
+    : m_state(state),
+      m_clock(clock),
+      m_controls(controls),
+      m_player(player),
+      m_display(display),
+      m_video(videoWindow),
+      m_time(timeSource),
+      m_hints(hints),
+      m_weekday(weekday),
+      m_hooks(std::move(hooks)) {}
+
+void BroadcastClock::Timer1Timer() {
+    const platform::LocalDateTime now = m_time.now();
+    const int64_t second = secondsOf(now);
+    if (m_lastSecond && second == *m_lastSecond) {
+        return;
+    }
+    // Seconds the thread was too busy to tick are ticked now, in order, each with its own
+    // clock text: a bell whose second fell in the stall still rings. Longer gaps (a suspend,
+    // the clock set forward) and a clock set back are not made up.
+    if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= kMaxMadeUpSeconds) {
+        for (int64_t s = *m_lastSecond + 1; s < second; ++s) {
+            m_lastSecond = s;
+            try {
+                tick(localDateTimeOf(s));
+            } catch (...) {
+                // As for every tick: the next one starts afresh.
+            }
+        }
+    }
+    m_lastSecond = second;
+    tick(now);
+}
+
+void BroadcastClock::readRow() {
+    const int row = m_state.currentRow;
+    m_clock.startTime = normaliseTime(m_controls.grid.cell(1, row));
+    m_clock.nowTime = normaliseTime(m_controls.Panel1.text());
+    m_clock.stopTime = normaliseTime(m_controls.grid.cell(4, row));
+}
+
+void BroadcastClock::tick(const platform::LocalDateTime& at) {
+    m_clock.advanceRequested = false;
+    m_controls.Panel1.setText(text::formatClockTime(at.hour, at.minute, at.second));
+    readRow();
+    m_weekday = text::weekdayOf(at.year, at.month, at.day);
+    m_controls.Label3.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
+                              text::weekdayCharacter(m_weekday));
+    if (m_hooks.customShutdownCheck) {
+        m_hooks.customShutdownCheck();
+    }
+
+    model::Grid& grid = m_controls.grid;
+    if (m_state.currentRow == grid.table().rowCount()) {
+        if (m_hooks.endOfTable && m_hooks.endOfTable()) {
+            return;
+        }
+    } else {
+        grid.select(grid.col(), m_state.currentRow);
+
+        // The item has reached its end.
+        if (m_controls.Edit2.text() == m_controls.Edit1.text()) {
+            m_player.stop();
+            m_clock.advanceRequested = m_state.isDirectory ? m_state.directoryFinished : true;
+        }
+
+        if (!m_state.isPlaying) {
+            const std::string file = text::trimText(grid.cell(3, m_state.currentRow));
+            const std::string& start = m_clock.startTime;
+            const std::string& now = m_clock.nowTime;
+            const std::string& stop = m_clock.stopTime;
+            if (file.empty()) {
+                m_clock.advanceRequested = true;
+            } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
+                m_clock.advanceRequested = true;
+            } else if (!start.empty() && timeBefore(start, now) && stop.empty() &&
+                       !m_state.isDirectory) {
+                m_clock.advanceRequested = true;
+            } else {
+                m_video.hideWindow();
+                m_clock.shutdownArmed = true;
+                if (start.empty()) {
+                    if (m_clock.untimedSkip) {
+                        m_clock.advanceRequested = true;
+                    } else if (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit &&
+                               !m_state.isDirectory) {
+                        m_clock.advanceRequested = true;
+                    } else {
+                        m_player.play();
+                    }
+                } else if (timeAtOrBefore(start, now)) {
+                    m_player.play();
+                }
+            }
+        }
+
+        if (!m_clock.stopTime.empty() && timeAtOrBefore(m_clock.stopTime, m_clock.nowTime)) {
+            m_player.stop();
+            m_clock.advanceRequested = true;
+        }
+    }
+
+    if (m_clock.advanceRequested) {
+        tab2Click();
+    }
+    statusLines();
+}
+
+void BroadcastClock::statusLines() {
+    if (m_state.isPlaying) {
+        m_display.update(true);
+        return;
+    }
+    if (m_hooks.showCountdown && m_hooks.showCountdown()) {
+        return;
+    }
+    ++m_clock.hintTick;
+    m_clock.hintIndex = m_clock.hintTick / 5;
+    if (m_clock.hintTick > m_clock.hintLimit) {
+        m_clock.hintTick = 0;
+    }
+    if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
+        m_controls.Label1.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
+    }
+}
+
+void BroadcastClock::tab2Click() {
+    const model::Grid& grid = m_controls.grid;
+    for (;;) {
+        m_clock.advanceRequested = false;
+        m_state.nextIndex = 0;
+        m_state.randomPicks = 0;
+        readRow();
+        const std::string& start = m_clock.startTime;
+        const std::string& now = m_clock.nowTime;
+        const std::string& stop = m_clock.stopTime;
+        const bool emptyFile = text::trimText(grid.cell(3, m_state.currentRow)).empty();
+        const bool finished =
+            emptyFile || (!stop.empty() && timeAtOrBefore(stop, now)) ||
+            (!start.empty() && timeBefore(start, now) && stop.empty()) ||
+            (start.empty() &&
+             (m_clock.untimedSkip || (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit)));
+        if (!finished || m_state.currentRow > grid.table().rowCount() - 1) {
+            return;
+        }
+        if (!start.empty() && start != m_clock.lastStartTime) {
+            m_clock.untimedSkip = true;
+        }
+        if (start.empty() && stop.empty()) {
+            m_clock.repeatCount = m_clock.repeatLimit;
+        }
+        ++m_state.currentRow;
+    }
+}
+
+}  // namespace orvessa::scheduler

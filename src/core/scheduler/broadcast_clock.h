@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/platform/clock.h"
+#include "core/playback/playback_state.h"
+
+namespace orvessa::playback {
+class ItemPlayer;
+class NowPlaying;
+class TForm6;
+}  // namespace orvessa::playback
+
+namespace orvessa::scheduler {
+
+// The main window's controls that the clock reads and writes.
+struct ClockControls {
+    model::Grid& grid;
+    model::TextControl& Panel1;
+    model::TextControl& Label1;
+    model::TextControl& Label3;
+    model::TextControl& Edit1;
+    model::TextControl& Edit2;
+};
+
+// The end-of-day steps the tick calls.
+struct EndOfDayHooks {
+    // The custom daily shutdown check.
+    std::function<void()> customShutdownCheck;
+    // The end-of-table handling; returns true when the tick ends there.
+    std::function<bool()> endOfTable;
+    // Shows the end-of-day countdown message when it applies; returns whether it did.
+    std::function<bool()> showCountdown;
+};
+
+// The once-a-second broadcast clock: compares the time of day with the current row, starts,
+// stops and leaves rows, and walks down the table.
+class BroadcastClock {
+public:
+    static constexpr int kMaxMadeUpSeconds = 30;
+
+    BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
+                   ClockControls controls, playback::ItemPlayer& player,
+                   playback::NowPlaying& display, playback::TForm6& videoWindow,
+                   const platform::Clock& timeSource, const std::vector<std::string>& hints,
+                   int& weekday, EndOfDayHooks hooks);
+
+    // Timer1's handler: ticks the second now, after the seconds a busy thread missed since
+    // the last tick (up to half a minute of them). A second is never ticked twice.
+    void Timer1Timer();
+    // One tick at the given moment.
+    void tick(const platform::LocalDateTime& at);
+    // Moves currentRow past every row that is finished with.
+    void tab2Click();
+    // Forgets the last second ticked, so that the next tick makes up nothing.
+    void resetSeconds() { m_lastSecond.reset(); }
+
+private:
+    void readRow();
+    void statusLines();
+
+    playback::PlaybackState& m_state;
+    playback::ClockState& m_clock;
+    ClockControls m_controls;
+    playback::ItemPlayer& m_player;
+    playback::NowPlaying& m_display;
+    playback::TForm6& m_video;
+    const platform::Clock& m_time;
+    const std::vector<std::string>& m_hints;
+    int& m_weekday;
+    EndOfDayHooks m_hooks;
+    std::optional<int64_t> m_lastSecond;
+};
+
+// Seconds since 1970-01-01 of a local date and time, as if the day had no time zone.
+int64_t secondsOf(const platform::LocalDateTime& t);
+platform::LocalDateTime localDateTimeOf(int64_t seconds);
+
+}  // namespace orvessa::scheduler

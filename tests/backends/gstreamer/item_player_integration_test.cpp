@@ -1,0 +1,69 @@
+// A row of a table played through the real media device, from the play request to the stop.
+
+#include <gtest/gtest.h>
+
+#include "backends/gstreamer/gst_media_device.h"
+#include "core/scheduler/main_routine.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "media_files.h"
+#include "support/temp_dir.h"
+
+namespace orvessa {
+namespace {
+
+TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
+    testing::TempDir dir;
+    std::filesystem::create_directory(dir / "AUDIO");
+    const std::string library = dir.path().string() + "/AUDIO/";
+    testing::writeToneWav(dir / "AUDIO" / "tone.wav", 44100 * 2);
+    std::string config;
+    for (int k = 0; k < 27; ++k) {
+        config += (k == 6 ? "1" : k == 11 ? library : "0") + std::string("\r\n");
+    }
+    testing::writeBytes(dir / "orvessa.sys", config);
+    testing::writeBytes(dir / "zxsj3.log", "1,,tone,tone.wav,,120,\r\n");
+
+    fakes::ScriptedHost host;
+    fakes::SettableClock clock({2026, 12, 9, 8, 0, 0});
+    fakes::FakePower power;
+    fakes::RecordingScreenSaverFlag screenSaver;
+    fakes::RecordingShell shell;
+    fakes::FakeSingleInstance instance;
+    fakes::FixedMonitors monitors;
+    fakes::RecordingKeyboard keyboard;
+    fakes::FakeProcesses processes;
+    backends::GstMediaDevice device(testing::headlessOptions());
+    auto system = scheduler::OrvessaSystem::start({host, clock, power, screenSaver, shell, instance,
+                                                   monitors, keyboard, device, device, processes,
+                                                   dir.path(), dir / "win.ini"});
+    ASSERT_NE(system, nullptr);
+    ui::TForm1& form = system->form1();
+    form.FormActivate();
+    form.jxbc.setEnabled(true);  // manual operation
+
+    form.Grid.select(3, 1);
+    form.ToolButton17.click();
+    EXPECT_EQ(form.playback.itemKind, playback::ItemKind::Media);
+    EXPECT_TRUE(form.playback.isPlaying);
+    EXPECT_EQ(form.Edit2.text(), "2000");
+    EXPECT_EQ(device.mode(), platform::MediaMode::Playing);
+    EXPECT_TRUE(testing::waitUntil([&] { return device.position() > 200; }));
+    EXPECT_TRUE(shell.requests.empty());
+
+    form.S2.click();
+    EXPECT_NE(device.mode(), platform::MediaMode::Playing);
+    EXPECT_FALSE(form.playback.isPlaying);
+    EXPECT_EQ(form.Edit1.text(), "stop");
+    EXPECT_EQ(form.Edit2.text(), "aab");
+}
+
+}  // namespace
+}  // namespace orvessa

@@ -1,0 +1,381 @@
+#include "core/playback/item_player.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/scheduler/main_routine.h"
+#include "core/store/table_file.h"
+#include "core/text/gbk.h"
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::playback {
+namespace {
+
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+namespace fs = std::filesystem;
+
+class ItemPlayerTest : public ::testing::Test {
+protected:
+    ItemPlayerTest() {
+        fs::create_directory(m_dir / "AUDIO");
+        library = m_dir.path().string() + "/AUDIO/";
+        std::vector<std::string> entries(27, "0");
+        entries[2] = entries[3] = "  :  :  ";
+        entries[6] = "1";
+        entries[11] = library;
+        entries[20] = "";
+        std::string content;
+        for (const auto& e : entries) {
+            content += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", content);
+        m_clock.set({2026, 12, 9, 8, 0, 0});
+    }
+
+    // Starts the system on a table of the given rows (file cell, volume cell).
+    ui::TForm1& startWith(const std::vector<std::pair<std::string, std::string>>& rows) {
+        std::string table;
+        int n = 1;
+        for (const auto& [file, volume] : rows) {
+            table += std::to_string(n++) + ",,item," + file + ",," + volume + ",\r\n";
+        }
+        writeBytes(m_dir / "zxsj3.log", text::utf8ToGbk(table));
+        m_system = scheduler::OrvessaSystem::start(
+            {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
+             m_device, m_device, m_processes, m_dir.path(), m_dir / "win.ini"});
+        ui::TForm1& form = m_system->form1();
+        form.setVisible(true);
+        form.FormActivate();
+        // Manual operation: the operator plays rows by hand.
+        form.jxbc.setEnabled(true);
+        return form;
+    }
+
+    ui::TForm1& form() { return m_system->form1(); }
+    ItemPlayer& player() { return m_system->player(); }
+    PlaybackState& state() { return form().playback; }
+
+    void playRow(int row) {
+        form().Grid.select(3, row);
+        player().play();
+    }
+
+    std::string touch(const std::string& relative) {
+        const fs::path p = m_dir / relative;
+        fs::create_directories(p.parent_path());
+        writeBytes(p, "x");
+        return p.string();
+    }
+
+    // The names of a directory's files in the order the file system lists them.
+    std::vector<std::string> listing(const std::string& dir) {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir)) {
+            const std::string name = e.path().filename().string();
+            if (!e.is_directory() && name.front() != '.') {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    TempDir m_dir;
+    std::string library;
+    fakes::ScriptedHost m_host;
+    fakes::SettableClock m_clock;
+    fakes::FakePower m_power;
+    fakes::RecordingScreenSaverFlag m_screenSaver;
+    fakes::RecordingShell m_shell;
+    fakes::FakeSingleInstance m_instance;
+    fakes::FixedMonitors m_monitors;
+    fakes::RecordingKeyboard m_keyboard;
+    fakes::FakeMediaDevice m_device;
+    fakes::FakeProcesses m_processes;
+    std::unique_ptr<scheduler::OrvessaSystem> m_system;
+};
+
+TEST_F(ItemPlayerTest, BareNamesPlayFromTheLibraryAndFullPathsAsWritten) {
+    touch("AUDIO/a.mp3");
+    const std::string full = touch("elsewhere/b.wav");
+    startWith({{"a.mp3", "50"}, {full, ""}, {"Bell", ""}});
+    touch("AUDIO/Bell");
+
+    playRow(1);
+    EXPECT_EQ(m_device.calls.back(), "play");
+    EXPECT_EQ(m_device.fileName(), library + "a.mp3");
+    EXPECT_TRUE(state().isPlaying);
+    EXPECT_EQ(state().itemKind, ItemKind::Media);
+    EXPECT_EQ(form().Edit2.text(), "180000");
+    EXPECT_TRUE(m_system->form6().Panel1.visible());
+    // Running: play is off, stop is on (the button in manual operation only).
+    EXPECT_FALSE(form().ToolButton17.enabled());
+    EXPECT_TRUE(form().ToolButton18.enabled());
+    EXPECT_TRUE(form().S2.enabled());
+    EXPECT_FALSE(form().BCZ1.enabled());
+    EXPECT_TRUE(m_host.messages.empty()) << "playing says nothing about the file existing";
+
+    player().stop();
+    EXPECT_EQ(form().Edit1.text(), "stop");
+    EXPECT_EQ(form().Edit2.text(), "aab");
+    EXPECT_EQ(state().itemKind, ItemKind::None);
+    EXPECT_FALSE(state().isPlaying);
+    EXPECT_EQ(m_device.calls.back(), "stop");
+    EXPECT_TRUE(form().ToolButton17.enabled());
+    EXPECT_FALSE(form().ToolButton18.enabled());
+    EXPECT_FALSE(form().S2.enabled());
+    EXPECT_TRUE(form().P1.enabled()) << "anyone may operate: the menu item follows the button";
+
+    playRow(2);
+    EXPECT_EQ(m_device.fileName(), full);
+    player().stop();
+    // A name without a dot is a file all the same.
+    playRow(3);
+    EXPECT_EQ(m_device.fileName(), library + "Bell");
+}
+
+TEST_F(ItemPlayerTest, MissingFileMovesOnAndPlaysNothing) {
+    startWith({{"D:\\广播\\早操.mp3", "50"}, {"next.mp3", "90"}});
+    playRow(1);
+    EXPECT_FALSE(state().isPlaying);
+    EXPECT_FALSE(state().itemPresent);
+    EXPECT_EQ(state().currentPath, "D:\\广播\\早操.mp3");
+    EXPECT_EQ(state().currentRow, 2);
+    EXPECT_TRUE(m_device.calls.empty());
+    // The volume step still runs, on the row the player moved to.
+    EXPECT_EQ(m_system->form4().TrackBar1.position(), 90);
+    // The last row does not move past the end.
+    playRow(2);
+    EXPECT_EQ(state().currentRow, 2);
+}
+
+TEST_F(ItemPlayerTest, DirectoryPlaysItsFilesInListingOrder) {
+    for (const char* f : {"AUDIO/d/one.mp3", "AUDIO/d/two.mp3", "AUDIO/d/three.txt",
+                          "AUDIO/d/.hidden.mp3", "AUDIO/d/sub/inner.mp3"}) {
+        touch(f);
+    }
+    const std::string dir = library + "d/";
+    const std::vector<std::string> files = listing(dir);
+    ASSERT_EQ(files.size(), 3u) << "hidden files and folders stay out";
+    startWith({{dir, ""}});
+
+    std::vector<std::string> played;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(state().directoryFinished);
+        playRow(1);
+        played.push_back(fs::path(state().currentPath).filename().string());
+        EXPECT_EQ(form().ListBox1.itemIndex(), i);
+    }
+    EXPECT_EQ(played, files);
+    EXPECT_TRUE(state().directoryFinished);
+    EXPECT_EQ(form().ListBox1.items(), files);
+    EXPECT_TRUE(form().ListBox1.visible());
+    // The text file was refused by the device and went to the shell.
+    ASSERT_EQ(m_shell.requests.size(), 1u);
+    EXPECT_EQ(m_shell.requests[0].target, dir + "three.txt");
+
+    // Past the last file the pick fails: nothing plays.
+    playRow(1);
+    EXPECT_FALSE(state().isPlaying);
+}
+
+TEST_F(ItemPlayerTest, DirectoryRepeatsUntilItsStopTimeAndKeepsItsList) {
+    for (const char* f : {"AUDIO/d/1.mp3", "AUDIO/d/2.mp3", "AUDIO/d/3.mp3"}) {
+        touch(f);
+    }
+    const std::string dir = library + "d/";
+    const std::vector<std::string> files = listing(dir);
+    startWith({{dir, ""}});
+    form().clockState.nowTime = "08:00:00";
+    form().clockState.stopTime = "09:00:00";
+    for (int i = 0; i < 3; ++i) {
+        playRow(1);
+    }
+    EXPECT_EQ(state().nextIndex, 0);
+    EXPECT_EQ(form().ListBox1.itemIndex(), -1) << "a wrap selects nothing";
+    EXPECT_FALSE(state().directoryFinished);
+
+    // A new file, or another table under the same row number, does not rebuild the list.
+    touch("AUDIO/d/4.mp3");
+    playRow(1);
+    EXPECT_EQ(fs::path(state().currentPath).filename().string(), files[0]);
+    EXPECT_EQ(state().playlist.size(), 3u);
+}
+
+TEST_F(ItemPlayerTest, RandomOrderIsRepeatableAndEndsAfterAsManyPicks) {
+    for (const char* f : {"AUDIO/r/a.mp3", "AUDIO/r/b.mp3", "AUDIO/r/c.mp3"}) {
+        touch(f);
+    }
+    auto picks = [&] {
+        startWith({{library + "r/", ""}});
+        m_system->form4().RG1.setItemIndex(1);
+        std::vector<std::string> out;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_FALSE(state().directoryFinished);
+            playRow(1);
+            out.push_back(state().currentPath);
+        }
+        EXPECT_TRUE(state().directoryFinished);
+        return out;
+    };
+    const auto first = picks();
+    m_system.reset();
+    EXPECT_EQ(picks(), first) << "the same picks follow every start";
+}
+
+TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
+    for (const char* f : {"AUDIO/x.avi", "AUDIO/y.AVI", "AUDIO/z.wav"}) {
+        touch(f);
+    }
+    startWith({{"x.avi", ""}, {"y.AVI", ""}, {"z.wav", ""}});
+    playRow(1);
+    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_TRUE(form().visible()) << "manual operation keeps the main window";
+    player().stop();
+    EXPECT_FALSE(m_system->form6().visible());
+    EXPECT_FALSE(m_system->form6().Panel1.visible());
+
+    // In automatic operation the main window steps aside.
+    form().jxbc.setEnabled(false);
+    playRow(2);
+    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_FALSE(form().visible());
+    player().stop();
+    playRow(3);
+    EXPECT_FALSE(m_system->form6().visible());
+}
+
+TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {
+    touch("AUDIO/show.swf");
+    startWith({{"show.swf", ""}});
+    form().Check2.setChecked(true);
+    m_monitors.screens = {{0, 0, 1024, 768}, {1024, 0, 800, 600}};
+    playRow(1);
+    EXPECT_EQ(m_device.calls.front(), "open " + library + "show.swf");
+    EXPECT_EQ(state().itemKind, ItemKind::ShellOpened);
+    EXPECT_TRUE(state().isPlaying);
+    ASSERT_EQ(m_shell.requests.size(), 1u);
+    EXPECT_EQ(m_shell.requests[0].target, library + "show.swf");
+    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_EQ(m_system->form6().bounds().left, 1024) << "on the second monitor";
+    EXPECT_TRUE(m_system->form6().Timer1.running()) << "the key timer runs";
+
+    // A launch the desktop refuses leaves nothing playing.
+    player().stop();
+    m_shell.accepts = false;
+    playRow(1);
+    EXPECT_FALSE(state().isPlaying);
+}
+
+TEST_F(ItemPlayerTest, StopEndsOnlyTheProgramsTheLaunchStarted) {
+    touch("AUDIO/doc.txt");
+    startWith({{"doc.txt", ""}});
+    m_processes.table = {{1, "/sbin/init", 1, false, false},
+                         {100, "/usr/bin/viewer", 5, true, false},
+                         {200, "/opt/orvessa/orvessa", 6, true, true}};
+    playRow(1);
+    ASSERT_EQ(state().itemKind, ItemKind::ShellOpened);
+    m_processes.start(300, "/usr/bin/xdg-open");
+    m_processes.start(301, "/usr/bin/viewer");
+    m_processes.start(302, "/usr/bin/viewer");
+    m_processes.start(400, "/usr/bin/viewer", false);  // another user's
+    player().stop();
+    EXPECT_EQ(state().newestProcessName, "viewer");
+    EXPECT_EQ(m_processes.terminated, (std::vector<int64_t>{301, 302}));
+
+    // Nothing new since the launch: nothing is terminated, Orvessa least of all.
+    m_processes.terminated.clear();
+    playRow(1);
+    player().stop();
+    EXPECT_TRUE(m_processes.terminated.empty());
+    // Media items never terminate anything.
+    touch("AUDIO/a.mp3");
+    form().Grid.setCell(3, 1, "a.mp3");
+    playRow(1);
+    m_processes.start(500, "/usr/bin/viewer");
+    player().stop();
+    EXPECT_TRUE(m_processes.terminated.empty());
+}
+
+TEST_F(ItemPlayerTest, VolumeCellsOutsideOneTo255PlayAt200) {
+    touch("AUDIO/a.mp3");
+    const std::pair<const char*, int> cases[] = {{"50", 50},   {"255", 255}, {"0", 200}, {"", 200},
+                                                 {"256", 200}, {"abc", 200}, {"9", 9}};
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const auto& [cell, v] : cases) {
+        rows.emplace_back("a.mp3", cell);
+    }
+    startWith(rows);
+    EXPECT_EQ(m_device.left, 200 * 256) << "the output starts at the slider's volume";
+    for (int r = 1; r <= static_cast<int>(std::size(cases)); ++r) {
+        playRow(r);
+        player().stop();
+        const int v = cases[r - 1].second;
+        EXPECT_EQ(m_system->form4().TrackBar1.position(), v) << cases[r - 1].first;
+        EXPECT_EQ(m_device.left, v * 256);
+        EXPECT_EQ(m_device.right, v * 256);
+    }
+    // A change of the slider writes into the selected row; no change writes nothing.
+    EXPECT_EQ(form().Grid.cell(5, 3), "200");
+    EXPECT_EQ(form().Grid.cell(5, 4), "");
+    EXPECT_EQ(form().Grid.cell(5, 6), "abc");
+}
+
+TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
+    touch("AUDIO/a.mp3");
+    touch("AUDIO/d/1.mp3");
+    touch("AUDIO/d/2.mp3");
+    startWith({{"a.mp3", ""}, {"missing.mp3", ""}, {library + "d/", ""}, {"http://x/a.htm", ""}});
+    form().Grid.select(3, 1);
+    form().ToolButton24.click();
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_EQ(m_host.messages[0].text, "文件 " + library + "a.mp3 存在！");
+    EXPECT_EQ(m_host.messages[0].caption, "系统信息");
+
+    form().Grid.select(3, 2);
+    form().find1.click();
+    EXPECT_EQ(m_host.messages.size(), 1u);
+    EXPECT_EQ(state().currentRow, 3);
+
+    form().Grid.select(3, 3);
+    player().find();
+    player().find();
+    EXPECT_EQ(state().nextIndex, 2) << "find on a directory advances its list";
+
+    form().Grid.select(3, 4);
+    const std::size_t before = m_host.messages.size();
+    player().find();
+    EXPECT_EQ(m_host.messages.size(), before);
+    EXPECT_EQ(state().currentRow, 4);
+}
+
+TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
+    startWith({{"HTTP://news.example/index.htm", "30"}});
+    form().jxbc.setEnabled(false);
+    playRow(1);
+    EXPECT_EQ(state().itemKind, ItemKind::WebPage);
+    EXPECT_TRUE(state().isPlaying);
+    EXPECT_EQ(form().Edit2.text(), "1");
+    EXPECT_EQ(m_system->form6().Web1.address(), "HTTP://news.example/index.htm");
+    EXPECT_TRUE(m_system->form6().Web1.visible());
+    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_FALSE(form().visible());
+    EXPECT_TRUE(m_device.calls.empty());
+    player().stop();
+    EXPECT_FALSE(m_system->form6().Web1.visible());
+    EXPECT_EQ(m_system->form4().TrackBar1.position(), 30);
+}
+
+}  // namespace
+}  // namespace orvessa::playback

@@ -1,0 +1,301 @@
+#include "core/scheduler/broadcast_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "core/scheduler/main_routine.h"
+#include "core/text/gbk.h"
+#include "core/text/time_text.h"
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+namespace fs = std::filesystem;
+
+struct Row {
+    std::string start;
+    std::string file;
+    std::string stop;
+};
+
+// A day on the simulated clock: the real start-up, clock, player and display, a device whose
+// position moves with the simulated time, and a log of what started and stopped when.
+class ClockScenario : public ::testing::Test {
+protected:
+    ClockScenario() {
+        fs::create_directory(m_dir / "AUDIO");
+        m_device.now = [this] { return secondsOf(m_clock.now()) * 1000; };
+    }
+
+    std::string library() const { return m_dir.path().string() + "/AUDIO/"; }
+
+    // A media file in the library that plays for `seconds`.
+    void media(const std::string& name, int seconds) {
+        writeBytes(m_dir / "AUDIO" / name, "x");
+        m_device.lengths[name] = seconds * 1000LL;
+    }
+
+    void start(const std::vector<Row>& rows, const std::string& at) {
+        std::vector<std::string> entries(27, "0");
+        entries[2] = entries[3] = "  :  :  ";
+        entries[5] = "3";
+        entries[6] = "1";
+        entries[11] = library();
+        std::string config;
+        for (const auto& e : entries) {
+            config += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", config);
+        std::string table;
+        int n = 1;
+        for (const Row& r : rows) {
+            table +=
+                std::to_string(n++) + "," + r.start + ",item," + r.file + "," + r.stop + ",,\r\n";
+        }
+        writeBytes(m_dir / "zxsj3.log", text::utf8ToGbk(table));
+        setTime(at);
+        m_system = OrvessaSystem::start({m_host, m_clock, m_power, m_screenSaver, m_shell,
+                                         m_instance, m_monitors, m_keyboard, m_device, m_device,
+                                         m_processes, m_dir.path(), m_dir / "win.ini"});
+        m_system->form1().setVisible(true);
+        m_system->form1().FormActivate();
+    }
+
+    void setTime(const std::string& hms) {
+        m_clock.set({2026, 12, 9, std::stoi(hms.substr(0, 2)), std::stoi(hms.substr(3, 2)),
+                     std::stoi(hms.substr(6, 2))});
+    }
+    std::string now() const {
+        const auto t = m_clock.now();
+        return text::normaliseTime(text::formatClockTime(t.hour, t.minute, t.second));
+    }
+
+    // One tick of the broadcast clock at the current simulated time.
+    // One tick of the broadcast clock at the current simulated time; what it started and ended
+    // goes into the log.
+    void tick() {
+        const std::size_t seen = m_device.calls.size();
+        const std::size_t shellSeen = m_shell.requests.size();
+        const bool wasPlaying = state().isPlaying;
+        m_system->form1().Timer1.fire();
+        if (wasPlaying && !state().isPlaying) {
+            log.push_back(now() + " end");
+        }
+        for (std::size_t i = seen; i < m_device.calls.size(); ++i) {
+            const std::string& c = m_device.calls[i];
+            if (c.starts_with("open ")) {
+                log.push_back(now() + " open " + fs::path(c.substr(5)).filename().string());
+            } else if (c == "stop") {
+                log.push_back(now() + " cut");
+            }
+        }
+        for (std::size_t i = shellSeen; i < m_shell.requests.size(); ++i) {
+            log.push_back(now() + " shell " +
+                          fs::path(m_shell.requests[i].target).filename().string());
+        }
+    }
+
+    // Ticks every second from the next one up to and including `until`.
+    void runUntil(const std::string& until) {
+        while (now() < until) {
+            m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
+            tick();
+        }
+    }
+
+    ui::TForm1& form() { return m_system->form1(); }
+    playback::PlaybackState& state() { return form().playback; }
+
+    std::vector<std::string> log;
+    TempDir m_dir;
+    fakes::ScriptedHost m_host;
+    fakes::SettableClock m_clock;
+    fakes::FakePower m_power;
+    fakes::RecordingScreenSaverFlag m_screenSaver;
+    fakes::RecordingShell m_shell;
+    fakes::FakeSingleInstance m_instance;
+    fakes::FixedMonitors m_monitors;
+    fakes::RecordingKeyboard m_keyboard;
+    fakes::FakeMediaDevice m_device;
+    fakes::FakeProcesses m_processes;
+    std::unique_ptr<OrvessaSystem> m_system;
+};
+
+using Log = std::vector<std::string>;
+
+TEST_F(ClockScenario, TimedRowStartsOnItsSecondAndTheClockMovesOnWhenItEnds) {
+    media("bell.wav", 180);
+    media("next.wav", 10);
+    start({{"8:00:00", "bell.wav", ""}, {"", "next.wav", ""}}, "07:59:00");
+    runUntil("08:03:30");
+    // The position reaches the length at 08:03:00; the next tick sees the two texts equal,
+    // stops the item and moves to row 2, which starts at the tick after.
+    EXPECT_EQ(log, (Log{"08:00:00 open bell.wav", "08:03:01 end", "08:03:02 open next.wav",
+                        "08:03:13 end"}));
+    EXPECT_EQ(form().Panel1.text(), "8:03:30");
+    EXPECT_EQ(form().Label3.text(), "2026-12-09   星期三");
+}
+
+TEST_F(ClockScenario, LateStartLeavesTheTimedRowAndItsUntimedFollowersUnplayed) {
+    for (const char* f : {"a.wav", "b.wav", "c.wav", "d.wav"}) {
+        media(f, 20);
+    }
+    start({{"08:00:00", "a.wav", ""},
+           {"", "b.wav", ""},
+           {"", "c.wav", ""},
+           {"08:10:00", "d.wav", ""}},
+          "08:00:05");
+    runUntil("08:09:00");
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(form().clockState.untimedSkip);
+    EXPECT_EQ(state().currentRow, 4);
+    runUntil("08:10:30");
+    EXPECT_EQ(log, (Log{"08:10:00 open d.wav", "08:10:21 end"}));
+    EXPECT_FALSE(form().clockState.untimedSkip);
+}
+
+TEST_F(ClockScenario, RowWithStopTimeRepeatsAndIsCutOffAtItsStop) {
+    media("long.wav", 12 * 60);
+    start({{"08:00:00", "long.wav", "08:30:00"}}, "07:59:50");
+    runUntil("08:31:00");
+    // Each end before the stop time starts the row again in the same tick.
+    EXPECT_EQ(log, (Log{"08:00:00 open long.wav", "08:12:01 open long.wav",
+                        "08:24:02 open long.wav", "08:30:00 end", "08:30:00 cut"}));
+    EXPECT_EQ(state().currentRow, 2) << "the table has run out";
+}
+
+TEST_F(ClockScenario, RowReachedInsideItsWindowStartsAtOnce) {
+    media("long.wav", 12 * 60);
+    start({{"08:00:00", "long.wav", "08:30:00"}}, "08:10:00");
+    runUntil("08:10:02");
+    EXPECT_EQ(log, (Log{"08:10:01 open long.wav"}));
+}
+
+TEST_F(ClockScenario, ShortTimeTextsArePaddedBeforeTheyCompare) {
+    media("early.wav", 5);
+    start({{" 5:00:13", "early.wav", ""}}, "05:00:00");
+    runUntil("05:00:20");
+    EXPECT_EQ(log, (Log{"05:00:13 open early.wav", "05:00:19 end"}));
+}
+
+TEST_F(ClockScenario, StopBeforeStartIsLeftUnplayed) {
+    media("a.wav", 5);
+    start({{"09:00:00", "a.wav", "08:00:00"}}, "07:59:55");
+    runUntil("08:00:05");
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(state().currentRow, 2);
+}
+
+TEST_F(ClockScenario, UntimedRowsPlayOnceEachInOrderAndEmptyOrMissingRowsAreLeft) {
+    media("a.wav", 3);
+    media("b.wav", 4);
+    media("c.wav", 2);
+    start({{"08:00:00", "a.wav", ""},
+           {"", "", ""},
+           {"", "b.wav", ""},
+           {"", "gone.wav", ""},
+           {"", "c.wav", ""}},
+          "07:59:58");
+    runUntil("08:00:20");
+    // The empty row is left in the tick that ends a.wav; the missing file costs one tick.
+    EXPECT_EQ(log, (Log{"08:00:00 open a.wav", "08:00:04 end", "08:00:05 open b.wav",
+                        "08:00:10 end", "08:00:12 open c.wav", "08:00:15 end"}));
+}
+
+TEST_F(ClockScenario, ShellItemWithoutStopTimeNeverEndsByItself) {
+    writeBytes(m_dir / "AUDIO" / "notice.txt", "x");
+    media("after.wav", 5);
+    start({{"08:00:00", "notice.txt", ""}, {"", "after.wav", ""}}, "07:59:59");
+    runUntil("08:20:00");
+    EXPECT_EQ(log, (Log{"08:00:00 open notice.txt", "08:00:00 shell notice.txt"}));
+    EXPECT_EQ(state().currentRow, 1);
+    EXPECT_EQ(state().itemKind, playback::ItemKind::ShellOpened);
+    const std::string line = form().Label1.text();
+    EXPECT_TRUE(line.starts_with("正在播放：")) << line;
+    EXPECT_TRUE(line.ends_with("...\\notice.txt 长度：0:00 完成：未知％")) << line;
+}
+
+TEST_F(ClockScenario, DirectoryRowPlaysItsFilesInTurnThenMovesOn) {
+    fs::create_directory(m_dir / "AUDIO" / "d");
+    for (const char* f : {"1.wav", "2.wav", "3.wav"}) {
+        writeBytes(m_dir / "AUDIO" / "d" / f, "x");
+        m_device.lengths[f] = 10000;
+    }
+    media("after.wav", 5);
+    start({{"08:00:00", library() + "d/", ""}, {"", "after.wav", ""}}, "07:59:59");
+    runUntil("08:00:50");
+    // Each file follows the one before in the tick that sees it end; then the row is left.
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[0].substr(0, 13), "08:00:00 open");
+    EXPECT_EQ(log[1].substr(0, 13), "08:00:11 open");
+    EXPECT_EQ(log[2].substr(0, 13), "08:00:22 open");
+    EXPECT_EQ((std::set<std::string>{log[0].substr(14), log[1].substr(14), log[2].substr(14)}),
+              (std::set<std::string>{"1.wav", "2.wav", "3.wav"}));
+    EXPECT_EQ(log[3], "08:00:33 end");
+    EXPECT_EQ(log[4], "08:00:34 open after.wav");
+}
+
+TEST_F(ClockScenario, MissingFileOnTheLastRowIsAskedForAtEveryTick) {
+    start({{"", "gone.wav", ""}}, "08:00:00");
+    runUntil("08:00:05");
+    EXPECT_EQ(state().currentRow, 1);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(state().isPlaying);
+}
+
+TEST_F(ClockScenario, SecondsOfAStallAreMadeUpSoTheBellStillRings) {
+    media("bell.wav", 5);
+    start({{"08:00:00", "bell.wav", ""}}, "07:59:57");
+    runUntil("07:59:58");
+    // The thread is busy from 07:59:58 to 08:00:01: the timer's next tick sees 08:00:01.
+    setTime("08:00:01");
+    tick();
+    EXPECT_EQ(log, (Log{"08:00:01 open bell.wav"}));
+    EXPECT_EQ(form().Panel1.text(), "8:00:01");
+    // The same second again does not tick twice.
+    tick();
+    EXPECT_EQ(log.size(), 1u);
+}
+
+TEST_F(ClockScenario, LongGapsAreNotMadeUp) {
+    media("bell.wav", 5);
+    start({{"08:00:00", "bell.wav", ""}}, "07:55:00");
+    runUntil("07:55:01");
+    setTime("08:05:00");  // ten minutes later: the computer slept
+    tick();
+    EXPECT_TRUE(log.empty()) << "the bell's second is not replayed";
+    EXPECT_EQ(state().currentRow, 2);
+}
+
+TEST_F(ClockScenario, HintsRotateWhileNothingPlays) {
+    start({{"23:00:00", "x.wav", ""}}, "08:00:00");
+    std::vector<std::string> shown;
+    for (int i = 0; i < 51; ++i) {
+        runUntil(text::normaliseTime(text::formatClockTime(8, 0, i + 1)));
+        shown.push_back(form().Label1.text());
+    }
+    const auto& hints = form().hints;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[0]), 4);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[1]), 5);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[10]), 2);
+    runUntil("08:00:52");
+    EXPECT_EQ(form().Label1.text(), hints[0]) << "the cycle is 51 ticks";
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: orvessa-make-demo DIR DEFAULT_CONFIG\n";
         return 2;
     }
-    const std::filesystem::path dir = argv[1];
+    const std::filesystem::path dir = std::filesystem::absolute(argv[1]);
     const std::filesystem::path audio = dir / "AUDIO";
     std::error_code ec;
     std::filesystem::create_directories(audio, ec);

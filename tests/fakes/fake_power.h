@@ -11,8 +11,11 @@ namespace orvessa::fakes {
 class FakePower : public platform::Power {
 public:
     std::string platformFamily() const override { return family; }
+    // Records the request; nothing is switched off.
+    void powerOff() override { ++powerOffs; }
 
     std::string family;
+    int powerOffs = 0;
 };
 
 }  // namespace orvessa::fakes

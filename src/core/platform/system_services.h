@@ -27,6 +27,9 @@ public:
     virtual ~Power() = default;
     // "Windows 9x", "Windows NT", or empty on any other platform.
     virtual std::string platformFamily() const = 0;
+    // Closes the running programs and powers the computer off, as the platform's own shutdown
+    // does. The outcome is not reported: the program ends when the shutdown closes it.
+    virtual void powerOff() = 0;
 };
 
 // The desktop's "open" verb for documents, programs and addresses.

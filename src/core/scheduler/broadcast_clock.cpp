@@ -94,6 +94,9 @@ void BroadcastClock::tick(const platform::LocalDateTime& at) {
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
     m_controls.Label3.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
                               text::weekdayCharacter(m_weekday));
+    if (m_hooks.newDay && m_hooks.newDay(at)) {
+        return;
+    }
     if (m_hooks.customShutdownCheck) {
         m_hooks.customShutdownCheck();
     }

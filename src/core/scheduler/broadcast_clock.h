@@ -37,6 +37,8 @@ struct EndOfDayHooks {
     std::function<bool()> endOfTable;
     // Shows the end-of-day countdown message when it applies; returns whether it did.
     std::function<bool()> showCountdown;
+    // Starts a new day's table at the first tick of a new date; true when the tick ends there.
+    std::function<bool(const platform::LocalDateTime&)> newDay;
 };
 
 // The once-a-second broadcast clock: compares the time of day with the current row, starts,

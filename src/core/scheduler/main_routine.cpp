@@ -39,6 +39,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_windows.push_back(m_form7.get());
 
     m_form1->form2 = m_form2.get();
+    m_form1->form4 = m_form4.get();
     m_form1->form5 = m_form5.get();
     m_form1->form6 = m_form6.get();
 
@@ -65,7 +66,17 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_broadcastClock = std::make_unique<BroadcastClock>(
         f.playback, f.clockState,
         ClockControls{f.Grid, f.Panel1, f.Label1, f.Label3, f.Edit1, f.Edit2}, *m_player,
-        *m_display, *m_form6, services.clock, f.hints, f.W, EndOfDayHooks{});
+        *m_display, *m_form6, services.clock, f.hints, f.W,
+        EndOfDayHooks{[&f] { f.customShutdownCheck(); }, [&f] { return f.endOfTable(); },
+                      [&f] { return f.showCountdown(); },
+                      [&f](const platform::LocalDateTime& at) { return f.newDayCheck(at); }});
+    f.broadcastClock = m_broadcastClock.get();
+    // Seconds while the clock stood still are not made up when it starts again.
+    f.Timer1.changed.connect([this, &f] {
+        if (!f.Timer1.running()) {
+            m_broadcastClock->resetSeconds();
+        }
+    });
     f.Timer1.setHandler([this] { m_broadcastClock->Timer1Timer(); });
     f.Timer2.setHandler([this, &f] {
         try {

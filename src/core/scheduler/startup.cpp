@@ -2,6 +2,7 @@
 
 #include "core/editing/tform2.h"
 #include "core/editing/tform5.h"
+#include "core/store/holiday_list.h"
 #include "core/store/ini_profile.h"
 #include "core/store/table_file.h"
 #include "core/store/today_table.h"
@@ -143,9 +144,7 @@ void TForm1::FormCreate() {
         return;
     }
     save.setEnabled(false);
-    jxbc.setEnabled(true);
-    jxbc.click();
-    jxbc.setEnabled(false);
+    enterAutomaticOperation();
     Timer1.start(1000);
 }
 
@@ -272,13 +271,20 @@ void TForm1::tickForcedWeekday(int number) {
     }
 }
 
+void TForm1::consultHolidayList() {
+    const store::ReadResult list = store::readWholeFile(programDirectory / store::kHolidayFileName);
+    if (list.status != store::ReadStatus::Ok) {
+        return;
+    }
+    const platform::LocalDateTime today = m_clock.now();
+    if (store::isListedHoliday(list.bytes, today.year, today.month, today.day)) {
+        stopDay = true;
+    }
+}
+
 // Filled in by the subsystems that own these steps.
 void TForm1::applySkin(int) {}
 void TForm1::lockSystem() {}
 void TForm1::enterSystem() {}
-void TForm1::consultHolidayList() {}
-void TForm1::markWeekChoice() {}
-void TForm1::JXBCClick() {}
-void TForm1::xq7Click(int) {}
 
 }  // namespace orvessa::ui

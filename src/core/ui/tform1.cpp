@@ -99,6 +99,10 @@ void TForm1::bindHandlers() {
     CheckBox1.setHandler([this] { CheckBox1Click(); });
     Check2.setHandler([this] { Check2Click(); });
     jxbc.setHandler([this] { JXBCClick(); });
+    ztbc.setHandler([this] { ZTBCClick(); });
+    ToolButton9.setHandler([this] { ToolButton9Click(); });
+    N11.setHandler([this] { ToolButton9Click(); });
+    Timer4.setHandler([this] { Timer4Timer(); });
     RG4.setHandler([this] { RG4Click(); });
     for (int n = 0; n < 8; ++n) {
         forcedWeekdayItems[static_cast<std::size_t>(n)]->setHandler([this, n] { xq7Click(n); });

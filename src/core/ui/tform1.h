@@ -19,8 +19,12 @@
 
 namespace orvessa::editing {
 class TForm2;
+class TForm4;
 class TForm5;
 }  // namespace orvessa::editing
+namespace orvessa::scheduler {
+class BroadcastClock;
+}  // namespace orvessa::scheduler
 namespace orvessa::playback {
 class TForm6;
 class ItemPlayer;
@@ -70,6 +74,29 @@ public:
     // Loads `tableFileName` (today's table while autoNaming) into the grid.
     void loadClick();
 
+    // --- operating modes ---
+    void ZTBCClick();  // enter manual operation
+    void JXBCClick();  // enter automatic operation
+    // Enables "自动播出", runs it and disables it again, as the clock and start-up do.
+    void enterAutomaticOperation();
+    void xq7Click(int number);  // forced weekday
+    void ToolButton9Click();    // week setting
+    bool manualOperation() const { return jxbc.enabled(); }
+    // The media library list: the library folder's files.
+    void refreshLibraryList();
+
+    // --- end of the day ---
+    // End-of-table handling; true when the tick ends there.
+    bool endOfTable();
+    void customShutdownCheck();
+    // The countdown before the shutdown after the table; true when it is shown.
+    bool showCountdown();
+    // The first tick of a new date at which nothing plays starts the new day's table; true when
+    // it did (the tick ends there).
+    bool newDayCheck(const platform::LocalDateTime& at);
+    void Timer4Timer();  // stop-day ticker
+    void exit1Click();   // shut the computer down
+
     // --- commands of the window that belong to no other subsystem ---
     void H3Click();  // hide to the tray
     void E1Click();  // show from the tray
@@ -116,6 +143,11 @@ public:
     std::string defaultDirectory;
     bool configurationLoaded = false;
     int activations = 0;
+    // The date on which automatic operation last loaded today's table (year*10000+month*100+day).
+    int automaticDate = 0;
+    // The grid's height in pixels when the week setting has shrunk it; 0 while as designed.
+    int gridHeight = 0;
+    static constexpr int kBevelTop = 344;
 
     // --- menus ---
     Command XT1{"XT1", CommandKind::Menu, "系统(&S)"};
@@ -255,7 +287,9 @@ public:
 
     // Windows created after this one, handed over by the main routine once they exist.
     editing::TForm2* form2 = nullptr;
+    editing::TForm4* form4 = nullptr;
     editing::TForm5* form5 = nullptr;
+    scheduler::BroadcastClock* broadcastClock = nullptr;
     playback::TForm6* form6 = nullptr;
     // The item player, made by the main routine once every window it drives exists.
     playback::ItemPlayer* player = nullptr;
@@ -277,9 +311,10 @@ private:
     void saveClick();
     void RG4Click();
     void markWeekChoice();
-    void JXBCClick();
-    void xq7Click(int number);
     void tickForcedWeekday(int number);
+    void setManualCommands();
+    void setAutomaticCommands();
+    void setMoveButtons();
 
     platform::Host& m_host;
     const platform::Clock& m_clock;

@@ -272,6 +272,8 @@ void Form1View::syncGrid() {
     if (m_model.Grid.row() >= 1 && m_model.Grid.row() <= rows) {
         m_grid->setCurrentCell(m_model.Grid.row() - 1, std::min(m_model.Grid.col(), columns - 1));
     }
+    // The week setting shortens the grid so that the week selector below it shows.
+    m_grid->resize(m_grid->width(), m_model.gridHeight > 0 ? m_model.gridHeight : 225);
     m_grid->setVisible(m_model.Grid.visible());
     m_syncingGrid = false;
 }

@@ -47,7 +47,7 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
     ASSERT_NE(system, nullptr);
     ui::TForm1& form = system->form1();
     form.FormActivate();
-    form.jxbc.setEnabled(true);  // manual operation
+    form.ztbc.click();  // manual operation
 
     form.Grid.select(3, 1);
     form.ToolButton17.click();

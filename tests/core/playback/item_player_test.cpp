@@ -59,7 +59,7 @@ protected:
         form.setVisible(true);
         form.FormActivate();
         // Manual operation: the operator plays rows by hand.
-        form.jxbc.setEnabled(true);
+        form.ztbc.click();
         return form;
     }
 

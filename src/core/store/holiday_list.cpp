@@ -1,0 +1,75 @@
+#include "core/store/holiday_list.h"
+
+#include <chrono>
+#include <string>
+
+#include "core/store/file_io.h"
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::store {
+namespace {
+
+// The text before `separator`, leaving the rest in `line`; empty, with `line` kept whole, when
+// the separator does not occur.
+std::string_view takeField(std::string_view& line, char separator) {
+    const std::size_t at = line.find(separator);
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view field = line.substr(0, at);
+    line.remove_prefix(at + 1);
+    return field;
+}
+
+bool isDate(int year, int month, int day) {
+    using namespace std::chrono;
+    return month >= 1 && month <= 12 && day >= 1 &&
+           year_month_day{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                          std::chrono::day(static_cast<unsigned>(day))}
+               .ok();
+}
+
+}  // namespace
+
+bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day) {
+    const std::string content = text::gbkToUtf8(holidayFileContent);
+    const int today = month * 100 + day;
+    for (std::string_view line : splitLines(content)) {
+        const std::size_t comma = line.find(',');
+        if (comma != std::string_view::npos) {
+            line.remove_prefix(comma + 1);
+        }
+        const std::string rest = text::trimText(line);
+        if (rest.find_first_not_of(',') == std::string::npos) {
+            return false;  // the list ends here
+        }
+        const int startMonth = text::toIntOr(takeField(line, '-'), 1);
+        const int startDay = text::toIntOr(takeField(line, ','), 1);
+        const int endMonth = text::toIntOr(takeField(line, '-'), 0);
+        const int endDay = text::toIntOr(takeField(line, ','), 0);
+        if (!isDate(year, startMonth, startDay)) {
+            continue;
+        }
+        const int start = startMonth * 100 + startDay;
+        if (endMonth <= 0) {
+            if (today == start) {
+                return true;
+            }
+            continue;
+        }
+        if (!isDate(year, endMonth, endDay)) {
+            continue;
+        }
+        const int end = endMonth * 100 + endDay;
+        const bool listed =
+            start <= end ? (start <= today && today <= end) : (today >= start || today <= end);
+        if (listed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace orvessa::store

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace orvessa::store {
+
+// Whether the date is a listed holiday, given the content of the holiday file (GBK). Every row
+// counts up to the list's end (an empty row or a row of commas). A range whose end lies before
+// its start runs over the new year. A row whose dates do not exist this year, or whose end month
+// comes without an end day, is left out.
+bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day);
+
+}  // namespace orvessa::store

@@ -1,0 +1,161 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/main_routine.h"
+#include "core/text/date_text.h"
+#include "core/text/gbk.h"
+#include "core/text/time_text.h"
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::scheduler {
+
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+namespace fs = std::filesystem;
+
+struct Row {
+    std::string start;
+    std::string file;
+    std::string stop;
+};
+
+// A day on the simulated clock: the real start-up, clock, player and display, a device whose
+// position moves with the simulated time, and a log of what started and stopped when.
+class ClockScenario : public ::testing::Test {
+protected:
+    ClockScenario() {
+        fs::create_directory(m_dir / "AUDIO");
+        m_device.now = [this] { return secondsOf(m_clock.now()) * 1000; };
+        entries.assign(27, "0");
+        entries[2] = entries[3] = "  :  :  ";
+        entries[5] = "3";
+        entries[6] = "1";
+        entries[11] = library();
+    }
+
+    std::string library() const { return m_dir.path().string() + "/AUDIO/"; }
+
+    // A media file in the library that plays for `seconds`.
+    void media(const std::string& name, int seconds) {
+        writeBytes(m_dir / "AUDIO" / name, "x");
+        m_device.lengths[name] = seconds * 1000LL;
+    }
+
+    // Writes orvessa.sys from `entries` and today's table from `rows`, and starts the system at
+    // `at` on `date`.
+    void start(const std::vector<Row>& rows, const std::string& at) {
+        std::string config;
+        for (const auto& e : entries) {
+            config += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", config);
+        writeTable(text::weekdayOf(date.year, date.month, date.day), rows);
+        setTime(at);
+        m_system = OrvessaSystem::start({m_host, m_clock, m_power, m_screenSaver, m_shell,
+                                         m_instance, m_monitors, m_keyboard, m_device, m_device,
+                                         m_processes, m_dir.path(), m_dir / "win.ini"});
+        m_system->form1().setVisible(true);
+        m_system->form1().FormActivate();
+    }
+
+    void writeTable(int weekday, const std::vector<Row>& rows) {
+        std::string table;
+        int n = 1;
+        for (const Row& r : rows) {
+            table +=
+                std::to_string(n++) + "," + r.start + ",item," + r.file + "," + r.stop + ",,\r\n";
+        }
+        writeBytes(m_dir / ("zxsj" + std::to_string(weekday) + ".log"), text::utf8ToGbk(table));
+    }
+
+    void setTime(const std::string& hms) {
+        m_clock.set({date.year, date.month, date.day, std::stoi(hms.substr(0, 2)),
+                     std::stoi(hms.substr(3, 2)), std::stoi(hms.substr(6, 2))});
+    }
+    std::string now() const {
+        const auto t = m_clock.now();
+        return text::normaliseTime(text::formatClockTime(t.hour, t.minute, t.second));
+    }
+
+    // One tick of the broadcast clock at the current simulated time.
+    // One tick of the broadcast clock at the current simulated time; what it started and ended
+    // goes into the log.
+    void tick() {
+        const std::size_t seen = m_device.calls.size();
+        const std::size_t shellSeen = m_shell.requests.size();
+        const bool wasPlaying = state().isPlaying;
+        m_system->form1().Timer1.fire();
+        if (wasPlaying && !state().isPlaying) {
+            log.push_back(now() + " end");
+        }
+        for (std::size_t i = seen; i < m_device.calls.size(); ++i) {
+            const std::string& c = m_device.calls[i];
+            if (c.starts_with("open ")) {
+                log.push_back(now() + " open " + fs::path(c.substr(5)).filename().string());
+            } else if (c == "stop") {
+                log.push_back(now() + " cut");
+            }
+        }
+        for (std::size_t i = shellSeen; i < m_shell.requests.size(); ++i) {
+            log.push_back(now() + " shell " +
+                          fs::path(m_shell.requests[i].target).filename().string());
+        }
+    }
+
+    // Ticks the next `seconds` seconds, the stop-day ticker too while it runs.
+    void runFor(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
+            tick();
+            m_system->form1().Timer4.fire();
+        }
+    }
+
+    // Ticks every second from the next one up to and including `until`.
+    void runUntil(const std::string& until) {
+        while (now() < until) {
+            m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
+            tick();
+        }
+    }
+
+    ui::TForm1& form() { return m_system->form1(); }
+    playback::PlaybackState& state() { return form().playback; }
+
+    std::vector<std::string> log;
+    std::vector<std::string> entries;
+    platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
+    TempDir m_dir;
+    fakes::ScriptedHost m_host;
+    fakes::SettableClock m_clock;
+    fakes::FakePower m_power;
+    fakes::RecordingScreenSaverFlag m_screenSaver;
+    fakes::RecordingShell m_shell;
+    fakes::FakeSingleInstance m_instance;
+    fakes::FixedMonitors m_monitors;
+    fakes::RecordingKeyboard m_keyboard;
+    fakes::FakeMediaDevice m_device;
+    fakes::FakeProcesses m_processes;
+    std::unique_ptr<OrvessaSystem> m_system;
+};
+
+using Log = std::vector<std::string>;
+
+}  // namespace orvessa::scheduler

@@ -1,0 +1,156 @@
+#include "clock_scenario.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+class EndOfDay : public ClockScenario {
+protected:
+    void chooseAction(int action) { m_system->form4().RG2.setItemIndex(action); }
+};
+
+TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {
+    entries[5] = "0";
+    media("last.wav", 10);
+    start({{"17:00:00", "last.wav", ""}}, "16:59:59");
+    runUntil("17:00:11");
+    ASSERT_EQ(log.back(), "17:00:11 end");
+    // The end is seen at 17:00:11; the 31st tick at the end of the table, 17:00:42, sets the
+    // time one minute on.
+    runUntil("17:00:41");
+    EXPECT_EQ(form().clockState.shutdownTime, "  :  :  ");
+    runUntil("17:00:42");
+    EXPECT_EQ(form().clockState.shutdownTime, "17:01:42");
+    runUntil("17:01:00");
+    EXPECT_EQ(form().Label1.text(), "  ☆ 系统将在 0:00:42 后自动关机！");
+    EXPECT_EQ(form().Label1.color(), model::kRed);
+    EXPECT_EQ(form().Label2.text(), "  ☆ 若不想立即关闭计算机可退出本系统。");
+    runUntil("17:01:41");
+    EXPECT_EQ(m_power.powerOffs, 0);
+    runUntil("17:01:42");
+    EXPECT_EQ(m_power.powerOffs, 1);
+    runUntil("17:05:00");
+    EXPECT_EQ(m_power.powerOffs, 1) << "asked once per arming";
+}
+
+TEST_F(EndOfDay, CountdownFollowsTheLiveChoice) {
+    // Stored default "wait", live choice "shut down": the operator is warned all the same.
+    media("last.wav", 2);
+    start({{"", "last.wav", ""}}, "17:00:00");
+    chooseAction(0);
+    runUntil("17:00:50");
+    EXPECT_TRUE(form().Label1.text().starts_with("  ☆ 系统将在 ")) << form().Label1.text();
+    runUntil("17:02:00");
+    EXPECT_EQ(m_power.powerOffs, 1);
+}
+
+TEST_F(EndOfDay, ActionOneQuitsWithoutThePassword) {
+    entries[5] = "1";
+    entries[6] = "0";  // locked
+    media("last.wav", 2);
+    start({{"", "last.wav", ""}}, "17:00:00");
+    runUntil("17:00:04");  // the item ends and the table runs out
+    EXPECT_EQ(m_host.quitRequests, 0);
+    runUntil("17:00:05");
+    EXPECT_EQ(m_host.quitRequests, 1) << "the first tick at the end of the table quits";
+    EXPECT_TRUE(m_host.shownModally.empty()) << "no password asked";
+}
+
+TEST_F(EndOfDay, ActionTwoReplaysAndLeavesPastRows) {
+    entries[5] = "2";
+    media("a.wav", 3);
+    media("b.wav", 3);
+    start({{"08:00:00", "a.wav", ""}, {"", "b.wav", ""}, {"", "b.wav", ""}}, "07:59:59");
+    runUntil("08:00:30");
+    // a, b, b; then the replay finds 08:00:00 passed: row 1 and its followers are left.
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) { return l.ends_with("open a.wav"); }),
+              1);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& l) { return l.ends_with("open b.wav"); }),
+              2);
+}
+
+TEST_F(EndOfDay, CustomTimesShutDownWhileWaitingUnlessSwitchedOff) {
+    entries[2] = "22:30:00";
+    entries[26] = "0";
+    start({{"23:00:00", "late.wav", ""}}, "22:29:55");
+    runUntil("22:30:00");
+    EXPECT_EQ(m_power.powerOffs, 1) << "whether or not the table has run out";
+
+    m_system.reset();
+    m_power.powerOffs = 0;
+    entries[26] = "1";
+    start({{"23:00:00", "late.wav", ""}}, "22:29:55");
+    runUntil("22:30:05");
+    EXPECT_EQ(m_power.powerOffs, 0);
+}
+
+TEST_F(EndOfDay, StopDayCountsDownAndShutsDownAtTheSixtiethTick) {
+    entries[5] = "0";
+    entries[store::SystemConfig::kStopMonday + 2] = "1";
+    start({{"08:00:00", "a.wav", ""}}, "08:00:00");
+    runFor(1);
+    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [61]");
+    EXPECT_EQ(form().Label2.color(), model::kRed);
+    runFor(58);
+    EXPECT_EQ(m_power.powerOffs, 0);
+    runFor(1);
+    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [2]");
+    EXPECT_EQ(m_power.powerOffs, 1);
+    runFor(10);
+    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [0]");
+    EXPECT_EQ(m_power.powerOffs, 1);
+}
+
+TEST_F(EndOfDay, StopDayCustomTimesArePaddedAndHonourTheBox) {
+    entries[5] = "3";
+    entries[2] = "09:00:00";
+    entries[26] = "0";
+    entries[store::SystemConfig::kStopMonday + 2] = "1";
+    start({{"08:00:00", "a.wav", ""}}, "08:59:55");
+    runFor(5);
+    EXPECT_EQ(m_power.powerOffs, 1) << "a time before 10 o'clock matches too";
+
+    m_system.reset();
+    m_power.powerOffs = 0;
+    entries[26] = "1";
+    start({{"08:00:00", "a.wav", ""}}, "08:59:55");
+    runFor(10);
+    EXPECT_EQ(m_power.powerOffs, 0);
+}
+
+TEST_F(EndOfDay, AWaitingSystemStartsTheNextDaysTableAfterMidnight) {
+    media("wed.wav", 2);
+    media("thu.wav", 2);
+    writeTable(4, {{"0:00:30", "thu.wav", ""}});
+    start({{"23:00:00", "wed.wav", ""}}, "22:59:59");
+    runUntil("23:00:10");
+    // The computer sleeps through midnight: no tick sees 00:00:00.
+    setTime("23:59:50");
+    runFor(1);
+    m_clock.set({2026, 12, 10, 0, 0, 20});
+    tick();
+    EXPECT_EQ(form().tableFileName, "zxsj4.log");
+    EXPECT_EQ(state().currentRow, 1);
+    runFor(15);
+    EXPECT_TRUE(log.back().ends_with("thu.wav") || log.back().ends_with("end")) << log.back();
+    EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open thu.wav"), log.end());
+}
+
+TEST_F(EndOfDay, AnItemPlayingAcrossMidnightFinishesThenTheNewDayStarts) {
+    media("night.wav", 120);
+    media("thu.wav", 2);
+    writeTable(4, {{"", "thu.wav", ""}});
+    start({{"23:59:30", "night.wav", ""}}, "23:59:29");
+    runFor(60);
+    EXPECT_EQ(form().tableFileName, "zxsj3.log") << "the item is not interrupted";
+    EXPECT_TRUE(state().isPlaying);
+    runFor(70);
+    EXPECT_EQ(form().tableFileName, "zxsj4.log");
+    runFor(3);
+    EXPECT_TRUE(log.back().ends_with("open thu.wav") || log.back().ends_with("end"));
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

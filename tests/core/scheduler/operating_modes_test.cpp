@@ -1,0 +1,151 @@
+#include "clock_scenario.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+using platform::MessageAnswer;
+
+class OperatingModes : public ClockScenario {};
+
+TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
+    media("long.wav", 600);
+    start({{"08:00:00", "long.wav", ""}}, "07:59:59");
+    runFor(1);
+    ASSERT_TRUE(state().isPlaying);
+    form().ztbc.click();
+    EXPECT_TRUE(state().isPlaying);
+    EXPECT_EQ(m_device.mode(), platform::MediaMode::Playing);
+    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_FALSE(form().ztbc.enabled());
+    EXPECT_TRUE(form().jxbc.enabled());
+    EXPECT_TRUE(form().ToolButton18.enabled());
+    EXPECT_FALSE(form().ToolButton17.enabled());
+    EXPECT_TRUE(form().Grid.editable());
+    EXPECT_FALSE(form().pbxt.enabled());
+    EXPECT_TRUE(form().dir1.enabled());
+    EXPECT_EQ(form().Label1.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
+    EXPECT_EQ(form().Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+    EXPECT_FALSE(form().autoNaming);
+    // F5 does nothing in manual operation; F8 reaches the options there.
+    EXPECT_FALSE(form().triggerShortcut("F5"));
+}
+
+TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
+    media("a.wav", 600);
+    start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
+    form().ztbc.click();
+    form().Grid.select(3, 2);
+    form().ToolButton17.click();
+    ASSERT_TRUE(state().isPlaying);
+    form().Grid.setCell(2, 1, "edited");
+    form().save.setEnabled(true);
+    m_host.answers = {MessageAnswer::No};
+
+    form().jxbc.click();
+    EXPECT_FALSE(state().isPlaying) << "stopped first";
+    ASSERT_FALSE(m_host.messages.empty());
+    EXPECT_EQ(m_host.messages.back().text, "要保存当前数据吗？");
+    EXPECT_EQ(form().Grid.cell(2, 1), "item") << "No reloads the table from its file";
+    EXPECT_EQ(state().currentRow, 1);
+    EXPECT_TRUE(form().Timer1.running());
+    EXPECT_FALSE(form().Grid.editable());
+    EXPECT_TRUE(form().Grid.rowSelect());
+    EXPECT_TRUE(form().dir1.enabled()) << "stays enabled once manual operation was entered";
+    EXPECT_TRUE(form().pbxt.enabled());
+    EXPECT_FALSE(form().save.enabled());
+}
+
+TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
+    date = {2026, 12, 11};  // a Friday
+    writeTable(3, {{"", "wednesday.wav", ""}});
+    start({{"", "friday.wav", ""}}, "08:00:00");
+    form().ztbc.click();
+
+    m_host.answers = {MessageAnswer::No};
+    form().xq3.click();
+    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
+    EXPECT_TRUE(form().xq0.checked());
+    EXPECT_FALSE(form().xq3.checked()) << "No leaves the previous choice ticked";
+
+    m_host.answers = {MessageAnswer::Yes};
+    form().xq3.click();
+    EXPECT_EQ(m_host.messages.back().text, "确实要改变作息时间吗？");
+    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "3");
+    store::SystemConfig onDisk(m_dir.path());
+    onDisk.load();
+    EXPECT_EQ(onDisk.entry(store::SystemConfig::kForcedWeekday), "3");
+    EXPECT_EQ(form().Grid.cell(3, 1), "wednesday.wav");
+    EXPECT_TRUE(form().xq3.checked());
+
+    const std::size_t asked = m_host.messages.size();
+    form().xq3.click();
+    EXPECT_EQ(m_host.messages.size(), asked) << "the ticked item asks nothing";
+
+    // The next automatic entry runs Wednesday's table on this Friday.
+    form().jxbc.click();
+    EXPECT_EQ(form().tableFileName, "zxsj3.log");
+
+    form().ztbc.click();
+    m_host.answers = {MessageAnswer::Yes};
+    form().xq0.click();
+    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
+    EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
+}
+
+TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
+    date = {2026, 12, 11};  // a Friday
+    writeTable(1, {{"", "monday.wav", ""}});
+    start({{"", "friday.wav", ""}}, "08:00:00");
+    form().ztbc.click();
+    form().RG4.setItemIndex(0);
+    EXPECT_EQ(form().Label1.text(), "  ☆ 正在修改 星期一 作息时间表！");
+    EXPECT_EQ(form().RG4.items()[0].textColor, model::kRed);
+    EXPECT_EQ(form().RG4.items()[0].background, model::rgb(255, 251, 240));
+    EXPECT_EQ(form().RG4.items()[4].textColor, model::kBlack);
+    form().ToolButton9.click();
+    EXPECT_TRUE(form().RG4.visible());
+    EXPECT_EQ(form().gridHeight, 344 - 110);
+    EXPECT_EQ(form().tableFileName, "zxsj1.log");
+    EXPECT_EQ(form().Grid.cell(3, 1), "monday.wav");
+}
+
+TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
+    entries[store::SystemConfig::kStopMonday + 2] = "1";  // Wednesdays stop
+    media("a.wav", 5);
+    start({{"", "a.wav", ""}}, "08:00:00");
+    EXPECT_TRUE(form().stopDay);
+    EXPECT_TRUE(form().Timer4.running());
+    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_TRUE(form().ztbc.enabled());
+    EXPECT_FALSE(form().jxbc.enabled());
+    runFor(3);
+    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_TRUE(log.empty());
+
+    form().ztbc.click();
+    form().jxbc.click();
+    EXPECT_FALSE(form().Timer4.running());
+    runFor(2);
+    EXPECT_EQ(log.front().substr(9), "open a.wav");
+}
+
+TEST_F(OperatingModes, StopDayComesFromTheFlagsAndTheListUnlessAllAreBroadcast) {
+    writeBytes(m_dir / "zxsj0.gxr", text::utf8ToGbk("1,12-8,12-10,冬假,\r\n"));
+    start({{"", "a.wav", ""}}, "08:00:00");
+    EXPECT_TRUE(form().stopDay) << "listed today";
+
+    m_system.reset();
+    entries[store::SystemConfig::kBroadcastHolidays] = "1";
+    start({{"", "a.wav", ""}}, "08:00:00");
+    EXPECT_FALSE(form().stopDay) << "the broadcast-all switch ignores the list";
+    EXPECT_TRUE(form().Ch8.checked());
+
+    m_system.reset();
+    entries[store::SystemConfig::kStopMonday + 2] = "1";
+    start({{"", "a.wav", ""}}, "08:00:00");
+    EXPECT_TRUE(form().stopDay) << "the weekday flag still counts";
+    EXPECT_TRUE(form().Ch3.checked());
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

@@ -42,24 +42,6 @@ uint32_t bigEndian(std::string_view b) {
     return v;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::string fromUtf16(std::string_view b, bool bigEndianOrder) {
     std::string out;
     for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
@@ -80,7 +62,7 @@ std::string fromUtf16(std::string_view b, bool bigEndianOrder) {
         } else if (u >= 0xD800 && u <= 0xDFFF) {
             u = '?';
         }
-        appendUtf8(out, u);
+        text::appendUtf8(out, u);
     }
     return out;
 }

@@ -29,6 +29,9 @@ std::size_t gbkByteLength(std::string_view utf8);
 // become "?"; escaped bytes stay as they are.
 std::string normaliseGbk(std::string_view utf8);
 
+// Appends one code point as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // Characters (code points) of a UTF-8 text, and its first `count` characters.
 std::size_t characterCount(std::string_view utf8);
 std::string firstCharacters(std::string_view utf8, std::size_t count);

@@ -44,6 +44,16 @@ ItemPlayer::ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls c
       m_video(videoWindow),
       m_options(options) {}
 
+void ItemPlayer::setObserver(std::function<void(const PlayEvent&)> observer) {
+    m_observer = std::move(observer);
+}
+
+void ItemPlayer::report(PlayEvent::Type type, int row) {
+    if (m_observer) {
+        m_observer(PlayEvent{type, m_state.itemKind, m_state.currentPath, row});
+    }
+}
+
 bool ItemPlayer::isWebAddress(std::string_view itemText) {
     const std::string t = text::upperAscii(text::trimText(itemText));
     return t.starts_with("HTTP://") || t.starts_with("HTTPS://");
@@ -156,6 +166,8 @@ void ItemPlayer::pickFromDirectory() {
 }
 
 void ItemPlayer::play() {
+    // resolve() moves past a missing row, so the requested row is the grid's.
+    const int row = m_controls.grid.row();
     try {
         m_state.quietFind = true;
         resolve();
@@ -203,6 +215,11 @@ void ItemPlayer::play() {
             }
         }
 
+        if (!m_state.itemPresent) {
+            report(PlayEvent::Type::Missing, row);
+        } else if (m_state.isPlaying) {
+            report(PlayEvent::Type::Started, row);
+        }
         if (m_state.itemPresent) {
             if (m_services.prepareTitle) {
                 m_services.prepareTitle();
@@ -269,6 +286,7 @@ void ItemPlayer::applyVolume() {
 }
 
 void ItemPlayer::stop() {
+    const bool wasRunning = m_state.isPlaying;
     // Only the programs the shell started for this item are candidates: started after the
     // launch, still running, ours, and not this program.
     std::vector<platform::ProcessInfo> launched;
@@ -322,6 +340,9 @@ void ItemPlayer::stop() {
     m_state.isPlaying = false;
     m_controls.ListBox1.setVisible(false);
     setIdleCommands();
+    if (wasRunning) {
+        report(PlayEvent::Type::Stopped, m_state.currentRow);
+    }
 }
 
 void ItemPlayer::playNext() {

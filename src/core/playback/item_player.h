@@ -67,6 +67,19 @@ struct PlayerServices {
     std::function<std::string()> defaultDirectory;
 };
 
+// What a play or stop request did, for an observer that reports the day (the rehearsal).
+struct PlayEvent {
+    enum class Type {
+        Started,  // an item began: `kind`, `path` and `row` say which
+        Missing,  // the request found no file at `path`
+        Stopped,  // a running item was stopped
+    };
+    Type type = Type::Started;
+    ItemKind kind = ItemKind::None;
+    std::string path;  // as the core holds it, not yet in the native form
+    int row = 0;
+};
+
 // Turns the selected row of the grid into sound, picture, page or program, and stops it again.
 class ItemPlayer {
 public:
@@ -82,6 +95,10 @@ public:
     // Double-click on the play list: stop what plays and play the next file of the directory.
     void playNext();
 
+    // Called after each play or stop request that started, missed or stopped something; the
+    // player works the same without one.
+    void setObserver(std::function<void(const PlayEvent&)> observer);
+
     // Whether a cell text is a web address rather than a path.
     static bool isWebAddress(std::string_view itemText);
 
@@ -95,6 +112,7 @@ private:
     void setRunningCommands();
     void setIdleCommands();
     bool manual() const { return m_controls.jxbc.enabled(); }
+    void report(PlayEvent::Type type, int row);
 
     PlaybackState& m_state;
     ClockState& m_clock;
@@ -106,6 +124,7 @@ private:
     std::mt19937 m_random{20260101u};
     // The processes that ran when the shell launched the current item.
     std::set<int64_t> m_processesAtLaunch;
+    std::function<void(const PlayEvent&)> m_observer;
 };
 
 }  // namespace orvessa::playback

@@ -1,0 +1,293 @@
+#include "dryrun/rehearsal.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/text/gbk.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::dryrun {
+namespace {
+
+using orvessa::testing::readBytes;
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+namespace fs = std::filesystem;
+
+using Lines = std::vector<std::string>;
+
+struct Row {
+    std::string start;
+    std::string file;
+    std::string stop;
+};
+
+// 16-bit mono PCM silence of the given length.
+std::string wavOf(int seconds) {
+    const uint32_t rate = 8000;
+    const uint32_t data = rate * 2 * static_cast<uint32_t>(seconds);
+    std::string b;
+    auto u32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            b += static_cast<char>((v >> (8 * i)) & 0xff);
+        }
+    };
+    auto u16 = [&b](uint16_t v) {
+        b += static_cast<char>(v & 0xff);
+        b += static_cast<char>(v >> 8);
+    };
+    b += "RIFF";
+    u32(36 + data);
+    b += "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    b += "data";
+    u32(data);
+    b.append(data, '\0');
+    return b;
+}
+
+// A program directory as an operator leaves it: configuration, tables, a media library.
+class Rehearsal : public ::testing::Test {
+protected:
+    Rehearsal() {
+        fs::create_directory(m_dir / "AUDIO");
+        entries.assign(27, "0");
+        entries[2] = entries[3] = "  :  :  ";
+        entries[5] = "3";
+        entries[6] = "1";
+        entries[11] = audio();
+    }
+
+    std::string dir() const { return m_dir.path().string(); }
+    std::string audio() const { return dir() + "/AUDIO/"; }
+    void file(const std::string& relative, const std::string& bytes = "x") {
+        fs::create_directories((m_dir / relative).parent_path());
+        writeBytes(m_dir / relative, bytes);
+    }
+
+    // Writes orvessa.sys and the table of weekday `weekday` (2026-12-14 is a Monday).
+    void write(int weekday, const std::vector<Row>& rows) {
+        std::string config;
+        for (const auto& e : entries) {
+            config += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", config);
+        std::string table;
+        int n = 1;
+        for (const Row& r : rows) {
+            table +=
+                std::to_string(n++) + "," + r.start + ",上课," + r.file + "," + r.stop + ",,\r\n";
+        }
+        writeBytes(m_dir / ("zxsj" + std::to_string(weekday) + ".log"), text::utf8ToGbk(table));
+    }
+
+    Lines run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), dir());
+        std::ostringstream out;
+        std::ostringstream err;
+        status = rehearse(arguments, out, err);
+        error = err.str();
+        Lines lines;
+        std::istringstream in(out.str());
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    TempDir m_dir;
+    std::vector<std::string> entries;
+    int status = -1;
+    std::string error;
+};
+
+// Every file of a directory tree with its content.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        files[e.path().string()] = e.is_regular_file() ? readBytes(e.path()) : "<dir>";
+    }
+    return files;
+}
+
+TEST_F(Rehearsal, ADayOfTimedUntimedMissingAndDirectoryRowsEndsInTheShutdown) {
+    entries[5] = "0";
+    file("AUDIO/bell.wav");
+    file("AUDIO/hall/a.mp3");
+    file("AUDIO/hall/b.mp3");
+    write(1, {{"08:00:00", "bell.wav", ""},
+              {"", "gone.mp3", ""},
+              {"", "bell.wav", ""},
+              {"07:00:00", "bell.wav", ""},  // already past when its turn comes
+              {"09:00:00", audio() + "hall/", "09:00:25"},
+              {"17:00:00", "bell.wav", ""}});
+    const auto before = snapshot(m_dir.path());
+    TempDir scratch;
+    setenv("TMPDIR", scratch.path().c_str(), 1);
+
+    const Lines lines = run({"--start", "2026-12-14 07:59:00", "--length", "bell.wav=12",
+                             "--length", "a.mp3=10", "--length", "b.mp3=7.04"});
+
+    const std::string a = audio();
+    EXPECT_EQ(lines,
+              (Lines{
+                  "2026-12-14 07:59:00 start table=zxsj1.log rows=6 stop-day=no",
+                  "2026-12-14 08:00:00 play row=1 kind=media path=" + a + "bell.wav length=12.0",
+                  "2026-12-14 08:00:13 stop row=1",
+                  "2026-12-14 08:00:14 missing row=2 path=" + a + "gone.mp3",
+                  "2026-12-14 08:00:15 play row=3 kind=media path=" + a + "bell.wav length=12.0",
+                  "2026-12-14 08:00:28 stop row=3",
+                  // The directory repeats until its stop time cuts it.
+                  "2026-12-14 09:00:00 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
+                  "2026-12-14 09:00:11 stop row=5",
+                  "2026-12-14 09:00:11 play row=5 kind=media path=" + a + "hall/b.mp3 length=7.0",
+                  // b.mp3 shows as 7.0 but ends at its real 7.04 s.
+                  "2026-12-14 09:00:20 stop row=5",
+                  "2026-12-14 09:00:20 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
+                  "2026-12-14 09:00:25 stop row=5",
+                  "2026-12-14 17:00:00 play row=6 kind=media path=" + a + "bell.wav length=12.0",
+                  "2026-12-14 17:00:13 stop row=6",
+                  "2026-12-14 17:00:14 end-of-table",
+                  "2026-12-14 17:01:44 shutdown",
+              }));
+    EXPECT_EQ(status, kRehearsed);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(snapshot(m_dir.path()), before) << "the program directory is only read";
+    EXPECT_TRUE(fs::is_empty(scratch.path())) << "the temporary directory is removed";
+    unsetenv("TMPDIR");
+}
+
+TEST_F(Rehearsal, RealMediaIsMeasuredAndWhatCannotPlayGoesToTheShell) {
+    file("AUDIO/tone.wav", wavOf(2));
+    file("docs/plan.ppt", "not a presentation");
+    write(1, {{"08:00:00", "tone.wav", ""},
+              {"12:00:00", "http://intranet/notice.html", "12:10:00"},
+              {"12:10:00", dir() + "/docs/plan.ppt", "12:20:00"}});
+
+    const Lines lines = run({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 13:00:00"});
+
+    EXPECT_EQ(
+        lines,
+        (Lines{
+            "2026-12-14 07:59:59 start table=zxsj1.log rows=3 stop-day=no",
+            "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "tone.wav length=2.0",
+            "2026-12-14 08:00:03 stop row=1",
+            "2026-12-14 12:00:00 play row=2 kind=page path=http://intranet/notice.html",
+            "2026-12-14 12:10:00 stop row=2",
+            // The stop time cuts after the tick's play request: the next row starts a second on.
+            "2026-12-14 12:10:01 play row=3 kind=shell path=" + dir() + "/docs/plan.ppt",
+            "2026-12-14 12:20:00 stop row=3",
+            "2026-12-14 12:20:01 end-of-table",
+        }));
+}
+
+TEST_F(Rehearsal, AHolidayBroadcastsNothingAndShutsDownAfterAMinute) {
+    entries[5] = "0";
+    file("AUDIO/bell.wav");
+    write(1, {{"08:00:00", "bell.wav", ""}});
+    writeBytes(m_dir / "zxsj0.gxr", "1,12-14,,x,\r\n");
+
+    const Lines lines = run({"--start", "2026-12-14 07:59:30", "--length", "bell.wav=5"});
+
+    EXPECT_EQ(lines, (Lines{"2026-12-14 07:59:30 start table=zxsj1.log rows=1 stop-day=yes",
+                            "2026-12-14 08:00:30 shutdown"}));
+}
+
+TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
+    file("AUDIO/bell.wav");
+    file("AUDIO/late.wav");
+    file("AUDIO/early.wav");
+    const std::vector<std::string> lengths = {"--length",    "bell.wav=3", "--length",
+                                              "late.wav=20", "--length",   "early.wav=4"};
+    auto with = [&](std::vector<std::string> a) {
+        a.insert(a.end(), lengths.begin(), lengths.end());
+        return a;
+    };
+
+    entries[5] = "1";
+    write(1, {{"08:00:00", "bell.wav", ""}});
+    EXPECT_EQ(
+        run(with({"--start", "2026-12-14 07:59:59"})),
+        (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=1 stop-day=no",
+               "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "bell.wav length=3.0",
+               "2026-12-14 08:00:04 stop row=1", "2026-12-14 08:00:05 end-of-table",
+               "2026-12-14 08:00:05 quit"}));
+
+    // The replay finds the timed row past, and its untimed follower goes with it: the table
+    // runs out again at once, and again, every other second.
+    entries[5] = "2";
+    write(1, {{"08:00:00", "bell.wav", ""}, {"", "bell.wav", ""}});
+    EXPECT_EQ(
+        run(with({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:00:12"})),
+        (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=2 stop-day=no",
+               "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "bell.wav length=3.0",
+               "2026-12-14 08:00:04 stop row=1",
+               "2026-12-14 08:00:05 play row=2 kind=media path=" + audio() + "bell.wav length=3.0",
+               "2026-12-14 08:00:09 stop row=2", "2026-12-14 08:00:10 end-of-table",
+               "2026-12-14 08:00:10 replay", "2026-12-14 08:00:12 end-of-table",
+               "2026-12-14 08:00:12 replay"}));
+
+    // An item playing across midnight delays the new day's table until it ends.
+    entries[5] = "3";
+    write(1, {{"23:59:50", "late.wav", ""}});
+    write(2, {{"00:00:30", "early.wav", ""}});
+    EXPECT_EQ(
+        run(with({"--start", "2026-12-14 23:59:00", "--end", "2026-12-15 00:01:00"})),
+        (Lines{"2026-12-14 23:59:00 start table=zxsj1.log rows=1 stop-day=no",
+               "2026-12-14 23:59:50 play row=1 kind=media path=" + audio() + "late.wav length=20.0",
+               "2026-12-15 00:00:11 stop row=1", "2026-12-15 00:00:12 midnight",
+               "2026-12-15 00:00:30 play row=1 kind=media path=" + audio() + "early.wav length=4.0",
+               "2026-12-15 00:00:35 stop row=1", "2026-12-15 00:00:36 end-of-table"}));
+}
+
+TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
+    file("AUDIO/bell.wav");
+    const std::string start = "2026-12-14 08:00:00";
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {{"--start", start}, "orvessa-rehearse: " + dir() + " holds no orvessa.sys\n"},
+        {{"--start", "2026-12-14 8:00"},
+         "orvessa-rehearse: malformed --start \"2026-12-14 8:00\" (expected \"YYYY-MM-DD "
+         "HH:MM:SS\")\n"},
+        {{"--start", start, "--end", "2026-02-30 08:00:00"},
+         "orvessa-rehearse: malformed --end \"2026-02-30 08:00:00\" (expected \"YYYY-MM-DD "
+         "HH:MM:SS\")\n"},
+        {{"--start", start, "--length", "bell.wav=soon"},
+         "orvessa-rehearse: malformed --length \"bell.wav=soon\" (expected NAME=SECONDS)\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(run(c.arguments).empty());
+        EXPECT_EQ(status, kBadInput);
+        EXPECT_EQ(error, c.error);
+    }
+
+    // Monday's table is missing; Tuesday's is there but not Monday's.
+    write(2, {{"08:00:00", "bell.wav", ""}});
+    EXPECT_TRUE(run({"--start", start}).empty());
+    EXPECT_EQ(status, kBadInput);
+    EXPECT_EQ(error, "orvessa-rehearse: cannot read the table " + dir() + "/zxsj1.log\n");
+
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(rehearse({dir() + "/nowhere"}, out, err), kBadInput);
+    EXPECT_EQ(err.str(), "orvessa-rehearse: no such directory: " + dir() + "/nowhere\n");
+}
+
+}  // namespace
+}  // namespace orvessa::dryrun

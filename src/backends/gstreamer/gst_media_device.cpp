@@ -33,11 +33,13 @@ public:
 constexpr const char* kSilentAudioSink = "fakesink sync=true";
 constexpr const char* kSilentVideoSink = "fakesink sync=true";
 // Tried in this order on an X display. The Xv sink is missing on virtual displays, and the plain
-// X sink does not scale by itself, so a scaler in front of it fills the window.
+// X sink does not scale by itself, so a scaler in front of it fills the window. OpenGL comes last:
+// trying it loads the whole GL driver into the process, tens of megabytes for a sink that the
+// first two usually make unnecessary.
 constexpr const char* kVideoSinks[] = {
     "xvimagesink",
-    "glimagesink",
     "videoconvert ! videoscale add-borders=false ! ximagesink",
+    "glimagesink",
 };
 // GstPlayFlags "text": subtitles inside a file stay undrawn; the system has its own subtitle strip.
 constexpr guint kPlayFlagText = 0x4;

@@ -17,7 +17,7 @@ struct GstMediaOptions {
     // sink that keeps real time takes its place, with one warning on standard error.
     std::string audioSink = "autoaudiosink";
     // Launch description of the picture output; empty picks the first X sink that starts on the
-    // display at hand (Xv, then OpenGL, then plain X with a scaler), or a silent sink.
+    // display at hand (Xv, then plain X with a scaler, then OpenGL), or a silent sink.
     std::string videoSink;
     // Launch description of the sound input for recordings; it must be a live source.
     std::string recordingSource = "autoaudiosrc";

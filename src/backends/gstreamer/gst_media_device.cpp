@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "backends/gstreamer/gst_support.h"
+#include "backends/gstreamer/mp3_length.h"
 #include "backends/gstreamer/wav_file.h"
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
@@ -46,7 +47,7 @@ constexpr guint kPlayFlagText = 0x4;
 // GstPlayFlags "native-video": playbin adds no converter and scaler of its own. A sink that brings
 // its own scaler needs this, or playbin's scaler keeps the aspect ratio with black borders.
 constexpr guint kPlayFlagNativeVideo = 0x40;
-// playbin3 tells an MP3's length a few milliseconds after the preroll; a file that tells none
+// playbin tells an MP3's length a few milliseconds after the preroll; a file that tells none
 // by then gets an estimate rather than holding up the open.
 constexpr auto kDurationPoll = std::chrono::milliseconds(500);
 constexpr auto kDurationPollStep = std::chrono::milliseconds(5);
@@ -283,9 +284,11 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
         g_clear_error(&error);
         throw MediaError(text);
     }
-    m_pipeline = gst::adopt(gst_element_factory_make("playbin3", nullptr));
+    // playbin, not playbin3: under load playbin3 now and then never completes its preroll, and
+    // a bell then waits out the whole open.
+    m_pipeline = gst::adopt(gst_element_factory_make("playbin", nullptr));
     if (!m_pipeline) {
-        throw MediaError("GStreamer has no playbin3 (gstreamer1.0-plugins-base is missing)");
+        throw MediaError("GStreamer has no playbin (gstreamer1.0-plugins-base is missing)");
     }
     gst::Ref<GstElement> audioOut = gst::makeBin(audioSink());
     m_videoOut = gst::makeBin(videoSink());
@@ -346,6 +349,18 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
             bitrates.add(message.get());
         }
         m_length = queryDuration(m_pipeline.get());
+    }
+    // The framework only estimates an MP3 without a length header, and badly where the bitrate
+    // varies; its frames tell the truth.
+    if (std::string ext = path.extension().string(); ext.size() == 4) {
+        for (char& ch : ext) {
+            ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+        }
+        if (ext == ".mp3") {
+            if (const auto scanned = mpegAudioFileLength(path)) {
+                m_length = *scanned;
+            }
+        }
     }
     if (m_length < 0) {
         // An estimate is enough: position() reads as the length only at the real end.

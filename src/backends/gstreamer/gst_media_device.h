@@ -28,7 +28,7 @@ struct GstMediaOptions {
     std::chrono::milliseconds openTimeout{5000};
 };
 
-// MediaDevice on GStreamer (playbin3), and the output volume of what it plays. Nothing runs
+// MediaDevice on GStreamer (playbin), and the output volume of what it plays. Nothing runs
 // behind the caller's back: bus messages are read on the caller's thread whenever it asks for
 // the position or the mode, so a replaced pipeline's messages go with it. A length that the
 // media does not tell is estimated from its size and bitrate; either way position() reads as the

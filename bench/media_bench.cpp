@@ -8,18 +8,15 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <numbers>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/gst_support.h"
-#include "backends/gstreamer/wav_file.h"
+#include "backends/gstreamer/media_files.h"
 
 namespace {
 
@@ -34,47 +31,6 @@ std::atomic<SteadyClock::rep> g_firstRender{0};
 void onHandoff(GstElement*, GstBuffer*, GstPad*, gpointer) {
     SteadyClock::rep none = 0;
     g_firstRender.compare_exchange_strong(none, SteadyClock::now().time_since_epoch().count());
-}
-
-void writeWav(const std::filesystem::path& path) {
-    const backends::WavFormat format{1, 2, 44100, 16};
-    std::string data;
-    for (int i = 0; i < 3 * 44100; ++i) {
-        const auto value =
-            static_cast<int16_t>(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100));
-        for (int channel = 0; channel < 2; ++channel) {
-            data.push_back(static_cast<char>(value & 0xFF));
-            data.push_back(static_cast<char>((value >> 8) & 0xFF));
-        }
-    }
-    const std::string file = backends::makeWavFile(format, data);
-    std::ofstream(path, std::ios::binary)
-        .write(file.data(), static_cast<std::streamsize>(file.size()));
-}
-
-bool writeMp3(const std::filesystem::path& path) {
-    backends::gst::Ref<GstElement> pipeline;
-    try {
-        pipeline = backends::gst::makePipeline(
-            "audiotestsrc num-buffers=300 samplesperbuffer=441 ! audio/x-raw,rate=44100,channels=2 "
-            "! audioconvert ! lamemp3enc ! filesink name=out");
-    } catch (const platform::MediaError&) {
-        return false;
-    }
-    GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline.get()), "out");
-    g_object_set(out, "location", path.c_str(), nullptr);
-    gst_object_unref(out);
-    gst_element_set_state(pipeline.get(), GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline.get());
-    GstMessage* end = gst_bus_timed_pop_filtered(
-        bus, 60 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    const bool ok = end != nullptr && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
-    if (end != nullptr) {
-        gst_message_unref(end);
-    }
-    gst_object_unref(bus);
-    backends::gst::shutDown(pipeline);
-    return ok;
 }
 
 double milliseconds(SteadyClock::duration duration) {
@@ -141,9 +97,12 @@ int main() {
     const std::filesystem::path dir = pattern;
     int status = 0;
     try {
-        writeWav(dir / "bench.wav");
+        testing::writeToneWav(dir / "bench.wav", 3 * 44100);
         measure("WAV, 3 s, 16-bit stereo 44100 Hz", dir / "bench.wav");
-        if (writeMp3(dir / "bench.mp3")) {
+        if (testing::encode("audiotestsrc num-buffers=300 samplesperbuffer=441 ! "
+                            "audio/x-raw,rate=44100,channels=2 ! audioconvert ! lamemp3enc ! "
+                            "filesink name=out",
+                            dir / "bench.mp3")) {
             measure("MP3, 3 s, variable bitrate", dir / "bench.mp3");
         } else {
             std::printf("MP3: no encoder (lamemp3enc), skipped\n");

@@ -47,8 +47,8 @@ constexpr guint kPlayFlagText = 0x4;
 // GstPlayFlags "native-video": playbin adds no converter and scaler of its own. A sink that brings
 // its own scaler needs this, or playbin's scaler keeps the aspect ratio with black borders.
 constexpr guint kPlayFlagNativeVideo = 0x40;
-// playbin tells an MP3's length a few milliseconds after the preroll; a file that tells none
-// by then gets an estimate rather than holding up the open.
+// Some formats tell their length a few milliseconds after the preroll; a file that tells none by
+// then gets an estimate rather than holding up the open.
 constexpr auto kDurationPoll = std::chrono::milliseconds(500);
 constexpr auto kDurationPollStep = std::chrono::milliseconds(5);
 // For an estimate without any bitrate: the rate of MPEG-1 video, the likeliest such file.
@@ -336,7 +336,15 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
         }
     }
 
-    m_length = queryDuration(m_pipeline.get());
+    // The framework only estimates an MP3 without a length header, and badly where the bitrate
+    // varies (or only after a wait); its frames tell the truth at once.
+    m_length = -1;
+    if (lowercase(path.extension().string()) == ".mp3") {
+        m_length = mpegAudioFileLength(path).value_or(-1);
+    }
+    if (m_length < 0) {
+        m_length = queryDuration(m_pipeline.get());
+    }
     const auto pollEnd = std::min(deadline, SteadyClock::now() + kDurationPoll);
     while (m_length < 0 && SteadyClock::now() < pollEnd) {
         gst::Message message(gst_bus_timed_pop_filtered(
@@ -349,18 +357,6 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
             bitrates.add(message.get());
         }
         m_length = queryDuration(m_pipeline.get());
-    }
-    // The framework only estimates an MP3 without a length header, and badly where the bitrate
-    // varies; its frames tell the truth.
-    if (std::string ext = path.extension().string(); ext.size() == 4) {
-        for (char& ch : ext) {
-            ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-        }
-        if (ext == ".mp3") {
-            if (const auto scanned = mpegAudioFileLength(path)) {
-                m_length = *scanned;
-            }
-        }
     }
     if (m_length < 0) {
         // An estimate is enough: position() reads as the length only at the real end.

@@ -398,7 +398,7 @@ int main(int argc, char** argv) {
         broadcastClock.Timer1Timer();
         firings.back().handlerNs = nowNs() - at;
     });
-    gui::TimerBinder timer1(form1.Timer1, nullptr);
+    gui::TimerBinder timer1(form1.Timer1, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
 
     form1.setVisible(true);
     form1.FormActivate();

@@ -76,10 +76,13 @@ int main(int argc, char** argv) {
     }
 
     ui::TForm1& form1 = system->form1();
+    // The clock, the now-playing display and the stop-day ticker compare clock texts; the key
+    // timer counts its own four seconds from the launch.
     std::list<gui::TimerBinder> timers;
-    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4, &system->form6().Timer1}) {
-        timers.emplace_back(*t, nullptr);
+    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4}) {
+        timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
+    timers.emplace_back(system->form6().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::Form1View mainWindow(form1);
     host.registerView(form1, &mainWindow);
     gui::Form6View videoWindow(system->form6());

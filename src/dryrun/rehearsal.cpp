@@ -256,7 +256,8 @@ public:
         m_clock.set(scheduler::localDateTimeOf(m_options.start));
         m_system = scheduler::OrvessaSystem::start(
             {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
-             m_device, m_device, m_processes, m_work.path(), m_work.path() / "win.ini"});
+             m_device, m_device, m_processes, m_work.path(), m_work.path() / "win.ini",
+             fs::absolute(dir, ec)});
         ui::TForm1& f = m_system->form1();
         if (!f.configurationLoaded) {
             throw BadInput{"cannot read " + config.string()};
@@ -318,6 +319,15 @@ private:
             }
             m_automaticEntryEnabled = enabled;
         });
+        // The ticker starting after the start-up: the day turned out to be a stop day.
+        f.Timer4.changed.connect([this, &f] {
+            const bool running = f.Timer4.running();
+            if (running && !m_stopDayTicking) {
+                m_lines.push_back("stop-day");
+            }
+            m_stopDayTicking = running;
+        });
+        m_stopDayTicking = f.Timer4.running();
     }
 
     void tickThrough() {
@@ -385,6 +395,7 @@ private:
     bool m_automaticEntryEnabled = false;
     bool m_reentered = false;
     bool m_midnight = false;
+    bool m_stopDayTicking = false;
     // Last, so that it goes first: the windows' observers point into the members above.
     std::unique_ptr<scheduler::OrvessaSystem> m_system;
 };

@@ -11,7 +11,8 @@ constexpr int kPastBoundary = 15;
 
 }  // namespace
 
-TimerBinder::TimerBinder(model::Timer& timer, QObject* parent) : QObject(parent), m_timer(timer) {
+TimerBinder::TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent)
+    : QObject(parent), m_timer(timer), m_ticks(ticks) {
     m_qtimer.setSingleShot(true);
     m_qtimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_qtimer, &QTimer::timeout, this, [this] { fire(); });
@@ -34,7 +35,9 @@ void TimerBinder::rearm() {
         return;
     }
     const int interval = m_timer.interval();
-    m_qtimer.start(interval == kSecond ? msUntilNextSecond() : interval);
+    const bool onTheSecond = m_ticks == Ticks::OnTheSecond && interval == kSecond;
+    m_armedDelay = onTheSecond ? msUntilNextSecond() : interval;
+    m_qtimer.start(m_armedDelay);
 }
 
 void TimerBinder::fire() {

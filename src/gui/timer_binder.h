@@ -7,13 +7,23 @@
 
 namespace orvessa::gui {
 
-// Drives a model timer with a QTimer. Timers of one second fire just after each wall-clock
-// second boundary, so that the clock text of successive ticks never skips a second through
-// drift.
+// Drives a model timer with a QTimer.
 class TimerBinder : public QObject {
 public:
-    TimerBinder(model::Timer& timer, QObject* parent);
+    enum class Ticks {
+        // Every interval from the start.
+        FromStart,
+        // A one-second timer fires just after each wall-clock second boundary, so that the clock
+        // text of successive ticks never skips a second through drift. Only for timers that
+        // compare clock texts: the first tick comes early, up to a second before its interval.
+        OnTheSecond,
+    };
+
+    TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent);
     ~TimerBinder() override;
+
+    // Milliseconds until the next firing, as last armed; -1 while stopped.
+    int armedDelay() const { return m_qtimer.isActive() ? m_armedDelay : -1; }
 
 private:
     void rearm();
@@ -21,7 +31,9 @@ private:
     int msUntilNextSecond() const;
 
     model::Timer& m_timer;
+    const Ticks m_ticks;
     QTimer m_qtimer;
+    int m_armedDelay = -1;
     int m_connection;
 };
 

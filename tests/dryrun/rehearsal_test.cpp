@@ -253,6 +253,46 @@ TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
                "2026-12-15 00:00:35 stop row=1", "2026-12-15 00:00:36 end-of-table"}));
 }
 
+TEST_F(Rehearsal, RelativePathsAreReadFromTheProgramDirectoryWhereverItIsStarted) {
+    file("AUDIO/bell.wav");
+    file("AUDIO/d/a.mp3");
+    entries[11] = "AUDIO\\";
+    write(1, {{"08:00:00", "AUDIO\\bell.wav", ""}, {"", "AUDIO/d/", ""}, {"", "bell.wav", ""}});
+    TempDir elsewhere;
+    const fs::path launchedFrom = fs::current_path();
+    fs::current_path(elsewhere.path());
+
+    const Lines lines = run({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:01:00",
+                             "--length", "bell.wav=2", "--length", "a.mp3=2"});
+    fs::current_path(launchedFrom);
+
+    const std::string a = audio();
+    EXPECT_EQ(lines,
+              (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=3 stop-day=no",
+                     "2026-12-14 08:00:00 play row=1 kind=media path=" + a + "bell.wav length=2.0",
+                     "2026-12-14 08:00:03 stop row=1",
+                     "2026-12-14 08:00:04 play row=2 kind=media path=" + a + "d/a.mp3 length=2.0",
+                     "2026-12-14 08:00:07 stop row=2",
+                     "2026-12-14 08:00:08 play row=3 kind=media path=" + a + "bell.wav length=2.0",
+                     "2026-12-14 08:00:11 stop row=3", "2026-12-14 08:00:12 end-of-table"}));
+}
+
+TEST_F(Rehearsal, AStopDayAfterMidnightIsShownAndBroadcastsNothing) {
+    file("AUDIO/bell.wav");
+    write(1, {{"23:59:50", "bell.wav", ""}});
+    write(2, {{"0:00:30", "bell.wav", ""}});
+    writeBytes(m_dir / "zxsj0.gxr", "1,12-15,,x,\r\n");
+
+    const Lines lines = run({"--start", "2026-12-14 23:59:49", "--end", "2026-12-15 00:01:00",
+                             "--length", "bell.wav=2"});
+
+    EXPECT_EQ(lines, (Lines{"2026-12-14 23:59:49 start table=zxsj1.log rows=1 stop-day=no",
+                            "2026-12-14 23:59:50 play row=1 kind=media path=" + audio() +
+                                "bell.wav length=2.0",
+                            "2026-12-14 23:59:53 stop row=1", "2026-12-14 23:59:54 end-of-table",
+                            "2026-12-15 00:00:00 stop-day"}));
+}
+
 TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     file("AUDIO/bell.wav");
     const std::string start = "2026-12-14 08:00:00";

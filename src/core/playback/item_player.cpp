@@ -84,12 +84,18 @@ void ItemPlayer::resolve() {
 
     const bool hasDot = item.find('.') != std::string::npos;
     const bool hasSeparator = text::containsSeparator(item);
+    // "AUDIO\bell.wav" means the program directory's AUDIO, wherever the system was started.
+    const std::string path = text::resolvePath(
+        m_services.programDirectory ? m_services.programDirectory() : std::string(), item);
     m_state.isDirectory = text::endsWithSeparator(item);
     if (!m_state.isDirectory) {
         // A name without a dot is a file all the same, so a file "Bell" plays.
-        m_state.currentPath = hasSeparator ? item : m_services.defaultDirectory() + item;
-    } else if (hasDot) {
-        m_state.currentPath = item;
+        m_state.currentPath = hasSeparator ? path : m_services.defaultDirectory() + item;
+    } else {
+        m_state.folderPath = path;
+        if (hasDot) {
+            m_state.currentPath = path;
+        }
     }
     if (m_state.isDirectory) {
         pickFromDirectory();
@@ -113,7 +119,8 @@ void ItemPlayer::resolve() {
 void ItemPlayer::rebuildPlaylist() {
     m_state.playlist.clear();
     std::error_code ec;
-    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(m_state.itemText)), ec);
+    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(m_state.folderPath)),
+                                           ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         if (it->is_directory(typeError)) {
@@ -144,7 +151,7 @@ void ItemPlayer::pickFromDirectory() {
             throw PickFailed{};
         }
         m_state.currentPath =
-            m_state.itemText + m_state.playlist[static_cast<std::size_t>(m_state.nextIndex)];
+            m_state.folderPath + m_state.playlist[static_cast<std::size_t>(m_state.nextIndex)];
         ++m_state.nextIndex;
         if (m_state.nextIndex == count) {
             if (text::timeBefore(m_clock.nowTime, m_clock.stopTime)) {
@@ -156,7 +163,7 @@ void ItemPlayer::pickFromDirectory() {
     } else {
         ++m_state.randomPicks;
         const int k = static_cast<int>(m_random() % static_cast<unsigned>(count));
-        m_state.currentPath = m_state.itemText + m_state.playlist[static_cast<std::size_t>(k)];
+        m_state.currentPath = m_state.folderPath + m_state.playlist[static_cast<std::size_t>(k)];
         m_state.nextIndex = k + 1;
         if (m_state.randomPicks == count && m_clock.stopTime.empty()) {
             m_state.directoryFinished = true;

@@ -65,6 +65,8 @@ struct PlayerServices {
     std::function<bool()> anyoneMayOperate;
     // The media library folder, ending in a separator.
     std::function<std::string()> defaultDirectory;
+    // The folder from which a relative path in a cell is read: the program directory.
+    std::function<std::string()> programDirectory;
 };
 
 // What a play or stop request did, for an observer that reports the day (the rehearsal).

@@ -11,6 +11,8 @@ enum class ItemKind { None = 0, WebPage = 1, Media = 3, ShellOpened = 4 };
 struct PlaybackState {
     int currentRow = 1;
     std::string itemText;
+    // A directory row's folder, relative cells read from the program directory.
+    std::string folderPath;
     std::string currentPath;
     bool itemPresent = false;
     bool isDirectory = false;

@@ -94,11 +94,12 @@ void BroadcastClock::tick(const platform::LocalDateTime& at) {
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
     m_controls.Label3.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
                               text::weekdayCharacter(m_weekday));
-    if (m_hooks.newDay && m_hooks.newDay(at)) {
-        return;
-    }
+    // The custom times come first: a shutdown at 00:00:00 is due whatever the new day brings.
     if (m_hooks.customShutdownCheck) {
         m_hooks.customShutdownCheck();
+    }
+    if (m_hooks.newDay && m_hooks.newDay(at)) {
+        return;
     }
 
     model::Grid& grid = m_controls.grid;
@@ -158,13 +159,16 @@ void BroadcastClock::tick(const platform::LocalDateTime& at) {
 }
 
 void BroadcastClock::statusLines() {
+    // Only the countdown is a warning; a red line left over from one is not.
     if (m_state.isPlaying) {
+        m_controls.Label1.setColor(model::kGreen);
         m_display.update(true);
         return;
     }
     if (m_hooks.showCountdown && m_hooks.showCountdown()) {
         return;
     }
+    m_controls.Label1.setColor(model::kGreen);
     ++m_clock.hintTick;
     m_clock.hintIndex = m_clock.hintTick / 5;
     if (m_clock.hintTick > m_clock.hintLimit) {

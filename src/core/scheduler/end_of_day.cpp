@@ -29,6 +29,10 @@ int secondsOfDay(std::string_view clockText) {
     return *h * 3600 + *m * 60 + *s;
 }
 
+int dateKey(const platform::LocalDateTime& t) {
+    return t.year * 10000 + t.month * 100 + t.day;
+}
+
 std::string clockTextOf(int seconds) {
     seconds = ((seconds % 86400) + 86400) % 86400;
     return text::formatClockTime(seconds / 3600, seconds % 3600 / 60, seconds % 60);
@@ -94,9 +98,14 @@ bool TForm1::showCountdown() {
 }
 
 bool TForm1::newDayCheck(const platform::LocalDateTime& at) {
-    const int date = at.year * 10000 + at.month * 100 + at.day;
+    const int date = dateKey(at);
     if (automaticDate == 0 || date == automaticDate || playback.isPlaying) {
         return false;
+    }
+    // The operator said no bells on a stop day, whether the system started on it or ran into it.
+    if (isStopDay(at)) {
+        enterStopDay(at);
+        return true;
     }
     // A missed midnight second, or an item that played across midnight, must not keep the new
     // day's table from starting.
@@ -104,8 +113,37 @@ bool TForm1::newDayCheck(const platform::LocalDateTime& at) {
     return true;
 }
 
+void TForm1::enterStopDay(const platform::LocalDateTime& day) {
+    Timer1.stop();
+    if (player != nullptr) {
+        player->stop();
+    }
+    // The grid shows the stop day's own table, as after a start-up on that day.
+    autoNaming = true;
+    loadClick();
+    automaticDate = dateKey(day);
+    stopDay = true;
+    stopDayDate = dateKey(day);
+    stopDayCount = 0;
+    Timer4.start(1000);
+}
+
 void TForm1::Timer4Timer() {
     const platform::LocalDateTime now = m_clock.now();
+    // A system left running decides again for each new day, as a start-up on that day would:
+    // a broadcast day is broadcast, a further stop day starts its own count.
+    const int today = dateKey(now);
+    if (stopDayDate != 0 && today != stopDayDate) {
+        if (!isStopDay(now)) {
+            stopDay = false;
+            enterAutomaticOperation();
+            // This very second belongs to the new table: a row at 00:00:00 rings.
+            Timer1.fire();
+            return;
+        }
+        stopDayCount = 0;
+    }
+    stopDayDate = today;
     W = text::weekdayOf(now.year, now.month, now.day);
     Label3.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
                    text::weekdayCharacter(W));

@@ -19,6 +19,12 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         services.host, services.clock, services.power, services.screenSaver, services.shell,
         services.monitors, services.programDirectory, services.mediaProfile});
     m_windows.push_back(m_form1.get());
+    if (!services.itemDirectory.empty()) {
+        m_form1->itemDirectoryText = text::utf8Path(services.itemDirectory);
+        if (!text::endsWithSeparator(m_form1->itemDirectoryText)) {
+            m_form1->itemDirectoryText += text::nativeSeparator();
+        }
+    }
     m_form1->FormCreate();
 
     m_form2 = std::make_unique<editing::TForm2>();
@@ -59,7 +65,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.form6, monitor, 0, 0); },
             [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
-            [&f] { return f.config.anyoneMayOperate(); }, [&f] { return f.defaultDirectory; }},
+            [&f] { return f.config.anyoneMayOperate(); }, [&f] { return f.libraryDirectory(); },
+            [&f] { return f.itemDirectoryText; }},
         *m_form6, *m_form4);
     f.player = m_player.get();
 

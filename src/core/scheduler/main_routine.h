@@ -31,6 +31,9 @@ struct PlatformServices {
     platform::Processes& processes;
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
+    // Where the rows' relative paths are read from, when not the program directory (the
+    // rehearsal runs on copies of the system's files, away from their media).
+    std::filesystem::path itemDirectory = {};
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.

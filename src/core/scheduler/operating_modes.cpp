@@ -85,6 +85,7 @@ void TForm1::ZTBCClick() {
     setMoveButtons();
     ListBox2.setVisible(true);
     refreshLibraryList();
+    Label1.setColor(model::kGreen);
     Label2.setColor(model::kGreen);
     Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     Label2.setText("  ☆ 修改完成后请选择自动播出！");
@@ -169,10 +170,15 @@ void TForm1::markWeekChoice() {
     }
 }
 
+std::string TForm1::libraryDirectory() const {
+    return text::resolvePath(itemDirectoryText, defaultDirectory);
+}
+
 void TForm1::refreshLibraryList() {
     std::vector<std::string> names;
     std::error_code ec;
-    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(defaultDirectory)), ec);
+    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(libraryDirectory())),
+                                           ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         const std::string name = text::utf8Path(it->path().filename());

@@ -59,9 +59,14 @@ void TForm1::FormCreate() {
     const SystemConfig::LoadStatus loaded = config.load();
     if (loaded != SystemConfig::LoadStatus::Loaded) {
         Timer1.stop();
-        m_host.messageBox(
-            "系统初始化错误！\r\r文件 " + programDirectoryText + "orvessa.sys 未找到！", "错误",
-            MessageIcon::Error, MessageButtons::Ok);
+        // A file that is there but cannot be read is not "not found": say why, or the operator
+        // looks for a file that exists.
+        const std::string file =
+            "系统初始化错误！\r\r文件 " + programDirectoryText + "orvessa.sys ";
+        m_host.messageBox(loaded == SystemConfig::LoadStatus::Missing
+                              ? file + "未找到！"
+                              : file + "无法读取！\r\r" + config.loadError(),
+                          "错误", MessageIcon::Error, MessageButtons::Ok);
         unlocked = true;
         // Nothing was loaded, so there is nothing to offer to save.
         save.setEnabled(false);
@@ -140,6 +145,7 @@ void TForm1::FormCreate() {
 
     // 18-19
     if (stopDay) {
+        stopDayDate = now.year * 10000 + now.month * 100 + now.day;
         Timer4.start(1000);
         return;
     }
@@ -272,14 +278,23 @@ void TForm1::tickForcedWeekday(int number) {
 }
 
 void TForm1::consultHolidayList() {
-    const store::ReadResult list = store::readWholeFile(programDirectory / store::kHolidayFileName);
-    if (list.status != store::ReadStatus::Ok) {
-        return;
-    }
-    const platform::LocalDateTime today = m_clock.now();
-    if (store::isListedHoliday(list.bytes, today.year, today.month, today.day)) {
+    if (listedHoliday(m_clock.now())) {
         stopDay = true;
     }
+}
+
+bool TForm1::listedHoliday(const platform::LocalDateTime& day) const {
+    const store::ReadResult list = store::readWholeFile(programDirectory / store::kHolidayFileName);
+    return list.status == store::ReadStatus::Ok &&
+           store::isListedHoliday(list.bytes, day.year, day.month, day.day);
+}
+
+bool TForm1::isStopDay(const platform::LocalDateTime& day) const {
+    const int weekday = text::weekdayOf(day.year, day.month, day.day);
+    if (weekdayStopBoxes[static_cast<std::size_t>(weekday - 1)]->checked()) {
+        return true;
+    }
+    return !Ch8.checked() && listedHoliday(day);
 }
 
 // Filled in by the subsystems that own these steps.

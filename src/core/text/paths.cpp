@@ -49,6 +49,23 @@ std::string joinPath(std::string_view directory, std::string_view name) {
     return out;
 }
 
+bool isRelativePath(std::string_view path) {
+    if (path.empty() || isSeparator(path.front())) {
+        return false;
+    }
+    const bool driveLetter =
+        path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return !driveLetter;
+}
+
+std::string resolvePath(std::string_view base, std::string_view path) {
+    if (!isRelativePath(path) || base.empty()) {
+        return std::string(path);
+    }
+    return joinPath(base, path);
+}
+
 std::filesystem::path fsPath(std::string_view utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }

@@ -33,6 +33,14 @@ std::string fileNameOf(std::string_view path);
 // already ends in a separator).
 std::string joinPath(std::string_view directory, std::string_view name);
 
+// Whether a cell path starts from the current directory rather than from a root or a drive
+// ("AUDIO\bell.wav", not "\bell.wav", "/srv/bell.wav" or "D:\bell.wav"). An empty path is not.
+bool isRelativePath(std::string_view path);
+
+// `path` read from `base` when it is relative, otherwise `path` as it is. The system never
+// changes its working directory, so a relative cell must be given its base explicitly.
+std::string resolvePath(std::string_view base, std::string_view path);
+
 // The platform's form of a cell path: separators made native and, on a platform without drive
 // letters, a leading "X:" dropped so that a drive root becomes the file-system root.
 std::string toNativePath(std::string_view path);

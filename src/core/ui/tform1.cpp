@@ -21,6 +21,7 @@ TForm1::TForm1(MainWindowServices services)
     if (!text::endsWithSeparator(programDirectoryText)) {
         programDirectoryText += text::nativeSeparator();
     }
+    itemDirectoryText = programDirectoryText;
     buildMenus();
     setDesignedStates();
     bindHandlers();

@@ -84,6 +84,9 @@ public:
     bool manualOperation() const { return jxbc.enabled(); }
     // The media library list: the library folder's files.
     void refreshLibraryList();
+    // The media library folder as the files are reached: a relative entry read from the
+    // program directory.
+    std::string libraryDirectory() const;
 
     // --- end of the day ---
     // End-of-table handling; true when the tick ends there.
@@ -91,9 +94,12 @@ public:
     void customShutdownCheck();
     // The countdown before the shutdown after the table; true when it is shown.
     bool showCountdown();
-    // The first tick of a new date at which nothing plays starts the new day's table; true when
-    // it did (the tick ends there).
+    // The first tick of a new date at which nothing plays starts the new day's table, or the
+    // stop-day ticker when the new day is a stop day; true when it did (the tick ends there).
     bool newDayCheck(const platform::LocalDateTime& at);
+    // The start-up decision for any day: its weekday's stop box, or a listed holiday unless
+    // every listed date is to be broadcast.
+    bool isStopDay(const platform::LocalDateTime& day) const;
     void Timer4Timer();  // stop-day ticker
     void exit1Click();   // shut the computer down
 
@@ -127,12 +133,17 @@ public:
     store::SystemConfig config;
     std::filesystem::path programDirectory;  // native path of the executable's directory
     std::string programDirectoryText;        // the same, ending in a separator
+    // Where a relative path in a cell or the library entry is read from, ending in a separator:
+    // the program directory, unless the main routine was told otherwise.
+    std::string itemDirectoryText;
     std::string versionText;
     std::string platformFamily;
     int W = 1;                // today's weekday, Monday 1 .. Sunday 7
     std::string weekdayText;  // decimal W as last computed
     bool unlocked = false;
     bool stopDay = false;
+    // The date (year*10000+month*100+day) for which the stop-day ticker runs.
+    int stopDayDate = 0;
     bool autoNaming = true;
     std::string tableFileName;
     // The running item, and the broadcast clock's fields it shares with the player.
@@ -262,7 +273,7 @@ public:
     model::Grid Grid{"Grid"};
     model::RadioGroup RG4{
         "RG4", "", {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"}};
-    model::TextControl Label1{"Label1"};
+    model::TextControl Label1{"Label1", "", model::kGreen};
     model::TextControl Label2{"Label2"};
     model::TextControl Label3{"Label3"};
     model::TextControl Panel1{"Panel1"};
@@ -308,6 +319,9 @@ private:
     void lockSystem();   // 屏蔽系统
     void enterSystem();  // 进入系统
     void consultHolidayList();
+    bool listedHoliday(const platform::LocalDateTime& day) const;
+    // Stops broadcasting for the rest of a day that turned out to be a stop day.
+    void enterStopDay(const platform::LocalDateTime& day);
     void saveClick();
     void RG4Click();
     void markWeekChoice();

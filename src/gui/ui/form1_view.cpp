@@ -22,6 +22,7 @@
 #include <QToolButton>
 
 #include "gui/binders.h"
+#include "gui/fonts.h"
 #include "gui/qt_text.h"
 
 namespace orvessa::gui {
@@ -141,6 +142,7 @@ void Form1View::buildClientArea(QWidget* client) {
 
     auto* label1 = new QLabel(client);
     label1->setGeometry(designed(32, 360, 497, 17));
+    label1->setFont(systemFont(QStringLiteral("宋体"), 13));
     bindText(m_model.Label1, label1);
     auto* label2 = new QLabel(client);
     label2->setGeometry(designed(32, 376, 497, 17));

@@ -94,14 +94,16 @@ protected:
         return text::normaliseTime(text::formatClockTime(t.hour, t.minute, t.second));
     }
 
-    // One tick of the broadcast clock at the current simulated time.
     // One tick of the broadcast clock at the current simulated time; what it started and ended
     // goes into the log.
-    void tick() {
+    void tick() { logWhile(m_system->form1().Timer1); }
+
+    // Fires `timer`, logging what started and ended meanwhile.
+    void logWhile(model::Timer& timer) {
         const std::size_t seen = m_device.calls.size();
         const std::size_t shellSeen = m_shell.requests.size();
         const bool wasPlaying = state().isPlaying;
-        m_system->form1().Timer1.fire();
+        timer.fire();
         if (wasPlaying && !state().isPlaying) {
             log.push_back(now() + " end");
         }
@@ -124,7 +126,7 @@ protected:
         for (int i = 0; i < seconds; ++i) {
             m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
             tick();
-            m_system->form1().Timer4.fire();
+            logWhile(m_system->form1().Timer4);
         }
     }
 

@@ -152,5 +152,77 @@ TEST_F(EndOfDay, AnItemPlayingAcrossMidnightFinishesThenTheNewDayStarts) {
     EXPECT_TRUE(log.back().ends_with("open thu.wav") || log.back().ends_with("end"));
 }
 
+TEST_F(EndOfDay, ACustomShutdownAtMidnightIsNotLostToTheNewDay) {
+    entries[2] = "00:00:00";
+    entries[26] = "0";
+    media("wed.wav", 2);
+    writeTable(4, {{"08:00:00", "wed.wav", ""}});
+    start({{"23:00:00", "wed.wav", ""}}, "22:59:59");
+    runUntil("23:59:59");
+    ASSERT_EQ(m_power.powerOffs, 0);
+    runFor(1);
+    EXPECT_EQ(m_power.powerOffs, 1);
+}
+
+// Stop days decided again at each new date, for a system left running across midnight.
+class StopDays : public EndOfDay {
+protected:
+    StopDays() { date = {2026, 12, 13}; }  // a Sunday
+    void startSunday(const std::string& at) {
+        media("sun.wav", 2);
+        media("mon.wav", 2);
+        writeTable(1, {{"0:00:00", "mon.wav", ""}, {"0:00:30", "mon.wav", ""}});
+        start({{"23:59:40", "sun.wav", ""}}, at);
+    }
+    static constexpr int kSunday = store::SystemConfig::kStopMonday + 6;
+    static constexpr int kMonday = store::SystemConfig::kStopMonday;
+};
+
+TEST_F(StopDays, AWaitingSystemBroadcastsMondayFromMidnightAfterASundayOff) {
+    entries[kSunday] = "1";
+    startSunday("23:59:00");
+    runFor(59);
+    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_TRUE(log.empty()) << "nothing of Sunday's table plays";
+    runFor(1);
+    EXPECT_EQ(form().tableFileName, "zxsj1.log");
+    EXPECT_FALSE(form().Timer4.running());
+    EXPECT_TRUE(form().Timer1.running());
+    EXPECT_EQ(log, (Log{"00:00:00 open mon.wav"}));
+    runFor(40);
+    EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open mon.wav"), log.end());
+}
+
+TEST_F(StopDays, ASecondStopDayRestartsTheTickersCount) {
+    entries[5] = "0";
+    entries[kSunday] = "1";
+    entries[kMonday] = "1";
+    startSunday("23:59:30");
+    runFor(30);  // 00:00:00, the 30th tick of Sunday and the first of Monday
+    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [61]");
+    runFor(58);
+    EXPECT_EQ(m_power.powerOffs, 0);
+    runFor(1);
+    EXPECT_EQ(m_power.powerOffs, 1);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(StopDays, RunningIntoAListedHolidayPlaysNothingUnlessStartedByHand) {
+    writeBytes(m_dir / "zxsj0.gxr", "1,12-14,,x,\r\n");
+    startSunday("23:59:39");
+    runFor(25);
+    EXPECT_EQ(log, (Log{"23:59:40 open sun.wav", "23:59:43 end"}));
+    EXPECT_TRUE(form().Timer4.running());
+    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_EQ(form().tableFileName, "zxsj1.log") << "the grid shows the holiday's own table";
+    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+
+    // The operator's own switch still broadcasts on a stop day.
+    form().ZTBCClick();
+    form().JXBCClick();
+    runFor(30);
+    EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open mon.wav"), log.end());
+}
+
 }  // namespace
 }  // namespace orvessa::scheduler

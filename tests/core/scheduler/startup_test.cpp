@@ -126,6 +126,24 @@ TEST_F(Startup, MissingConfigurationIsReportedAndQuitsWithoutAskingAnything) {
     EXPECT_FALSE(std::filesystem::exists(dir / SystemConfig::kFileName));
 }
 
+TEST_F(Startup, AnUnreadableConfigurationIsReportedWithItsReasonNotAsMissing) {
+    // The first page of a process's memory is never mapped: reading it fails, even for root.
+    std::filesystem::create_symlink("/proc/self/mem", dir / SystemConfig::kFileName);
+    system = start();
+    ASSERT_NE(system, nullptr);
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::string& text = host.messages[0].text;
+    EXPECT_TRUE(text.starts_with("系统初始化错误！\r\r文件 " + programDirectoryText() +
+                                 "orvessa.sys 无法读取！\r\r"))
+        << text;
+    EXPECT_NE(text.find("error"), std::string::npos) << "the reason is given: " << text;
+    EXPECT_EQ(host.messages[0].caption, "错误");
+    EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(host.quitRequests, 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / SystemConfig::kFileName)) << "nothing written";
+}
+
 TEST_F(Startup, SecondInstanceIsToldAndLeavesWithoutTouchingAnyFile) {
     writeConfig();
     const std::string before = readBytes(dir / SystemConfig::kFileName);

@@ -49,5 +49,15 @@ TEST(Paths, NativeFormTurnsDriveRootsIntoTheRoot) {
     EXPECT_EQ(utf8Path(fsPath("/广播/早操.mp3")), "/广播/早操.mp3");
 }
 
+TEST(Paths, RelativeCellsResolveFromTheGivenBaseOthersStayAsTheyAre) {
+    EXPECT_EQ(resolvePath("/opt/orvessa/", "AUDIO\\bell.wav"), "/opt/orvessa/AUDIO\\bell.wav");
+    EXPECT_EQ(resolvePath("/opt/orvessa", "AUDIO/d/"), "/opt/orvessa/AUDIO/d/");
+    EXPECT_EQ(resolvePath("/opt/orvessa/", "/srv/bell.wav"), "/srv/bell.wav");
+    EXPECT_EQ(resolvePath("/opt/orvessa/", "\\bell.wav"), "\\bell.wav");
+    EXPECT_EQ(resolvePath("/opt/orvessa/", "D:\\广播\\早操.mp3"), "D:\\广播\\早操.mp3");
+    EXPECT_EQ(resolvePath("/opt/orvessa/", ""), "");
+    EXPECT_EQ(resolvePath("", "AUDIO/bell.wav"), "AUDIO/bell.wav");
+}
+
 }  // namespace
 }  // namespace orvessa::text

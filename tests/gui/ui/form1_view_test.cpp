@@ -2,7 +2,10 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableWidget>
@@ -223,6 +226,20 @@ private slots:
         grid->item(0, 2)->setText(QString::fromUtf8("早操😀"));
         QCOMPARE(model->Grid.cell(2, 1), std::string("早操?"));
         QCOMPARE(grid->item(0, 2)->text(), q("早操?"));
+    }
+
+    // Status messages are green in a 13-pixel font with Chinese glyphs; only warnings are red.
+    void theStatusLineIsGreenAndDrawsChinese() {
+        auto model = makeModel();
+        gui::Form1View view(*model);
+        auto* label1 = view.findChild<QLabel*>(QStringLiteral("Label1"));
+        QVERIFY(label1 != nullptr);
+        QVERIFY(label1->styleSheet().contains(QStringLiteral("#008000")));
+        QCOMPARE(label1->font().pixelSize(), 13);
+        QVERIFY(QFontDatabase::writingSystems(QFontInfo(label1->font()).family())
+                    .contains(QFontDatabase::SimplifiedChinese));
+        model->Label1.setColor(model::kRed);
+        QVERIFY(label1->styleSheet().contains(QStringLiteral("#ff0000")));
     }
 
     void closingHidesAndTheTrayBringsTheWindowBack() {

@@ -15,7 +15,17 @@ platform::MessageAnswer SimulatedHost::messageBox(const std::string&, const std:
                                                    : platform::MessageAnswer::No;
 }
 
-void SimulatedHost::showModal(model::Window&) {}
+model::ModalResult SimulatedHost::showModal(model::Window&) {
+    return model::ModalResult::Closed;
+}
+
+std::optional<std::string> SimulatedHost::openFileDialog(const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> SimulatedHost::saveFileDialog(const std::string&, const std::string&) {
+    return std::nullopt;
+}
 
 void SimulatedHost::aboutBox(const std::string&, const std::string&) {}
 

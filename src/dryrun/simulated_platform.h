@@ -26,7 +26,11 @@ public:
     platform::MessageAnswer messageBox(const std::string& text, const std::string& caption,
                                        platform::MessageIcon icon,
                                        platform::MessageButtons buttons) override;
-    void showModal(model::Window& window) override;
+    model::ModalResult showModal(model::Window& window) override;
+    std::optional<std::string> openFileDialog(const std::string& initialName,
+                                              const std::string& directory) override;
+    std::optional<std::string> saveFileDialog(const std::string& initialName,
+                                              const std::string& directory) override;
     void aboutBox(const std::string& application, const std::string& other) override;
     void quitApplication() override;
 };

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
 
@@ -13,6 +15,25 @@ namespace orvessa::gui {
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
+
+namespace {
+
+// A pattern such as "*.log" as the dialog's filter, so that it lists those files.
+QString fileFilter(const std::string& initialName) {
+    const QString name = toQt(initialName);
+    if (name.contains(QLatin1Char('*'))) {
+        return name + QStringLiteral(";;*");
+    }
+    return QString();
+}
+
+// Where the dialog starts: the folder, with the name selected unless it is a pattern.
+QString startPath(const std::string& initialName, const std::string& directory) {
+    const QString name = toQt(initialName);
+    return name.contains(QLatin1Char('*')) ? toQt(directory) : QDir(toQt(directory)).filePath(name);
+}
+
+}  // namespace
 
 MessageAnswer QtHost::messageBox(const std::string& text, const std::string& caption,
                                  MessageIcon icon, MessageButtons buttons) {
@@ -46,23 +67,41 @@ MessageAnswer QtHost::messageBox(const std::string& text, const std::string& cap
     return MessageAnswer::Ok;
 }
 
-void QtHost::showModal(model::Window& window) {
+model::ModalResult QtHost::showModal(model::Window& window) {
     const auto it = m_views.find(&window);
-    if (it != m_views.end() && it->second) {
-        if (auto* dialog = qobject_cast<QDialog*>(it->second.data())) {
-            window.setVisible(true);
-            dialog->exec();
-            window.setVisible(false);
-            return;
-        }
+    auto* dialog = it != m_views.end() ? qobject_cast<QDialog*>(it->second.data()) : nullptr;
+    if (dialog == nullptr) {
+        // Never an empty box in front of the operator: the command that asked is at fault.
+        qWarning("orvessa: the window \"%s\" has no view", window.name().c_str());
+        return model::ModalResult::Closed;
     }
-    QDialog placeholder;
-    placeholder.setObjectName(toQt(window.name()));
-    placeholder.setWindowTitle(toQt(window.caption()));
-    placeholder.resize(320, 160);
+    window.beginModal();
+    const int connection = window.modalEnded.connect([dialog, &window] {
+        dialog->done(window.modalResult() == model::ModalResult::Accepted ? QDialog::Accepted
+                                                                          : QDialog::Rejected);
+    });
     window.setVisible(true);
-    placeholder.exec();
+    dialog->exec();
     window.setVisible(false);
+    window.modalEnded.disconnect(connection);
+    return window.modalResult();
+}
+
+std::optional<std::string> QtHost::openFileDialog(const std::string& initialName,
+                                                  const std::string& directory) {
+    const QString path =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                     startPath(initialName, directory), fileFilter(initialName));
+    return path.isEmpty() ? std::nullopt : std::optional<std::string>(fromQt(path));
+}
+
+std::optional<std::string> QtHost::saveFileDialog(const std::string& initialName,
+                                                  const std::string& directory) {
+    // The system asks about an existing file itself, in its own words.
+    const QString path = QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), QString(), startPath(initialName, directory),
+        fileFilter(initialName), nullptr, QFileDialog::DontConfirmOverwrite);
+    return path.isEmpty() ? std::nullopt : std::optional<std::string>(fromQt(path));
 }
 
 void QtHost::aboutBox(const std::string& application, const std::string& other) {
@@ -78,6 +117,11 @@ void QtHost::quitApplication() {
 
 void QtHost::registerView(model::Window& window, QWidget* view) {
     m_views[&window] = view;
+}
+
+bool QtHost::hasView(const model::Window& window) const {
+    const auto it = m_views.find(&window);
+    return it != m_views.end() && it->second;
 }
 
 }  // namespace orvessa::gui

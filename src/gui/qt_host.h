@@ -15,12 +15,17 @@ public:
     platform::MessageAnswer messageBox(const std::string& text, const std::string& caption,
                                        platform::MessageIcon icon,
                                        platform::MessageButtons buttons) override;
-    void showModal(model::Window& window) override;
+    model::ModalResult showModal(model::Window& window) override;
+    std::optional<std::string> openFileDialog(const std::string& initialName,
+                                              const std::string& directory) override;
+    std::optional<std::string> saveFileDialog(const std::string& initialName,
+                                              const std::string& directory) override;
     void aboutBox(const std::string& application, const std::string& other) override;
     void quitApplication() override;
 
-    // The dialog that shows `window` modally. Without one, showModal shows an empty dialog.
+    // The dialog that shows `window` modally.
     void registerView(model::Window& window, QWidget* view);
+    bool hasView(const model::Window& window) const;
 
     // Whether quit was asked for, also before the message loop ran.
     bool quitRequested() const { return m_quitRequested; }

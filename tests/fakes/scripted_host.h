@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,13 +56,32 @@ public:
                                                        : platform::MessageAnswer::No;
     }
 
-    void showModal(model::Window& window) override {
+    model::ModalResult showModal(model::Window& window) override {
         shownModally.push_back(window.name());
+        window.beginModal();
         window.setVisible(true);
         if (const auto it = m_onShown.find(window.name()); it != m_onShown.end()) {
             it->second(window);
         }
         window.setVisible(false);
+        return window.modalResult();
+    }
+
+    // Paths the next file dialogs answer with, in order; nothing once they run out (cancelled).
+    std::deque<std::optional<std::string>> fileChoices;
+    struct FileDialog {
+        bool save;
+        std::string initialName;
+    };
+    std::vector<FileDialog> fileDialogs;
+
+    std::optional<std::string> openFileDialog(const std::string& initialName,
+                                              const std::string&) override {
+        return nextFile(false, initialName);
+    }
+    std::optional<std::string> saveFileDialog(const std::string& initialName,
+                                              const std::string&) override {
+        return nextFile(true, initialName);
     }
 
     void aboutBox(const std::string& application, const std::string& other) override {
@@ -71,6 +91,16 @@ public:
     void quitApplication() override { ++quitRequests; }
 
 private:
+    std::optional<std::string> nextFile(bool save, const std::string& initialName) {
+        fileDialogs.push_back(FileDialog{save, initialName});
+        if (fileChoices.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> choice = fileChoices.front();
+        fileChoices.pop_front();
+        return choice;
+    }
+
     std::map<std::string, ShownHandler> m_onShown;
 };
 

@@ -21,6 +21,17 @@ void RadioGroup::setItemColors(int index, Color text, Color background) {
     }
 }
 
+void RadioGroup::setItemEnabled(int index, bool on) {
+    if (index < 0 || index >= static_cast<int>(m_items.size())) {
+        return;
+    }
+    Item& item = m_items[static_cast<std::size_t>(index)];
+    if (item.enabled != on) {
+        item.enabled = on;
+        notify();
+    }
+}
+
 void RadioGroup::setItemIndex(int index) {
     if (index < -1 || index >= static_cast<int>(m_items.size()) || index == m_itemIndex) {
         return;

@@ -16,6 +16,7 @@ public:
         std::string caption;
         Color textColor = kBlack;
         Color background = kNoBackground;
+        bool enabled = true;
     };
     static constexpr Color kNoBackground = 0xFFFFFFFF;  // the group's own background
 
@@ -24,6 +25,10 @@ public:
     const std::string& caption() const { return m_caption; }
     const std::vector<Item>& items() const { return m_items; }
     void setItemColors(int index, Color text, Color background);
+    void setItemEnabled(int index, bool on);
+    // How many columns the view lays the items out in.
+    int columns() const { return m_columns; }
+    void setColumns(int columns) { m_columns = columns; }
 
     int itemIndex() const { return m_itemIndex; }
     void setItemIndex(int index);
@@ -34,6 +39,7 @@ private:
     std::string m_caption;
     std::vector<Item> m_items;
     int m_itemIndex = -1;
+    int m_columns = 1;
     std::function<void()> m_handler;
 };
 
@@ -47,6 +53,9 @@ public:
     void clear() { setItems({}); }
     int itemIndex() const { return m_itemIndex; }
     void setItemIndex(int index);
+
+    // A double click on a line, reported by the view.
+    Signal<> doubleClicked;
 
 private:
     std::vector<std::string> m_items;

@@ -39,6 +39,7 @@ public:
     void setChecked(bool on);
 
     void setHandler(Handler handler) { m_handler = std::move(handler); }
+    bool hasHandler() const { return static_cast<bool>(m_handler); }
 
     // The operator's click: runs the handler (a check box toggles first) while enabled.
     // Returns whether anything ran.

@@ -16,6 +16,13 @@ void Control::setVisible(bool on) {
     }
 }
 
+void Control::setBounds(const Rect& bounds) {
+    if (!(m_bounds == bounds)) {
+        m_bounds = bounds;
+        notify();
+    }
+}
+
 TextControl::TextControl(std::string name, std::string text, Color color)
     : Control(std::move(name)), m_text(std::move(text)), m_color(color) {}
 

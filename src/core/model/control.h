@@ -16,6 +16,16 @@ inline constexpr Color kBlack = rgb(0, 0, 0);
 inline constexpr Color kGreen = rgb(0, 128, 0);
 inline constexpr Color kRed = rgb(255, 0, 0);
 
+// A control's place in its window (or a window's on the desktop), in pixels.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Rect&) const = default;
+    bool empty() const { return width <= 0 || height <= 0; }
+};
+
 // What every control has: its component name, and whether it is enabled and visible.
 // `changed` fires after any property of the control changed.
 class Control {
@@ -32,6 +42,10 @@ public:
     bool visible() const { return m_visible; }
     void setVisible(bool on);
 
+    // Where the control is; empty while it stays where the view designed it.
+    const Rect& bounds() const { return m_bounds; }
+    void setBounds(const Rect& bounds);
+
     Signal<> changed;
 
 protected:
@@ -41,6 +55,7 @@ private:
     std::string m_name;
     bool m_enabled = true;
     bool m_visible = true;
+    Rect m_bounds;
 };
 
 // A label, edit field or panel: text and text colour.

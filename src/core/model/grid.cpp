@@ -12,10 +12,22 @@ void Grid::setCell(int column, int row, std::string text) {
 }
 
 void Grid::select(int column, int row) {
-    if (m_col != column || m_row != row) {
+    const bool rowChanged = m_row != row;
+    if (m_col != column || rowChanged) {
         m_col = column;
         m_row = row;
         notify();
+    }
+    if (rowChanged) {
+        rowChosen.send();
+    }
+}
+
+void Grid::click(int column, int row) {
+    const bool rowChanged = m_row != row;
+    select(column, row);
+    if (!rowChanged) {
+        rowChosen.send();
     }
 }
 

@@ -21,7 +21,13 @@ public:
 
     int row() const { return m_row; }
     int col() const { return m_col; }
+    // Moves the selection; `rowChosen` follows when the row changed.
     void select(int column, int row);
+    // The operator clicked or moved onto a cell: `rowChosen` follows even for the same cell.
+    void click(int column, int row);
+    Signal<> rowChosen;
+    // Asks the view to give the grid the keyboard focus.
+    Signal<> focusRequested;
 
     // Cells can be edited (manual operation), and the selection covers whole rows (automatic).
     bool editable() const { return m_editable; }

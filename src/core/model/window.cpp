@@ -14,11 +14,9 @@ void Window::setCaption(std::string caption) {
     }
 }
 
-void Window::setBounds(const Bounds& bounds) {
-    if (!(m_bounds == bounds)) {
-        m_bounds = bounds;
-        notify();
-    }
+void Window::endModal(ModalResult result) {
+    m_modalResult = result;
+    modalEnded.send();
 }
 
 }  // namespace orvessa::model

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
-namespace orvessa::model {
-class Window;
-}
+#include "core/model/window.h"
 
 namespace orvessa::platform {
 
@@ -21,8 +20,18 @@ public:
     virtual MessageAnswer messageBox(const std::string& text, const std::string& caption,
                                      MessageIcon icon, MessageButtons buttons) = 0;
 
-    // Shows the window modally and returns when it has been closed.
-    virtual void showModal(model::Window& window) = 0;
+    // Shows the window modally and returns, when it has been closed, how it was closed. Every
+    // window shown this way has a view; asking for one without is a programming error.
+    virtual model::ModalResult showModal(model::Window& window) = 0;
+
+    // The platform's file-open dialog, starting with the file name `initialName` (a pattern such
+    // as "*.log" lists the matching files) in `directory`. The chosen file's path, or nothing when
+    // the operator cancelled.
+    virtual std::optional<std::string> openFileDialog(const std::string& initialName,
+                                                      const std::string& directory) = 0;
+    // The same for saving. The dialog itself does not warn about an existing file.
+    virtual std::optional<std::string> saveFileDialog(const std::string& initialName,
+                                                      const std::string& directory) = 0;
 
     // The platform's about box: application text, second text, the application icon.
     virtual void aboutBox(const std::string& application, const std::string& other) = 0;

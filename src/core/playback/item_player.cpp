@@ -368,8 +368,7 @@ void ItemPlayer::setRunningCommands() {
     c.S2.setEnabled(true);
     c.ToolButton17.setEnabled(false);
     c.P1.setEnabled(false);
-    for (model::Command* cmd :
-         {&c.ToolButton9, &c.ToolButton10, &c.ToolButton15, &c.rec3, &c.Rec2, &c.BCZ1, &c.N16}) {
+    for (model::Command* cmd : c.idleOnly) {
         cmd->setEnabled(false);
     }
 }
@@ -380,8 +379,7 @@ void ItemPlayer::setIdleCommands() {
     c.ToolButton18.setEnabled(false);
     c.S2.setEnabled(false);
     c.ToolButton17.setEnabled(isManual);
-    for (model::Command* cmd :
-         {&c.ToolButton9, &c.ToolButton10, &c.ToolButton15, &c.rec3, &c.Rec2, &c.BCZ1, &c.N16}) {
+    for (model::Command* cmd : c.idleOnly) {
         cmd->setEnabled(isManual);
     }
     if (m_services.anyoneMayOperate()) {

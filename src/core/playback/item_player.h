@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
@@ -39,14 +40,9 @@ struct PlayerControls {
     model::Command& P1;
     model::Command& ToolButton18;  // 停止
     model::Command& S2;
-    model::Command& ToolButton9;
-    model::Command& ToolButton10;
-    model::Command& ToolButton15;
-    model::Command& rec3;
-    model::Command& Rec2;
-    model::Command& BCZ1;
-    model::Command& N16;
     model::Command& SZ1;
+    // Disabled while an item runs, enabled again when it stops in manual operation.
+    std::vector<model::Command*> idleOnly;
 };
 
 // What the player is given besides the controls.

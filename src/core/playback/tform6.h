@@ -41,6 +41,8 @@ public:
     // Hidden buttons: show page and hide page.
     model::Command pl1{"pl1", model::CommandKind::Button, "pl1"};
     model::Command st1{"st1", model::CommandKind::Button, "st1"};
+    std::vector<model::Command*> allCommands() override { return {&pl1, &st1}; }
+
     // The key timer.
     model::Timer Timer1{"Timer1", 1000, false};
     int keyTicks = 0;

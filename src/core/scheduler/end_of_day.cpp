@@ -1,14 +1,15 @@
 // The end of the day: what follows the last row, the custom shutdown times, the stop-day
 // ticker and the shutdown of the computer.
 
+#include "core/scheduler/end_of_day.h"
+
 #include "core/editing/tform4.h"
 #include "core/playback/item_player.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
 #include "core/text/time_text.h"
-#include "core/ui/tform1.h"
 
-namespace orvessa::ui {
+namespace orvessa::scheduler {
 
 using store::SystemConfig;
 
@@ -40,155 +41,164 @@ std::string clockTextOf(int seconds) {
 
 }  // namespace
 
-bool TForm1::endOfTable() {
-    if (player != nullptr) {
-        player->stop();
+EndOfDay::EndOfDay(EndOfDayControls controls, EndOfDayState state, const platform::Clock& clock,
+                   platform::Power& power, EndOfDayActions actions)
+    : m_c(controls), m_s(state), m_clock(clock), m_power(power), m_actions(std::move(actions)) {
+    m_c.Timer4.setHandler([this] { Timer4Timer(); });
+}
+
+int EndOfDay::liveAction() const {
+    return m_options != nullptr ? m_options->endOfDayAction() : m_s.config.endOfDayAction();
+}
+
+bool EndOfDay::endOfTable() {
+    if (m_player != nullptr) {
+        m_player->stop();
     }
-    playback::ClockState& c = clockState;
+    playback::ClockState& c = m_s.clock;
     if (--c.endCountdown == 0) {
         c.endCountdown = 30;
     }
     if (c.shutdownArmed && c.endCountdown < 30) {
-        c.shutdownTime = clockTextOf(secondsOfDay(Panel1.text()) + 60);
+        c.shutdownTime = clockTextOf(secondsOfDay(m_c.Panel1.text()) + 60);
         c.shutdownArmed = false;
     }
-    const int action = form4 != nullptr ? form4->endOfDayAction() : config.endOfDayAction();
+    const int action = liveAction();
     if (action == 1) {
-        unlocked = true;
-        Q1Click();
+        m_s.unlocked = true;
+        m_actions.quit();
         return true;
     }
     if (action == 2 || c.nowTime == "00:00:00") {
-        enterAutomaticOperation();
+        m_actions.enterAutomaticOperation();
         return true;
     }
-    if (action == 0 && Panel1.text() == c.shutdownTime) {
+    if (action == 0 && m_c.Panel1.text() == c.shutdownTime) {
         exit1Click();
     }
     return false;
 }
 
-void TForm1::customShutdownCheck() {
-    if (form4 == nullptr || form4->customTimesDisabled() || form4->endOfDayAction() != 3) {
+void EndOfDay::customShutdownCheck() {
+    if (m_options == nullptr || m_options->customTimesDisabled() ||
+        m_options->endOfDayAction() != 3) {
         return;
     }
     for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {
-        if (config.entry(entry) == clockState.nowTime) {
+        if (m_s.config.entry(entry) == m_s.clock.nowTime) {
             exit1Click();
         }
     }
 }
 
-bool TForm1::showCountdown() {
+bool EndOfDay::showCountdown() {
     // The countdown announces the action that will run: the dialog's live choice.
-    const int action = form4 != nullptr ? form4->endOfDayAction() : config.endOfDayAction();
-    if (action != 0 || playback.currentRow <= Grid.table().rowCount() - 1) {
+    if (liveAction() != 0 || m_s.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
         return false;
     }
-    const int now = secondsOfDay(Panel1.text());
-    const int shutdown = secondsOfDay(clockState.shutdownTime);
+    const int now = secondsOfDay(m_c.Panel1.text());
+    const int shutdown = secondsOfDay(m_s.clock.shutdownTime);
     if (now < 0 || shutdown < 0 || !(shutdown <= now + 60 && now < shutdown)) {
         return false;
     }
-    Label1.setColor(model::kRed);
-    Label1.setText("  ☆ 系统将在 " + clockTextOf(shutdown - now) + " 后自动关机！");
-    Label2.setColor(model::kGreen);
-    Label2.setText("  ☆ 若不想立即关闭计算机可退出本系统。");
+    m_c.Label1.setColor(model::kRed);
+    m_c.Label1.setText("  ☆ 系统将在 " + clockTextOf(shutdown - now) + " 后自动关机！");
+    m_c.Label2.setColor(model::kGreen);
+    m_c.Label2.setText("  ☆ 若不想立即关闭计算机可退出本系统。");
     return true;
 }
 
-bool TForm1::newDayCheck(const platform::LocalDateTime& at) {
+bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
     const int date = dateKey(at);
-    if (automaticDate == 0 || date == automaticDate || playback.isPlaying) {
+    if (m_s.automaticDate == 0 || date == m_s.automaticDate || m_s.playback.isPlaying) {
         return false;
     }
     // The operator said no bells on a stop day, whether the system started on it or ran into it.
-    if (isStopDay(at)) {
+    if (m_actions.isStopDay(at)) {
         enterStopDay(at);
         return true;
     }
     // A missed midnight second, or an item that played across midnight, must not keep the new
     // day's table from starting.
-    enterAutomaticOperation();
+    m_actions.enterAutomaticOperation();
     return true;
 }
 
-void TForm1::enterStopDay(const platform::LocalDateTime& day) {
-    Timer1.stop();
-    if (player != nullptr) {
-        player->stop();
+void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
+    m_c.Timer1.stop();
+    if (m_player != nullptr) {
+        m_player->stop();
     }
     // The grid shows the stop day's own table, as after a start-up on that day.
-    autoNaming = true;
-    loadClick();
-    automaticDate = dateKey(day);
-    stopDay = true;
-    stopDayDate = dateKey(day);
-    stopDayCount = 0;
-    Timer4.start(1000);
+    m_actions.loadTodaysTable();
+    m_s.stopDay = true;
+    m_s.stopDayDate = dateKey(day);
+    m_s.stopDayCount = 0;
+    m_c.Timer4.start(1000);
 }
 
-void TForm1::Timer4Timer() {
+void EndOfDay::Timer4Timer() {
     const platform::LocalDateTime now = m_clock.now();
+    int& stopDayCount = m_s.stopDayCount;
     // A system left running decides again for each new day, as a start-up on that day would:
     // a broadcast day is broadcast, a further stop day starts its own count.
     const int today = dateKey(now);
-    if (stopDayDate != 0 && today != stopDayDate) {
-        if (!isStopDay(now)) {
-            stopDay = false;
-            enterAutomaticOperation();
+    if (m_s.stopDayDate != 0 && today != m_s.stopDayDate) {
+        if (!m_actions.isStopDay(now)) {
+            m_s.stopDay = false;
+            m_actions.enterAutomaticOperation();
             // This very second belongs to the new table: a row at 00:00:00 rings.
-            Timer1.fire();
+            m_c.Timer1.fire();
             return;
         }
         stopDayCount = 0;
     }
-    stopDayDate = today;
-    W = text::weekdayOf(now.year, now.month, now.day);
-    Label3.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
-                   text::weekdayCharacter(W));
+    m_s.stopDayDate = today;
+    m_s.weekday = text::weekdayOf(now.year, now.month, now.day);
+    m_c.Label3.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
+                       text::weekdayCharacter(m_s.weekday));
     if (stopDayCount < 62) {
         ++stopDayCount;
     }
-    Label1.setText("  今日停播！ ");
+    m_c.Label1.setText("  今日停播！ ");
     if (stopDayCount < 4) {
-        Timer1.stop();
-        if (player != nullptr) {
-            player->stop();
+        m_c.Timer1.stop();
+        if (m_player != nullptr) {
+            m_player->stop();
         }
     }
-    const std::string& stored = config.entry(SystemConfig::kEndOfDayAction);
+    const std::string& stored = m_s.config.entry(SystemConfig::kEndOfDayAction);
     const std::string remaining = "[" + text::decimalText(62 - stopDayCount) + "]";
     if (stored == "0" || stored == "2") {
         if (stopDayCount == 60) {
             exit1Click();
         }
-        Label2.setColor(model::kRed);
-        Label2.setText("  系统将在60秒后自动关闭计算机！  " + remaining);
+        m_c.Label2.setColor(model::kRed);
+        m_c.Label2.setText("  系统将在60秒后自动关闭计算机！  " + remaining);
     }
     if (stored == "1") {
-        Label2.setColor(model::kGreen);
-        Label2.setText("  系统将在60秒后自动退出并返回操作系统！  " + remaining);
+        m_c.Label2.setColor(model::kGreen);
+        m_c.Label2.setText("  系统将在60秒后自动退出并返回操作系统！  " + remaining);
         if (stopDayCount == 60) {
-            unlocked = true;
-            Q1Click();
+            m_s.unlocked = true;
+            m_actions.quit();
             return;
         }
     }
     // Compared as the broadcast clock compares, and only while the times are switched on.
-    if (stored == "3" && (form4 == nullptr || !form4->customTimesDisabled())) {
+    if (stored == "3" && (m_options == nullptr || !m_options->customTimesDisabled())) {
         const std::string clock =
             text::normaliseTime(text::formatClockTime(now.hour, now.minute, now.second));
         for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {
-            if (config.entry(entry) == clock) {
+            if (m_s.config.entry(entry) == clock) {
                 exit1Click();
             }
         }
     }
 }
 
-void TForm1::exit1Click() {
+void EndOfDay::exit1Click() {
     m_power.powerOff();
 }
 
-}  // namespace orvessa::ui
+}  // namespace orvessa::scheduler

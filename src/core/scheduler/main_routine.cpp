@@ -25,7 +25,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
             m_form1->itemDirectoryText += text::nativeSeparator();
         }
     }
-    m_form1->FormCreate();
+    buildMainWindowSubsystems(services);
+    m_startUp->FormCreate();
 
     m_form2 = std::make_unique<editing::TForm2>();
     m_windows.push_back(m_form2.get());
@@ -44,11 +45,118 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_form7 = std::make_unique<tools::TForm7>();
     m_windows.push_back(m_form7.get());
 
-    m_form1->form2 = m_form2.get();
-    m_form1->form4 = m_form4.get();
-    m_form1->form5 = m_form5.get();
-    m_form1->form6 = m_form6.get();
+    ui::TForm1& f = *m_form1;
+    m_tableExchange = std::make_unique<editing::TableExchange>(
+        editing::ExchangeControls{*m_daori5, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
+        f.tableFileName, f.programDirectory, services.host, *m_editor);
+    f.form6 = m_form6.get();
+    m_startUp->setDialogs(m_form2.get(), m_form5.get());
+    m_endOfDay->setOptions(m_form4.get());
+    m_editor->setVolumeFollower([this](int volume) { m_form4->TrackBar1.setPosition(volume); });
+    buildPlayback(services);
+}
 
+void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
+    ui::TForm1& f = *m_form1;
+    m_editor = std::make_unique<editing::GridEditor>(
+        editing::EditorControls{f.Grid, f.Label2, f.jxbc, f.save, f.SAVE1, f.add, f.ADD1, f.xiugai,
+                                f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
+        editing::TableState{f.tableFileName, f.autoNaming, f.W, f.weekdayText}, f.playback,
+        f.clockState,
+        editing::EditorServices{services.host, services.clock, f.config, f.programDirectory});
+
+    auto saveConfiguration = [&f] { return f.saveConfiguration(); };
+    m_modes = std::make_unique<OperatingModes>(
+        ModeControls{
+            f.ztbc,
+            f.jxbc,
+            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.N11, &f.N12, &f.N13, &f.GXR1,
+             &f.Z1, &f.BCZ1, &f.xiugai, &f.del, &f.add},
+            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.BCZ1},
+            {&f.ToolButton9, &f.ToolButton10, &f.toolbutton13, &f.ToolButton15, &f.ToolButton17,
+             &f.P1,          &f.ToolButton18, &f.rec3,         &f.Rec2,         &f.N16,
+             &f.GXR1,        &f.Z1,           &f.xuanxiang,    &f.BCZ1,         &f.N11,
+             &f.N12,         &f.N13,          &f.xiugai,       &f.del,          &f.add,
+             &f.up,          &f.dow,          &f.UP1,          &f.DOW1,         &f.save},
+            f.ToolButton17,
+            f.P1,
+            f.ToolButton18,
+            f.S2,
+            f.forcedWeekdayItems,
+            f.ToolButton9,
+            f.Grid,
+            f.Label1,
+            f.Label2,
+            f.RG4,
+            f.ListBox2,
+            f.Timer1,
+            f.Timer4},
+        ModeState{f.config, f.tableFileName, f.autoNaming, f.W, f.weekdayText, f.playback,
+                  f.automaticDate, f.gridHeight},
+        ModeServices{services.host, services.clock, saveConfiguration,
+                     [&f] { return f.libraryDirectory(); }},
+        *m_editor);
+
+    m_startUp = std::make_unique<StartUp>(
+        StartUpControls{f,
+                        f.trayIcon,
+                        f.Grid,
+                        f.Label2,
+                        f.Timer1,
+                        f.Timer4,
+                        f.RG4,
+                        f.jxbc,
+                        f.save,
+                        f.xq0,
+                        f.CheckBox1,
+                        f.Check2,
+                        f.weekdayStopBoxes,
+                        {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.Check2, &f.CheckBox1},
+                        {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
+                        {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
+        StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.W,
+                     f.weekdayText, f.unlocked, f.stopDay, f.stopDayDate, f.stopDayCount,
+                     f.autoNaming, f.tableFileName, f.playback, f.clockState, f.hints,
+                     f.defaultDirectory, f.configurationLoaded},
+        StartUpServices{services.host, services.clock, services.power, services.screenSaver,
+                        services.programDirectory, services.mediaProfile, saveConfiguration},
+        *m_editor, *m_modes);
+    f.activated.connect([this] { m_startUp->FormActivate(); });
+    for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
+        c->setHandler([this] { m_startUp->Q1Click(); });
+    }
+
+    m_holidayPanel = std::make_unique<editing::HolidayPanel>(
+        editing::HolidayControls{f.Grid,
+                                 f.Label4,
+                                 f.Label5,
+                                 f.GroupBox1,
+                                 f.weekdayStopBoxes,
+                                 f.GXR1,
+                                 f.Button3,
+                                 {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.ToolButton17,
+                                  &f.ToolButton24, &f.YSP1, &f.SZ1},
+                                 f.ListBox2,
+                                 f.RG4,
+                                 f.Timer1},
+        editing::HolidayState{f.config, f.tableFileName, f.playback, f.gridHeight}, services.clock,
+        saveConfiguration, *m_editor);
+
+    m_endOfDay = std::make_unique<EndOfDay>(
+        EndOfDayControls{f.Label1, f.Label2, f.Label3, f.Panel1, f.Grid, f.Timer1, f.Timer4},
+        EndOfDayState{f.config, f.playback, f.clockState, f.W, f.unlocked, f.stopDay, f.stopDayDate,
+                      f.stopDayCount, f.automaticDate},
+        services.clock, services.power,
+        EndOfDayActions{
+            [this] { m_startUp->Q1Click(); }, [&f] { enterAutomaticOperation(f.jxbc); },
+            [this, &f] {
+                f.autoNaming = true;
+                m_editor->load();
+            },
+            [this](const platform::LocalDateTime& day) { return m_startUp->isStopDay(day); }});
+}
+
+void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::TForm1& f = *m_form1;
     m_display = std::make_unique<playback::NowPlaying>(
         f.playback, f.clockState,
@@ -56,11 +164,20 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         f.playback, f.clockState,
-        playback::PlayerControls{f.Grid,         f.ListBox1,     f.Edit1,        f.Edit2,
-                                 f.Label2,       f.Check2,       f.jxbc,         f.Timer2,
-                                 f.ToolButton17, f.P1,           f.ToolButton18, f.S2,
-                                 f.ToolButton9,  f.ToolButton10, f.ToolButton15, f.rec3,
-                                 f.Rec2,         f.BCZ1,         f.N16,          f.SZ1},
+        playback::PlayerControls{f.Grid,
+                                 f.ListBox1,
+                                 f.Edit1,
+                                 f.Edit2,
+                                 f.Label2,
+                                 f.Check2,
+                                 f.jxbc,
+                                 f.Timer2,
+                                 f.ToolButton17,
+                                 f.P1,
+                                 f.ToolButton18,
+                                 f.S2,
+                                 f.SZ1,
+                                 {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.BCZ1}},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.form6, monitor, 0, 0); },
@@ -68,16 +185,29 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
             [&f] { return f.config.anyoneMayOperate(); }, [&f] { return f.libraryDirectory(); },
             [&f] { return f.itemDirectoryText; }},
         *m_form6, *m_form4);
-    f.player = m_player.get();
+    for (model::Command* c : {&f.ToolButton17, &f.P1}) {
+        c->setHandler([this] { m_player->play(); });
+    }
+    for (model::Command* c : {&f.ToolButton18, &f.S2}) {
+        c->setHandler([this] { m_player->stop(); });
+    }
+    for (model::Command* c : {&f.ToolButton24, &f.find1}) {
+        c->setHandler([this] { m_player->find(); });
+    }
+    f.ListBox1.doubleClicked.connect([this] { m_player->playNext(); });
+    m_modes->setPlayer(m_player.get());
+    m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
         f.playback, f.clockState,
         ClockControls{f.Grid, f.Panel1, f.Label1, f.Label3, f.Edit1, f.Edit2}, *m_player,
         *m_display, *m_form6, services.clock, f.hints, f.W,
-        EndOfDayHooks{[&f] { f.customShutdownCheck(); }, [&f] { return f.endOfTable(); },
-                      [&f] { return f.showCountdown(); },
-                      [&f](const platform::LocalDateTime& at) { return f.newDayCheck(at); }});
-    f.broadcastClock = m_broadcastClock.get();
+        EndOfDayHooks{
+            [this] { m_endOfDay->customShutdownCheck(); },
+            [this] { return m_endOfDay->endOfTable(); },
+            [this] { return m_endOfDay->showCountdown(); },
+            [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
+    m_modes->setBroadcastClock(m_broadcastClock.get());
     // Seconds while the clock stood still are not made up when it starts again.
     f.Timer1.changed.connect([this, &f] {
         if (!f.Timer1.running()) {

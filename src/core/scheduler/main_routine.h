@@ -3,6 +3,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/editing/grid_editor.h"
+#include "core/editing/holiday_panel.h"
+#include "core/editing/table_exchange.h"
 #include "core/editing/tdaori5.h"
 #include "core/editing/tform2.h"
 #include "core/editing/tform4.h"
@@ -11,6 +14,9 @@
 #include "core/playback/now_playing.h"
 #include "core/playback/tform6.h"
 #include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/end_of_day.h"
+#include "core/scheduler/operating_modes.h"
+#include "core/scheduler/startup.h"
 #include "core/tools/tdstx.h"
 #include "core/tools/tform7.h"
 #include "core/ui/tform1.h"
@@ -54,14 +60,28 @@ public:
     playback::ItemPlayer& player() { return *m_player; }
     playback::NowPlaying& display() { return *m_display; }
     BroadcastClock& broadcastClock() { return *m_broadcastClock; }
+    editing::GridEditor& editor() { return *m_editor; }
+    editing::HolidayPanel& holidayPanel() { return *m_holidayPanel; }
+    editing::TableExchange& tableExchange() { return *m_tableExchange; }
+    OperatingModes& modes() { return *m_modes; }
+    StartUp& startUp() { return *m_startUp; }
+    EndOfDay& endOfDay() { return *m_endOfDay; }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
 
 private:
     explicit OrvessaSystem(PlatformServices& services);
+    void buildMainWindowSubsystems(PlatformServices& services);
+    void buildPlayback(PlatformServices& services);
 
     std::unique_ptr<ui::TForm1> m_form1;
+    std::unique_ptr<editing::GridEditor> m_editor;
+    std::unique_ptr<OperatingModes> m_modes;
+    std::unique_ptr<StartUp> m_startUp;
+    std::unique_ptr<EndOfDay> m_endOfDay;
+    std::unique_ptr<editing::HolidayPanel> m_holidayPanel;
+    std::unique_ptr<editing::TableExchange> m_tableExchange;
     std::unique_ptr<editing::TForm2> m_form2;
     std::unique_ptr<editing::TForm4> m_form4;
     std::unique_ptr<playback::TForm6> m_form6;

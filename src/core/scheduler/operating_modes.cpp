@@ -1,18 +1,18 @@
-// Manual and automatic operation, the forced weekday and the week setting.
+#include "core/scheduler/operating_modes.h"
 
 #include <filesystem>
 
-#include "core/editing/tform4.h"
+#include "core/editing/grid_editor.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/store/table_file.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
 #include "core/text/paths.h"
-#include "core/ui/tform1.h"
 
-namespace orvessa::ui {
+namespace orvessa::scheduler {
 
+using model::Command;
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
@@ -24,161 +24,171 @@ constexpr model::Color kWeekChoiceBackground = model::rgb(255, 251, 240);
 
 }  // namespace
 
-void TForm1::enterAutomaticOperation() {
+void enterAutomaticOperation(model::Command& jxbc) {
     jxbc.setEnabled(true);
     jxbc.click();
     jxbc.setEnabled(false);
 }
 
-void TForm1::setMoveButtons() {
-    // Moving needs a neighbour in that direction.
-    const int row = Grid.row();
-    const int last = Grid.table().rowCount() - 1;
-    const bool canUp = manualOperation() && !playback.isPlaying && row > 1 && row <= last;
-    const bool canDown = manualOperation() && !playback.isPlaying && row >= 1 && row < last;
-    up.setEnabled(canUp);
-    UP1.setEnabled(canUp);
-    dow.setEnabled(canDown);
-    DOW1.setEnabled(canDown);
+OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServices services,
+                               editing::GridEditor& editor)
+    : m_c(std::move(controls)), m_s(state), m_services(std::move(services)), m_editor(editor) {
+    m_c.ztbc.setHandler([this] { ZTBCClick(); });
+    m_c.jxbc.setHandler([this] { JXBCClick(); });
+    m_c.ToolButton9.setHandler([this] { ToolButton9Click(); });
+    m_c.RG4.setHandler([this] { RG4Click(); });
+    for (int n = 0; n < 8; ++n) {
+        m_c.forcedWeekday[static_cast<std::size_t>(n)]->setHandler([this, n] { xq7Click(n); });
+    }
 }
 
-void TForm1::setManualCommands() {
-    const bool idle = !playback.isPlaying;
-    for (Command* c :
-         {&ToolButton9, &ToolButton10, &toolbutton13, &ToolButton15, &N11, &N12, &N13, &rec3, &Rec2,
-          &N16, &GXR1, &Z1, &xuanxiang, &BCZ1, &dir1, &xiugai, &del, &add}) {
+void OperatingModes::setManualCommands() {
+    const bool idle = !m_s.playback.isPlaying;
+    for (Command* c : m_c.manual) {
         c->setEnabled(true);
     }
-    ToolButton17.setEnabled(idle);
-    P1.setEnabled(idle);
-    ToolButton18.setEnabled(!idle);
-    S2.setEnabled(!idle);
+    m_c.play.setEnabled(idle);
+    m_c.P1.setEnabled(idle);
+    m_c.stop.setEnabled(!idle);
+    m_c.S2.setEnabled(!idle);
     if (!idle) {
         // What is running keeps the commands that a running item disables.
-        for (Command* c : {&ToolButton9, &ToolButton10, &ToolButton15, &rec3, &Rec2, &BCZ1, &N16}) {
+        for (Command* c : m_c.idleOnly) {
             c->setEnabled(false);
         }
     }
-    pbxt.setEnabled(false);
 }
 
-void TForm1::setAutomaticCommands() {
-    for (Command* c : {&ToolButton9, &ToolButton10, &toolbutton13, &ToolButton15, &ToolButton17,
-                       &P1,          &ToolButton18, &rec3,         &Rec2,         &N16,
-                       &GXR1,        &Z1,           &xuanxiang,    &BCZ1,         &N11,
-                       &N12,         &N13,          &xiugai,       &del,          &add,
-                       &up,          &dow,          &UP1,          &DOW1,         &save}) {
+void OperatingModes::setAutomaticCommands() {
+    for (Command* c : m_c.automaticOff) {
         c->setEnabled(false);
     }
-    S2.setEnabled(playback.isPlaying);
-    pbxt.setEnabled(true);
+    m_c.S2.setEnabled(m_s.playback.isPlaying);
 }
 
-void TForm1::ZTBCClick() {
-    Timer1.stop();
-    ztbc.setEnabled(false);
-    jxbc.setEnabled(true);
-    pbxt.setEnabled(false);
+void OperatingModes::ZTBCClick() {
+    m_c.Timer1.stop();
+    m_c.ztbc.setEnabled(false);
+    m_c.jxbc.setEnabled(true);
     setManualCommands();
-    Grid.setEditable(true);
-    Grid.setRowSelect(false);
-    setMoveButtons();
-    ListBox2.setVisible(true);
+    m_c.grid.setEditable(true);
+    m_c.grid.setRowSelect(false);
+    m_editor.setMoveButtons();
+    m_c.ListBox2.setVisible(true);
     refreshLibraryList();
-    Label1.setColor(model::kGreen);
-    Label2.setColor(model::kGreen);
-    Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
-    Label2.setText("  ☆ 修改完成后请选择自动播出！");
-    autoNaming = false;
+    m_c.Label1.setColor(model::kGreen);
+    m_c.Label2.setColor(model::kGreen);
+    m_c.Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
+    m_c.Label2.setText("  ☆ 修改完成后请选择自动播出！");
+    m_s.autoNaming = false;
 }
 
-void TForm1::JXBCClick() {
+void OperatingModes::JXBCClick() {
     // Unsaved changes are read before the automatic commands switch Save off, so that the
     // question below is asked at all.
-    const bool unsaved = save.enabled();
-    if (playback.isPlaying && player != nullptr) {
-        player->stop();
+    const bool unsaved = m_editor.unsaved();
+    if (m_s.playback.isPlaying && m_player != nullptr) {
+        m_player->stop();
     }
-    jxbc.setEnabled(false);
-    ztbc.setEnabled(true);
+    m_c.jxbc.setEnabled(false);
+    m_c.ztbc.setEnabled(true);
     setAutomaticCommands();
-    Label2.setText("");
-    RG4.setVisible(false);
-    ListBox2.setVisible(false);
-    Grid.setEditable(false);
-    gridHeight = 0;
-    Grid.tableChanged();
+    m_c.Label2.setText("");
+    m_c.RG4.setVisible(false);
+    m_c.ListBox2.setVisible(false);
+    m_c.grid.setEditable(false);
+    m_s.gridHeight = 0;
+    m_c.grid.tableChanged();
 
     if (unsaved) {
-        Timer1.stop();
-        const MessageAnswer answer = m_host.messageBox(
+        m_c.Timer1.stop();
+        const MessageAnswer answer = m_services.host.messageBox(
             "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes) {
-            saveClick();
+            m_editor.save();
         }
-        save.setEnabled(false);
-        Timer1.start(1000);
+        m_editor.setUnsaved(false);
+        m_c.Timer1.start(1000);
     }
 
-    autoNaming = true;
-    loadClick();
-    const platform::LocalDateTime today = m_clock.now();
-    automaticDate = today.year * 10000 + today.month * 100 + today.day;
+    m_s.autoNaming = true;
+    m_editor.load();
+    const platform::LocalDateTime today = m_services.clock.now();
+    m_s.automaticDate = today.year * 10000 + today.month * 100 + today.day;
 
-    Grid.select(Grid.col(), 1);
-    playback.currentRow = 1;
-    Grid.setRowSelect(true);
-    Timer4.stop();
-    if (broadcastClock != nullptr) {
+    m_c.grid.select(m_c.grid.col(), 1);
+    m_s.playback.currentRow = 1;
+    m_c.grid.setRowSelect(true);
+    m_c.Timer4.stop();
+    if (m_broadcastClock != nullptr) {
         // Seconds spent outside automatic operation are not the clock's to make up.
-        broadcastClock->resetSeconds();
+        m_broadcastClock->resetSeconds();
     }
-    Timer1.start(1000);
+    m_c.Timer1.start(1000);
 }
 
-void TForm1::xq7Click(int number) {
+void OperatingModes::xq7Click(int number) {
+    const SystemConfig& config = m_s.config;
     if (text::decimalText(number) != config.entry(SystemConfig::kForcedWeekday)) {
-        const MessageAnswer answer = m_host.messageBox(
+        const MessageAnswer answer = m_services.host.messageBox(
             "确实要改变作息时间吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes) {
-            config.setEntry(SystemConfig::kForcedWeekday, text::decimalText(number));
-            saveConfiguration();
-            const std::string day = number == 0 ? weekdayText : text::decimalText(number);
-            tableFileName = "zxsj" + day + ".log";
-            loadClick();
+            m_s.config.setEntry(SystemConfig::kForcedWeekday, text::decimalText(number));
+            m_services.saveConfiguration();
+            const std::string day = number == 0 ? m_s.weekdayText : text::decimalText(number);
+            m_editor.offerToSave();
+            m_s.tableFileName = "zxsj" + day + ".log";
+            m_editor.load();
         }
     }
     tickForcedWeekday(text::toIntOr(config.entry(SystemConfig::kForcedWeekday), -1));
 }
 
-void TForm1::ToolButton9Click() {
-    gridHeight = kBevelTop - 110;
-    RG4.setVisible(true);
-    Grid.tableChanged();
-    tableFileName = store::scheduleFileName(RG4.itemIndex() + 1);
-    loadClick();
+void OperatingModes::tickForcedWeekday(int number) {
+    for (int n = 0; n < 8; ++n) {
+        m_c.forcedWeekday[static_cast<std::size_t>(n)]->setChecked(n == number);
+    }
 }
 
-void TForm1::markWeekChoice() {
-    const int selected = RG4.itemIndex();
-    for (int i = 0; i < static_cast<int>(RG4.items().size()); ++i) {
+void OperatingModes::ToolButton9Click() {
+    m_s.gridHeight = kBevelTop - 110;
+    m_c.RG4.setVisible(true);
+    m_c.grid.tableChanged();
+    m_editor.offerToSave();
+    m_s.tableFileName = store::scheduleFileName(m_c.RG4.itemIndex() + 1);
+    m_editor.load();
+}
+
+void OperatingModes::RG4Click() {
+    const int k = m_c.RG4.itemIndex();
+    // A change made in the grid is not replaced by another day's table without a question.
+    m_editor.offerToSave();
+    m_s.tableFileName = store::scheduleFileName(k + 1);
+    m_s.weekday = k + 1;
+    if (m_c.ToolButton9.enabled()) {
+        m_c.Label1.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.weekday) +
+                           " 作息时间表！");
+    }
+    markWeekChoice();
+    m_editor.load();
+}
+
+void OperatingModes::markWeekChoice() {
+    const int selected = m_c.RG4.itemIndex();
+    for (int i = 0; i < static_cast<int>(m_c.RG4.items().size()); ++i) {
         if (i == selected) {
-            RG4.setItemColors(i, model::kRed, kWeekChoiceBackground);
+            m_c.RG4.setItemColors(i, model::kRed, kWeekChoiceBackground);
         } else {
-            RG4.setItemColors(i, model::kBlack, model::RadioGroup::kNoBackground);
+            m_c.RG4.setItemColors(i, model::kBlack, model::RadioGroup::kNoBackground);
         }
     }
 }
 
-std::string TForm1::libraryDirectory() const {
-    return text::resolvePath(itemDirectoryText, defaultDirectory);
-}
-
-void TForm1::refreshLibraryList() {
+void OperatingModes::refreshLibraryList() {
     std::vector<std::string> names;
     std::error_code ec;
-    std::filesystem::directory_iterator it(text::fsPath(text::toNativePath(libraryDirectory())),
-                                           ec);
+    std::filesystem::directory_iterator it(
+        text::fsPath(text::toNativePath(m_services.libraryDirectory())), ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         const std::string name = text::utf8Path(it->path().filename());
@@ -187,7 +197,7 @@ void TForm1::refreshLibraryList() {
         }
         names.push_back(name);
     }
-    ListBox2.setItems(std::move(names));
+    m_c.ListBox2.setItems(std::move(names));
 }
 
-}  // namespace orvessa::ui
+}  // namespace orvessa::scheduler

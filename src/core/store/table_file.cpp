@@ -63,7 +63,7 @@ std::string missingTableMessage(std::string_view tableFileName) {
     return "  ☆ 作息时间表尚未创建！";
 }
 
-void readTableText(ScheduleTable& table, std::string_view gbkContent) {
+bool readTableText(ScheduleTable& table, std::string_view gbkContent) {
     const std::string content = text::gbkToUtf8(gbkContent);
     const std::vector<std::string_view> lines = splitLines(content);
     const int columns = table.columnCount();
@@ -72,7 +72,7 @@ void readTableText(ScheduleTable& table, std::string_view gbkContent) {
         const std::size_t index = static_cast<std::size_t>(r - 1);
         if (index >= lines.size() || endsTable(lines[index])) {
             table.setRowCount(r);
-            return;
+            return false;
         }
         std::string_view rest = lines[index];
         for (int c = 0; c < columns; ++c) {
@@ -86,6 +86,8 @@ void readTableText(ScheduleTable& table, std::string_view gbkContent) {
             rest.remove_prefix(comma + 1);
         }
     }
+    const std::size_t next = kMaxLoadedRows;
+    return next < lines.size() && !endsTable(lines[next]);
 }
 
 TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path& programDirectory,
@@ -126,7 +128,7 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
         return result;
     }
 
-    readTableText(table, read.bytes);
+    result.truncated = readTableText(table, read.bytes);
     result.outcome = TableLoadResult::Outcome::Loaded;
     return result;
 }

@@ -32,6 +32,8 @@ struct TableLoadResult {
     // For a missing schedule file or template: the status line shown in red.
     std::string missingMessage;
     std::string error;
+    // The file holds more rows than a load takes; only the first kMaxLoadedRows are in the grid.
+    bool truncated = false;
 
     // Whether the load ran to its end, so the broadcast clock's chaining state must be reset.
     bool completed() const { return outcome != Outcome::Failed; }
@@ -46,7 +48,8 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
                               std::string_view tableFileName);
 
 // Fills the data rows from file content (GBK), setting the row count; the header row is kept.
-void readTableText(ScheduleTable& table, std::string_view gbkContent);
+// Returns whether rows beyond the first kMaxLoadedRows were left unread.
+bool readTableText(ScheduleTable& table, std::string_view gbkContent);
 
 // Renumbers the data rows 1..N and returns them as file content (GBK, CR LF).
 std::string renumberAndFormat(ScheduleTable& table);

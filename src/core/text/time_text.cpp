@@ -40,6 +40,33 @@ int compareTimeTexts(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+bool isTimeOfDay(std::string_view text) {
+    int parts = 0;
+    int limit = 23;
+    while (true) {
+        const std::size_t colon = text.find(':');
+        std::string_view part = text.substr(0, colon);
+        while (!part.empty() && part.front() == ' ') {
+            part.remove_prefix(1);
+        }
+        if (part.empty() || part.size() > 2 ||
+            part.find_first_not_of("0123456789") != std::string_view::npos) {
+            return false;
+        }
+        const int value = part.size() == 1 ? part[0] - '0' : (part[0] - '0') * 10 + part[1] - '0';
+        if (value > limit) {
+            return false;
+        }
+        limit = 59;
+        ++parts;
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(colon + 1);
+    }
+    return parts == 2 || parts == 3;
+}
+
 std::string formatClockTime(int hour, int minute, int second) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d", hour, minute, second);

@@ -29,6 +29,11 @@ inline bool timeAtOrBefore(std::string_view a, std::string_view b) {
     return compareTimeTexts(a, b) <= 0;
 }
 
+// Whether a cell reads as a time of day: hours and minutes, optionally seconds, separated by
+// colons; each part decimal digits, possibly after blanks; hours 0..23, minutes and seconds 0..59.
+// "5:00:13", "7:30" and "07: 30" read; "25:00:00", "12:60:00", "12:15:61" and "1:2:3:4" do not.
+bool isTimeOfDay(std::string_view text);
+
 // The clock text "H:mm:ss": hour without a leading zero, minutes and seconds with two digits.
 std::string formatClockTime(int hour, int minute, int second);
 

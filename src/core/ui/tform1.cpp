@@ -1,6 +1,5 @@
 #include "core/ui/tform1.h"
 
-#include "core/playback/item_player.h"
 #include "core/playback/tform6.h"
 #include "core/text/paths.h"
 
@@ -11,12 +10,8 @@ TForm1::TForm1(MainWindowServices services)
       config(services.programDirectory),
       programDirectory(services.programDirectory),
       m_host(services.host),
-      m_clock(services.clock),
-      m_power(services.power),
-      m_screenSaver(services.screenSaver),
       m_shell(services.shell),
-      m_monitors(services.monitors),
-      m_mediaProfile(std::move(services.mediaProfile)) {
+      m_monitors(services.monitors) {
     programDirectoryText = text::utf8Path(programDirectory);
     if (!text::endsWithSeparator(programDirectoryText)) {
         programDirectoryText += text::nativeSeparator();
@@ -75,7 +70,18 @@ void TForm1::setDesignedStates() {
          {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &N16, &dir1, &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
+    // Held back until the windows and subsystems behind them exist: the lock and the password
+    // dialog, the options dialog, the media library dialog, the skins, the subtitle and the
+    // recorder. An operator never meets a command that does nothing.
+    for (Command* c : {&Jrxt, &pbxt, &GGMM, &xuanxiang, &toolbutton13, &dir1, &skin, &SpeedButton9,
+                       &N16, &Rec2, &rec3}) {
+        c->setEnabled(false);
+    }
     Button3.setVisible(false);
+    for (model::Control* c : std::initializer_list<model::Control*>{
+             &Label4, &Label5, &GroupBox1, &Ch1, &Ch2, &Ch3, &Ch4, &Ch5, &Ch6, &Ch7, &Ch8}) {
+        c->setVisible(false);
+    }
     RG4.setVisible(false);
     Panel1.setVisible(false);
     Edit1.setVisible(false);
@@ -89,9 +95,6 @@ void TForm1::bindHandlers() {
     H3.setHandler([this] { H3Click(); });
     yinchang.setHandler([this] { H3Click(); });
     E1.setHandler([this] { E1Click(); });
-    TCXT.setHandler([this] { Q1Click(); });
-    QUIT1.setHandler([this] { Q1Click(); });
-    Q1.setHandler([this] { Q1Click(); });
     H5.setHandler([this] { SpeedButton1Click(); });
     H2.setHandler([this] { SpeedButton1Click(); });
     SpeedButton1.setHandler([this] { SpeedButton1Click(); });
@@ -99,38 +102,15 @@ void TForm1::bindHandlers() {
     GUANYU.setHandler([this] { GUANYUClick(); });
     CheckBox1.setHandler([this] { CheckBox1Click(); });
     Check2.setHandler([this] { Check2Click(); });
-    jxbc.setHandler([this] { JXBCClick(); });
-    ztbc.setHandler([this] { ZTBCClick(); });
-    ToolButton9.setHandler([this] { ToolButton9Click(); });
-    N11.setHandler([this] { ToolButton9Click(); });
-    Timer4.setHandler([this] { Timer4Timer(); });
-    RG4.setHandler([this] { RG4Click(); });
-    for (int n = 0; n < 8; ++n) {
-        forcedWeekdayItems[static_cast<std::size_t>(n)]->setHandler([this, n] { xq7Click(n); });
-    }
-    for (Command* c : {&ToolButton17, &P1}) {
-        c->setHandler([this] {
-            if (player != nullptr) {
-                player->play();
-            }
-        });
-    }
-    for (Command* c : {&ToolButton18, &S2}) {
-        c->setHandler([this] {
-            if (player != nullptr) {
-                player->stop();
-            }
-        });
-    }
-    for (Command* c : {&ToolButton24, &find1}) {
-        c->setHandler([this] {
-            if (player != nullptr) {
-                player->find();
-            }
-        });
-    }
-    save.setHandler([this] { saveClick(); });
-    SAVE1.setHandler([this] { saveClick(); });
+    N11.setHandler([this] { ToolButton9.click(); });
+}
+
+void TForm1::FormClose() {
+    setVisible(false);
+}
+
+std::string TForm1::libraryDirectory() const {
+    return text::resolvePath(itemDirectoryText, defaultDirectory);
 }
 
 Command* TForm1::command(const std::string& name) const {
@@ -152,12 +132,6 @@ bool TForm1::triggerShortcut(const std::string& shortcut) {
         }
     }
     return false;
-}
-
-void TForm1::ListBox1DblClick() {
-    if (player != nullptr) {
-        player->playNext();
-    }
 }
 
 void TForm1::H3Click() {

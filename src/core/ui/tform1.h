@@ -17,17 +17,8 @@
 #include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
 
-namespace orvessa::editing {
-class TForm2;
-class TForm4;
-class TForm5;
-}  // namespace orvessa::editing
-namespace orvessa::scheduler {
-class BroadcastClock;
-}  // namespace orvessa::scheduler
 namespace orvessa::playback {
 class TForm6;
-class ItemPlayer;
 }  // namespace orvessa::playback
 
 namespace orvessa::ui {
@@ -52,11 +43,13 @@ struct MainWindowServices {
 // The notification-area icon.
 struct TrayIcon : model::Control {
     TrayIcon() : Control("TrayIcon") { setVisible(false); }
-    std::string tip;
+    std::string tip = "Orvessa";
 };
 
 // The main window: the grid, every command, the status lines and the hidden fields in which
-// the system keeps its running state.
+// the system keeps its running state. Its rules live in the subsystems that the main routine
+// builds around it: start-up, the operating modes, the end of the day, the grid editor, the
+// holiday panel, the table exchange, the player and the clock.
 class TForm1 : public model::Window {
 public:
     static constexpr const char* kVersion = "5.0";
@@ -66,42 +59,15 @@ public:
 
     explicit TForm1(MainWindowServices services);
 
-    // --- start-up and life cycle ---
-    void FormCreate();
-    void FormActivate();
+    // The window became the active one; the start-up subsystem runs its activation steps.
+    void FormActivate() { activated.send(); }
+    model::Signal<> activated;
+    // Every request to close the main window hides it.
     void FormClose();
-    void Q1Click();
-    // Loads `tableFileName` (today's table while autoNaming) into the grid.
-    void loadClick();
-
-    // --- operating modes ---
-    void ZTBCClick();  // enter manual operation
-    void JXBCClick();  // enter automatic operation
-    // Enables "自动播出", runs it and disables it again, as the clock and start-up do.
-    void enterAutomaticOperation();
-    void xq7Click(int number);  // forced weekday
-    void ToolButton9Click();    // week setting
     bool manualOperation() const { return jxbc.enabled(); }
-    // The media library list: the library folder's files.
-    void refreshLibraryList();
     // The media library folder as the files are reached: a relative entry read from the
     // program directory.
     std::string libraryDirectory() const;
-
-    // --- end of the day ---
-    // End-of-table handling; true when the tick ends there.
-    bool endOfTable();
-    void customShutdownCheck();
-    // The countdown before the shutdown after the table; true when it is shown.
-    bool showCountdown();
-    // The first tick of a new date at which nothing plays starts the new day's table, or the
-    // stop-day ticker when the new day is a stop day; true when it did (the tick ends there).
-    bool newDayCheck(const platform::LocalDateTime& at);
-    // The start-up decision for any day: its weekday's stop box, or a listed holiday unless
-    // every listed date is to be broadcast.
-    bool isStopDay(const platform::LocalDateTime& day) const;
-    void Timer4Timer();  // stop-day ticker
-    void exit1Click();   // shut the computer down
 
     // --- commands of the window that belong to no other subsystem ---
     void H3Click();  // hide to the tray
@@ -119,8 +85,6 @@ public:
     // A mouse button released on the tray icon: left shows the window; the right button's
     // menu is the view's to pop up.
     void trayLeftClick() { E1Click(); }
-    // A double-click on the play list: the next file of the directory.
-    void ListBox1DblClick();
 
     // Runs the command whose shortcut this is, if the shortcut reaches it. Returns whether
     // one ran.
@@ -153,12 +117,10 @@ public:
     std::vector<std::string> hints;
     std::string defaultDirectory;
     bool configurationLoaded = false;
-    int activations = 0;
     // The date on which automatic operation last loaded today's table (year*10000+month*100+day).
     int automaticDate = 0;
     // The grid's height in pixels when the week setting has shrunk it; 0 while as designed.
     int gridHeight = 0;
-    static constexpr int kBevelTop = 344;
 
     // --- menus ---
     Command XT1{"XT1", CommandKind::Menu, "系统(&S)"};
@@ -252,7 +214,11 @@ public:
     Command CheckBox1{"CheckBox1", CommandKind::CheckBox, "启动时隐藏主窗口"};
     Command Check2{"Check2", CommandKind::CheckBox, "输出到第二显示器"};
 
-    // Weekday stop boxes of the holiday panel, and its broadcast-all box.
+    // The holiday panel: its two captions, the weekday group with its stop boxes, and the
+    // broadcast-all box. Hidden outside the panel.
+    model::TextControl Label4{"Label4", "  节假日停播设置  "};
+    model::TextControl Label5{"Label5", "  节假日停播列表  "};
+    model::TextControl GroupBox1{"GroupBox1", " 星期几停播 "};
     Command Ch1{"Ch1", CommandKind::CheckBox, "星期一"};
     Command Ch2{"Ch2", CommandKind::CheckBox, "星期二"};
     Command Ch3{"Ch3", CommandKind::CheckBox, "星期三"};
@@ -296,17 +262,12 @@ public:
     std::array<Command*, 8> weekdayStopBoxes{};
     std::array<Command*, 8> forcedWeekdayItems{};
 
-    // Windows created after this one, handed over by the main routine once they exist.
-    editing::TForm2* form2 = nullptr;
-    editing::TForm4* form4 = nullptr;
-    editing::TForm5* form5 = nullptr;
-    scheduler::BroadcastClock* broadcastClock = nullptr;
+    // The video window, which the second-monitor box places; handed over once it exists.
     playback::TForm6* form6 = nullptr;
-    // The item player, made by the main routine once every window it drives exists.
-    playback::ItemPlayer* player = nullptr;
 
     // Every command, for look-ups by name.
     const std::vector<Command*>& commands() const { return m_commands; }
+    std::vector<Command*> allCommands() override { return m_commands; }
     Command* command(const std::string& name) const;
 
 private:
@@ -314,30 +275,9 @@ private:
     void setDesignedStates();
     void bindHandlers();
 
-    // Start-up steps that later subsystems fill in.
-    void applySkin(int skinNumber);
-    void lockSystem();   // 屏蔽系统
-    void enterSystem();  // 进入系统
-    void consultHolidayList();
-    bool listedHoliday(const platform::LocalDateTime& day) const;
-    // Stops broadcasting for the rest of a day that turned out to be a stop day.
-    void enterStopDay(const platform::LocalDateTime& day);
-    void saveClick();
-    void RG4Click();
-    void markWeekChoice();
-    void tickForcedWeekday(int number);
-    void setManualCommands();
-    void setAutomaticCommands();
-    void setMoveButtons();
-
     platform::Host& m_host;
-    const platform::Clock& m_clock;
-    platform::Power& m_power;
-    platform::ScreenSaverFlag& m_screenSaver;
     platform::Shell& m_shell;
     const platform::Monitors& m_monitors;
-    std::filesystem::path m_mediaProfile;
-    bool m_activating = false;
     std::vector<Command*> m_commands;
 };
 

@@ -169,7 +169,7 @@ void Form1View::buildClientArea(QWidget* client) {
     list1->setToolTip(QStringLiteral("双击播放下一曲目"));
     bindList(m_model.ListBox1, list1);
     QObject::connect(list1, &QListWidget::itemDoubleClicked, this,
-                     [this] { m_model.ListBox1DblClick(); });
+                     [this] { m_model.ListBox1.doubleClicked.send(); });
     auto* list2 = new QListWidget(client);
     list2->setGeometry(designed(552, 120, 89, 89));
     list2->setToolTip(QStringLiteral("双击自动填入表中"));

@@ -218,8 +218,8 @@ TEST_F(StopDays, RunningIntoAListedHolidayPlaysNothingUnlessStartedByHand) {
     EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
 
     // The operator's own switch still broadcasts on a stop day.
-    form().ZTBCClick();
-    form().JXBCClick();
+    ASSERT_TRUE(form().ztbc.click());
+    ASSERT_TRUE(form().jxbc.click());
     runFor(30);
     EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open mon.wav"), log.end());
 }

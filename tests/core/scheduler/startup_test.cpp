@@ -228,7 +228,7 @@ TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
     EXPECT_TRUE(form.SZ1.enabled());
     EXPECT_TRUE(form.QUIT1.enabled());
 
-    form.Q1Click();
+    form.Q1.click();
     EXPECT_TRUE(host.shownModally.empty());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.quitRequests, 1);
@@ -300,6 +300,7 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
     host.onShown("Form5", [&](model::Window&) {
         clockStoppedMeanwhile = !system->form1().Timer1.running();
         system->form5().chosenDirectory = "/srv/广播/";
+        system->form5().endModal(model::ModalResult::Accepted);
     });
     ui::TForm1& form = startAndShow();
 

@@ -30,17 +30,18 @@ struct Expected {
     const char* name;
     const char* caption;
     const char* shortcut;
-    bool enabled;  // as designed, before start-up changes anything
+    bool enabled;  // as designed, before start-up changes anything; commands whose windows come
+                   // later (lock, password, skins) are held back
 };
 
 // Every command of the main window as the operator sees it.
 const Expected kMenuItems[] = {
     {"XT1", "系统(&S)", "", true},
-    {"Jrxt", "进入系统", "F2", true},
-    {"pbxt", "屏蔽系统", "F3", true},
+    {"Jrxt", "进入系统", "F2", false},
+    {"pbxt", "屏蔽系统", "F3", false},
     {"H3", "隐藏系统(&X)", "", true},
-    {"skin", "换    肤(&G)", "", true},
-    {"GGMM", "更改密码...", "F4", true},
+    {"skin", "换    肤(&G)", "", false},
+    {"GGMM", "更改密码...", "F4", false},
     {"TCXT", "退出系统(&Q)", "Ctrl+Q", true},
     {"BCZ1", "表操作(&B)", "", false},
     {"UP1", "上  移(&F)", "", true},
@@ -152,7 +153,7 @@ private slots:
             QVERIFY2(button != nullptr, e.name);
             QCOMPARE(button->text(), q(e.caption));
             QCOMPARE(button->toolTip(), q(e.hint));
-            QCOMPARE(button->isEnabled(), true);
+            QCOMPARE(button->isEnabled(), model->command(e.name)->enabled());
         }
         for (const ExpectedButton& e : kButtons) {
             auto* button = view.findChild<QAbstractButton*>(q(e.name));
@@ -202,9 +203,7 @@ private slots:
                             "1,7:30:00,\xD4\xE7\xB2\xD9,a.mp3,7:45:00,200,\r\n2,,\x81\x7F,,,,\r\n");
         auto model = makeModel();
         store::setScheduleHeaders(model->Grid.table());
-        model->tableFileName = "zxsj3.log";
-        model->autoNaming = false;
-        model->loadClick();
+        store::loadTableFile(model->Grid.table(), m_dir.path(), "zxsj3.log");
         gui::Form1View view(*model);
         auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
         QVERIFY(grid != nullptr);

@@ -1,0 +1,356 @@
+#include "core/editing/grid_editor.h"
+
+#include "core/store/table_file.h"
+#include "core/store/today_table.h"
+#include "core/text/date_text.h"
+#include "core/text/numbers.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::editing {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using store::ScheduleTable;
+
+namespace {
+
+constexpr int kStartColumn = 1;
+constexpr int kStopColumn = 4;
+
+bool blank(const std::string& cell) {
+    return cell.find_first_not_of(' ') == std::string::npos;
+}
+
+// The table file separates cells with commas and rows with line ends; a cell holding either
+// would come back split.
+bool fitsTheFile(const std::string& cell) {
+    return cell.find_first_of(",\r\n") == std::string::npos;
+}
+
+}  // namespace
+
+GridEditor::GridEditor(EditorControls controls, TableState table, playback::PlaybackState& playback,
+                       playback::ClockState& clock, EditorServices services)
+    : m_c(controls),
+      m_table(table),
+      m_playback(playback),
+      m_clock(clock),
+      m_services(std::move(services)) {
+    m_c.grid.rowChosen.connect([this] { selectionStep(); });
+    for (model::Command* c : {&m_c.save, &m_c.SAVE1}) {
+        c->setHandler([this] { save(); });
+    }
+    for (model::Command* c : {&m_c.add, &m_c.ADD1}) {
+        c->setHandler([this] { add(); });
+    }
+    for (model::Command* c : {&m_c.xiugai, &m_c.Inse1}) {
+        c->setHandler([this] { insert(); });
+    }
+    for (model::Command* c : {&m_c.del, &m_c.Del1}) {
+        c->setHandler([this] { remove(); });
+    }
+    for (model::Command* c : {&m_c.up, &m_c.UP1}) {
+        c->setHandler([this] { moveUp(); });
+    }
+    for (model::Command* c : {&m_c.dow, &m_c.DOW1}) {
+        c->setHandler([this] { moveDown(); });
+    }
+    remember();
+}
+
+void GridEditor::load() {
+    if (m_table.autoNaming) {
+        const platform::LocalDateTime now = m_services.clock.now();
+        m_table.weekday = text::weekdayOf(now.year, now.month, now.day);
+        m_table.weekdayText = text::decimalText(m_table.weekday);
+        m_table.tableFileName = store::todayTableName(m_table.weekday, m_services.config);
+    }
+    const store::TableLoadResult r =
+        store::loadTableFile(m_c.grid.table(), m_services.programDirectory, m_table.tableFileName);
+    if (!r.missingMessage.empty()) {
+        m_c.Label2.setColor(model::kRed);
+        m_c.Label2.setText(r.missingMessage);
+    }
+    m_truncatedFile.clear();
+    if (r.truncated) {
+        m_truncatedFile = m_table.tableFileName;
+        m_c.Label2.setColor(model::kRed);
+        m_c.Label2.setText("  ☆ 表中超过" + text::decimalText(store::kMaxLoadedRows) +
+                           "行，只载入了前" + text::decimalText(store::kMaxLoadedRows) + "行！");
+    }
+    if (r.completed()) {
+        m_clock.repeatLimit = 1;
+        m_clock.repeatCount = 1;
+        m_clock.untimedSkip = false;
+    }
+    remember();
+    m_c.grid.tableChanged();
+}
+
+void GridEditor::remember() {
+    const ScheduleTable& t = m_c.grid.table();
+    m_stored.assign(static_cast<std::size_t>(std::max(0, t.rowCount() - 1)), {});
+    for (int r = 1; r < t.rowCount(); ++r) {
+        auto& row = m_stored[static_cast<std::size_t>(r - 1)];
+        for (int c = 0; c < t.columnCount(); ++c) {
+            row.push_back(t.cell(c, r));
+        }
+    }
+}
+
+bool GridEditor::modified() const {
+    const ScheduleTable& t = m_c.grid.table();
+    if (static_cast<int>(m_stored.size()) != t.rowCount() - 1) {
+        return true;
+    }
+    for (int r = 1; r < t.rowCount(); ++r) {
+        const auto& row = m_stored[static_cast<std::size_t>(r - 1)];
+        if (static_cast<int>(row.size()) != t.columnCount()) {
+            return true;
+        }
+        for (int c = 0; c < t.columnCount(); ++c) {
+            if (row[static_cast<std::size_t>(c)] != t.cell(c, r)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void GridEditor::offerToSave() {
+    if (!modified()) {
+        return;
+    }
+    const MessageAnswer answer = m_services.host.messageBox(
+        "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes) {
+        save();
+    }
+}
+
+bool GridEditor::checkCells() {
+    ScheduleTable& t = m_c.grid.table();
+    // Column by column from the left, each from row 1 down: the first bad cell is the one shown.
+    for (int c = 0; c < t.columnCount(); ++c) {
+        for (int r = 1; r < t.rowCount(); ++r) {
+            const std::string& cell = t.cell(c, r);
+            const bool timeColumn = t.columnCount() == ScheduleTable::kScheduleColumns &&
+                                    (c == kStartColumn || c == kStopColumn);
+            std::string problem;
+            if (timeColumn && cell.find(':') != std::string::npos && !text::isTimeOfDay(cell)) {
+                problem = "时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！";
+            } else if (!fitsTheFile(cell)) {
+                problem = "第" + text::decimalText(r) + "行的内容含有逗号或换行！\r\r" +
+                          "作息时间表文件用逗号分隔各列，请删除或改用全角逗号（，）。";
+            }
+            if (!problem.empty()) {
+                m_c.grid.select(c, r);
+                m_c.grid.focusRequested.send();
+                m_services.host.messageBox(problem, "错误信息", MessageIcon::Error,
+                                           MessageButtons::Ok);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool GridEditor::allEmpty() const {
+    const ScheduleTable& t = m_c.grid.table();
+    for (int r = 1; r < t.rowCount(); ++r) {
+        for (int c = 0; c < t.columnCount(); ++c) {
+            if (!blank(t.cell(c, r))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool GridEditor::save() {
+    if (!checkCells()) {
+        return false;
+    }
+    if (allEmpty()) {
+        m_services.host.messageBox("请输入必要的数据然后保存！", "系统信息",
+                                   MessageIcon::Information, MessageButtons::Ok);
+        m_c.save.setEnabled(false);
+        return false;
+    }
+    if (!m_truncatedFile.empty() && m_truncatedFile == m_table.tableFileName) {
+        const MessageAnswer answer = m_services.host.messageBox(
+            "文件 " + m_table.tableFileName + " 超过" + text::decimalText(store::kMaxLoadedRows) +
+                "行，保存后第" + text::decimalText(store::kMaxLoadedRows + 1) +
+                "行起的数据将被删除。\r\r确实要保存吗？",
+            "确认", MessageIcon::Question, MessageButtons::YesNo);
+        if (answer != MessageAnswer::Yes) {
+            return false;
+        }
+    }
+    return writeTable();
+}
+
+bool GridEditor::saveAllowingEmpty() {
+    if (!checkCells()) {
+        return false;
+    }
+    if (allEmpty()) {
+        m_c.grid.table().setRowCount(1);
+    }
+    return writeTable();
+}
+
+bool GridEditor::writeTable() {
+    const store::WriteResult r =
+        store::writeTableFile(m_c.grid.table(), m_services.programDirectory, m_table.tableFileName);
+    m_c.grid.tableChanged();
+    if (!r.ok) {
+        // The old file is untouched and the changes stay unsaved.
+        m_services.host.messageBox(
+            "作息时间表 " + m_table.tableFileName + " 保存失败！\r\r" + r.error, "错误",
+            MessageIcon::Error, MessageButtons::Ok);
+        m_c.save.setEnabled(true);
+        return false;
+    }
+    if (m_truncatedFile == m_table.tableFileName) {
+        m_truncatedFile.clear();
+    }
+    remember();
+    m_c.save.setEnabled(false);
+    return true;
+}
+
+void GridEditor::selectRow(int row) {
+    m_c.grid.select(m_c.grid.col(), row);
+}
+
+void GridEditor::selectionStep() {
+    m_playback.currentRow = m_c.grid.row();
+    const auto volume = text::parseDecimal(m_c.grid.cell(5, m_c.grid.row()));
+    if (volume && *volume >= 1 && *volume <= 255 && m_followVolume) {
+        m_followVolume(*volume);
+    }
+    if (manual()) {
+        setMoveButtons();
+    }
+    m_c.save.setEnabled(manual());
+}
+
+void GridEditor::setDelete(bool on) {
+    m_c.del.setEnabled(on);
+    m_c.Del1.setEnabled(on);
+}
+
+void GridEditor::setUp(bool on) {
+    m_c.up.setEnabled(on);
+    m_c.UP1.setEnabled(on);
+}
+
+void GridEditor::setDown(bool on) {
+    m_c.dow.setEnabled(on);
+    m_c.DOW1.setEnabled(on);
+}
+
+void GridEditor::setMoveButtons() {
+    const int row = m_c.grid.row();
+    const int last = m_c.grid.table().rowCount() - 1;
+    setUp(row >= 2 && row <= last);
+    setDown(row >= 1 && row < last);
+}
+
+void GridEditor::add() {
+    ScheduleTable& t = m_c.grid.table();
+    t.setRowCount(t.rowCount() + 1);
+    const int row = t.rowCount() - 1;
+    for (int c = 0; c < t.columnCount(); ++c) {
+        t.setCell(c, row, std::string());
+    }
+    m_c.grid.tableChanged();
+    selectRow(row);
+    setDelete(true);
+}
+
+void GridEditor::insert() {
+    ScheduleTable& t = m_c.grid.table();
+    const int y = std::max(1, m_c.grid.row());
+    t.setRowCount(t.rowCount() + 1);
+    const int last = t.rowCount() - 1;
+    selectRow(last);
+    for (int r = last; r > y; --r) {
+        for (int c = 0; c < t.columnCount(); ++c) {
+            t.setCell(c, r, t.cell(c, r - 1));
+        }
+    }
+    for (int c = 0; c < t.columnCount(); ++c) {
+        t.setCell(c, y, std::string());
+    }
+    m_c.grid.tableChanged();
+    // The selection step runs for row Y even if Y was selected before.
+    m_c.grid.click(m_c.grid.col(), y);
+    m_c.grid.focusRequested.send();
+    setDelete(true);
+    if (y != 1) {
+        setUp(true);
+    }
+}
+
+void GridEditor::remove() {
+    ScheduleTable& t = m_c.grid.table();
+    if (t.rowCount() - 1 <= 1) {
+        setDelete(false);
+        setUp(false);
+        setDown(false);
+        return;
+    }
+    const int selected = std::min(std::max(1, m_c.grid.row()), t.rowCount() - 1);
+    for (int r = selected + 1; r < t.rowCount(); ++r) {
+        for (int c = 0; c < t.columnCount(); ++c) {
+            t.setCell(c, r - 1, t.cell(c, r));
+        }
+    }
+    t.setRowCount(t.rowCount() - 1);
+    const int last = t.rowCount() - 1;
+    if (m_c.grid.row() > last) {
+        selectRow(last);
+    }
+    m_c.grid.tableChanged();
+    if (m_c.grid.row() == last) {
+        setDown(false);
+    }
+    if (m_c.grid.row() == 1) {
+        setUp(false);
+    }
+}
+
+void GridEditor::swapRows(int a, int b) {
+    ScheduleTable& t = m_c.grid.table();
+    for (int c = 0; c < t.columnCount(); ++c) {
+        std::string first = t.cell(c, a);
+        t.setCell(c, a, t.cell(c, b));
+        t.setCell(c, b, std::move(first));
+    }
+    m_c.grid.tableChanged();
+}
+
+void GridEditor::moveUp() {
+    const int row = m_c.grid.row();
+    if (row < 2 || row > m_c.grid.table().rowCount() - 1) {
+        return;
+    }
+    swapRows(row, row - 1);
+    selectRow(row - 1);
+    setMoveButtons();
+}
+
+void GridEditor::moveDown() {
+    const int row = m_c.grid.row();
+    if (row < 1 || row >= m_c.grid.table().rowCount() - 1) {
+        return;
+    }
+    swapRows(row, row + 1);
+    selectRow(row + 1);
+    setMoveButtons();
+}
+
+}  // namespace orvessa::editing

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/model/command.h"
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/platform/clock.h"
+#include "core/platform/host.h"
+#include "core/playback/playback_state.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+
+// The main window's controls that the editor reads and sets.
+struct EditorControls {
+    model::Grid& grid;
+    model::TextControl& Label2;  // the load's red notices
+    model::Command& jxbc;        // enabled exactly in manual operation
+    model::Command& save;
+    model::Command& SAVE1;
+    model::Command& add;
+    model::Command& ADD1;
+    model::Command& xiugai;  // insert
+    model::Command& Inse1;
+    model::Command& del;
+    model::Command& Del1;
+    model::Command& up;
+    model::Command& UP1;
+    model::Command& dow;
+    model::Command& DOW1;
+};
+
+// Which table the grid holds, kept by the main window.
+struct TableState {
+    std::string& tableFileName;
+    bool& autoNaming;
+    int& weekday;              // W, recomputed by a load while autoNaming
+    std::string& weekdayText;  // decimal W as last computed
+};
+
+struct EditorServices {
+    platform::Host& host;
+    const platform::Clock& clock;
+    const store::SystemConfig& config;
+    std::filesystem::path programDirectory;
+};
+
+// The schedule grid as the table editor: loading and saving the table file, the selection step,
+// and the row commands. The grid is the only copy of the table in memory.
+class GridEditor {
+public:
+    GridEditor(EditorControls controls, TableState table, playback::PlaybackState& playback,
+               playback::ClockState& clock, EditorServices services);
+
+    // Replaces the grid's content by the table in tableFileName (today's table while autoNaming).
+    void load();
+    // The Save command: checks the cells, then writes the table to tableFileName. Returns whether
+    // the table was written.
+    bool save();
+    // Before a load that would replace a grid the operator has changed: asks whether to save it.
+    void offerToSave();
+    // Whether the grid differs from what was last loaded or saved.
+    bool modified() const;
+    // Unsaved changes as the system keeps them: Save is enabled.
+    bool unsaved() const { return m_c.save.enabled(); }
+    void setUnsaved(bool on) { m_c.save.setEnabled(on); }
+    // Whether every data cell is empty or blank.
+    bool allEmpty() const;
+    // Save for a list that may be emptied on purpose (the holiday list): a list without any
+    // content is written as an empty file instead of being refused.
+    bool saveAllowingEmpty();
+
+    // Moves the selection to `row` (the selection step runs if the row changes).
+    void selectRow(int row);
+    // The selection step: after every click and every change of the selected row.
+    void selectionStep();
+
+    void add();
+    void insert();
+    void remove();
+    void moveUp();
+    void moveDown();
+    // Move up and down by the selected row, in manual operation.
+    void setMoveButtons();
+
+    // The options dialog's volume slider, which follows the selected row's volume; set once the
+    // dialog exists.
+    void setVolumeFollower(std::function<void(int)> follow) { m_followVolume = std::move(follow); }
+
+private:
+    bool manual() const { return m_c.jxbc.enabled(); }
+    void setDelete(bool on);
+    void setUp(bool on);
+    void setDown(bool on);
+    void swapRows(int a, int b);
+    void remember();
+    bool checkCells();
+    bool writeTable();
+
+    EditorControls m_c;
+    TableState m_table;
+    playback::PlaybackState& m_playback;
+    playback::ClockState& m_clock;
+    EditorServices m_services;
+    std::function<void(int)> m_followVolume;
+    // The table as last loaded or saved, to tell an edit from a mere click.
+    std::vector<std::vector<std::string>> m_stored;
+    // The file last loaded held more rows than the grid takes.
+    std::string m_truncatedFile;
+};
+
+}  // namespace orvessa::editing

@@ -1,0 +1,122 @@
+#include "core/editing/holiday_panel.h"
+
+#include "core/editing/grid_editor.h"
+#include "core/store/schedule_table.h"
+#include "core/store/table_file.h"
+#include "core/store/today_table.h"
+#include "core/text/date_text.h"
+
+namespace orvessa::editing {
+
+using store::ScheduleTable;
+using store::SystemConfig;
+
+namespace {
+
+constexpr int kScheduleWidths[] = {30, 60, 60, 240, 60, 30};
+// The list's columns: number, first day, last day, remark.
+constexpr int kHolidayWidths[] = {30, 60, 60, 100};
+
+}  // namespace
+
+HolidayPanel::HolidayPanel(HolidayControls controls, HolidayState state,
+                           const platform::Clock& clock, std::function<bool()> saveConfiguration,
+                           GridEditor& editor)
+    : m_c(std::move(controls)),
+      m_s(state),
+      m_clock(clock),
+      m_saveConfiguration(std::move(saveConfiguration)),
+      m_editor(editor) {
+    m_c.GXR1.setHandler([this] { GXR1Click(); });
+    m_c.Button3.setHandler([this] { Button3Click(); });
+}
+
+void HolidayPanel::showPanel(bool on) {
+    m_c.Label4.setVisible(on);
+    m_c.Label5.setVisible(on);
+    m_c.GroupBox1.setVisible(on);
+    for (model::Command* box : m_c.stopBoxes) {
+        box->setVisible(on);
+    }
+    m_c.Button3.setVisible(on);
+    m_c.ListBox2.setVisible(!on);
+    for (model::Command* c : m_c.panelOff) {
+        c->setEnabled(!on);
+    }
+}
+
+void HolidayPanel::GXR1Click() {
+    // 1-3
+    m_c.Timer1.stop();
+    m_c.RG4.setVisible(false);
+    m_s.gridHeight = 0;
+    showPanel(true);
+    m_open = true;
+
+    // 4: the list beside the weekday group, its caption level with the group.
+    const model::Rect& g = kGroup;
+    const int left = g.left + g.width + 30;
+    m_c.grid.setBounds({left, g.top + 20, kNowPlayingWidth - left - 30, g.height - 50});
+    m_c.Label5.setBounds({left, g.top, 200, 17});
+    m_c.GroupBox1.setBounds(g);
+
+    // 5
+    const SystemConfig& config = m_s.config;
+    for (int k = 0; k < 8; ++k) {
+        m_c.stopBoxes[static_cast<std::size_t>(k)]->setChecked(
+            config.flagEntry(SystemConfig::kStopMonday + k));
+    }
+
+    // 6-7: the changes in the grid are not replaced by the list without a question.
+    m_editor.offerToSave();
+    ScheduleTable& table = m_c.grid.table();
+    table.setCell(0, 0, "序号");
+    table.setCell(1, 0, "起始月日");
+    table.setCell(2, 0, "结束月日");
+    table.setCell(3, 0, " 备    注");
+    m_s.tableFileName = store::kHolidayFileName;
+    m_editor.load();
+    // The load gives column 3 the schedule's width; the remark column fits beside the group.
+    for (int c = 0; c < ScheduleTable::kHolidayColumns; ++c) {
+        table.setColumnWidth(c, kHolidayWidths[c]);
+    }
+    m_c.grid.tableChanged();
+}
+
+void HolidayPanel::Button3Click() {
+    // 1: an emptied list is stored empty, so that no day stays a holiday.
+    m_editor.saveAllowingEmpty();
+
+    // 2
+    SystemConfig& config = m_s.config;
+    for (int k = 0; k < 8; ++k) {
+        config.setEntry(SystemConfig::kStopMonday + k,
+                        m_c.stopBoxes[static_cast<std::size_t>(k)]->checked() ? "1" : "0");
+    }
+    m_saveConfiguration();
+
+    // 3
+    showPanel(false);
+    m_open = false;
+
+    // 4
+    ScheduleTable& table = m_c.grid.table();
+    table.setColumnCount(ScheduleTable::kScheduleColumns);
+    store::setScheduleHeaders(table, 15);
+    for (int c = 0; c < ScheduleTable::kScheduleColumns; ++c) {
+        table.setColumnWidth(c, kScheduleWidths[c]);
+    }
+
+    // 5
+    const platform::LocalDateTime now = m_clock.now();
+    m_s.tableFileName =
+        store::todayTableName(text::weekdayOf(now.year, now.month, now.day), config);
+    m_editor.load();
+
+    // 6
+    m_s.playback.currentRow = 1;
+    m_c.grid.setBounds({});
+    m_c.grid.select(m_c.grid.col(), 1);
+}
+
+}  // namespace orvessa::editing

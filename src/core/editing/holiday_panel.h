@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/model/timer.h"
+#include "core/platform/clock.h"
+#include "core/playback/playback_state.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+
+class GridEditor;
+
+// The main window's controls that the holiday panel shows, hides and switches.
+struct HolidayControls {
+    model::Grid& grid;
+    model::TextControl& Label4;                // "节假日停播设置"
+    model::TextControl& Label5;                // "节假日停播列表"
+    model::TextControl& GroupBox1;             // the weekday group
+    std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
+    model::Command& GXR1;                      // 节 假 日
+    model::Command& Button3;                   // 确 定
+    // Disabled while the panel is open: the week setting, import, export, play, find, the
+    // recorder, and the menus "音视频" and "设置".
+    std::vector<model::Command*> panelOff;
+    model::ListBox& ListBox2;  // the media library list
+    model::RadioGroup& RG4;    // the week selector
+    model::Timer& Timer1;
+};
+
+struct HolidayState {
+    store::SystemConfig& config;
+    std::string& tableFileName;
+    playback::PlaybackState& playback;
+    int& gridHeight;
+};
+
+// The holiday panel: the main window's grid turned into the holiday list, with the weekday stop
+// boxes beside it, and one OK that stores everything and turns the window back.
+class HolidayPanel {
+public:
+    // The weekday group's place in the main window; the grid is placed beside it.
+    static constexpr model::Rect kGroup{20, 100, 112, 214};
+    // The width of the now-playing box, which bounds the list on the right.
+    static constexpr int kNowPlayingWidth = 521;
+
+    HolidayPanel(HolidayControls controls, HolidayState state, const platform::Clock& clock,
+                 std::function<bool()> saveConfiguration, GridEditor& editor);
+
+    void GXR1Click();     // open the panel
+    void Button3Click();  // OK: store and close
+    bool open() const { return m_open; }
+
+private:
+    void showPanel(bool on);
+
+    HolidayControls m_c;
+    HolidayState m_s;
+    const platform::Clock& m_clock;
+    std::function<bool()> m_saveConfiguration;
+    GridEditor& m_editor;
+    bool m_open = false;
+};
+
+}  // namespace orvessa::editing

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "core/model/command.h"
+#include "core/platform/host.h"
+
+namespace orvessa::editing {
+
+class GridEditor;
+class Tdaori5;
+
+// The commands that open the chooser.
+struct ExchangeControls {
+    Tdaori5& chooser;
+    model::Command& ToolButton10;  // 导入
+    model::Command& N12;
+    model::Command& ToolButton15;  // 导出
+    model::Command& N13;
+};
+
+// Import and export: copies the twelve stored tables (seven weekdays, five templates) into the
+// table being edited and back, or any table file on disk.
+class TableExchange {
+public:
+    enum class Mode { Import, Export };
+    static constexpr model::Color kExisting = model::rgb(0, 0, 255);
+
+    TableExchange(ExchangeControls controls, std::string& tableFileName,
+                  std::filesystem::path programDirectory, platform::Host& host, GridEditor& editor);
+
+    void ToolButton10Click();  // import
+    void ToolButton15Click();  // export
+    void Button1Click();       // 导入 / 导出 in the chooser
+    void Button2Click();       // 磁盘文件
+
+    Mode mode() const { return m_mode; }
+
+private:
+    bool stored(int index) const;
+    void importFromDisk();
+    void exportToDisk();
+    // Copies `from` over `to` through a temporary file, telling the operator when it fails.
+    bool copyTable(const std::filesystem::path& from, const std::filesystem::path& to);
+    void fail(const std::string& text);
+
+    ExchangeControls m_c;
+    std::string& m_tableFileName;
+    std::filesystem::path m_programDirectory;
+    platform::Host& m_host;
+    GridEditor& m_editor;
+    Mode m_mode = Mode::Import;
+};
+
+}  // namespace orvessa::editing

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/model/timer.h"
+#include "core/platform/clock.h"
+#include "core/platform/system_services.h"
+#include "core/playback/playback_state.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+class TForm4;
+}
+namespace orvessa::playback {
+class ItemPlayer;
+}
+
+namespace orvessa::scheduler {
+
+struct EndOfDayControls {
+    model::TextControl& Label1;
+    model::TextControl& Label2;
+    model::TextControl& Label3;
+    model::TextControl& Panel1;  // the clock text of the last tick
+    model::Grid& grid;
+    model::Timer& Timer1;  // the broadcast clock
+    model::Timer& Timer4;  // the stop-day ticker
+};
+
+struct EndOfDayState {
+    const store::SystemConfig& config;
+    playback::PlaybackState& playback;
+    playback::ClockState& clock;
+    int& weekday;
+    bool& unlocked;
+    bool& stopDay;
+    // The date (year*10000+month*100+day) for which the stop-day ticker runs.
+    int& stopDayDate;
+    int& stopDayCount;
+    // The date on which automatic operation last loaded today's table.
+    const int& automaticDate;
+};
+
+// What the end of the day asks of the rest of the system.
+struct EndOfDayActions {
+    std::function<void()> quit;
+    std::function<void()> enterAutomaticOperation;
+    // Loads today's table into the grid, as a start-up on this day does.
+    std::function<void()> loadTodaysTable;
+    // The start-up's stop-day decision for a day.
+    std::function<bool(const platform::LocalDateTime&)> isStopDay;
+};
+
+// What follows the last row, the custom shutdown times, the stop-day ticker, and the shutdown of
+// the computer.
+class EndOfDay {
+public:
+    EndOfDay(EndOfDayControls controls, EndOfDayState state, const platform::Clock& clock,
+             platform::Power& power, EndOfDayActions actions);
+
+    // The options dialog, whose live choices the clock reads; set once the dialog exists.
+    void setOptions(const editing::TForm4* options) { m_options = options; }
+    void setPlayer(playback::ItemPlayer* player) { m_player = player; }
+
+    // End-of-table handling; true when the tick ends there.
+    bool endOfTable();
+    void customShutdownCheck();
+    // The countdown before the shutdown after the table; true when it is shown.
+    bool showCountdown();
+    // The first tick of a new date at which nothing plays starts the new day's table, or the
+    // stop-day ticker when the new day is a stop day; true when it did (the tick ends there).
+    bool newDayCheck(const platform::LocalDateTime& at);
+    void Timer4Timer();  // stop-day ticker
+    void exit1Click();   // shut the computer down
+
+private:
+    int liveAction() const;
+    // Stops broadcasting for the rest of a day that turned out to be a stop day.
+    void enterStopDay(const platform::LocalDateTime& day);
+
+    EndOfDayControls m_c;
+    EndOfDayState m_s;
+    const platform::Clock& m_clock;
+    platform::Power& m_power;
+    EndOfDayActions m_actions;
+    const editing::TForm4* m_options = nullptr;
+    playback::ItemPlayer* m_player = nullptr;
+};
+
+}  // namespace orvessa::scheduler

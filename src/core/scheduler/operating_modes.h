@@ -1,0 +1,113 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/model/timer.h"
+#include "core/platform/clock.h"
+#include "core/platform/host.h"
+#include "core/playback/playback_state.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+class GridEditor;
+}
+namespace orvessa::playback {
+class ItemPlayer;
+}
+
+namespace orvessa::scheduler {
+
+class BroadcastClock;
+
+// Runs "自动播出" as the clock and start-up do: enables it, runs it and disables it again.
+void enterAutomaticOperation(model::Command& jxbc);
+
+// The main window's controls that the mode switch, the forced weekday and the week setting use.
+struct ModeControls {
+    model::Command& ztbc;  // 手动操作
+    model::Command& jxbc;  // 自动播出
+    // Enabled on entering manual operation; of them, `idleOnly` again disabled while an item
+    // plays.
+    std::vector<model::Command*> manual;
+    std::vector<model::Command*> idleOnly;
+    // Disabled on entering automatic operation.
+    std::vector<model::Command*> automaticOff;
+    model::Command& play;
+    model::Command& P1;
+    model::Command& stop;
+    model::Command& S2;
+    std::array<model::Command*, 8> forcedWeekday;  // xq0 (自动) .. xq7
+    model::Command& ToolButton9;                   // 周设置
+    model::Grid& grid;
+    model::TextControl& Label1;
+    model::TextControl& Label2;
+    model::RadioGroup& RG4;
+    model::ListBox& ListBox2;
+    model::Timer& Timer1;
+    model::Timer& Timer4;
+};
+
+// The main window's state they read and set.
+struct ModeState {
+    store::SystemConfig& config;
+    std::string& tableFileName;
+    bool& autoNaming;
+    int& weekday;
+    const std::string& weekdayText;
+    playback::PlaybackState& playback;
+    int& automaticDate;
+    int& gridHeight;
+};
+
+struct ModeServices {
+    platform::Host& host;
+    const platform::Clock& clock;
+    // Writes the configuration, telling the operator when that fails.
+    std::function<bool()> saveConfiguration;
+    // The media library folder as the files are reached.
+    std::function<std::string()> libraryDirectory;
+};
+
+// Manual and automatic operation, the forced weekday and the week setting.
+class OperatingModes {
+public:
+    static constexpr int kBevelTop = 344;
+
+    OperatingModes(ModeControls controls, ModeState state, ModeServices services,
+                   editing::GridEditor& editor);
+
+    void ZTBCClick();           // enter manual operation
+    void JXBCClick();           // enter automatic operation
+    void xq7Click(int number);  // forced weekday
+    void ToolButton9Click();    // week setting
+    void RG4Click();            // a weekday picked in the week selector
+    // The media library list: the library folder's files.
+    void refreshLibraryList();
+    // Ticks the forced-weekday item `number` (0 自动) and unticks the others.
+    void tickForcedWeekday(int number);
+
+    void setPlayer(playback::ItemPlayer* player) { m_player = player; }
+    void setBroadcastClock(BroadcastClock* clock) { m_broadcastClock = clock; }
+
+private:
+    bool manual() const { return m_c.jxbc.enabled(); }
+    void setManualCommands();
+    void setAutomaticCommands();
+    void markWeekChoice();
+
+    ModeControls m_c;
+    ModeState m_s;
+    ModeServices m_services;
+    editing::GridEditor& m_editor;
+    playback::ItemPlayer* m_player = nullptr;
+    BroadcastClock* m_broadcastClock = nullptr;
+};
+
+}  // namespace orvessa::scheduler

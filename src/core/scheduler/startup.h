@@ -1,0 +1,128 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/model/timer.h"
+#include "core/model/window.h"
+#include "core/platform/clock.h"
+#include "core/platform/host.h"
+#include "core/platform/system_services.h"
+#include "core/playback/playback_state.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+class GridEditor;
+class TForm2;
+class TForm5;
+}  // namespace orvessa::editing
+
+namespace orvessa::scheduler {
+
+class OperatingModes;
+
+// The main window's controls that its creation, activation and quit use.
+struct StartUpControls {
+    model::Window& window;
+    model::Control& trayIcon;
+    model::Grid& grid;
+    model::TextControl& Label2;
+    model::Timer& Timer1;
+    model::Timer& Timer4;
+    model::RadioGroup& RG4;
+    model::Command& jxbc;
+    model::Command& save;
+    model::Command& xq0;
+    model::Command& CheckBox1;                 // 启动时隐藏主窗口
+    model::Command& Check2;                    // 输出到第二显示器
+    std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
+    // Disabled when the system starts locked.
+    std::vector<model::Command*> lockedOff;
+    // Shown only when the operator must give the password (entry 6 "0").
+    std::vector<model::Command*> passwordOnly;
+    // The row commands and Save, off whenever the main window activates in automatic operation.
+    std::vector<model::Command*> rowCommands;
+};
+
+// The main window's running state that start-up sets up.
+struct StartUpState {
+    store::SystemConfig& config;
+    const std::string& programDirectoryText;
+    std::string& versionText;
+    std::string& platformFamily;
+    int& weekday;
+    std::string& weekdayText;
+    bool& unlocked;
+    bool& stopDay;
+    int& stopDayDate;
+    int& stopDayCount;
+    bool& autoNaming;
+    std::string& tableFileName;
+    playback::PlaybackState& playback;
+    playback::ClockState& clock;
+    std::vector<std::string>& hints;
+    std::string& defaultDirectory;
+    bool& configurationLoaded;
+};
+
+struct StartUpServices {
+    platform::Host& host;
+    const platform::Clock& clock;
+    platform::Power& power;
+    platform::ScreenSaverFlag& screenSaver;
+    std::filesystem::path programDirectory;
+    std::filesystem::path mediaProfile;
+    std::function<bool()> saveConfiguration;
+};
+
+// The main window's life: its creation (configuration, weekday, stop day, lock, first table,
+// the clock), every activation, and the one quit through which the system ends.
+class StartUp {
+public:
+    static constexpr const char* kVersion = "5.0";
+
+    StartUp(StartUpControls controls, StartUpState state, StartUpServices services,
+            editing::GridEditor& editor, OperatingModes& modes);
+
+    void FormCreate();
+    void FormActivate();
+    void Q1Click();
+
+    // The start-up decision for any day: its weekday's stop box, or a listed holiday unless every
+    // listed date is to be broadcast.
+    bool isStopDay(const platform::LocalDateTime& day) const;
+
+    // Windows created after the main window, handed over once they exist.
+    void setDialogs(editing::TForm2* password, editing::TForm5* directory) {
+        m_password = password;
+        m_directory = directory;
+    }
+
+    int activations() const { return m_activations; }
+
+private:
+    bool listedHoliday(const platform::LocalDateTime& day) const;
+    // Start-up steps that later subsystems fill in.
+    void applySkin(int skinNumber);
+    void lockSystem();
+    void enterSystem();
+
+    StartUpControls m_c;
+    StartUpState m_s;
+    StartUpServices m_services;
+    editing::GridEditor& m_editor;
+    OperatingModes& m_modes;
+    editing::TForm2* m_password = nullptr;
+    editing::TForm5* m_directory = nullptr;
+    bool m_activating = false;
+    int m_activations = 0;
+};
+
+}  // namespace orvessa::scheduler

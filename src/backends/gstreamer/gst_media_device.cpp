@@ -1,10 +1,12 @@
 #include "backends/gstreamer/gst_media_device.h"
 
 #include <gst/app/gstappsink.h>
+#include <gst/base/gsttypefindhelper.h>
 #include <gst/video/videooverlay.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -13,6 +15,7 @@
 
 #include "backends/gstreamer/gst_support.h"
 #include "backends/gstreamer/mp3_length.h"
+#include "backends/gstreamer/stream_length.h"
 #include "backends/gstreamer/wav_file.h"
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
@@ -51,6 +54,10 @@ constexpr guint kPlayFlagNativeVideo = 0x40;
 // then gets an estimate rather than holding up the open.
 constexpr auto kDurationPoll = std::chrono::milliseconds(500);
 constexpr auto kDurationPollStep = std::chrono::milliseconds(5);
+// Without sound, a picture told to last less than this is a still, not a film.
+constexpr int64_t kShortestMovingPicture = 100;
+// How much of what follows a leading tag is typed again; a few frames of sound are enough.
+constexpr std::size_t kTypedBytes = 64 * 1024;
 // For an estimate without any bitrate: the rate of MPEG-1 video, the likeliest such file.
 constexpr uint64_t kAssumedBitsPerSecond = 1'150'000;
 // How long stop() waits for the sound already captured to come out of the recording pipeline.
@@ -152,6 +159,84 @@ int64_t queryDuration(GstElement* pipeline) {
         return ns / static_cast<gint64>(GST_MSECOND);
     }
     return -1;
+}
+
+std::string_view mediaType(const GstCaps* caps) {
+    if (caps == nullptr || gst_caps_is_empty(caps) || gst_caps_is_any(caps)) {
+        return {};
+    }
+    return gst_structure_get_name(gst_caps_get_structure(caps, 0));
+}
+
+std::string readBytes(std::ifstream& in, std::uintmax_t offset, std::size_t size) {
+    std::string bytes(size, '\0');
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    in.clear();
+    return bytes;
+}
+
+// What the type finder found the file to hold. Behind a tag wrapper (ID3v2, APE) it names only
+// the wrapper, so what follows a leading tag is typed here again.
+gst::Caps foundType(GstElement* pipeline, const std::filesystem::path& path) {
+    gst::Caps found;
+    GstElement* typeFinder = nullptr;
+    if (GstIterator* it =
+            gst_bin_iterate_all_by_element_factory_name(GST_BIN(pipeline), "typefind")) {
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+            typeFinder = GST_ELEMENT(g_value_dup_object(&item));
+            g_value_unset(&item);
+        }
+        gst_iterator_free(it);
+    }
+    if (typeFinder != nullptr) {
+        GstCaps* caps = nullptr;
+        g_object_get(typeFinder, "caps", &caps, nullptr);
+        found.reset(caps);
+        gst_object_unref(typeFinder);
+    }
+    const std::string_view type = mediaType(found.get());
+    if (type == "application/x-id3" || type == "application/x-apetag") {
+        std::ifstream in(path, std::ios::binary);
+        const std::size_t tag = id3v2Size(readBytes(in, 0, 10));
+        const std::string head = readBytes(in, tag, kTypedBytes);
+        if (!head.empty()) {
+            found.reset(gst_type_find_helper_for_data(
+                nullptr, reinterpret_cast<const guint8*>(head.data()), head.size(), nullptr));
+        }
+    }
+    return found;
+}
+
+// Streams without a container, whose length only their own frames tell.
+std::optional<Framing> framingOf(const GstCaps* caps) {
+    const std::string_view type = mediaType(caps);
+    if (type.empty()) {
+        return std::nullopt;
+    }
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    int version = 0;
+    gboolean system = FALSE;
+    if (type == "audio/mpeg" && gst_structure_get_int(s, "mpegversion", &version)) {
+        const char* format = gst_structure_get_string(s, "stream-format");
+        if (version == 1) {
+            return Framing::MpegAudio;
+        }
+        if (format != nullptr && std::string_view(format) == "adts") {
+            return Framing::Adts;
+        }
+    } else if (type == "audio/x-ac3") {
+        return Framing::Ac3;
+    } else if ((type == "video/mpeg" && gst_structure_get_boolean(s, "systemstream", &system) &&
+                system) ||
+               type == "video/x-cdxa") {
+        // The framework's length for these falls short of the last frames (by 0.6 s in 3 s). A
+        // Video CD's ".dat" file wraps the same packs in sectors of its own.
+        return Framing::ProgramStream;
+    }
+    return std::nullopt;
 }
 
 void appendSample(std::string& out, GstSample* sample) {
@@ -336,11 +421,23 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
         }
     }
 
-    // The framework only estimates an MP3 without a length header, and badly where the bitrate
-    // varies (or only after a wait); its frames tell the truth at once.
+    // A still picture decodes to a single frame that ends at once; the desktop shows it instead.
+    gint audioStreams = 0;
+    gint videoStreams = 0;
+    g_object_get(m_pipeline.get(), "n-audio", &audioStreams, "n-video", &videoStreams, nullptr);
+    const gst::Caps found = foundType(m_pipeline.get(), path);
+    if (audioStreams == 0 && mediaType(found.get()).starts_with("image/")) {
+        throw MediaError("The media is a still picture");
+    }
+    if (audioStreams == 0 && videoStreams == 0) {
+        throw MediaError("The media has neither sound nor picture");
+    }
+
+    // The framework only estimates the length of a raw stream, from the bitrate of its first
+    // frames (or only after a wait); its frames tell the truth at once.
     m_length = -1;
-    if (lowercase(path.extension().string()) == ".mp3") {
-        m_length = mpegAudioFileLength(path).value_or(-1);
+    if (const std::optional<Framing> framing = framingOf(found.get())) {
+        m_length = framedFileLength(path, *framing).value_or(-1);
     }
     if (m_length < 0) {
         m_length = queryDuration(m_pipeline.get());
@@ -358,6 +455,9 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
         }
         m_length = queryDuration(m_pipeline.get());
     }
+    if (audioStreams == 0 && m_length >= 0 && m_length < kShortestMovingPicture) {
+        throw MediaError("The media is a still picture");
+    }
     if (m_length < 0) {
         // An estimate is enough: position() reads as the length only at the real end.
         std::error_code ec;
@@ -367,11 +467,9 @@ void GstMediaDevice::Impl::openPipeline(const std::filesystem::path& path) {
         m_length = std::max<int64_t>(1, static_cast<int64_t>(bytes * 8 * 1000 / bitsPerSecond));
     }
 
-    GstPad* videoPad = gst_element_get_static_pad(m_videoOut.get(), "sink");
-    m_hasPicture = videoPad != nullptr && gst_pad_has_current_caps(videoPad);
-    if (videoPad != nullptr) {
-        gst_object_unref(videoPad);
-    }
+    // Not the picture sink's caps: with some formats (ASF) it prerolls before the first picture
+    // reaches it.
+    m_hasPicture = videoStreams > 0;
 }
 
 bool GstMediaDevice::Impl::datIsMpegVideo() const {

@@ -30,9 +30,11 @@ struct GstMediaOptions {
 
 // MediaDevice on GStreamer (playbin), and the output volume of what it plays. Nothing runs
 // behind the caller's back: bus messages are read on the caller's thread whenever it asks for
-// the position or the mode, so a replaced pipeline's messages go with it. A length that the
-// media does not tell is estimated from its size and bitrate; either way position() reads as the
-// length only at the real end, which is what callers wait for.
+// the position or the mode, so a replaced pipeline's messages go with it. Raw audio streams and
+// MPEG program streams get their length from their own frames and time stamps; a length that
+// nothing tells is estimated from the size and bitrate. Either way position() reads as the length
+// only at the real end, which is what callers wait for. Still pictures are refused: they have
+// nothing to play for any length.
 class GstMediaDevice : public platform::MediaDevice, public platform::AudioOutput {
 public:
     explicit GstMediaDevice(GstMediaOptions options = {});

@@ -27,6 +27,11 @@ struct MessageUnref {
 };
 using Message = std::unique_ptr<GstMessage, MessageUnref>;
 
+struct CapsUnref {
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+using Caps = std::unique_ptr<GstCaps, CapsUnref>;
+
 // Takes ownership of a newly made, possibly floating, object; null stays null.
 template <typename T>
 Ref<T> adopt(T* object) {

@@ -22,13 +22,9 @@ constexpr int kBitrates[2][3][16] = {
 constexpr int kSampleRates[3][3] = {
     {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
 
-struct Frame {
-    std::size_t bytes = 0;
-    int samples = 0;
-    int rate = 0;
-};
+}  // namespace
 
-std::optional<Frame> frameAt(std::string_view b, std::size_t pos) {
+std::optional<MpegAudioFrame> mpegAudioFrameAt(std::string_view b, std::size_t pos) {
     if (pos + 4 > b.size()) {
         return std::nullopt;
     }
@@ -52,7 +48,7 @@ std::optional<Frame> frameAt(std::string_view b, std::size_t pos) {
     const int kbps = kBitrates[mpeg1 ? 0 : 1][layer - 1][bitrateIndex];
     const int rate = kSampleRates[version == 3 ? 0 : (version == 2 ? 1 : 2)][rateIndex];
     const int padding = (h >> 9) & 1;
-    Frame f;
+    MpegAudioFrame f;
     f.rate = rate;
     if (layer == 1) {
         f.samples = 384;
@@ -79,8 +75,6 @@ std::size_t id3v2Size(std::string_view b) {
     return 10 + size + (footer ? 10 : 0);
 }
 
-}  // namespace
-
 std::optional<int64_t> mpegAudioLength(std::string_view bytes) {
     std::size_t pos = id3v2Size(bytes);
     double seconds = 0;
@@ -88,11 +82,11 @@ std::optional<int64_t> mpegAudioLength(std::string_view bytes) {
     bool first = true;
     bool inRun = false;
     while (pos + 4 <= bytes.size()) {
-        const auto frame = frameAt(bytes, pos);
+        const auto frame = mpegAudioFrameAt(bytes, pos);
         // A frame counts when it continues a run of frames, or when the next one follows it: a
         // stray sync pattern in other bytes rarely does.
         if (frame && frame->bytes >= 4 && pos + frame->bytes <= bytes.size() &&
-            (inRun || frameAt(bytes, pos + frame->bytes))) {
+            (inRun || mpegAudioFrameAt(bytes, pos + frame->bytes))) {
             inRun = true;
             // An encoder's "Xing" or "Info" frame carries no sound: decoders skip it.
             const std::string_view body = bytes.substr(pos, frame->bytes);

@@ -18,12 +18,11 @@
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "gui/desktop_shell.h"
-#include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
 #include "gui/qt_monitors.h"
 #include "gui/qt_text.h"
+#include "gui/system_views.h"
 #include "gui/timer_binder.h"
-#include "gui/ui/form1_view.h"
 
 namespace {
 
@@ -83,9 +82,7 @@ int main(int argc, char** argv) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
     timers.emplace_back(system->form6().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
-    gui::Form1View mainWindow(form1);
-    host.registerView(form1, &mainWindow);
-    gui::Form6View videoWindow(system->form6());
+    gui::SystemViews views(*system, host);
 
     // The message loop shows the main window, which runs its activation.
     form1.E1Click();

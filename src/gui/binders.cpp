@@ -1,6 +1,9 @@
 #include "gui/binders.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QRadioButton>
 
 #include "gui/qt_text.h"
 
@@ -112,6 +115,47 @@ void bindList(model::ListBox& list, QListWidget* widget) {
     disconnectWith(widget, list.changed, list.changed.connect(sync));
     QObject::connect(widget, &QListWidget::currentRowChanged, widget,
                      [&list](int row) { list.setItemIndex(row); });
+}
+
+void bindRadioGroup(model::RadioGroup& group, QGroupBox* box) {
+    box->setObjectName(toQt(group.name()));
+    box->setTitle(toQt(group.caption()));
+    auto* layout = new QGridLayout(box);
+    auto* buttons = new QButtonGroup(box);
+    const int count = static_cast<int>(group.items().size());
+    const int columns = std::max(1, group.columns());
+    const int rows = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
+        auto* radio =
+            new QRadioButton(toQt(group.items()[static_cast<std::size_t>(i)].caption), box);
+        radio->setObjectName(toQt(group.name()) + QLatin1Char('_') + QString::number(i));
+        buttons->addButton(radio, i);
+        layout->addWidget(radio, i % rows, i / rows);
+    }
+    auto sync = [&group, box, buttons] {
+        box->setVisible(group.visible());
+        box->setEnabled(group.enabled());
+        for (int i = 0; i < static_cast<int>(group.items().size()); ++i) {
+            const auto& item = group.items()[static_cast<std::size_t>(i)];
+            QAbstractButton* b = buttons->button(i);
+            b->setChecked(i == group.itemIndex());
+            b->setEnabled(item.enabled);
+            // A disabled choice keeps the style's grey, whatever its colour.
+            QString css =
+                QStringLiteral("QRadioButton:enabled { color: %1; }").arg(cssColor(item.textColor));
+            if (item.background != model::RadioGroup::kNoBackground) {
+                css += QStringLiteral("QRadioButton { background: %1; }")
+                           .arg(cssColor(item.background));
+            }
+            b->setStyleSheet(css);
+        }
+    };
+    sync();
+    disconnectWith(box, group.changed, group.changed.connect(sync));
+    QObject::connect(buttons, &QButtonGroup::idClicked, box, [&group, sync](int id) {
+        group.setItemIndex(id);
+        sync();
+    });
 }
 
 }  // namespace orvessa::gui

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,6 +27,9 @@ void bindButton(model::Command& command, QAbstractButton* button);
 void bindText(model::TextControl& control, QLabel* label);
 void bindText(model::TextControl& control, QLineEdit* edit);
 void bindList(model::ListBox& list, QListWidget* widget);
+// Fills `box` with one radio button per item, in the group's columns (items run down each column
+// first), and keeps selection, enabled state and colours in step.
+void bindRadioGroup(model::RadioGroup& group, QGroupBox* box);
 
 // Colour of the core (red in the low byte) as a style-sheet colour.
 QString cssColor(model::Color color);

@@ -38,6 +38,8 @@ GridEditor::GridEditor(EditorControls controls, TableState table, playback::Play
       m_clock(clock),
       m_services(std::move(services)) {
     m_c.grid.rowChosen.connect([this] { selectionStep(); });
+    // A typed cell is a change even where no click came first.
+    m_c.grid.cellEdited.connect([this](int, int) { m_c.save.setEnabled(manual()); });
     for (model::Command* c : {&m_c.save, &m_c.SAVE1}) {
         c->setHandler([this] { save(); });
     }
@@ -118,15 +120,13 @@ bool GridEditor::modified() const {
     return false;
 }
 
-void GridEditor::offerToSave() {
+bool GridEditor::offerToSave() {
     if (!modified()) {
-        return;
+        return true;
     }
     const MessageAnswer answer = m_services.host.messageBox(
         "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
-    if (answer == MessageAnswer::Yes) {
-        save();
-    }
+    return answer != MessageAnswer::Yes || save();
 }
 
 bool GridEditor::checkCells() {

@@ -62,7 +62,9 @@ public:
     // the table was written.
     bool save();
     // Before a load that would replace a grid the operator has changed: asks whether to save it.
-    void offerToSave();
+    // Returns whether the load may go on: false when the operator said Yes and the save was
+    // refused or failed, so that the edit stays in the grid.
+    bool offerToSave();
     // Whether the grid differs from what was last loaded or saved.
     bool modified() const;
     // Unsaved changes as the system keeps them: Save is enabled.

@@ -46,6 +46,10 @@ void HolidayPanel::showPanel(bool on) {
 }
 
 void HolidayPanel::GXR1Click() {
+    // The changes in the grid are not replaced by the list without a question.
+    if (!m_editor.offerToSave()) {
+        return;
+    }
     // 1-3
     m_c.Timer1.stop();
     m_c.RG4.setVisible(false);
@@ -67,8 +71,7 @@ void HolidayPanel::GXR1Click() {
             config.flagEntry(SystemConfig::kStopMonday + k));
     }
 
-    // 6-7: the changes in the grid are not replaced by the list without a question.
-    m_editor.offerToSave();
+    // 6-7
     ScheduleTable& table = m_c.grid.table();
     table.setCell(0, 0, "序号");
     table.setCell(1, 0, "起始月日");
@@ -84,8 +87,9 @@ void HolidayPanel::GXR1Click() {
 }
 
 void HolidayPanel::Button3Click() {
-    // 1: an emptied list is stored empty, so that no day stays a holiday.
-    m_editor.saveAllowingEmpty();
+    // 1: an emptied list is stored empty, so that no day stays a holiday. A list that is refused
+    // or cannot be written stays open for the operator to correct: closing would drop it.
+    const bool listStored = m_editor.saveAllowingEmpty();
 
     // 2
     SystemConfig& config = m_s.config;
@@ -94,6 +98,9 @@ void HolidayPanel::Button3Click() {
                         m_c.stopBoxes[static_cast<std::size_t>(k)]->checked() ? "1" : "0");
     }
     m_saveConfiguration();
+    if (!listStored) {
+        return;
+    }
 
     // 3
     showPanel(false);

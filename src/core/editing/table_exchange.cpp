@@ -89,7 +89,10 @@ void TableExchange::Button1Click() {
             m_c.chooser.endModal(model::ModalResult::Closed);
             return;
         }
-        m_editor.offerToSave();
+        if (!m_editor.offerToSave()) {
+            m_c.chooser.endModal(model::ModalResult::Closed);
+            return;
+        }
         m_tableFileName = chosen;
         m_editor.load();
         m_tableFileName = current;

@@ -132,11 +132,10 @@ void OperatingModes::xq7Click(int number) {
     if (text::decimalText(number) != config.entry(SystemConfig::kForcedWeekday)) {
         const MessageAnswer answer = m_services.host.messageBox(
             "确实要改变作息时间吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes) {
+        if (answer == MessageAnswer::Yes && m_editor.offerToSave()) {
             m_s.config.setEntry(SystemConfig::kForcedWeekday, text::decimalText(number));
             m_services.saveConfiguration();
             const std::string day = number == 0 ? m_s.weekdayText : text::decimalText(number);
-            m_editor.offerToSave();
             m_s.tableFileName = "zxsj" + day + ".log";
             m_editor.load();
         }
@@ -154,15 +153,27 @@ void OperatingModes::ToolButton9Click() {
     m_s.gridHeight = kBevelTop - 110;
     m_c.RG4.setVisible(true);
     m_c.grid.tableChanged();
-    m_editor.offerToSave();
+    if (!m_editor.offerToSave()) {
+        return;
+    }
     m_s.tableFileName = store::scheduleFileName(m_c.RG4.itemIndex() + 1);
     m_editor.load();
 }
 
 void OperatingModes::RG4Click() {
+    if (m_revertingWeekChoice) {
+        return;
+    }
     const int k = m_c.RG4.itemIndex();
-    // A change made in the grid is not replaced by another day's table without a question.
-    m_editor.offerToSave();
+    // A change made in the grid is not replaced by another day's table without a question, nor
+    // after a save that failed: the selector goes back to the day the grid still shows.
+    if (!m_editor.offerToSave()) {
+        m_revertingWeekChoice = true;
+        m_c.RG4.setItemIndex(m_shownWeekChoice);
+        m_revertingWeekChoice = false;
+        return;
+    }
+    m_shownWeekChoice = k;
     m_s.tableFileName = store::scheduleFileName(k + 1);
     m_s.weekday = k + 1;
     if (m_c.ToolButton9.enabled()) {

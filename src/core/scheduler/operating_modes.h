@@ -108,6 +108,9 @@ private:
     editing::GridEditor& m_editor;
     playback::ItemPlayer* m_player = nullptr;
     BroadcastClock* m_broadcastClock = nullptr;
+    // The week selector's choice whose table the grid shows.
+    int m_shownWeekChoice = -1;
+    bool m_revertingWeekChoice = false;
 };
 
 }  // namespace orvessa::scheduler

@@ -48,6 +48,8 @@ Form1View::Form1View(ui::TForm1& model, QWidget* parent) : QMainWindow(parent), 
     buildClientArea(client);
     buildTray();
     buildShortcuts();
+    // The keyboard starts in the table, where the operator works.
+    m_grid->setFocus();
 
     m_connections.emplace_back(&m_model.changed, m_model.changed.connect([this] { syncWindow(); }));
     m_connections.emplace_back(&m_model.activateRequested,
@@ -124,6 +126,8 @@ void Form1View::buildToolBar(QWidget* parent) {
             continue;
         }
         auto* button = new QToolButton(bar);
+        // Toolbar buttons never take the keyboard from the grid.
+        button->setFocusPolicy(Qt::NoFocus);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIcon(style()->standardIcon(pictures[picture++ % std::size(pictures)]));
         bindButton(*c, button);
@@ -197,11 +201,16 @@ void Form1View::buildClientArea(QWidget* client) {
         QRect rect;
     };
     const Placed buttons[] = {
-        {m_model.yinchang, designed(556, 360, 57, 25)}, {m_model.QUIT1, designed(624, 360, 57, 25)},
-        {m_model.xiugai, designed(544, 272, 57, 25)},   {m_model.add, designed(544, 296, 57, 25)},
-        {m_model.del, designed(544, 320, 57, 25)},      {m_model.up, designed(616, 272, 57, 25)},
-        {m_model.dow, designed(616, 296, 57, 25)},      {m_model.save, designed(616, 320, 57, 25)},
-        {m_model.Button3, designed(544, 344, 57, 25)},
+        {m_model.yinchang, designed(556, 360, 57, 25)},
+        {m_model.QUIT1, designed(624, 360, 57, 25)},
+        {m_model.xiugai, designed(544, 272, 57, 25)},
+        {m_model.add, designed(544, 296, 57, 25)},
+        {m_model.del, designed(544, 320, 57, 25)},
+        {m_model.up, designed(616, 272, 57, 25)},
+        {m_model.dow, designed(616, 296, 57, 25)},
+        {m_model.save, designed(616, 320, 57, 25)},
+        // Shown only in the holiday panel, under the list.
+        {m_model.Button3, designed(420, 288, 71, 25)},
     };
     for (const Placed& p : buttons) {
         auto* button = new QPushButton(client);
@@ -216,6 +225,48 @@ void Form1View::buildClientArea(QWidget* client) {
     bindButton(m_model.CheckBox1, checkBox1);
 
     buildWeekSelector(client);
+    buildHolidayPanel(client);
+}
+
+void Form1View::buildHolidayPanel(QWidget* client) {
+    auto* caption = new QLabel(client);
+    caption->setGeometry(designed(20, 78, 200, 17));
+    bindText(m_model.Label4, caption);
+    auto* listCaption = new QLabel(client);
+    listCaption->setGeometry(designed(162, 100, 200, 17));
+    bindText(m_model.Label5, listCaption);
+    auto placeFrom = [](model::Control& control, QWidget* widget) {
+        auto sync = [&control, widget] {
+            const model::Rect& r = control.bounds();
+            if (!r.empty()) {
+                widget->setGeometry(r.left, r.top, r.width, r.height);
+            }
+        };
+        sync();
+        disconnectWith(widget, control.changed, control.changed.connect(sync));
+    };
+    placeFrom(m_model.Label5, listCaption);
+
+    auto* group = new QGroupBox(client);
+    group->setObjectName(toQt(m_model.GroupBox1.name()));
+    const QRect g = designed(20, 100, 112, 214);
+    group->setGeometry(g);
+    auto syncGroup = [this, group] {
+        group->setTitle(toQt(m_model.GroupBox1.text()));
+        group->setVisible(m_model.GroupBox1.visible());
+    };
+    syncGroup();
+    m_connections.emplace_back(&m_model.GroupBox1.changed,
+                               m_model.GroupBox1.changed.connect(syncGroup));
+    placeFrom(m_model.GroupBox1, group);
+    for (int k = 0; k < 7; ++k) {
+        auto* box = new QCheckBox(group);
+        box->setGeometry(16, 24 + k * 26, 80, 20);
+        bindButton(*m_model.weekdayStopBoxes[static_cast<std::size_t>(k)], box);
+    }
+    auto* all = new QCheckBox(client);
+    all->setGeometry(designed(162, 292, 200, 17));
+    bindButton(m_model.Ch8, all);
 }
 
 void Form1View::buildGrid(QWidget* client) {
@@ -223,6 +274,7 @@ void Form1View::buildGrid(QWidget* client) {
     m_grid->setObjectName(toQt(m_model.Grid.name()));
     m_grid->setGeometry(designed(16, 96, 505, 225));
     m_grid->verticalHeader()->hide();
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->horizontalHeader()->setHighlightSections(false);
     syncGrid();
     m_connections.emplace_back(&m_model.Grid.changed,
@@ -233,28 +285,60 @@ void Form1View::buildGrid(QWidget* client) {
         }
         m_model.Grid.editCell(item->column(), item->row() + 1, fromQt(item->text()));
     });
+    // Every click and every keyboard move runs the editor's selection step, also on the cell
+    // already selected.
     QObject::connect(m_grid, &QTableWidget::currentCellChanged, m_grid,
                      [this](int row, int column, int, int) {
                          if (!m_syncingGrid && row >= 0) {
-                             m_model.Grid.select(column, row + 1);
+                             m_model.Grid.click(column, row + 1);
                          }
                      });
+    QObject::connect(m_grid, &QTableWidget::cellClicked, m_grid, [this](int row, int column) {
+        if (!m_syncingGrid && row >= 0) {
+            m_model.Grid.click(column, row + 1);
+        }
+    });
+    // A border dragged by the operator keeps its width until the next load sets the widths.
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    QObject::connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, m_grid,
+                     [this](int column, int, int width) {
+                         if (!m_syncingGrid) {
+                             m_model.Grid.table().setColumnWidth(column, width);
+                         }
+                     });
+    m_grid->setTabKeyNavigation(true);
+    m_connections.emplace_back(&m_model.Grid.focusRequested,
+                               m_model.Grid.focusRequested.connect([this] { m_grid->setFocus(); }));
 }
 
 void Form1View::syncGrid() {
+    // Only what differs is touched: resetting headers, sizes or the current cell while the
+    // operator types would close the editor and lose the keystrokes.
     m_syncingGrid = true;
     const store::ScheduleTable& table = m_model.Grid.table();
     const int columns = table.columnCount();
     const int rows = table.rowCount() - 1;
-    m_grid->setColumnCount(columns);
-    m_grid->setRowCount(rows);
-    QStringList headers;
-    for (int c = 0; c < columns; ++c) {
-        headers << toQt(table.cell(c, 0));
-        m_grid->setColumnWidth(c, table.columnWidth(c));
+    if (m_grid->columnCount() != columns) {
+        m_grid->setColumnCount(columns);
     }
-    m_grid->setHorizontalHeaderLabels(headers);
-    m_grid->verticalHeader()->setDefaultSectionSize(table.rowHeight());
+    if (m_grid->rowCount() != rows) {
+        m_grid->setRowCount(rows);
+    }
+    for (int c = 0; c < columns; ++c) {
+        const QString header = toQt(table.cell(c, 0));
+        QTableWidgetItem* item = m_grid->horizontalHeaderItem(c);
+        if (item == nullptr) {
+            m_grid->setHorizontalHeaderItem(c, new QTableWidgetItem(header));
+        } else if (item->text() != header) {
+            item->setText(header);
+        }
+        if (m_grid->columnWidth(c) != table.columnWidth(c)) {
+            m_grid->setColumnWidth(c, table.columnWidth(c));
+        }
+    }
+    if (m_grid->verticalHeader()->defaultSectionSize() != table.rowHeight()) {
+        m_grid->verticalHeader()->setDefaultSectionSize(table.rowHeight());
+    }
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             const QString text = toQt(table.cell(c, r + 1));
@@ -266,18 +350,45 @@ void Form1View::syncGrid() {
             }
         }
     }
-    m_grid->setEditTriggers(m_model.Grid.editable() ? QAbstractItemView::AllEditTriggers
-                                                    : QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(m_model.Grid.rowSelect() ? QAbstractItemView::SelectRows
-                                                          : QAbstractItemView::SelectItems);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    if (m_model.Grid.row() >= 1 && m_model.Grid.row() <= rows) {
-        m_grid->setCurrentCell(m_model.Grid.row() - 1, std::min(m_model.Grid.col(), columns - 1));
+    // Typing, F2 or a double click edit a cell. A click on the selected cell does not: its
+    // delayed editor would swallow what the operator types right after the click.
+    const QAbstractItemView::EditTriggers triggers = m_model.Grid.editable()
+                                                         ? QAbstractItemView::DoubleClicked |
+                                                               QAbstractItemView::EditKeyPressed |
+                                                               QAbstractItemView::AnyKeyPressed
+                                                         : QAbstractItemView::NoEditTriggers;
+    if (m_grid->editTriggers() != triggers) {
+        m_grid->setEditTriggers(triggers);
     }
-    // The week setting shortens the grid so that the week selector below it shows.
-    m_grid->resize(m_grid->width(), m_model.gridHeight > 0 ? m_model.gridHeight : 225);
+    const auto behaviour =
+        m_model.Grid.rowSelect() ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems;
+    if (m_grid->selectionBehavior() != behaviour) {
+        m_grid->setSelectionBehavior(behaviour);
+    }
+    const int row = m_model.Grid.row() - 1;
+    const int column = std::min(m_model.Grid.col(), columns - 1);
+    if (row >= 0 && row < rows &&
+        (m_grid->currentRow() != row || m_grid->currentColumn() != column)) {
+        m_grid->setCurrentCell(row, column);
+    }
+    // The holiday panel places the grid beside its weekday group; otherwise the week setting
+    // shortens it so that the week selector below it shows.
+    const model::Rect& placed = m_model.Grid.bounds();
+    const QRect geometry =
+        !placed.empty() ? QRect(placed.left, placed.top, placed.width, placed.height)
+                        : designed(16, 96, 505, m_model.gridHeight > 0 ? shortGridHeight() : 225);
+    if (m_grid->geometry() != geometry) {
+        m_grid->setGeometry(geometry);
+    }
     m_grid->setVisible(m_model.Grid.visible());
     m_syncingGrid = false;
+}
+
+// The week setting's height for the grid, kept clear of the week selector below it.
+int Form1View::shortGridHeight() const {
+    constexpr int kGridTop = 96;
+    constexpr int kSelectorTop = 288;
+    return std::min(m_model.gridHeight, kSelectorTop - kGridTop - 4);
 }
 
 void Form1View::buildWeekSelector(QWidget* client) {

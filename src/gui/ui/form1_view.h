@@ -32,9 +32,11 @@ private:
     void buildClientArea(QWidget* client);
     void buildGrid(QWidget* client);
     void buildWeekSelector(QWidget* client);
+    void buildHolidayPanel(QWidget* client);
     void buildTray();
     void buildShortcuts();
     void syncGrid();
+    int shortGridHeight() const;
     void syncWindow();
 
     ui::TForm1& m_model;

@@ -1,0 +1,33 @@
+#include "gui/system_views.h"
+
+#include "gui/editing/daori5_view.h"
+#include "gui/playback/form6_view.h"
+#include "gui/qt_host.h"
+#include "gui/ui/form1_view.h"
+
+namespace orvessa::gui {
+
+SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString moduleDirectory)
+    : m_system(system), m_host(host) {
+    m_form1 = std::make_unique<Form1View>(system.form1());
+    host.registerView(system.form1(), m_form1.get());
+    m_form6 = std::make_unique<Form6View>(system.form6(), std::move(moduleDirectory));
+    host.registerView(system.form6(), m_form6.get());
+    // Dialogs belong to the main window, so they open over it and share its skin.
+    m_daori5 = std::make_unique<Daori5View>(system.daori5(), m_form1.get());
+    host.registerView(system.daori5(), m_daori5.get());
+}
+
+SystemViews::~SystemViews() = default;
+
+std::vector<const model::Window*> SystemViews::windowsWithoutView() const {
+    std::vector<const model::Window*> missing;
+    for (const model::Window* window : m_system.windows()) {
+        if (!m_host.hasView(*window)) {
+            missing.push_back(window);
+        }
+    }
+    return missing;
+}
+
+}  // namespace orvessa::gui

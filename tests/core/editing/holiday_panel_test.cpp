@@ -1,0 +1,103 @@
+#include "core/store/holiday_list.h"
+#include "editing_scenario.h"
+
+namespace orvessa::editing {
+namespace {
+
+using store::SystemConfig;
+
+class Holidays : public EditingScenario {};
+
+TEST_F(Holidays, OpeningWithoutAListShowsEmptyRowsBesideTheWeekdays) {
+    startEditing(kThreeRows);
+    form().GXR1.click();
+    const store::ScheduleTable& t = form().Grid.table();
+    ASSERT_EQ(t.columnCount(), 4);
+    EXPECT_EQ(t.rowCount(), 20);
+    EXPECT_EQ(t.cell(0, 0), "序号");
+    EXPECT_EQ(t.cell(1, 0), "起始月日");
+    EXPECT_EQ(t.cell(2, 0), "结束月日");
+    EXPECT_EQ(t.cell(3, 0), " 备    注");
+    EXPECT_TRUE(m_system->editor().allEmpty());
+
+    const model::Rect g = HolidayPanel::kGroup;
+    const model::Rect b = form().Grid.bounds();
+    EXPECT_FALSE(b.empty());
+    EXPECT_GE(b.left, g.left + g.width) << "right of the group";
+    EXPECT_GE(b.top, g.top);
+    EXPECT_LE(b.top + b.height, g.top + g.height);
+    EXPECT_LE(b.left + b.width, HolidayPanel::kNowPlayingWidth);
+
+    for (const model::Command* c : {&form().ToolButton9, &form().ToolButton10, &form().ToolButton15,
+                                    &form().ToolButton17, &form().ToolButton24}) {
+        EXPECT_FALSE(c->enabled()) << c->name();
+    }
+    EXPECT_TRUE(form().Button3.visible());
+}
+
+TEST_F(Holidays, OkStoresTheListAndTheStopDaysThenShowsTodaysTable) {
+    startEditing(kThreeRows);
+    form().GXR1.click();
+    form().Ch7.click();
+    form().Grid.click(1, 1);
+    form().Grid.editCell(1, 1, "10-1");
+    form().Grid.editCell(2, 1, "10-7");
+    form().Grid.editCell(3, 1, "国庆");
+    form().Grid.click(1, 3);
+    form().Button3.click();
+
+    SystemConfig onDisk(m_dir.path());
+    ASSERT_EQ(onDisk.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(onDisk.entry(SystemConfig::kStopMonday + 6), "1");
+    EXPECT_EQ(onDisk.entry(SystemConfig::kStopMonday), "0");
+    const std::string list = file("zxsj0.gxr");
+    EXPECT_TRUE(list.starts_with(lines({"1,10-1,10-7,国庆,"})));
+    EXPECT_TRUE(store::isListedHoliday(list, 2026, 10, 3));
+    EXPECT_FALSE(store::isListedHoliday(list, 2026, 10, 8));
+
+    EXPECT_EQ(form().Grid.table().columnCount(), 6);
+    EXPECT_EQ(form().Grid.cell(1, 0), "开播时间");
+    EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
+    EXPECT_EQ(form().tableFileName, "zxsj3.log");
+    EXPECT_EQ(form().Grid.row(), 1);
+    EXPECT_EQ(state().currentRow, 1);
+    EXPECT_TRUE(form().Grid.bounds().empty());
+    EXPECT_FALSE(form().Button3.visible());
+    EXPECT_TRUE(form().ToolButton9.enabled());
+    EXPECT_TRUE(m_host.messages.empty());
+}
+
+TEST_F(Holidays, AnEmptiedListIsStoredEmptySoItsDaysBroadcastAgain) {
+    writeBytes(m_dir / "zxsj0.gxr", lines({"1,12-8,12-10,冬假,"}));
+    startEditing(kThreeRows);
+    ASSERT_TRUE(form().stopDay) << "today is listed";
+    form().GXR1.click();
+    EXPECT_EQ(form().Grid.cell(3, 1), "冬假");
+    for (int c = 0; c < 4; ++c) {
+        form().Grid.editCell(c, 1, "");
+    }
+    form().Button3.click();
+    EXPECT_TRUE(m_host.messages.empty());
+    EXPECT_EQ(file("zxsj0.gxr"), "");
+
+    m_system.reset();
+    start(kThreeRows, "08:00:00");
+    EXPECT_FALSE(form().stopDay);
+}
+
+// The message asks the operator to correct the cell, so the list must still be there to correct.
+TEST_F(Holidays, OkWithACommaInARemarkKeepsTheListOpenToCorrect) {
+    startEditing(kThreeRows);
+    form().GXR1.click();
+    form().Grid.click(3, 1);
+    form().Grid.editCell(1, 1, "10-1");
+    form().Grid.editCell(3, 1, "国庆,中秋");
+    form().Button3.click();
+    ASSERT_EQ(m_host.messages.size(), 1u);
+    EXPECT_EQ(lastMessage().caption, "错误信息");
+    EXPECT_TRUE(m_system->holidayPanel().open());
+    EXPECT_EQ(form().Grid.cell(3, 1), "国庆,中秋");
+}
+
+}  // namespace
+}  // namespace orvessa::editing

@@ -1,0 +1,68 @@
+#include "gui/system_views.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "gui/qt_host.h"
+#include "support/temp_dir.h"
+
+using namespace orvessa;
+
+class SystemViewsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every window has its view, but for those whose commands are held back until they are
+    // built; a window shown without one is refused rather than shown as an empty box.
+    void everyWindowThatCanBeShownHasItsView() {
+        testing::TempDir dir;
+        std::string config;
+        for (int k = 0; k < 27; ++k) {
+            config += (k == 5 ? "3" : k == 6 ? "1" : k == 11 ? dir.path().string() + "/" : "0");
+            config += "\r\n";
+        }
+        testing::writeBytes(dir / "orvessa.sys", config);
+        fakes::ScriptedHost scripted;
+        fakes::SettableClock clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};
+        fakes::FakePower power;
+        fakes::RecordingScreenSaverFlag screenSaver;
+        fakes::RecordingShell shell;
+        fakes::FakeSingleInstance instance;
+        fakes::FixedMonitors monitors;
+        fakes::RecordingKeyboard keyboard;
+        fakes::FakeMediaDevice device;
+        fakes::FakeProcesses processes;
+        auto system = scheduler::OrvessaSystem::start({scripted, clock, power, screenSaver, shell,
+                                                       instance, monitors, keyboard, device, device,
+                                                       processes, dir.path(), dir / "win.ini"});
+
+        gui::QtHost host;
+        gui::SystemViews views(*system, host);
+        QStringList missing;
+        for (const model::Window* w : views.windowsWithoutView()) {
+            missing << QString::fromStdString(w->name());
+        }
+        QCOMPARE(missing, (QStringList{QStringLiteral("Form2"), QStringLiteral("Form4"),
+                                       QStringLiteral("dstx"), QStringLiteral("Form5"),
+                                       QStringLiteral("Form7")}));
+        QCOMPARE(host.showModal(system->form7()), model::ModalResult::Closed);
+
+        // The chooser closes through its own buttons, with their result.
+        QTimer::singleShot(0, [&] { system->daori5().endModal(model::ModalResult::Accepted); });
+        QCOMPARE(host.showModal(system->daori5()), model::ModalResult::Accepted);
+        QVERIFY(!system->daori5().visible());
+    }
+};
+
+QTEST_MAIN(SystemViewsTest)
+#include "system_views_test.moc"

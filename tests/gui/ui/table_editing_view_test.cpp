@@ -1,0 +1,116 @@
+#include <QApplication>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include "core/scheduler/main_routine.h"
+#include "core/text/gbk.h"
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "gui/ui/form1_view.h"
+#include "support/temp_dir.h"
+
+using namespace orvessa;
+
+// The operator's editing through the real widgets: keys into the grid, the buttons beside it.
+class TableEditingViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::TempDir m_dir;
+    fakes::ScriptedHost m_host;
+    fakes::SettableClock m_clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};  // Wednesday
+    fakes::FakePower m_power;
+    fakes::RecordingScreenSaverFlag m_screenSaver;
+    fakes::RecordingShell m_shell;
+    fakes::FakeSingleInstance m_instance;
+    fakes::FixedMonitors m_monitors;
+    fakes::RecordingKeyboard m_keyboard;
+    fakes::FakeMediaDevice m_device;
+    fakes::FakeProcesses m_processes;
+
+    std::unique_ptr<scheduler::OrvessaSystem> start() {
+        std::string config;
+        for (int k = 0; k < 27; ++k) {
+            config += (k == 5 ? "3" : k == 6 ? "1" : k == 11 ? m_dir.path().string() + "/" : "0");
+            config += "\r\n";
+        }
+        testing::writeBytes(m_dir / "orvessa.sys", config);
+        testing::writeBytes(m_dir / "zxsj3.log",
+                            text::utf8ToGbk("7,7:30:00,早操,a.mp3,7:45:00,200,\r\n"
+                                            "9,,接着,b.mp3,,,\r\n"));
+        testing::writeBytes(m_dir / "zxsj1.log", text::utf8ToGbk("1,9:00:00,周一,c.mp3,,,\r\n"));
+        return scheduler::OrvessaSystem::start(
+            {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
+             m_device, m_device, m_processes, m_dir.path(), m_dir / "win.ini"});
+    }
+
+private slots:
+    void aCellTypedAndTabbedOnIsSavedInGbkWithRenumberedRows() {
+        auto system = start();
+        ui::TForm1& form = system->form1();
+        gui::Form1View view(form);
+        view.show();
+        view.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QVERIFY(form.ztbc.click());
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        grid->setFocus();
+        grid->setCurrentCell(1, 1);
+        // Keys go where the keyboard is: the grid, then the cell's editor once typing opens it.
+        auto type = [](const QString& keys) {
+            for (const QChar c : keys) {
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            }
+        };
+        type(QStringLiteral("8:00:00"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        type(QStringLiteral("bell"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        // The editor commits on Return from the event loop.
+        QCoreApplication::processEvents();
+        QCOMPARE(form.Grid.cell(1, 2), std::string("8:00:00"));
+        QCOMPARE(form.Grid.cell(2, 2), std::string("bell"));
+        QVERIFY(form.save.enabled());
+        QVERIFY(form.save.click());
+        QCOMPARE(QString::fromStdString(testing::readBytes(m_dir / "zxsj3.log")),
+                 QString::fromStdString(text::utf8ToGbk("1,7:30:00,早操,a.mp3,7:45:00,200,\r\n"
+                                                        "2,8:00:00,bell,b.mp3,,,\r\n")));
+    }
+
+    void anEditedTableIsNotReplacedByAnotherDayWithoutAQuestion() {
+        auto system = start();
+        ui::TForm1& form = system->form1();
+        gui::Form1View view(form);
+        view.show();
+        QVERIFY(form.ztbc.click());
+        QVERIFY(form.ToolButton9.click());
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        auto* monday = view.findChild<QRadioButton*>();
+        QVERIFY(monday != nullptr);
+
+        // A click alone is no change.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(0, 2)).center());
+        grid->item(0, 2)->setText(QStringLiteral("改过"));
+        m_host.answers = {platform::MessageAnswer::No};
+        monday->click();
+        QCOMPARE(m_host.messages.size(), std::size_t{1});
+        QCOMPARE(m_host.messages[0].text, std::string("要保存当前数据吗？"));
+        QCOMPARE(m_host.messages[0].caption, std::string("确认"));
+        QCOMPARE(form.tableFileName, std::string("zxsj1.log"));
+        QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("周一"));
+        QVERIFY(testing::readBytes(m_dir / "zxsj3.log").find("\xB8\xC4") == std::string::npos);
+    }
+};
+
+QTEST_MAIN(TableEditingViewTest)
+#include "table_editing_view_test.moc"

@@ -3,16 +3,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "fakes/fake_media_device.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
-#include "fakes/settable_clock.h"
+#include "fakes/fake_platform.h"
 #include "gui/qt_host.h"
 #include "support/temp_dir.h"
 
@@ -32,20 +23,9 @@ private slots:
             config += "\r\n";
         }
         testing::writeBytes(dir / "orvessa.sys", config);
-        fakes::ScriptedHost scripted;
-        fakes::SettableClock clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};
-        fakes::FakePower power;
-        fakes::RecordingScreenSaverFlag screenSaver;
-        fakes::RecordingShell shell;
-        fakes::FakeSingleInstance instance;
-        fakes::FixedMonitors monitors;
-        fakes::RecordingKeyboard keyboard;
-        fakes::FakeMediaDevice device;
-        fakes::FakeProcesses processes;
-        auto system = scheduler::OrvessaSystem::start({scripted, clock, power, screenSaver, shell,
-                                                       instance, monitors, keyboard, device, device,
-                                                       processes, dir.path(), dir / "win.ini"});
-
+        fakes::FakePlatform platform;
+        platform.clock.set({2026, 12, 9, 8, 0, 0});
+        auto system = scheduler::OrvessaSystem::start(platform.services(dir.path()));
         gui::QtHost host;
         gui::SystemViews views(*system, host);
         QStringList missing;

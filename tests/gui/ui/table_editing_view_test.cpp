@@ -5,16 +5,7 @@
 
 #include "core/scheduler/main_routine.h"
 #include "core/text/gbk.h"
-#include "fakes/fake_media_device.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
-#include "fakes/settable_clock.h"
+#include "fakes/fake_platform.h"
 #include "gui/ui/form1_view.h"
 #include "support/temp_dir.h"
 
@@ -26,16 +17,8 @@ class TableEditingViewTest : public QObject {
 
 private:
     testing::TempDir m_dir;
-    fakes::ScriptedHost m_host;
-    fakes::SettableClock m_clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};  // Wednesday
-    fakes::FakePower m_power;
-    fakes::RecordingScreenSaverFlag m_screenSaver;
-    fakes::RecordingShell m_shell;
-    fakes::FakeSingleInstance m_instance;
-    fakes::FixedMonitors m_monitors;
-    fakes::RecordingKeyboard m_keyboard;
-    fakes::FakeMediaDevice m_device;
-    fakes::FakeProcesses m_processes;
+    fakes::FakePlatform m_platform;
+    fakes::ScriptedHost& m_host = m_platform.host;
 
     std::unique_ptr<scheduler::OrvessaSystem> start() {
         std::string config;
@@ -48,9 +31,8 @@ private:
                             text::utf8ToGbk("7,7:30:00,早操,a.mp3,7:45:00,200,\r\n"
                                             "9,,接着,b.mp3,,,\r\n"));
         testing::writeBytes(m_dir / "zxsj1.log", text::utf8ToGbk("1,9:00:00,周一,c.mp3,,,\r\n"));
-        return scheduler::OrvessaSystem::start(
-            {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
-             m_device, m_device, m_processes, m_dir.path(), m_dir / "win.ini"});
+        m_platform.clock.set({2026, 12, 9, 8, 0, 0});  // a Wednesday
+        return scheduler::OrvessaSystem::start(m_platform.services(m_dir.path()));
     }
 
 private slots:

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+
+#include "core/scheduler/main_routine.h"
+#include "fakes/fake_media_device.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_single_instance.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_keyboard.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+
+namespace orvessa::fakes {
+
+// One fake of every platform interface, for tests that start the whole system.
+struct FakePlatform {
+    ScriptedHost host;
+    SettableClock clock;
+    FakePower power;
+    RecordingScreenSaverFlag screenSaver;
+    RecordingShell shell;
+    FakeSingleInstance instance;
+    FixedMonitors monitors;
+    RecordingKeyboard keyboard;
+    FakeMediaDevice device;
+    FakeProcesses processes;
+
+    // The services of a system whose program directory is `directory`.
+    scheduler::PlatformServices services(const std::filesystem::path& directory) {
+        return {host,
+                clock,
+                power,
+                screenSaver,
+                shell,
+                instance,
+                monitors,
+                keyboard,
+                device,
+                device,
+                processes,
+                directory,
+                directory / "win.ini"};
+    }
+};
+
+}  // namespace orvessa::fakes

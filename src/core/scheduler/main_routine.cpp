@@ -28,10 +28,15 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildMainWindowSubsystems(services);
     m_startUp->FormCreate();
 
-    m_form2 = std::make_unique<editing::TForm2>();
+    ui::TForm1& f = *m_form1;
+    auto saveConfiguration = [&f] { return f.saveConfiguration(); };
+    m_form2 = std::make_unique<editing::TForm2>(f.config, f.unlocked, services.host,
+                                                saveConfiguration);
     m_windows.push_back(m_form2.get());
-    m_form4 =
-        std::make_unique<editing::TForm4>(m_form1->config, m_form1->Grid, services.audioOutput);
+    m_form4 = std::make_unique<editing::TForm4>(
+        f.config, f.Grid,
+        editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
+                                 services.programDirectory});
     m_windows.push_back(m_form4.get());
     m_form6 = std::make_unique<playback::TForm6>(services.monitors, services.keyboard);
     m_windows.push_back(m_form6.get());
@@ -45,12 +50,19 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_form7 = std::make_unique<tools::TForm7>();
     m_windows.push_back(m_form7.get());
 
-    ui::TForm1& f = *m_form1;
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_daori5, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
         f.tableFileName, f.programDirectory, services.host, *m_editor);
     f.form6 = m_form6.get();
-    m_startUp->setDialogs(m_form2.get(), m_form5.get());
+    m_startUp->setDirectoryDialog(m_form5.get());
+    m_lock->setDialog(m_form2.get());
+    for (model::Command* c : {&f.xuanxiang, &f.toolbutton13}) {
+        c->setHandler([this, &f, &host = services.host] {
+            m_form4->prepareOpening(f.up.enabled(), f.dow.enabled());
+            host.showModal(*m_form4);
+            m_form4->previousRow.setEnabled(f.up.enabled());
+        });
+    }
     m_endOfDay->setOptions(m_form4.get());
     m_editor->setVolumeFollower([this](int volume) { m_form4->TrackBar1.setPosition(volume); });
     buildPlayback(services);
@@ -66,12 +78,24 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         editing::EditorServices{services.host, services.clock, f.config, f.programDirectory});
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
+    m_lock = std::make_unique<editing::OperatorLock>(
+        editing::LockControls{f.Jrxt,
+                              f.pbxt,
+                              f.GGMM,
+                              {&f.SZ1, &f.YSP1, &f.TCXT, &f.QUIT1, &f.CheckBox1, &f.Check2}},
+        f.config, f.unlocked, services.screenSaver, services.host);
+    m_library = std::make_unique<editing::MediaLibrary>(
+        f.ListBox2, f.Grid, f.dir1, f.config, f.unlocked, f.playback, services.host,
+        editing::LibraryActions{[this] { return m_lock->askPassword(); },
+                                [&f] { f.FormActivate(); }, saveConfiguration,
+                                [&f] { return f.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
         ModeControls{
             f.ztbc,
             f.jxbc,
-            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.N11, &f.N12, &f.N13, &f.GXR1,
-             &f.Z1, &f.BCZ1, &f.xiugai, &f.del, &f.add},
+            f.pbxt,
+            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.toolbutton13, &f.N11, &f.N12,
+             &f.N13, &f.GXR1, &f.Z1, &f.xuanxiang, &f.BCZ1, &f.dir1, &f.xiugai, &f.del, &f.add},
             {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.BCZ1},
             {&f.ToolButton9, &f.ToolButton10, &f.toolbutton13, &f.ToolButton15, &f.ToolButton17,
              &f.P1,          &f.ToolButton18, &f.rec3,         &f.Rec2,         &f.N16,
@@ -94,7 +118,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         ModeState{f.config, f.tableFileName, f.autoNaming, f.W, f.weekdayText, f.playback,
                   f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
-                     [&f] { return f.libraryDirectory(); }},
+                     [this] { m_library->refresh(); }},
         *m_editor);
 
     m_startUp = std::make_unique<StartUp>(
@@ -118,9 +142,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                      f.weekdayText, f.unlocked, f.stopDay, f.stopDayDate, f.stopDayCount,
                      f.autoNaming, f.tableFileName, f.playback, f.clockState, f.hints,
                      f.defaultDirectory, f.configurationLoaded},
-        StartUpServices{services.host, services.clock, services.power, services.screenSaver,
+        StartUpServices{services.host, services.clock, services.power,
                         services.programDirectory, services.mediaProfile, saveConfiguration},
-        *m_editor, *m_modes);
+        *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
         c->setHandler([this] { m_startUp->Q1Click(); });

@@ -5,6 +5,8 @@
 
 #include "core/editing/grid_editor.h"
 #include "core/editing/holiday_panel.h"
+#include "core/editing/media_library.h"
+#include "core/editing/operator_lock.h"
 #include "core/editing/table_exchange.h"
 #include "core/editing/tdaori5.h"
 #include "core/editing/tform2.h"
@@ -61,6 +63,8 @@ public:
     playback::NowPlaying& display() { return *m_display; }
     BroadcastClock& broadcastClock() { return *m_broadcastClock; }
     editing::GridEditor& editor() { return *m_editor; }
+    editing::OperatorLock& lock() { return *m_lock; }
+    editing::MediaLibrary& library() { return *m_library; }
     editing::HolidayPanel& holidayPanel() { return *m_holidayPanel; }
     editing::TableExchange& tableExchange() { return *m_tableExchange; }
     OperatingModes& modes() { return *m_modes; }
@@ -77,6 +81,8 @@ private:
 
     std::unique_ptr<ui::TForm1> m_form1;
     std::unique_ptr<editing::GridEditor> m_editor;
+    std::unique_ptr<editing::OperatorLock> m_lock;
+    std::unique_ptr<editing::MediaLibrary> m_library;
     std::unique_ptr<OperatingModes> m_modes;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<EndOfDay> m_endOfDay;

@@ -1,7 +1,5 @@
 #include "core/scheduler/operating_modes.h"
 
-#include <filesystem>
-
 #include "core/editing/grid_editor.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
@@ -43,6 +41,7 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
 }
 
 void OperatingModes::setManualCommands() {
+    m_c.pbxt.setEnabled(false);
     const bool idle = !m_s.playback.isPlaying;
     for (Command* c : m_c.manual) {
         c->setEnabled(true);
@@ -64,6 +63,7 @@ void OperatingModes::setAutomaticCommands() {
         c->setEnabled(false);
     }
     m_c.S2.setEnabled(m_s.playback.isPlaying);
+    m_c.pbxt.setEnabled(true);
 }
 
 void OperatingModes::ZTBCClick() {
@@ -75,7 +75,7 @@ void OperatingModes::ZTBCClick() {
     m_c.grid.setRowSelect(false);
     m_editor.setMoveButtons();
     m_c.ListBox2.setVisible(true);
-    refreshLibraryList();
+    m_services.refreshLibraryList();
     m_c.Label1.setColor(model::kGreen);
     m_c.Label2.setColor(model::kGreen);
     m_c.Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
@@ -193,22 +193,6 @@ void OperatingModes::markWeekChoice() {
             m_c.RG4.setItemColors(i, model::kBlack, model::RadioGroup::kNoBackground);
         }
     }
-}
-
-void OperatingModes::refreshLibraryList() {
-    std::vector<std::string> names;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(
-        text::fsPath(text::toNativePath(m_services.libraryDirectory())), ec);
-    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        std::error_code typeError;
-        const std::string name = text::utf8Path(it->path().filename());
-        if (it->is_directory(typeError) || text::isHiddenName(name)) {
-            continue;
-        }
-        names.push_back(name);
-    }
-    m_c.ListBox2.setItems(std::move(names));
 }
 
 }  // namespace orvessa::scheduler

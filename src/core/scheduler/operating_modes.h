@@ -33,6 +33,7 @@ void enterAutomaticOperation(model::Command& jxbc);
 struct ModeControls {
     model::Command& ztbc;  // 手动操作
     model::Command& jxbc;  // 自动播出
+    model::Command& pbxt;  // 屏蔽系统: offered in automatic operation only
     // Enabled on entering manual operation; of them, `idleOnly` again disabled while an item
     // plays.
     std::vector<model::Command*> manual;
@@ -71,8 +72,8 @@ struct ModeServices {
     const platform::Clock& clock;
     // Writes the configuration, telling the operator when that fails.
     std::function<bool()> saveConfiguration;
-    // The media library folder as the files are reached.
-    std::function<std::string()> libraryDirectory;
+    // Lists the media library's files again.
+    std::function<void()> refreshLibraryList;
 };
 
 // Manual and automatic operation, the forced weekday and the week setting.
@@ -88,8 +89,6 @@ public:
     void xq7Click(int number);  // forced weekday
     void ToolButton9Click();    // week setting
     void RG4Click();            // a weekday picked in the week selector
-    // The media library list: the library folder's files.
-    void refreshLibraryList();
     // Ticks the forced-weekday item `number` (0 自动) and unticks the others.
     void tickForcedWeekday(int number);
 

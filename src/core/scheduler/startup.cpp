@@ -1,7 +1,9 @@
 #include "core/scheduler/startup.h"
 
+#include <filesystem>
+
 #include "core/editing/grid_editor.h"
-#include "core/editing/tform2.h"
+#include "core/editing/operator_lock.h"
 #include "core/editing/tform5.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/store/holiday_list.h"
@@ -38,12 +40,13 @@ const char* const kHints[] = {
 }  // namespace
 
 StartUp::StartUp(StartUpControls controls, StartUpState state, StartUpServices services,
-                 editing::GridEditor& editor, OperatingModes& modes)
+                 editing::GridEditor& editor, OperatingModes& modes, editing::OperatorLock& lock)
     : m_c(std::move(controls)),
       m_s(state),
       m_services(std::move(services)),
       m_editor(editor),
-      m_modes(modes) {}
+      m_modes(modes),
+      m_lock(lock) {}
 
 void StartUp::FormCreate() {
     // 1-2
@@ -102,16 +105,16 @@ void StartUp::FormCreate() {
 
     // 11
     if (config.entry(SystemConfig::kPasswordMode) == "0") {
+        // Lock raises the screen-saver flag itself.
         m_s.unlocked = false;
-        m_services.screenSaver.setRunning(true);
-        lockSystem();
+        m_lock.pbxtClick();
         for (model::Command* c : m_c.lockedOff) {
             c->setEnabled(false);
         }
     } else {
-        m_services.screenSaver.setRunning(false);
+        // Enter lowers the screen-saver flag itself, and asks nothing: the operator is in.
         m_s.unlocked = true;
-        enterSystem();
+        m_lock.JrxtClick();
         for (model::Command* c : m_c.passwordOnly) {
             c->setVisible(false);
         }
@@ -203,11 +206,16 @@ void StartUp::FormActivate() {
             m_services.host.messageBox("请设置音视频文件默认目录！\r\r选否则为" + audio + "！",
                                        "系统信息", MessageIcon::Information, MessageButtons::YesNo);
         std::string chosen = audio;
-        if (answer == MessageAnswer::Yes && m_directory != nullptr &&
-            m_services.host.showModal(*m_directory) == model::ModalResult::Accepted &&
-            !m_directory->chosenDirectory.empty()) {
-            chosen = m_directory->chosenDirectory;
+        // The dialog's close box gives its choice as its OK does.
+        if (answer == MessageAnswer::Yes && m_directory != nullptr) {
+            m_services.host.showModal(*m_directory);
+            if (!m_directory->chosenDirectory.empty()) {
+                chosen = m_directory->chosenDirectory;
+            }
         }
+        // A library that is not there yet is made, so that its list and bare names work at once.
+        std::error_code ec;
+        std::filesystem::create_directories(text::fsPath(text::toNativePath(chosen)), ec);
         m_s.config.setEntry(SystemConfig::kMediaLibrary, chosen);
         m_services.saveConfiguration();
         m_s.defaultDirectory = config.entry(SystemConfig::kMediaLibrary);
@@ -219,8 +227,9 @@ void StartUp::FormActivate() {
 }
 
 void StartUp::Q1Click() {
-    if (!m_s.unlocked && m_password != nullptr) {
-        m_services.host.showModal(*m_password);
+    // A locked system ends only for the right password; anything else leaves it broadcasting.
+    if (!m_s.unlocked && !m_lock.askPassword()) {
+        return;
     }
     if (m_editor.unsaved()) {
         const MessageAnswer answer = m_services.host.messageBox(
@@ -248,9 +257,7 @@ bool StartUp::isStopDay(const platform::LocalDateTime& day) const {
     return !m_c.stopBoxes[7]->checked() && listedHoliday(day);
 }
 
-// Filled in by the subsystems that own these steps.
+// Filled in by the subsystem that owns this step.
 void StartUp::applySkin(int) {}
-void StartUp::lockSystem() {}
-void StartUp::enterSystem() {}
 
 }  // namespace orvessa::scheduler

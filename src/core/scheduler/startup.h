@@ -20,7 +20,7 @@
 
 namespace orvessa::editing {
 class GridEditor;
-class TForm2;
+class OperatorLock;
 class TForm5;
 }  // namespace orvessa::editing
 
@@ -76,7 +76,6 @@ struct StartUpServices {
     platform::Host& host;
     const platform::Clock& clock;
     platform::Power& power;
-    platform::ScreenSaverFlag& screenSaver;
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
     std::function<bool()> saveConfiguration;
@@ -89,7 +88,7 @@ public:
     static constexpr const char* kVersion = "5.0";
 
     StartUp(StartUpControls controls, StartUpState state, StartUpServices services,
-            editing::GridEditor& editor, OperatingModes& modes);
+            editing::GridEditor& editor, OperatingModes& modes, editing::OperatorLock& lock);
 
     void FormCreate();
     void FormActivate();
@@ -99,11 +98,8 @@ public:
     // listed date is to be broadcast.
     bool isStopDay(const platform::LocalDateTime& day) const;
 
-    // Windows created after the main window, handed over once they exist.
-    void setDialogs(editing::TForm2* password, editing::TForm5* directory) {
-        m_password = password;
-        m_directory = directory;
-    }
+    // The default directory dialog, created after the main window.
+    void setDirectoryDialog(editing::TForm5* directory) { m_directory = directory; }
 
     int activations() const { return m_activations; }
 
@@ -111,15 +107,13 @@ private:
     bool listedHoliday(const platform::LocalDateTime& day) const;
     // Start-up steps that later subsystems fill in.
     void applySkin(int skinNumber);
-    void lockSystem();
-    void enterSystem();
 
     StartUpControls m_c;
     StartUpState m_s;
     StartUpServices m_services;
     editing::GridEditor& m_editor;
     OperatingModes& m_modes;
-    editing::TForm2* m_password = nullptr;
+    editing::OperatorLock& m_lock;
     editing::TForm5* m_directory = nullptr;
     bool m_activating = false;
     int m_activations = 0;

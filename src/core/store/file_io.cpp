@@ -52,7 +52,8 @@ ReadResult readWholeFile(const std::filesystem::path& path) {
     return result;
 }
 
-WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes) {
+WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                                Visibility visibility) {
     std::filesystem::path temporary = target;
     temporary += ".tmp";
     std::error_code ec;
@@ -61,6 +62,17 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
             return WriteResult::failure(describe(target, lastErrno()));
+        }
+        if (visibility == Visibility::OwnerOnly) {
+            // Before the content goes in, so that no moment leaves it readable to others.
+            namespace fs = std::filesystem;
+            fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write,
+                            fs::perm_options::replace, ec);
+            if (ec) {
+                out.close();
+                std::filesystem::remove(temporary, ec);
+                return WriteResult::failure(describe(target, "cannot restrict access"));
+            }
         }
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();

@@ -37,7 +37,10 @@ ReadResult readWholeFile(const std::filesystem::path& path);
 // Writes `bytes` to a temporary file beside `target` and renames it over `target`, so the old
 // file stays whole until the new one is complete. On failure the temporary file is removed, the
 // old file is untouched and the result says why.
-WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes);
+// A file that only its owner may read (it holds a password) is written so from the start.
+enum class Visibility { Shared, OwnerOnly };
+WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+                                Visibility visibility = Visibility::Shared);
 
 // Splits file content into lines at LF; a CR before the LF belongs to the line end. A final line
 // without a line end counts as a line; the end of the content does not add an empty one.

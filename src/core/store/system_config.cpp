@@ -43,7 +43,8 @@ WriteResult SystemConfig::button2Click() const {
         content += e;
         content += "\r\n";
     }
-    return writeFileAtomically(filePath(), text::utf8ToGbk(content));
+    // The operator password is in the file, in plain text as installations have it.
+    return writeFileAtomically(filePath(), text::utf8ToGbk(content), Visibility::OwnerOnly);
 }
 
 const std::string& SystemConfig::entry(int k) const {
@@ -74,6 +75,10 @@ int SystemConfig::endOfDayAction() const {
 
 bool SystemConfig::anyoneMayOperate() const {
     return entry(kPasswordMode) != "0";
+}
+
+int SystemConfig::passwordModeIndex() const {
+    return entry(kPasswordMode) == "1" ? 1 : 0;
 }
 
 int SystemConfig::forcedWeekday() const {

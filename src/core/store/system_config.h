@@ -73,6 +73,7 @@ public:
     int skinNumber() const;
     int endOfDayAction() const;     // 0..3, default 3 (wait)
     bool anyoneMayOperate() const;  // entry 6: "1" anyone; anything but "0" reads as "1"
+    int passwordModeIndex() const;  // entry 6 as the dialog's choice: 1 for "1", otherwise 0
     int forcedWeekday() const;      // 0 automatic, 1..7
     int defaultPlayOrder() const;   // 0 sequential, 1 random
     bool stopOnWeekday(int weekday) const;

@@ -70,11 +70,9 @@ void TForm1::setDesignedStates() {
          {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &N16, &dir1, &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
-    // Held back until the windows and subsystems behind them exist: the lock and the password
-    // dialog, the options dialog, the media library dialog, the skins, the subtitle and the
+    // Held back until the subsystems behind them exist: the skins, the subtitle and the
     // recorder. An operator never meets a command that does nothing.
-    for (Command* c : {&Jrxt, &pbxt, &GGMM, &xuanxiang, &toolbutton13, &dir1, &skin, &SpeedButton9,
-                       &N16, &Rec2, &rec3}) {
+    for (Command* c : {&skin, &SpeedButton9, &N16, &Rec2, &rec3}) {
         c->setEnabled(false);
     }
     Button3.setVisible(false);

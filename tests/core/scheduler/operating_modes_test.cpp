@@ -22,7 +22,7 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     EXPECT_FALSE(form().ToolButton17.enabled());
     EXPECT_TRUE(form().Grid.editable());
     EXPECT_FALSE(form().pbxt.enabled());
-    EXPECT_FALSE(form().dir1.enabled()) << "no library dialog yet: the command waits for it";
+    EXPECT_TRUE(form().dir1.enabled());
     EXPECT_EQ(form().Label1.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     EXPECT_EQ(form().Label2.text(), "  ☆ 修改完成后请选择自动播出！");
     EXPECT_FALSE(form().autoNaming);
@@ -50,7 +50,8 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     EXPECT_TRUE(form().Timer1.running());
     EXPECT_FALSE(form().Grid.editable());
     EXPECT_TRUE(form().Grid.rowSelect());
-    EXPECT_FALSE(form().pbxt.enabled()) << "no lock yet: the command waits for it";
+    EXPECT_TRUE(form().dir1.enabled()) << "stays enabled once manual operation was entered";
+    EXPECT_TRUE(form().pbxt.enabled());
     EXPECT_FALSE(form().save.enabled());
 }
 

@@ -210,10 +210,22 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
     EXPECT_EQ(form.SZ1.caption(), "设置(&T)");
     EXPECT_FALSE(form.QUIT1.click());
 
-    // The tray's quit is the one road out while locked.
+    // The tray's quit is the one road out while locked, and only with the right password: a
+    // closed dialog or a wrong password leaves the system broadcasting.
     EXPECT_TRUE(form.Q1.click());
     EXPECT_EQ(host.shownModally, std::vector<std::string>{"Form2"});
-    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.quitRequests, 0);
+    EXPECT_TRUE(form.trayIcon.visible());
+
+    host.onShown("Form2", [&](model::Window&) {
+        system->form2().Edit1.setText("12");
+        system->form2().Button2.click();
+        system->form2().Edit1.setText("123");
+        system->form2().Button2.click();
+    });
+    EXPECT_TRUE(form.Q1.click());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "密码不正确，请重新输入！");
     EXPECT_EQ(host.quitRequests, 1);
 }
 

@@ -127,10 +127,25 @@ TEST(SystemConfig, NumericEntriesFallBackWhenDamaged) {
     EXPECT_FALSE(config.anyoneMayOperate());
     config.setEntry(SystemConfig::kPasswordMode, "1");
     EXPECT_TRUE(config.anyoneMayOperate());
+    EXPECT_EQ(config.passwordModeIndex(), 1);
+    config.setEntry(SystemConfig::kPasswordMode, "yes");
+    EXPECT_EQ(config.passwordModeIndex(), 0) << "the dialog's first choice";
     config.setEntry(SystemConfig::kStopMonday + 5, "1");
     EXPECT_TRUE(config.stopOnWeekday(6));
     EXPECT_FALSE(config.stopOnWeekday(1));
     EXPECT_FALSE(config.stopOnWeekday(0));
+}
+
+TEST(SystemConfig, TheFileWithThePasswordIsReadableByItsOwnerOnly) {
+    orvessa::testing::TempDir dir;
+    orvessa::testing::writeBytes(dir / SystemConfig::kFileName, "old\r\n");
+    std::filesystem::permissions(dir / SystemConfig::kFileName, std::filesystem::perms::all);
+    SystemConfig config(dir.path());
+    config.setEntry(SystemConfig::kPassword, "secret");
+    ASSERT_TRUE(config.button2Click());
+    const auto perms = std::filesystem::status(dir / SystemConfig::kFileName).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(TodayTable, FollowsTheWeekdayUnlessOneIsForced) {

@@ -1,0 +1,72 @@
+#include "core/editing/media_library.h"
+
+#include <filesystem>
+
+#include "core/text/paths.h"
+
+namespace orvessa::editing {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using store::SystemConfig;
+
+MediaLibrary::MediaLibrary(model::ListBox& ListBox2, model::Grid& grid, model::Command& dir1,
+                           store::SystemConfig& config, bool& unlocked,
+                           playback::PlaybackState& playback, platform::Host& host,
+                           LibraryActions actions)
+    : m_list(ListBox2),
+      m_grid(grid),
+      m_config(config),
+      m_unlocked(unlocked),
+      m_playback(playback),
+      m_host(host),
+      m_actions(std::move(actions)) {
+    dir1.setHandler([this] { dir1Click(); });
+    m_list.doubleClicked.connect([this] { ListBox2DblClick(); });
+}
+
+void MediaLibrary::dir1Click() {
+    const MessageAnswer answer = m_host.messageBox(
+        "  库路径修改后所有作息时间表中的   \r\r纯文件名前都要补全原库路径，系统   \r\r才能正常工作！继"
+        "续吗？\r\r  [当前库为:" +
+            m_config.entry(SystemConfig::kMediaLibrary),
+        "系统警告", MessageIcon::Warning, MessageButtons::YesNo);
+    if (answer == MessageAnswer::Yes) {
+        m_unlocked = false;
+        if (m_actions.askPassword()) {
+            m_config.setEntry(SystemConfig::kMediaLibrary, "");
+            m_actions.saveConfiguration();
+            m_actions.activate();
+        }
+    }
+    if (m_config.entry(SystemConfig::kPasswordMode) == "1") {
+        m_unlocked = true;
+    }
+}
+
+void MediaLibrary::ListBox2DblClick() {
+    const int index = m_list.itemIndex();
+    if (index < 0 || index >= static_cast<int>(m_list.items().size())) {
+        return;
+    }
+    m_grid.setCell(3, m_playback.currentRow, m_list.items()[static_cast<std::size_t>(index)]);
+}
+
+void MediaLibrary::refresh() {
+    std::vector<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(
+        text::fsPath(text::toNativePath(m_actions.libraryDirectory())), ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        const std::string name = text::utf8Path(it->path().filename());
+        if (it->is_directory(typeError) || text::isHiddenName(name)) {
+            continue;
+        }
+        names.push_back(name);
+    }
+    m_list.setItems(std::move(names));
+}
+
+}  // namespace orvessa::editing

@@ -1,0 +1,67 @@
+#include "core/editing/operator_lock.h"
+
+#include "core/editing/tform2.h"
+
+namespace orvessa::editing {
+
+using store::SystemConfig;
+
+OperatorLock::OperatorLock(LockControls controls, const store::SystemConfig& config,
+                           bool& unlocked, platform::ScreenSaverFlag& screenSaver,
+                           platform::Host& host)
+    : m_c(std::move(controls)),
+      m_config(config),
+      m_unlocked(unlocked),
+      m_screenSaver(screenSaver),
+      m_host(host) {
+    m_c.Jrxt.setHandler([this] { JrxtClick(); });
+    m_c.pbxt.setHandler([this] { pbxtClick(); });
+    m_c.GGMM.setHandler([this] { GGMMClick(); });
+}
+
+void OperatorLock::showDialog() {
+    if (m_dialog == nullptr) {
+        return;
+    }
+    m_host.showModal(*m_dialog);
+    // However it was closed, the next opening starts in the entry layout with empty fields.
+    m_dialog->FormClose();
+}
+
+bool OperatorLock::askPassword() {
+    showDialog();
+    return m_unlocked;
+}
+
+void OperatorLock::pbxtClick() {
+    m_unlocked = false;
+    if (m_config.entry(SystemConfig::kPasswordMode) == "0") {
+        m_screenSaver.setRunning(true);
+    }
+    applyLockState();
+}
+
+void OperatorLock::JrxtClick() {
+    if (!m_unlocked) {
+        askPassword();
+    }
+    if (m_unlocked) {
+        m_screenSaver.setRunning(false);
+        applyLockState();
+    }
+}
+
+void OperatorLock::GGMMClick() {
+    showDialog();
+}
+
+void OperatorLock::applyLockState() {
+    for (model::Command* c : m_c.enteredOnly) {
+        c->setEnabled(m_unlocked);
+    }
+    m_c.Jrxt.setEnabled(!m_unlocked);
+    m_c.pbxt.setEnabled(m_unlocked);
+    m_c.GGMM.setEnabled(m_unlocked);
+}
+
+}  // namespace orvessa::editing

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <vector>
+
+#include "core/model/command.h"
+#include "core/platform/host.h"
+#include "core/platform/system_services.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::editing {
+
+class TForm2;
+
+struct LockControls {
+    model::Command& Jrxt;  // 进入系统
+    model::Command& pbxt;  // 屏蔽系统
+    model::Command& GGMM;  // 更改密码...
+    // Enabled exactly while the operator has entered: the settings and media menus, quit, the
+    // two check boxes of the window.
+    std::vector<model::Command*> enteredOnly;
+};
+
+// The operator password and the lock: while locked, the broadcast goes on but nothing that
+// changes settings, switches modes or quits can be reached without the password.
+class OperatorLock {
+public:
+    OperatorLock(LockControls controls, const store::SystemConfig& config, bool& unlocked,
+                 platform::ScreenSaverFlag& screenSaver, platform::Host& host);
+
+    // The password dialog, created after the main window.
+    void setDialog(TForm2* dialog) { m_dialog = dialog; }
+
+    // Shows the password dialog in its entry layout; returns whether the operator has entered.
+    bool askPassword();
+    void pbxtClick();  // lock
+    void JrxtClick();  // enter
+    void GGMMClick();  // change the password
+    void applyLockState();
+
+private:
+    void showDialog();
+
+    LockControls m_c;
+    const store::SystemConfig& m_config;
+    bool& m_unlocked;
+    platform::ScreenSaverFlag& m_screenSaver;
+    platform::Host& m_host;
+    TForm2* m_dialog = nullptr;
+};
+
+}  // namespace orvessa::editing

@@ -28,7 +28,8 @@ MediaLibrary::MediaLibrary(model::ListBox& ListBox2, model::Grid& grid, model::C
 
 void MediaLibrary::dir1Click() {
     const MessageAnswer answer = m_host.messageBox(
-        "  库路径修改后所有作息时间表中的   \r\r纯文件名前都要补全原库路径，系统   \r\r才能正常工作！继"
+        "  库路径修改后所有作息时间表中的   \r\r纯文件名前都要补全原库路径，系统   "
+        "\r\r才能正常工作！继"
         "续吗？\r\r  [当前库为:" +
             m_config.entry(SystemConfig::kMediaLibrary),
         "系统警告", MessageIcon::Warning, MessageButtons::YesNo);

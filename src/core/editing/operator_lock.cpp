@@ -6,9 +6,8 @@ namespace orvessa::editing {
 
 using store::SystemConfig;
 
-OperatorLock::OperatorLock(LockControls controls, const store::SystemConfig& config,
-                           bool& unlocked, platform::ScreenSaverFlag& screenSaver,
-                           platform::Host& host)
+OperatorLock::OperatorLock(LockControls controls, const store::SystemConfig& config, bool& unlocked,
+                           platform::ScreenSaverFlag& screenSaver, platform::Host& host)
     : m_c(std::move(controls)),
       m_config(config),
       m_unlocked(unlocked),

@@ -25,8 +25,8 @@ void TForm2::setLayout(bool change) {
     for (model::TextControl* field : {&Edit1, &Edit2, &Edit3}) {
         field->setText("");
     }
-    for (model::Control* c : std::initializer_list<model::Control*>{&Label2, &Edit2, &Label3,
-                                                                    &Edit3}) {
+    for (model::Control* c :
+         std::initializer_list<model::Control*>{&Label2, &Edit2, &Label3, &Edit3}) {
         c->setVisible(change);
     }
     notify();

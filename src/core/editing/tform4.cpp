@@ -44,8 +44,8 @@ TForm4::TForm4(store::SystemConfig& config, model::Grid& grid, OptionsServices s
     MaskEdit2.setText(config.entry(SystemConfig::kShutdownTimeTwo));
     const std::string& disabled = config.entry(SystemConfig::kCustomShutdownDisabled);
     CheckBox1.setChecked(disabled == "1");
-    for (model::Control* c : std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2,
-                                                                    &Button2}) {
+    for (model::Control* c :
+         std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2, &Button2}) {
         c->setEnabled(disabled == "0");
     }
     RG2.setItemIndex(config.endOfDayAction());
@@ -78,8 +78,8 @@ TForm4::TForm4(store::SystemConfig& config, model::Grid& grid, OptionsServices s
 }
 
 std::vector<model::Command*> TForm4::allCommands() {
-    return {&SpeedButton1, &Button1,   &CheckBox2, &previousRow, &nextRow, &CheckBox1,
-            &Button2,      &Button3,   &CheckBox3, &Button4,     &Button5, &Button6};
+    return {&SpeedButton1, &Button1, &CheckBox2, &previousRow, &nextRow, &CheckBox1,
+            &Button2,      &Button3, &CheckBox3, &Button4,     &Button5, &Button6};
 }
 
 void TForm4::prepareOpening(bool canMoveUp, bool canMoveDown) {
@@ -147,8 +147,8 @@ void TForm4::moveRow(int step) {
 void TForm4::CheckBox1Click() {
     const bool off = CheckBox1.checked();
     m_config.setEntry(SystemConfig::kCustomShutdownDisabled, off ? "1" : "0");
-    for (model::Control* c : std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2,
-                                                                    &Button2}) {
+    for (model::Control* c :
+         std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2, &Button2}) {
         c->setEnabled(!off);
     }
     m_services.saveConfiguration();

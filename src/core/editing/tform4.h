@@ -39,7 +39,8 @@ public:
     static constexpr const char* kVolumeNote =
         "    移动滑块找到合适的音量，所设音量值将自动存入作息时间表。你也可直接在作息时间表中输入合"
         "适的数值来设定所需的音量。";
-    static constexpr const char* kShutdownHint = "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
+    static constexpr const char* kShutdownHint =
+        "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
 
     TForm4(store::SystemConfig& config, model::Grid& grid, OptionsServices services);
 

@@ -12,7 +12,8 @@ TForm5::TForm5(const std::string& initialFolder) : Window("Form5", "设置系统
 void TForm5::folderChanged(const std::string& folder) {
     treeFolder = folder;
     const bool root = folder.size() < 2 || (folder.size() < 4 && folder[1] == ':');
-    chosenDirectory = root || text::endsWithSeparator(folder) ? folder : folder + text::nativeSeparator();
+    chosenDirectory =
+        root || text::endsWithSeparator(folder) ? folder : folder + text::nativeSeparator();
     Edit1.setText(chosenDirectory);
 }
 

@@ -30,8 +30,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     ui::TForm1& f = *m_form1;
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
-    m_form2 = std::make_unique<editing::TForm2>(f.config, f.unlocked, services.host,
-                                                saveConfiguration);
+    m_form2 =
+        std::make_unique<editing::TForm2>(f.config, f.unlocked, services.host, saveConfiguration);
     m_windows.push_back(m_form2.get());
     m_form4 = std::make_unique<editing::TForm4>(
         f.config, f.Grid,
@@ -79,10 +79,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
     m_lock = std::make_unique<editing::OperatorLock>(
-        editing::LockControls{f.Jrxt,
-                              f.pbxt,
-                              f.GGMM,
-                              {&f.SZ1, &f.YSP1, &f.TCXT, &f.QUIT1, &f.CheckBox1, &f.Check2}},
+        editing::LockControls{
+            f.Jrxt, f.pbxt, f.GGMM, {&f.SZ1, &f.YSP1, &f.TCXT, &f.QUIT1, &f.CheckBox1, &f.Check2}},
         f.config, f.unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
         f.ListBox2, f.Grid, f.dir1, f.config, f.unlocked, f.playback, services.host,
@@ -142,8 +140,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                      f.weekdayText, f.unlocked, f.stopDay, f.stopDayDate, f.stopDayCount,
                      f.autoNaming, f.tableFileName, f.playback, f.clockState, f.hints,
                      f.defaultDirectory, f.configurationLoaded},
-        StartUpServices{services.host, services.clock, services.power,
-                        services.programDirectory, services.mediaProfile, saveConfiguration},
+        StartUpServices{services.host, services.clock, services.power, services.programDirectory,
+                        services.mediaProfile, saveConfiguration},
         *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {

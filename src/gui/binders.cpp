@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QRadioButton>
+#include <QSignalBlocker>
 
 #include "gui/qt_text.h"
 
@@ -91,6 +92,53 @@ void bindText(model::TextControl& control, QLineEdit* edit) {
     };
     sync();
     disconnectWith(edit, control.changed, control.changed.connect(sync));
+}
+
+namespace {
+
+QString fieldText(const QLineEdit* edit) {
+    return edit->inputMask().isEmpty() ? edit->text() : edit->displayText();
+}
+
+}  // namespace
+
+void bindField(model::TextControl& control, QLineEdit* edit,
+               std::function<void(const std::string&)> typed) {
+    edit->setObjectName(toQt(control.name()));
+    auto sync = [&control, edit] {
+        const QString text = toQt(control.text());
+        if (fieldText(edit) != text) {
+            edit->setText(text);
+        }
+        edit->setVisible(control.visible());
+        edit->setEnabled(control.enabled());
+    };
+    sync();
+    disconnectWith(edit, control.changed, control.changed.connect(sync));
+    QObject::connect(edit, &QLineEdit::textEdited, edit,
+                     [&control, edit, typed = std::move(typed)] {
+                         const std::string text = fromQt(fieldText(edit));
+                         if (typed) {
+                             typed(text);
+                         } else {
+                             control.setText(text);
+                         }
+                     });
+}
+
+void bindTrackBar(model::TrackBar& bar, QSlider* slider) {
+    slider->setObjectName(toQt(bar.name()));
+    slider->setRange(bar.minimum(), bar.maximum());
+    auto sync = [&bar, slider] {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(bar.position());
+        slider->setEnabled(bar.enabled());
+        slider->setVisible(bar.visible());
+    };
+    sync();
+    disconnectWith(slider, bar.changed, bar.changed.connect(sync));
+    QObject::connect(slider, &QSlider::valueChanged, slider,
+                     [&bar](int value) { bar.setPosition(value); });
 }
 
 void bindList(model::ListBox& list, QListWidget* widget) {

@@ -7,10 +7,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QObject>
+#include <QSlider>
+#include <functional>
+#include <string>
 
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
+#include "core/model/track_bar.h"
 
 namespace orvessa::gui {
 
@@ -26,6 +30,12 @@ void bindAction(model::Command& command, QAction* action);
 void bindButton(model::Command& command, QAbstractButton* button);
 void bindText(model::TextControl& control, QLabel* label);
 void bindText(model::TextControl& control, QLineEdit* edit);
+// A field the operator types into. What is typed goes to `typed` when given, else into the
+// control's text. The model's text reaches the widget only when it differs, so that the cursor
+// stays where the operator types; with an input mask the blanks of the mask count.
+void bindField(model::TextControl& control, QLineEdit* edit,
+               std::function<void(const std::string&)> typed = {});
+void bindTrackBar(model::TrackBar& bar, QSlider* slider);
 void bindList(model::ListBox& list, QListWidget* widget);
 // Fills `box` with one radio button per item, in the group's columns (items run down each column
 // first), and keeps selection, enabled state and colours in step.

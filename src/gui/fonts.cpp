@@ -1,6 +1,7 @@
 #include "gui/fonts.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QList>
 #include <QStringList>
 
@@ -29,6 +30,22 @@ QString chineseFamily() {
 }
 
 }  // namespace
+
+QFont fittingFont(const QString& face, int largest, int smallest,
+                  const std::vector<FittedText>& texts) {
+    for (int size = largest; size > smallest; --size) {
+        const QFont font = systemFont(face, size);
+        const QFontMetrics metrics(font);
+        bool fits = true;
+        for (const FittedText& t : texts) {
+            fits = fits && metrics.horizontalAdvance(t.text) <= t.width;
+        }
+        if (fits) {
+            return font;
+        }
+    }
+    return systemFont(face, smallest);
+}
 
 QFont systemFont(const QString& face, int pixelSize) {
     QFont font;

@@ -1,6 +1,9 @@
 #include "gui/system_views.h"
 
 #include "gui/editing/daori5_view.h"
+#include "gui/editing/form2_view.h"
+#include "gui/editing/form4_view.h"
+#include "gui/editing/form5_view.h"
 #include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
 #include "gui/ui/form1_view.h"
@@ -16,6 +19,12 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     // Dialogs belong to the main window, so they open over it and share its skin.
     m_daori5 = std::make_unique<Daori5View>(system.daori5(), m_form1.get());
     host.registerView(system.daori5(), m_daori5.get());
+    m_form2 = std::make_unique<Form2View>(system.form2(), m_form1.get());
+    host.registerView(system.form2(), m_form2.get());
+    m_form4 = std::make_unique<Form4View>(system.form4(), m_form1.get());
+    host.registerView(system.form4(), m_form4.get());
+    m_form5 = std::make_unique<Form5View>(system.form5(), m_form1.get());
+    host.registerView(system.form5(), m_form5.get());
 }
 
 SystemViews::~SystemViews() = default;

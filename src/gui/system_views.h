@@ -10,6 +10,9 @@ namespace orvessa::gui {
 
 class Daori5View;
 class Form1View;
+class Form2View;
+class Form4View;
+class Form5View;
 class Form6View;
 class QtHost;
 
@@ -34,6 +37,9 @@ private:
     std::unique_ptr<Form1View> m_form1;
     std::unique_ptr<Form6View> m_form6;
     std::unique_ptr<Daori5View> m_daori5;
+    std::unique_ptr<Form2View> m_form2;
+    std::unique_ptr<Form4View> m_form4;
+    std::unique_ptr<Form5View> m_form5;
 };
 
 }  // namespace orvessa::gui

@@ -38,8 +38,9 @@ GridEditor::GridEditor(EditorControls controls, TableState table, playback::Play
       m_clock(clock),
       m_services(std::move(services)) {
     m_c.grid.rowChosen.connect([this] { selectionStep(); });
-    // A typed cell is a change even where no click came first.
-    m_c.grid.cellEdited.connect([this](int, int) { m_c.save.setEnabled(manual()); });
+    // A cell typed, or filled from the library list or the options dialog, is a change even
+    // where no click came first.
+    m_c.grid.cellWritten.connect([this](int, int) { m_c.save.setEnabled(manual()); });
     for (model::Command* c : {&m_c.save, &m_c.SAVE1}) {
         c->setHandler([this] { save(); });
     }

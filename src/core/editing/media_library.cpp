@@ -39,6 +39,8 @@ void MediaLibrary::dir1Click() {
             m_config.setEntry(SystemConfig::kMediaLibrary, "");
             m_actions.saveConfiguration();
             m_actions.activate();
+            // The list shows the library that bare names now read from.
+            refresh();
         }
     }
     if (m_config.entry(SystemConfig::kPasswordMode) == "1") {

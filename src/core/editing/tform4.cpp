@@ -105,6 +105,13 @@ void TForm4::folderChanged(const std::string& folder) {
     Edit1.setText(root ? folder : text::joinPath(folder, ""));
 }
 
+void TForm4::pathTyped(const std::string& text) {
+    pathPlaceholder = false;
+    Button1.setEnabled(true);
+    Edit1.setColor(model::kBlack);
+    Edit1.setText(text);
+}
+
 void TForm4::showPlaceholder() {
     pathPlaceholder = true;
     Edit1.setText("");

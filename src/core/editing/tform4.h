@@ -57,6 +57,9 @@ public:
     // The folder the tree shows; the view reports the operator's changes to folderChanged().
     std::string treeFolder;
     void folderChanged(const std::string& folder);
+    // The operator typed into the path field: a path of their own, no longer the placeholder.
+    void pathTyped(const std::string& text);
+    const std::filesystem::path& programDirectory() const { return m_services.programDirectory; }
     model::Command SpeedButton1{"SpeedButton1", model::CommandKind::Button, "", "", "指定磁盘文件"};
     model::Command Button1{"Button1", model::CommandKind::Button, "确 定(&O)"};
     model::RadioGroup RG1{"RG1", "目录播放方式", {"顺序播放", "随机播放"}};

@@ -8,6 +8,7 @@ void Grid::setCell(int column, int row, std::string text) {
     if (m_table.cell(column, row) != text) {
         m_table.setCell(column, row, std::move(text));
         notify();
+        cellWritten.send(column, row);
     }
 }
 

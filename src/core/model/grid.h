@@ -38,6 +38,9 @@ public:
     // A cell edited by the operator; the text is normalised through GBK first.
     void editCell(int column, int row, std::string_view typed);
     Signal<int, int> cellEdited;
+    // A cell's text changed through setCell (typed, or filled by a dialog or a list); a load
+    // changes the table behind the grid and says nothing.
+    Signal<int, int> cellWritten;
 
 private:
     store::ScheduleTable m_table;

@@ -10,6 +10,7 @@ TForm1::TForm1(MainWindowServices services)
       config(services.programDirectory),
       programDirectory(services.programDirectory),
       m_host(services.host),
+      m_clock(services.clock),
       m_shell(services.shell),
       m_monitors(services.monitors) {
     programDirectoryText = text::utf8Path(programDirectory);
@@ -105,6 +106,11 @@ void TForm1::bindHandlers() {
 
 void TForm1::FormClose() {
     setVisible(false);
+}
+
+void TForm1::FormResize(int width, int height) {
+    layout.layOut(width, height);
+    layout.layOut(width, height);
 }
 
 std::string TForm1::libraryDirectory() const {

@@ -16,6 +16,7 @@
 #include "core/platform/system_services.h"
 #include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
+#include "core/ui/main_layout.h"
 
 namespace orvessa::playback {
 class TForm6;
@@ -64,6 +65,10 @@ public:
     model::Signal<> activated;
     // Every request to close the main window hides it.
     void FormClose();
+    // The window's outer size changed (also when first shown): the layout procedure places the
+    // controls, run twice so that it settles at once.
+    void FormResize(int width, int height);
+    MainLayout layout;
     bool manualOperation() const { return jxbc.enabled(); }
     // The media library folder as the files are reached: a relative entry read from the
     // program directory.
@@ -265,6 +270,9 @@ public:
     // The video window, which the second-monitor box places; handed over once it exists.
     playback::TForm6* form6 = nullptr;
 
+    // The time of day, which the window's LCD clock shows.
+    const platform::Clock& clock() const { return m_clock; }
+
     // Every command, for look-ups by name.
     const std::vector<Command*>& commands() const { return m_commands; }
     std::vector<Command*> allCommands() override { return m_commands; }
@@ -276,6 +284,7 @@ private:
     void bindHandlers();
 
     platform::Host& m_host;
+    const platform::Clock& m_clock;
     platform::Shell& m_shell;
     const platform::Monitors& m_monitors;
     std::vector<Command*> m_commands;

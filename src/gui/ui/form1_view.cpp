@@ -24,17 +24,24 @@
 #include "gui/binders.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
+#include "gui/ui/lcd_clock_widget.h"
 
 namespace orvessa::gui {
 namespace {
 
-// The designed window: 708 by 492 outside, a client area of 700 by 438 below the menu bar.
+// The designed window: 708 by 492 outside, a client area of 700 by 438 below the menu bar. The
+// layout works from the outer size, which the frame and menu bar make larger than the client.
 constexpr int kClientWidth = 700;
 constexpr int kClientHeight = 438;
+constexpr int kFrameWidth = ui::MainLayout::kDesignedWidth - kClientWidth;
+constexpr int kFrameHeight = ui::MainLayout::kDesignedHeight - kClientHeight;
 
 QRect designed(int left, int top, int width, int height) {
     return {left, top, width, height};
 }
+
+// The holiday panel's OK, under its list.
+constexpr model::Rect kOkInPanel{420, 288, 71, 25};
 
 }  // namespace
 
@@ -43,8 +50,9 @@ Form1View::Form1View(ui::TForm1& model, QWidget* parent) : QMainWindow(parent), 
     buildMenuBar();
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
+    // Resizable from the designed size; the layout procedure places the controls.
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     buildClientArea(client);
     buildTray();
     buildShortcuts();
@@ -100,10 +108,10 @@ void Form1View::buildMenuBar() {
 void Form1View::buildToolBar(QWidget* parent) {
     auto* host = new QFrame(parent);
     host->setObjectName(QStringLiteral("ControlBar1"));
-    host->setGeometry(designed(-13, -4, 550, 69));
+    place(host, m_model.layout.toolbarHost);
     auto* bar = new QToolBar(host);
     bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setGeometry(designed(11, 2, 525, 74));
+    place(bar, m_model.layout.toolbar);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(24, 24));
     // Placeholder pictures until the toolbar's own images are drawn.
@@ -141,23 +149,23 @@ void Form1View::buildClientArea(QWidget* client) {
 
     auto* shape = new QFrame(client);
     shape->setObjectName(QStringLiteral("Shape1"));
-    shape->setGeometry(designed(20, 356, 521, 59));
+    place(shape, m_model.layout.nowPlayingBox);
     shape->setStyleSheet(QStringLiteral("#Shape1 { border: 1px solid gray; border-radius: 8px; }"));
 
     auto* label1 = new QLabel(client);
-    label1->setGeometry(designed(32, 360, 497, 17));
+    place(label1, m_model.layout.label1);
     label1->setFont(systemFont(QStringLiteral("宋体"), 13));
     bindText(m_model.Label1, label1);
     auto* label2 = new QLabel(client);
-    label2->setGeometry(designed(32, 376, 497, 17));
+    place(label2, m_model.layout.label2);
     bindText(m_model.Label2, label2);
     auto* label3 = new QLabel(client);
-    label3->setGeometry(designed(568, 0, 108, 20));
+    place(label3, m_model.layout.dateLine);
     label3->setAlignment(Qt::AlignCenter);
     bindText(m_model.Label3, label3);
 
     auto* panel1 = new QLabel(client);
-    panel1->setGeometry(designed(552, 234, 144, 34));
+    place(panel1, m_model.layout.timePanel);
     bindText(m_model.Panel1, panel1);
     auto* edit1 = new QLineEdit(client);
     bindText(m_model.Edit1, edit1);
@@ -166,62 +174,62 @@ void Form1View::buildClientArea(QWidget* client) {
 
     auto* panel2 = new QFrame(client);
     panel2->setObjectName(QStringLiteral("Panel2"));
-    panel2->setGeometry(designed(544, 112, 145, 105));
+    place(panel2, m_model.layout.columnFrame);
     panel2->hide();
     auto* list1 = new QListWidget(client);
-    list1->setGeometry(designed(556, 120, 57, 53));
+    place(list1, m_model.layout.playList);
     list1->setToolTip(QStringLiteral("双击播放下一曲目"));
     bindList(m_model.ListBox1, list1);
     QObject::connect(list1, &QListWidget::itemDoubleClicked, this,
                      [this] { m_model.ListBox1.doubleClicked.send(); });
     auto* list2 = new QListWidget(client);
-    list2->setGeometry(designed(552, 120, 89, 89));
+    place(list2, m_model.layout.libraryList);
     list2->setToolTip(QStringLiteral("双击自动填入表中"));
     bindList(m_model.ListBox2, list2);
 
     auto* image = new QLabel(client);
     image->setObjectName(QStringLiteral("Image2"));
-    image->setGeometry(designed(552, 104, 141, 129));
+    place(image, m_model.layout.picture);
     image->setFrameShape(QFrame::StyledPanel);
     image->setAlignment(Qt::AlignCenter);
     image->setText(QStringLiteral("Orvessa"));
 
-    auto* lcd = new QLabel(client);
-    lcd->setObjectName(QStringLiteral("LcdClock1"));
-    lcd->setGeometry(designed(552, 8, 140, 53));
+    auto* lcd = new LcdClockWidget(m_model.clock(), client);
+    place(lcd, m_model.layout.clock);
+    lcd->configureAsMainWindowClock();
 
     auto* bevel = new QFrame(client);
     bevel->setObjectName(QStringLiteral("Bevel1"));
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(designed(-80, 344, 769, 9));
+    place(bevel, m_model.layout.line);
 
     struct Placed {
         model::Command& command;
-        QRect rect;
+        const model::Rect& rect;
     };
     const Placed buttons[] = {
-        {m_model.yinchang, designed(556, 360, 57, 25)},
-        {m_model.QUIT1, designed(624, 360, 57, 25)},
-        {m_model.xiugai, designed(544, 272, 57, 25)},
-        {m_model.add, designed(544, 296, 57, 25)},
-        {m_model.del, designed(544, 320, 57, 25)},
-        {m_model.up, designed(616, 272, 57, 25)},
-        {m_model.dow, designed(616, 296, 57, 25)},
-        {m_model.save, designed(616, 320, 57, 25)},
+        {m_model.yinchang, m_model.layout.hide},
+        {m_model.QUIT1, m_model.layout.quit},
+        {m_model.xiugai, m_model.layout.insert},
+        {m_model.add, m_model.layout.add},
+        {m_model.del, m_model.layout.remove},
+        {m_model.up, m_model.layout.up},
+        {m_model.dow, m_model.layout.down},
+        {m_model.save, m_model.layout.save},
         // Shown only in the holiday panel, under the list.
-        {m_model.Button3, designed(420, 288, 71, 25)},
+        {m_model.Button3, kOkInPanel},
     };
     for (const Placed& p : buttons) {
         auto* button = new QPushButton(client);
-        button->setGeometry(p.rect);
+        place(button, p.rect);
         bindButton(p.command, button);
     }
     auto* check2 = new QCheckBox(client);
-    check2->setGeometry(designed(556, 384, 121, 17));
+    place(check2, m_model.layout.secondMonitor);
     bindButton(m_model.Check2, check2);
     auto* checkBox1 = new QCheckBox(client);
-    checkBox1->setGeometry(designed(556, 400, 117, 17));
+    place(checkBox1, m_model.layout.hideAtStart);
     bindButton(m_model.CheckBox1, checkBox1);
 
     buildWeekSelector(client);
@@ -272,8 +280,15 @@ void Form1View::buildHolidayPanel(QWidget* client) {
 void Form1View::buildGrid(QWidget* client) {
     m_grid = new QTableWidget(client);
     m_grid->setObjectName(toQt(m_model.Grid.name()));
-    m_grid->setGeometry(designed(16, 96, 505, 225));
     m_grid->verticalHeader()->hide();
+    // The cells keep their designed widths: the font is the largest at which a full time, the
+    // headers and a volume fit them, inside the cell's margins.
+    constexpr int kCellMargin = 8;
+    m_grid->setFont(fittingFont(QStringLiteral("宋体"), 13, 9,
+                                {{QStringLiteral("00:00:00"), 60 - kCellMargin},
+                                 {QStringLiteral("开播时间"), 60 - kCellMargin},
+                                 {QStringLiteral("255"), 30 - kCellMargin},
+                                 {QStringLiteral("序号"), 30 - kCellMargin}}));
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->horizontalHeader()->setHighlightSections(false);
     syncGrid();
@@ -374,9 +389,12 @@ void Form1View::syncGrid() {
     // The holiday panel places the grid beside its weekday group; otherwise the week setting
     // shortens it so that the week selector below it shows.
     const model::Rect& placed = m_model.Grid.bounds();
+    const model::Rect& laid = m_model.layout.grid;
     const QRect geometry =
-        !placed.empty() ? QRect(placed.left, placed.top, placed.width, placed.height)
-                        : designed(16, 96, 505, m_model.gridHeight > 0 ? shortGridHeight() : 225);
+        !placed.empty()
+            ? QRect(placed.left, placed.top, placed.width, placed.height)
+            : QRect(laid.left, laid.top, laid.width,
+                    m_model.gridHeight > 0 ? m_model.layout.weekSettingGridHeight() : laid.height);
     if (m_grid->geometry() != geometry) {
         m_grid->setGeometry(geometry);
     }
@@ -384,17 +402,10 @@ void Form1View::syncGrid() {
     m_syncingGrid = false;
 }
 
-// The week setting's height for the grid, kept clear of the week selector below it.
-int Form1View::shortGridHeight() const {
-    constexpr int kGridTop = 96;
-    constexpr int kSelectorTop = 288;
-    return std::min(m_model.gridHeight, kSelectorTop - kGridTop - 4);
-}
-
 void Form1View::buildWeekSelector(QWidget* client) {
     auto* box = new QGroupBox(client);
     box->setObjectName(toQt(m_model.RG4.name()));
-    box->setGeometry(designed(24, 288, 505, 41));
+    place(box, m_model.layout.weekChoice);
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(6, 2, 6, 2);
     m_weekButtons = new QButtonGroup(box);
@@ -467,6 +478,25 @@ void Form1View::buildShortcuts() {
         QObject::connect(shortcut, &QShortcut::activated, this,
                          [this, keys] { m_model.triggerShortcut(keys); });
     }
+}
+
+void Form1View::place(QWidget* widget, const model::Rect& rect) {
+    widget->setGeometry(rect.left, rect.top, rect.width, rect.height);
+    m_placed.emplace_back(widget, &rect);
+}
+
+void Form1View::applyLayout() {
+    QWidget* client = centralWidget();
+    m_model.FormResize(client->width() + kFrameWidth, client->height() + kFrameHeight);
+    for (const auto& [widget, rect] : m_placed) {
+        widget->setGeometry(rect->left, rect->top, rect->width, rect->height);
+    }
+    syncGrid();
+}
+
+void Form1View::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    applyLayout();
 }
 
 void Form1View::syncWindow() {

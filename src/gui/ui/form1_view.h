@@ -24,6 +24,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -36,7 +37,9 @@ private:
     void buildTray();
     void buildShortcuts();
     void syncGrid();
-    int shortGridHeight() const;
+    // Places `widget` where the layout says, now and after every run of the layout.
+    void place(QWidget* widget, const model::Rect& rect);
+    void applyLayout();
     void syncWindow();
 
     ui::TForm1& m_model;
@@ -46,6 +49,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     bool m_syncingGrid = false;
     std::vector<std::pair<model::Signal<>*, int>> m_connections;
+    std::vector<std::pair<QWidget*, const model::Rect*>> m_placed;
 };
 
 }  // namespace orvessa::gui

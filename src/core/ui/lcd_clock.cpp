@@ -1,0 +1,393 @@
+#include "core/ui/lcd_clock.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace orvessa::ui {
+
+// --- TLcdPalette ---
+
+TLcdPalette& TLcdPalette::operator=(const TLcdPalette& other) {
+    if (this != &other) {
+        beginUpdate();
+        setLow(other.m_low);
+        setHigh(other.m_high);
+        endUpdate();
+    }
+    return *this;
+}
+
+void TLcdPalette::setLow(model::Color color) {
+    if (m_low != color) {
+        m_low = color;
+        changed();
+    }
+}
+
+void TLcdPalette::setHigh(model::Color color) {
+    if (m_high != color) {
+        m_high = color;
+        changed();
+    }
+}
+
+void TLcdPalette::endUpdate() {
+    if (m_updateCount > 0 && --m_updateCount == 0 && m_pending) {
+        m_pending = false;
+        OnChange.send();
+    }
+}
+
+void TLcdPalette::changed() {
+    if (m_updateCount > 0) {
+        m_pending = true;
+        return;
+    }
+    OnChange.send();
+}
+
+// --- TLcdImageControl ---
+
+TLcdImageControl::TLcdImageControl(int width, int height) : m_image(width, height) {}
+
+void TLcdImageControl::setSize(int width, int height) {
+    if (width == Width() && height == Height()) {
+        return;
+    }
+    m_image.resize(width, height, m_color);
+    invalidate();
+}
+
+void TLcdImageControl::setColor(model::Color color) {
+    if (m_color != color) {
+        m_color = color;
+        invalidate();
+    }
+}
+
+void TLcdImageControl::setTransparent(bool on) {
+    if (m_transparent != on) {
+        m_transparent = on;
+        invalidate();
+    }
+}
+
+void TLcdImageControl::endLoad() {
+    // What loaded() changes shows in the one repaint that ends loading.
+    loaded();
+    m_loading = false;
+    invalidate();
+}
+
+void TLcdImageControl::paint() {
+    paintImage(m_image);
+}
+
+void TLcdImageControl::invalidate() {
+    if (!m_loading) {
+        repaintRequested.send();
+    }
+}
+
+void TLcdImageControl::sizeTo(int width, int height) {
+    if (width == Width() && height == Height()) {
+        return;
+    }
+    m_image.resize(width, height, m_color);
+    resized.send(width, height);
+}
+
+void TLcdImageControl::fillBackground(LcdImage& image) const {
+    if (m_transparent && m_parentBackground) {
+        m_parentBackground(image);
+    } else {
+        image.fill(m_color);
+    }
+}
+
+// --- TLcdCustomNumber ---
+
+TLcdCustomNumber::TLcdCustomNumber() : TLcdImageControl(100, 26) {
+    reloadGlyphs();
+    m_palette.OnChange.connect([this] {
+        reloadGlyphs();
+        invalidate();
+    });
+}
+
+void TLcdCustomNumber::setStyle(LcdNumStyle style) {
+    if (m_style != style) {
+        m_style = style;
+        reloadGlyphs();
+        invalidate();
+    }
+}
+
+void TLcdCustomNumber::setSpacing(int pixels) {
+    if (m_spacing != pixels) {
+        m_spacing = pixels;
+        invalidate();
+    }
+}
+
+void TLcdCustomNumber::setAutoSize(bool on) {
+    if (m_autoSize != on) {
+        m_autoSize = on;
+        invalidate();
+    }
+}
+
+void TLcdCustomNumber::reloadGlyphs() {
+    // Only here, on a style or palette change: a paint copies the finished pictures.
+    m_original = lcdGlyphs(m_style);
+    m_glyphs = m_original;
+    const model::Color low = m_palette.Low();
+    const model::Color high = m_palette.High();
+    recolour(m_glyphs.digits, m_original.digits, low, high);
+    recolour(m_glyphs.colon, m_original.colon, low, high);
+    recolour(m_glyphs.ampm, m_original.ampm, low, high);
+}
+
+// --- TLcdClock ---
+
+namespace {
+
+constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
+
+std::int64_t millisecondsOf(const platform::LocalDateTime& t) {
+    using namespace std::chrono;
+    const sys_days date{year{t.year} / month{static_cast<unsigned>(t.month)} /
+                        day{static_cast<unsigned>(t.day)}};
+    const std::int64_t days = date.time_since_epoch().count();
+    return (((days * 24 + t.hour) * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond;
+}
+
+}  // namespace
+
+TLcdClock::TLcdClock(const platform::Clock& clock, LcdDispatcher dispatcher,
+                     LcdErrorHandler onError)
+    : m_clock(clock), m_timer(std::move(dispatcher), std::move(onError)) {
+    setSize(140, Height());
+    m_timer.setEnabled(false);
+    m_timer.setOnTimer([this] { update(); });
+}
+
+void TLcdClock::setActive(bool on) {
+    if (m_type == LcdClockType::ctCustom) {
+        on = false;
+    }
+    if (m_active == on) {
+        return;
+    }
+    m_active = on;
+    if (on) {
+        m_start = m_clock.now();
+        m_blinkShown = true;
+    }
+    m_timer.setEnabled(on);
+}
+
+void TLcdClock::setClockType(LcdClockType type) {
+    if (m_type == type) {
+        return;
+    }
+    m_type = type;
+    if (type == LcdClockType::ctCustom) {
+        setActive(false);
+    } else {
+        m_hours = 0;
+        m_minutes = 0;
+        m_seconds = 0;
+    }
+    invalidate();
+}
+
+void TLcdClock::setHours(std::uint8_t value) {
+    if (m_hours != value) {
+        m_hours = value;
+        invalidate();
+        OnHoursChanged.send(value);
+    }
+}
+
+void TLcdClock::setMinutes(std::uint8_t value) {
+    if (m_minutes != value) {
+        m_minutes = value;
+        invalidate();
+        OnMinutesChanged.send(value);
+    }
+}
+
+void TLcdClock::setSeconds(std::uint8_t value) {
+    if (m_seconds != value) {
+        m_seconds = value;
+        invalidate();
+        OnSecondsChanged.send(value);
+    }
+}
+
+void TLcdClock::setHours24(bool on) {
+    if (m_hours24 != on) {
+        m_hours24 = on;
+        invalidate();
+    }
+}
+
+void TLcdClock::setShowSeconds(bool on) {
+    if (m_showSeconds != on) {
+        m_showSeconds = on;
+        invalidate();
+    }
+}
+
+void TLcdClock::setShowTimeZone(bool on) {
+    if (m_showTimeZone != on) {
+        m_showTimeZone = on;
+        invalidate();
+    }
+}
+
+void TLcdClock::setBlink(bool on) {
+    if (m_blink != on) {
+        m_blink = on;
+        invalidate();
+    }
+}
+
+void TLcdClock::setThreaded(bool on) {
+    m_timer.setTimerType(on ? LcdTimerType::ttThread : LcdTimerType::ttSystem);
+}
+
+void TLcdClock::update() {
+    if (m_type == LcdClockType::ctCustom) {
+        return;
+    }
+    const std::uint8_t oldHours = m_hours;
+    const std::uint8_t oldMinutes = m_minutes;
+    const std::uint8_t oldSeconds = m_seconds;
+
+    const platform::LocalDateTime now = m_clock.now();
+    int hour = now.hour;
+    int minute = now.minute;
+    int second = now.second;
+    if (m_type == LcdClockType::ctElapsed) {
+        // Only the time-of-day part of the span counts; a clock set back wraps like a day.
+        std::int64_t ms = (millisecondsOf(now) - millisecondsOf(m_start)) % kDayMs;
+        if (ms < 0) {
+            ms += kDayMs;
+        }
+        const int totalSeconds = static_cast<int>(ms / 1000);
+        hour = totalSeconds / 3600;
+        minute = totalSeconds / 60 % 60;
+        second = totalSeconds % 60;
+    }
+
+    m_rawHour = hour;
+    const int shown = m_hours24 ? hour : (hour % 12 == 0 ? 12 : hour % 12);
+    m_hours = static_cast<std::uint8_t>(shown);
+    m_minutes = static_cast<std::uint8_t>(minute);
+    m_seconds = static_cast<std::uint8_t>(second);
+    m_blinkShown = !m_blinkShown;
+
+    if ((m_showSeconds && m_seconds != oldSeconds) || m_blink || m_minutes != oldMinutes) {
+        invalidate();
+    }
+    if (m_hours != oldHours) {
+        OnHoursChanged.send(m_hours);
+    }
+    if (m_minutes != oldMinutes) {
+        OnMinutesChanged.send(m_minutes);
+    }
+    if (m_seconds != oldSeconds) {
+        OnSecondsChanged.send(m_seconds);
+    }
+}
+
+std::string TLcdClock::text() const {
+    char buffer[32];
+    if (m_showSeconds) {
+        std::snprintf(buffer, sizeof buffer, "%.2d:%.2d:%.2d", m_hours, m_minutes, m_seconds);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "%.2d:%.2d", m_hours, m_minutes);
+    }
+    return buffer;
+}
+
+bool TLcdClock::showsMarker() const {
+    return m_showTimeZone && m_type == LcdClockType::ctRealTime;
+}
+
+int TLcdClock::drawnWidth() const {
+    const LcdGlyphs& g = glyphs();
+    int width = (m_showSeconds ? 6 : 4) * g.cellWidth() +
+                g.colon.width() * (m_showSeconds ? 2 : 1) + (m_showSeconds ? 7 : 4) * Spacing();
+    if (showsMarker()) {
+        width += g.ampm.width() / 2 + Spacing();
+    }
+    return width;
+}
+
+std::vector<LcdGlyphPlacement> TLcdClock::layout() const {
+    using Kind = LcdGlyphPlacement::Kind;
+    const LcdGlyphs& g = glyphs();
+    const int drawn = drawnWidth();
+    const int width = AutoSize() ? drawn : Width();
+    const int height = AutoSize() ? g.cellHeight() : Height();
+    // Integer division halves toward zero, also for a control narrower than the digits.
+    int x = (width - drawn) / 2;
+    const int y = (height - g.cellHeight()) / 2;
+    const bool colonsShown = m_type == LcdClockType::ctCustom || !m_blink || m_blinkShown;
+
+    std::vector<LcdGlyphPlacement> placements;
+    for (char c : text()) {
+        if (c == ':') {
+            placements.push_back({Kind::Colon, x, y, 0, colonsShown});
+            x += g.colon.width() + Spacing();
+        } else {
+            placements.push_back({Kind::Digit, x, y, c - '0', true});
+            x += g.cellWidth() + Spacing();
+        }
+    }
+    if (showsMarker()) {
+        placements.push_back({Kind::Marker, x, y, m_rawHour < 12 ? kLcdAmCell : kLcdPmCell, true});
+    }
+    return placements;
+}
+
+void TLcdClock::loaded() {
+    // The time shows before the first tick.
+    if (m_type == LcdClockType::ctRealTime) {
+        update();
+    }
+}
+
+void TLcdClock::paintImage(LcdImage& image) {
+    const LcdGlyphs& g = glyphs();
+    if (AutoSize()) {
+        sizeTo(drawnWidth(), g.cellHeight());
+    }
+    fillBackground(image);
+    const int cellWidth = g.cellWidth();
+    const int cellHeight = g.cellHeight();
+    const int markerWidth = g.ampmCellWidth();
+    for (const LcdGlyphPlacement& p : layout()) {
+        switch (p.kind) {
+            case LcdGlyphPlacement::Kind::Digit:
+                drawTransparent(image, p.x, p.y, g.digits, p.cell * cellWidth, 0, cellWidth,
+                                cellHeight);
+                break;
+            case LcdGlyphPlacement::Kind::Colon:
+                if (p.visible) {
+                    drawTransparent(image, p.x, p.y, g.colon, 0, 0, g.colon.width(),
+                                    g.colon.height());
+                }
+                break;
+            case LcdGlyphPlacement::Kind::Marker:
+                drawTransparent(image, p.x, p.y, g.ampm, p.cell * markerWidth, 0, markerWidth,
+                                cellHeight);
+                break;
+        }
+    }
+}
+
+}  // namespace orvessa::ui

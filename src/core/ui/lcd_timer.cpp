@@ -1,0 +1,242 @@
+#include "core/ui/lcd_timer.h"
+
+#include <chrono>
+#include <utility>
+
+namespace orvessa::ui {
+
+TLcdTimer::TLcdTimer(LcdDispatcher dispatcher, LcdErrorHandler onError)
+    : m_dispatcher(std::move(dispatcher)), m_onError(std::move(onError)) {
+    m_windowTimer.setHandler([this] { tick(); });
+}
+
+TLcdTimer::~TLcdTimer() {
+    // First of all, so no tick can reach a half-destroyed owner.
+    stopThread();
+    m_windowTimer.setEnabled(false);
+}
+
+bool TLcdTimer::Enabled() const {
+    std::lock_guard lock(m_mutex);
+    return m_enabled;
+}
+
+void TLcdTimer::setEnabled(bool on) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_enabled == on) {
+            return;
+        }
+        m_enabled = on;
+    }
+    apply();
+}
+
+int TLcdTimer::Interval() const {
+    std::lock_guard lock(m_mutex);
+    return m_interval;
+}
+
+void TLcdTimer::setInterval(int milliseconds) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_interval == milliseconds) {
+            return;
+        }
+        m_interval = milliseconds;
+    }
+    apply();
+}
+
+bool TLcdTimer::SyncEvent() const {
+    std::lock_guard lock(m_mutex);
+    return m_syncEvent;
+}
+
+void TLcdTimer::setSyncEvent(bool on) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_syncEvent = on;
+    }
+    apply();
+}
+
+void TLcdTimer::setTimerType(LcdTimerType type) {
+    if (m_type == type) {
+        return;
+    }
+    if (m_type == LcdTimerType::ttThread) {
+        stopThread();
+    } else {
+        m_windowTimer.setEnabled(false);
+    }
+    m_type = type;
+    apply();
+}
+
+void TLcdTimer::setPriority(LcdThreadPriority priority) {
+    m_priority = priority;
+    apply();
+}
+
+void TLcdTimer::setOnTimer(std::function<void()> handler) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_onTimer = std::move(handler);
+    }
+    apply();
+}
+
+void TLcdTimer::tick() {
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_enabled || !m_onTimer) {
+            return;
+        }
+        handler = m_onTimer;
+    }
+    try {
+        handler();
+    } catch (...) {
+        if (m_onError) {
+            m_onError(std::current_exception());
+        }
+    }
+}
+
+bool TLcdTimer::threadAlive() const {
+    return m_thread != nullptr;
+}
+
+void TLcdTimer::apply() {
+    bool run = false;
+    int interval = 0;
+    bool syncEvent = true;
+    {
+        std::lock_guard lock(m_mutex);
+        run = m_enabled && m_interval > 0 && m_onTimer;
+        interval = m_interval;
+        syncEvent = m_syncEvent;
+    }
+    if (m_type == LcdTimerType::ttSystem) {
+        m_windowTimer.setInterval(interval);
+        m_windowTimer.setEnabled(run);
+        return;
+    }
+    if (!m_thread) {
+        if (!run) {
+            return;
+        }
+        m_thread = std::make_unique<TLcdTimerThread>(*this, m_dispatcher);
+    }
+    m_thread->apply(interval, syncEvent, run);
+}
+
+void TLcdTimer::stopThread() {
+    m_thread.reset();
+}
+
+TLcdTimerThread::TLcdTimerThread(TLcdTimer& owner, LcdDispatcher dispatcher)
+    : m_thread(run, m_state, &owner, std::move(dispatcher)) {}
+
+TLcdTimerThread::~TLcdTimerThread() {
+    State& s = *m_state;
+    {
+        std::unique_lock lock(s.mutex);
+        s.terminated = true;
+        s.signalled = true;
+        s.wake.notify_all();
+        // A tick handed to another thread must end before the owner goes; one running on this
+        // thread is the caller itself.
+        s.wake.wait(lock, [&s] {
+            return s.tickThread == std::thread::id{} || s.tickThread == std::this_thread::get_id();
+        });
+    }
+    if (m_thread.get_id() == std::this_thread::get_id()) {
+        m_thread.detach();
+    } else {
+        m_thread.join();
+    }
+}
+
+void TLcdTimerThread::apply(int interval, bool syncEvent, bool resume) {
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->running = false;
+        m_state->interval = interval;
+        m_state->syncEvent = syncEvent;
+        m_state->running = resume;
+    }
+    m_state->wake.notify_all();
+}
+
+void TLcdTimerThread::run(std::shared_ptr<State> state, TLcdTimer* owner,
+                          LcdDispatcher dispatcher) {
+    State& s = *state;
+    std::unique_lock lock(s.mutex);
+    while (!s.terminated) {
+        if (!s.running) {
+            s.wake.wait(lock, [&s] { return s.running || s.terminated; });
+            continue;
+        }
+        const std::chrono::milliseconds interval(s.interval);
+        const bool woken = s.wake.wait_for(
+            lock, interval, [&s] { return s.signalled || s.terminated || !s.running; });
+        // The event resets itself once a wait has seen it.
+        s.signalled = false;
+        if (woken) {
+            continue;
+        }
+        const bool sync = s.syncEvent && dispatcher;
+        lock.unlock();
+        if (sync) {
+            handOver(state, owner, dispatcher);
+        } else {
+            owner->tick();
+        }
+        lock.lock();
+    }
+}
+
+void TLcdTimerThread::handOver(const std::shared_ptr<State>& state, TLcdTimer* owner,
+                               const LcdDispatcher& dispatcher) {
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(state->mutex);
+        ticket = ++state->handed;
+    }
+    try {
+        dispatcher([state, owner, ticket] {
+            State& s = *state;
+            {
+                std::lock_guard lock(s.mutex);
+                // The timer stopped while the tick waited in the queue: its owner may be gone.
+                if (s.terminated) {
+                    return;
+                }
+                s.tickThread = std::this_thread::get_id();
+            }
+            struct Finish {
+                State& s;
+                std::uint64_t ticket;
+                ~Finish() {
+                    {
+                        std::lock_guard lock(s.mutex);
+                        s.tickThread = std::thread::id{};
+                        s.done = ticket;
+                    }
+                    s.wake.notify_all();
+                }
+            } finish{s, ticket};
+            owner->tick();
+        });
+    } catch (...) {
+        // A dispatcher that cannot hand the tick over loses this one tick.
+        return;
+    }
+    std::unique_lock lock(state->mutex);
+    state->wake.wait(lock, [&] { return state->done >= ticket || state->terminated; });
+}
+
+}  // namespace orvessa::ui

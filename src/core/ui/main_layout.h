@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/model/control.h"
+
+namespace orvessa::ui {
+
+// The places of the main window's controls, in client coordinates. The layout procedure moves
+// them from the window's outer size; it reads some of the values it sets, so a size settles on
+// the second run.
+struct MainLayout {
+    // The designed window, 708 by 492 outside.
+    static constexpr int kDesignedWidth = 708;
+    static constexpr int kDesignedHeight = 492;
+
+    model::Rect timePanel{552, 234, 144, 34};   // Panel1
+    model::Rect toolbarHost{-13, -4, 550, 69};  // ControlBar1
+    model::Rect toolbar{11, 2, 525, 74};        // ToolBar1
+    model::Rect grid{16, 96, 505, 225};
+    model::Rect nowPlayingBox{20, 356, 521, 59};  // Shape1
+    model::Rect label1{32, 360, 497, 17};
+    model::Rect label2{32, 376, 497, 17};
+    model::Rect columnFrame{544, 112, 145, 105};  // Panel2
+    model::Rect playList{556, 120, 57, 53};       // ListBox1
+    model::Rect libraryList{552, 120, 89, 89};    // ListBox2
+    model::Rect picture{552, 104, 141, 129};      // Image2
+    model::Rect clock{552, 8, 140, 53};           // LcdClock1
+    model::Rect dateLine{568, 0, 108, 20};        // Label3
+    model::Rect hide{556, 360, 57, 25};           // yinchang
+    model::Rect quit{624, 360, 57, 25};           // QUIT1
+    model::Rect insert{544, 272, 57, 25};         // xiugai
+    model::Rect add{544, 296, 57, 25};
+    model::Rect remove{544, 320, 57, 25};  // del
+    model::Rect up{616, 272, 57, 25};
+    model::Rect down{616, 296, 57, 25};  // dow
+    model::Rect save{616, 320, 57, 25};
+    model::Rect secondMonitor{556, 384, 121, 17};  // Check2
+    model::Rect hideAtStart{556, 400, 117, 17};    // CheckBox1
+    model::Rect line{-80, 344, 769, 9};            // Bevel1
+    model::Rect weekChoice{24, 288, 505, 41};      // RG4
+
+    // One run of the layout procedure for a window `width` by `height` pixels outside.
+    void layOut(int width, int height);
+    // The grid's height while the week setting shows the week choice below it: above the
+    // divider line, and clear of the choice.
+    int weekSettingGridHeight() const;
+};
+
+}  // namespace orvessa::ui

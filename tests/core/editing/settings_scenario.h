@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+#include "editing_scenario.h"
+
+namespace orvessa::editing {
+
+using store::SystemConfig;
+
+// The editing scenario with the operator's side of the password dialog and a look at what
+// reached orvessa.sys.
+class SettingsScenario : public EditingScenario {
+protected:
+    // Entry k as a fresh start would read it from disk.
+    std::string stored(int k) const {
+        SystemConfig onDisk(m_dir.path());
+        EXPECT_EQ(onDisk.load(), SystemConfig::LoadStatus::Loaded);
+        return onDisk.entry(k);
+    }
+
+    // Every time the password dialog opens, the operator types `password` and presses OK.
+    void typing(const std::string& password) {
+        m_host.onShown("Form2", [this, password](model::Window&) {
+            m_system->form2().Edit1.setText(password);
+            m_system->form2().Button2.click();
+        });
+    }
+
+    // The same in the change layout, with the two new passwords.
+    void changing(const std::string& password, const std::string& first,
+                  const std::string& second) {
+        m_host.onShown("Form2", [this, password, first, second](model::Window&) {
+            TForm2& d = m_system->form2();
+            d.Button1.click();
+            d.Edit1.setText(password);
+            d.Edit2.setText(first);
+            d.Edit3.setText(second);
+            d.Button2.click();
+        });
+    }
+
+    TForm4& options() { return m_system->form4(); }
+};
+
+}  // namespace orvessa::editing

@@ -18,6 +18,7 @@
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "gui/desktop_shell.h"
+#include "gui/pictures.h"
 #include "gui/qt_host.h"
 #include "gui/qt_monitors.h"
 #include "gui/qt_text.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvessa"));
+    QApplication::setWindowIcon(gui::applicationIcon());
     // Hiding the main window to the tray must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -40,9 +40,8 @@ void HolidayPanel::showPanel(bool on) {
     }
     m_c.Button3.setVisible(on);
     m_c.ListBox2.setVisible(!on);
-    for (model::Command* c : m_c.panelOff) {
-        c->setEnabled(!on);
-    }
+    m_open = on;
+    m_c.panelChanged(on);
 }
 
 void HolidayPanel::GXR1Click() {
@@ -55,7 +54,6 @@ void HolidayPanel::GXR1Click() {
     m_c.RG4.setVisible(false);
     m_s.gridHeight = 0;
     showPanel(true);
-    m_open = true;
 
     // 4: the list beside the weekday group, its caption level with the group.
     const model::Rect& g = kGroup;
@@ -104,7 +102,6 @@ void HolidayPanel::Button3Click() {
 
     // 3
     showPanel(false);
-    m_open = false;
 
     // 4
     ScheduleTable& table = m_c.grid.table();

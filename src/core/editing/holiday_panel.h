@@ -28,9 +28,8 @@ struct HolidayControls {
     std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
     model::Command& GXR1;                      // 节 假 日
     model::Command& Button3;                   // 确 定
-    // Disabled while the panel is open: the week setting, import, export, play, find, the
-    // recorder, and the menus "音视频" and "设置".
-    std::vector<model::Command*> panelOff;
+    // Switches the commands that the panel holds back while it is open.
+    std::function<void(bool open)> panelChanged;
     model::ListBox& ListBox2;  // the media library list
     model::RadioGroup& RG4;    // the week selector
     model::Timer& Timer1;

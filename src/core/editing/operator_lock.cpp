@@ -55,12 +55,7 @@ void OperatorLock::GGMMClick() {
 }
 
 void OperatorLock::applyLockState() {
-    for (model::Command* c : m_c.enteredOnly) {
-        c->setEnabled(m_unlocked);
-    }
-    m_c.Jrxt.setEnabled(!m_unlocked);
-    m_c.pbxt.setEnabled(m_unlocked);
-    m_c.GGMM.setEnabled(m_unlocked);
+    m_c.lockChanged();
 }
 
 }  // namespace orvessa::editing

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <vector>
+#include <functional>
 
 #include "core/model/command.h"
 #include "core/platform/host.h"
@@ -15,9 +15,8 @@ struct LockControls {
     model::Command& Jrxt;  // 进入系统
     model::Command& pbxt;  // 屏蔽系统
     model::Command& GGMM;  // 更改密码...
-    // Enabled exactly while the operator has entered: the settings and media menus, quit, the
-    // two check boxes of the window.
-    std::vector<model::Command*> enteredOnly;
+    // Switches the commands that only the operator who has entered may reach.
+    std::function<void()> lockChanged;
 };
 
 // The operator password and the lock: while locked, the broadcast goes on but nothing that

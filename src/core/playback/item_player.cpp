@@ -233,7 +233,9 @@ void ItemPlayer::play() {
             }
             m_clock.untimedSkip = false;
             m_clock.lastStartTime = m_clock.startTime;
-            setRunningCommands();
+            if (m_services.runningChanged) {
+                m_services.runningChanged(true);
+            }
             m_clock.displayTicks = 1;
             if (m_clock.startTime.empty() && m_clock.stopTime.empty()) {
                 ++m_clock.repeatCount;
@@ -346,7 +348,9 @@ void ItemPlayer::stop() {
     m_controls.Edit2.setText("aab");
     m_state.isPlaying = false;
     m_controls.ListBox1.setVisible(false);
-    setIdleCommands();
+    if (m_services.runningChanged) {
+        m_services.runningChanged(false);
+    }
     if (wasRunning) {
         report(PlayEvent::Type::Stopped, m_state.currentRow);
     }
@@ -360,32 +364,6 @@ void ItemPlayer::playNext() {
     } catch (...) {
     }
     play();
-}
-
-void ItemPlayer::setRunningCommands() {
-    PlayerControls& c = m_controls;
-    c.ToolButton18.setEnabled(manual());
-    c.S2.setEnabled(true);
-    c.ToolButton17.setEnabled(false);
-    c.P1.setEnabled(false);
-    for (model::Command* cmd : c.idleOnly) {
-        cmd->setEnabled(false);
-    }
-}
-
-void ItemPlayer::setIdleCommands() {
-    PlayerControls& c = m_controls;
-    const bool isManual = manual();
-    c.ToolButton18.setEnabled(false);
-    c.S2.setEnabled(false);
-    c.ToolButton17.setEnabled(isManual);
-    for (model::Command* cmd : c.idleOnly) {
-        cmd->setEnabled(isManual);
-    }
-    if (m_services.anyoneMayOperate()) {
-        c.SZ1.setEnabled(true);
-        c.P1.setEnabled(c.ToolButton17.enabled());
-    }
 }
 
 }  // namespace orvessa::playback

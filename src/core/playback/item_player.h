@@ -35,14 +35,6 @@ struct PlayerControls {
     model::Command& Check2;
     model::Command& jxbc;  // enabled exactly in manual operation
     model::Timer& Timer2;  // the now-playing display's timer
-    // Commands switched between running and idle.
-    model::Command& ToolButton17;  // 播放
-    model::Command& P1;
-    model::Command& ToolButton18;  // 停止
-    model::Command& S2;
-    model::Command& SZ1;
-    // Disabled while an item runs, enabled again when it stops in manual operation.
-    std::vector<model::Command*> idleOnly;
 };
 
 // What the player is given besides the controls.
@@ -57,8 +49,8 @@ struct PlayerServices {
     std::function<void()> hideMainWindow;
     // Reads the title and detail line of the item just started (the now-playing display).
     std::function<void()> prepareTitle;
-    // Entry 6 of the configuration is "1": anyone may operate the system.
-    std::function<bool()> anyoneMayOperate;
+    // An item started (true) or stopped (false): the commands that follow it are switched.
+    std::function<void(bool running)> runningChanged;
     // The media library folder, ending in a separator.
     std::function<std::string()> defaultDirectory;
     // The folder from which a relative path in a cell is read: the program directory.
@@ -107,8 +99,6 @@ private:
     void startMedia();
     void openWithShell();
     void applyVolume();
-    void setRunningCommands();
-    void setIdleCommands();
     bool manual() const { return m_controls.jxbc.enabled(); }
     void report(PlayEvent::Type type, int row);
 

@@ -68,8 +68,16 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildPlayback(services);
 }
 
+void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
+    ui::TForm1& f = *m_form1;
+    m_commandStates->apply(
+        event, {f.manualOperation(), f.playback.isPlaying, f.unlocked, f.config.anyoneMayOperate(),
+                m_holidayPanel != nullptr && m_holidayPanel->open()});
+}
+
 void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     ui::TForm1& f = *m_form1;
+    m_commandStates = std::make_unique<ui::CommandStates>(f);
     m_editor = std::make_unique<editing::GridEditor>(
         editing::EditorControls{f.Grid, f.Label2, f.jxbc, f.save, f.SAVE1, f.add, f.ADD1, f.xiugai,
                                 f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
@@ -79,8 +87,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
     m_lock = std::make_unique<editing::OperatorLock>(
-        editing::LockControls{
-            f.Jrxt, f.pbxt, f.GGMM, {&f.SZ1, &f.YSP1, &f.TCXT, &f.QUIT1, &f.CheckBox1, &f.Check2}},
+        editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
+                              [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
         f.config, f.unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
         f.ListBox2, f.Grid, f.dir1, f.config, f.unlocked, f.playback, services.host,
@@ -88,35 +96,16 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 [&f] { f.FormActivate(); }, saveConfiguration,
                                 [&f] { return f.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
-        ModeControls{
-            f.ztbc,
-            f.jxbc,
-            f.pbxt,
-            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.toolbutton13, &f.N11, &f.N12,
-             &f.N13, &f.GXR1, &f.Z1, &f.xuanxiang, &f.BCZ1, &f.dir1, &f.xiugai, &f.del, &f.add},
-            {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.BCZ1},
-            {&f.ToolButton9, &f.ToolButton10, &f.toolbutton13, &f.ToolButton15, &f.ToolButton17,
-             &f.P1,          &f.ToolButton18, &f.rec3,         &f.Rec2,         &f.N16,
-             &f.GXR1,        &f.Z1,           &f.xuanxiang,    &f.BCZ1,         &f.N11,
-             &f.N12,         &f.N13,          &f.xiugai,       &f.del,          &f.add,
-             &f.up,          &f.dow,          &f.UP1,          &f.DOW1,         &f.save},
-            f.ToolButton17,
-            f.P1,
-            f.ToolButton18,
-            f.S2,
-            f.forcedWeekdayItems,
-            f.ToolButton9,
-            f.Grid,
-            f.Label1,
-            f.Label2,
-            f.RG4,
-            f.ListBox2,
-            f.Timer1,
-            f.Timer4},
+        ModeControls{f.ztbc, f.jxbc, f.forcedWeekdayItems, f.ToolButton9, f.Grid, f.Label1,
+                     f.Label2, f.RG4, f.ListBox2, f.Timer1, f.Timer4},
         ModeState{f.config, f.tableFileName, f.autoNaming, f.W, f.weekdayText, f.playback,
                   f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
-                     [this] { m_library->refresh(); }},
+                     [this] { m_library->refresh(); },
+                     [this](bool manual) {
+                         commandsChanged(manual ? ui::CommandStates::Event::EnterManual
+                                                : ui::CommandStates::Event::EnterAutomatic);
+                     }},
         *m_editor);
 
     m_startUp = std::make_unique<StartUp>(
@@ -149,18 +138,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     }
 
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
-        editing::HolidayControls{f.Grid,
-                                 f.Label4,
-                                 f.Label5,
-                                 f.GroupBox1,
-                                 f.weekdayStopBoxes,
-                                 f.GXR1,
-                                 f.Button3,
-                                 {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.ToolButton17,
-                                  &f.ToolButton24, &f.YSP1, &f.SZ1},
-                                 f.ListBox2,
-                                 f.RG4,
-                                 f.Timer1},
+        editing::HolidayControls{
+            f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
+            [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); }, f.ListBox2,
+            f.RG4, f.Timer1},
         editing::HolidayState{f.config, f.tableFileName, f.playback, f.gridHeight}, services.clock,
         saveConfiguration, *m_editor);
 
@@ -186,26 +167,17 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         f.playback, f.clockState,
-        playback::PlayerControls{f.Grid,
-                                 f.ListBox1,
-                                 f.Edit1,
-                                 f.Edit2,
-                                 f.Label2,
-                                 f.Check2,
-                                 f.jxbc,
-                                 f.Timer2,
-                                 f.ToolButton17,
-                                 f.P1,
-                                 f.ToolButton18,
-                                 f.S2,
-                                 f.SZ1,
-                                 {&f.ToolButton9, &f.ToolButton10, &f.ToolButton15, &f.BCZ1}},
+        playback::PlayerControls{f.Grid, f.ListBox1, f.Edit1, f.Edit2, f.Label2, f.Check2, f.jxbc,
+                                 f.Timer2},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.form6, monitor, 0, 0); },
             [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
-            [&f] { return f.config.anyoneMayOperate(); }, [&f] { return f.libraryDirectory(); },
-            [&f] { return f.itemDirectoryText; }},
+            [this](bool running) {
+                commandsChanged(running ? ui::CommandStates::Event::ItemStarted
+                                        : ui::CommandStates::Event::ItemStopped);
+            },
+            [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; }},
         *m_form6, *m_form4);
     for (model::Command* c : {&f.ToolButton17, &f.P1}) {
         c->setHandler([this] { m_player->play(); });

@@ -21,6 +21,7 @@
 #include "core/scheduler/startup.h"
 #include "core/tools/tdstx.h"
 #include "core/tools/tform7.h"
+#include "core/ui/command_states.h"
 #include "core/ui/tform1.h"
 
 namespace orvessa::scheduler {
@@ -78,8 +79,11 @@ private:
     explicit OrvessaSystem(PlatformServices& services);
     void buildMainWindowSubsystems(PlatformServices& services);
     void buildPlayback(PlatformServices& services);
+    // Switches the main window's commands for an event, in the situation of the moment.
+    void commandsChanged(ui::CommandStates::Event event);
 
     std::unique_ptr<ui::TForm1> m_form1;
+    std::unique_ptr<ui::CommandStates> m_commandStates;
     std::unique_ptr<editing::GridEditor> m_editor;
     std::unique_ptr<editing::OperatorLock> m_lock;
     std::unique_ptr<editing::MediaLibrary> m_library;

@@ -40,37 +40,11 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
     }
 }
 
-void OperatingModes::setManualCommands() {
-    m_c.pbxt.setEnabled(false);
-    const bool idle = !m_s.playback.isPlaying;
-    for (Command* c : m_c.manual) {
-        c->setEnabled(true);
-    }
-    m_c.play.setEnabled(idle);
-    m_c.P1.setEnabled(idle);
-    m_c.stop.setEnabled(!idle);
-    m_c.S2.setEnabled(!idle);
-    if (!idle) {
-        // What is running keeps the commands that a running item disables.
-        for (Command* c : m_c.idleOnly) {
-            c->setEnabled(false);
-        }
-    }
-}
-
-void OperatingModes::setAutomaticCommands() {
-    for (Command* c : m_c.automaticOff) {
-        c->setEnabled(false);
-    }
-    m_c.S2.setEnabled(m_s.playback.isPlaying);
-    m_c.pbxt.setEnabled(true);
-}
-
 void OperatingModes::ZTBCClick() {
     m_c.Timer1.stop();
     m_c.ztbc.setEnabled(false);
     m_c.jxbc.setEnabled(true);
-    setManualCommands();
+    m_services.modeChanged(true);
     m_c.grid.setEditable(true);
     m_c.grid.setRowSelect(false);
     m_editor.setMoveButtons();
@@ -92,7 +66,7 @@ void OperatingModes::JXBCClick() {
     }
     m_c.jxbc.setEnabled(false);
     m_c.ztbc.setEnabled(true);
-    setAutomaticCommands();
+    m_services.modeChanged(false);
     m_c.Label2.setText("");
     m_c.RG4.setVisible(false);
     m_c.ListBox2.setVisible(false);

@@ -31,19 +31,8 @@ void enterAutomaticOperation(model::Command& jxbc);
 
 // The main window's controls that the mode switch, the forced weekday and the week setting use.
 struct ModeControls {
-    model::Command& ztbc;  // 手动操作
-    model::Command& jxbc;  // 自动播出
-    model::Command& pbxt;  // 屏蔽系统: offered in automatic operation only
-    // Enabled on entering manual operation; of them, `idleOnly` again disabled while an item
-    // plays.
-    std::vector<model::Command*> manual;
-    std::vector<model::Command*> idleOnly;
-    // Disabled on entering automatic operation.
-    std::vector<model::Command*> automaticOff;
-    model::Command& play;
-    model::Command& P1;
-    model::Command& stop;
-    model::Command& S2;
+    model::Command& ztbc;                          // 手动操作
+    model::Command& jxbc;                          // 自动播出
     std::array<model::Command*, 8> forcedWeekday;  // xq0 (自动) .. xq7
     model::Command& ToolButton9;                   // 周设置
     model::Grid& grid;
@@ -74,6 +63,8 @@ struct ModeServices {
     std::function<bool()> saveConfiguration;
     // Lists the media library's files again.
     std::function<void()> refreshLibraryList;
+    // Switches the commands that follow the mode: true on entering manual operation.
+    std::function<void(bool manual)> modeChanged;
 };
 
 // Manual and automatic operation, the forced weekday and the week setting.
@@ -97,8 +88,6 @@ public:
 
 private:
     bool manual() const { return m_c.jxbc.enabled(); }
-    void setManualCommands();
-    void setAutomaticCommands();
     void markWeekChoice();
 
     ModeControls m_c;

@@ -23,6 +23,7 @@
 
 #include "gui/binders.h"
 #include "gui/fonts.h"
+#include "gui/pictures.h"
 #include "gui/qt_text.h"
 #include "gui/ui/lcd_clock_widget.h"
 
@@ -114,20 +115,6 @@ void Form1View::buildToolBar(QWidget* parent) {
     place(bar, m_model.layout.toolbar);
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(24, 24));
-    // Placeholder pictures until the toolbar's own images are drawn.
-    const QStyle::StandardPixmap pictures[] = {
-        QStyle::SP_FileDialogDetailedView,
-        QStyle::SP_DialogOpenButton,
-        QStyle::SP_DialogSaveButton,
-        QStyle::SP_FileDialogContentsView,
-        QStyle::SP_FileDialogInfoView,
-        QStyle::SP_MediaPlay,
-        QStyle::SP_MediaStop,
-        QStyle::SP_MediaVolume,
-        QStyle::SP_DesktopIcon,
-        QStyle::SP_DialogHelpButton,
-    };
-    int picture = 0;
     for (model::Command* c : m_model.toolbar) {
         if (c->kind() == model::CommandKind::Separator) {
             bar->addSeparator()->setObjectName(toQt(c->name()));
@@ -137,7 +124,7 @@ void Form1View::buildToolBar(QWidget* parent) {
         // Toolbar buttons never take the keyboard from the grid.
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setIcon(style()->standardIcon(pictures[picture++ % std::size(pictures)]));
+        button->setIcon(toolbarIcon(toQt(c->name())));
         bindButton(*c, button);
         bar->addWidget(button);
     }
@@ -192,7 +179,8 @@ void Form1View::buildClientArea(QWidget* client) {
     place(image, m_model.layout.picture);
     image->setFrameShape(QFrame::StyledPanel);
     image->setAlignment(Qt::AlignCenter);
-    image->setText(QStringLiteral("Orvessa"));
+    image->setPixmap(columnPicture());
+    image->setScaledContents(true);
 
     auto* lcd = new LcdClockWidget(m_model.clock(), client);
     place(lcd, m_model.layout.clock);
@@ -439,9 +427,7 @@ void Form1View::buildWeekSelector(QWidget* client) {
 void Form1View::buildTray() {
     m_tray = new QSystemTrayIcon(this);
     m_tray->setObjectName(QStringLiteral("TrayIcon"));
-    m_tray->setIcon(QApplication::windowIcon().isNull()
-                        ? style()->standardIcon(QStyle::SP_MediaVolume)
-                        : QApplication::windowIcon());
+    m_tray->setIcon(applicationIcon());
     m_trayMenu = new QMenu(this);
     m_trayMenu->setObjectName(QStringLiteral("PopupMenu1"));
     for (model::Command* item : m_model.trayMenu) {

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "clock_scenario.h"
 
 namespace orvessa::scheduler {
@@ -41,6 +43,62 @@ TEST_F(Commands, EveryReachableCommandRunsSomethingInEveryMode) {
         form().N12.click();
         expectNoSilentCommand("after import " + mode);
     }
+}
+
+// The availability of the main window's commands in each situation an operator meets.
+TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
+    media("a.wav", 600);
+    enum Situation { Automatic, Manual, Playing, Panel, Locked };
+    struct Expected {
+        const char* name;
+        std::array<bool, 5> enabled;  // in the order of Situation
+    };
+    const Expected table[] = {
+        {"ToolButton9", {false, true, false, false, false}},
+        {"ToolButton10", {false, true, false, false, false}},
+        {"ToolButton15", {false, true, false, false, false}},
+        {"toolbutton13", {false, true, true, true, false}},
+        {"ToolButton24", {true, true, true, false, true}},
+        {"ToolButton17", {false, true, false, false, false}},
+        {"ToolButton18", {false, false, true, false, false}},
+        {"S2", {false, false, true, false, false}},
+        {"BCZ1", {false, true, false, true, false}},
+        {"SZ1", {true, true, true, false, false}},
+        {"YSP1", {true, true, true, false, false}},
+        {"ztbc", {true, false, false, false, true}},
+        {"jxbc", {false, true, true, true, false}},
+        {"QUIT1", {true, true, true, true, false}},
+        // Entering automatic operation offers the lock, also to a system started locked.
+        {"pbxt", {true, false, false, false, true}},
+        {"Jrxt", {false, false, false, false, true}},
+    };
+    auto check = [&](Situation s, const char* what) {
+        for (const Expected& e : table) {
+            const model::Command* c = form().command(e.name);
+            ASSERT_NE(c, nullptr) << e.name;
+            EXPECT_EQ(c->enabled(), e.enabled[s]) << e.name << " " << what;
+        }
+    };
+
+    start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
+    check(Automatic, "in automatic operation");
+    EXPECT_FALSE(form().triggerShortcut("F8")) << "options only in manual operation";
+    form().ztbc.click();
+    form().ToolButton18.click();
+    check(Manual, "in manual operation");
+    form().ToolButton17.click();
+    check(Playing, "while an item plays");
+    form().ToolButton18.click();
+    form().GXR1.click();
+    check(Panel, "in the holiday panel");
+    EXPECT_FALSE(form().triggerShortcut("Ctrl+P")) << "its menu is held back in the panel";
+    form().Button3.click();
+
+    m_system.reset();
+    entries[6] = "0";
+    start({{"", "a.wav", ""}}, "08:00:00");
+    check(Locked, "locked");
+    EXPECT_FALSE(form().triggerShortcut("F5")) << "a disabled menu keeps its shortcuts";
 }
 
 }  // namespace

@@ -10,13 +10,14 @@ ensure_packages "${ORVESSA_CORE_PACKAGES[@]}" "${ORVESSA_APP_PACKAGES[@]}" \
     "${ORVESSA_DISPLAY_PACKAGES[@]}"
 
 cmake -S . -B build -DORVESSA_BUILD_TESTS=OFF
-cmake --build build -j"$(nproc)" --target orvessa orvessa_webview orvessa-make-demo
+cmake --build build -j"$(nproc)" --target orvessa orvessa_webview orvessa-make-demo orvessa_manual
 
 # The program directory is the executable's own, so the demonstration gets a copy of it.
 demo=build/demo
 rm -rf "$demo"
 mkdir -p "$demo"
 cp build/program/orvessa build/program/orvessa_webview.so "$demo/"
+cp -r build/program/manual "$demo/"
 build/program/orvessa-make-demo "$demo" resources/orvessa.sys
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

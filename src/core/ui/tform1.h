@@ -56,7 +56,9 @@ public:
     static constexpr const char* kVersion = "5.0";
     static constexpr const char* kHomePage = "https://orvessa.example.org/";
     static constexpr const char* kContactLine = "Orvessa 定时广播系统";
-    static constexpr const char* kHelpFile = "ORVESSA.CHM";
+    // The operator's manual: a page in the program directory that any desktop opens, where the
+    // original system shipped a compiled help file "ORVESSA.CHM".
+    static constexpr const char* kHelpFile = "manual/ORVESSA.html";
 
     explicit TForm1(MainWindowServices services);
 

@@ -445,6 +445,10 @@ TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
     EXPECT_TRUE(form.triggerShortcut("F12"));
     ASSERT_EQ(host.aboutBoxes.size(), 1u);
     EXPECT_EQ(host.aboutBoxes[0].application, "Orvessa  5.0");
+    // Help opens the manual beside the program with the desktop's own viewer.
+    EXPECT_TRUE(form.triggerShortcut("F1"));
+    ASSERT_FALSE(shell.requests.empty());
+    EXPECT_EQ(shell.requests.back().target, programDirectoryText() + "manual/ORVESSA.html");
     form.BZ1.setEnabled(false);
     EXPECT_FALSE(form.triggerShortcut("F12"));
     EXPECT_EQ(host.aboutBoxes.size(), 1u);

@@ -163,6 +163,8 @@ void bindList(model::ListBox& list, QListWidget* widget) {
     disconnectWith(widget, list.changed, list.changed.connect(sync));
     QObject::connect(widget, &QListWidget::currentRowChanged, widget,
                      [&list](int row) { list.setItemIndex(row); });
+    QObject::connect(widget, &QListWidget::itemDoubleClicked, widget,
+                     [&list] { list.doubleClicked.send(); });
 }
 
 void bindRadioGroup(model::RadioGroup& group, QGroupBox* box) {

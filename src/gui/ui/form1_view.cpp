@@ -163,17 +163,7 @@ void Form1View::buildClientArea(QWidget* client) {
     panel2->setObjectName(QStringLiteral("Panel2"));
     place(panel2, m_model.layout.columnFrame);
     panel2->hide();
-    auto* list1 = new QListWidget(client);
-    place(list1, m_model.layout.playList);
-    list1->setToolTip(QStringLiteral("双击播放下一曲目"));
-    bindList(m_model.ListBox1, list1);
-    QObject::connect(list1, &QListWidget::itemDoubleClicked, this,
-                     [this] { m_model.ListBox1.doubleClicked.send(); });
-    auto* list2 = new QListWidget(client);
-    place(list2, m_model.layout.libraryList);
-    list2->setToolTip(QStringLiteral("双击自动填入表中"));
-    bindList(m_model.ListBox2, list2);
-
+    // The picture lies under the two lists of the same place: a list that is shown covers it.
     auto* image = new QLabel(client);
     image->setObjectName(QStringLiteral("Image2"));
     place(image, m_model.layout.picture);
@@ -181,6 +171,15 @@ void Form1View::buildClientArea(QWidget* client) {
     image->setAlignment(Qt::AlignCenter);
     image->setPixmap(columnPicture());
     image->setScaledContents(true);
+    auto* list1 = new QListWidget(client);
+    place(list1, m_model.layout.playList);
+    list1->setToolTip(QStringLiteral("双击播放下一曲目"));
+    bindList(m_model.ListBox1, list1);
+    auto* list2 = new QListWidget(client);
+    place(list2, m_model.layout.libraryList);
+    list2->setToolTip(QStringLiteral("双击自动填入表中"));
+    list2->setStyleSheet(QStringLiteral("QListWidget { color: purple; background: #fffbf0; }"));
+    bindList(m_model.ListBox2, list2);
 
     auto* lcd = new LcdClockWidget(m_model.clock(), client);
     place(lcd, m_model.layout.clock);

@@ -150,6 +150,10 @@ void Form1View::buildClientArea(QWidget* client) {
     place(label3, m_model.layout.dateLine);
     label3->setAlignment(Qt::AlignCenter);
     bindText(m_model.Label3, label3);
+    // The longest date line, whole in the clock's width.
+    label3->setFont(
+        fittingFont(QStringLiteral("宋体"), 13, 9,
+                    {{QStringLiteral("2026-12-30   星期三"), m_model.layout.clock.width}}));
 
     auto* panel1 = new QLabel(client);
     place(panel1, m_model.layout.timePanel);
@@ -207,8 +211,15 @@ void Form1View::buildClientArea(QWidget* client) {
         // Shown only in the holiday panel, under the list.
         {m_model.Button3, kOkInPanel},
     };
+    // The buttons' captions whole in their designed width, inside the button's frame.
+    constexpr int kButtonMargin = 10;
+    const QFont buttonFont =
+        fittingFont(QStringLiteral("宋体"), 13, 9,
+                    {{QStringLiteral("插入(I)"), m_model.layout.insert.width - kButtonMargin},
+                     {QStringLiteral("确 定(O)"), kOkInPanel.width - kButtonMargin}});
     for (const Placed& p : buttons) {
         auto* button = new QPushButton(client);
+        button->setFont(buttonFont);
         place(button, p.rect);
         bindButton(p.command, button);
     }

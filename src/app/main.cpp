@@ -63,12 +63,27 @@ int main(int argc, char** argv) {
     backends::GstMediaOptions mediaOptions;
     mediaOptions.mediaProfile = mediaProfile;
     backends::GstMediaDevice mediaDevice(mediaOptions);
+    // The sound recorder's own: recording never disturbs what the broadcast plays.
+    backends::GstMediaDevice recordingDevice(mediaOptions);
 
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
-    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(
-        {host, clock, power, screenSaver, shell, instance, monitors, keyboard, mediaDevice,
-         mediaDevice, processes, programDirectory, mediaProfile});
+    std::unique_ptr<scheduler::OrvessaSystem> system =
+        scheduler::OrvessaSystem::start({host,
+                                         clock,
+                                         power,
+                                         screenSaver,
+                                         shell,
+                                         instance,
+                                         monitors,
+                                         keyboard,
+                                         mediaDevice,
+                                         mediaDevice,
+                                         processes,
+                                         programDirectory,
+                                         mediaProfile,
+                                         {},
+                                         &recordingDevice});
     if (!system) {
         return 0;
     }

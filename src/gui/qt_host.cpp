@@ -112,7 +112,10 @@ void QtHost::aboutBox(const std::string& application, const std::string& other) 
 void QtHost::quitApplication() {
     m_quitRequested = true;
     // Queued, so a quit asked for before the loop runs still ends it as soon as it starts.
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // exit(), not quit(): quit() first asks every window to close, and the main window only
+    // hides when asked, which cancels the quit.
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void QtHost::registerView(model::Window& window, QWidget* view) {

@@ -6,6 +6,7 @@
 #include "gui/editing/form5_view.h"
 #include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
+#include "gui/tools/dstx_view.h"
 #include "gui/ui/form1_view.h"
 
 namespace orvessa::gui {
@@ -25,6 +26,8 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     host.registerView(system.form4(), m_form4.get());
     m_form5 = std::make_unique<Form5View>(system.form5(), m_form1.get());
     host.registerView(system.form5(), m_form5.get());
+    m_dstx = std::make_unique<DstxView>(system.dstx(), m_form1.get());
+    host.registerView(system.dstx(), m_dstx.get());
 }
 
 SystemViews::~SystemViews() = default;

@@ -9,6 +9,7 @@
 namespace orvessa::gui {
 
 class Daori5View;
+class DstxView;
 class Form1View;
 class Form2View;
 class Form4View;
@@ -40,6 +41,7 @@ private:
     std::unique_ptr<Form2View> m_form2;
     std::unique_ptr<Form4View> m_form4;
     std::unique_ptr<Form5View> m_form5;
+    std::unique_ptr<DstxView> m_dstx;
 };
 
 }  // namespace orvessa::gui

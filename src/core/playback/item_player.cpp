@@ -15,9 +15,11 @@ namespace orvessa::playback {
 namespace {
 
 const char* const kWebPageExtensions[] = {".HTM", ".HTML", ".ASP", ".SHTML", ".PHP"};
+// The films of today's libraries (MP4, MKV, FLV, WebM...) show their picture like the older ones.
 const char* const kPictureExtensions[] = {
-    ".HTM", ".HTML", ".ASP", ".PHP", ".SHTML", ".SWF",  ".AVI", ".DAT", ".IVF", ".ASF", ".WMV",
-    ".M1V", ".MP2",  ".MPA", ".MPE", ".MPEG",  ".MPV2", ".MPV", ".MOV", ".QT",  ".MPG"};
+    ".HTM", ".HTML", ".ASP", ".PHP", ".SHTML", ".SWF",  ".AVI",  ".DAT", ".IVF", ".ASF",
+    ".WMV", ".M1V",  ".MP2", ".MPA", ".MPE",   ".MPEG", ".MPV2", ".MPV", ".MOV", ".QT",
+    ".MPG", ".MP4",  ".M4V", ".MKV", ".FLV",   ".WEBM", ".OGV",  ".3GP", ".VOB"};
 constexpr int kDefaultVolume = 200;
 
 template <std::size_t N>

@@ -40,7 +40,17 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_windows.push_back(m_form4.get());
     m_form6 = std::make_unique<playback::TForm6>(services.monitors, services.keyboard);
     m_windows.push_back(m_form6.get());
-    m_dstx = std::make_unique<tools::Tdstx>();
+    platform::MediaDevice* recorder = services.recordingDevice;
+    if (recorder == nullptr) {
+        m_noRecordingDevice = std::make_unique<tools::AbsentMediaDevice>();
+        recorder = m_noRecordingDevice.get();
+    }
+    m_dstx = std::make_unique<tools::Tdstx>(
+        *recorder, tools::RecorderServices{services.host, [&f] { return f.libraryDirectory(); },
+                                           [this] { m_library->refresh(); }});
+    for (model::Command* c : {&f.rec3, &f.Rec2}) {
+        c->setHandler([this] { m_dstx->showRecorder(); });
+    }
     m_windows.push_back(m_dstx.get());
     m_daori5 = std::make_unique<editing::Tdaori5>();
     m_windows.push_back(m_daori5.get());

@@ -43,6 +43,8 @@ struct PlatformServices {
     // Where the rows' relative paths are read from, when not the program directory (the
     // rehearsal runs on copies of the system's files, away from their media).
     std::filesystem::path itemDirectory = {};
+    // The sound recorder's own device; without one its recordings and auditions fail.
+    platform::MediaDevice* recordingDevice = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<editing::TForm2> m_form2;
     std::unique_ptr<editing::TForm4> m_form4;
     std::unique_ptr<playback::TForm6> m_form6;
+    std::unique_ptr<platform::MediaDevice> m_noRecordingDevice;
     std::unique_ptr<tools::Tdstx> m_dstx;
     std::unique_ptr<editing::Tdaori5> m_daori5;
     std::unique_ptr<editing::TForm5> m_form5;

@@ -19,8 +19,8 @@ struct Row {
 };
 
 // Manual / automatic operation, an item started / stopped, lock or enter, the holiday panel
-// opened or closed. Commands of subsystems still to come (recorder, subtitle, skins) are held
-// back by the window's designed states and appear in no row.
+// opened or closed. Commands of subsystems still to come (subtitle, skins) are held back by the
+// window's designed states and appear in no row.
 const Row kTable[] = {
     // The week setting, import and export: manual, idle, not in the holiday panel.
     {&TForm1::ToolButton9, {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, K, Rule::PanelClosed}},
@@ -52,6 +52,10 @@ const Row kTable[] = {
     {&TForm1::ToolButton18, {Rule::Playing, Rule::Off, Rule::Manual, Rule::Off, K, K}},
     {&TForm1::S2, {Rule::Playing, Rule::Playing, Rule::On, Rule::Off, K, K}},
     {&TForm1::ToolButton24, {K, K, K, K, K, Rule::PanelClosed}},
+    // The recorder: manual, idle, unlocked; the panel closes the toolbar's way to it.
+    {&TForm1::rec3,
+     {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, Rule::Unlocked, Rule::PanelClosed}},
+    {&TForm1::Rec2, {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, Rule::Unlocked, K}},
     // The lock: offered in automatic operation, and only to the operator who has entered.
     {&TForm1::pbxt, {Rule::Off, Rule::On, K, K, Rule::Unlocked, K}},
     {&TForm1::Jrxt, {K, K, K, K, Rule::Locked, K}},

@@ -235,10 +235,10 @@ TEST_F(ItemPlayerTest, RandomOrderIsRepeatableAndEndsAfterAsManyPicks) {
 }
 
 TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
-    for (const char* f : {"AUDIO/x.avi", "AUDIO/y.AVI", "AUDIO/z.wav"}) {
+    for (const char* f : {"AUDIO/x.avi", "AUDIO/y.AVI", "AUDIO/z.wav", "AUDIO/w.mp4"}) {
         touch(f);
     }
-    startWith({{"x.avi", ""}, {"y.AVI", ""}, {"z.wav", ""}});
+    startWith({{"x.avi", ""}, {"y.AVI", ""}, {"z.wav", ""}, {"w.mp4", ""}});
     playRow(1);
     EXPECT_TRUE(m_system->form6().visible());
     EXPECT_TRUE(form().visible()) << "manual operation keeps the main window";
@@ -254,6 +254,9 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
     player().stop();
     playRow(3);
     EXPECT_FALSE(m_system->form6().visible());
+    player().stop();
+    playRow(4);
+    EXPECT_TRUE(m_system->form6().visible()) << "an MP4 film shows its picture too";
 }
 
 TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "backends/gstreamer/media_files.h"
+#include "core/tools/tdstx.h"
+#include "fakes/scripted_host.h"
+
+namespace orvessa::testing {
+namespace {
+
+using tools::Tdstx;
+
+TEST(RecorderOnGStreamer, RecordsATakeInTheChosenFormatAndAuditionsItToItsEnd) {
+    TempDir dir;
+    fakes::ScriptedHost host;
+    backends::GstMediaDevice device(headlessOptions());
+    Tdstx recorder(device, {host, [&dir] { return dir.path().string() + "/"; }, {}});
+    recorder.RadioGroup1.setItemIndex(1);
+    recorder.RadioGroup2.setItemIndex(0);
+    recorder.RadioGroup3.setItemIndex(1);
+
+    recorder.Button1.click();
+    ASSERT_EQ(recorder.state(), Tdstx::State::Recording) << host.messages.at(0).text;
+    // The ticks read the input as the window's timer would, without depending on its pace.
+    ASSERT_TRUE(waitUntil([&] {
+        recorder.Timer1.fire();
+        return std::stoll(recorder.lastPosition) >= 1000;
+    }));
+    recorder.Button2.click();
+    ASSERT_TRUE(host.messages.empty());
+
+    const auto info = backends::readWavInfo(dir / "Temp.wav");
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->format.channels, 2);
+    EXPECT_EQ(info->format.bitsPerSample, 8);
+    EXPECT_EQ(info->format.sampleRate, 22050U);
+    const uint32_t perSecond = 2 * 22050;
+    EXPECT_GE(info->dataBytes, perSecond);
+    EXPECT_LT(info->dataBytes, 30ULL * perSecond);
+
+    // The audition runs until a tick reads the end, then the window is idle again.
+    recorder.Button3.click();
+    ASSERT_EQ(recorder.state(), Tdstx::State::Auditioning);
+    EXPECT_NEAR(std::stod(recorder.endPosition), 1000.0 * info->dataBytes / perSecond, 50);
+    ASSERT_TRUE(waitUntil([&] {
+        recorder.Timer1.fire();
+        return recorder.state() == Tdstx::State::Idle;
+    }));
+    EXPECT_TRUE(recorder.Button1.enabled() && recorder.Button3.enabled());
+    EXPECT_TRUE(host.messages.empty());
+    // Saving after the audition left the take as it was.
+    EXPECT_EQ(backends::readWavInfo(dir / "Temp.wav")->dataBytes, info->dataBytes);
+}
+
+}  // namespace
+}  // namespace orvessa::testing

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "core/scheduler/main_routine.h"
+#include "fakes/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::tools {
+namespace {
+
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+
+// The recorder's device, apart from the broadcast's.
+class TakeDevice : public fakes::FakeMediaDevice {
+public:
+    void startRecording() override { calls.push_back("record"); }
+};
+
+TEST(RecorderInTheSystem, TheToolbarOpensItOnItsOwnDeviceAndClosingListsTheTake) {
+    TempDir dir;
+    const std::string library = dir.path().string() + "/AUDIO/";
+    std::filesystem::create_directory(dir / "AUDIO");
+    std::string config;
+    for (int k = 0; k < 27; ++k) {
+        config += (k == 5 ? "3" : k == 6 ? "1" : k == 11 ? library : "0");
+        config += "\r\n";
+    }
+    writeBytes(dir / "orvessa.sys", config);
+    fakes::FakePlatform platform;
+    platform.clock.set({2026, 12, 9, 8, 0, 0});
+    TakeDevice recorderDevice;
+    scheduler::PlatformServices services = platform.services(dir.path());
+    services.recordingDevice = &recorderDevice;
+    auto system = scheduler::OrvessaSystem::start(services);
+    system->form1().setVisible(true);
+    system->form1().FormActivate();
+    ASSERT_TRUE(system->form1().ztbc.click());  // manual operation, where the recorder is offered
+
+    platform.host.onShown("dstx", [](model::Window& w) {
+        auto& recorder = static_cast<Tdstx&>(w);
+        recorder.Button1.click();
+        recorder.Button4.click();
+    });
+    ASSERT_TRUE(system->form1().rec3.click());
+    EXPECT_EQ(platform.host.shownModally.back(), "dstx");
+    EXPECT_EQ(recorderDevice.calls,
+              (std::vector<std::string>{"open " + library + "Temp.wav", "record", "stop"}));
+    EXPECT_TRUE(platform.device.calls.empty());
+    EXPECT_EQ(system->form1().ListBox2.items(), std::vector<std::string>{"Temp.wav"});
+}
+
+}  // namespace
+}  // namespace orvessa::tools

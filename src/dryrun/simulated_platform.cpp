@@ -27,6 +27,15 @@ std::optional<std::string> SimulatedHost::saveFileDialog(const std::string&, con
     return std::nullopt;
 }
 
+std::optional<platform::FontDescription> SimulatedHost::fontDialog(
+    const platform::FontDescription&) {
+    return std::nullopt;
+}
+
+std::optional<model::Color> SimulatedHost::colorDialog(model::Color) {
+    return std::nullopt;
+}
+
 void SimulatedHost::aboutBox(const std::string&, const std::string&) {}
 
 void SimulatedHost::quitApplication() {

@@ -31,6 +31,9 @@ public:
                                               const std::string& directory) override;
     std::optional<std::string> saveFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
+    std::optional<platform::FontDescription> fontDialog(
+        const platform::FontDescription& current) override;
+    std::optional<model::Color> colorDialog(model::Color current) override;
     void aboutBox(const std::string& application, const std::string& other) override;
     void quitApplication() override;
 };

@@ -22,6 +22,9 @@ public:
                                               const std::string& directory) override;
     void aboutBox(const std::string& application, const std::string& other) override;
     void quitApplication() override;
+    std::optional<platform::FontDescription> fontDialog(
+        const platform::FontDescription& current) override;
+    std::optional<model::Color> colorDialog(model::Color current) override;
 
     // The dialog that shows `window` modally.
     void registerView(model::Window& window, QWidget* view);

@@ -7,6 +7,7 @@
 #include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
 #include "gui/tools/dstx_view.h"
+#include "gui/tools/form7_view.h"
 #include "gui/ui/form1_view.h"
 
 namespace orvessa::gui {
@@ -17,6 +18,7 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     host.registerView(system.form1(), m_form1.get());
     m_form6 = std::make_unique<Form6View>(system.form6(), std::move(moduleDirectory));
     host.registerView(system.form6(), m_form6.get());
+    m_form6->showSubtitleStyle(system.form7().stripStyle);
     // Dialogs belong to the main window, so they open over it and share its skin.
     m_daori5 = std::make_unique<Daori5View>(system.daori5(), m_form1.get());
     host.registerView(system.daori5(), m_daori5.get());
@@ -28,6 +30,8 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     host.registerView(system.form5(), m_form5.get());
     m_dstx = std::make_unique<DstxView>(system.dstx(), m_form1.get());
     host.registerView(system.dstx(), m_dstx.get());
+    m_form7 = std::make_unique<Form7View>(system.form7(), m_form1.get());
+    host.registerView(system.form7(), m_form7.get());
 }
 
 SystemViews::~SystemViews() = default;

@@ -15,6 +15,7 @@ class Form2View;
 class Form4View;
 class Form5View;
 class Form6View;
+class Form7View;
 class QtHost;
 
 // Every window of the system with its view, made in one place and registered with the host, so
@@ -42,6 +43,7 @@ private:
     std::unique_ptr<Form4View> m_form4;
     std::unique_ptr<Form5View> m_form5;
     std::unique_ptr<DstxView> m_dstx;
+    std::unique_ptr<Form7View> m_form7;
 };
 
 }  // namespace orvessa::gui

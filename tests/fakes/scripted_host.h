@@ -90,6 +90,17 @@ public:
 
     void quitApplication() override { ++quitRequests; }
 
+    // The font and colour dialogs: cancelled, after counting that they were opened.
+    int styleDialogs = 0;
+    std::optional<platform::FontDescription> fontDialog(const platform::FontDescription&) override {
+        ++styleDialogs;
+        return std::nullopt;
+    }
+    std::optional<model::Color> colorDialog(model::Color) override {
+        ++styleDialogs;
+        return std::nullopt;
+    }
+
 private:
     std::optional<std::string> nextFile(bool save, const std::string& initialName) {
         fileDialogs.push_back(FileDialog{save, initialName});

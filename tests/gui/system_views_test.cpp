@@ -32,8 +32,7 @@ private slots:
         for (const model::Window* w : views.windowsWithoutView()) {
             missing << QString::fromStdString(w->name());
         }
-        QCOMPARE(missing, (QStringList{QStringLiteral("Form7")}));
-        QCOMPARE(host.showModal(system->form7()), model::ModalResult::Closed);
+        QCOMPARE(missing, QStringList{});
 
         // The chooser closes through its own buttons, with their result.
         QTimer::singleShot(0, [&] { system->daori5().endModal(model::ModalResult::Accepted); });

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/model/window.h"
+#include "core/tools/style_dialogs.h"
 
 namespace orvessa::platform {
 
@@ -12,7 +13,8 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 // What the windowing toolkit does for the core. Every call runs on the user-interface thread.
-class Host {
+// The font and colour dialogs come from StyleDialogs.
+class Host : public StyleDialogs {
 public:
     virtual ~Host() = default;
 

@@ -57,7 +57,14 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_form5 = std::make_unique<editing::TForm5>(m_form1->programDirectoryText + "AUDIO" +
                                                 text::nativeSeparator());
     m_windows.push_back(m_form5.get());
-    m_form7 = std::make_unique<tools::TForm7>();
+    m_form7 = std::make_unique<tools::TForm7>(
+        f.config, m_form6->Panel2,
+        tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
+                                services.programDirectory});
+    if (f.configurationLoaded) {
+        m_form7->FormCreate();
+    }
+    f.N16.setHandler([this, &host = services.host] { host.showModal(*m_form7); });
     m_windows.push_back(m_form7.get());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(

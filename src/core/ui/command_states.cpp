@@ -56,6 +56,8 @@ const Row kTable[] = {
     {&TForm1::rec3,
      {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, Rule::Unlocked, Rule::PanelClosed}},
     {&TForm1::Rec2, {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, Rule::Unlocked, K}},
+    // The subtitle: manual, idle.
+    {&TForm1::N16, {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, K, K}},
     // The lock: offered in automatic operation, and only to the operator who has entered.
     {&TForm1::pbxt, {Rule::Off, Rule::On, K, K, Rule::Unlocked, K}},
     {&TForm1::Jrxt, {K, K, K, K, Rule::Locked, K}},

@@ -71,9 +71,9 @@ void TForm1::setDesignedStates() {
          {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &N16, &dir1, &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
-    // Held back until the subsystems behind them exist: the skins and the subtitle. An operator
-    // never meets a command that does nothing.
-    for (Command* c : {&skin, &SpeedButton9, &N16}) {
+    // Held back until the subsystem behind them exists: the skins. An operator never meets a
+    // command that does nothing.
+    for (Command* c : {&skin, &SpeedButton9}) {
         c->setEnabled(false);
     }
     Button3.setVisible(false);

@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLabel>
 #include <QLibrary>
 #include <QResizeEvent>
 #include <cstdio>
 
 #include "gui/qt_text.h"
+#include "gui/tools/subtitle_strip.h"
 
 namespace orvessa::gui {
 
@@ -29,27 +29,40 @@ Form6View::Form6View(playback::TForm6& model, QString moduleDirectory, QWidget* 
     m_surface->setPalette(black);
     m_model.surfaceHandle = static_cast<platform::NativeWindow>(m_surface->winId());
 
-    m_subtitle = new QLabel(this);
+    // A window of its own made after the surface, so that it lies above the video the media
+    // device draws there; the page is put below both.
+    m_subtitle = new SubtitleStripWidget(this);
     m_subtitle->setObjectName(toQt(model.Panel2.name()));
-    m_subtitle->setAlignment(Qt::AlignCenter);
-    m_subtitle->setFrameShape(QFrame::Panel);
-    m_subtitle->setFrameShadow(QFrame::Raised);
+    m_subtitle->setAttribute(Qt::WA_NativeWindow);
+    m_subtitle->setLook(platform::FontDescription{}, model::kBlack);
 
     auto watch = [this](model::Signal<>& signal, auto&& slot) {
         m_connections.emplace_back(&signal, signal.connect(slot));
     };
     watch(m_model.changed, [this] { syncWindow(); });
     watch(m_model.Panel1.changed, [this] { m_surface->setVisible(m_model.Panel1.visible()); });
-    watch(m_model.Panel2.changed, [this] {
-        m_subtitle->setText(toQt(m_model.Panel2.text()));
-        m_subtitle->setVisible(m_model.Panel2.visible());
-    });
+    watch(m_model.Panel2.changed, [this] { syncSubtitle(); });
     watch(m_model.Web1.changed, [this] { syncBrowser(); });
     watch(m_model.Web1.navigated, [this] { navigate(); });
 
     m_surface->setVisible(m_model.Panel1.visible());
-    m_subtitle->setVisible(m_model.Panel2.visible());
+    syncSubtitle();
     syncWindow();
+}
+
+void Form6View::showSubtitleStyle(tools::StripStyle& style) {
+    auto apply = [this, &style] { m_subtitle->setLook(style.font(), style.background()); };
+    m_connections.emplace_back(&style.changed, style.changed.connect(apply));
+    apply();
+}
+
+void Form6View::syncSubtitle() {
+    const model::TextControl& strip = m_model.Panel2;
+    m_subtitle->setText(toQt(strip.text()));
+    const auto& b = strip.bounds();
+    // The strip's own size, also when it lies partly or wholly outside the window.
+    m_subtitle->setGeometry(b.left, b.top, b.width, b.height);
+    m_subtitle->setVisible(strip.visible());
 }
 
 Form6View::~Form6View() {
@@ -65,7 +78,10 @@ WId Form6View::videoSurface() const {
 void Form6View::syncWindow() {
     setWindowTitle(toQt(m_model.caption()));
     const auto& b = m_model.bounds();
-    if (b.width > 0 && b.height > 0 && geometry() != QRect(b.left, b.top, b.width, b.height)) {
+    // A window never sized is shrunk to its children when shown, even when it already has the
+    // right default size (640 x 480).
+    if (b.width > 0 && b.height > 0 &&
+        (!testAttribute(Qt::WA_Resized) || geometry() != QRect(b.left, b.top, b.width, b.height))) {
         setGeometry(b.left, b.top, b.width, b.height);
     }
     if (m_model.visible() != isVisible()) {

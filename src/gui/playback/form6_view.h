@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "core/playback/tform6.h"
+#include "core/tools/subtitle_style.h"
 #include "gui/playback/web_page.h"
 
-class QLabel;
-
 namespace orvessa::gui {
+
+class SubtitleStripWidget;
 
 // The borderless full-screen video and web window. The browser is created the first time a page
 // is shown; until then the window holds only the video surface and the subtitle strip.
@@ -25,6 +26,10 @@ public:
     QWidget* videoSurfaceWidget() const { return m_surface; }
     // Null until a page has been shown, or when the browser module cannot be loaded.
     WebPage* webPage() const { return m_page.get(); }
+    // The subtitle strip, above the video surface and the page.
+    SubtitleStripWidget* subtitleStrip() const { return m_subtitle; }
+    // The strip draws with this font and background from now on.
+    void showSubtitleStyle(tools::StripStyle& style);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -32,12 +37,13 @@ protected:
 private:
     void syncWindow();
     void syncBrowser();
+    void syncSubtitle();
     void navigate();
     bool ensureBrowser();
 
     playback::TForm6& m_model;
     QWidget* m_surface;
-    QLabel* m_subtitle;
+    SubtitleStripWidget* m_subtitle;
     QString m_moduleDirectory;
     std::unique_ptr<WebPage> m_page;
     bool m_browserFailed = false;

@@ -1,0 +1,227 @@
+#include "core/tools/tform7.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+
+#include "core/store/ini_profile.h"
+#include "core/text/numbers.h"
+
+namespace orvessa::tools {
+
+using store::SystemConfig;
+
+namespace {
+
+constexpr const char* kFontSection = "Font";
+constexpr const char* kPanelSection = "panel";
+
+int entryOf(TForm7::Field field) {
+    return SystemConfig::kSubtitleTop + static_cast<int>(field);
+}
+
+// The value in the preview: the screen shrunk to the preview area, truncated toward zero.
+int scaled(int value, int screen, int area) {
+    if (screen <= 0 || area <= 0) {
+        return 0;
+    }
+    return static_cast<int>(value / (static_cast<double>(screen) / area));
+}
+
+}  // namespace
+
+TForm7::TForm7(SystemConfig& config, model::TextControl& strip, SubtitleServices services)
+    : Window("Form7", "字幕设置"),
+      m_config(config),
+      m_strip(strip),
+      m_services(std::move(services)) {
+    preview.setBounds({0, 0, kPreviewWidth, kPreviewHeight});
+    Button1.setHandler([this] { Button1Click(); });
+    Button2.setHandler([this] { Button2Click(); });
+    CheckBox1.setHandler([this] { CheckBox1Click(); });
+    Button3.setHandler([this] { Button3Click(); });
+}
+
+std::vector<model::Command*> TForm7::allCommands() {
+    return {&Button1, &Button2, &CheckBox1, &Button3};
+}
+
+void TForm7::FormCreate() {
+    readFontFile();
+    const std::string& text = m_config.entry(SystemConfig::kSubtitleText);
+    Edit1.setText(text);
+    previewStrip.setText(text);
+    previewStyle.setFont(m_font);
+    previewStyle.setBackground(m_background);
+    m_strip.setText(text);
+    stripStyle.setFont(m_font);
+    stripStyle.setBackground(m_background);
+    // A damaged entry is reported once; the rest still makes the dialog usable.
+    bool filled = true;
+    for (Field f : {Top, Left, Width, Height}) {
+        filled = filled && setNumber(f, m_config.entry(entryOf(f)));
+    }
+    if (filled) {
+        geometryChanged();
+    }
+    if (m_config.entry(SystemConfig::kSubtitleShown) == "0") {
+        m_strip.setVisible(false);
+        previewStrip.setVisible(false);
+        CheckBox1.setChecked(true);
+    } else {
+        m_strip.setVisible(true);
+        previewStrip.setVisible(true);
+    }
+    const auto screens = m_services.monitors.monitors();
+    const platform::ScreenRect screen = screens.empty() ? platform::ScreenRect{} : screens.front();
+    ranges[Top] = {-10, screen.height};
+    ranges[Left] = {-10, screen.width};
+    ranges[Width] = {0, screen.width};
+    ranges[Height] = {0, screen.height};
+}
+
+void TForm7::readFontFile() {
+    std::error_code error;
+    if (!std::filesystem::exists(fontFile(), error)) {
+        return;
+    }
+    const store::ProfileFile file(fontFile());
+    m_font.face = file.readString(kFontSection, "Name", m_font.face);
+    m_font.size = file.readInteger(kFontSection, "Size", m_font.size);
+    m_font.color = static_cast<model::Color>(
+        file.readInteger(kFontSection, "Color", static_cast<int32_t>(m_font.color)));
+    // Reading only ever adds a style.
+    m_font.bold = m_font.bold || file.readBool(kFontSection, "Bold", false);
+    m_font.italic = m_font.italic || file.readBool(kFontSection, "Italic", false);
+    m_font.underline = m_font.underline || file.readBool(kFontSection, "Underline", false);
+    m_font.strikeout = m_font.strikeout || file.readBool(kFontSection, "Strikeout", false);
+    m_background = static_cast<model::Color>(
+        file.readInteger(kPanelSection, "Color", static_cast<int32_t>(m_background)));
+}
+
+void TForm7::textTyped(const std::string& text) {
+    Edit1.setText(text);
+    previewStrip.setText(text);
+    m_strip.setText(text);
+    m_config.setEntry(SystemConfig::kSubtitleText, text);
+}
+
+void TForm7::numberTyped(Field field, const std::string& text) {
+    setNumber(field, text);
+}
+
+void TForm7::stepNumber(Field field, int direction) {
+    const Range range = ranges[field];
+    const int from = text::parseDecimal(numbers[field].text()).value_or(m_positions[field]);
+    const int start = std::clamp(from, range.minimum, std::max(range.minimum, range.maximum));
+    const int to = std::clamp(start + direction * kStep, range.minimum,
+                              std::max(range.minimum, range.maximum));
+    setNumber(field, text::decimalText(to));
+}
+
+bool TForm7::setNumber(Field field, std::string text) {
+    if (numbers[field].text() == text) {
+        return true;
+    }
+    if (const auto value = text::parseDecimal(text)) {
+        m_positions[field] = *value;
+    }
+    numbers[field].setText(std::move(text));
+    return geometryChanged();
+}
+
+bool TForm7::geometryChanged() {
+    // A field that reads "0" takes back the value last applied, so none of them can become 0.
+    for (Field f : {Top, Left, Width, Height}) {
+        if (numbers[f].text() == "0" && !setNumber(f, m_config.entry(entryOf(f)))) {
+            return false;
+        }
+    }
+    for (Field f : {Top, Left, Width, Height}) {
+        const std::string& text = numbers[f].text();
+        const std::optional<int32_t> value = text::parseDecimal(text);
+        if (!value) {
+            m_services.host.messageBox("'" + text + "' is not a valid integer value", "Orvessa",
+                                       platform::MessageIcon::Error, platform::MessageButtons::Ok);
+            return false;
+        }
+        model::Rect b = m_strip.bounds();
+        switch (f) {
+            case Top:
+                b.top = *value;
+                break;
+            case Left:
+                b.left = *value;
+                break;
+            case Width:
+                b.width = *value;
+                break;
+            case Height:
+                b.height = *value;
+                break;
+        }
+        m_strip.setBounds(b);
+    }
+    const model::Rect& b = m_strip.bounds();
+    m_config.setEntry(SystemConfig::kSubtitleTop, text::decimalText(b.top));
+    m_config.setEntry(SystemConfig::kSubtitleLeft, text::decimalText(b.left));
+    m_config.setEntry(SystemConfig::kSubtitleWidth, text::decimalText(b.width));
+    m_config.setEntry(SystemConfig::kSubtitleHeight, text::decimalText(b.height));
+    placePreview();
+    return true;
+}
+
+void TForm7::placePreview() {
+    const auto screens = m_services.monitors.monitors();
+    const platform::ScreenRect screen = screens.empty() ? platform::ScreenRect{} : screens.front();
+    const model::Rect& area = preview.bounds();
+    const model::Rect& b = m_strip.bounds();
+    previewStrip.setBounds(
+        {scaled(b.left, screen.width, area.width), scaled(b.top, screen.height, area.height),
+         scaled(b.width, screen.width, area.width), scaled(b.height, screen.height, area.height)});
+}
+
+void TForm7::FormActivate() {
+    previewStyle.setBackground(m_background);
+}
+
+void TForm7::Button1Click() {
+    if (const auto chosen = m_services.dialogs.fontDialog(m_font)) {
+        m_font = *chosen;
+        // Like the system's profile functions, a file that cannot be written is passed over.
+        const store::ProfileFile file(fontFile());
+        file.writeString(kFontSection, "Name", m_font.face);
+        file.writeInteger(kFontSection, "Size", m_font.size);
+        file.writeInteger(kFontSection, "Color", static_cast<int32_t>(m_font.color));
+        file.writeBool(kFontSection, "Bold", m_font.bold);
+        file.writeBool(kFontSection, "Italic", m_font.italic);
+        file.writeBool(kFontSection, "Underline", m_font.underline);
+        file.writeBool(kFontSection, "Strikeout", m_font.strikeout);
+    }
+    stripStyle.setFont(m_font);
+    previewStyle.setFont(m_font);
+}
+
+void TForm7::Button2Click() {
+    if (const auto chosen = m_services.dialogs.colorDialog(m_background)) {
+        m_background = *chosen;
+        const store::ProfileFile file(fontFile());
+        file.writeInteger(kPanelSection, "Color", static_cast<int32_t>(m_background));
+    }
+    stripStyle.setBackground(m_background);
+    previewStyle.setBackground(m_background);
+}
+
+void TForm7::CheckBox1Click() {
+    const bool hidden = CheckBox1.checked();
+    m_strip.setVisible(!hidden);
+    previewStrip.setVisible(!hidden);
+    m_config.setEntry(SystemConfig::kSubtitleShown, hidden ? "0" : "1");
+}
+
+void TForm7::Button3Click() {
+    m_services.saveConfiguration();
+    endModal(model::ModalResult::Accepted);
+}
+
+}  // namespace orvessa::tools

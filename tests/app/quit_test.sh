@@ -14,17 +14,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/program/AUDIO" "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
-cp "$executable" "$work/program/orvessa"
-# Entry 5 (line 6) "1": quit after the last row; entry 11 (line 12): the library, so that
-# start-up asks nothing.
-awk -v lib="$work/program/AUDIO/" \
-    'BEGIN { ORS = "" } NR == 6 { print "1\r\n"; next } NR == 12 { print lib "\r\n"; next }
-     { print $0 "\n" }' \
-    "$config" > "$work/program/orvessa.sys"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-unset QT_QPA_PLATFORM
+# Entry 5 "1": quit after the last row.
+source "$(dirname "$0")/program_directory.sh"
+make_program_directory "$work" "$executable" "$config" 1
 
 "$work/program/orvessa" > "$work/orvessa.log" 2>&1 &
 pid=$!

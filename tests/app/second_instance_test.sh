@@ -14,16 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A program directory of its own, with the media library already chosen so that start-up asks
-# nothing, and the user's directories inside the temporary folder.
-mkdir -p "$work/program/AUDIO" "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
-cp "$executable" "$work/program/orvessa"
-awk -v lib="$work/program/AUDIO/" \
-    'BEGIN { ORS = "" } NR == 12 { print lib "\r\n"; next } { print $0 "\n" }' \
-    "$config" > "$work/program/orvessa.sys"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/program_directory.sh"
+make_program_directory "$work" "$executable" "$config"
 
 fail() {
     echo "FAIL: $*"

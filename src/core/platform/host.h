@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/model/window.h"
-#include "core/tools/style_dialogs.h"
+#include "core/platform/style_dialogs.h"
 
 namespace orvessa::platform {
 

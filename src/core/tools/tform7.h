@@ -11,8 +11,8 @@
 #include "core/model/window.h"
 #include "core/platform/display_services.h"
 #include "core/platform/host.h"
-#include "core/store/system_config.h"
 #include "core/platform/style_dialogs.h"
+#include "core/store/system_config.h"
 #include "core/tools/subtitle_style.h"
 
 namespace orvessa::tools {

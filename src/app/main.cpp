@@ -63,8 +63,14 @@ int main(int argc, char** argv) {
     backends::GstMediaOptions mediaOptions;
     mediaOptions.mediaProfile = mediaProfile;
     backends::GstMediaDevice mediaDevice(mediaOptions);
-    // The sound recorder's own: recording never disturbs what the broadcast plays.
-    backends::GstMediaDevice recordingDevice(mediaOptions);
+    // The sound recorder's own: recording never disturbs what the broadcast plays. A PC without a
+    // microphone can be given another input by name (a test tone, a monitor of the output), and
+    // only when asked: an input that silently stood in for the microphone would record nothing.
+    backends::GstMediaOptions recordingOptions = mediaOptions;
+    if (const QByteArray source = qgetenv("ORVESSA_RECORDING_SOURCE"); !source.isEmpty()) {
+        recordingOptions.recordingSource = source.toStdString();
+    }
+    backends::GstMediaDevice recordingDevice(recordingOptions);
 
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());

@@ -5,11 +5,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QMetaObject>
 
 #include "core/model/window.h"
+#include "gui/font_dialog.h"
 #include "gui/qt_text.h"
 #include "gui/tools/subtitle_strip.h"
 
@@ -123,22 +123,7 @@ void QtHost::quitApplication() {
 
 std::optional<platform::FontDescription> QtHost::fontDialog(
     const platform::FontDescription& current) {
-    QFont initial = subtitleFont(current);
-    initial.setPointSize(current.size > 0 ? current.size : 8);
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, QApplication::activeWindow());
-    if (!ok) {
-        return std::nullopt;
-    }
-    // The toolkit's font dialog offers no colour: the font keeps the one it had.
-    platform::FontDescription font = current;
-    font.face = fromQt(chosen.family());
-    font.size = chosen.pointSize() > 0 ? chosen.pointSize() : (chosen.pixelSize() * 72 + 48) / 96;
-    font.bold = chosen.bold();
-    font.italic = chosen.italic();
-    font.underline = chosen.underline();
-    font.strikeout = chosen.strikeOut();
-    return font;
+    return chooseFont(current, QApplication::activeWindow());
 }
 
 std::optional<model::Color> QtHost::colorDialog(model::Color current) {

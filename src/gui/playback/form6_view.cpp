@@ -35,6 +35,13 @@ Form6View::Form6View(playback::TForm6& model, QString moduleDirectory, QWidget* 
     m_subtitle->setObjectName(toQt(model.Panel2.name()));
     m_subtitle->setAttribute(Qt::WA_NativeWindow);
     m_subtitle->setLook(platform::FontDescription{}, model::kBlack);
+    // Over a page the strip is a small window of its own above this one: the browser composes
+    // this window's contents itself, and a strip inside it would stay black.
+    m_pageSubtitle = new SubtitleStripWidget(this);
+    m_pageSubtitle->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint |
+                                   Qt::WindowDoesNotAcceptFocus);
+    m_pageSubtitle->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_pageSubtitle->setLook(platform::FontDescription{}, model::kBlack);
 
     auto watch = [this](model::Signal<>& signal, auto&& slot) {
         m_connections.emplace_back(&signal, signal.connect(slot));
@@ -51,18 +58,53 @@ Form6View::Form6View(playback::TForm6& model, QString moduleDirectory, QWidget* 
 }
 
 void Form6View::showSubtitleStyle(tools::StripStyle& style) {
-    auto apply = [this, &style] { m_subtitle->setLook(style.font(), style.background()); };
+    auto apply = [this, &style] {
+        m_subtitle->setLook(style.font(), style.background());
+        m_pageSubtitle->setLook(style.font(), style.background());
+    };
     m_connections.emplace_back(&style.changed, style.changed.connect(apply));
     apply();
 }
 
 void Form6View::syncSubtitle() {
     const model::TextControl& strip = m_model.Panel2;
-    m_subtitle->setText(toQt(strip.text()));
     const auto& b = strip.bounds();
+    const bool overPage = pageShown();
+    m_subtitle->setText(toQt(strip.text()));
     // The strip's own size, also when it lies partly or wholly outside the window.
     m_subtitle->setGeometry(b.left, b.top, b.width, b.height);
-    m_subtitle->setVisible(strip.visible());
+    m_subtitle->setVisible(strip.visible() && !overPage);
+
+    m_pageSubtitle->setText(toQt(strip.text()));
+    m_pageSubtitle->setGeometry(QRect(mapToGlobal(QPoint(b.left, b.top)),
+                                      QSize(std::max(b.width, 0), std::max(b.height, 0))));
+    m_pageSubtitle->setVisible(strip.visible() && overPage && isVisible());
+    if (m_pageSubtitle->isVisible()) {
+        m_pageSubtitle->raise();
+    }
+}
+
+void Form6View::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    syncSubtitle();
+}
+
+void Form6View::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    syncSubtitle();
+}
+
+void Form6View::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_pageSubtitle->hide();
+}
+
+bool Form6View::pageShown() const {
+    return m_page && m_model.Web1.visible();
+}
+
+SubtitleStripWidget* Form6View::subtitleStrip() const {
+    return pageShown() ? m_pageSubtitle : m_subtitle;
 }
 
 Form6View::~Form6View() {
@@ -94,6 +136,7 @@ void Form6View::syncWindow() {
 
 void Form6View::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    syncSubtitle();
     const QRect all(QPoint(0, 0), event->size());
     m_surface->setGeometry(all);
     if (m_page) {
@@ -122,6 +165,7 @@ bool Form6View::ensureBrowser() {
     // Bottom of the stack: the video surface and the subtitle strip lie above the page.
     view->lower();
     view->setVisible(m_model.Web1.visible());
+    syncSubtitle();
     return true;
 }
 
@@ -139,6 +183,7 @@ void Form6View::syncBrowser() {
     if (m_page) {
         m_page->widget()->setVisible(m_model.Web1.visible());
     }
+    syncSubtitle();
 }
 
 }  // namespace orvessa::gui

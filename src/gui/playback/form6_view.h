@@ -27,12 +27,16 @@ public:
     // Null until a page has been shown, or when the browser module cannot be loaded.
     WebPage* webPage() const { return m_page.get(); }
     // The subtitle strip, above the video surface and the page.
-    SubtitleStripWidget* subtitleStrip() const { return m_subtitle; }
+    // The strip in use: the one over the video surface, or the one over the page.
+    SubtitleStripWidget* subtitleStrip() const;
     // The strip draws with this font and background from now on.
     void showSubtitleStyle(tools::StripStyle& style);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void syncWindow();
@@ -43,7 +47,10 @@ private:
 
     playback::TForm6& m_model;
     QWidget* m_surface;
+    bool pageShown() const;
+
     SubtitleStripWidget* m_subtitle;
+    SubtitleStripWidget* m_pageSubtitle;
     QString m_moduleDirectory;
     std::unique_ptr<WebPage> m_page;
     bool m_browserFailed = false;

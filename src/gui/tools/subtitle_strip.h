@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "core/platform/style_dialogs.h"
+#include "core/tools/subtitle_style.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 
@@ -90,8 +91,9 @@ public:
     }
     void setLook(const platform::FontDescription& font, model::Color background) {
         setFont(subtitleFont(font));
-        m_textColor = qtColor(font.color, palette());
         m_background = qtColor(background, palette());
+        m_textColor = qtColor(tools::readableTextColor(coreColor(qtColor(font.color, palette())),
+                                                       coreColor(m_background)));
         update();
     }
     QColor background() const { return m_background; }

@@ -1,15 +1,20 @@
 #include "gui/tools/form7_view.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "fakes/fixed_monitors.h"
 #include "fakes/recording_keyboard.h"
 #include "fakes/scripted_host.h"
+#include "gui/font_dialog.h"
 #include "gui/playback/form6_view.h"
 #include "gui/tools/subtitle_strip.h"
 #include "support/temp_dir.h"
@@ -102,6 +107,28 @@ private slots:
             white += shot.pixelColor(x, 230) == QColor(Qt::white);
         }
         QVERIFY2(white > 0, "the text is drawn in Chinese glyphs, not left out");
+    }
+
+    // The stored defaults are the window-text colour on black; the strip must still be read.
+    void defaultTextStandsOutFromTheBlackStrip() {
+        gui::SubtitleStripWidget strip;
+        strip.setLook(platform::FontDescription{}, model::kBlack);
+        QCOMPARE(strip.textColor(), QColor(Qt::white));
+        strip.setLook({"MS Sans Serif", 8, model::rgb(255, 0, 0)}, model::kBlack);
+        QCOMPARE(strip.textColor(), QColor(Qt::red));
+    }
+
+    void fontDialogGivesTheChosenColour() {
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            auto* colors = dialog->findChild<QComboBox*>();
+            colors->setCurrentIndex(colors->findText(QStringLiteral("黄色")));
+            dialog->accept();
+        });
+        const auto font = gui::chooseFont(platform::FontDescription{}, nullptr);
+        QVERIFY(font.has_value());
+        QCOMPARE(font->color, model::rgb(255, 255, 0));
     }
 };
 

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
-#include "core/text/gbk.h"
+#include "program_directory.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::dryrun {
@@ -20,14 +22,6 @@ using orvessa::testing::readBytes;
 using orvessa::testing::TempDir;
 using orvessa::testing::writeBytes;
 namespace fs = std::filesystem;
-
-using Lines = std::vector<std::string>;
-
-struct Row {
-    std::string start;
-    std::string file;
-    std::string stop;
-};
 
 // 16-bit mono PCM silence of the given length.
 std::string wavOf(int seconds) {
@@ -59,60 +53,7 @@ std::string wavOf(int seconds) {
     return b;
 }
 
-// A program directory as an operator leaves it: configuration, tables, a media library.
-class Rehearsal : public ::testing::Test {
-protected:
-    Rehearsal() {
-        fs::create_directory(m_dir / "AUDIO");
-        entries.assign(27, "0");
-        entries[2] = entries[3] = "  :  :  ";
-        entries[5] = "3";
-        entries[6] = "1";
-        entries[11] = audio();
-    }
-
-    std::string dir() const { return m_dir.path().string(); }
-    std::string audio() const { return dir() + "/AUDIO/"; }
-    void file(const std::string& relative, const std::string& bytes = "x") {
-        fs::create_directories((m_dir / relative).parent_path());
-        writeBytes(m_dir / relative, bytes);
-    }
-
-    // Writes orvessa.sys and the table of weekday `weekday` (2026-12-14 is a Monday).
-    void write(int weekday, const std::vector<Row>& rows) {
-        std::string config;
-        for (const auto& e : entries) {
-            config += e + "\r\n";
-        }
-        writeBytes(m_dir / "orvessa.sys", config);
-        std::string table;
-        int n = 1;
-        for (const Row& r : rows) {
-            table +=
-                std::to_string(n++) + "," + r.start + ",上课," + r.file + "," + r.stop + ",,\r\n";
-        }
-        writeBytes(m_dir / ("zxsj" + std::to_string(weekday) + ".log"), text::utf8ToGbk(table));
-    }
-
-    Lines run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), dir());
-        std::ostringstream out;
-        std::ostringstream err;
-        status = rehearse(arguments, out, err);
-        error = err.str();
-        Lines lines;
-        std::istringstream in(out.str());
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-    TempDir m_dir;
-    std::vector<std::string> entries;
-    int status = -1;
-    std::string error;
-};
+class Rehearsal : public ProgramDirectory {};
 
 // Every file of a directory tree with its content.
 std::map<std::string, std::string> snapshot(const fs::path& root) {
@@ -150,6 +91,7 @@ TEST_F(Rehearsal, ADayOfTimedUntimedMissingAndDirectoryRowsEndsInTheShutdown) {
                   "2026-12-14 08:00:14 missing row=2 path=" + a + "gone.mp3",
                   "2026-12-14 08:00:15 play row=3 kind=media path=" + a + "bell.wav length=12.0",
                   "2026-12-14 08:00:28 stop row=3",
+                  "2026-12-14 08:00:28 skip row=4 reason=late",
                   // The directory repeats until its stop time cuts it.
                   "2026-12-14 09:00:00 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
                   "2026-12-14 09:00:11 stop row=5",
@@ -227,18 +169,21 @@ TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
                "2026-12-14 08:00:05 quit"}));
 
     // The replay finds the timed row past, and its untimed follower goes with it: the table
-    // runs out again at once, and again, every other second.
+    // runs out again at once, and again, every other second. Rows left again for the same
+    // reason are named once.
     entries[5] = "2";
     write(1, {{"08:00:00", "bell.wav", ""}, {"", "bell.wav", ""}});
     EXPECT_EQ(
-        run(with({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:00:12"})),
+        run(with({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:00:14"})),
         (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=2 stop-day=no",
                "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "bell.wav length=3.0",
                "2026-12-14 08:00:04 stop row=1",
                "2026-12-14 08:00:05 play row=2 kind=media path=" + audio() + "bell.wav length=3.0",
                "2026-12-14 08:00:09 stop row=2", "2026-12-14 08:00:10 end-of-table",
-               "2026-12-14 08:00:10 replay", "2026-12-14 08:00:12 end-of-table",
-               "2026-12-14 08:00:12 replay"}));
+               "2026-12-14 08:00:10 replay", "2026-12-14 08:00:11 skip row=1 reason=late",
+               "2026-12-14 08:00:11 skip row=2 reason=after-unplayed-timed by=1",
+               "2026-12-14 08:00:12 end-of-table", "2026-12-14 08:00:12 replay",
+               "2026-12-14 08:00:14 end-of-table", "2026-12-14 08:00:14 replay"}));
 
     // An item playing across midnight delays the new day's table until it ends.
     entries[5] = "3";
@@ -310,6 +255,12 @@ TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
          "HH:MM:SS\")\n"},
         {{"--start", start, "--length", "bell.wav=soon"},
          "orvessa-rehearse: malformed --length \"bell.wav=soon\" (expected NAME=SECONDS)\n"},
+        // Milliseconds that do not fit once printed a negative length.
+        {{"--start", start, "--length", "bell.wav=1e18"},
+         "orvessa-rehearse: --length \"bell.wav=1e18\" is longer than 31622400 seconds (366 "
+         "days)\n"},
+        {{"--start", start, "--end", "2028-12-14 08:00:00"},
+         "orvessa-rehearse: --end must come at most 366 days after --start\n"},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(run(c.arguments).empty());
@@ -327,6 +278,35 @@ TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     std::ostringstream err;
     EXPECT_EQ(rehearse({dir() + "/nowhere"}, out, err), kBadInput);
     EXPECT_EQ(err.str(), "orvessa-rehearse: no such directory: " + dir() + "/nowhere\n");
+}
+
+// Output that goes nowhere: a full disk.
+class FullDisk : public std::streambuf {
+protected:
+    int overflow(int) override { return traits_type::eof(); }
+};
+
+TEST_F(Rehearsal, AFailedWriteOrASignalEndsTheRunWithoutLeavingItsCopyBehind) {
+    file("AUDIO/bell.wav");
+    write(1, {{"08:00:00", "bell.wav", ""}});
+    TempDir scratch;
+    setenv("TMPDIR", scratch.path().c_str(), 1);
+    const std::vector<std::string> arguments = {dir(), "--start", "2026-12-14 07:59:00", "--length",
+                                                "bell.wav=5"};
+
+    FullDisk disk;
+    std::ostream full(&disk);
+    std::ostringstream err;
+    EXPECT_EQ(rehearse(arguments, full, err), kOutputFailed);
+    EXPECT_EQ(err.str(), "orvessa-rehearse: cannot write the output\n");
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+
+    std::ostringstream out;
+    const volatile std::sig_atomic_t terminated = SIGTERM;
+    EXPECT_EQ(rehearse(arguments, out, err, &terminated), 128 + SIGTERM);
+    EXPECT_EQ(out.str(), "2026-12-14 07:59:00 start table=zxsj1.log rows=1 stop-day=no\n");
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+    unsetenv("TMPDIR");
 }
 
 }  // namespace

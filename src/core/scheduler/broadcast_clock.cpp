@@ -87,7 +87,33 @@ void BroadcastClock::readRow() {
     m_clock.stopTime = normaliseTime(m_controls.grid.cell(4, row));
 }
 
+void BroadcastClock::resetSeconds() {
+    m_lastSecond.reset();
+    if (m_observer != nullptr) {
+        m_observer->restarted();
+    }
+}
+
 void BroadcastClock::tick(const platform::LocalDateTime& at) {
+    if (m_observer != nullptr) {
+        m_observer->tickStarted(at);
+    }
+    try {
+        steps(at);
+    } catch (...) {
+        tickEnded();
+        throw;
+    }
+    tickEnded();
+}
+
+void BroadcastClock::tickEnded() {
+    if (m_observer != nullptr) {
+        m_observer->tickEnded(m_state.currentRow, m_state.isPlaying);
+    }
+}
+
+void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_clock.advanceRequested = false;
     m_controls.Panel1.setText(text::formatClockTime(at.hour, at.minute, at.second));
     readRow();
@@ -197,6 +223,9 @@ void BroadcastClock::tab2Click() {
              (m_clock.untimedSkip || (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit)));
         if (!finished || m_state.currentRow > grid.table().rowCount() - 1) {
             return;
+        }
+        if (m_observer != nullptr) {
+            m_observer->rowLeft(m_state.currentRow, m_clock.untimedSkip);
         }
         if (!start.empty() && start != m_clock.lastStartTime) {
             m_clock.untimedSkip = true;

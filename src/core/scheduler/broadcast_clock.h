@@ -41,6 +41,22 @@ struct EndOfDayHooks {
     std::function<bool(const platform::LocalDateTime&)> newDay;
 };
 
+// Told how the clock moves through its table, for a record of the day. Called on the clock's
+// thread from inside its calls; an implementation returns at once and does not throw.
+class ClockObserver {
+public:
+    virtual ~ClockObserver() = default;
+    // A tick at `at` begins.
+    virtual void tickStarted(const platform::LocalDateTime& at) = 0;
+    // The tick ended with the clock on `currentRow`, an item playing or not.
+    virtual void tickEnded(int currentRow, bool playing) = 0;
+    // The clock is finished with `row` and moves past it; `untimedSkip` as it stood when the
+    // row was read.
+    virtual void rowLeft(int row, bool untimedSkip) = 0;
+    // The clock stopped, or its table was loaded again: the ticks that follow start afresh.
+    virtual void restarted() = 0;
+};
+
 // The once-a-second broadcast clock: compares the time of day with the current row, starts,
 // stops and leaves rows, and walks down the table.
 class BroadcastClock {
@@ -61,11 +77,15 @@ public:
     // Moves currentRow past every row that is finished with.
     void tab2Click();
     // Forgets the last second ticked, so that the next tick makes up nothing.
-    void resetSeconds() { m_lastSecond.reset(); }
+    void resetSeconds();
+    // Tells `observer` (not owned; null for none) what the clock does with its rows.
+    void setObserver(ClockObserver* observer) { m_observer = observer; }
 
 private:
+    void steps(const platform::LocalDateTime& at);
     void readRow();
     void statusLines();
+    void tickEnded();
 
     playback::PlaybackState& m_state;
     playback::ClockState& m_clock;
@@ -78,6 +98,7 @@ private:
     int& m_weekday;
     EndOfDayHooks m_hooks;
     std::optional<int64_t> m_lastSecond;
+    ClockObserver* m_observer = nullptr;
 };
 
 // Seconds since 1970-01-01 of a local date and time, as if the day had no time zone.

@@ -219,6 +219,12 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [this] { return m_endOfDay->showCountdown(); },
             [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
     m_modes->setBroadcastClock(m_broadcastClock.get());
+    if (services.broadcastRecord != nullptr) {
+        m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.tableFileName, services.clock,
+                                                       *services.broadcastRecord);
+        m_player->setObserver([this](const playback::PlayEvent& e) { m_journal->played(e); });
+        m_broadcastClock->setObserver(m_journal.get());
+    }
     // Seconds while the clock stood still are not made up when it starts again.
     f.Timer1.changed.connect([this, &f] {
         if (!f.Timer1.running()) {

@@ -16,6 +16,8 @@
 #include "core/playback/now_playing.h"
 #include "core/playback/tform6.h"
 #include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/broadcast_journal.h"
+#include "core/scheduler/broadcast_record.h"
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
@@ -45,6 +47,8 @@ struct PlatformServices {
     std::filesystem::path itemDirectory = {};
     // The sound recorder's own device; without one its recordings and auditions fail.
     platform::MediaDevice* recordingDevice = nullptr;
+    // Receives each start, stop, missing file and row left behind; none for no record.
+    BroadcastRecord* broadcastRecord = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -73,6 +77,8 @@ public:
     OperatingModes& modes() { return *m_modes; }
     StartUp& startUp() { return *m_startUp; }
     EndOfDay& endOfDay() { return *m_endOfDay; }
+    // Null when the system was started without a broadcast record.
+    BroadcastJournal* journal() { return m_journal.get(); }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -103,6 +109,8 @@ private:
     std::unique_ptr<editing::TForm5> m_form5;
     std::unique_ptr<tools::TForm7> m_form7;
     std::unique_ptr<playback::NowPlaying> m_display;
+    // Before the player and the clock, which report to it until they go.
+    std::unique_ptr<BroadcastJournal> m_journal;
     std::unique_ptr<playback::ItemPlayer> m_player;
     std::unique_ptr<BroadcastClock> m_broadcastClock;
     std::vector<model::Window*> m_windows;

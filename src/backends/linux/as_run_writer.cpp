@@ -1,0 +1,168 @@
+#include "backends/linux/as_run_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <ostream>
+#include <system_error>
+#include <utility>
+
+#include "core/scheduler/as_run.h"
+#include "core/text/paths.h"
+
+namespace orvessa::backends {
+
+namespace fs = std::filesystem;
+using scheduler::BroadcastEvent;
+
+namespace {
+
+// The whole text at the end of the file, or the reason it could not be put there.
+std::string append(const fs::path& file, const std::string& text) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const std::string why = n < 0 ? std::strerror(errno) : "nothing written";
+            ::close(fd);
+            return why;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        return std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace
+
+AsRunWriter::AsRunWriter(fs::path directory, std::ostream& errors)
+    : m_directory(std::move(directory)), m_errors(errors), m_thread([this] { run(); }) {}
+
+AsRunWriter::~AsRunWriter() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+fs::path AsRunWriter::defaultDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && *state == '/') {
+        return fs::path(state) / "orvessa";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home == '/') {
+        return fs::path(home) / ".local" / "state" / "orvessa";
+    }
+    return {};
+}
+
+void AsRunWriter::record(const BroadcastEvent& event) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.size() >= kMaxQueued) {
+            ++m_dropped;
+            return;
+        }
+        m_queue.push_back(event);
+    }
+    m_wake.notify_one();
+}
+
+void AsRunWriter::flush() {
+    std::unique_lock lock(m_mutex);
+    m_done.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+}
+
+void AsRunWriter::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+        if (m_queue.empty()) {
+            return;
+        }
+        std::vector<BroadcastEvent> batch;
+        batch.swap(m_queue);
+        const std::size_t dropped = std::exchange(m_dropped, 0);
+        m_writing = true;
+        lock.unlock();
+        write(batch, dropped);
+        lock.lock();
+        m_writing = false;
+        m_done.notify_all();
+    }
+}
+
+void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dropped) {
+    // Each day's lines in one write to its file.
+    std::map<std::string, std::string> byFile;
+    for (const BroadcastEvent& e : batch) {
+        byFile[scheduler::as_run::fileName(e.at.year, e.at.month, e.at.day)] +=
+            scheduler::as_run::line(e) + '\n';
+    }
+    std::error_code ec;
+    fs::create_directories(m_directory, ec);
+    bool allWritten = true;
+    for (const auto& [name, text] : byFile) {
+        const std::string why = append(m_directory / name, text);
+        if (!why.empty()) {
+            allWritten = false;
+            failed(text::utf8Path(m_directory / name) + ": " + why);
+        }
+    }
+    if (dropped > 0) {
+        allWritten = false;
+        failed(std::to_string(dropped) + " events were dropped while the disk fell behind");
+    }
+    if (allWritten) {
+        m_failing = false;
+    }
+    if (!batch.empty()) {
+        prune(batch.back());
+    }
+}
+
+void AsRunWriter::prune(const BroadcastEvent& event) {
+    const std::string today =
+        scheduler::as_run::fileName(event.at.year, event.at.month, event.at.day);
+    if (today == m_prunedFor) {
+        return;
+    }
+    m_prunedFor = today;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(m_directory, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        names.push_back(it->path().filename().string());
+    }
+    for (const std::string& old :
+         scheduler::as_run::filesToPrune(names, event.at.year, event.at.month, event.at.day)) {
+        std::error_code removeError;
+        fs::remove(m_directory / old, removeError);
+    }
+}
+
+void AsRunWriter::failed(const std::string& what) {
+    if (m_failing) {
+        return;
+    }
+    m_failing = true;
+    m_errors << "orvessa: cannot write the as-run record " << what << std::endl;
+}
+
+}  // namespace orvessa::backends

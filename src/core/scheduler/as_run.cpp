@@ -1,0 +1,128 @@
+#include "core/scheduler/as_run.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/playback/item_player.h"
+#include "core/text/paths.h"
+
+namespace orvessa::scheduler::as_run {
+
+namespace {
+
+constexpr std::string_view kPrefix = "as-run-";
+constexpr std::string_view kSuffix = ".log";
+
+std::string typeWord(BroadcastEvent::Type type) {
+    switch (type) {
+        case BroadcastEvent::Type::Started:
+            return "start";
+        case BroadcastEvent::Type::Stopped:
+            return "stop";
+        case BroadcastEvent::Type::Missing:
+            return "missing";
+        case BroadcastEvent::Type::Left:
+            break;
+    }
+    return "left";
+}
+
+std::string kindWord(playback::ItemKind kind) {
+    switch (kind) {
+        case playback::ItemKind::Media:
+            return "media";
+        case playback::ItemKind::WebPage:
+            return "page";
+        case playback::ItemKind::ShellOpened:
+            return "shell";
+        case playback::ItemKind::None:
+            break;
+    }
+    return "none";
+}
+
+// One line stays one line whatever a table or a folder holds.
+std::string printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
+int digits(std::string_view text) {
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string fileName(int year, int month, int day) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "as-run-%04d-%02d-%02d.log", year, month, day);
+    return buffer;
+}
+
+std::string line(const BroadcastEvent& e) {
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", e.at.year, e.at.month,
+                  e.at.day, e.at.hour, e.at.minute, e.at.second);
+    std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table) +
+                      " row=" + std::to_string(e.row);
+    std::string path = e.path;
+    if (e.type == BroadcastEvent::Type::Left) {
+        out += " reason=" + e.reason;
+        if (e.byRow > 0) {
+            out += " by=" + std::to_string(e.byRow);
+        }
+    } else if (!playback::ItemPlayer::isWebAddress(path)) {
+        path = text::toNativePath(path);
+    }
+    if (e.type == BroadcastEvent::Type::Started) {
+        out += " kind=" + kindWord(e.kind);
+    }
+    return out + " path=" + printable(path);
+}
+
+std::vector<std::string> filesToPrune(const std::vector<std::string>& names, int year, int month,
+                                      int day) {
+    using namespace std::chrono;
+    const sys_days today{year_month_day{std::chrono::year(year),
+                                        std::chrono::month(static_cast<unsigned>(month)),
+                                        std::chrono::day(static_cast<unsigned>(day))}};
+    std::vector<std::string> old;
+    for (const std::string& name : names) {
+        // "as-run-YYYY-MM-DD.log" and nothing else: the operator's own files stay.
+        const std::string_view n = name;
+        if (n.size() != kPrefix.size() + 10 + kSuffix.size() || !n.starts_with(kPrefix) ||
+            !n.ends_with(kSuffix)) {
+            continue;
+        }
+        const std::string_view date = n.substr(kPrefix.size(), 10);
+        if (date[4] != '-' || date[7] != '-') {
+            continue;
+        }
+        const int y = digits(date.substr(0, 4));
+        const int m = digits(date.substr(5, 2));
+        const int d = digits(date.substr(8, 2));
+        const year_month_day ymd{std::chrono::year(y), std::chrono::month(static_cast<unsigned>(m)),
+                                 std::chrono::day(static_cast<unsigned>(d))};
+        if (y < 0 || m < 0 || d < 0 || !ymd.ok()) {
+            continue;
+        }
+        if ((today - sys_days{ymd}).count() > kKeptDays) {
+            old.push_back(name);
+        }
+    }
+    return old;
+}
+
+}  // namespace orvessa::scheduler::as_run

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/scheduler/broadcast_record.h"
+
+// The as-run record: what went on air, one line per event, one file per day. These are the
+// record's texts and rules; the writing is the platform's.
+namespace orvessa::scheduler::as_run {
+
+// Days a file is kept after its own.
+inline constexpr int kKeptDays = 60;
+
+// "as-run-2026-12-14.log".
+std::string fileName(int year, int month, int day);
+
+// One line, without its line end: the date, the second, what happened, the table, the row and
+// the path, which comes last so that it may hold blanks.
+//   2026-12-14 08:00:00 start table=zxsj1.log row=1 kind=media path=/srv/orvessa/AUDIO/bell.wav
+//   2026-12-14 08:00:29 left table=zxsj1.log row=4 reason=still-playing by=3 path=bell.wav
+// Control characters (a file name may hold a line break) become "?".
+std::string line(const BroadcastEvent& event);
+
+// The as-run files among `names` whose day lies more than kKeptDays before the given day.
+// Other names are never chosen.
+std::vector<std::string> filesToPrune(const std::vector<std::string>& names, int year, int month,
+                                      int day);
+
+}  // namespace orvessa::scheduler::as_run

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+
+#include "core/model/grid.h"
+#include "core/platform/clock.h"
+#include "core/playback/item_player.h"
+#include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/broadcast_record.h"
+
+namespace orvessa::scheduler {
+
+// Turns what the player and the clock do into the day's events for a BroadcastRecord: each
+// start and stop, each missing file, and each row the clock leaves behind with the reason it
+// was left. A file missed again, or a row left again for the same reason, on the same day and
+// table is not told again: the last row asks for its file every second, and a table replayed
+// at the end of the day leaves its past rows every other second. Lives on the clock's thread.
+class BroadcastJournal : public ClockObserver {
+public:
+    // `tableFileName` names the table in `grid`; `clock` dates what happens outside a tick.
+    BroadcastJournal(const model::Grid& grid, const std::string& tableFileName,
+                     const platform::Clock& clock, BroadcastRecord& record);
+
+    // A play request that started or missed something, or a stop request, of the item player.
+    void played(const playback::PlayEvent& event);
+
+    // The day is over for the table in the grid: every row the clock has not reached is left
+    // behind, with the reason that kept the clock from it, or with `reason` when one is given
+    // (the computer shuts down). Nothing more is left until the clock starts afresh. The first
+    // tick of a new date does this by itself.
+    void dayOver(const char* reason = nullptr);
+
+    void tickStarted(const platform::LocalDateTime& at) override;
+    void tickEnded(int currentRow, bool playing) override;
+    void rowLeft(int row, bool untimedSkip) override;
+    void restarted() override;
+
+private:
+    struct Reason {
+        const char* word;
+        int byRow;
+    };
+    // Where the clock stood at the end of a tick, from `from` on.
+    struct Stand {
+        int64_t from;
+        int row;
+        bool playing;
+    };
+
+    platform::LocalDateTime now() const;
+    void publish(BroadcastEvent event);
+    void leave(int row, Reason reason);
+    Reason reasonLeft(int row, bool untimedSkip) const;
+    // The row that kept the clock when the time `due` of `row` came, if one did.
+    std::optional<Reason> heldBy(int row, const std::string& due) const;
+    std::optional<Stand> standAt(int64_t second) const;
+    // A row waiting for a start time, or repeating until a stop time, that no clock text reaches.
+    void foreseeBlockedDay();
+    int lastDataRow() const;
+
+    const model::Grid& m_grid;
+    const std::string& m_table;
+    const platform::Clock& m_clock;
+    BroadcastRecord& m_record;
+
+    std::optional<platform::LocalDateTime> m_tick;  // inside a tick: its time
+    std::optional<int64_t> m_lastTick;              // since the clock started afresh
+    std::optional<platform::LocalDateTime> m_lastTickAt;
+    // The date of the first tick since the clock started afresh: the day of the table's times.
+    std::optional<platform::LocalDateTime> m_runDate;
+    bool m_runStarting = true;
+    int m_currentRow = 1;
+    bool m_playing = false;
+    int m_startedRow = 0;  // the row on which an item started while the clock was on it
+    int m_lastUnplayedTimed = 0;
+    // The rest of the table is accounted for (the day is over, or the clock is held for good).
+    bool m_settled = false;
+    std::set<int> m_reported;  // rows named missing or left since the clock started afresh
+    // What was told today, so that it is told once: (missing or left, row, path or reason).
+    std::set<std::tuple<int, int, std::string>> m_toldToday;
+    int m_toldDate = 0;
+    std::string m_toldTable;
+    std::deque<Stand> m_stands;
+};
+
+}  // namespace orvessa::scheduler

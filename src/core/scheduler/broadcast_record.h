@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+#include "core/platform/clock.h"
+#include "core/playback/playback_state.h"
+
+namespace orvessa::scheduler {
+
+// Why the clock left a row behind without playing it.
+namespace left_reason {
+// The row's start (or, for a row without one, its stop) time had passed when its turn came.
+inline constexpr const char* kLate = "late";
+// Another row, `byRow`, was still playing when this row's time came.
+inline constexpr const char* kStillPlaying = "still-playing";
+// The stop time is not after the start time, so the row is left when its stop time comes.
+inline constexpr const char* kStopBeforeStart = "stop-before-start";
+// A row without start time after a timed row (`byRow`) that was itself left unplayed.
+inline constexpr const char* kAfterUnplayedTimed = "after-unplayed-timed";
+// The row names no file.
+inline constexpr const char* kEmpty = "empty";
+// A start or stop cell that is no clock text ("99:99:99", "7:30"); with `byRow`, the row whose
+// such cell held the clock until the day was over.
+inline constexpr const char* kBadTime = "bad-time";
+// The computer was shut down before the clock reached the row.
+inline constexpr const char* kShutdown = "shutdown";
+}  // namespace left_reason
+
+// One thing the broadcast did with a row of the table in the grid.
+struct BroadcastEvent {
+    enum class Type {
+        Started,  // an item of the row began
+        Stopped,  // the running item was stopped
+        Missing,  // the row's file was not there, and nothing played
+        Left,     // the clock left the row behind without playing it, for `reason`
+    };
+    Type type = Type::Started;
+    // The second of the clock's tick, or of the operator's command.
+    platform::LocalDateTime at;
+    // The file name of the table the row belongs to.
+    std::string table;
+    int row = 0;
+    playback::ItemKind kind = playback::ItemKind::None;  // of a started item
+    // The item as the core holds it (not yet native); for a row left behind, its file cell.
+    std::string path;
+    std::string reason;  // one of left_reason, for Left
+    int byRow = 0;       // the row that kept the clock from this one; 0 for none
+};
+
+// Receives what the broadcast does, for a record of the day.
+class BroadcastRecord {
+public:
+    virtual ~BroadcastRecord() = default;
+    // Called on the user-interface thread, often inside the clock's tick: returns at once
+    // (anything slow happens elsewhere) and does not throw.
+    virtual void record(const BroadcastEvent& event) = 0;
+};
+
+}  // namespace orvessa::scheduler

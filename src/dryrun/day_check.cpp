@@ -1,0 +1,165 @@
+#include "dryrun/day_check.h"
+
+#include <cstdio>
+#include <set>
+#include <utility>
+
+#include "core/scheduler/broadcast_clock.h"
+#include "core/store/file_io.h"
+#include "core/store/holiday_list.h"
+#include "core/store/system_config.h"
+#include "core/store/table_file.h"
+#include "core/store/today_table.h"
+#include "core/text/date_text.h"
+#include "core/text/time_text.h"
+#include "dryrun/day_run.h"
+#include "dryrun/simulated_day.h"
+
+namespace orvessa::dryrun {
+
+namespace {
+
+namespace fs = std::filesystem;
+using scheduler::BroadcastEvent;
+
+constexpr int kDay = 86400;
+
+// Seconds from 00:00:00 of a time cell that a clock text can equal; none for any other text.
+std::optional<int> cellSecond(const std::string& cell) {
+    const std::string t = text::normaliseTime(cell);
+    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
+        return std::nullopt;
+    }
+    int parts[3];
+    for (int i = 0; i < 3; ++i) {
+        const char a = t[static_cast<std::size_t>(i * 3)];
+        const char b = t[static_cast<std::size_t>(i * 3 + 1)];
+        if (a < '0' || a > '9' || b < '0' || b > '9') {
+            return std::nullopt;
+        }
+        parts[i] = (a - '0') * 10 + (b - '0');
+    }
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
+        return std::nullopt;
+    }
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+int64_t midnightOf(std::chrono::year_month_day date) {
+    return scheduler::secondsOf({static_cast<int>(date.year()),
+                                 static_cast<int>(unsigned(date.month())),
+                                 static_cast<int>(unsigned(date.day())), 0, 0, 0, 0});
+}
+
+}  // namespace
+
+std::string dateTimeText(int64_t seconds) {
+    const platform::LocalDateTime t = scheduler::localDateTimeOf(seconds);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second);
+    return buffer;
+}
+
+DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_day date,
+                     const store::ScheduleTable* shownTable,
+                     const std::map<std::string, int64_t>& lengths,
+                     const volatile std::sig_atomic_t* interrupted) {
+    if (!date.ok()) {
+        throw BadInput("no such date");
+    }
+    DaySettings settings;
+    settings.directory = programDirectory;
+    settings.start = midnightOf(date);
+    settings.end = settings.start + kDay - 1;
+    settings.lengths = lengths;
+    settings.firstSecondTicks = true;
+    settings.firstPassOnly = true;
+    settings.table = shownTable;
+    settings.interrupted = interrupted;
+    SimulatedDay day(settings);
+
+    DayCheck check;
+    std::map<int, TimelineBar> bars;
+    std::set<int> running;
+    day.run([&](const DayLine& line) {
+        if (!line.event) {
+            return;
+        }
+        const BroadcastEvent& e = *line.event;
+        const int second = static_cast<int>(line.at - settings.start);
+        switch (e.type) {
+            case BroadcastEvent::Type::Started:
+                bars.try_emplace(e.row, TimelineBar{e.row, second, second, false});
+                running.insert(e.row);
+                return;
+            case BroadcastEvent::Type::Stopped:
+                if (const auto it = bars.find(e.row); it != bars.end()) {
+                    it->second.endSecond = second;
+                }
+                running.erase(e.row);
+                return;
+            case BroadcastEvent::Type::Missing:
+            case BroadcastEvent::Type::Left:
+                break;
+        }
+        const bool missing = e.type == BroadcastEvent::Type::Missing;
+        check.problems.push_back({e.row, missing ? "missing" : e.reason, e.byRow, e.path,
+                                  dateTimeText(line.at) + " " + line.text});
+        const store::ScheduleTable& table = day.table();
+        const int start =
+            cellSecond(table.cell(store::ScheduleRow::kStartTime, e.row)).value_or(second);
+        const std::optional<int> stop =
+            cellSecond(table.cell(store::ScheduleRow::kStopTime, e.row));
+        bars.insert_or_assign(
+            e.row, TimelineBar{e.row, start, stop && *stop > start ? *stop : start, true});
+    });
+    for (const int row : running) {
+        bars[row].endSecond = kDay;
+    }
+    check.tableFileName = day.tableFileName();
+    check.stopDay = day.stopDay();
+    for (auto& [row, bar] : bars) {
+        check.bars.push_back(bar);
+    }
+    return check;
+}
+
+DayCheck checkDay(const fs::path& programDirectory, std::chrono::year_month_day date,
+                  const store::ScheduleTable* shownTable,
+                  const std::map<std::string, int64_t>& lengths) {
+    return runDayCheck(programDirectory, date, shownTable, lengths, nullptr);
+}
+
+std::optional<std::chrono::year_month_day> nextDayOfTable(const fs::path& programDirectory,
+                                                          std::string_view tableFileName,
+                                                          std::chrono::year_month_day from) {
+    using namespace std::chrono;
+    store::SystemConfig config(programDirectory);
+    if (config.load() != store::SystemConfig::LoadStatus::Loaded) {
+        throw BadInput("cannot read " + config.filePath().string());
+    }
+    const store::ReadResult holidays =
+        store::readWholeFile(programDirectory / store::kHolidayFileName);
+    const bool holidaysBroadcast = config.flagEntry(store::SystemConfig::kBroadcastHolidays);
+    // A year and a day meets every weekday under every holiday the list can name.
+    for (int i = 0; i <= 366; ++i) {
+        const year_month_day d{sys_days{from} + days{i}};
+        const int y = static_cast<int>(d.year());
+        const int m = static_cast<int>(unsigned(d.month()));
+        const int day = static_cast<int>(unsigned(d.day()));
+        const int weekday = text::weekdayOf(y, m, day);
+        if (store::todayTableName(weekday, config) != tableFileName ||
+            config.stopOnWeekday(weekday)) {
+            continue;
+        }
+        if (!holidaysBroadcast && holidays.status == store::ReadStatus::Ok &&
+            store::isListedHoliday(holidays.bytes, y, m, day)) {
+            continue;
+        }
+        return d;
+    }
+    return std::nullopt;
+}
+
+}  // namespace orvessa::dryrun

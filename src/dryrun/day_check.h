@@ -1,0 +1,73 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/store/schedule_table.h"
+
+// The check of a day before it goes live: the day is rehearsed from 00:00:00 on a simulated
+// clock, and every row it leaves behind or cannot find is a problem. Links the media framework
+// (for lengths) but no user interface; a 200-row day takes a fraction of a second.
+namespace orvessa::dryrun {
+
+// A program directory, configuration or table the run cannot work with; what() says which.
+class BadInput : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A row the day leaves behind, or whose file is missing.
+struct Problem {
+    int row = 0;
+    // "missing", or why the row was left: late, still-playing, stop-before-start,
+    // after-unplayed-timed, empty, bad-time, shutdown.
+    std::string reason;
+    int byRow = 0;  // the row that kept the clock from this one; 0 for none
+    // A missing file as it was looked for; for a row left behind, its file cell.
+    std::string path;
+    // As orvessa-rehearse --check prints it: "2026-12-15 08:00:29 skip row=4 reason=late".
+    std::string line;
+};
+
+// A row on the day's timeline, in seconds from 00:00:00: from its first start to its last stop
+// (the end of the day if it still runs then). A row left behind sits at its start time, or at
+// the second it was left when it has none, and reaches its stop time when it has a later one.
+struct TimelineBar {
+    int row = 0;
+    int startSecond = 0;
+    int endSecond = 0;
+    bool leftBehind = false;
+};
+
+struct DayCheck {
+    std::string tableFileName;  // the table the day uses
+    // A stop day broadcasts nothing, so it has neither problems nor bars.
+    bool stopDay = false;
+    std::vector<Problem> problems;  // in the order they happen
+    std::vector<TimelineBar> bars;  // by row
+};
+
+// Rehearses `date` of the program directory from 00:00:00 until its table first runs out or the
+// day ends, on copies of its files. `shownTable` (the grid's rows, saved or not, header row
+// included) is broadcast instead of the date's own table. `lengths` overrides media lengths in
+// milliseconds by file name; other files are measured. Throws BadInput.
+DayCheck checkDay(const std::filesystem::path& programDirectory, std::chrono::year_month_day date,
+                  const store::ScheduleTable* shownTable = nullptr,
+                  const std::map<std::string, int64_t>& lengths = {});
+
+// The first date from `from` on (give it tomorrow) whose table is `tableFileName` and which is
+// not a stop day, by the configuration and holiday list of the program directory; none within
+// a year (a template, or a weekday every one of which is a stop day). Throws BadInput when the
+// configuration cannot be read.
+std::optional<std::chrono::year_month_day> nextDayOfTable(
+    const std::filesystem::path& programDirectory, std::string_view tableFileName,
+    std::chrono::year_month_day from);
+
+}  // namespace orvessa::dryrun

@@ -1,0 +1,361 @@
+#include "dryrun/simulated_day.h"
+
+#include <stdlib.h>
+
+#include <cstdio>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "core/playback/item_player.h"
+#include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/main_routine.h"
+#include "core/store/system_config.h"
+#include "core/store/table_file.h"
+#include "core/text/paths.h"
+#include "dryrun/media_length.h"
+#include "dryrun/simulated_platform.h"
+
+namespace orvessa::dryrun {
+namespace {
+
+namespace fs = std::filesystem;
+using scheduler::BroadcastEvent;
+
+// A directory of the run's own, removed with what the core wrote into it.
+class WorkDirectory {
+public:
+    WorkDirectory() {
+        std::string pattern = (fs::temp_directory_path() / "orvessa-rehearse-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw BadInput("cannot make a temporary directory");
+        }
+        m_path = pattern;
+    }
+    ~WorkDirectory() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    WorkDirectory(const WorkDirectory&) = delete;
+    WorkDirectory& operator=(const WorkDirectory&) = delete;
+
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+bool isSystemFile(const std::string& name) {
+    return name == store::SystemConfig::kFileName || name == store::kHolidayFileName ||
+           (name.starts_with("zxsj") && name.ends_with(".log"));
+}
+
+// The core writes its configuration and profile beside its tables, so it runs on copies.
+void copySystemFiles(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    for (fs::directory_iterator it(from, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const std::string name = text::utf8Path(it->path().filename());
+        std::error_code typeError;
+        if (!isSystemFile(name) || !it->is_regular_file(typeError)) {
+            continue;
+        }
+        std::error_code copyError;
+        fs::copy_file(it->path(), to / it->path().filename(), copyError);
+        // A table that cannot be read is reported if it is the one the day needs.
+    }
+}
+
+std::string kindText(playback::ItemKind kind) {
+    switch (kind) {
+        case playback::ItemKind::Media:
+            return "media";
+        case playback::ItemKind::WebPage:
+            return "page";
+        case playback::ItemKind::ShellOpened:
+            return "shell";
+        case playback::ItemKind::None:
+            break;
+    }
+    return "none";
+}
+
+std::string lengthText(int64_t milliseconds) {
+    const int64_t tenths = (milliseconds + 50) / 100;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+// Addresses stay as they are; paths become native and absolute.
+std::string shownPath(const std::string& corePath) {
+    if (playback::ItemPlayer::isWebAddress(corePath)) {
+        return corePath;
+    }
+    fs::path p = text::fsPath(text::toNativePath(corePath));
+    if (p.is_relative()) {
+        std::error_code ec;
+        p = fs::absolute(p, ec);
+    }
+    return text::utf8Path(p);
+}
+
+int dateKey(const platform::LocalDateTime& t) {
+    return t.year * 10000 + t.month * 100 + t.day;
+}
+
+}  // namespace
+
+class SimulatedDay::Run : public scheduler::BroadcastRecord {
+public:
+    explicit Run(DaySettings settings)
+        : m_settings(std::move(settings)),
+          m_lengths(m_work.path() / "win.ini"),
+          m_device(m_clock, m_settings.lengths,
+                   [this](const std::string& path) { return m_lengths.lengthOf(path); }) {}
+
+    void run(const std::function<void(const DayLine&)>& sink) {
+        m_sink = &sink;
+        const fs::path& dir = m_settings.directory;
+        std::error_code ec;
+        if (!fs::is_directory(dir, ec)) {
+            throw BadInput("no such directory: " + dir.string());
+        }
+        const fs::path config = dir / store::SystemConfig::kFileName;
+        if (!fs::is_regular_file(config, ec)) {
+            throw BadInput(dir.string() + " holds no " + store::SystemConfig::kFileName);
+        }
+        copySystemFiles(dir, m_work.path());
+
+        m_host.onQuit = [this] { finish("quit"); };
+        m_power.onPowerOff = [this] {
+            // Whatever the table still held stays unplayed.
+            if (!m_finished && m_system && m_system->form1().Timer1.running() &&
+                m_system->journal() != nullptr) {
+                m_system->journal()->dayOver(scheduler::left_reason::kShutdown);
+            }
+            finish("shutdown");
+        };
+        m_clock.set(scheduler::localDateTimeOf(m_settings.start));
+        scheduler::PlatformServices services{m_host,
+                                             m_clock,
+                                             m_power,
+                                             m_screenSaver,
+                                             m_shell,
+                                             m_instance,
+                                             m_monitors,
+                                             m_keyboard,
+                                             m_device,
+                                             m_device,
+                                             m_processes,
+                                             m_work.path(),
+                                             m_work.path() / "win.ini",
+                                             fs::absolute(dir, ec)};
+        services.broadcastRecord = this;
+        m_system = scheduler::OrvessaSystem::start(services);
+        ui::TForm1& f = m_system->form1();
+        if (!f.configurationLoaded) {
+            throw BadInput("cannot read " + config.string());
+        }
+        m_finished = false;
+        m_lines.clear();
+
+        // Without a library the core would default to its own folder, which here is a copy
+        // without the media; the running system's default is DIR's.
+        const bool noLibrary = f.config.entry(store::SystemConfig::kMediaLibrary).empty();
+        f.setVisible(true);
+        f.FormActivate();
+        if (noLibrary) {
+            const std::string library =
+                text::utf8Path(fs::absolute(dir, ec) / "AUDIO") + text::nativeSeparator();
+            f.config.setEntry(store::SystemConfig::kMediaLibrary, library);
+            f.defaultDirectory = library;
+        }
+
+        if (m_settings.table != nullptr) {
+            f.Grid.table() = *m_settings.table;
+            f.Grid.tableChanged();
+        } else if (!f.stopDay && !fs::is_regular_file(m_work.path() / f.tableFileName, ec)) {
+            throw BadInput("cannot read the table " + (dir / f.tableFileName).string());
+        }
+        m_tableFileName = f.tableFileName;
+        m_stopDay = f.stopDay;
+        m_lines.push_back({0,
+                           "start table=" + f.tableFileName +
+                               " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
+                               " stop-day=" + (f.stopDay ? "yes" : "no"),
+                           std::nullopt});
+
+        observe();
+        tickThrough();
+    }
+
+    const std::string& tableFileName() const { return m_tableFileName; }
+    bool stopDay() const { return m_stopDay; }
+    const store::ScheduleTable& table() const {
+        static const store::ScheduleTable kNone;
+        return m_system ? m_system->form1().Grid.table() : kNone;
+    }
+
+    void record(const BroadcastEvent& e) override {
+        const std::string row = "row=" + std::to_string(e.row);
+        std::string line;
+        switch (e.type) {
+            case BroadcastEvent::Type::Started:
+                line = "play " + row + " kind=" + kindText(e.kind) + " path=" + shownPath(e.path);
+                if (e.kind == playback::ItemKind::Media) {
+                    line += " length=" + lengthText(m_device.length());
+                }
+                break;
+            case BroadcastEvent::Type::Stopped:
+                line = "stop " + row;
+                break;
+            case BroadcastEvent::Type::Missing:
+                line = "missing " + row + " path=" + shownPath(e.path);
+                break;
+            case BroadcastEvent::Type::Left:
+                line = "skip " + row + " reason=" + e.reason;
+                if (e.byRow > 0) {
+                    line += " by=" + std::to_string(e.byRow);
+                }
+                break;
+        }
+        BroadcastEvent shown = e;
+        if (e.type != BroadcastEvent::Type::Left) {
+            shown.path = shownPath(e.path);
+        }
+        m_lines.push_back({0, std::move(line), std::move(shown)});
+    }
+
+private:
+    void observe() {
+        ui::TForm1& f = m_system->form1();
+        // Automatic operation is entered by enabling its command, running it and disabling it
+        // again; seeing it enabled is seeing the re-entry, before it reloads the table.
+        m_automaticEntryEnabled = f.jxbc.enabled();
+        f.jxbc.changed.connect([this, &f] {
+            const bool enabled = f.jxbc.enabled();
+            if (enabled && !m_automaticEntryEnabled) {
+                m_reentered = true;
+                m_midnight = dateKey(m_clock.now()) != f.automaticDate;
+                m_lines.push_back({0, m_midnight ? "midnight" : "replay", std::nullopt});
+            }
+            m_automaticEntryEnabled = enabled;
+        });
+        // The ticker starting after the start-up: the day turned out to be a stop day.
+        f.Timer4.changed.connect([this, &f] {
+            const bool running = f.Timer4.running();
+            if (running && !m_stopDayTicking) {
+                m_lines.push_back({0, "stop-day", std::nullopt});
+            }
+            m_stopDayTicking = running;
+        });
+        m_stopDayTicking = f.Timer4.running();
+    }
+
+    void tickThrough() {
+        ui::TForm1& f = m_system->form1();
+        flush();
+        bool freshTable = true;
+        const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);
+        for (int64_t s = first; s <= m_settings.end && !m_finished; ++s) {
+            if (m_settings.interrupted != nullptr && *m_settings.interrupted != 0) {
+                throw Interrupted{*m_settings.interrupted};
+            }
+            m_clock.set(scheduler::localDateTimeOf(s));
+            const bool atEnd =
+                f.Timer1.running() && f.playback.currentRow == f.Grid.table().rowCount();
+            m_reentered = false;
+            m_midnight = false;
+            if (f.Timer1.running()) {
+                f.Timer1.fire();
+            }
+            if (f.Timer4.running() && !m_finished) {
+                f.Timer4.fire();
+            }
+            // A new date is seen before the end of the table, and ends the tick there.
+            if (atEnd && freshTable && !m_midnight) {
+                m_lines.insert(m_lines.begin(), {0, "end-of-table", std::nullopt});
+                freshTable = false;
+                if (m_settings.firstPassOnly) {
+                    m_finished = true;
+                }
+            }
+            if (m_reentered) {
+                freshTable = true;
+            }
+            flush();
+        }
+        // The day is over: the rows the clock has not reached are left behind.
+        if (m_settings.firstPassOnly && !m_finished && f.Timer1.running() &&
+            m_system->journal() != nullptr) {
+            m_system->journal()->dayOver();
+            flush();
+        }
+    }
+
+    void finish(const char* event) {
+        if (!m_finished) {
+            m_lines.push_back({0, event, std::nullopt});
+        }
+        m_finished = true;
+    }
+
+    void flush() {
+        const int64_t at = scheduler::secondsOf(m_clock.now());
+        // The sink may throw (its output failed): the lines of this second are then dropped.
+        std::vector<DayLine> lines;
+        lines.swap(m_lines);
+        for (DayLine& line : lines) {
+            line.at = at;
+            (*m_sink)(line);
+        }
+    }
+
+    DaySettings m_settings;
+    const std::function<void(const DayLine&)>* m_sink = nullptr;
+    WorkDirectory m_work;
+    SimulatedHost m_host;
+    SimulatedClock m_clock;
+    SimulatedPower m_power;
+    NoScreenSaverFlag m_screenSaver;
+    SimulatedShell m_shell;
+    FreeInstance m_instance;
+    SingleMonitor m_monitors;
+    DroppingKeyboard m_keyboard;
+    MediaLengths m_lengths;
+    SimulatedMediaDevice m_device;
+    NoProcesses m_processes;
+    std::vector<DayLine> m_lines;  // the current second's
+    std::string m_tableFileName;
+    bool m_stopDay = false;
+    bool m_finished = false;
+    bool m_automaticEntryEnabled = false;
+    bool m_reentered = false;
+    bool m_midnight = false;
+    bool m_stopDayTicking = false;
+    // Last, so that it goes first: the windows' observers point into the members above.
+    std::unique_ptr<scheduler::OrvessaSystem> m_system;
+};
+
+SimulatedDay::SimulatedDay(DaySettings settings)
+    : m_run(std::make_unique<Run>(std::move(settings))) {}
+
+SimulatedDay::~SimulatedDay() = default;
+
+void SimulatedDay::run(const std::function<void(const DayLine&)>& sink) {
+    m_run->run(sink);
+}
+
+const std::string& SimulatedDay::tableFileName() const {
+    return m_run->tableFileName();
+}
+
+bool SimulatedDay::stopDay() const {
+    return m_run->stopDay();
+}
+
+const store::ScheduleTable& SimulatedDay::table() const {
+    return m_run->table();
+}
+
+}  // namespace orvessa::dryrun

@@ -1,0 +1,103 @@
+#include "backends/linux/as_run_writer.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace orvessa::backends {
+namespace {
+
+namespace fs = std::filesystem;
+using orvessa::testing::readBytes;
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+using scheduler::BroadcastEvent;
+
+BroadcastEvent started(int day, int second, int row) {
+    BroadcastEvent e;
+    e.at = {2026, 12, day, 8, 0, second, 0};
+    e.table = "zxsj1.log";
+    e.row = row;
+    e.kind = playback::ItemKind::Media;
+    e.path = "/srv/bell.wav";
+    return e;
+}
+
+TEST(AsRunWriter, AppendsEachDaysLinesToItsFileAndPrunesOldFiles) {
+    TempDir dir;
+    const fs::path record = dir / "state" / "orvessa";
+    fs::create_directories(record);
+    writeBytes(record / "as-run-2026-10-14.log", "61 days before");
+    writeBytes(record / "as-run-2026-10-16.log", "60 days before the 15th");
+    writeBytes(record / "notes.txt", "the operator's");
+    writeBytes(record / "as-run-2026-12-14.log", "earlier\n");
+    std::ostringstream errors;
+    {
+        AsRunWriter writer(record, errors);
+        writer.record(started(14, 0, 1));
+        writer.record(started(14, 5, 2));
+        writer.flush();
+        writer.record(started(15, 0, 1));
+    }
+
+    const std::string line = " start table=zxsj1.log row=";
+    EXPECT_EQ(readBytes(record / "as-run-2026-12-14.log"),
+              "earlier\n2026-12-14 08:00:00" + line + "1 kind=media path=/srv/bell.wav\n" +
+                  "2026-12-14 08:00:05" + line + "2 kind=media path=/srv/bell.wav\n");
+    EXPECT_EQ(readBytes(record / "as-run-2026-12-15.log"),
+              "2026-12-15 08:00:00" + line + "1 kind=media path=/srv/bell.wav\n")
+        << "the queue is written before the writer goes";
+    EXPECT_FALSE(fs::exists(record / "as-run-2026-10-14.log"));
+    EXPECT_TRUE(fs::exists(record / "as-run-2026-10-16.log"));
+    EXPECT_TRUE(fs::exists(record / "notes.txt"));
+    EXPECT_EQ(errors.str(), "");
+}
+
+TEST(AsRunWriter, AFailingDiskIsToldOnceNotAtEveryEvent) {
+    TempDir dir;
+    fs::create_symlink("/dev/full", dir / "as-run-2026-12-14.log");
+    std::ostringstream errors;
+    AsRunWriter writer(dir.path(), errors);
+    for (int s = 0; s < 5; ++s) {
+        writer.record(started(14, s, 1));
+        writer.flush();
+    }
+    EXPECT_EQ(errors.str(), "orvessa: cannot write the as-run record " +
+                                (dir / "as-run-2026-12-14.log").string() +
+                                ": No space left on device\n");
+
+    // Once the disk takes lines again, a new failure is told again.
+    writer.record(started(15, 0, 1));
+    writer.flush();
+    EXPECT_EQ(readBytes(dir / "as-run-2026-12-15.log").substr(0, 19), "2026-12-15 08:00:00");
+    writer.record(started(14, 9, 1));
+    writer.flush();
+    const std::string told = errors.str();
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2);
+}
+
+TEST(AsRunWriter, TheRecordLivesInTheUsersStateDirectory) {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const std::string saved = state != nullptr ? state : "";
+    setenv("XDG_STATE_HOME", "/var/lib/someone", 1);
+    EXPECT_EQ(AsRunWriter::defaultDirectory(), fs::path("/var/lib/someone/orvessa"));
+    setenv("XDG_STATE_HOME", "relative/is/ignored", 1);
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home == '/') {
+        EXPECT_EQ(AsRunWriter::defaultDirectory(), fs::path(home) / ".local/state/orvessa");
+    }
+    if (state != nullptr) {
+        setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_STATE_HOME");
+    }
+}
+
+}  // namespace
+}  // namespace orvessa::backends

@@ -1,0 +1,156 @@
+#include "core/scheduler/as_run.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/scheduler/broadcast_clock.h"
+#include "core/scheduler/main_routine.h"
+#include "core/text/gbk.h"
+#include "fakes/fake_platform.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+using orvessa::testing::TempDir;
+using orvessa::testing::writeBytes;
+using Lines = std::vector<std::string>;
+
+struct Row {
+    std::string start;
+    std::string file;
+    std::string stop;
+};
+
+// The as-run lines of the running system, as its record would write them.
+class LineRecord : public BroadcastRecord {
+public:
+    void record(const BroadcastEvent& event) override { lines.push_back(as_run::line(event)); }
+    Lines lines;
+};
+
+// The live system on the fake platform, with a broadcast record, on Wednesday 2026-12-09.
+class AsRunDay : public ::testing::Test {
+protected:
+    AsRunDay() {
+        std::filesystem::create_directory(m_dir / "AUDIO");
+        m_platform.device.now = [this] { return secondsOf(m_platform.clock.now()) * 1000; };
+    }
+
+    std::string library() const { return m_dir.path().string() + "/AUDIO/"; }
+
+    void media(const std::string& name, int seconds) {
+        writeBytes(m_dir / "AUDIO" / name, "x");
+        m_platform.device.lengths[name] = seconds * 1000LL;
+    }
+
+    void start(const std::vector<Row>& rows, int64_t at) {
+        std::vector<std::string> entries(27, "0");
+        entries[2] = entries[3] = "  :  :  ";
+        entries[5] = "3";
+        entries[6] = "1";
+        entries[11] = library();
+        std::string config;
+        for (const auto& e : entries) {
+            config += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", config);
+        std::string table;
+        int n = 1;
+        for (const Row& r : rows) {
+            table += std::to_string(n++) + "," + r.start + ",x," + r.file + "," + r.stop + ",,\r\n";
+        }
+        writeBytes(m_dir / "zxsj3.log", text::utf8ToGbk(table));
+        m_platform.clock.set(localDateTimeOf(at));
+        PlatformServices services = m_platform.services(m_dir.path());
+        services.broadcastRecord = &m_record;
+        m_system = OrvessaSystem::start(services);
+        m_system->form1().setVisible(true);
+        m_system->form1().FormActivate();
+    }
+
+    void tickUntil(int64_t until) {
+        for (int64_t s = secondsOf(m_platform.clock.now()) + 1; s <= until; ++s) {
+            m_platform.clock.set(localDateTimeOf(s));
+            m_system->form1().Timer1.fire();
+        }
+    }
+
+    static int64_t at(int day, int hour, int minute, int second) {
+        return secondsOf({2026, 12, day, hour, minute, second, 0});
+    }
+
+    TempDir m_dir;
+    fakes::FakePlatform m_platform;
+    LineRecord m_record;
+    std::unique_ptr<OrvessaSystem> m_system;
+};
+
+TEST_F(AsRunDay, StartsStopsMissingFilesAndRowsLeftBehindAreRecordedAsTheyHappen) {
+    media("bell.wav", 3);
+    media("chime.wav", 5);
+    start(
+        {{"08:00:00", "bell.wav", ""}, {"08:00:02", "chime.wav", ""}, {"09:00:00", "gone.wav", ""}},
+        at(9, 7, 59, 59));
+
+    tickUntil(at(9, 9, 0, 30));
+
+    const std::string t = " table=zxsj3.log";
+    EXPECT_EQ(
+        m_record.lines,
+        (Lines{
+            "2026-12-09 08:00:00 start" + t + " row=1 kind=media path=" + library() + "bell.wav",
+            "2026-12-09 08:00:04 stop" + t + " row=1 path=" + library() + "bell.wav",
+            "2026-12-09 08:00:04 left" + t + " row=2 reason=still-playing by=1 path=chime.wav",
+            // The last row is asked for at every tick, and recorded once.
+            "2026-12-09 09:00:00 missing" + t + " row=3 path=" + library() + "gone.wav",
+        }));
+}
+
+TEST_F(AsRunDay, RowsAPageKeptFromAreLeftBehindAtMidnight) {
+    media("bell.wav", 3);
+    start({{"23:00:00", "http://intranet/notice.html", ""}, {"23:30:00", "bell.wav", ""}},
+          at(9, 22, 59, 59));
+
+    tickUntil(at(10, 0, 0, 5));
+
+    const std::string t = " table=zxsj3.log";
+    EXPECT_EQ(
+        m_record.lines,
+        (Lines{
+            "2026-12-09 23:00:00 start" + t + " row=1 kind=page path=http://intranet/notice.html",
+            "2026-12-10 00:00:00 left" + t + " row=2 reason=still-playing by=1 path=bell.wav",
+        }));
+}
+
+TEST(AsRunFiles, OnlyRecordFilesMoreThanSixtyDaysOldArePruned) {
+    EXPECT_EQ(as_run::fileName(2026, 3, 1), "as-run-2026-03-01.log");
+    // 2026-03-01 less 60 days is 2025-12-31.
+    const std::vector<std::string> names = {"as-run-2025-12-31.log",
+                                            "as-run-2025-12-30.log",
+                                            "as-run-2024-02-29.log",
+                                            "as-run-2026-03-01.log",
+                                            "as-run-2025-02-30.log",
+                                            "as-run-2025-1-01.log",
+                                            "notes.txt",
+                                            "as-run-2025-01-01.log.bak"};
+    EXPECT_EQ(as_run::filesToPrune(names, 2026, 3, 1),
+              (std::vector<std::string>{"as-run-2025-12-30.log", "as-run-2024-02-29.log"}));
+}
+
+TEST(AsRunFiles, ALineStaysOneLineWhateverThePathHolds) {
+    BroadcastEvent e;
+    e.type = BroadcastEvent::Type::Missing;
+    e.at = {2026, 12, 9, 8, 0, 0, 0};
+    e.table = "zxsj3.log";
+    e.row = 7;
+    e.path = "D:\\广播\\a\nb.mp3";
+    EXPECT_EQ(as_run::line(e),
+              "2026-12-09 08:00:00 missing table=zxsj3.log row=7 path=/广播/a?b.mp3");
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

@@ -1,0 +1,185 @@
+#include "dryrun/day_check.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/store/table_file.h"
+#include "program_directory.h"
+
+namespace orvessa::dryrun {
+namespace {
+
+using namespace std::chrono;
+
+class DayCheckTest : public ProgramDirectory {
+protected:
+    DayCheckTest() {
+        for (const char* name : {"a.wav", "b.wav"}) {
+            file(std::string("AUDIO/") + name);
+        }
+    }
+
+    // --check of Monday 2026-12-14: a.wav plays a minute, b.wav ten seconds.
+    Lines check() {
+        return run(
+            {"--check", "--date", "2026-12-14", "--length", "a.wav=60", "--length", "b.wav=10"});
+    }
+};
+
+TEST_F(DayCheckTest, EachRowLeftBehindIsNamedWithItsReason) {
+    const std::string day = "2026-12-14 ";
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        Lines problems;
+    };
+    const std::vector<Case> cases = {
+        {"a row after a later one",
+         {{"09:00:00", "a.wav", ""}, {"08:00:00", "b.wav", ""}},
+         {day + "09:01:01 skip row=2 reason=late"}},
+        {"a bell that rings over the next row's time",
+         {{"08:00:00", "a.wav", ""}, {"08:00:30", "b.wav", ""}},
+         {day + "08:01:01 skip row=2 reason=still-playing by=1"}},
+        {"a stop time before the start time",
+         {{"09:00:00", "a.wav", "08:00:00"}},
+         {day + "08:00:00 skip row=1 reason=stop-before-start"}},
+        {"untimed rows go with the timed row left before them",
+         {{"09:00:00", "a.wav", ""}, {"08:00:00", "b.wav", ""}, {"", "b.wav", ""}},
+         {day + "09:01:01 skip row=2 reason=late",
+          day + "09:01:01 skip row=3 reason=after-unplayed-timed by=2"}},
+        {"a row that names no file",
+         {{"08:00:00", "", ""}, {"09:00:00", "b.wav", ""}},
+         {day + "00:00:00 skip row=1 reason=empty"}},
+        {"a time no clock reaches silences the rest of the day",
+         {{"08:00:00", "b.wav", ""},
+          {"99:99:99", "a.wav", ""},
+          {"", "b.wav", ""},
+          {"10:00:00", "", ""}},
+         {day + "08:00:11 skip row=2 reason=bad-time",
+          day + "08:00:11 skip row=3 reason=bad-time by=2",
+          day + "08:00:11 skip row=4 reason=empty"}},
+        {"a start without seconds never equals a clock text",
+         {{"7:30", "a.wav", ""}, {"12:00:00", "b.wav", ""}, {"", "b.wav", "12:30"}},
+         {day + "00:00:00 skip row=1 reason=bad-time",
+          day + "00:00:00 skip row=2 reason=bad-time by=1",
+          day + "00:00:00 skip row=3 reason=bad-time by=1"}},
+        {"a stop time no clock reaches repeats its row all day",
+         {{"12:00:00", "b.wav", "25:00:00"}, {"13:00:00", "a.wav", ""}},
+         {day + "12:00:00 skip row=2 reason=bad-time by=1"}},
+        {"a missing file is named once, even on the last row the clock asks about every second",
+         {{"08:00:00", "gone.wav", ""}, {"", "lost.wav", ""}},
+         {day + "08:00:00 missing row=1 path=" + audio() + "gone.wav",
+          day + "08:00:01 missing row=2 path=" + audio() + "lost.wav"}},
+        {"a page never ends by itself and holds the clock until midnight",
+         {{"12:00:00", "http://intranet/notice.html", ""},
+          {"13:00:00", "b.wav", ""},
+          {"", "b.wav", ""}},
+         {day + "23:59:59 skip row=2 reason=still-playing by=1",
+          day + "23:59:59 skip row=3 reason=still-playing by=1"}},
+    };
+    for (const Case& c : cases) {
+        write(1, c.rows);
+        EXPECT_EQ(check(), c.problems) << c.what;
+        EXPECT_EQ(status, 1) << c.what;
+    }
+}
+
+TEST_F(DayCheckTest, ExitStatusSaysWhetherTheDayHasProblems) {
+    write(1, {{"0:00:00", "b.wav", ""}, {"", "b.wav", ""}, {"23:59:59", "a.wav", ""}});
+    EXPECT_EQ(check(), Lines{}) << "a row at the first second rings, one at the last starts";
+    EXPECT_EQ(status, 0);
+
+    // A stop day broadcasts nothing, so nothing in its table is a problem.
+    write(1, {{"09:00:00", "a.wav", ""}, {"08:00:00", "b.wav", ""}});
+    orvessa::testing::writeBytes(m_dir / "zxsj0.gxr", "1,12-14,,x,\r\n");
+    EXPECT_EQ(check(), Lines{});
+    EXPECT_EQ(status, 0);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--check", "--start", "2026-12-14 00:00:00"},
+          std::vector<std::string>{"--check", "--date", "2026-02-30"},
+          std::vector<std::string>{"--date", "2026-12-14"}}) {
+        EXPECT_EQ(run(bad), Lines{});
+        EXPECT_EQ(status, 2) << bad[1];
+    }
+}
+
+TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
+    // On disk Monday's table is not even there: the grid's unsaved rows are what count.
+    write(2, {});
+    store::ScheduleTable shown;
+    store::setScheduleHeaders(shown);
+    const std::vector<Row> rows = {{"08:00:00", "a.wav", ""},
+                                   {"08:00:30", "b.wav", ""},
+                                   {"09:00:00", "b.wav", "09:00:25"},
+                                   {"10:00:00", "gone.wav", ""},
+                                   {"11:00:00", "http://intranet/notice.html", ""}};
+    shown.setRowCount(static_cast<int>(rows.size()) + 1);
+    for (int r = 1; r <= static_cast<int>(rows.size()); ++r) {
+        const Row& row = rows[static_cast<std::size_t>(r - 1)];
+        shown.setCell(0, r, std::to_string(r));
+        shown.setCell(store::ScheduleRow::kStartTime, r, row.start);
+        shown.setCell(store::ScheduleRow::kFile, r, row.file);
+        shown.setCell(store::ScheduleRow::kStopTime, r, row.stop);
+    }
+
+    const DayCheck day =
+        checkDay(m_dir.path(), 2026y / December / 14, &shown, {{"a.wav", 60000}, {"b.wav", 10000}});
+
+    EXPECT_EQ(day.tableFileName, "zxsj1.log");
+    EXPECT_FALSE(day.stopDay);
+    ASSERT_EQ(day.problems.size(), 2u);
+    EXPECT_EQ(day.problems[0].row, 2);
+    EXPECT_EQ(day.problems[0].reason, "still-playing");
+    EXPECT_EQ(day.problems[0].byRow, 1);
+    EXPECT_EQ(day.problems[0].line, "2026-12-14 08:01:01 skip row=2 reason=still-playing by=1");
+    EXPECT_EQ(day.problems[1].row, 4);
+    EXPECT_EQ(day.problems[1].reason, "missing");
+    EXPECT_EQ(day.problems[1].path, audio() + "gone.wav");
+
+    const auto bar = [](const TimelineBar& b) {
+        return std::vector<int>{b.row, b.startSecond, b.endSecond, b.leftBehind ? 1 : 0};
+    };
+    std::vector<std::vector<int>> bars;
+    for (const TimelineBar& b : day.bars) {
+        bars.push_back(bar(b));
+    }
+    EXPECT_EQ(bars, (std::vector<std::vector<int>>{
+                        {1, 28800, 28861, 0},  // a minute, ended in the tick after
+                        {2, 28830, 28830, 1},  // left behind: a mark at its time
+                        {3, 32400, 32425, 0},  // repeated until its stop time
+                        {4, 36000, 36000, 1},  // missing
+                        {5, 39600, 86400, 0},  // the page runs to midnight
+                    }));
+}
+
+TEST_F(DayCheckTest, TheNextDayOfATableSkipsStopDaysAndOtherTables) {
+    write(1, {});
+    const auto next = [this](const char* table) {
+        return nextDayOfTable(m_dir.path(), table, 2026y / December / 15);
+    };
+    EXPECT_EQ(next("zxsj1.log"), 2026y / December / 21);
+    EXPECT_EQ(next("zxsj2.log"), 2026y / December / 15) << "from the given day on";
+    EXPECT_EQ(next("zxsj9.log"), std::nullopt) << "a template is no day's table";
+
+    orvessa::testing::writeBytes(m_dir / "zxsj0.gxr", "1,12-21,,x,\r\n");
+    EXPECT_EQ(next("zxsj1.log"), 2026y / December / 28) << "a holiday";
+    entries[19] = "1";  // holidays are broadcast
+    write(1, {});
+    EXPECT_EQ(next("zxsj1.log"), 2026y / December / 21);
+
+    entries[12] = "1";  // no broadcast on Mondays
+    write(1, {});
+    EXPECT_EQ(next("zxsj1.log"), std::nullopt);
+
+    entries[8] = "1";  // every day broadcasts Monday's table, but Tuesday is no Monday
+    write(1, {});
+    EXPECT_EQ(next("zxsj1.log"), 2026y / December / 15);
+    EXPECT_EQ(next("zxsj2.log"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace orvessa::dryrun

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <filesystem>
+#include <iostream>
 #include <list>
 #include <memory>
 
 #include "backends/gstreamer/gst_media_device.h"
+#include "backends/linux/as_run_writer.h"
 #include "backends/linux/linux_clock.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
@@ -72,6 +74,13 @@ int main(int argc, char** argv) {
     }
     backends::GstMediaDevice recordingDevice(recordingOptions);
 
+    // What went on air, day by day: the clock only queues, a thread of its own writes, and it
+    // outlives the system so that the queue reaches the disk on the way out.
+    std::unique_ptr<backends::AsRunWriter> asRun;
+    if (const std::filesystem::path dir = backends::AsRunWriter::defaultDirectory(); !dir.empty()) {
+        asRun = std::make_unique<backends::AsRunWriter>(dir, std::cerr);
+    }
+
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
     std::unique_ptr<scheduler::OrvessaSystem> system =
@@ -89,7 +98,8 @@ int main(int argc, char** argv) {
                                          programDirectory,
                                          mediaProfile,
                                          {},
-                                         &recordingDevice});
+                                         &recordingDevice,
+                                         asRun.get()});
     if (!system) {
         return 0;
     }

@@ -13,6 +13,6 @@ make_program_directory() {
          NR == 12 { print lib "\r\n"; next }
          { print $0 "\n" }' \
         "$config" > "$work/program/orvessa.sys"
-    export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+    export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_STATE_HOME="$work/state"
     unset QT_QPA_PLATFORM
 }

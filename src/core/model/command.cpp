@@ -17,6 +17,13 @@ void Command::setCaption(std::string caption) {
     }
 }
 
+void Command::setHint(std::string hint) {
+    if (m_hint != hint) {
+        m_hint = std::move(hint);
+        notify();
+    }
+}
+
 void Command::setChecked(bool on) {
     if (m_checked == on) {
         return;

@@ -33,6 +33,7 @@ public:
     void setCaption(std::string caption);
     const std::string& shortcut() const { return m_shortcut; }
     const std::string& hint() const { return m_hint; }
+    void setHint(std::string hint);
 
     bool checked() const { return m_checked; }
     // For a check box, a change runs the handler.

@@ -3,6 +3,16 @@
 #include "core/text/paths.h"
 
 namespace orvessa::scheduler {
+namespace {
+
+// The look of a system started without one: skins are loaded and kept, nothing is drawn.
+class NoSkinLook : public platform::SkinLook {
+public:
+    void apply(const skins::Skin&) override {}
+    void clear() override {}
+};
+
+}  // namespace
 
 std::unique_ptr<OrvessaSystem> OrvessaSystem::start(PlatformServices services) {
     if (!services.singleInstance.claim()) {
@@ -103,6 +113,19 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         editing::EditorServices{services.host, services.clock, f.config, f.programDirectory});
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
+    platform::SkinLook* look = services.skinLook;
+    if (look == nullptr) {
+        m_noSkinLook = std::make_unique<NoSkinLook>();
+        look = m_noSkinLook.get();
+    }
+    m_skinEngine = std::make_unique<skins::TSkinData>(*look, services.host);
+    m_skins = std::make_unique<skins::SkinSwitcher>(
+        f.SpeedButton9, f.config, saveConfiguration, *m_skinEngine,
+        services.skinStore != nullptr ? *services.skinStore : m_noSkins);
+    for (model::Command* c : {&f.skin, &f.SpeedButton9}) {
+        c->setHandler([this] { m_skins->click(); });
+    }
+
     m_lock = std::make_unique<editing::OperatorLock>(
         editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
@@ -125,6 +148,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                      }},
         *m_editor);
 
+    StartUpServices startUpServices{services.host,         services.clock,
+                                    services.power,        services.programDirectory,
+                                    services.mediaProfile, saveConfiguration};
+    startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     m_startUp = std::make_unique<StartUp>(
         StartUpControls{f,
                         f.trayIcon,
@@ -146,9 +173,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                      f.weekdayText, f.unlocked, f.stopDay, f.stopDayDate, f.stopDayCount,
                      f.autoNaming, f.tableFileName, f.playback, f.clockState, f.hints,
                      f.defaultDirectory, f.configurationLoaded},
-        StartUpServices{services.host, services.clock, services.power, services.programDirectory,
-                        services.mediaProfile, saveConfiguration},
-        *m_editor, *m_modes, *m_lock);
+        startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
         c->setHandler([this] { m_startUp->Q1Click(); });

@@ -21,6 +21,7 @@
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
+#include "core/skins/skin_engine.h"
 #include "core/tools/tdstx.h"
 #include "core/tools/tform7.h"
 #include "core/ui/command_states.h"
@@ -49,6 +50,10 @@ struct PlatformServices {
     platform::MediaDevice* recordingDevice = nullptr;
     // Receives each start, stop, missing file and row left behind; none for no record.
     BroadcastRecord* broadcastRecord = nullptr;
+    // The built-in skins and what draws them. Without them the skin command still steps and
+    // keeps its number, and the look never changes.
+    const skins::SkinStore* skinStore = nullptr;
+    platform::SkinLook* skinLook = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -111,6 +116,10 @@ private:
     std::unique_ptr<playback::NowPlaying> m_display;
     // Before the player and the clock, which report to it until they go.
     std::unique_ptr<BroadcastJournal> m_journal;
+    std::unique_ptr<platform::SkinLook> m_noSkinLook;
+    skins::SkinStore m_noSkins;
+    std::unique_ptr<skins::TSkinData> m_skinEngine;
+    std::unique_ptr<skins::SkinSwitcher> m_skins;
     std::unique_ptr<playback::ItemPlayer> m_player;
     std::unique_ptr<BroadcastClock> m_broadcastClock;
     std::vector<model::Window*> m_windows;

@@ -88,7 +88,7 @@ void StartUp::FormCreate() {
     m_s.configurationLoaded = true;
 
     // 8
-    applySkin(config.skinNumber());
+    applySkin();
 
     // 9-10
     bool& stopDay = m_s.stopDay;
@@ -258,6 +258,10 @@ bool StartUp::isStopDay(const platform::LocalDateTime& day) const {
 }
 
 // Filled in by the subsystem that owns this step.
-void StartUp::applySkin(int) {}
+void StartUp::applySkin() {
+    if (m_services.applySkin) {
+        m_services.applySkin();
+    }
+}
 
 }  // namespace orvessa::scheduler

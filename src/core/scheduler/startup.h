@@ -79,6 +79,8 @@ struct StartUpServices {
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
     std::function<bool()> saveConfiguration;
+    // Gives the windows the skin the configuration names.
+    std::function<void()> applySkin = {};
 };
 
 // The main window's life: its creation (configuration, weekday, stop day, lock, first table,
@@ -106,7 +108,7 @@ public:
 private:
     bool listedHoliday(const platform::LocalDateTime& day) const;
     // Start-up steps that later subsystems fill in.
-    void applySkin(int skinNumber);
+    void applySkin();
 
     StartUpControls m_c;
     StartUpState m_s;

@@ -19,8 +19,7 @@ struct Row {
 };
 
 // Manual / automatic operation, an item started / stopped, lock or enter, the holiday panel
-// opened or closed. Commands of subsystems still to come (subtitle, skins) are held back by the
-// window's designed states and appear in no row.
+// opened or closed.
 const Row kTable[] = {
     // The week setting, import and export: manual, idle, not in the holiday panel.
     {&TForm1::ToolButton9, {Rule::Idle, Rule::Off, Rule::Off, Rule::Manual, K, Rule::PanelClosed}},
@@ -66,6 +65,9 @@ const Row kTable[] = {
     {&TForm1::YSP1, {K, K, K, K, Rule::Unlocked, Rule::PanelClosed}},
     {&TForm1::TCXT, {K, K, K, K, Rule::Unlocked, K}},
     {&TForm1::QUIT1, {K, K, K, K, Rule::Unlocked, K}},
+    // The skin: whoever has entered.
+    {&TForm1::skin, {K, K, K, K, Rule::Unlocked, K}},
+    {&TForm1::SpeedButton9, {K, K, K, K, Rule::Unlocked, K}},
     {&TForm1::CheckBox1, {K, K, K, K, Rule::Unlocked, K}},
     {&TForm1::Check2, {K, K, K, K, Rule::Unlocked, K}},
 };

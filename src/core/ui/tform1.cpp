@@ -71,11 +71,6 @@ void TForm1::setDesignedStates() {
          {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &N16, &dir1, &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
-    // Held back until the subsystem behind them exists: the skins. An operator never meets a
-    // command that does nothing.
-    for (Command* c : {&skin, &SpeedButton9}) {
-        c->setEnabled(false);
-    }
     Button3.setVisible(false);
     for (model::Control* c : std::initializer_list<model::Control*>{
              &Label4, &Label5, &GroupBox1, &Ch1, &Ch2, &Ch3, &Ch4, &Ch5, &Ch6, &Ch7, &Ch8}) {

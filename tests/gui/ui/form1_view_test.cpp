@@ -30,8 +30,7 @@ struct Expected {
     const char* name;
     const char* caption;
     const char* shortcut;
-    bool enabled;  // as designed, before start-up changes anything; commands whose windows come
-                   // later (skins) are held back
+    bool enabled;  // as designed, before start-up changes anything
 };
 
 // Every command of the main window as the operator sees it.
@@ -40,7 +39,7 @@ const Expected kMenuItems[] = {
     {"Jrxt", "进入系统", "F2", true},
     {"pbxt", "屏蔽系统", "F3", true},
     {"H3", "隐藏系统(&X)", "", true},
-    {"skin", "换    肤(&G)", "", false},
+    {"skin", "换    肤(&G)", "", true},
     {"GGMM", "更改密码...", "F4", true},
     {"TCXT", "退出系统(&Q)", "Ctrl+Q", true},
     {"BCZ1", "表操作(&B)", "", false},

@@ -19,11 +19,14 @@
 #include "backends/linux/linux_single_instance.h"
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
+#include "core/skins/skin_store.h"
 #include "gui/desktop_shell.h"
 #include "gui/pictures.h"
 #include "gui/qt_host.h"
 #include "gui/qt_monitors.h"
 #include "gui/qt_text.h"
+#include "gui/skins/built_in_skins.h"
+#include "gui/skins/qt_skin_look.h"
 #include "gui/system_views.h"
 #include "gui/timer_binder.h"
 
@@ -81,6 +84,14 @@ int main(int argc, char** argv) {
         asRun = std::make_unique<backends::AsRunWriter>(dir, std::cerr);
     }
 
+    // The ten built-in skins and the look that draws them, made after the application so that
+    // the look is gone before it.
+    gui::QtSkinLook skinLook;
+    auto skinStore = skins::SkinStore::parse(gui::builtInSkinStore());
+    if (!skinStore) {
+        std::cerr << "Orvessa: the built-in skins cannot be read: " << skinStore.error() << "\n";
+    }
+
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
     std::unique_ptr<scheduler::OrvessaSystem> system =
@@ -99,7 +110,9 @@ int main(int argc, char** argv) {
                                          mediaProfile,
                                          {},
                                          &recordingDevice,
-                                         asRun.get()});
+                                         asRun.get(),
+                                         skinStore ? &skinStore.value() : nullptr,
+                                         &skinLook});
     if (!system) {
         return 0;
     }

@@ -75,7 +75,10 @@ void bindText(model::TextControl& control, QLabel* label) {
     label->setObjectName(toQt(control.name()));
     auto sync = [&control, label] {
         label->setText(toQt(control.text()));
-        label->setStyleSheet(QStringLiteral("color: %1").arg(cssColor(control.color())));
+        // Black is the window's ordinary text: a skin's text colour, not black on a dark skin.
+        label->setStyleSheet(control.color() == model::kBlack
+                                 ? QString()
+                                 : QStringLiteral("color: %1").arg(cssColor(control.color())));
         label->setVisible(control.visible());
         label->setEnabled(control.enabled());
     };
@@ -191,8 +194,11 @@ void bindRadioGroup(model::RadioGroup& group, QGroupBox* box) {
             b->setChecked(i == group.itemIndex());
             b->setEnabled(item.enabled);
             // A disabled choice keeps the style's grey, whatever its colour.
-            QString css =
-                QStringLiteral("QRadioButton:enabled { color: %1; }").arg(cssColor(item.textColor));
+            QString css;
+            if (item.textColor != model::kBlack) {
+                css = QStringLiteral("QRadioButton:enabled { color: %1; }")
+                          .arg(cssColor(item.textColor));
+            }
             if (item.background != model::RadioGroup::kNoBackground) {
                 css += QStringLiteral("QRadioButton { background: %1; }")
                            .arg(cssColor(item.background));

@@ -188,8 +188,13 @@ void Form4View::syncPlaceholder() {
     const int room = m_path->contentsRect().width() - 16 - metrics.horizontalAdvance(left + right);
     const QString gap(std::max(1, room / metrics.horizontalAdvance(QLatin1Char(' '))), u' ');
     m_path->setPlaceholderText(m_model.pathPlaceholder ? left + gap + right : QString());
-    QPalette colors = m_path->palette();
     const model::Color c = m_model.Edit1.color();
+    if (c == model::kBlack) {
+        // The skin's, or the desktop's, ordinary text.
+        m_path->setPalette(QPalette());
+        return;
+    }
+    QPalette colors = m_path->palette();
     const QColor color(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     colors.setColor(QPalette::Text, color);
     colors.setColor(QPalette::PlaceholderText, color);

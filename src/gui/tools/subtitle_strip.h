@@ -103,7 +103,8 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), m_background);
-        qDrawShadePanel(&painter, rect(), palette(), false, 1);
+        // The bevel of the desktop's classic grey, whatever the skin: the strip is the audience's.
+        qDrawShadePanel(&painter, rect(), QPalette(QColor(192, 192, 192)), false, 1);
         painter.setClipRect(rect());
         painter.setFont(font());
         painter.setPen(m_textColor);

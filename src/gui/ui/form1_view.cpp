@@ -421,7 +421,10 @@ void Form1View::buildWeekSelector(QWidget* client) {
             auto* b = m_weekButtons->button(i);
             const auto& item = rg.items()[static_cast<std::size_t>(i)];
             b->setChecked(i == rg.itemIndex());
-            QString css = QStringLiteral("color: %1;").arg(cssColor(item.textColor));
+            QString css;
+            if (item.textColor != model::kBlack) {
+                css = QStringLiteral("color: %1;").arg(cssColor(item.textColor));
+            }
             if (item.background != model::RadioGroup::kNoBackground) {
                 css += QStringLiteral("background: %1;").arg(cssColor(item.background));
             }

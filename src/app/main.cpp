@@ -20,6 +20,7 @@
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "core/skins/skin_store.h"
+#include "dryrun/day_checker_service.h"
 #include "gui/desktop_shell.h"
 #include "gui/pictures.h"
 #include "gui/qt_host.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path programDirectory(
         QCoreApplication::applicationDirPath().toStdU16String());
+    // The pre-flight check rehearses a day on copies of the program directory's files.
+    dryrun::DayCheckerService dayChecker(programDirectory);
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start({host,
                                          clock,
@@ -112,7 +115,8 @@ int main(int argc, char** argv) {
                                          &recordingDevice,
                                          asRun.get(),
                                          skinStore ? &skinStore.value() : nullptr,
-                                         &skinLook});
+                                         &skinLook,
+                                         &dayChecker});
     if (!system) {
         return 0;
     }

@@ -4,6 +4,7 @@
 #include "gui/editing/form2_view.h"
 #include "gui/editing/form4_view.h"
 #include "gui/editing/form5_view.h"
+#include "gui/editing/preflight_view.h"
 #include "gui/playback/form6_view.h"
 #include "gui/qt_host.h"
 #include "gui/tools/dstx_view.h"
@@ -32,6 +33,10 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     host.registerView(system.dstx(), m_dstx.get());
     m_form7 = std::make_unique<Form7View>(system.form7(), m_form1.get());
     host.registerView(system.form7(), m_form7.get());
+    if (editing::PreflightCheck* check = system.preflightCheck()) {
+        m_preflight = std::make_unique<PreflightView>(*check, m_form1.get());
+        host.registerView(*check, m_preflight.get());
+    }
 }
 
 SystemViews::~SystemViews() = default;

@@ -16,6 +16,7 @@ class Form4View;
 class Form5View;
 class Form6View;
 class Form7View;
+class PreflightView;
 class QtHost;
 
 // Every window of the system with its view, made in one place and registered with the host, so
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<Form5View> m_form5;
     std::unique_ptr<DstxView> m_dstx;
     std::unique_ptr<Form7View> m_form7;
+    std::unique_ptr<PreflightView> m_preflight;  // only with a day checker
 };
 
 }  // namespace orvessa::gui

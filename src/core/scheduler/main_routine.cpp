@@ -93,6 +93,27 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_endOfDay->setOptions(m_form4.get());
     m_editor->setVolumeFollower([this](int volume) { m_form4->TrackBar1.setPosition(volume); });
     buildPlayback(services);
+    buildPreflightCheck(services);
+}
+
+void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
+    if (services.dayChecker == nullptr) {
+        return;
+    }
+    ui::TForm1& f = *m_form1;
+    m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
+        services.host, services.clock, *services.dayChecker, f.Grid, f.tableFileName, f.Label2,
+        [this](int row) { m_editor->selectRow(row); }});
+    m_windows.push_back(m_preflight.get());
+    f.yuyan.setHandler([this] { m_preflight->open(); });
+    // The holiday list is saved through the same command, and is no day's table.
+    for (model::Command* c : {&f.save, &f.SAVE1}) {
+        c->setHandler([this, &f] {
+            if (m_editor->save() && f.manualOperation() && !m_holidayPanel->open()) {
+                m_preflight->tableSaved();
+            }
+        });
+    }
 }
 
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
@@ -100,6 +121,9 @@ void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
     m_commandStates->apply(
         event, {f.manualOperation(), f.playback.isPlaying, f.unlocked, f.config.anyoneMayOperate(),
                 m_holidayPanel != nullptr && m_holidayPanel->open()});
+    if (m_preflight == nullptr) {
+        f.yuyan.setEnabled(false);
+    }
 }
 
 void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {

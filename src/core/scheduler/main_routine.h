@@ -7,6 +7,7 @@
 #include "core/editing/holiday_panel.h"
 #include "core/editing/media_library.h"
 #include "core/editing/operator_lock.h"
+#include "core/editing/preflight_check.h"
 #include "core/editing/table_exchange.h"
 #include "core/editing/tdaori5.h"
 #include "core/editing/tform2.h"
@@ -54,6 +55,8 @@ struct PlatformServices {
     // keeps its number, and the look never changes.
     const skins::SkinStore* skinStore = nullptr;
     platform::SkinLook* skinLook = nullptr;
+    // Rehearses a day for the pre-flight check; without one the check is never offered.
+    platform::DayChecker* dayChecker = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -70,6 +73,8 @@ public:
     tools::Tdstx& dstx() { return *m_dstx; }
     editing::Tdaori5& daori5() { return *m_daori5; }
     editing::TForm5& form5() { return *m_form5; }
+    // Null when the system was started without a day checker.
+    editing::PreflightCheck* preflightCheck() { return m_preflight.get(); }
     tools::TForm7& form7() { return *m_form7; }
     playback::ItemPlayer& player() { return *m_player; }
     playback::NowPlaying& display() { return *m_display; }
@@ -92,6 +97,7 @@ private:
     explicit OrvessaSystem(PlatformServices& services);
     void buildMainWindowSubsystems(PlatformServices& services);
     void buildPlayback(PlatformServices& services);
+    void buildPreflightCheck(PlatformServices& services);
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
@@ -113,6 +119,7 @@ private:
     std::unique_ptr<editing::Tdaori5> m_daori5;
     std::unique_ptr<editing::TForm5> m_form5;
     std::unique_ptr<tools::TForm7> m_form7;
+    std::unique_ptr<editing::PreflightCheck> m_preflight;
     std::unique_ptr<playback::NowPlaying> m_display;
     // Before the player and the clock, which report to it until they go.
     std::unique_ptr<BroadcastJournal> m_journal;

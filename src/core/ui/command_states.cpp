@@ -34,6 +34,7 @@ const Row kTable[] = {
     {&TForm1::GXR1, {Rule::On, Rule::Off, K, K, K, K}},
     {&TForm1::Z1, {Rule::On, Rule::Off, K, K, K, K}},
     {&TForm1::xuanxiang, {Rule::On, Rule::Off, K, K, K, K}},
+    {&TForm1::yuyan, {Rule::On, Rule::Off, K, K, K, K}},
     {&TForm1::xiugai, {Rule::On, Rule::Off, K, K, K, K}},
     {&TForm1::del, {Rule::On, Rule::Off, K, K, K, K}},
     {&TForm1::add, {Rule::On, Rule::Off, K, K, K, K}},

@@ -33,7 +33,8 @@ void TForm1::buildMenus() {
     for (Command* c : {&xq0, &N7, &xq1, &xq2, &xq3, &xq4, &xq5, &xq6, &xq7}) {
         Z1.addItem(*c);
     }
-    for (Command* c : {&ztbc, &jxbc, &N6, &Z1, &N11, &N12, &N13, &N8, &GXR1, &N9, &xuanxiang}) {
+    for (Command* c :
+         {&ztbc, &jxbc, &N6, &Z1, &N11, &N12, &N13, &N8, &GXR1, &N9, &xuanxiang, &yuyan}) {
         SZ1.addItem(*c);
     }
     for (Command* c : {&dir1, &N10, &find1, &P1, &S2, &N14, &Rec2}) {
@@ -67,8 +68,8 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::setDesignedStates() {
-    for (Command* c :
-         {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &N16, &dir1, &P1, &S2, &Rec2}) {
+    for (Command* c : {&BCZ1, &jxbc, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &yuyan, &N16, &dir1,
+                       &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
     Button3.setVisible(false);

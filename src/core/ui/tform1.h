@@ -171,6 +171,8 @@ public:
     Command GXR1{"GXR1", CommandKind::MenuItem, "节 假 日(&P)"};
     Command N9{"N9", CommandKind::Separator};
     Command xuanxiang{"xuanxiang", CommandKind::MenuItem, "选    项 ", "F8"};
+    // Rehearses the grid's table for a date; only with a checker, in manual operation.
+    Command yuyan{"yuyan", CommandKind::MenuItem, "预演检查"};
 
     Command N16{"N16", CommandKind::MenuItem, "字幕(&E)"};
 

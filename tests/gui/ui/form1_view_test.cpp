@@ -61,6 +61,7 @@ const Expected kMenuItems[] = {
     {"N13", "导    出(&K)", "", false},
     {"GXR1", "节 假 日(&P)", "", false},
     {"xuanxiang", "选    项 ", "F8", false},
+    {"yuyan", "预演检查", "", false},
     {"N16", "字幕(&E)", "", false},
     {"YSP1", "音视频(&M)", "", true},
     {"dir1", "我的影音库(&Y)", "", false},

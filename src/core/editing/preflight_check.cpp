@@ -1,0 +1,242 @@
+#include "core/editing/preflight_check.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <numeric>
+
+#include "core/text/date_text.h"
+
+namespace orvessa::editing {
+namespace {
+
+using namespace std::chrono;
+
+std::string dateText(year_month_day date) {
+    const int y = static_cast<int>(date.year());
+    const int m = static_cast<int>(unsigned(date.month()));
+    const int d = static_cast<int>(unsigned(date.day()));
+    return text::formatDate(y, m, d);
+}
+
+std::string dayText(year_month_day date) {
+    const int y = static_cast<int>(date.year());
+    const int m = static_cast<int>(unsigned(date.month()));
+    const int d = static_cast<int>(unsigned(date.day()));
+    return text::formatDate(y, m, d) + " 星期" + text::weekdayCharacter(text::weekdayOf(y, m, d));
+}
+
+std::string clockText(int second) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", second / 3600 % 100, second / 60 % 60,
+                  second % 60);
+    return buffer;
+}
+
+std::string rowText(int row) {
+    return "第" + std::to_string(row) + "行";
+}
+
+std::string problemCount(std::size_t count) {
+    return count == 0 ? std::string("没有发现问题") : "发现 " + std::to_string(count) + " 个问题";
+}
+
+// Why a row is left, in the operator's words; the rehearsal's own word for one it does not know.
+std::string reasonText(const platform::DayProblem& p) {
+    const std::string by = p.byRow > 0 ? " (" + rowText(p.byRow) + ")" : std::string();
+    if (p.reason == "missing") {
+        return "文件不存在：" + p.path;
+    }
+    if (p.reason == "late") {
+        return "开始时间已过，未能播出";
+    }
+    if (p.reason == "still-playing") {
+        // A page or a long file can hold the clock over several rows.
+        return (p.byRow == 0 || p.byRow == p.row - 1 ? "上一行仍在播放" : "前面的行仍在播放") + by;
+    }
+    if (p.reason == "stop-before-start") {
+        return "结束时间早于开始时间";
+    }
+    if (p.reason == "after-unplayed-timed") {
+        return "前面的定时行未播出" + by;
+    }
+    if (p.reason == "empty") {
+        return "没有指定播放内容";
+    }
+    if (p.reason == "bad-time") {
+        return p.byRow > 0 ? "前面的行时间有误" + by : "时间无法到达 (应为 时:分:秒，如 08:00:00)";
+    }
+    if (p.reason == "shutdown") {
+        return "已到关机时间，未能播出";
+    }
+    return p.reason + by;
+}
+
+}  // namespace
+
+PreflightCheck::PreflightCheck(PreflightServices services)
+    : Window("PreflightCheck", "预演检查"), m_s(std::move(services)) {
+    Button1.setHandler([this] { endModal(model::ModalResult::Closed); });
+    ListBox1.doubleClicked.connect([this] {
+        const int index = ListBox1.itemIndex();
+        if (index >= 0 && static_cast<std::size_t>(index) < m_problemRows.size()) {
+            showRow(m_problemRows[static_cast<std::size_t>(index)]);
+        }
+    });
+}
+
+year_month_day PreflightCheck::today() const {
+    const platform::LocalDateTime now = m_s.clock.now();
+    return year{now.year} / now.month / now.day;
+}
+
+year_month_day PreflightCheck::tomorrow() const {
+    return sys_days{today()} + days{1};
+}
+
+void PreflightCheck::open() {
+    // A date picked on an earlier day, and passed since, is of no more use.
+    if (m_date && sys_days{*m_date} < sys_days{today()}) {
+        m_date.reset();
+    }
+    runCheck();
+    m_s.host.showModal(*this);
+}
+
+void PreflightCheck::dateChanged(year_month_day date) {
+    if (!date.ok() || date == this->date()) {
+        return;
+    }
+    m_date = date;
+    runCheck();
+}
+
+void PreflightCheck::showRow(int row) {
+    if (row < 1 || row >= m_s.grid.table().rowCount()) {
+        return;
+    }
+    m_s.selectRow(row);
+    endModal(model::ModalResult::Accepted);
+}
+
+void PreflightCheck::runCheck() {
+    const year_month_day day = date();
+    DateEdit1.setText(dateText(day));
+    m_result = m_s.checker.check(day, &m_s.grid.table());
+
+    std::vector<std::string> lines;
+    m_problemRows.clear();
+    if (!m_result.error.empty()) {
+        Label1.setColor(model::kRed);
+        Label1.setText(dayText(day) + "：无法预演");
+        lines.push_back("无法预演：" + m_result.error);
+        m_result.bars.clear();
+    } else if (m_result.stopDay) {
+        Label1.setColor(model::kGreen);
+        Label1.setText(dayText(day) + "：停播日");
+        lines.push_back("该日停播，不播出任何内容。");
+    } else {
+        std::string summary = dayText(day) + "  预演表格中的 " + m_s.tableFileName + "：" +
+                              problemCount(m_result.problems.size());
+        // The grid's rows stand in for the date's own table, which may be another one.
+        if (m_result.tableFileName != m_s.tableFileName) {
+            summary += "  (该日本应播出 " + m_result.tableFileName + ")";
+        }
+        Label1.setColor(m_result.problems.empty() ? model::kGreen : model::kRed);
+        Label1.setText(summary);
+        for (const platform::DayProblem& p : m_result.problems) {
+            lines.push_back(problemLine(p));
+            m_problemRows.push_back(p.row);
+        }
+        if (lines.empty()) {
+            lines.push_back("没有发现问题，该日所有行都能按时播出。");
+        }
+    }
+    ListBox1.setItems(std::move(lines));
+
+    // Lanes: each bar goes into the first lane free by its start, in the order of the day.
+    std::vector<std::size_t> order(m_result.bars.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+        return m_result.bars[a].startSecond < m_result.bars[b].startSecond;
+    });
+    m_lanes.assign(m_result.bars.size(), 0);
+    std::vector<int> laneEnds;
+    for (const std::size_t i : order) {
+        const platform::DayBar& bar = m_result.bars[i];
+        const int end = std::max(bar.endSecond, bar.startSecond + 1);
+        const auto free = std::find_if(laneEnds.begin(), laneEnds.end(),
+                                       [&bar](int laneEnd) { return laneEnd <= bar.startSecond; });
+        if (free == laneEnds.end()) {
+            m_lanes[i] = static_cast<int>(laneEnds.size());
+            laneEnds.push_back(end);
+        } else {
+            m_lanes[i] = static_cast<int>(free - laneEnds.begin());
+            *free = end;
+        }
+    }
+    m_laneCount = static_cast<int>(laneEnds.size());
+    timelineChanged.send();
+}
+
+std::string PreflightCheck::problemLine(const platform::DayProblem& p) const {
+    // A row left behind is shown at its own time, where the operator looks for it.
+    int second = p.second;
+    for (const platform::DayBar& bar : m_result.bars) {
+        if (bar.row == p.row && bar.leftBehind) {
+            second = bar.startSecond;
+        }
+    }
+    return rowText(p.row) + "  " + clockText(second) + "  " + reasonText(p);
+}
+
+int PreflightCheck::hourX(int hour, int width) {
+    return static_cast<int>(int64_t{hour} * width / 24);
+}
+
+std::vector<TimelineSpan> PreflightCheck::timeline(int width) const {
+    std::vector<TimelineSpan> spans;
+    if (width < kMinBarWidth) {
+        return spans;
+    }
+    auto x = [width](int second) {
+        return static_cast<int>(int64_t{std::clamp(second, 0, kDaySeconds)} * width / kDaySeconds);
+    };
+    for (std::size_t i = 0; i < m_result.bars.size(); ++i) {
+        const platform::DayBar& bar = m_result.bars[i];
+        TimelineSpan s{bar.row, x(bar.startSecond), 0, m_lanes[i], bar.leftBehind, width};
+        s.right = std::min(std::max(x(bar.endSecond), s.left + kMinBarWidth), width);
+        s.left = std::min(s.left, s.right - kMinBarWidth);
+        spans.push_back(s);
+    }
+    for (TimelineSpan& s : spans) {
+        for (const TimelineSpan& other : spans) {
+            if (other.lane == s.lane && other.left > s.left && other.left < s.room) {
+                s.room = other.left;
+            }
+        }
+    }
+    return spans;
+}
+
+void PreflightCheck::tableSaved() {
+    model::TextControl& status = m_s.statusLine;
+    const std::optional<year_month_day> day = m_s.checker.nextDayOf(m_s.tableFileName, tomorrow());
+    if (!day) {
+        status.setColor(model::kGreen);
+        status.setText("  ☆ 已存盘。一年内没有哪天播出 " + m_s.tableFileName + "，未预演。");
+        return;
+    }
+    const platform::DayCheckResult r = m_s.checker.check(*day, &m_s.grid.table());
+    if (!r.error.empty()) {
+        status.setColor(model::kRed);
+        status.setText("  ☆ 已存盘，但无法预演：" + r.error);
+        return;
+    }
+    const std::size_t count = r.problems.size();
+    status.setColor(count == 0 ? model::kGreen : model::kRed);
+    status.setText("  ☆ 已存盘。预演 " + dayText(*day) + "：" + problemCount(count) +
+                   (count == 0 ? "。" : "，请用“预演检查”查看！"));
+}
+
+}  // namespace orvessa::editing

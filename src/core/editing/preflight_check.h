@@ -1,0 +1,100 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/control.h"
+#include "core/model/grid.h"
+#include "core/model/window.h"
+#include "core/platform/clock.h"
+#include "core/platform/day_checker.h"
+#include "core/platform/host.h"
+
+namespace orvessa::editing {
+
+struct PreflightServices {
+    platform::Host& host;
+    const platform::Clock& clock;
+    platform::DayChecker& checker;
+    const model::Grid& grid;             // the table shown, saved or not
+    const std::string& tableFileName;    // the file the grid's table belongs to
+    model::TextControl& statusLine;      // where a save reports the check of its table
+    std::function<void(int)> selectRow;  // moves the grid's selection to a row
+};
+
+// A bar of the timeline drawn `width` pixels wide: it covers x from `left` up to, not
+// including, `right`. Bars that overlap in time lie in different lanes (0 at the top), so a
+// collision shows as bars stacked over each other. `room` is where the next bar of the lane
+// begins (or the width), the space its row number may take.
+struct TimelineSpan {
+    int row = 0;
+    int left = 0;
+    int right = 0;
+    int lane = 0;
+    bool leftBehind = false;
+    int room = 0;
+    bool operator==(const TimelineSpan&) const = default;
+};
+
+// The pre-flight check: rehearses the table in the grid, unsaved edits included, for a date the
+// operator picks, and shows the rows the day would leave unplayed, one line each, with a
+// timeline of the day. After every save of a table in manual operation it checks the next day
+// that uses the table and says in the status line what it found.
+class PreflightCheck : public model::Window {
+public:
+    static constexpr int kDaySeconds = 86400;
+    // A row left at its start time covers no time and still has to be seen.
+    static constexpr int kMinBarWidth = 3;
+
+    explicit PreflightCheck(PreflightServices services);
+
+    model::TextControl DateEdit1{"DateEdit1"};  // the date checked, "yyyy-mm-dd"
+    model::TextControl Label1{"Label1"};        // the day, its table, how many problems
+    model::ListBox ListBox1{"ListBox1"};        // one line a problem
+    model::Command Button1{"Button1", model::CommandKind::Button, "关闭(&C)"};
+
+    std::vector<model::Command*> allCommands() override { return {&Button1}; }
+
+    // The command: checks the date in the field (tomorrow, at first and once the date picked has
+    // passed) and shows the dialog.
+    void open();
+    // The operator picked another date: the check runs again.
+    void dateChanged(std::chrono::year_month_day date);
+    std::chrono::year_month_day date() const { return m_date.value_or(tomorrow()); }
+    // A problem or a bar double-clicked: its row becomes the grid's selection, and the dialog
+    // closes so the operator sees it.
+    void showRow(int row);
+
+    // The bars of the last check, by row, and how many lanes they take.
+    const std::vector<platform::DayBar>& bars() const { return m_result.bars; }
+    int laneCount() const { return m_laneCount; }
+    std::vector<TimelineSpan> timeline(int width) const;
+    // Where hour 0..24 lies on a timeline `width` pixels wide.
+    static int hourX(int hour, int width);
+    // The bars changed.
+    model::Signal<> timelineChanged;
+
+    // A table was saved: the next day from tomorrow that broadcasts it is checked, and the
+    // status line says how many problems that day has.
+    void tableSaved();
+
+private:
+    std::chrono::year_month_day today() const;
+    std::chrono::year_month_day tomorrow() const;
+    void runCheck();
+    std::string problemLine(const platform::DayProblem& problem) const;
+
+    PreflightServices m_s;
+    std::optional<std::chrono::year_month_day> m_date;
+    platform::DayCheckResult m_result;
+    std::vector<int> m_lanes;  // of each bar
+    int m_laneCount = 0;
+    std::vector<int> m_problemRows;  // of each line of the list
+};
+
+}  // namespace orvessa::editing

@@ -1,0 +1,228 @@
+#include "gui/editing/preflight_view.h"
+
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "gui/binders.h"
+#include "gui/fonts.h"
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+namespace {
+
+const QColor kPlayedColor(52, 120, 200);
+const QColor kLeftBehindColor(220, 30, 30);
+
+QString clockText(int second) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(second / 3600, 2, 10, QLatin1Char('0'))
+        .arg(second / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(second % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+TimelineWidget::TimelineWidget(editing::PreflightCheck& model, QWidget* parent)
+    : QWidget(parent), m_model(model) {
+    setObjectName(QStringLiteral("Timeline"));
+    auto changed = [this] {
+        setMinimumHeight(minimumSizeHint().height());
+        updateGeometry();
+        update();
+    };
+    changed();
+    disconnectWith(this, model.timelineChanged, model.timelineChanged.connect(changed));
+}
+
+std::vector<editing::TimelineSpan> TimelineWidget::spans() const {
+    return m_model.timeline(width() - 2 * kMargin);
+}
+
+QRect TimelineWidget::barRect(const editing::TimelineSpan& span) const {
+    return {kMargin + span.left, kAxisHeight + span.lane * kLaneHeight + 3, span.right - span.left,
+            kLaneHeight - 6};
+}
+
+QSize TimelineWidget::sizeHint() const {
+    return {640, minimumSizeHint().height()};
+}
+
+QSize TimelineWidget::minimumSizeHint() const {
+    return {24 * 12 + 2 * kMargin,
+            kAxisHeight + std::max(m_model.laneCount(), 1) * kLaneHeight + 4};
+}
+
+void TimelineWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int plot = width() - 2 * kMargin;
+    const int bottom = height() - 2;
+    p.fillRect(QRect(kMargin, kAxisHeight, plot, bottom - kAxisHeight), palette().base());
+
+    // Hour ticks, and numbers as often as they fit.
+    QFont small = font();
+    small.setPixelSize(11);
+    p.setFont(small);
+    const QFontMetrics metrics(small);
+    const int numberWidth = metrics.horizontalAdvance(QStringLiteral("24")) + 6;
+    int every = 1;
+    while (every < 24 && plot * every / 24 < numberWidth) {
+        every = every < 2 ? 2 : every < 3 ? 3 : every * 2;
+    }
+    QColor grid = palette().windowText().color();
+    grid.setAlpha(40);
+    for (int hour = 0; hour <= 24; ++hour) {
+        const int x = kMargin + editing::PreflightCheck::hourX(hour, plot);
+        p.setPen(palette().windowText().color());
+        p.drawLine(x, kAxisHeight - (hour % every == 0 ? 6 : 3), x, kAxisHeight);
+        if (hour % every == 0) {
+            const QString number = QString::number(hour);
+            const int w = metrics.horizontalAdvance(number);
+            p.drawText(QRect(x - w, 0, 2 * w, kAxisHeight - 6), Qt::AlignCenter, number);
+        }
+        p.setPen(grid);
+        p.drawLine(x, kAxisHeight, x, bottom);
+    }
+
+    for (const editing::TimelineSpan& s : spans()) {
+        const QRect bar = barRect(s);
+        const QColor color = s.leftBehind ? kLeftBehindColor : kPlayedColor;
+        p.fillRect(bar, color);
+        const QString number = QString::number(s.row);
+        const int w = metrics.horizontalAdvance(number);
+        if (bar.width() >= w + 4) {
+            p.setPen(Qt::white);
+            p.drawText(bar.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, number);
+        } else if (s.room - s.right >= w + 3) {
+            p.setPen(color.darker(130));
+            p.drawText(QRect(bar.right() + 3, bar.top(), w + 1, bar.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter, number);
+        }
+    }
+}
+
+const editing::TimelineSpan* TimelineWidget::spanAt(const std::vector<editing::TimelineSpan>& spans,
+                                                    QPoint at) const {
+    for (const editing::TimelineSpan& s : spans) {
+        // A thin bar is hard to hit: a pixel either side counts.
+        if (barRect(s).adjusted(-1, 0, 1, 0).contains(at)) {
+            return &s;
+        }
+    }
+    return nullptr;
+}
+
+void TimelineWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    const std::vector<editing::TimelineSpan> all = spans();
+    if (const editing::TimelineSpan* s = spanAt(all, event->position().toPoint())) {
+        m_model.showRow(s->row);
+    }
+}
+
+bool TimelineWidget::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    const std::vector<editing::TimelineSpan> all = spans();
+    const editing::TimelineSpan* s = spanAt(all, help->pos());
+    if (s == nullptr) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    for (const platform::DayBar& bar : m_model.bars()) {
+        if (bar.row == s->row) {
+            QString tip = QStringLiteral("第%1行  %2").arg(bar.row).arg(clockText(bar.startSecond));
+            if (bar.endSecond > bar.startSecond) {
+                tip += QStringLiteral(" – ") + clockText(bar.endSecond);
+            }
+            if (bar.leftBehind) {
+                tip += QStringLiteral("  未能播出");
+            }
+            QToolTip::showText(help->globalPos(), tip, this);
+        }
+    }
+    return true;
+}
+
+PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setObjectName(toQt(model.name()));
+    setWindowTitle(toQt(model.caption()));
+    setFont(systemFont(QStringLiteral("宋体"), 12));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* top = new QHBoxLayout;
+    auto* dateLabel = new QLabel(QStringLiteral("预演日期："), this);
+    top->addWidget(dateLabel);
+    m_date = new QDateEdit(this);
+    m_date->setObjectName(toQt(model.DateEdit1.name()));
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    // One check for a typed date, not one for every digit typed.
+    m_date->setKeyboardTracking(false);
+    dateLabel->setBuddy(m_date);
+    top->addWidget(m_date);
+    top->addStretch();
+    layout->addLayout(top);
+    auto syncDate = [this] {
+        const QSignalBlocker blocker(m_date);
+        m_date->setDate(QDate::fromString(toQt(m_model.DateEdit1.text()), Qt::ISODate));
+    };
+    syncDate();
+    disconnectWith(m_date, model.DateEdit1.changed, model.DateEdit1.changed.connect(syncDate));
+    connect(m_date, &QDateEdit::dateChanged, this, [this](QDate d) {
+        using namespace std::chrono;
+        m_model.dateChanged(year{d.year()} / d.month() / d.day());
+    });
+
+    auto* summary = new QLabel(this);
+    bindText(model.Label1, summary);
+    summary->setWordWrap(true);
+    layout->addWidget(summary);
+
+    m_problems = new QListWidget(this);
+    bindList(model.ListBox1, m_problems);
+    layout->addWidget(m_problems, 1);
+    // The operator reads the problems first; Enter still closes.
+    m_problems->setFocus();
+
+    m_timeline = new TimelineWidget(model);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(m_timeline);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumHeight(TimelineWidget::kAxisHeight + 3 * TimelineWidget::kLaneHeight + 8);
+    layout->addWidget(scroll, 1);
+
+    auto* bottom = new QHBoxLayout;
+    auto* legend =
+        new QLabel(QStringLiteral("<span style=\"color:%1\">■</span> 按时播出&nbsp;&nbsp;"
+                                  "<span style=\"color:%2\">■</span> 未能播出")
+                       .arg(kPlayedColor.name(), kLeftBehindColor.name()),
+                   this);
+    legend->setObjectName(QStringLiteral("Legend"));
+    bottom->addWidget(legend);
+    bottom->addSpacing(24);
+    bottom->addWidget(new QLabel(QStringLiteral("双击问题或色条可转到该行"), this));
+    bottom->addStretch();
+    auto* close = new QPushButton(this);
+    bindButton(model.Button1, close);
+    close->setDefault(true);
+    bottom->addWidget(close);
+    layout->addLayout(bottom);
+    resize(880, 440);
+}
+
+}  // namespace orvessa::gui

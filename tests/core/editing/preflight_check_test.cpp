@@ -1,0 +1,169 @@
+#include "core/editing/preflight_check.h"
+
+#include "editing_scenario.h"
+#include "fakes/fake_day_checker.h"
+
+namespace orvessa::editing {
+namespace {
+
+using namespace std::chrono;
+using platform::DayBar;
+using platform::DayCheckResult;
+using platform::DayProblem;
+
+constexpr int kHour = 3600;
+
+// The collision of the rehearsal: a ten-minute file at 08:00, a timed row at 08:05 that it
+// holds off until 08:10, and a bell at noon that rings as planned.
+DayCheckResult collision() {
+    DayCheckResult r;
+    r.tableFileName = "zxsj4.log";
+    r.problems = {{2, "still-playing", 1, "b.wav", 8 * kHour + 10 * 60 + 1}};
+    r.bars = {{1, 8 * kHour, 8 * kHour + 600, false},
+              {2, 8 * kHour + 300, 8 * kHour + 300, true},
+              {3, 12 * kHour, 12 * kHour + 20, false}};
+    return r;
+}
+
+// Wednesday 2026-12-09 at 08:00, in manual operation, with a checker that answers from a script.
+class Preflight : public EditingScenario {
+protected:
+    void startChecking(const std::vector<Row>& rows) {
+        std::string config;
+        for (const auto& e : entries) {
+            config += e + "\r\n";
+        }
+        writeBytes(m_dir / "orvessa.sys", config);
+        writeTable(3, rows);
+        setTime("08:00:00");
+        scheduler::PlatformServices services{
+            m_host,      m_clock,      m_power,          m_screenSaver, m_shell,
+            m_instance,  m_monitors,   m_keyboard,       m_device,      m_device,
+            m_processes, m_dir.path(), m_dir / "win.ini"};
+        services.dayChecker = &checker;
+        m_system = scheduler::OrvessaSystem::start(services);
+        form().setVisible(true);
+        form().FormActivate();
+    }
+
+    PreflightCheck& dialog() { return *m_system->preflightCheck(); }
+
+    fakes::FakeDayChecker checker;
+};
+
+TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
+    checker.results[2026y / 12 / 10] = collision();
+    DayCheckResult stopDay;
+    stopDay.stopDay = true;
+    checker.results[2026y / 12 / 12] = stopDay;
+    startChecking(kThreeRows);
+    EXPECT_FALSE(form().yuyan.enabled()) << "not in automatic operation";
+    form().ztbc.click();
+    ASSERT_TRUE(form().yuyan.enabled());
+    form().Grid.editCell(3, 3, "c2.wav");  // not saved
+
+    bool shown = false;
+    m_host.onShown("PreflightCheck", [&](model::Window&) {
+        shown = true;
+        PreflightCheck& d = dialog();
+        // Tomorrow, with the grid as it stands.
+        EXPECT_EQ(d.DateEdit1.text(), "2026-12-10");
+        ASSERT_EQ(checker.checkedDates, std::vector<year_month_day>{2026y / 12 / 10});
+        EXPECT_EQ(checker.shownTables.back().cell(3, 3), "c2.wav");
+        EXPECT_EQ(d.Label1.text(),
+                  "2026-12-10 星期四  预演表格中的 zxsj3.log：发现 1 个问题  (该日本应播出 "
+                  "zxsj4.log)");
+        EXPECT_EQ(d.Label1.color(), model::kRed);
+        // At the row's own time, not when the clock gave up on it.
+        EXPECT_EQ(d.ListBox1.items(),
+                  std::vector<std::string>{"第2行  08:05:00  上一行仍在播放 (第1行)"});
+
+        // The collision on a timeline 960 pixels wide: 40 pixels an hour, the held-off row
+        // under the file that held it, three pixels wide though it took no time.
+        EXPECT_EQ(d.laneCount(), 2);
+        const std::vector<TimelineSpan> spans = d.timeline(960);
+        ASSERT_EQ(spans.size(), 3u);
+        EXPECT_EQ(spans[0], (TimelineSpan{1, 320, 326, 0, false, 480}));
+        EXPECT_EQ(spans[1], (TimelineSpan{2, 323, 326, 1, true, 960}));
+        EXPECT_EQ(spans[2], (TimelineSpan{3, 480, 483, 0, false, 960}));
+        EXPECT_EQ(PreflightCheck::hourX(24, 960), 960);
+
+        // Another date checks again; a stop day has nothing to play.
+        d.dateChanged(2026y / 12 / 12);
+        EXPECT_EQ(checker.checkedDates.size(), 2u);
+        EXPECT_EQ(d.ListBox1.items(), std::vector<std::string>{"该日停播，不播出任何内容。"});
+        EXPECT_TRUE(d.timeline(960).empty());
+        d.ListBox1.setItemIndex(0);
+        d.ListBox1.doubleClicked.send();
+        EXPECT_TRUE(d.visible()) << "a line that is no problem leads nowhere";
+
+        d.dateChanged(2026y / 12 / 10);
+        d.ListBox1.setItemIndex(0);
+        d.ListBox1.doubleClicked.send();
+    });
+    form().yuyan.click();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(dialog().modalResult(), model::ModalResult::Accepted);
+    EXPECT_EQ(form().Grid.row(), 2);
+    EXPECT_EQ(state().currentRow, 2);
+
+    // The date picked stays while it is to come, and gives way to tomorrow once it has passed.
+    m_host.onShown("PreflightCheck", [](model::Window&) {});
+    form().yuyan.click();
+    EXPECT_EQ(dialog().DateEdit1.text(), "2026-12-10");
+    m_clock.setDate(2026, 12, 11);
+    form().yuyan.click();
+    EXPECT_EQ(dialog().DateEdit1.text(), "2026-12-12");
+}
+
+TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
+    startChecking(kThreeRows);
+    form().ztbc.click();
+    DayCheckResult twoProblems = collision();
+    twoProblems.problems.push_back({3, "missing", 0, "/srv/gone.wav", 12 * kHour});
+    checker.results[2026y / 12 / 16] = twoProblems;
+    checker.nextDay = 2026y / 12 / 16;
+
+    form().Grid.editCell(3, 1, "a2.wav");
+    form().save.click();
+    ASSERT_EQ(checker.nextDayQuestions.size(), 1u);
+    EXPECT_EQ(checker.nextDayQuestions[0].first, "zxsj3.log");
+    EXPECT_EQ(checker.nextDayQuestions[0].second, 2026y / 12 / 10);
+    EXPECT_EQ(checker.shownTables.back().cell(3, 1), "a2.wav");
+    EXPECT_EQ(form().Label2.text(),
+              "  ☆ 已存盘。预演 2026-12-16 星期三：发现 2 个问题，请用“预演检查”查看！");
+    EXPECT_EQ(form().Label2.color(), model::kRed);
+    EXPECT_TRUE(m_host.shownModally.empty()) << "no dialog";
+
+    checker.results[2026y / 12 / 16].error = "cannot read /srv/orvessa/orvessa.sys";
+    form().Grid.editCell(3, 1, "a4.wav");
+    form().SAVE1.click();
+    EXPECT_EQ(form().Label2.text(), "  ☆ 已存盘，但无法预演：cannot read /srv/orvessa/orvessa.sys");
+
+    checker.nextDay.reset();
+    form().Grid.editCell(3, 1, "a5.wav");
+    form().save.click();
+    EXPECT_EQ(form().Label2.text(), "  ☆ 已存盘。一年内没有哪天播出 zxsj3.log，未预演。");
+
+    // The holiday list is saved through the same command, and is no day's table.
+    const std::size_t asked = checker.nextDayQuestions.size();
+    form().GXR1.click();
+    form().Grid.editCell(1, 1, "12-25");
+    form().Grid.editCell(2, 1, "12-26");
+    form().save.click();
+    EXPECT_TRUE(fs::exists(m_dir / "zxsj0.gxr"));
+    EXPECT_EQ(checker.nextDayQuestions.size(), asked);
+}
+
+TEST_F(Preflight, WithoutACheckerTheCommandIsNeverOffered) {
+    start(kThreeRows, "08:00:00");
+    form().ztbc.click();
+    EXPECT_FALSE(form().yuyan.enabled());
+    EXPECT_EQ(m_system->preflightCheck(), nullptr);
+    form().Grid.editCell(3, 1, "a2.wav");
+    form().save.click();
+    EXPECT_EQ(form().Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+}
+
+}  // namespace
+}  // namespace orvessa::editing

@@ -1,0 +1,58 @@
+#include "dryrun/day_checker_service.h"
+
+#include <gtest/gtest.h>
+
+#include "core/editing/preflight_check.h"
+#include "core/store/table_file.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "program_directory.h"
+
+namespace orvessa::dryrun {
+namespace {
+
+using namespace std::chrono;
+
+class DayCheckerServiceTest : public ProgramDirectory {};
+
+// The collision an operator makes most: a ten-minute file at 08:00 and a timed row at 08:05.
+TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) {
+    file("AUDIO/talk.wav");
+    file("AUDIO/bell.wav");
+    write(1, {{"08:00:00", "talk.wav", ""}, {"08:05:00", "bell.wav", ""}});
+    DayCheckerService service(m_dir.path(), {{"talk.wav", 600000}, {"bell.wav", 10000}});
+
+    fakes::ScriptedHost host;
+    fakes::SettableClock clock({2026, 12, 13, 9, 0, 0});  // a Sunday; tomorrow is Monday
+    model::Grid grid("Grid");
+    const std::string table = "zxsj1.log";
+    model::TextControl statusLine("Label2");
+    editing::PreflightCheck check({host, clock, service, grid, table, statusLine, [](int) {}});
+    store::loadTableFile(grid.table(), m_dir.path(), table);
+    check.open();
+
+    ASSERT_EQ(host.shownModally, std::vector<std::string>{"PreflightCheck"});
+    EXPECT_EQ(check.ListBox1.items(),
+              std::vector<std::string>{"第2行  08:05:00  上一行仍在播放 (第1行)"});
+    ASSERT_EQ(check.bars().size(), 2u);
+    EXPECT_FALSE(check.bars()[0].leftBehind);
+    EXPECT_EQ(check.bars()[0].endSecond - check.bars()[0].startSecond, 601);
+    EXPECT_TRUE(check.bars()[1].leftBehind);
+    EXPECT_EQ(check.laneCount(), 2);
+
+    const platform::DayCheckResult direct = service.check(2026y / 12 / 14, &grid.table());
+    ASSERT_EQ(direct.problems.size(), 1u);
+    EXPECT_EQ(direct.problems[0].second, 8 * 3600 + 10 * 60 + 1) << "when the clock gave up";
+    EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 15), 2026y / 12 / 21);
+}
+
+TEST_F(DayCheckerServiceTest, ADirectoryThatCannotBeRehearsedIsReportedNotThrown) {
+    DayCheckerService service(m_dir.path() / "nowhere");
+    const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_TRUE(r.problems.empty());
+    EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 14), std::nullopt);
+}
+
+}  // namespace
+}  // namespace orvessa::dryrun

@@ -1,0 +1,70 @@
+#include "gui/editing/preflight_view.h"
+
+#include <QDateEdit>
+#include <QListWidget>
+#include <QTest>
+
+#include "fakes/fake_day_checker.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+
+using namespace orvessa;
+using namespace std::chrono;
+
+class PreflightViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheProblemsAndDrawsTheDay() {
+        fakes::FakeDayChecker checker;
+        platform::DayCheckResult collision;
+        collision.tableFileName = "zxsj4.log";
+        collision.problems = {{2, "still-playing", 1, "bell.wav", 29401}};
+        collision.bars = {{1, 28800, 29400, false}, {2, 29100, 29100, true}};
+        checker.results[2026y / 12 / 10] = collision;
+        fakes::ScriptedHost host;
+        fakes::SettableClock clock({2026, 12, 9, 8, 0, 0});
+        model::Grid grid("Grid");
+        grid.table().setRowCount(3);
+        const std::string table = "zxsj4.log";
+        model::TextControl status("Label2");
+        int selected = 0;
+        editing::PreflightCheck model(
+            {host, clock, checker, grid, table, status, [&](int row) { selected = row; }});
+        gui::PreflightView view(model);
+        model.open();  // the scripted host shows nothing: the view shows the model as left
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        QCOMPARE(view.dateEdit()->date(), QDate(2026, 12, 10));
+        QCOMPARE(view.problems()->count(), 1);
+        QCOMPARE(view.problems()->item(0)->text(),
+                 QStringLiteral("第2行  08:05:00  上一行仍在播放 (第1行)"));
+
+        // Two bars, the held-off row red under the file that held it.
+        gui::TimelineWidget* timeline = view.timeline();
+        QVERIFY(timeline->isVisible());
+        const std::vector<editing::TimelineSpan> spans = timeline->spans();
+        QCOMPARE(spans.size(), std::size_t{2});
+        const QImage picture = timeline->grab().toImage();
+        const QRect red = timeline->barRect(spans[1]);
+        QVERIFY(red.top() > timeline->barRect(spans[0]).bottom());
+        QCOMPARE(picture.pixelColor(red.center()).red(), 220);
+
+        // A date picked in the field checks that date.
+        view.dateEdit()->setDate(QDate(2026, 12, 11));
+        QCOMPARE(checker.checkedDates.back(), 2026y / 12 / 11);
+        QCOMPARE(view.problems()->item(0)->text(),
+                 QStringLiteral("没有发现问题，该日所有行都能按时播出。"));
+        QVERIFY(timeline->spans().empty());
+
+        // A double click on a bar goes to its row.
+        view.dateEdit()->setDate(QDate(2026, 12, 10));
+        QTest::mouseDClick(timeline, Qt::LeftButton, {},
+                           timeline->barRect(timeline->spans()[0]).center());
+        QCOMPARE(selected, 1);
+    }
+};
+
+QTEST_MAIN(PreflightViewTest)
+#include "preflight_view_test.moc"

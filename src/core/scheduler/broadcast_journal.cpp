@@ -59,8 +59,19 @@ platform::LocalDateTime BroadcastJournal::now() const {
     return m_tick ? *m_tick : m_clock.now();
 }
 
+// The last row the operator wrote something in: the blank rows the grid shows below a table
+// are not rows left behind.
 int BroadcastJournal::lastDataRow() const {
-    return m_grid.table().rowCount() - 1;
+    int row = m_grid.table().rowCount() - 1;
+    while (row >= 1) {
+        for (int column : {ScheduleRow::kStartTime, ScheduleRow::kFile, ScheduleRow::kStopTime}) {
+            if (!text::trimText(m_grid.cell(column, row)).empty()) {
+                return row;
+            }
+        }
+        --row;
+    }
+    return 0;
 }
 
 void BroadcastJournal::publish(BroadcastEvent event) {
@@ -144,7 +155,7 @@ void BroadcastJournal::rowLeft(int row, bool untimedSkip) {
     if (timed && !started) {
         m_lastUnplayedTimed = row;
     }
-    if (started || m_settled || m_reported.contains(row)) {
+    if (started || m_settled || m_reported.contains(row) || row > lastDataRow()) {
         return;
     }
     leave(row, reasonLeft(row, untimedSkip));

@@ -126,6 +126,18 @@ TEST_F(AsRunDay, RowsAPageKeptFromAreLeftBehindAtMidnight) {
         }));
 }
 
+// Also the next day, whose table does not exist: the grid's blank rows are no rows of a table.
+TEST_F(AsRunDay, TheBlankRowsBelowATableAreNoRowsLeftBehind) {
+    media("bell.wav", 3);
+    start({{"23:00:00", "bell.wav", ""}}, at(9, 22, 59, 59));
+
+    tickUntil(at(10, 0, 0, 5));
+
+    ASSERT_EQ(m_record.lines.size(), 2u);
+    EXPECT_NE(m_record.lines[0].find(" start "), std::string::npos);
+    EXPECT_NE(m_record.lines[1].find(" stop "), std::string::npos);
+}
+
 TEST(AsRunFiles, OnlyRecordFilesMoreThanSixtyDaysOldArePruned) {
     EXPECT_EQ(as_run::fileName(2026, 3, 1), "as-run-2026-03-01.log");
     // 2026-03-01 less 60 days is 2025-12-31.

@@ -11,8 +11,10 @@
 #include <list>
 #include <memory>
 
+#include "app/program_directory.h"
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/linux/as_run_writer.h"
+#include "backends/linux/journal_failure_record.h"
 #include "backends/linux/linux_clock.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
@@ -58,10 +60,12 @@ int main(int argc, char** argv) {
 
     gui::QtHost host;
     backends::LinuxClock clock;
-    backends::LinuxPower power;
+    // What fails goes to standard error and the journal, one line each with the time and row.
+    backends::JournalFailureRecord failures(clock, std::cerr);
+    backends::LinuxPower power(&failures);
     backends::LinuxScreenSaverFlag screenSaver;
     gui::DesktopShell shell;
-    backends::LinuxSingleInstance instance;
+    backends::LinuxSingleInstance instance(&failures);
     gui::QtMonitors monitors;
     backends::XTestKeyboard keyboard;
     backends::LinuxProcesses processes;
@@ -93,8 +97,8 @@ int main(int argc, char** argv) {
         std::cerr << "Orvessa: the built-in skins cannot be read: " << skinStore.error() << "\n";
     }
 
-    const std::filesystem::path programDirectory(
-        QCoreApplication::applicationDirPath().toStdU16String());
+    // Beside the executable, or the user's own directory when the program is installed.
+    const std::filesystem::path programDirectory = app::openProgramDirectory(std::cerr);
     // The pre-flight check rehearses a day on copies of the program directory's files.
     dryrun::DayCheckerService dayChecker(programDirectory);
     std::unique_ptr<scheduler::OrvessaSystem> system =
@@ -116,7 +120,8 @@ int main(int argc, char** argv) {
                                          asRun.get(),
                                          skinStore ? &skinStore.value() : nullptr,
                                          &skinLook,
-                                         &dayChecker});
+                                         &dayChecker,
+                                         &failures});
     if (!system) {
         return 0;
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program_directory.h"
 #include "dryrun/rehearsal.h"
 
 namespace {
@@ -13,6 +14,20 @@ volatile std::sig_atomic_t g_signal = 0;
 
 void stopAtNextSecond(int signal) {
     g_signal = signal;
+}
+
+// Whether the command line names the program directory: the one word that is neither an option
+// nor an option's value.
+bool namesDirectory(const std::vector<std::string>& arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--start" || a == "--end" || a == "--length" || a == "--date") {
+            ++i;
+        } else if (!a.starts_with("--")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -27,6 +42,11 @@ int main(int argc, char** argv) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
     }
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Without DIR, the directory the program itself would use; it is only looked at, so a
+    // rehearsal never makes the user's directory.
+    if (!namesDirectory(arguments)) {
+        arguments.insert(arguments.begin(), orvessa::app::chooseProgramDirectory().path.string());
+    }
     return orvessa::dryrun::rehearse(arguments, std::cout, std::cerr, &g_signal);
 }

@@ -76,11 +76,35 @@ void GridEditor::load() {
         m_c.Label2.setText(r.missingMessage);
     }
     m_truncatedFile.clear();
+    const std::string rows = text::decimalText(store::kMaxLoadedRows);
+    if (r.cutLines) {
+        const std::string bytes = text::decimalText(store::kMaxTableLineBytes);
+        m_truncatedFile = m_table.tableFileName;
+        m_truncatedQuestion = "文件 " + m_table.tableFileName + " 中有超过" + bytes +
+                              "字节的行，保存后超出的部分将被删除。\r\r确实要保存吗？";
+        m_c.Label2.setColor(model::kRed);
+        m_c.Label2.setText("  ☆ 表中有超过" + bytes + "字节的行，只载入了其前" + bytes + "字节！");
+        platform::recordFailure(
+            m_services.failures,
+            {"table partly read",
+             m_table.tableFileName + ": lines longer than " + bytes + " bytes were cut"});
+    }
     if (r.truncated) {
         m_truncatedFile = m_table.tableFileName;
+        m_truncatedQuestion = "文件 " + m_table.tableFileName + " 超过" + rows + "行，保存后第" +
+                              text::decimalText(store::kMaxLoadedRows + 1) +
+                              "行起的数据将被删除。\r\r确实要保存吗？";
         m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText("  ☆ 表中超过" + text::decimalText(store::kMaxLoadedRows) +
-                           "行，只载入了前" + text::decimalText(store::kMaxLoadedRows) + "行！");
+        m_c.Label2.setText("  ☆ 表中超过" + rows + "行，只载入了前" + rows + "行！");
+        platform::recordFailure(m_services.failures,
+                                {"table partly read", m_table.tableFileName + ": only the first " +
+                                                          rows + " rows were read"});
+    }
+    if (r.outcome == store::TableLoadResult::Outcome::Failed) {
+        // Not "not created yet": the operator would look for a file that is there.
+        m_c.Label2.setColor(model::kRed);
+        m_c.Label2.setText("  ☆ 作息时间表 " + m_table.tableFileName + " 无法读取！");
+        platform::recordFailure(m_services.failures, {"table not read", r.error});
     }
     if (r.completed()) {
         m_clock.repeatLimit = 1;
@@ -89,6 +113,12 @@ void GridEditor::load() {
     }
     remember();
     m_c.grid.tableChanged();
+    if (r.outcome == store::TableLoadResult::Outcome::Failed) {
+        // Last: the grid is in its new state while the box waits for the operator.
+        m_services.host.messageBox(
+            "作息时间表 " + m_table.tableFileName + " 无法读取！\r\r" + r.error, "错误",
+            MessageIcon::Error, MessageButtons::Ok);
+    }
 }
 
 void GridEditor::remember() {
@@ -181,10 +211,7 @@ bool GridEditor::save() {
     }
     if (!m_truncatedFile.empty() && m_truncatedFile == m_table.tableFileName) {
         const MessageAnswer answer = m_services.host.messageBox(
-            "文件 " + m_table.tableFileName + " 超过" + text::decimalText(store::kMaxLoadedRows) +
-                "行，保存后第" + text::decimalText(store::kMaxLoadedRows + 1) +
-                "行起的数据将被删除。\r\r确实要保存吗？",
-            "确认", MessageIcon::Question, MessageButtons::YesNo);
+            m_truncatedQuestion, "确认", MessageIcon::Question, MessageButtons::YesNo);
         if (answer != MessageAnswer::Yes) {
             return false;
         }
@@ -208,6 +235,7 @@ bool GridEditor::writeTable() {
     m_c.grid.tableChanged();
     if (!r.ok) {
         // The old file is untouched and the changes stay unsaved.
+        platform::recordFailure(m_services.failures, {"save failed", r.error});
         m_services.host.messageBox(
             "作息时间表 " + m_table.tableFileName + " 保存失败！\r\r" + r.error, "错误",
             MessageIcon::Error, MessageButtons::Ok);

@@ -9,6 +9,7 @@
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/platform/clock.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
@@ -47,6 +48,8 @@ struct EditorServices {
     const platform::Clock& clock;
     const store::SystemConfig& config;
     std::filesystem::path programDirectory;
+    // Where failed loads and saves are kept; none in tests.
+    platform::FailureRecord* failures = nullptr;
 };
 
 // The schedule grid as the table editor: loading and saving the table file, the selection step,
@@ -111,8 +114,10 @@ private:
     std::function<void(int)> m_followVolume;
     // The table as last loaded or saved, to tell an edit from a mere click.
     std::vector<std::vector<std::string>> m_stored;
-    // The file last loaded held more rows than the grid takes.
+    // The file last loaded held more than the grid took (rows beyond the last, or the ends of
+    // overlong lines), and the question to ask before a save writes it without them.
     std::string m_truncatedFile;
+    std::string m_truncatedQuestion;
 };
 
 }  // namespace orvessa::editing

@@ -1,6 +1,7 @@
 #include "core/playback/item_player.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -208,6 +209,12 @@ void ItemPlayer::play() {
         } else if (m_state.itemPresent) {
             try {
                 startMedia();
+            } catch (const std::exception& e) {
+                platform::recordFailure(
+                    m_services.failures,
+                    {"media not played",
+                     m_state.currentPath + ": " + e.what() + " (handed to the desktop)", row});
+                openWithShell();
             } catch (...) {
                 openWithShell();
             }
@@ -225,6 +232,9 @@ void ItemPlayer::play() {
         }
 
         if (!m_state.itemPresent) {
+            platform::recordFailure(
+                m_services.failures,
+                {"item not found", m_state.currentPath + ": no such file", row});
             report(PlayEvent::Type::Missing, row);
         } else if (m_state.isPlaying) {
             report(PlayEvent::Type::Started, row);
@@ -285,6 +295,10 @@ void ItemPlayer::openWithShell() {
         m_processesAtLaunch.insert(p.pid);
     }
     if (!m_services.shell.open(text::toNativePath(m_state.currentPath), "")) {
+        platform::recordFailure(
+            m_services.failures,
+            {"item not opened", m_state.currentPath + ": the desktop refused to open it",
+             m_state.currentRow});
         m_state.isPlaying = false;
     }
     m_video.startKeyTimer();

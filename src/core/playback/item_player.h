@@ -11,6 +11,7 @@
 #include "core/model/command.h"
 #include "core/model/grid.h"
 #include "core/model/timer.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
 #include "core/platform/processes.h"
@@ -55,6 +56,8 @@ struct PlayerServices {
     std::function<std::string()> defaultDirectory;
     // The folder from which a relative path in a cell is read: the program directory.
     std::function<std::string()> programDirectory;
+    // Where items that could not be played are kept; none in tests.
+    platform::FailureRecord* failures = nullptr;
 };
 
 // What a play or stop request did, for an observer that reports the day (the rehearsal).

@@ -1,6 +1,7 @@
 #include "core/playback/media_tags.h"
 
 #include <fstream>
+#include <system_error>
 
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
@@ -156,6 +157,11 @@ std::optional<MediaTags> parseMediaTags(std::string_view bytes) {
 }
 
 std::optional<MediaTags> readMediaTags(const std::filesystem::path& file) {
+    // Opening a pipe would wait for a writer, on the user-interface thread.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        return std::nullopt;
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         return std::nullopt;

@@ -25,9 +25,10 @@ std::unique_ptr<OrvessaSystem> OrvessaSystem::start(PlatformServices services) {
 
 OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     // The main window's initialisation runs before any other window exists.
-    m_form1 = std::make_unique<ui::TForm1>(ui::MainWindowServices{
-        services.host, services.clock, services.power, services.screenSaver, services.shell,
-        services.monitors, services.programDirectory, services.mediaProfile});
+    m_form1 = std::make_unique<ui::TForm1>(
+        ui::MainWindowServices{services.host, services.clock, services.power, services.screenSaver,
+                               services.shell, services.monitors, services.programDirectory,
+                               services.mediaProfile, services.failureRecord});
     m_windows.push_back(m_form1.get());
     if (!services.itemDirectory.empty()) {
         m_form1->itemDirectoryText = text::utf8Path(services.itemDirectory);
@@ -134,7 +135,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
         editing::TableState{f.tableFileName, f.autoNaming, f.W, f.weekdayText}, f.playback,
         f.clockState,
-        editing::EditorServices{services.host, services.clock, f.config, f.programDirectory});
+        editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
+                                services.failureRecord});
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
     platform::SkinLook* look = services.skinLook;
@@ -176,6 +178,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     services.power,        services.programDirectory,
                                     services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
+    startUpServices.failures = services.failureRecord;
     m_startUp = std::make_unique<StartUp>(
         StartUpControls{f,
                         f.trayIcon,
@@ -243,7 +246,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
                 commandsChanged(running ? ui::CommandStates::Event::ItemStarted
                                         : ui::CommandStates::Event::ItemStopped);
             },
-            [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; }},
+            [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; },
+            services.failureRecord},
         *m_form6, *m_form4);
     for (model::Command* c : {&f.ToolButton17, &f.P1}) {
         c->setHandler([this] { m_player->play(); });

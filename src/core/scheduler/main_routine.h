@@ -13,6 +13,7 @@
 #include "core/editing/tform2.h"
 #include "core/editing/tform4.h"
 #include "core/editing/tform5.h"
+#include "core/platform/failure_record.h"
 #include "core/playback/item_player.h"
 #include "core/playback/now_playing.h"
 #include "core/playback/tform6.h"
@@ -57,6 +58,8 @@ struct PlatformServices {
     platform::SkinLook* skinLook = nullptr;
     // Rehearses a day for the pre-flight check; without one the check is never offered.
     platform::DayChecker* dayChecker = nullptr;
+    // Where what fails (a file not read, a save that failed, an item not played) is recorded.
+    platform::FailureRecord* failureRecord = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.

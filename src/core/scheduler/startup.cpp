@@ -61,7 +61,11 @@ void StartUp::FormCreate() {
     m_s.platformFamily = m_services.power.platformFamily();
 
     // 4: dat files are MPEG video for the media device.
-    store::ProfileFile(m_services.mediaProfile).writeString("mci extensions", "dat", "MPEGVideo");
+    if (const store::WriteResult r = store::ProfileFile(m_services.mediaProfile)
+                                         .writeString("mci extensions", "dat", "MPEGVideo");
+        !r.ok) {
+        platform::recordFailure(m_services.failures, {"media profile not written", r.error});
+    }
 
     // 5
     m_c.trayIcon.setVisible(true);
@@ -75,6 +79,11 @@ void StartUp::FormCreate() {
         // looks for a file that exists.
         const std::string file =
             "系统初始化错误！\r\r文件 " + m_s.programDirectoryText + "orvessa.sys ";
+        platform::recordFailure(
+            m_services.failures,
+            {"configuration not read", loaded == SystemConfig::LoadStatus::Missing
+                                           ? text::utf8Path(config.filePath()) + ": not found"
+                                           : config.loadError()});
         m_services.host.messageBox(loaded == SystemConfig::LoadStatus::Missing
                                        ? file + "未找到！"
                                        : file + "无法读取！\r\r" + config.loadError(),
@@ -243,10 +252,13 @@ void StartUp::Q1Click() {
 }
 
 bool StartUp::listedHoliday(const platform::LocalDateTime& day) const {
-    const store::ReadResult list =
-        store::readWholeFile(m_services.programDirectory / store::kHolidayFileName);
-    return list.status == store::ReadStatus::Ok &&
-           store::isListedHoliday(list.bytes, day.year, day.month, day.day);
+    const store::HolidayCheck check = store::checkHolidayFile(
+        m_services.programDirectory / store::kHolidayFileName, day.year, day.month, day.day);
+    if (!check.error.empty()) {
+        // Only the weekday flags count then, as without a list.
+        platform::recordFailure(m_services.failures, {"holiday list not read", check.error});
+    }
+    return check.listed;
 }
 
 bool StartUp::isStopDay(const platform::LocalDateTime& day) const {

@@ -13,6 +13,7 @@
 #include "core/model/timer.h"
 #include "core/model/window.h"
 #include "core/platform/clock.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
 #include "core/playback/playback_state.h"
@@ -79,6 +80,8 @@ struct StartUpServices {
     std::filesystem::path programDirectory;
     std::filesystem::path mediaProfile;
     std::function<bool()> saveConfiguration;
+    // Where what failed at start-up is kept; none in tests.
+    platform::FailureRecord* failures = nullptr;
     // Gives the windows the skin the configuration names.
     std::function<void()> applySkin = {};
 };

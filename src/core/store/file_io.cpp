@@ -1,20 +1,191 @@
 #include "core/store/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <random>
 #include <system_error>
 
+#include "core/text/numbers.h"
 #include "core/text/paths.h"
 
 namespace orvessa::store {
 namespace {
 
-std::string describe(const std::filesystem::path& path, const std::string& why) {
+namespace fs = std::filesystem;
+
+constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr int kNameAttempts = 32;
+
+std::string describe(const fs::path& path, const std::string& why) {
     return text::utf8Path(path) + ": " + why;
 }
 
-std::string lastErrno() {
-    return std::error_code(errno, std::generic_category()).message();
+std::string errnoText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// What stands at `path`, checked before anything opens it: opening a pipe blocks until a writer
+// comes, and a directory or device is no file of the system whatever its name.
+struct Probe {
+    ReadStatus status = ReadStatus::Ok;
+    std::string error;
+    std::uintmax_t size = 0;
+};
+
+Probe probe(const fs::path& path) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (st.type() == fs::file_type::not_found) {
+        std::error_code linkError;
+        if (fs::is_symlink(fs::symlink_status(path, linkError))) {
+            return {ReadStatus::Failed, describe(path, "链接指向的文件不存在")};
+        }
+        return {ReadStatus::Missing, {}};
+    }
+    if (ec) {
+        return {ReadStatus::Failed, describe(path, ec.message())};
+    }
+    switch (st.type()) {
+        case fs::file_type::regular: {
+            Probe regular;
+            regular.size = fs::file_size(path, ec);
+            return regular;
+        }
+        case fs::file_type::directory:
+            return {ReadStatus::Failed, describe(path, "是目录，不是文件")};
+        default:
+            return {ReadStatus::Failed, describe(path, "不是普通文件（管道、设备或套接字）")};
+    }
+}
+
+// After a failed read: the system's reason where it gave one.
+std::string readError(const fs::path& path) {
+    return describe(path, errno != 0 ? errnoText(errno) : std::string("read error"));
+}
+
+File openForReading(const fs::path& path, std::string& error) {
+    errno = 0;
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        error = describe(path, errnoText(errno));
+    }
+    return file;
+}
+
+// Collects lines from a stream of bytes, keeping at most `maxLineBytes` of each.
+class LineCollector {
+public:
+    LineCollector(std::vector<std::string>& lines, const LineLimits& limits)
+        : m_lines(lines), m_limits(limits) {}
+
+    // Takes bytes up to the end of `bytes` or of the last line wanted; returns how many it used.
+    std::size_t take(std::string_view bytes) {
+        std::size_t used = 0;
+        while (used < bytes.size() && !full()) {
+            const std::size_t lf = bytes.find('\n', used);
+            const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
+            append(bytes.substr(used, end - used));
+            if (lf == std::string_view::npos) {
+                return bytes.size();
+            }
+            endLine();
+            used = lf + 1;
+        }
+        return used;
+    }
+
+    // The end of the input: a last line without line end still counts.
+    void finish() {
+        if (m_pending) {
+            endLine();
+        }
+    }
+
+    bool full() const { return m_lines.size() >= m_limits.maxLines; }
+    bool cut() const { return m_cut; }
+
+private:
+    void append(std::string_view part) {
+        m_pending = m_pending || !part.empty();
+        m_length += part.size();
+        // One byte more than kept, so that a CR at the bound can still be seen as the line end.
+        const std::size_t room =
+            m_limits.maxLineBytes + 1 - std::min(m_current.size(), m_limits.maxLineBytes + 1);
+        m_current.append(part.substr(0, std::min(room, part.size())));
+    }
+
+    void endLine() {
+        if (m_length == m_current.size() && !m_current.empty() && m_current.back() == '\r') {
+            m_current.pop_back();
+            --m_length;
+        }
+        if (m_length > m_limits.maxLineBytes) {
+            m_current.resize(m_limits.maxLineBytes);
+            m_cut = true;
+        }
+        m_lines.push_back(std::move(m_current));
+        m_current.clear();
+        m_length = 0;
+        m_pending = false;
+    }
+
+    std::vector<std::string>& m_lines;
+    const LineLimits& m_limits;
+    std::string m_current;
+    std::size_t m_length = 0;  // of the whole line so far, kept or not
+    bool m_pending = false;
+    bool m_cut = false;
+};
+
+// A name beside `target` that no other writer picks: the target's own name, hidden, with a
+// random part.
+fs::path temporaryNameFor(const fs::path& target, std::mt19937_64& random) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string part;
+    for (int i = 0; i < 10; ++i) {
+        part += kLetters[random() % (sizeof kLetters - 1)];
+    }
+    return target.parent_path() / ("." + target.filename().string() + "." + part + ".tmp");
+}
+
+std::uint64_t randomSeed() {
+    const auto now =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    try {
+        std::random_device device;
+        return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^ now;
+    } catch (...) {
+        // Without a source of randomness the time still varies; exclusive creation does the rest.
+        return now;
+    }
+}
+
+// Creates a new file under a fresh name; never opens what is already there, a link included.
+File createExclusively(const fs::path& target, fs::path& created, int& error) {
+    std::mt19937_64 random(randomSeed());
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        created = temporaryNameFor(target, random);
+        errno = 0;
+        // "x": O_CREAT | O_EXCL, which also refuses a symbolic link in the way.
+        File file(std::fopen(created.c_str(), "wbx"));
+        if (file) {
+            return file;
+        }
+        error = errno;
+        if (error != EEXIST) {
+            break;
+        }
+    }
+    created.clear();
+    return nullptr;
 }
 
 }  // namespace
@@ -24,27 +195,45 @@ bool fileExists(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, ec);
 }
 
-ReadResult readWholeFile(const std::filesystem::path& path) {
+ReadResult readWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
     ReadResult result;
-    if (!fileExists(path)) {
-        result.status = ReadStatus::Missing;
+    const Probe p = probe(path);
+    result.status = p.status;
+    result.error = p.error;
+    if (p.status != ReadStatus::Ok) {
         return result;
     }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (p.size > maxBytes) {
         result.status = ReadStatus::Failed;
-        result.error = describe(path, lastErrno());
+        result.error = describe(
+            path, "文件过大（" + text::decimalText(static_cast<int64_t>(p.size)) + " 字节）");
+        return result;
+    }
+    File file = openForReading(path, result.error);
+    if (!file) {
+        result.status = ReadStatus::Failed;
         return result;
     }
     std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    bytes.reserve(static_cast<std::size_t>(p.size));
+    char buffer[kChunkBytes];
+    errno = 0;
+    for (;;) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file.get());
+        bytes.append(buffer, n);
+        if (bytes.size() > maxBytes) {
+            // It grew while being read.
+            result.status = ReadStatus::Failed;
+            result.error = describe(path, "文件过大");
+            return result;
+        }
+        if (n < sizeof buffer) {
+            break;
+        }
     }
-    if (in.bad()) {
+    if (std::ferror(file.get())) {
         result.status = ReadStatus::Failed;
-        result.error = describe(path, "read error");
+        result.error = readError(path);
         return result;
     }
     result.status = ReadStatus::Ok;
@@ -52,45 +241,91 @@ ReadResult readWholeFile(const std::filesystem::path& path) {
     return result;
 }
 
+LinesResult readLines(const std::filesystem::path& path, const LineLimits& limits) {
+    LinesResult result;
+    const Probe p = probe(path);
+    result.status = p.status;
+    result.error = p.error;
+    if (p.status != ReadStatus::Ok) {
+        return result;
+    }
+    File file = openForReading(path, result.error);
+    if (!file) {
+        result.status = ReadStatus::Failed;
+        return result;
+    }
+    LineCollector lines(result.lines, limits);
+    std::size_t total = 0;
+    char buffer[kChunkBytes];
+    errno = 0;
+    while (!lines.full() && total < limits.maxBytes) {
+        const std::size_t want = std::min(sizeof buffer, limits.maxBytes - total);
+        const std::size_t n = std::fread(buffer, 1, want, file.get());
+        total += n;
+        const std::size_t used = lines.take(std::string_view(buffer, n));
+        if (used < n) {
+            result.moreLines = true;  // the last line wanted ended inside this chunk
+            break;
+        }
+        if (n < want) {
+            break;
+        }
+    }
+    if (std::ferror(file.get())) {
+        result.status = ReadStatus::Failed;
+        result.error = readError(path);
+        result.lines.clear();
+        return result;
+    }
+    if (!result.moreLines && (lines.full() || total >= limits.maxBytes)) {
+        result.moreLines = std::fgetc(file.get()) != EOF;
+    }
+    if (!lines.full()) {
+        lines.finish();
+    }
+    result.cutLines = lines.cut();
+    result.status = ReadStatus::Ok;
+    return result;
+}
+
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                                 Visibility visibility) {
-    std::filesystem::path temporary = target;
-    temporary += ".tmp";
+    fs::path temporary;
     std::error_code ec;
     {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        int createError = 0;
+        File out = createExclusively(target, temporary, createError);
         if (!out) {
-            return WriteResult::failure(describe(target, lastErrno()));
+            return WriteResult::failure(describe(target, errnoText(createError)));
         }
         if (visibility == Visibility::OwnerOnly) {
             // Before the content goes in, so that no moment leaves it readable to others.
-            namespace fs = std::filesystem;
             fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write,
                             fs::perm_options::replace, ec);
             if (ec) {
-                out.close();
-                std::filesystem::remove(temporary, ec);
+                out.reset();
+                fs::remove(temporary, ec);
                 return WriteResult::failure(describe(target, "cannot restrict access"));
             }
         }
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
+        errno = 0;
+        const bool written =
+            std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
+            std::fflush(out.get()) == 0;
         const int writeErrno = errno;
-        const bool written = static_cast<bool>(out);
-        out.close();
-        if (!written || !out) {
-            std::filesystem::remove(temporary, ec);
-            const std::string why =
-                writeErrno != 0 ? std::error_code(writeErrno, std::generic_category()).message()
-                                : std::string("write error");
-            return WriteResult::failure(describe(target, why));
+        const bool closed = std::fclose(out.release()) == 0;
+        const int closeErrno = errno;
+        if (!written || !closed) {
+            fs::remove(temporary, ec);
+            const int why = !written ? writeErrno : closeErrno;
+            return WriteResult::failure(
+                describe(target, why != 0 ? errnoText(why) : std::string("write error")));
         }
     }
-    std::filesystem::rename(temporary, target, ec);
+    fs::rename(temporary, target, ec);
     if (ec) {
         std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+        fs::remove(temporary, ignored);
         return WriteResult::failure(describe(target, ec.message()));
     }
     return {};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,8 +19,8 @@ struct WriteResult {
 
 enum class ReadStatus {
     Ok,
-    Missing,  // no regular file of that name (a directory counts as missing)
-    Failed,   // the file is there but could not be read
+    Missing,  // nothing at all of that name
+    Failed,   // something is there but cannot be read as a file: `error` says what and why
 };
 
 struct ReadResult {
@@ -31,12 +32,42 @@ struct ReadResult {
 // Whether `path` names a regular file (following links).
 bool fileExists(const std::filesystem::path& path);
 
-// Reads the whole file into memory in one go.
-ReadResult readWholeFile(const std::filesystem::path& path);
+// Files larger than this are not read whole: no file of the system comes near it, and a damaged
+// or planted one must not hold the user-interface thread or the memory.
+inline constexpr std::size_t kMaxWholeFileBytes = 16u * 1024 * 1024;
+
+// Reads the whole file into memory in one go. A directory, a pipe, a device or a broken link
+// fails with its reason instead of being opened (a pipe would block the open); so does a file
+// larger than `maxBytes`.
+ReadResult readWholeFile(const std::filesystem::path& path,
+                         std::size_t maxBytes = kMaxWholeFileBytes);
+
+// What a line-by-line read takes at most. A longer line keeps its first `maxLineBytes` bytes;
+// the read ends after `maxLines` lines or `maxBytes` bytes, whichever comes first, so that a huge
+// file costs no more than the part of it the system uses.
+struct LineLimits {
+    std::size_t maxLines = 0;
+    std::size_t maxLineBytes = 0;
+    std::size_t maxBytes = 0;
+};
+
+struct LinesResult {
+    ReadStatus status = ReadStatus::Missing;
+    std::string error;
+    // Raw bytes of each line, without its line end (as splitLines cuts them).
+    std::vector<std::string> lines;
+    bool moreLines = false;  // the file goes on after the last line read
+    bool cutLines = false;   // at least one line was longer than maxLineBytes
+};
+
+// The first lines of a file, read no further than the limits allow. Fails like readWholeFile.
+LinesResult readLines(const std::filesystem::path& path, const LineLimits& limits);
 
 // Writes `bytes` to a temporary file beside `target` and renames it over `target`, so the old
-// file stays whole until the new one is complete. On failure the temporary file is removed, the
-// old file is untouched and the result says why.
+// file stays whole until the new one is complete. The temporary file gets a name of its own,
+// created exclusively: nothing already there (a link planted under a guessable name) is ever
+// opened or followed. On failure the temporary file is removed, the old file is untouched and
+// the result says why.
 // A file that only its owner may read (it holds a password) is written so from the start.
 enum class Visibility { Shared, OwnerOnly };
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/store/file_io.h"
+#include "core/store/table_file.h"
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
 #include "core/text/time_text.h"
@@ -25,18 +26,19 @@ std::string_view takeField(std::string_view& line, char separator) {
 
 bool isDate(int year, int month, int day) {
     using namespace std::chrono;
-    return month >= 1 && month <= 12 && day >= 1 &&
+    // A day beyond 255 would wrap inside std::chrono::day.
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
            year_month_day{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                           std::chrono::day(static_cast<unsigned>(day))}
                .ok();
 }
 
-}  // namespace
-
-bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day) {
-    const std::string content = text::gbkToUtf8(holidayFileContent);
+template <typename Lines>
+bool listed(const Lines& lines, int year, int month, int day) {
     const int today = month * 100 + day;
-    for (std::string_view line : splitLines(content)) {
+    for (const auto& gbkLine : lines) {
+        const std::string utf8 = text::gbkToUtf8(gbkLine);
+        std::string_view line = utf8;
         const std::size_t comma = line.find(',');
         if (comma != std::string_view::npos) {
             line.remove_prefix(comma + 1);
@@ -70,6 +72,22 @@ bool isListedHoliday(std::string_view holidayFileContent, int year, int month, i
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day) {
+    return listed(splitLines(holidayFileContent), year, month, day);
+}
+
+HolidayCheck checkHolidayFile(const std::filesystem::path& file, int year, int month, int day) {
+    // The list is edited as a table, so a load's rows are all that can hold a holiday.
+    const LinesResult read = readLines(
+        file, {kMaxLoadedRows, kMaxTableLineBytes, kMaxLoadedRows * (kMaxTableLineBytes + 2)});
+    HolidayCheck check;
+    check.error = read.error;
+    check.listed = read.status == ReadStatus::Ok && listed(read.lines, year, month, day);
+    return check;
 }
 
 }  // namespace orvessa::store

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace orvessa::store {
@@ -9,5 +11,14 @@ namespace orvessa::store {
 // its start runs over the new year. A row whose dates do not exist this year, or whose end month
 // comes without an end day, is left out.
 bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day);
+
+struct HolidayCheck {
+    bool listed = false;
+    // Why a list that is there could not be read; empty when it was read or is missing.
+    std::string error;
+};
+
+// The same from the holiday file itself, reading no more of it than a table load would take.
+HolidayCheck checkHolidayFile(const std::filesystem::path& file, int year, int month, int day);
 
 }  // namespace orvessa::store

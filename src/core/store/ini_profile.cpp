@@ -140,7 +140,7 @@ std::string IniDocument::text() const {
 ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
 IniDocument ProfileFile::read() const {
-    const ReadResult r = readWholeFile(m_path);
+    const ReadResult r = readWholeFile(m_path, kMaxProfileBytes);
     if (r.status != ReadStatus::Ok) {
         return IniDocument();
     }
@@ -164,13 +164,22 @@ bool ProfileFile::readBool(std::string_view section, std::string_view key, bool 
 
 WriteResult ProfileFile::writeString(std::string_view section, std::string_view key,
                                      std::string_view value) const {
-    const ReadResult r = readWholeFile(m_path);
+    return writeStrings(section, {{std::string(key), std::string(value)}});
+}
+
+WriteResult ProfileFile::writeStrings(
+    std::string_view section,
+    const std::vector<std::pair<std::string, std::string>>& values) const {
+    const ReadResult r = readWholeFile(m_path, kMaxProfileBytes);
     if (r.status == ReadStatus::Failed) {
-        // Rewriting from an empty document would throw away what the file holds.
+        // Rewriting from an empty document would throw away what the file holds; so would
+        // rewriting a file too large to read, and a directory or pipe is no profile at all.
         return WriteResult::failure(r.error);
     }
     IniDocument doc(r.status == ReadStatus::Ok ? text::gbkToUtf8(r.bytes) : std::string());
-    doc.setValue(section, key, text::normaliseGbk(value));
+    for (const auto& [key, value] : values) {
+        doc.setValue(section, key, text::normaliseGbk(value));
+    }
     return writeFileAtomically(m_path, text::utf8ToGbk(doc.text()));
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/store/file_io.h"
@@ -39,9 +40,13 @@ private:
 };
 
 // A profile file on disk, GBK. Every call reads the file anew, and every write rewrites it
-// whole; a missing file reads as empty and is created by the first write.
+// whole; a missing file reads as empty and is created by the first write. A file that cannot be
+// read (larger than kMaxProfileBytes, a directory, a pipe) reads as empty and is never written.
 class ProfileFile {
 public:
+    // A few sections of a few keys each; anything near this size is not a profile of ours.
+    static constexpr std::size_t kMaxProfileBytes = 1024 * 1024;
+
     explicit ProfileFile(std::filesystem::path path);
 
     const std::filesystem::path& path() const { return m_path; }
@@ -56,6 +61,10 @@ public:
                             std::string_view value) const;
     WriteResult writeInteger(std::string_view section, std::string_view key, int64_t value) const;
     WriteResult writeBool(std::string_view section, std::string_view key, bool value) const;
+    // Several keys of one section in a single rewrite, so the file never holds some of them
+    // changed and others not.
+    WriteResult writeStrings(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& values) const;
 
 private:
     // Empty when the file is missing or unreadable.

@@ -18,7 +18,9 @@ SystemConfig::SystemConfig(std::filesystem::path programDirectory)
     : m_programDirectory(std::move(programDirectory)) {}
 
 SystemConfig::LoadStatus SystemConfig::load() {
-    const ReadResult read = readWholeFile(filePath());
+    // The entries and nothing more: a damaged file of any size costs no more than a sound one.
+    const LinesResult read =
+        readLines(filePath(), {kEntryCount, kMaxEntryBytes, kEntryCount * (kMaxEntryBytes + 2)});
     if (read.status == ReadStatus::Missing) {
         m_loadError.clear();
         return LoadStatus::Missing;
@@ -27,11 +29,10 @@ SystemConfig::LoadStatus SystemConfig::load() {
         m_loadError = read.error;
         return LoadStatus::Failed;
     }
-    const std::string content = text::gbkToUtf8(read.bytes);
-    const std::vector<std::string_view> lines = splitLines(content);
     for (int k = 0; k < kEntryCount; ++k) {
         const std::size_t index = static_cast<std::size_t>(k);
-        m_entries[index] = index < lines.size() ? std::string(lines[index]) : std::string();
+        m_entries[index] =
+            index < read.lines.size() ? text::gbkToUtf8(read.lines[index]) : std::string();
     }
     m_loadError.clear();
     return LoadStatus::Loaded;

@@ -16,6 +16,8 @@ public:
     static constexpr int kEntryCount = 27;
     static constexpr const char* kFileName = "orvessa.sys";
     static constexpr int kSkinCount = 10;
+    // Bytes of one line a load keeps: far beyond any path, password or subtitle.
+    static constexpr std::size_t kMaxEntryBytes = 16 * 1024;
 
     // Entries by number, for the accessors below and their callers.
     enum Entry : int {
@@ -49,8 +51,9 @@ public:
     const std::filesystem::path& programDirectory() const { return m_programDirectory; }
     std::filesystem::path filePath() const { return m_programDirectory / kFileName; }
 
-    // Reads the file into the entries. Fewer lines leave the rest empty; extra lines are ignored.
-    // On Missing or Failed the entries are left as they were.
+    // Reads the file into the entries. Fewer lines leave the rest empty; extra lines are ignored
+    // and not read, and a line keeps its first kMaxEntryBytes bytes. On Missing or Failed the
+    // entries are left as they were; a directory, a pipe or a device is Failed, with its reason.
     LoadStatus load();
     // The reason of the last failed load.
     const std::string& loadError() const { return m_loadError; }

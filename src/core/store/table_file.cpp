@@ -63,18 +63,26 @@ std::string missingTableMessage(std::string_view tableFileName) {
     return "  ☆ 作息时间表尚未创建！";
 }
 
-bool readTableText(ScheduleTable& table, std::string_view gbkContent) {
-    const std::string content = text::gbkToUtf8(gbkContent);
-    const std::vector<std::string_view> lines = splitLines(content);
+namespace {
+
+// Fills the data rows from the lines of a file (GBK, without line ends); `more` says whether
+// the file goes on after them. Returns whether rows were left unread.
+template <typename Lines>
+bool fillRows(ScheduleTable& table, const Lines& lines, bool more) {
     const int columns = table.columnCount();
     table.setRowCount(kMaxLoadedRows + 1);
     for (int r = 1; r <= kMaxLoadedRows; ++r) {
         const std::size_t index = static_cast<std::size_t>(r - 1);
-        if (index >= lines.size() || endsTable(lines[index])) {
+        if (index >= lines.size()) {
+            table.setRowCount(r);
+            return more;
+        }
+        const std::string line = text::gbkToUtf8(lines[index]);
+        if (endsTable(line)) {
             table.setRowCount(r);
             return false;
         }
-        std::string_view rest = lines[index];
+        std::string_view rest = line;
         for (int c = 0; c < columns; ++c) {
             const std::size_t comma = rest.find(',');
             if (comma == std::string_view::npos) {
@@ -87,14 +95,27 @@ bool readTableText(ScheduleTable& table, std::string_view gbkContent) {
         }
     }
     const std::size_t next = kMaxLoadedRows;
-    return next < lines.size() && !endsTable(lines[next]);
+    if (next < lines.size()) {
+        return !endsTable(text::gbkToUtf8(lines[next]));
+    }
+    return more;
+}
+
+}  // namespace
+
+bool readTableText(ScheduleTable& table, std::string_view gbkContent) {
+    const std::vector<std::string_view> lines = splitLines(gbkContent);
+    return fillRows(table, lines, false);
 }
 
 TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path& programDirectory,
                               std::string_view tableFileName) {
     TableLoadResult result;
     const bool holiday = isHolidayFile(tableFileName);
-    const ReadResult read = readWholeFile(programDirectory / text::fsPath(tableFileName));
+    // One line beyond the rows a load takes tells whether the file holds more.
+    const LinesResult read = readLines(
+        programDirectory / text::fsPath(tableFileName),
+        {kMaxLoadedRows + 1, kMaxTableLineBytes, (kMaxLoadedRows + 1) * (kMaxTableLineBytes + 2)});
 
     if (read.status == ReadStatus::Missing) {
         table.setColumnCount(holiday ? ScheduleTable::kHolidayColumns
@@ -128,7 +149,8 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
         return result;
     }
 
-    result.truncated = readTableText(table, read.bytes);
+    result.truncated = fillRows(table, read.lines, read.moreLines);
+    result.cutLines = read.cutLines;
     result.outcome = TableLoadResult::Outcome::Loaded;
     return result;
 }

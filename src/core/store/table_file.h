@@ -13,6 +13,9 @@ namespace orvessa::store {
 inline constexpr const char* kHolidayFileName = "zxsj0.gxr";
 // Rows a load reads at most; the grid then holds one more, the header.
 inline constexpr int kMaxLoadedRows = 998;
+// Bytes of one line a load keeps; no row the editor writes comes near it, so a longer line is
+// damage, and a file of one endless line costs no more than this.
+inline constexpr std::size_t kMaxTableLineBytes = 16 * 1024;
 // Rows of the empty table made for a missing file, header included.
 inline constexpr int kMissingTableRows = 20;
 
@@ -26,7 +29,7 @@ struct TableLoadResult {
     enum class Outcome {
         Loaded,   // the file was read into the grid
         Missing,  // no such file: the grid holds an empty table of 19 rows
-        Failed,   // the file could not be read: the grid holds no data rows
+        Failed,   // the file could not be read (`error` says why): the grid holds no data rows
     };
     Outcome outcome = Outcome::Loaded;
     // For a missing schedule file or template: the status line shown in red.
@@ -34,6 +37,8 @@ struct TableLoadResult {
     std::string error;
     // The file holds more rows than a load takes; only the first kMaxLoadedRows are in the grid.
     bool truncated = false;
+    // Some line was longer than kMaxTableLineBytes: the grid holds its first bytes only.
+    bool cutLines = false;
 
     // Whether the load ran to its end, so the broadcast clock's chaining state must be reset.
     bool completed() const { return outcome != Outcome::Failed; }

@@ -4,6 +4,7 @@
 #include <unicode/ucnv_cb.h>
 #include <unicode/ucnv_err.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -14,6 +15,8 @@ namespace {
 // ICU's name for Windows code page 936 (GBK with the euro sign at 0x80).
 constexpr const char* kConverterName = "windows-936-2000";
 constexpr char16_t kEscapeBase = 0xDC00;
+// Units handed to the converter at a time.
+constexpr std::size_t kChunkUnits = 256 * 1024;
 
 struct ConverterCloser {
     void operator()(UConverter* c) const { ucnv_close(c); }
@@ -133,19 +136,24 @@ std::u16string utf8ToUtf16(std::string_view in) {
     return out;
 }
 
-std::string utf16ToUtf8(const std::u16string& in) {
-    std::string out;
-    out.reserve(in.size() * 3);
-    for (std::size_t i = 0; i < in.size(); ++i) {
+// Appends the UTF-16 units as UTF-8. Unless `final`, a lead surrogate at the end stays in `in`:
+// its partner may come with the next piece.
+void appendUtf16(std::string& out, std::u16string& in, bool final) {
+    std::size_t i = 0;
+    for (; i < in.size(); ++i) {
         char32_t cp = in[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
-            in[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
-            ++i;
+        if (cp >= 0xD800 && cp < 0xDC00) {
+            if (i + 1 == in.size() && !final) {
+                break;
+            }
+            if (i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+                ++i;
+            }
         }
         appendUtf8(out, cp);
     }
-    return out;
+    in.erase(0, i);
 }
 
 }  // namespace
@@ -173,17 +181,35 @@ std::string gbkToUtf8(std::string_view gbk) {
         return {};
     }
     UConverter& cnv = converter();
+    std::string out;
+    out.reserve(gbk.size() + gbk.size() / 2);
+    // The converter counts in 32 bits: the input goes through in pieces, and a character split
+    // between two pieces is carried by the converter's own state.
     // GBK never yields more UTF-16 units than bytes.
-    std::u16string wide(gbk.size(), u'\0');
-    UErrorCode err = U_ZERO_ERROR;
-    const int32_t n = ucnv_toUChars(&cnv, reinterpret_cast<UChar*>(wide.data()),
-                                    static_cast<int32_t>(wide.size()), gbk.data(),
-                                    static_cast<int32_t>(gbk.size()), &err);
-    if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
-        throw std::runtime_error(std::string("GBK decoding failed: ") + u_errorName(err));
+    std::u16string wide(std::min(kChunkUnits, gbk.size()) + 8, u'\0');
+    std::u16string pending;
+    const char* source = gbk.data();
+    const char* const end = gbk.data() + gbk.size();
+    while (source < end) {
+        const char* const limit =
+            source + std::min<std::size_t>(kChunkUnits, static_cast<std::size_t>(end - source));
+        const bool last = limit == end;
+        UErrorCode err = U_ZERO_ERROR;
+        do {
+            err = U_ZERO_ERROR;
+            UChar* target = reinterpret_cast<UChar*>(wide.data());
+            ucnv_toUnicode(&cnv, &target, target + wide.size(), &source, limit, nullptr, last,
+                           &err);
+            pending.append(wide.data(), static_cast<std::size_t>(
+                                            reinterpret_cast<char16_t*>(target) - wide.data()));
+            appendUtf16(out, pending, false);
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err)) {
+            throw std::runtime_error(std::string("GBK decoding failed: ") + u_errorName(err));
+        }
     }
-    wide.resize(static_cast<std::size_t>(n));
-    return utf16ToUtf8(wide);
+    appendUtf16(out, pending, true);
+    return out;
 }
 
 std::string utf8ToGbk(std::string_view utf8) {
@@ -192,15 +218,27 @@ std::string utf8ToGbk(std::string_view utf8) {
     }
     const std::u16string wide = utf8ToUtf16(utf8);
     UConverter& cnv = converter();
-    std::string out(wide.size() * 2 + 4, '\0');
-    UErrorCode err = U_ZERO_ERROR;
-    const int32_t n = ucnv_fromUChars(&cnv, out.data(), static_cast<int32_t>(out.size()),
-                                      reinterpret_cast<const UChar*>(wide.data()),
-                                      static_cast<int32_t>(wide.size()), &err);
-    if (U_FAILURE(err) && err != U_STRING_NOT_TERMINATED_WARNING) {
-        throw std::runtime_error(std::string("GBK encoding failed: ") + u_errorName(err));
+    std::string out;
+    out.reserve(wide.size() * 2);
+    std::string bytes(std::min(kChunkUnits, wide.size()) * 2 + 8, '\0');
+    const UChar* source = reinterpret_cast<const UChar*>(wide.data());
+    const UChar* const end = source + wide.size();
+    while (source < end) {
+        const UChar* const limit =
+            source + std::min<std::size_t>(kChunkUnits, static_cast<std::size_t>(end - source));
+        const bool last = limit == end;
+        UErrorCode err = U_ZERO_ERROR;
+        do {
+            err = U_ZERO_ERROR;
+            char* target = bytes.data();
+            ucnv_fromUnicode(&cnv, &target, target + bytes.size(), &source, limit, nullptr, last,
+                             &err);
+            out.append(bytes.data(), static_cast<std::size_t>(target - bytes.data()));
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err)) {
+            throw std::runtime_error(std::string("GBK encoding failed: ") + u_errorName(err));
+        }
     }
-    out.resize(static_cast<std::size_t>(n));
     return out;
 }
 

@@ -189,14 +189,17 @@ void TForm7::Button1Click() {
     if (const auto chosen = m_services.dialogs.fontDialog(m_font)) {
         m_font = *chosen;
         // Like the system's profile functions, a file that cannot be written is passed over.
-        const store::ProfileFile file(fontFile());
-        file.writeString(kFontSection, "Name", m_font.face);
-        file.writeInteger(kFontSection, "Size", m_font.size);
-        file.writeInteger(kFontSection, "Color", static_cast<int32_t>(m_font.color));
-        file.writeBool(kFontSection, "Bold", m_font.bold);
-        file.writeBool(kFontSection, "Italic", m_font.italic);
-        file.writeBool(kFontSection, "Underline", m_font.underline);
-        file.writeBool(kFontSection, "Strikeout", m_font.strikeout);
+        // One rewrite for the whole font, so an interrupted save never leaves half of it.
+        const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+        store::ProfileFile(fontFile())
+            .writeStrings(kFontSection,
+                          {{"Name", m_font.face},
+                           {"Size", text::decimalText(m_font.size)},
+                           {"Color", text::decimalText(static_cast<int32_t>(m_font.color))},
+                           {"Bold", flag(m_font.bold)},
+                           {"Italic", flag(m_font.italic)},
+                           {"Underline", flag(m_font.underline)},
+                           {"Strikeout", flag(m_font.strikeout)}});
     }
     stripStyle.setFont(m_font);
     previewStyle.setFont(m_font);

@@ -12,7 +12,8 @@ TForm1::TForm1(MainWindowServices services)
       m_host(services.host),
       m_clock(services.clock),
       m_shell(services.shell),
-      m_monitors(services.monitors) {
+      m_monitors(services.monitors),
+      m_failures(services.failures) {
     programDirectoryText = text::utf8Path(programDirectory);
     if (!text::endsWithSeparator(programDirectoryText)) {
         programDirectoryText += text::nativeSeparator();
@@ -180,6 +181,7 @@ void TForm1::setwindowtomonitor(model::Window* window, int monitor, int topOffse
 bool TForm1::saveConfiguration() {
     const store::WriteResult r = config.button2Click();
     if (!r.ok) {
+        platform::recordFailure(m_failures, {"save failed", r.error});
         m_host.messageBox("配置文件保存失败！\r\r" + r.error, "错误", platform::MessageIcon::Error,
                           platform::MessageButtons::Ok);
     }

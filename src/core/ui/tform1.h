@@ -12,6 +12,7 @@
 #include "core/model/window.h"
 #include "core/platform/clock.h"
 #include "core/platform/display_services.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
 #include "core/playback/playback_state.h"
@@ -39,6 +40,8 @@ struct MainWindowServices {
     std::filesystem::path programDirectory;
     // The platform's multimedia profile file ("win.ini" of the original system).
     std::filesystem::path mediaProfile;
+    // Where a failed save of the configuration is kept; none in tests.
+    platform::FailureRecord* failures = nullptr;
 };
 
 // The notification-area icon.
@@ -291,6 +294,7 @@ private:
     const platform::Clock& m_clock;
     platform::Shell& m_shell;
     const platform::Monitors& m_monitors;
+    platform::FailureRecord* m_failures;
     std::vector<Command*> m_commands;
 };
 

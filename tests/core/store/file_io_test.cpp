@@ -1,8 +1,15 @@
 #include "core/store/file_io.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
 
 #include "support/temp_dir.h"
 
@@ -34,6 +41,18 @@ private:
     sighandler_t m_oldHandler;
 };
 
+// The names in a directory: what a write leaves behind.
+std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
 TEST(AtomicWrite, ReplacesTheWholeFile) {
     TempDir dir;
     writeBytes(dir / "t.log", "old content that is longer\r\n");
@@ -55,7 +74,7 @@ TEST(AtomicWrite, AWriteThatRunsOutOfSpaceKeepsTheOldFile) {
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     EXPECT_EQ(readBytes(dir / "t.log"), old);
-    EXPECT_FALSE(std::filesystem::exists(dir / "t.log.tmp"));
+    EXPECT_EQ(namesIn(dir.path()), Names{"t.log"}) << "the temporary file is gone";
 }
 
 TEST(AtomicWrite, ReportsTargetsThatCannotBeWritten) {
@@ -64,18 +83,95 @@ TEST(AtomicWrite, ReportsTargetsThatCannotBeWritten) {
     std::filesystem::create_directory(dir / "d");
     EXPECT_FALSE(writeFileAtomically(dir / "d", "x"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "d.tmp"));
+    EXPECT_EQ(namesIn(dir.path()), Names{"d"});
 }
 
-TEST(ReadWholeFile, TellsMissingFromPresent) {
+TEST(AtomicWrite, APlantedLinkIsNeitherFollowedNorMovedIntoPlace) {
+    TempDir dir;
+    TempDir outside;
+    writeBytes(outside / "victim", "keep me");
+    writeBytes(dir / "orvessa.sys", "old\r\n");
+    // Where a writer with a fixed temporary name would put its content.
+    std::filesystem::create_symlink(outside / "victim", dir / "orvessa.sys.tmp");
+    std::filesystem::create_symlink(outside / "victim", dir / ".orvessa.sys.tmp");
+
+    ASSERT_TRUE(writeFileAtomically(dir / "orvessa.sys", "secret\r\n", Visibility::OwnerOnly));
+    EXPECT_EQ(readBytes(outside / "victim"), "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "orvessa.sys"));
+    EXPECT_EQ(readBytes(dir / "orvessa.sys"), "secret\r\n");
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "orvessa.sys").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(namesIn(dir.path()), (Names{".orvessa.sys.tmp", "orvessa.sys", "orvessa.sys.tmp"}));
+}
+
+TEST(ReadWholeFile, TellsMissingFromPresentAndSaysWhyWhatIsThereCannotBeRead) {
     TempDir dir;
     EXPECT_EQ(readWholeFile(dir / "none").status, ReadStatus::Missing);
-    EXPECT_EQ(readWholeFile(dir.path()).status, ReadStatus::Missing) << "a directory is no file";
     const std::string bytes("a\0b\r\n\xFF", 6);
     writeBytes(dir / "f", bytes);
     const ReadResult r = readWholeFile(dir / "f");
     EXPECT_EQ(r.status, ReadStatus::Ok);
     EXPECT_EQ(r.bytes, bytes);
+
+    std::filesystem::create_symlink(dir / "gone", dir / "dangling");
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const std::filesystem::path& p :
+         {dir.path(), dir / "dangling", dir / "fifo", std::filesystem::path("/dev/zero")}) {
+        // A pipe without a writer would block the open for ever: the read must not wait.
+        auto read = std::async(std::launch::async, [p] { return readWholeFile(p); });
+        if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            const int unblock = open(p.c_str(), O_WRONLY | O_NONBLOCK);
+            read.wait();
+            close(unblock);
+            FAIL() << p << " blocked the read";
+        }
+        const ReadResult failed = read.get();
+        EXPECT_EQ(failed.status, ReadStatus::Failed) << p;
+        EXPECT_TRUE(failed.error.starts_with(p.string() + ": ")) << failed.error;
+        EXPECT_TRUE(failed.bytes.empty());
+    }
+
+    writeBytes(dir / "big", std::string(1000, 'x'));
+    EXPECT_EQ(readWholeFile(dir / "big", 999).status, ReadStatus::Failed);
+    EXPECT_EQ(readWholeFile(dir / "big", 1000).bytes.size(), 1000u);
+}
+
+TEST(ReadLines, ReadsNoFurtherThanTheLimitsHoweverLargeTheFile) {
+    TempDir dir;
+    const LineLimits limits{3, 8, 64};
+    auto read = [&](std::string_view bytes) {
+        writeBytes(dir / "f", bytes);
+        return readLines(dir / "f", limits);
+    };
+    using Lines = std::vector<std::string>;
+
+    LinesResult r = read("a\r\nb\nc");
+    EXPECT_EQ(r.lines, (Lines{"a", "b", "c"}));
+    EXPECT_FALSE(r.moreLines);
+    EXPECT_FALSE(r.cutLines);
+    EXPECT_EQ(read("a\r\nb\r\nc\r\n").moreLines, false) << "the end adds no line";
+    EXPECT_EQ(read("").lines, Lines{});
+
+    r = read("1\n2\n3\n4\n");
+    EXPECT_EQ(r.lines, (Lines{"1", "2", "3"}));
+    EXPECT_TRUE(r.moreLines);
+
+    // Eight bytes kept of a line; a CR just past them is still its line end.
+    r = read("12345678\r\n123456789\r\nx\n");
+    EXPECT_EQ(r.lines, (Lines{"12345678", "12345678", "x"}));
+    EXPECT_TRUE(r.cutLines);
+
+    // A gigabyte without a line end: 64 bytes are read, not the gigabyte.
+    const int fd = open((dir / "sparse").c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t{1} << 30), 0);
+    close(fd);
+    r = readLines(dir / "sparse", limits);
+    EXPECT_EQ(r.status, ReadStatus::Ok);
+    EXPECT_EQ(r.lines, Lines{std::string(8, '\0')});
+    EXPECT_TRUE(r.cutLines);
+    EXPECT_TRUE(r.moreLines);
 }
 
 TEST(SplitLines, HandlesCrLfLfAndAMissingFinalLineEnd) {

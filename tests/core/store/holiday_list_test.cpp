@@ -58,6 +58,10 @@ TEST(HolidayList, RowsOfDaysThatDoNotExistAreLeftOut) {
     EXPECT_FALSE(stop(list, 3, 1, 2026)) << "2-29 outside a leap year";
     EXPECT_TRUE(stop(list, 2, 29, 2028));
     EXPECT_TRUE(stop(list, 9, 9)) << "the rows after them still count";
+    // A day beyond any month's end is no date either, however large: not a range over most of
+    // the year from the 257th of January.
+    EXPECT_FALSE(stop(listOf({"1-257,1-5,x,"}), 6, 1));
+    EXPECT_FALSE(stop(listOf({"1-2147483647,,x,"}), 1, 31));
 }
 
 TEST(HolidayList, MissingNumbersTakeTheirDefaults) {

@@ -93,5 +93,25 @@ TEST(ProfileFile, FailedWriteIsReported) {
     EXPECT_FALSE(ProfileFile(dir / "d.ini").writeString("a", "b", "c"));
 }
 
+TEST(ProfileFile, AFontIsOneRewriteAndAFileThatCannotBeReadIsNeverRewritten) {
+    TempDir dir;
+    writeBytes(dir / "fontinfo.ini", "; mine\r\n[Font]\r\nName=Old\r\n[Panel]\r\nColor=5\r\n");
+    const ProfileFile ini(dir / "fontinfo.ini");
+    ASSERT_TRUE(ini.writeStrings("Font", {{"Name", "宋体"}, {"Size", "28"}, {"Bold", "1"}}));
+    EXPECT_EQ(readBytes(dir / "fontinfo.ini"),
+              "; mine\r\n[Font]\r\nName=\xCB\xCE\xCC\xE5\r\nSize=28\r\nBold=1\r\n"
+              "[Panel]\r\nColor=5\r\n");
+
+    // Too large to be a profile of the system: read as empty, and left as it is.
+    const std::string large =
+        "[Font]\r\nSize=9\r\n" + std::string(ProfileFile::kMaxProfileBytes, ';');
+    writeBytes(dir / "fontinfo.ini", large);
+    EXPECT_EQ(ini.readInteger("Font", "Size", 8), 8);
+    const WriteResult refused = ini.writeString("Font", "Size", "12");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_NE(refused.error.find("fontinfo.ini"), std::string::npos);
+    EXPECT_EQ(readBytes(dir / "fontinfo.ini"), large);
+}
+
 }  // namespace
 }  // namespace orvessa::store

@@ -1,6 +1,8 @@
 #include "core/store/system_config.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "core/store/file_io.h"
 #include "core/store/today_table.h"
@@ -46,6 +48,26 @@ TEST(SystemConfig, LongFileLoadsTwentySevenLines) {
     EXPECT_EQ(config.entry(27), "") << "there is no entry 27";
     ASSERT_TRUE(config.button2Click());
     EXPECT_EQ(readBytes(dir / "orvessa.sys"), numberedLines(27));
+}
+
+TEST(SystemConfig, AHugeFileLoadsItsEntriesWithoutReadingTheRest) {
+    // 27 entries, then a sparse gigabyte and a half: only the entries are read.
+    TempDir dir;
+    writeBytes(dir / "orvessa.sys", numberedLines(27));
+    const int fd = open((dir / "orvessa.sys").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t{3} << 29), 0);
+    close(fd);
+    SystemConfig config(dir.path());
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(config.entry(0), "line0");
+    EXPECT_EQ(config.entry(26), "line26");
+
+    // One endless line keeps its first bytes.
+    writeBytes(dir / "orvessa.sys", std::string(SystemConfig::kMaxEntryBytes + 100, 'p'));
+    ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(config.entry(0).size(), SystemConfig::kMaxEntryBytes);
+    EXPECT_EQ(config.entry(1), "");
 }
 
 TEST(SystemConfig, ChangingOneEntryRewritesNoOtherByte) {

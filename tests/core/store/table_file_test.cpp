@@ -1,6 +1,9 @@
 #include "core/store/table_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/text/gbk.h"
 #include "support/temp_dir.h"
@@ -207,6 +210,35 @@ TEST_F(TableFileTest, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(readBytes(m_dir / "zxsj1.log"), kMorningLine);
     for (const auto& entry : std::filesystem::directory_iterator(m_dir.path())) {
         EXPECT_NE(entry.path().extension(), ".tmp") << "temporary file left behind";
+    }
+}
+
+TEST_F(TableFileTest, AHugeOrDamagedFileLoadsOnlyWhatTheGridTakes) {
+    // Two rows, then a gigabyte of zeros without a line end (a sparse file: no disk is used).
+    writeBytes(m_dir / "zxsj1.log", kMorningLine + "2,8:00:00,x,y,,,\r\n");
+    const int fd = open((m_dir / "zxsj1.log").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t{1} << 30), 0);
+    close(fd);
+    ScheduleTable t;
+    TableLoadResult r = loadTableFile(t, m_dir.path(), "zxsj1.log");
+    EXPECT_EQ(r.outcome, TableLoadResult::Outcome::Loaded);
+    EXPECT_TRUE(r.cutLines);
+    EXPECT_TRUE(r.truncated) << "what lies beyond the read is not the end of the table";
+    ASSERT_EQ(t.rowCount(), 4);
+    EXPECT_EQ(t.cell(1, 2), "8:00:00");
+    EXPECT_EQ(t.cell(0, 3), "") << "a line of zeros has no fields";
+
+    // A pipe or a directory of the table's name is reported with its reason, and never waited on.
+    ASSERT_EQ(mkfifo((m_dir / "zxsj2.log").c_str(), 0600), 0);
+    std::filesystem::create_directory(m_dir / "zxsj3.log");
+    for (const char* name : {"zxsj2.log", "zxsj3.log"}) {
+        t.setRowCount(30);
+        r = loadTableFile(t, m_dir.path(), name);
+        EXPECT_EQ(r.outcome, TableLoadResult::Outcome::Failed) << name;
+        EXPECT_EQ(r.missingMessage, "") << "it is there, not missing";
+        EXPECT_NE(r.error.find(name), std::string::npos) << r.error;
+        EXPECT_EQ(t.rowCount(), 1);
     }
 }
 

@@ -60,5 +60,20 @@ TEST(GbkCodec, NormalisingReplacesWhatGbkCannotHold) {
     EXPECT_EQ(normaliseGbk("\xED\xA0\x80"), "???");  // an encoded surrogate that is no escape
 }
 
+TEST(GbkCodec, TextsOfAnyLengthGoThroughWhole) {
+    // Long enough to pass the converter in several pieces, with a character and an escaped byte
+    // straddling every boundary a piece size could put there.
+    std::string gbk;
+    std::string utf8;
+    for (int i = 0; i < 200000; ++i) {
+        gbk += (i % 3 == 0 ? "a" : "") + kZaocaoGbk + "\x81\x7F";
+        utf8 += (i % 3 == 0 ? "a" : "") + std::string("早操") + "\xED\xB2\x81\x7F";
+    }
+    const std::string decoded = gbkToUtf8(gbk);
+    EXPECT_EQ(decoded.size(), utf8.size());
+    EXPECT_TRUE(decoded == utf8);
+    EXPECT_TRUE(utf8ToGbk(decoded) == gbk);
+}
+
 }  // namespace
 }  // namespace orvessa::text

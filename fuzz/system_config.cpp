@@ -1,0 +1,83 @@
+// orvessa.sys as start-up loads it, from a file: 27 entries, the checked readings of the numeric
+// ones, and a save that loads back to the same entries.
+
+#include "core/store/system_config.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "fuzz_input.h"
+
+using namespace orvessa;
+
+namespace {
+
+// A directory for one input, gone when the input is done (the engine may end the process
+// without running destructors of static objects).
+class WorkDirectory {
+public:
+    WorkDirectory() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "orvessa-fuzz-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        m_path = pattern;
+    }
+    ~WorkDirectory() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    WorkDirectory(const WorkDirectory&) = delete;
+    WorkDirectory& operator=(const WorkDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const WorkDirectory work;
+    const std::filesystem::path& dir = work.path();
+    {
+        std::ofstream out(dir / store::SystemConfig::kFileName, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    store::SystemConfig config(dir);
+    if (config.load() != store::SystemConfig::LoadStatus::Loaded) {
+        fuzz::broken("a regular file did not load");
+    }
+    const int skin = config.skinNumber();
+    const int action = config.endOfDayAction();
+    const int weekday = config.forcedWeekday();
+    if (skin < 0 || skin >= store::SystemConfig::kSkinCount || action < 0 || action > 3 ||
+        weekday < 0 || weekday > 7 || config.defaultPlayOrder() < 0 ||
+        config.defaultPlayOrder() > 1) {
+        fuzz::broken("a checked entry out of its range");
+    }
+    for (int w = 0; w <= 8; ++w) {
+        config.stopOnWeekday(w);
+    }
+    config.anyoneMayOperate();
+    config.passwordModeIndex();
+
+    if (!config.button2Click()) {
+        fuzz::broken("the save failed");
+    }
+    store::SystemConfig back(dir);
+    if (back.load() != store::SystemConfig::LoadStatus::Loaded) {
+        fuzz::broken("the saved file did not load");
+    }
+    for (int k = 0; k < store::SystemConfig::kEntryCount; ++k) {
+        if (back.entry(k) != config.entry(k)) {
+            fuzz::broken("an entry changed in a save");
+        }
+    }
+    return 0;
+}

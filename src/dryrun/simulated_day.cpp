@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/playback/item_player.h"
+#include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/main_routine.h"
 #include "core/store/system_config.h"
@@ -65,20 +66,6 @@ void copySystemFiles(const fs::path& from, const fs::path& to) {
         fs::copy_file(it->path(), to / it->path().filename(), copyError);
         // A table that cannot be read is reported if it is the one the day needs.
     }
-}
-
-std::string kindText(playback::ItemKind kind) {
-    switch (kind) {
-        case playback::ItemKind::Media:
-            return "media";
-        case playback::ItemKind::WebPage:
-            return "page";
-        case playback::ItemKind::ShellOpened:
-            return "shell";
-        case playback::ItemKind::None:
-            break;
-    }
-    return "none";
 }
 
 std::string lengthText(int64_t milliseconds) {
@@ -201,7 +188,8 @@ public:
         std::string line;
         switch (e.type) {
             case BroadcastEvent::Type::Started:
-                line = "play " + row + " kind=" + kindText(e.kind) + " path=" + shownPath(e.path);
+                line = "play " + row + " kind=" + scheduler::as_run::kindWord(e.kind) +
+                       " path=" + shownPath(e.path);
                 if (e.kind == playback::ItemKind::Media) {
                     line += " length=" + lengthText(m_device.length());
                 }

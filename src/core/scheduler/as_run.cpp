@@ -27,20 +27,6 @@ std::string typeWord(BroadcastEvent::Type type) {
     return "left";
 }
 
-std::string kindWord(playback::ItemKind kind) {
-    switch (kind) {
-        case playback::ItemKind::Media:
-            return "media";
-        case playback::ItemKind::WebPage:
-            return "page";
-        case playback::ItemKind::ShellOpened:
-            return "shell";
-        case playback::ItemKind::None:
-            break;
-    }
-    return "none";
-}
-
 // One line stays one line whatever a table or a folder holds.
 std::string printable(std::string_view text) {
     std::string out(text);
@@ -64,6 +50,20 @@ int digits(std::string_view text) {
 }
 
 }  // namespace
+
+std::string kindWord(playback::ItemKind kind) {
+    switch (kind) {
+        case playback::ItemKind::Media:
+            return "media";
+        case playback::ItemKind::WebPage:
+            return "page";
+        case playback::ItemKind::ShellOpened:
+            return "shell";
+        case playback::ItemKind::None:
+            break;
+    }
+    return "none";
+}
 
 std::string fileName(int year, int month, int day) {
     char buffer[40];

@@ -16,6 +16,9 @@ inline constexpr int kKeptDays = 60;
 // "as-run-2026-12-14.log".
 std::string fileName(int year, int month, int day);
 
+// "media", "page", "shell": what an item was played as, in the record and the rehearsal alike.
+std::string kindWord(playback::ItemKind kind);
+
 // One line, without its line end: the date, the second, what happened, the table, the row and
 // the path, which comes last so that it may hold blanks.
 //   2026-12-14 08:00:00 start table=zxsj1.log row=1 kind=media path=/srv/orvessa/AUDIO/bell.wav

@@ -144,7 +144,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         m_noSkinLook = std::make_unique<NoSkinLook>();
         look = m_noSkinLook.get();
     }
-    m_skinEngine = std::make_unique<skins::TSkinData>(*look, services.host);
+    m_skinEngine = std::make_unique<skins::TSkinData>(
+        *look, services.host, [failures = services.failureRecord](const std::string& why) {
+            platform::recordFailure(failures, {"skin refused", why});
+        });
     m_skins = std::make_unique<skins::SkinSwitcher>(
         f.SpeedButton9, f.config, saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);

@@ -1,5 +1,6 @@
 #include "core/playback/now_playing.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/playback/media_tags.h"
@@ -31,6 +32,7 @@ NowPlaying::NowPlaying(PlaybackState& state, ClockState& clock, Lines lines,
     : m_state(state), m_clock(clock), m_lines(lines), m_device(device) {}
 
 void NowPlaying::prepare() {
+    m_lastReading.reset();
     const std::string& path = m_state.currentPath;
     std::optional<MediaTags> tags;
     if (text::upperAscii(text::extensionOf(path)) == ".MP3") {
@@ -53,14 +55,36 @@ void NowPlaying::prepare() {
     }
 }
 
-void NowPlaying::update(bool byClock) {
+std::int64_t NowPlaying::positionAt(bool byClock, std::int64_t lateMillis,
+                                    std::int64_t secondMillis) {
+    const std::int64_t now = m_device.position();
+    if (!byClock) {
+        return now;
+    }
+    const std::int64_t length = m_device.length();
+    std::int64_t at = now;
+    if (lateMillis > 0) {
+        if (now < length) {
+            at = std::max<std::int64_t>(0, now - lateMillis);
+        } else if (m_lastReading) {
+            // Ended while the thread stood still: when, the last reading tells.
+            at = std::min(length, m_lastReading->first + (secondMillis - m_lastReading->second));
+        }
+    }
+    if (at < length) {
+        m_lastReading = {at, secondMillis};
+    }
+    return at;
+}
+
+void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t secondMillis) {
     const ItemKind kind = m_state.itemKind;
     const bool opaque = kind == ItemKind::WebPage || kind == ItemKind::ShellOpened;
     if (opaque) {
         m_lines.Edit1.setText("10");
         m_lines.Edit2.setText("100");
     } else if (kind == ItemKind::Media) {
-        m_lines.Edit1.setText(text::decimalText(m_device.position()));
+        m_lines.Edit1.setText(text::decimalText(positionAt(byClock, lateMillis, secondMillis)));
     }
 
     const int p = number(m_lines.Edit1);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "core/model/control.h"
 #include "core/model/grid.h"
@@ -26,9 +29,12 @@ public:
 
     // Title and detail line of the item just started.
     void prepare();
-    // The once-a-second refresh; `byClock` when the broadcast clock runs it. Throws when the
-    // texts hold no usable numbers (the display timer stops then).
-    void update(bool byClock);
+    // The once-a-second refresh; `byClock` when the broadcast clock runs it. A tick the clock makes
+    // up after a stall runs `lateMillis` after its own second (`secondMillis`, milliseconds of
+    // any fixed origin), and reads the position the item had at that second, so that an item's end
+    // falls on the tick it would have fallen on without the stall. Throws when the texts hold no
+    // usable numbers (the display timer stops then).
+    void update(bool byClock, std::int64_t lateMillis = 0, std::int64_t secondMillis = 0);
 
     // Display state, kept between items.
     std::string title;
@@ -41,6 +47,10 @@ public:
     std::string lengthText;
 
 private:
+    std::int64_t positionAt(bool byClock, std::int64_t lateMillis, std::int64_t secondMillis);
+
+    // The clock's last reading while the item still played: position and second.
+    std::optional<std::pair<std::int64_t, std::int64_t>> m_lastReading;
     PlaybackState& m_state;
     ClockState& m_clock;
     Lines m_lines;

@@ -69,6 +69,7 @@ void BroadcastClock::Timer1Timer() {
     if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= kMaxMadeUpSeconds) {
         for (int64_t s = *m_lastSecond + 1; s < second; ++s) {
             m_lastSecond = s;
+            m_lateMillis = (second - s) * 1000 + now.millisecond;
             try {
                 tick(localDateTimeOf(s));
             } catch (...) {
@@ -77,6 +78,8 @@ void BroadcastClock::Timer1Timer() {
         }
     }
     m_lastSecond = second;
+    // A tick due on the second boundary that a busy thread runs late reads as of its second too.
+    m_lateMillis = now.millisecond;
     tick(now);
 }
 
@@ -115,6 +118,7 @@ void BroadcastClock::tickEnded() {
 
 void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_clock.advanceRequested = false;
+    m_tickMillis = secondsOf(at) * 1000;
     m_controls.Panel1.setText(text::formatClockTime(at.hour, at.minute, at.second));
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
@@ -188,7 +192,7 @@ void BroadcastClock::statusLines() {
     // Only the countdown is a warning; a red line left over from one is not.
     if (m_state.isPlaying) {
         m_controls.Label1.setColor(model::kGreen);
-        m_display.update(true);
+        m_display.update(true, m_lateMillis, m_tickMillis);
         return;
     }
     if (m_hooks.showCountdown && m_hooks.showCountdown()) {

@@ -98,6 +98,10 @@ private:
     int& m_weekday;
     EndOfDayHooks m_hooks;
     std::optional<int64_t> m_lastSecond;
+    // How long after its own second the current tick runs (a tick made up after a stall), and
+    // that second in milliseconds.
+    int64_t m_lateMillis = 0;
+    int64_t m_tickMillis = 0;
     ClockObserver* m_observer = nullptr;
 };
 

@@ -141,6 +141,34 @@ TEST_F(ClockScenario, SecondsOfAStallAreMadeUpSoTheBellStillRings) {
     EXPECT_EQ(log.size(), 1u);
 }
 
+// Ticks a busy thread runs late read the item as it stood at their own second, so the next row
+// follows on the second it would have followed on without the stalls.
+TEST_F(ClockScenario, LateTicksSeeAnItemEndOnTheSecondTheyStandFor) {
+    m_device.now = [this] {
+        const auto t = m_clock.now();
+        return secondsOf(t) * 1000 + t.millisecond;
+    };
+    media("a.wav", 1);
+    media("b.wav", 1);
+    m_device.lengths["a.wav"] = 2500;
+    const auto late = [this](const std::string& hms, int millisecond) {
+        setTime(hms);
+        auto t = m_clock.now();
+        t.millisecond = millisecond;
+        m_clock.set(t);
+        tick();
+    };
+    start({{"08:00:00", "a.wav", ""}, {"", "b.wav", ""}}, "07:59:59");
+    tick();
+    late("08:00:00", 0);
+    late("08:00:02", 900);  // 08:00:01 made up 1.9 s late, 08:00:02 0.9 s late
+    late("08:00:03", 0);
+    late("08:00:04", 0);
+    // As with every tick on time: the end read at 08:00:03 is acted on at 08:00:04. Reading the
+    // position as it was when the late ticks ran would end the item at 08:00:02.
+    EXPECT_EQ(log, (Log{"08:00:00 open a.wav", "08:00:04 end"}));
+}
+
 TEST_F(ClockScenario, LongGapsAreNotMadeUp) {
     media("bell.wav", 5);
     start({{"08:00:00", "bell.wav", ""}}, "07:55:00");

@@ -58,6 +58,6 @@ orvessa-rehearse runs a day of a timetable on a simulated clock.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, \
 gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, gstreamer1.0-x, \
-gstreamer1.0-alsa, gstreamer1.0-gl, gstreamer1.0-pulseaudio, fonts-wqy-microhei, dbus-bin")
+gstreamer1.0-alsa, gstreamer1.0-gl, gstreamer1.0-pulseaudio, fonts-wqy-microhei, qt6-translations-l10n, dbus-bin")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <filesystem>
 #include <iostream>
 #include <list>
@@ -55,6 +57,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvessa"));
     QApplication::setWindowIcon(gui::applicationIcon());
+    // The toolkit's own dialogs (files, fonts, colours) in the interface's language.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&toolkitTexts);
+    }
     // Hiding the main window to the tray must not end the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -67,6 +67,7 @@ std::optional<platform::FontDescription> chooseFont(const platform::FontDescript
     auto* fonts = new QFontDialog(initial, &dialog);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setSizeGripEnabled(false);
 
     auto* colors = new QComboBox(&dialog);
     int selected = -1;

@@ -69,6 +69,7 @@ void MediaLibrary::refresh() {
         }
         names.push_back(name);
     }
+    text::sortAsListed(names);
     m_list.setItems(std::move(names));
 }
 

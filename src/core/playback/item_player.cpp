@@ -1,6 +1,5 @@
 #include "core/playback/item_player.h"
 
-#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -135,6 +134,7 @@ void ItemPlayer::rebuildPlaylist() {
         }
         m_state.playlist.push_back(name);
     }
+    text::sortAsListed(m_state.playlist);
     m_state.nextIndex = 0;
     m_state.randomPicks = 0;
     m_state.playlistRow = m_state.currentRow;

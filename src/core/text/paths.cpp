@@ -1,5 +1,7 @@
 #include "core/text/paths.h"
 
+#include <algorithm>
+
 namespace orvessa::text {
 
 bool isSeparator(char c) {
@@ -33,6 +35,15 @@ std::string upperAscii(std::string_view text) {
         }
     }
     return out;
+}
+
+void sortAsListed(std::vector<std::string>& names) {
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string upperA = upperAscii(a);
+        const std::string upperB = upperAscii(b);
+        // Linux allows names that differ only in case; they keep a fixed order too.
+        return upperA != upperB ? upperA < upperB : a < b;
+    });
 }
 
 std::string fileNameOf(std::string_view path) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvessa::text {
 
@@ -25,6 +26,11 @@ std::string extensionOf(std::string_view path);
 
 // Upper-cases the ASCII letters only; GBK and UTF-8 bytes stay as they are.
 std::string upperAscii(std::string_view text);
+
+// Puts the names of a directory's entries in the order a Windows volume lists them: by name
+// without regard to case. Linux file systems list in hash order, which no operator numbers their
+// files for.
+void sortAsListed(std::vector<std::string>& names);
 
 // The part after the last separator.
 std::string fileNameOf(std::string_view path);

@@ -34,6 +34,13 @@ TEST(Paths, UpperCasesAsciiOnly) {
     EXPECT_EQ(upperAscii("\xED\xB2\x81z"), "\xED\xB2\x81Z");
 }
 
+TEST(Paths, ListsNamesAsAWindowsVolumeDoesByNameWithoutRegardToCase) {
+    std::vector<std::string> names = {"b.mp3", "早操.mp3", "A.mp3", "10.mp3", "a.mp3", "2.mp3"};
+    sortAsListed(names);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"10.mp3", "2.mp3", "A.mp3", "a.mp3", "b.mp3", "早操.mp3"}));
+}
+
 TEST(Paths, JoinsWithTheNativeSeparator) {
     EXPECT_EQ(joinPath("/srv/bells", "a.mp3"), "/srv/bells/a.mp3");
     EXPECT_EQ(joinPath("D:\\广播\\", "早操.mp3"), "D:\\广播\\早操.mp3");

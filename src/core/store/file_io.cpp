@@ -145,15 +145,52 @@ private:
     bool m_cut = false;
 };
 
+constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kRandomPart = 10;
+// A temporary file this old is no write in progress but one a killed writer left behind.
+constexpr auto kLeftoverAge = std::chrono::minutes(10);
+
 // A name beside `target` that no other writer picks: the target's own name, hidden, with a
 // random part.
 fs::path temporaryNameFor(const fs::path& target, std::mt19937_64& random) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string part;
-    for (int i = 0; i < 10; ++i) {
+    for (std::size_t i = 0; i < kRandomPart; ++i) {
         part += kLetters[random() % (sizeof kLetters - 1)];
     }
     return target.parent_path() / ("." + target.filename().string() + "." + part + ".tmp");
+}
+
+bool isTemporaryNameOf(const std::string& name, const std::string& target) {
+    const std::string prefix = "." + target + ".";
+    const std::string suffix = ".tmp";
+    if (name.size() != prefix.size() + kRandomPart + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix)) {
+        return false;
+    }
+    const std::string_view part = std::string_view(name).substr(prefix.size(), kRandomPart);
+    return part.find_first_not_of(kLetters) == std::string_view::npos;
+}
+
+// Removes the temporary files of `target` that writers killed before their rename left behind:
+// plain files only, and only old ones, so that nothing else is touched.
+void removeLeftovers(const fs::path& target) {
+    const std::string name = target.filename().string();
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(target.parent_path(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        std::error_code typeError;
+        if (!isTemporaryNameOf(it->path().filename().string(), name) || it->is_symlink(typeError) ||
+            !it->is_regular_file(typeError)) {
+            continue;
+        }
+        std::error_code timeError;
+        const auto written = it->last_write_time(timeError);
+        if (!timeError && now - written > kLeftoverAge) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
 }
 
 std::uint64_t randomSeed() {
@@ -328,6 +365,7 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
         fs::remove(temporary, ignored);
         return WriteResult::failure(describe(target, ec.message()));
     }
+    removeLeftovers(target);
     return {};
 }
 

@@ -105,6 +105,31 @@ TEST(AtomicWrite, APlantedLinkIsNeitherFollowedNorMovedIntoPlace) {
     EXPECT_EQ(namesIn(dir.path()), (Names{".orvessa.sys.tmp", "orvessa.sys", "orvessa.sys.tmp"}));
 }
 
+TEST(AtomicWrite, AWriteClearsAwayWhatKilledWritersLeftButNothingElse) {
+    TempDir dir;
+    const auto hourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name :
+         {".t.log.a1b2c3d4e5.tmp", ".t.log.zzzzzzzzzz.tmp", ".t.log.0123456789.tmp",
+          ".t.log.short.tmp", ".other.log.a1b2c3d4e5.tmp"}) {
+        writeBytes(dir / name, "half a table");
+    }
+    // A write of the same file still under way.
+    writeBytes(dir / ".t.log.0123456789.tmp", "in progress");
+    for (const char* name : {".t.log.a1b2c3d4e5.tmp", ".t.log.zzzzzzzzzz.tmp", ".t.log.short.tmp",
+                             ".other.log.a1b2c3d4e5.tmp"}) {
+        std::filesystem::last_write_time(dir / name, hourAgo);
+    }
+    TempDir outside;
+    writeBytes(outside / "keep", "keep");
+    std::filesystem::last_write_time(outside / "keep", hourAgo);
+    std::filesystem::create_symlink(outside / "keep", dir / ".t.log.linklinkli.tmp");
+
+    ASSERT_TRUE(writeFileAtomically(dir / "t.log", "new\r\n"));
+    EXPECT_EQ(namesIn(dir.path()), (Names{".other.log.a1b2c3d4e5.tmp", ".t.log.0123456789.tmp",
+                                          ".t.log.linklinkli.tmp", ".t.log.short.tmp", "t.log"}));
+    EXPECT_EQ(readBytes(outside / "keep"), "keep");
+}
+
 TEST(ReadWholeFile, TellsMissingFromPresentAndSaysWhyWhatIsThereCannotBeRead) {
     TempDir dir;
     EXPECT_EQ(readWholeFile(dir / "none").status, ReadStatus::Missing);

@@ -5,12 +5,14 @@
 // user-interface thread, and with it the broadcast clock.
 //
 // Usage: orvessa_damaged_media_bench [WORD]   (only the cases whose name holds WORD)
-// Prints one line per case: how the open ended (refused with its message, or the length), how
-// long the longest call took, whether playing reached the end or stopped, and OK, CRASH or HANG.
+// Prints one line per case: how long the longest call took, the peak memory, how the open ended
+// (refused with its message, or the length), whether playing reached the end or stopped, and OK,
+// CRASH or HANG.
 // Exits non-zero unless every case is OK.
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -132,7 +134,9 @@ int probe(const fs::path& path) {
     } catch (const platform::MediaError& e) {
         outcome = std::string("refused: ") + e.what();
     }
-    std::printf("%-6.0f ms  %s", longest, outcome.c_str());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%-6.0f ms  %4ld MB  %s", longest, usage.ru_maxrss / 1024, outcome.c_str());
     std::fflush(stdout);
     return 0;
 }

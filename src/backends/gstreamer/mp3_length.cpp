@@ -1,13 +1,7 @@
 #include "backends/gstreamer/mp3_length.h"
 
-#include <fstream>
-#include <string>
-
 namespace orvessa::backends {
 namespace {
-
-// Larger files are left to the framework's own estimate rather than read whole.
-constexpr std::uintmax_t kMaxScannedBytes = 256u * 1024 * 1024;
 
 constexpr int kBitrates[2][3][16] = {
     // MPEG-1: layer I, II, III
@@ -73,54 +67,6 @@ std::size_t id3v2Size(std::string_view b) {
     }
     const bool footer = (static_cast<unsigned char>(b[5]) & 0x10) != 0;
     return 10 + size + (footer ? 10 : 0);
-}
-
-std::optional<int64_t> mpegAudioLength(std::string_view bytes) {
-    std::size_t pos = id3v2Size(bytes);
-    double seconds = 0;
-    int frames = 0;
-    bool first = true;
-    bool inRun = false;
-    while (pos + 4 <= bytes.size()) {
-        const auto frame = mpegAudioFrameAt(bytes, pos);
-        // A frame counts when it continues a run of frames, or when the next one follows it: a
-        // stray sync pattern in other bytes rarely does.
-        if (frame && frame->bytes >= 4 && pos + frame->bytes <= bytes.size() &&
-            (inRun || mpegAudioFrameAt(bytes, pos + frame->bytes))) {
-            inRun = true;
-            // An encoder's "Xing" or "Info" frame carries no sound: decoders skip it.
-            const std::string_view body = bytes.substr(pos, frame->bytes);
-            const bool info = first && (body.find("Xing") != std::string_view::npos ||
-                                        body.find("Info") != std::string_view::npos);
-            first = false;
-            if (!info) {
-                seconds += static_cast<double>(frame->samples) / frame->rate;
-                ++frames;
-            }
-            pos += frame->bytes;
-        } else {
-            inRun = false;
-            ++pos;
-        }
-    }
-    if (frames < 2) {
-        return std::nullopt;
-    }
-    return static_cast<int64_t>(seconds * 1000.0 + 0.5);
-}
-
-std::optional<int64_t> mpegAudioFileLength(const std::filesystem::path& file) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxScannedBytes) {
-        return std::nullopt;
-    }
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        return std::nullopt;
-    }
-    return mpegAudioLength(bytes);
 }
 
 }  // namespace orvessa::backends

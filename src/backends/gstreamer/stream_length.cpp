@@ -11,7 +11,8 @@
 namespace orvessa::backends {
 namespace {
 
-// Raw audio larger than this is left to the framework rather than read whole at an open.
+// Raw audio larger than this is left to the framework's estimate rather than walked at an open,
+// which would hold the clock while it reads.
 constexpr std::uintmax_t kMaxScannedBytes = 256u * 1024 * 1024;
 // A program stream is read at both ends only. Every stream must carry a time stamp at least
 // every 0.7 s, so the tail holds the last ones even at DVD rates.
@@ -69,32 +70,106 @@ std::optional<Frame> ac3FrameAt(std::string_view b, std::size_t pos) {
     return Frame{2 * words, 1536, rate};
 }
 
-// Seconds of sound in the run of frames the parser finds after any ID3v2 tag. A frame counts
-// when it continues a run, or when the next one follows it: a stray sync pattern in other bytes
-// rarely does.
+// Seconds of sound in the run of frames the parser finds after any ID3v2 tag, for bytes that
+// arrive in pieces: a file is read a piece at a time, never whole. A frame counts when it
+// continues a run, or when the next one follows it: a stray sync pattern in other bytes rarely
+// does.
 template <typename FrameAt>
-std::optional<int64_t> walkFrames(std::string_view bytes, FrameAt frameAt) {
-    std::size_t pos = id3v2Size(bytes);
-    double seconds = 0;
-    int frames = 0;
-    bool inRun = false;
-    while (pos < bytes.size()) {
-        const std::optional<Frame> frame = frameAt(bytes, pos);
-        if (frame && pos + frame->bytes <= bytes.size() &&
-            (inRun || frameAt(bytes, pos + frame->bytes))) {
-            inRun = true;
-            seconds += static_cast<double>(frame->samples) / frame->rate;
-            ++frames;
-            pos += frame->bytes;
-        } else {
-            inRun = false;
-            ++pos;
+class FrameWalk {
+public:
+    // With `skipEncoderInfo`, a first frame that carries an encoder's "Xing" or "Info" header
+    // holds no sound: decoders skip it.
+    FrameWalk(FrameAt frameAt, bool skipEncoderInfo)
+        : m_frameAt(frameAt), m_skipEncoderInfo(skipEncoderInfo) {}
+
+    void feed(std::string_view piece) {
+        m_bytes.append(piece);
+        walk(false);
+    }
+
+    std::optional<int64_t> finish() {
+        walk(true);
+        if (m_frames < 2) {
+            return std::nullopt;
+        }
+        return static_cast<int64_t>(std::llround(m_seconds * 1000.0));
+    }
+
+private:
+    // Enough for the largest frame of any of the framings (8 KiB of ADTS) and the next header.
+    static constexpr std::size_t kLookahead = 16 * 1024;
+
+    void walk(bool atEnd) {
+        std::size_t pos = 0;
+        if (!m_tagChecked) {
+            if (!atEnd && m_bytes.size() < 10) {
+                return;
+            }
+            m_tagChecked = true;
+            m_tagLeft = id3v2Size(m_bytes);
+        }
+        const std::size_t skipped =
+            static_cast<std::size_t>(std::min<std::uintmax_t>(m_tagLeft, m_bytes.size()));
+        m_tagLeft -= skipped;
+        pos = skipped;
+        const std::string_view bytes = m_bytes;
+        while (pos < bytes.size() && (atEnd || bytes.size() - pos >= kLookahead)) {
+            const auto frame = m_frameAt(bytes, pos);
+            if (frame && frame->bytes >= 4 && pos + frame->bytes <= bytes.size() &&
+                (m_inRun || m_frameAt(bytes, pos + frame->bytes))) {
+                m_inRun = true;
+                const std::string_view body = bytes.substr(pos, frame->bytes);
+                const bool info = m_skipEncoderInfo && m_first &&
+                                  (body.find("Xing") != std::string_view::npos ||
+                                   body.find("Info") != std::string_view::npos);
+                m_first = false;
+                if (!info) {
+                    m_seconds += static_cast<double>(frame->samples) / frame->rate;
+                    ++m_frames;
+                }
+                pos += frame->bytes;
+            } else {
+                m_inRun = false;
+                ++pos;
+            }
+        }
+        m_bytes.erase(0, std::min(pos, m_bytes.size()));
+    }
+
+    FrameAt m_frameAt;
+    bool m_skipEncoderInfo;
+    std::string m_bytes;  // not yet walked
+    bool m_tagChecked = false;
+    std::uintmax_t m_tagLeft = 0;
+    bool m_first = true;
+    bool m_inRun = false;
+    double m_seconds = 0;
+    int m_frames = 0;
+};
+
+template <typename FrameAt>
+std::optional<int64_t> walkFrames(std::string_view bytes, FrameAt frameAt, bool skipEncoderInfo) {
+    FrameWalk walk(frameAt, skipEncoderInfo);
+    walk.feed(bytes);
+    return walk.finish();
+}
+
+// The same through a file, a piece at a time.
+template <typename FrameAt>
+std::optional<int64_t> walkFileFrames(std::ifstream& in, FrameAt frameAt, bool skipEncoderInfo) {
+    constexpr std::size_t kPiece = 1024 * 1024;
+    FrameWalk walk(frameAt, skipEncoderInfo);
+    std::string piece(kPiece, '\0');
+    while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0) {
+        walk.feed(std::string_view(piece).substr(0, static_cast<std::size_t>(in.gcount())));
+        if (!in) {
+            break;
         }
     }
-    if (frames < 2) {
+    if (in.bad()) {
         return std::nullopt;
     }
-    return static_cast<int64_t>(std::llround(seconds * 1000.0));
+    return walk.finish();
 }
 
 // One pack header, system header or packet of a program stream.
@@ -284,12 +359,16 @@ std::optional<std::string> readRange(std::ifstream& in, std::uintmax_t offset, s
 
 }  // namespace
 
+std::optional<int64_t> mpegAudioLength(std::string_view bytes) {
+    return walkFrames(bytes, mpegAudioFrameAt, true);
+}
+
 std::optional<int64_t> adtsLength(std::string_view bytes) {
-    return walkFrames(bytes, adtsFrameAt);
+    return walkFrames(bytes, adtsFrameAt, false);
 }
 
 std::optional<int64_t> ac3Length(std::string_view bytes) {
-    return walkFrames(bytes, ac3FrameAt);
+    return walkFrames(bytes, ac3FrameAt, false);
 }
 
 std::optional<int64_t> programStreamLength(std::string_view head, std::string_view tail) {
@@ -337,6 +416,10 @@ std::optional<int64_t> programStreamLength(std::string_view head, std::string_vi
         std::llround((*end - static_cast<double>(*start)) * 1000.0 / kPtsPerSecond));
 }
 
+std::optional<int64_t> mpegAudioFileLength(const std::filesystem::path& file) {
+    return framedFileLength(file, Framing::MpegAudio);
+}
+
 std::optional<int64_t> framedFileLength(const std::filesystem::path& file, Framing framing) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(file, ec);
@@ -358,17 +441,13 @@ std::optional<int64_t> framedFileLength(const std::filesystem::path& file, Frami
     if (size > kMaxScannedBytes) {
         return std::nullopt;
     }
-    const auto bytes = readRange(in, 0, static_cast<std::size_t>(size));
-    if (!bytes) {
-        return std::nullopt;
-    }
     switch (framing) {
         case Framing::MpegAudio:
-            return mpegAudioLength(*bytes);
+            return walkFileFrames(in, mpegAudioFrameAt, true);
         case Framing::Adts:
-            return adtsLength(*bytes);
+            return walkFileFrames(in, adtsFrameAt, false);
         case Framing::Ac3:
-            return ac3Length(*bytes);
+            return walkFileFrames(in, ac3FrameAt, false);
         case Framing::ProgramStream:
             break;
     }

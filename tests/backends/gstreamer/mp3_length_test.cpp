@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/temp_dir.h"
+
 namespace orvessa::backends {
 namespace {
 
@@ -38,6 +40,36 @@ TEST(Mp3Length, SkipsTagsAndTheEncodersInfoFrame) {
     EXPECT_EQ(mpegAudioLength(id3 + frame(128, "Xing") + body + v1), 1306);
     // A couple of stray bytes between frames do not stop the walk.
     EXPECT_EQ(mpegAudioLength(body.substr(0, 417 * 10) + "ab" + body.substr(417 * 10)), 1306);
+}
+
+TEST(Mp3Length, AFileIsWalkedInPiecesWithTheSameResult) {
+    // A tag larger than a piece, then frames whose boundaries fall anywhere in the pieces, and
+    // stray bytes between them.
+    const std::size_t tagSize = 1536 * 1024;
+    std::string id3 = "ID3\x03";
+    id3 += std::string(2, '\0');
+    for (int shift = 21; shift >= 0; shift -= 7) {
+        id3.push_back(static_cast<char>((tagSize >> shift) & 0x7F));
+    }
+    // Holding what looks like frames, as a tag's embedded picture may.
+    std::string inside;
+    while (inside.size() < tagSize) {
+        inside += frame(64);
+    }
+    id3 += inside.substr(0, tagSize);
+    std::string bytes = id3 + frame(128, "Info");
+    for (int i = 0; i < 12000; ++i) {
+        bytes += frame(i % 3 == 0 ? 320 : (i % 3 == 1 ? 128 : 64));
+        if (i % 1000 == 999) {
+            bytes += "ab";
+        }
+    }
+    testing::TempDir dir;
+    testing::writeBytes(dir / "long.mp3", bytes);
+    const auto whole = mpegAudioLength(bytes);
+    ASSERT_TRUE(whole.has_value());
+    EXPECT_EQ(*whole, 313469) << "12000 frames of 1152 samples at 44 100 Hz";
+    EXPECT_EQ(mpegAudioFileLength(dir / "long.mp3"), whole);
 }
 
 TEST(Mp3Length, OtherBytesHaveNoLength) {

@@ -100,7 +100,6 @@ private:
     static constexpr std::size_t kLookahead = 16 * 1024;
 
     void walk(bool atEnd) {
-        std::size_t pos = 0;
         if (!m_tagChecked) {
             if (!atEnd && m_bytes.size() < 10) {
                 return;
@@ -111,7 +110,7 @@ private:
         const std::size_t skipped =
             static_cast<std::size_t>(std::min<std::uintmax_t>(m_tagLeft, m_bytes.size()));
         m_tagLeft -= skipped;
-        pos = skipped;
+        std::size_t pos = skipped;
         const std::string_view bytes = m_bytes;
         while (pos < bytes.size() && (atEnd || bytes.size() - pos >= kLookahead)) {
             const auto frame = m_frameAt(bytes, pos);

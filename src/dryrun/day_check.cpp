@@ -26,23 +26,13 @@ constexpr int kDay = 86400;
 
 // Seconds from 00:00:00 of a time cell that a clock text can equal; none for any other text.
 std::optional<int> cellSecond(const std::string& cell) {
+    // The same test as the editor's Save, so that a saved table has no cell reported here.
+    if (!text::isClockTime(cell)) {
+        return std::nullopt;
+    }
     const std::string t = text::normaliseTime(cell);
-    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
-        return std::nullopt;
-    }
-    int parts[3];
-    for (int i = 0; i < 3; ++i) {
-        const char a = t[static_cast<std::size_t>(i * 3)];
-        const char b = t[static_cast<std::size_t>(i * 3 + 1)];
-        if (a < '0' || a > '9' || b < '0' || b > '9') {
-            return std::nullopt;
-        }
-        parts[i] = (a - '0') * 10 + (b - '0');
-    }
-    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
-        return std::nullopt;
-    }
-    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+    const auto two = [&t](std::size_t at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
+    return two(0) * 3600 + two(3) * 60 + two(6);
 }
 
 int64_t midnightOf(std::chrono::year_month_day date) {

@@ -1,8 +1,11 @@
 #include "core/editing/grid_editor.h"
 
+#include <optional>
+
 #include "core/store/table_file.h"
 #include "core/store/today_table.h"
 #include "core/text/date_text.h"
+#include "core/text/gbk.h"
 #include "core/text/numbers.h"
 #include "core/text/time_text.h"
 
@@ -26,6 +29,22 @@ bool blank(const std::string& cell) {
 // would come back split.
 bool fitsTheFile(const std::string& cell) {
     return cell.find_first_of(",\r\n") == std::string::npos;
+}
+
+// A column as the operator knows it: its header, or its number when the header is blank.
+std::string columnName(const ScheduleTable& t, int column) {
+    const std::string header = text::trimText(t.cell(column, 0));
+    return header.empty() ? "第" + text::decimalText(column + 1) + "列" : header;
+}
+
+int longestCell(const ScheduleTable& t, int row) {
+    int longest = 0;
+    for (int c = 1; c < t.columnCount(); ++c) {
+        if (t.cell(c, row).size() > t.cell(longest, row).size()) {
+            longest = c;
+        }
+    }
+    return longest;
 }
 
 }  // namespace
@@ -113,7 +132,7 @@ void GridEditor::load() {
     }
     remember();
     m_c.grid.tableChanged();
-    if (r.outcome == store::TableLoadResult::Outcome::Failed) {
+    if (r.outcome == store::TableLoadResult::Outcome::Failed && !m_unattended) {
         // Last: the grid is in its new state while the box waits for the operator.
         m_services.host.messageBox(
             "作息时间表 " + m_table.tableFileName + " 无法读取！\r\r" + r.error, "错误",
@@ -160,28 +179,66 @@ bool GridEditor::offerToSave() {
     return answer != MessageAnswer::Yes || save();
 }
 
+void GridEditor::tidyTimeCells() {
+    const ScheduleTable& t = m_c.grid.table();
+    if (t.columnCount() != ScheduleTable::kScheduleColumns) {
+        return;
+    }
+    for (int r = 1; r < t.rowCount(); ++r) {
+        for (const int c : {kStartColumn, kStopColumn}) {
+            const std::optional<std::string> tidy = text::tidyTimeCell(t.cell(c, r));
+            if (tidy && *tidy != t.cell(c, r)) {
+                m_c.grid.setCell(c, r, *tidy);
+            }
+        }
+    }
+}
+
+bool GridEditor::refuseCell(int column, int row, const std::string& problem) {
+    m_c.grid.select(column, row);
+    m_c.grid.focusRequested.send();
+    m_services.host.messageBox(problem, "错误信息", MessageIcon::Error, MessageButtons::Ok);
+    return false;
+}
+
 bool GridEditor::checkCells() {
-    ScheduleTable& t = m_c.grid.table();
+    // Times the clock can read are put in its form first, where the operator sees them.
+    tidyTimeCells();
+    const ScheduleTable& t = m_c.grid.table();
     // Column by column from the left, each from row 1 down: the first bad cell is the one shown.
     for (int c = 0; c < t.columnCount(); ++c) {
         for (int r = 1; r < t.rowCount(); ++r) {
             const std::string& cell = t.cell(c, r);
             const bool timeColumn = t.columnCount() == ScheduleTable::kScheduleColumns &&
                                     (c == kStartColumn || c == kStopColumn);
-            std::string problem;
-            if (timeColumn && cell.find(':') != std::string::npos && !text::isTimeOfDay(cell)) {
-                problem = "时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！";
-            } else if (!fitsTheFile(cell)) {
-                problem = "第" + text::decimalText(r) + "行的内容含有逗号或换行！\r\r" +
-                          "作息时间表文件用逗号分隔各列，请删除或改用全角逗号（，）。";
+            // A time the clock never reaches would hold off every later row of the day.
+            if (timeColumn && !cell.empty() && !text::isClockTime(cell)) {
+                return refuseCell(c, r, "时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！");
             }
-            if (!problem.empty()) {
-                m_c.grid.select(c, r);
-                m_c.grid.focusRequested.send();
-                m_services.host.messageBox(problem, "错误信息", MessageIcon::Error,
-                                           MessageButtons::Ok);
-                return false;
+            if (!fitsTheFile(cell)) {
+                return refuseCell(c, r,
+                                  "第" + text::decimalText(r) + "行的内容含有逗号或换行！\r\r" +
+                                      "作息时间表文件用逗号分隔各列，请删除或改用全角逗号（，）。");
             }
+            if (!text::gbkCanHold(cell)) {
+                return refuseCell(c, r,
+                                  "第" + text::decimalText(r) + "行“" + columnName(t, c) +
+                                      "”中有作息时间表文件无法保存的字符，保存后将变成“?”！\r\r" +
+                                      "请修改该单元格；文件名中有这种字符时，请先给文件改名。");
+            }
+        }
+    }
+    // A load reads no more of a line than this: a longer row would come back cut.
+    for (int r = 1; r < t.rowCount(); ++r) {
+        const std::size_t bytes = store::writtenLineBytes(t, r);
+        if (bytes > store::kMaxTableLineBytes) {
+            return refuseCell(
+                longestCell(t, r), r,
+                "第" + text::decimalText(r) + "行的内容太长（" +
+                    text::decimalText(static_cast<int64_t>(bytes)) +
+                    "字节）！\r\r作息时间表文件每行最多" +
+                    text::decimalText(static_cast<int64_t>(store::kMaxTableLineBytes)) +
+                    "字节，超出的部分载入时将丢失，请缩短该行的内容。");
         }
     }
     return true;
@@ -210,8 +267,9 @@ bool GridEditor::save() {
         return false;
     }
     if (!m_truncatedFile.empty() && m_truncatedFile == m_table.tableFileName) {
+        // Yes drops data for good: Enter must not answer it.
         const MessageAnswer answer = m_services.host.messageBox(
-            m_truncatedQuestion, "确认", MessageIcon::Question, MessageButtons::YesNo);
+            m_truncatedQuestion, "确认", MessageIcon::Question, MessageButtons::YesNoDefaultNo);
         if (answer != MessageAnswer::Yes) {
             return false;
         }
@@ -288,7 +346,21 @@ void GridEditor::setMoveButtons() {
     setDown(row >= 1 && row < last);
 }
 
+bool GridEditor::roomForARow() {
+    // A load reads no more rows than this: a row beyond them would be saved and then lost.
+    if (m_c.grid.table().rowCount() - 1 < store::kMaxLoadedRows) {
+        return true;
+    }
+    const std::string rows = text::decimalText(store::kMaxLoadedRows);
+    m_services.host.messageBox("作息时间表最多只能有" + rows + "行，不能再添加或插入行！",
+                               "系统信息", MessageIcon::Information, MessageButtons::Ok);
+    return false;
+}
+
 void GridEditor::add() {
+    if (!roomForARow()) {
+        return;
+    }
     ScheduleTable& t = m_c.grid.table();
     t.setRowCount(t.rowCount() + 1);
     const int row = t.rowCount() - 1;
@@ -301,6 +373,9 @@ void GridEditor::add() {
 }
 
 void GridEditor::insert() {
+    if (!roomForARow()) {
+        return;
+    }
     ScheduleTable& t = m_c.grid.table();
     const int y = std::max(1, m_c.grid.row());
     t.setRowCount(t.rowCount() + 1);

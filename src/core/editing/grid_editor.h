@@ -61,6 +61,9 @@ public:
 
     // Replaces the grid's content by the table in tableFileName (today's table while autoNaming).
     void load();
+    // While on (start-up, before the clock runs, with nobody there to answer), a table that
+    // cannot be read is told in the status line and the failure record only, without its box.
+    void setUnattended(bool on) { m_unattended = on; }
     // The Save command: checks the cells, then writes the table to tableFileName. Returns whether
     // the table was written.
     bool save();
@@ -103,7 +106,13 @@ private:
     void setDown(bool on);
     void swapRows(int a, int b);
     void remember();
+    // Puts the time cells the clock can read into its form.
+    void tidyTimeCells();
+    // Selects the cell, shows the problem as an input error, and returns false.
+    bool refuseCell(int column, int row, const std::string& problem);
     bool checkCells();
+    // Whether the table may grow by a row; says why not.
+    bool roomForARow();
     bool writeTable();
 
     EditorControls m_c;
@@ -118,6 +127,7 @@ private:
     // overlong lines), and the question to ask before a save writes it without them.
     std::string m_truncatedFile;
     std::string m_truncatedQuestion;
+    bool m_unattended = false;
 };
 
 }  // namespace orvessa::editing

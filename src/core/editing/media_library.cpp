@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
 #include "core/text/paths.h"
 
 namespace orvessa::editing {
@@ -53,7 +55,16 @@ void MediaLibrary::ListBox2DblClick() {
     if (index < 0 || index >= static_cast<int>(m_list.items().size())) {
         return;
     }
-    m_grid.setCell(3, m_playback.currentRow, m_list.items()[static_cast<std::size_t>(index)]);
+    const std::string& name = m_list.items()[static_cast<std::size_t>(index)];
+    // The table file would hold "?" in its place, and the row would never find the file.
+    if (!text::gbkCanHold(name)) {
+        m_host.messageBox("文件 “" + name + "” 的名称中有作息时间表文件无法保存的字符，不能填入第" +
+                              text::decimalText(m_playback.currentRow) +
+                              "行！\r\r请先给该文件改名（例如去掉其中的表情符号或生僻字）。",
+                          "错误信息", MessageIcon::Warning, MessageButtons::Ok);
+        return;
+    }
+    m_grid.setCell(3, m_playback.currentRow, name);
 }
 
 void MediaLibrary::refresh() {

@@ -55,8 +55,10 @@ void TableExchange::ToolButton10Click() {
 
 void TableExchange::ToolButton15Click() {
     m_mode = Mode::Export;
-    if (m_editor.unsaved()) {
-        m_editor.save();
+    // What the chooser exports is the saved table: after a refused or failed save it would be
+    // the old one, so the operator stays at the grid with the cell at fault selected.
+    if (m_editor.unsaved() && !m_editor.save()) {
+        return;
     }
     model::RadioGroup& choices = m_c.chooser.RadioGroup1;
     for (int k = 0; k < Tdaori5::kChoices; ++k) {

@@ -9,7 +9,9 @@
 namespace orvessa::platform {
 
 enum class MessageIcon { None, Information, Question, Warning, Error };
-enum class MessageButtons { Ok, YesNo };
+// Yes and No: Yes is the default (Enter answers it), except with YesNoDefaultNo, for a question
+// whose Yes loses data.
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
 
 // What the windowing toolkit does for the core. Every call runs on the user-interface thread.

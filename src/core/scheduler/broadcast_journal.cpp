@@ -16,21 +16,10 @@ constexpr int64_t kDay = 86400;
 // The last clock text of a day: a time cell that sorts after it is never reached.
 constexpr const char* kLastClockText = "23:59:59";
 
-bool digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// Exactly "hh:mm:ss" within a day: the only texts a padded clock text can equal.
+// Exactly "hh:mm:ss" within a day: the only texts a padded clock text can equal. The editor's
+// Save refuses the same cells.
 bool isClockText(const std::string& t) {
-    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
-        return false;
-    }
-    for (const std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u}) {
-        if (!digit(t[i])) {
-            return false;
-        }
-    }
-    return (t[0] - '0') * 10 + (t[1] - '0') <= 23 && t[3] <= '5' && t[6] <= '5';
+    return text::isClockTime(t);
 }
 
 int64_t secondsOfDay(const std::string& clockText) {

@@ -58,9 +58,22 @@ void OperatingModes::ZTBCClick() {
 }
 
 void OperatingModes::JXBCClick() {
-    // Unsaved changes are read before the automatic commands switch Save off, so that the
-    // question below is asked at all.
-    const bool unsaved = m_editor.unsaved();
+    // The save question comes before anything switches: a refused or failed save leaves manual
+    // operation as it was, the edits in the grid and the cell at fault selected, instead of
+    // reloading the table over them.
+    if (m_editor.unsaved()) {
+        const bool clockRan = m_c.Timer1.running();
+        m_c.Timer1.stop();
+        const MessageAnswer answer = m_services.host.messageBox(
+            "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
+        if (answer == MessageAnswer::Yes && !m_editor.save()) {
+            if (clockRan) {
+                m_c.Timer1.start(1000);
+            }
+            return;
+        }
+        m_editor.setUnsaved(false);
+    }
     if (m_s.playback.isPlaying && m_player != nullptr) {
         m_player->stop();
     }
@@ -73,17 +86,6 @@ void OperatingModes::JXBCClick() {
     m_c.grid.setEditable(false);
     m_s.gridHeight = 0;
     m_c.grid.tableChanged();
-
-    if (unsaved) {
-        m_c.Timer1.stop();
-        const MessageAnswer answer = m_services.host.messageBox(
-            "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes) {
-            m_editor.save();
-        }
-        m_editor.setUnsaved(false);
-        m_c.Timer1.start(1000);
-    }
 
     m_s.autoNaming = true;
     m_editor.load();

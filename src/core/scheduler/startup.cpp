@@ -243,8 +243,10 @@ void StartUp::Q1Click() {
     if (m_editor.unsaved()) {
         const MessageAnswer answer = m_services.host.messageBox(
             "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes) {
-            m_editor.save();
+        // A refused or failed save keeps the system running: the edits are still in the grid,
+        // with the cell at fault selected.
+        if (answer == MessageAnswer::Yes && !m_editor.save()) {
+            return;
         }
     }
     m_c.trayIcon.setVisible(false);

@@ -155,6 +155,14 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
     return result;
 }
 
+std::size_t writtenLineBytes(const ScheduleTable& table, int row) {
+    std::size_t bytes = text::decimalText(row).size() + 1;
+    for (int c = 1; c < table.columnCount(); ++c) {
+        bytes += text::gbkByteLength(table.cell(c, row)) + 1;
+    }
+    return bytes;
+}
+
 std::string renumberAndFormat(ScheduleTable& table) {
     std::string content;
     for (int r = 1; r < table.rowCount(); ++r) {

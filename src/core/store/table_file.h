@@ -56,6 +56,10 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
 // Returns whether rows beyond the first kMaxLoadedRows were left unread.
 bool readTableText(ScheduleTable& table, std::string_view gbkContent);
 
+// Bytes of the line a write makes of data row `row` (GBK, numbered `row`), without its line end.
+// A load reads a line whole only up to kMaxTableLineBytes.
+std::size_t writtenLineBytes(const ScheduleTable& table, int row);
+
 // Renumbers the data rows 1..N and returns them as file content (GBK, CR LF).
 std::string renumberAndFormat(ScheduleTable& table);
 

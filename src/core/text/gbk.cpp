@@ -273,4 +273,13 @@ std::string normaliseGbk(std::string_view utf8) {
     return gbkToUtf8(utf8ToGbk(utf8));
 }
 
+bool gbkCanHold(std::string_view utf8) {
+    // Plain ASCII is GBK as it is; most cells are, and a save checks every cell.
+    if (std::all_of(utf8.begin(), utf8.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return true;
+    }
+    return normaliseGbk(utf8) == utf8;
+}
+
 }  // namespace orvessa::text

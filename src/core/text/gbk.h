@@ -29,6 +29,11 @@ std::size_t gbkByteLength(std::string_view utf8);
 // become "?"; escaped bytes stay as they are.
 std::string normaliseGbk(std::string_view utf8);
 
+// Whether the text comes back unchanged through GBK: false when a character would be written as
+// "?" (outside GBK) or the text is not well-formed UTF-8 (a file name that is not UTF-8 on disk).
+// Escaped bytes count as held: they go back out as the bytes they came from.
+bool gbkCanHold(std::string_view utf8);
+
 // Appends one code point as UTF-8.
 void appendUtf8(std::string& out, char32_t codePoint);
 

@@ -1,5 +1,6 @@
 #include "core/text/time_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace orvessa::text {
@@ -7,6 +8,43 @@ namespace {
 
 bool isBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Full-width digits and colon (U+FF10..U+FF1A) and the ideographic space (U+3000), as a Chinese
+// input method types them, in their ASCII forms; everything else as it is.
+std::string asciiForms(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string_view rest = text.substr(i);
+        if (rest.size() >= 3 && rest.starts_with("\xEF\xBC") &&
+            static_cast<unsigned char>(rest[2]) >= 0x90 &&
+            static_cast<unsigned char>(rest[2]) <= 0x9A) {
+            // U+FF1A, one past the digits, lands on ':', one past '9'.
+            out += static_cast<char>('0' + (static_cast<unsigned char>(rest[2]) - 0x90));
+            i += 2;
+        } else if (rest.starts_with("\xE3\x80\x80")) {
+            out += ' ';
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// A part of a time: digits between optional blanks, at least `minDigits` and at most two.
+std::optional<int> timePart(std::string_view part, std::size_t minDigits) {
+    const std::string digits = trimText(part);
+    if (digits.size() < minDigits || digits.size() > 2 ||
+        !std::all_of(digits.begin(), digits.end(), isDigit)) {
+        return std::nullopt;
+    }
+    return digits.size() == 1 ? digits[0] - '0' : (digits[0] - '0') * 10 + (digits[1] - '0');
 }
 
 }  // namespace
@@ -65,6 +103,48 @@ bool isTimeOfDay(std::string_view text) {
         text.remove_prefix(colon + 1);
     }
     return parts == 2 || parts == 3;
+}
+
+bool isClockTime(std::string_view cell) {
+    const std::string t = normaliseTime(cell);
+    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
+        return false;
+    }
+    for (const std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u}) {
+        if (!isDigit(t[i])) {
+            return false;
+        }
+    }
+    return (t[0] - '0') * 10 + (t[1] - '0') <= 23 && t[3] <= '5' && t[6] <= '5';
+}
+
+std::optional<std::string> tidyTimeCell(std::string_view cell) {
+    const std::string text = trimText(asciiForms(cell));
+    if (text.empty() || isClockTime(text)) {
+        return text;
+    }
+    int parts[3] = {0, 0, 0};
+    std::size_t count = 0;
+    std::string_view rest = text;
+    while (true) {
+        if (count == 3) {
+            return std::nullopt;
+        }
+        const std::size_t colon = rest.find(':');
+        const std::optional<int> value = timePart(rest.substr(0, colon), count == 0 ? 1 : 2);
+        if (!value || *value > (count == 0 ? 23 : 59)) {
+            return std::nullopt;
+        }
+        parts[count++] = *value;
+        if (colon == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(colon + 1);
+    }
+    if (count < 2) {
+        return std::nullopt;
+    }
+    return formatClockTime(parts[0], parts[1], parts[2]);
 }
 
 std::string formatClockTime(int hour, int minute, int second) {

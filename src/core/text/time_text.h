@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,20 @@ inline bool timeAtOrBefore(std::string_view a, std::string_view b) {
 // colons; each part decimal digits, possibly after blanks; hours 0..23, minutes and seconds 0..59.
 // "5:00:13", "7:30" and "07: 30" read; "25:00:00", "12:60:00", "12:15:61" and "1:2:3:4" do not.
 bool isTimeOfDay(std::string_view text);
+
+// Whether the clock can ever equal the cell: normalised, it is exactly "hh:mm:ss" with hours
+// 0..23 and minutes and seconds 0..59. "7:30:00" and " 07:30:00" can; "7:30", "7:3:0", "0730",
+// "07: 30" and "9：00：00" never can, and a row waiting for one of them holds off the rest of the
+// day.
+bool isClockTime(std::string_view cell);
+
+// A time cell as the clock can read it, for the editor to put back into the grid: full-width
+// digits, colons and blanks made ASCII, blanks at the ends dropped, and a time written with
+// blanks around its parts or without seconds given in the clock's own form ("07: 30" ->
+// "7:30:00"). A cell the clock already reads keeps its form; a blank cell becomes empty.
+// Nothing for a text that is no time of day, or whose minutes or seconds lack a digit ("7:3:0"
+// may mean 7:30).
+std::optional<std::string> tidyTimeCell(std::string_view cell);
 
 // The clock text "H:mm:ss": hour without a leading zero, minutes and seconds with two digits.
 std::string formatClockTime(int hour, int minute, int second);

@@ -71,28 +71,31 @@ TEST_F(GridEditing, SaveRefusesBadCellsAndEmptyTablesLeavingTheFile) {
     startEditing(kThreeRows);
     const std::string stored = file("zxsj3.log");
     const std::string badTime = "时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！";
-    const std::pair<const char*, std::string> refusals[] = {
-        {"25:00:00", badTime}, {"12:60:00", badTime}, {"12:15:61", badTime}, {"a,b.wav", "第2行"}};
-    for (const auto& [bad, message] : refusals) {
+    const std::tuple<int, const char*, std::string> refusals[] = {{4, "25:00:00", badTime},
+                                                                  {4, "12:60:00", badTime},
+                                                                  {4, "12:15:61", badTime},
+                                                                  {2, "a,b.wav", "第2行"}};
+    for (const auto& [column, bad, message] : refusals) {
         form().Grid.click(1, 1);
-        form().Grid.editCell(4, 2, bad);
+        form().Grid.editCell(4, 2, "");
+        form().Grid.editCell(column, 2, bad);
         m_host.messages.clear();
         form().save.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << bad;
         EXPECT_TRUE(lastMessage().text.starts_with(message)) << bad;
         EXPECT_EQ(lastMessage().caption, "错误信息");
-        EXPECT_EQ(form().Grid.col(), 4) << "the bad cell is shown";
+        EXPECT_EQ(form().Grid.col(), column) << "the bad cell is shown";
         EXPECT_EQ(form().Grid.row(), 2);
         EXPECT_EQ(file("zxsj3.log"), stored) << bad;
         EXPECT_TRUE(form().save.enabled()) << bad;
     }
 
-    // Seconds are optional, and text without a colon is no time to check.
+    // Seconds are optional: the stored time gets them, in the clock's form.
+    form().Grid.editCell(2, 2, "item");
     form().Grid.editCell(1, 1, "5:00:13");
     form().Grid.editCell(4, 1, "7:30");
-    form().Grid.editCell(4, 2, "abc");
     form().save.click();
-    EXPECT_EQ(file("zxsj3.log"), lines({"1,5:00:13,item,a.wav,7:30,,", "2,8:00:00,item,b.wav,abc,,",
+    EXPECT_EQ(file("zxsj3.log"), lines({"1,5:00:13,item,a.wav,7:30:00,,", "2,8:00:00,item,b.wav,,,",
                                         "3,9:00:00,item,c.wav,,,"}));
 
     // Friday has no table yet: its empty rows, blanks included, are not a table to store.
@@ -195,6 +198,8 @@ TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingThe
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text,
               "文件 zxsj5.log 超过998行，保存后第999行起的数据将被删除。\r\r确实要保存吗？");
+    EXPECT_EQ(lastMessage().buttons, platform::MessageButtons::YesNoDefaultNo)
+        << "Enter keeps them";
     EXPECT_EQ(file("zxsj5.log"), content) << "No keeps every row";
 
     m_host.answers = {MessageAnswer::Yes};

@@ -51,6 +51,15 @@ TEST(GbkCodec, CountsGbkBytes) {
     EXPECT_EQ(gbkByteLength(gbkToUtf8("\x81")), 1u);
 }
 
+TEST(GbkCodec, TellsWhatComesBackUnchanged) {
+    EXPECT_TRUE(gbkCanHold("D:\\广播\\铃.wav"));
+    EXPECT_TRUE(gbkCanHold("what?"));              // a question mark of its own
+    EXPECT_TRUE(gbkCanHold(gbkToUtf8("a\x81,")));  // an escaped byte goes back as itself
+    EXPECT_FALSE(gbkCanHold("铃😀.wav"));
+    EXPECT_FALSE(gbkCanHold("\xEC\x84\xA4"));  // Korean
+    EXPECT_FALSE(gbkCanHold("caf\xE9.wav"));   // a Latin-1 name on disk, not UTF-8
+}
+
 TEST(GbkCodec, NormalisingReplacesWhatGbkCannotHold) {
     EXPECT_EQ(normaliseGbk("早操"), "早操");
     EXPECT_EQ(normaliseGbk("a😀b"), "a?b");           // outside the BMP

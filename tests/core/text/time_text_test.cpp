@@ -38,6 +38,32 @@ TEST(TimeText, OrdersBytewiseWithTheEmptyTextFirst) {
     EXPECT_GT(compareTimeTexts("\xE4", "9"), 0);
 }
 
+// What the clock can equal, and what a cell typed in other forms becomes: the editor refuses
+// every cell that is neither empty nor tidied into a clock time.
+TEST(TimeText, TidiesTheFormsTheClockCanReadAndLeavesTheRestForRefusal) {
+    const std::pair<std::string, std::string> tidied[] = {
+        {"7:30:00", "7:30:00"},
+        {" 07:30:00 ", "07:30:00"},  // already reachable
+        {"7:30", "7:30:00"},
+        {"07: 30", "7:30:00"},
+        {"9：00：00", "9:00:00"},
+        {"７:３０", "7:30:00"},
+        {"　", ""},
+        {" 23 : 59 : 59", "23:59:59"},
+    };
+    for (const auto& [typed, clock] : tidied) {
+        EXPECT_EQ(tidyTimeCell(typed), clock) << typed;
+        EXPECT_TRUE(clock.empty() || isClockTime(clock)) << clock;
+    }
+    for (const char* never : {"7:3:0", "0730", "24:00:00", "12:60", "7:30:00:00", "abc", "7:30:0a",
+                              ":30", "7:", "-1:30"}) {
+        EXPECT_EQ(tidyTimeCell(never), std::nullopt) << never;
+        EXPECT_FALSE(isClockTime(never)) << never;
+    }
+    EXPECT_FALSE(isClockTime("7:30"));
+    EXPECT_FALSE(isClockTime(""));
+}
+
 TEST(TimeText, FormatsTheClockWithoutALeadingZeroOnTheHour) {
     EXPECT_EQ(formatClockTime(7, 5, 3), "7:05:03");
     EXPECT_EQ(formatClockTime(0, 0, 0), "0:00:00");

@@ -109,6 +109,12 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     }
     check.tableFileName = day.tableFileName();
     check.stopDay = day.stopDay();
+    if (const std::string& table = day.missingTable(); !table.empty()) {
+        // Before whatever the empty table did: nothing of the day can ring.
+        check.problems.insert(
+            check.problems.begin(),
+            {0, "no-table", 0, table, dateTimeText(settings.start) + " no-table path=" + table});
+    }
     for (auto& [row, bar] : bars) {
         check.bars.push_back(bar);
     }

@@ -25,9 +25,10 @@ public:
 
 // A row the day leaves behind, or whose file is missing.
 struct Problem {
-    int row = 0;
+    int row = 0;  // 0 for the day's table itself
     // "missing", or why the row was left: late, still-playing, stop-before-start,
-    // after-unplayed-timed, empty, bad-time, shutdown.
+    // after-unplayed-timed, empty, bad-time, shutdown; "no-table" when the day's table does not
+    // exist, so that the day runs an empty one.
     std::string reason;
     int byRow = 0;  // the row that kept the clock from this one; 0 for none
     // A missing file as it was looked for; for a row left behind, its file cell.

@@ -7,6 +7,7 @@
 
 #include "app/program_directory.h"
 #include "dryrun/rehearsal.h"
+#include "dryrun/work_directory.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         sigaction(signal, &action, nullptr);
     }
+    // The copies of runs killed before their end (SIGKILL) are no one's.
+    orvessa::dryrun::removeStaleWorkDirectories();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     // Without DIR, the directory the program itself would use; it is only looked at, so a
     // rehearsal never makes the user's directory.

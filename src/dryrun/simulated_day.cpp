@@ -1,7 +1,5 @@
 #include "dryrun/simulated_day.h"
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <string_view>
 #include <system_error>
@@ -17,56 +15,13 @@
 #include "core/text/paths.h"
 #include "dryrun/media_length.h"
 #include "dryrun/simulated_platform.h"
+#include "dryrun/work_directory.h"
 
 namespace orvessa::dryrun {
 namespace {
 
 namespace fs = std::filesystem;
 using scheduler::BroadcastEvent;
-
-// A directory of the run's own, removed with what the core wrote into it.
-class WorkDirectory {
-public:
-    WorkDirectory() {
-        std::string pattern = (fs::temp_directory_path() / "orvessa-rehearse-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw BadInput("cannot make a temporary directory");
-        }
-        m_path = pattern;
-    }
-    ~WorkDirectory() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    WorkDirectory(const WorkDirectory&) = delete;
-    WorkDirectory& operator=(const WorkDirectory&) = delete;
-
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-bool isSystemFile(const std::string& name) {
-    return name == store::SystemConfig::kFileName || name == store::kHolidayFileName ||
-           (name.starts_with("zxsj") && name.ends_with(".log"));
-}
-
-// The core writes its configuration and profile beside its tables, so it runs on copies.
-void copySystemFiles(const fs::path& from, const fs::path& to) {
-    std::error_code ec;
-    for (fs::directory_iterator it(from, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = text::utf8Path(it->path().filename());
-        std::error_code typeError;
-        if (!isSystemFile(name) || !it->is_regular_file(typeError)) {
-            continue;
-        }
-        std::error_code copyError;
-        fs::copy_file(it->path(), to / it->path().filename(), copyError);
-        // A table that cannot be read is reported if it is the one the day needs.
-    }
-}
 
 std::string lengthText(int64_t milliseconds) {
     const int64_t tenths = (milliseconds + 50) / 100;
@@ -111,7 +66,7 @@ public:
         if (!fs::is_regular_file(config, ec)) {
             throw BadInput(dir.string() + " holds no " + store::SystemConfig::kFileName);
         }
-        copySystemFiles(dir, m_work.path());
+        copyWhatALoadReads(dir, m_work.path());
 
         m_host.onQuit = [this] { finish("quit"); };
         m_power.onPowerOff = [this] {
@@ -162,7 +117,12 @@ public:
             f.Grid.table() = *m_settings.table;
             f.Grid.tableChanged();
         } else if (!f.stopDay && !fs::is_regular_file(m_work.path() / f.tableFileName, ec)) {
-            throw BadInput("cannot read the table " + (dir / f.tableFileName).string());
+            const fs::path table = dir / f.tableFileName;
+            if (fs::symlink_status(table, ec).type() != fs::file_type::not_found) {
+                throw BadInput("cannot read the table " + table.string());
+            }
+            // The program runs such a day on an empty table: nothing is broadcast.
+            m_missingTable = table.string();
         }
         m_tableFileName = f.tableFileName;
         m_stopDay = f.stopDay;
@@ -171,6 +131,9 @@ public:
                                " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
                                " stop-day=" + (f.stopDay ? "yes" : "no"),
                            std::nullopt});
+        if (!m_missingTable.empty()) {
+            m_lines.push_back({0, "no-table path=" + m_missingTable, std::nullopt});
+        }
 
         observe();
         tickThrough();
@@ -178,6 +141,7 @@ public:
 
     const std::string& tableFileName() const { return m_tableFileName; }
     bool stopDay() const { return m_stopDay; }
+    const std::string& missingTable() const { return m_missingTable; }
     const store::ScheduleTable& table() const {
         static const store::ScheduleTable kNone;
         return m_system ? m_system->form1().Grid.table() : kNone;
@@ -316,6 +280,7 @@ private:
     std::vector<DayLine> m_lines;  // the current second's
     std::string m_tableFileName;
     bool m_stopDay = false;
+    std::string m_missingTable;
     bool m_finished = false;
     bool m_automaticEntryEnabled = false;
     bool m_reentered = false;
@@ -340,6 +305,10 @@ const std::string& SimulatedDay::tableFileName() const {
 
 bool SimulatedDay::stopDay() const {
     return m_run->stopDay();
+}
+
+const std::string& SimulatedDay::missingTable() const {
+    return m_run->missingTable();
 }
 
 const store::ScheduleTable& SimulatedDay::table() const {

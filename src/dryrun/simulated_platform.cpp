@@ -6,6 +6,13 @@
 #include "core/scheduler/broadcast_clock.h"
 
 namespace orvessa::dryrun {
+namespace {
+
+// Real playback begins a moment after the tick that asked for it, so an item of whole seconds
+// has not quite ended by the tick that many seconds on: the clock sees its end a tick later.
+constexpr int64_t kStartDelayMs = 1;
+
+}  // namespace
 
 platform::MessageAnswer SimulatedHost::messageBox(const std::string&, const std::string&,
                                                   platform::MessageIcon,
@@ -73,7 +80,7 @@ void SimulatedMediaDevice::play() {
     if (m_open && !m_playing) {
         m_playing = true;
         m_playedFrom = m_position;
-        m_playStart = nowMs();
+        m_playStart = nowMs() + kStartDelayMs;
     }
 }
 
@@ -108,7 +115,7 @@ int64_t SimulatedMediaDevice::length() const {
 
 int64_t SimulatedMediaDevice::position() const {
     if (m_playing) {
-        return std::min(m_length, m_playedFrom + nowMs() - m_playStart);
+        return std::clamp<int64_t>(m_playedFrom + nowMs() - m_playStart, 0, m_length);
     }
     return m_position;
 }

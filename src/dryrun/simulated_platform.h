@@ -49,8 +49,9 @@ private:
 };
 
 // A media device that plays nothing aloud: open() learns the file's length (from the given
-// lengths by file name, else from `probe`), and the position runs with the simulated clock up
-// to that length, where the media ends by itself.
+// lengths by file name, else from `probe`), and the position runs with the simulated clock, from
+// a moment after play() as real playback starts, up to that length, where the media ends by
+// itself.
 class SimulatedMediaDevice : public platform::MediaDevice, public platform::AudioOutput {
 public:
     // Length in milliseconds of a native path, or nothing when the file cannot be played.

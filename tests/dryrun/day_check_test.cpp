@@ -39,17 +39,17 @@ TEST_F(DayCheckTest, EachRowLeftBehindIsNamedWithItsReason) {
     const std::vector<Case> cases = {
         {"a row after a later one",
          {{"09:00:00", "a.wav", ""}, {"08:00:00", "b.wav", ""}},
-         {day + "09:01:01 skip row=2 reason=late"}},
+         {day + "09:01:02 skip row=2 reason=late"}},
         {"a bell that rings over the next row's time",
          {{"08:00:00", "a.wav", ""}, {"08:00:30", "b.wav", ""}},
-         {day + "08:01:01 skip row=2 reason=still-playing by=1"}},
+         {day + "08:01:02 skip row=2 reason=still-playing by=1"}},
         {"a stop time before the start time",
          {{"09:00:00", "a.wav", "08:00:00"}},
          {day + "08:00:00 skip row=1 reason=stop-before-start"}},
         {"untimed rows go with the timed row left before them",
          {{"09:00:00", "a.wav", ""}, {"08:00:00", "b.wav", ""}, {"", "b.wav", ""}},
-         {day + "09:01:01 skip row=2 reason=late",
-          day + "09:01:01 skip row=3 reason=after-unplayed-timed by=2"}},
+         {day + "09:01:02 skip row=2 reason=late",
+          day + "09:01:02 skip row=3 reason=after-unplayed-timed by=2"}},
         {"a row that names no file",
          {{"08:00:00", "", ""}, {"09:00:00", "b.wav", ""}},
          {day + "00:00:00 skip row=1 reason=empty"}},
@@ -58,9 +58,9 @@ TEST_F(DayCheckTest, EachRowLeftBehindIsNamedWithItsReason) {
           {"99:99:99", "a.wav", ""},
           {"", "b.wav", ""},
           {"10:00:00", "", ""}},
-         {day + "08:00:11 skip row=2 reason=bad-time",
-          day + "08:00:11 skip row=3 reason=bad-time by=2",
-          day + "08:00:11 skip row=4 reason=empty"}},
+         {day + "08:00:12 skip row=2 reason=bad-time",
+          day + "08:00:12 skip row=3 reason=bad-time by=2",
+          day + "08:00:12 skip row=4 reason=empty"}},
         {"a start without seconds never equals a clock text",
          {{"7:30", "a.wav", ""}, {"12:00:00", "b.wav", ""}, {"", "b.wav", "12:30"}},
          {day + "00:00:00 skip row=1 reason=bad-time",
@@ -135,7 +135,7 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
     EXPECT_EQ(day.problems[0].row, 2);
     EXPECT_EQ(day.problems[0].reason, "still-playing");
     EXPECT_EQ(day.problems[0].byRow, 1);
-    EXPECT_EQ(day.problems[0].line, "2026-12-14 08:01:01 skip row=2 reason=still-playing by=1");
+    EXPECT_EQ(day.problems[0].line, "2026-12-14 08:01:02 skip row=2 reason=still-playing by=1");
     EXPECT_EQ(day.problems[1].row, 4);
     EXPECT_EQ(day.problems[1].reason, "missing");
     EXPECT_EQ(day.problems[1].path, audio() + "gone.wav");
@@ -148,7 +148,7 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
         bars.push_back(bar(b));
     }
     EXPECT_EQ(bars, (std::vector<std::vector<int>>{
-                        {1, 28800, 28861, 0},  // a minute, ended in the tick after
+                        {1, 28800, 28862, 0},  // a minute, its end seen in the tick after
                         {2, 28830, 28830, 1},  // left behind: a mark at its time
                         {3, 32400, 32425, 0},  // repeated until its stop time
                         {4, 36000, 36000, 1},  // missing

@@ -36,13 +36,13 @@ TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) 
               std::vector<std::string>{"第2行  08:05:00  上一行仍在播放 (第1行)"});
     ASSERT_EQ(check.bars().size(), 2u);
     EXPECT_FALSE(check.bars()[0].leftBehind);
-    EXPECT_EQ(check.bars()[0].endSecond - check.bars()[0].startSecond, 601);
+    EXPECT_EQ(check.bars()[0].endSecond - check.bars()[0].startSecond, 602);
     EXPECT_TRUE(check.bars()[1].leftBehind);
     EXPECT_EQ(check.laneCount(), 2);
 
     const platform::DayCheckResult direct = service.check(2026y / 12 / 14, &grid.table());
     ASSERT_EQ(direct.problems.size(), 1u);
-    EXPECT_EQ(direct.problems[0].second, 8 * 3600 + 10 * 60 + 1) << "when the clock gave up";
+    EXPECT_EQ(direct.problems[0].second, 8 * 3600 + 10 * 60 + 2) << "when the clock gave up";
     EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 15), 2026y / 12 / 21);
 }
 

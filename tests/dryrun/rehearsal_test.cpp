@@ -59,23 +59,24 @@ TEST_F(Rehearsal, ADayOfTimedUntimedMissingAndDirectoryRowsEndsInTheShutdown) {
               (Lines{
                   "2026-12-14 07:59:00 start table=zxsj1.log rows=6 stop-day=no",
                   "2026-12-14 08:00:00 play row=1 kind=media path=" + a + "bell.wav length=12.0",
-                  "2026-12-14 08:00:13 stop row=1",
-                  "2026-12-14 08:00:14 missing row=2 path=" + a + "gone.mp3",
-                  "2026-12-14 08:00:15 play row=3 kind=media path=" + a + "bell.wav length=12.0",
-                  "2026-12-14 08:00:28 stop row=3",
-                  "2026-12-14 08:00:28 skip row=4 reason=late",
+                  // The item began a moment after its tick: its end is seen a tick later.
+                  "2026-12-14 08:00:14 stop row=1",
+                  "2026-12-14 08:00:15 missing row=2 path=" + a + "gone.mp3",
+                  "2026-12-14 08:00:16 play row=3 kind=media path=" + a + "bell.wav length=12.0",
+                  "2026-12-14 08:00:30 stop row=3",
+                  "2026-12-14 08:00:30 skip row=4 reason=late",
                   // The directory repeats until its stop time cuts it.
                   "2026-12-14 09:00:00 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
-                  "2026-12-14 09:00:11 stop row=5",
-                  "2026-12-14 09:00:11 play row=5 kind=media path=" + a + "hall/b.mp3 length=7.0",
+                  "2026-12-14 09:00:12 stop row=5",
+                  "2026-12-14 09:00:12 play row=5 kind=media path=" + a + "hall/b.mp3 length=7.0",
                   // b.mp3 shows as 7.0 but ends at its real 7.04 s.
-                  "2026-12-14 09:00:20 stop row=5",
-                  "2026-12-14 09:00:20 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
+                  "2026-12-14 09:00:21 stop row=5",
+                  "2026-12-14 09:00:21 play row=5 kind=media path=" + a + "hall/a.mp3 length=10.0",
                   "2026-12-14 09:00:25 stop row=5",
                   "2026-12-14 17:00:00 play row=6 kind=media path=" + a + "bell.wav length=12.0",
-                  "2026-12-14 17:00:13 stop row=6",
-                  "2026-12-14 17:00:14 end-of-table",
-                  "2026-12-14 17:01:44 shutdown",
+                  "2026-12-14 17:00:14 stop row=6",
+                  "2026-12-14 17:00:15 end-of-table",
+                  "2026-12-14 17:01:45 shutdown",
               }));
     EXPECT_EQ(status, kRehearsed);
     EXPECT_EQ(error, "");
@@ -98,7 +99,7 @@ TEST_F(Rehearsal, RealMediaIsMeasuredAndWhatCannotPlayGoesToTheShell) {
         (Lines{
             "2026-12-14 07:59:59 start table=zxsj1.log rows=3 stop-day=no",
             "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "tone.wav length=2.0",
-            "2026-12-14 08:00:03 stop row=1",
+            "2026-12-14 08:00:04 stop row=1",
             "2026-12-14 12:00:00 play row=2 kind=page path=http://intranet/notice.html",
             "2026-12-14 12:10:00 stop row=2",
             // The stop time cuts after the tick's play request: the next row starts a second on.
@@ -137,8 +138,8 @@ TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
         run(with({"--start", "2026-12-14 07:59:59"})),
         (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=1 stop-day=no",
                "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "bell.wav length=3.0",
-               "2026-12-14 08:00:04 stop row=1", "2026-12-14 08:00:05 end-of-table",
-               "2026-12-14 08:00:05 quit"}));
+               "2026-12-14 08:00:05 stop row=1", "2026-12-14 08:00:06 end-of-table",
+               "2026-12-14 08:00:06 quit"}));
 
     // The replay finds the timed row past, and its untimed follower goes with it: the table
     // runs out again at once, and again, every other second. Rows left again for the same
@@ -146,16 +147,16 @@ TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
     entries[5] = "2";
     write(1, {{"08:00:00", "bell.wav", ""}, {"", "bell.wav", ""}});
     EXPECT_EQ(
-        run(with({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:00:14"})),
+        run(with({"--start", "2026-12-14 07:59:59", "--end", "2026-12-14 08:00:16"})),
         (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=2 stop-day=no",
                "2026-12-14 08:00:00 play row=1 kind=media path=" + audio() + "bell.wav length=3.0",
-               "2026-12-14 08:00:04 stop row=1",
-               "2026-12-14 08:00:05 play row=2 kind=media path=" + audio() + "bell.wav length=3.0",
-               "2026-12-14 08:00:09 stop row=2", "2026-12-14 08:00:10 end-of-table",
-               "2026-12-14 08:00:10 replay", "2026-12-14 08:00:11 skip row=1 reason=late",
-               "2026-12-14 08:00:11 skip row=2 reason=after-unplayed-timed by=1",
-               "2026-12-14 08:00:12 end-of-table", "2026-12-14 08:00:12 replay",
-               "2026-12-14 08:00:14 end-of-table", "2026-12-14 08:00:14 replay"}));
+               "2026-12-14 08:00:05 stop row=1",
+               "2026-12-14 08:00:06 play row=2 kind=media path=" + audio() + "bell.wav length=3.0",
+               "2026-12-14 08:00:11 stop row=2", "2026-12-14 08:00:12 end-of-table",
+               "2026-12-14 08:00:12 replay", "2026-12-14 08:00:13 skip row=1 reason=late",
+               "2026-12-14 08:00:13 skip row=2 reason=after-unplayed-timed by=1",
+               "2026-12-14 08:00:14 end-of-table", "2026-12-14 08:00:14 replay",
+               "2026-12-14 08:00:16 end-of-table", "2026-12-14 08:00:16 replay"}));
 
     // An item playing across midnight delays the new day's table until it ends.
     entries[5] = "3";
@@ -165,9 +166,9 @@ TEST_F(Rehearsal, EndOfDayQuitReplayAndMidnight) {
         run(with({"--start", "2026-12-14 23:59:00", "--end", "2026-12-15 00:01:00"})),
         (Lines{"2026-12-14 23:59:00 start table=zxsj1.log rows=1 stop-day=no",
                "2026-12-14 23:59:50 play row=1 kind=media path=" + audio() + "late.wav length=20.0",
-               "2026-12-15 00:00:11 stop row=1", "2026-12-15 00:00:12 midnight",
+               "2026-12-15 00:00:12 stop row=1", "2026-12-15 00:00:13 midnight",
                "2026-12-15 00:00:30 play row=1 kind=media path=" + audio() + "early.wav length=4.0",
-               "2026-12-15 00:00:35 stop row=1", "2026-12-15 00:00:36 end-of-table"}));
+               "2026-12-15 00:00:36 stop row=1", "2026-12-15 00:00:37 end-of-table"}));
 }
 
 TEST_F(Rehearsal, RelativePathsAreReadFromTheProgramDirectoryWhereverItIsStarted) {
@@ -187,11 +188,11 @@ TEST_F(Rehearsal, RelativePathsAreReadFromTheProgramDirectoryWhereverItIsStarted
     EXPECT_EQ(lines,
               (Lines{"2026-12-14 07:59:59 start table=zxsj1.log rows=3 stop-day=no",
                      "2026-12-14 08:00:00 play row=1 kind=media path=" + a + "bell.wav length=2.0",
-                     "2026-12-14 08:00:03 stop row=1",
-                     "2026-12-14 08:00:04 play row=2 kind=media path=" + a + "d/a.mp3 length=2.0",
-                     "2026-12-14 08:00:07 stop row=2",
-                     "2026-12-14 08:00:08 play row=3 kind=media path=" + a + "bell.wav length=2.0",
-                     "2026-12-14 08:00:11 stop row=3", "2026-12-14 08:00:12 end-of-table"}));
+                     "2026-12-14 08:00:04 stop row=1",
+                     "2026-12-14 08:00:05 play row=2 kind=media path=" + a + "d/a.mp3 length=2.0",
+                     "2026-12-14 08:00:09 stop row=2",
+                     "2026-12-14 08:00:10 play row=3 kind=media path=" + a + "bell.wav length=2.0",
+                     "2026-12-14 08:00:14 stop row=3", "2026-12-14 08:00:15 end-of-table"}));
 }
 
 TEST_F(Rehearsal, AStopDayAfterMidnightIsShownAndBroadcastsNothing) {
@@ -206,7 +207,7 @@ TEST_F(Rehearsal, AStopDayAfterMidnightIsShownAndBroadcastsNothing) {
     EXPECT_EQ(lines, (Lines{"2026-12-14 23:59:49 start table=zxsj1.log rows=1 stop-day=no",
                             "2026-12-14 23:59:50 play row=1 kind=media path=" + audio() +
                                 "bell.wav length=2.0",
-                            "2026-12-14 23:59:53 stop row=1", "2026-12-14 23:59:54 end-of-table",
+                            "2026-12-14 23:59:54 stop row=1", "2026-12-14 23:59:55 end-of-table",
                             "2026-12-15 00:00:00 stop-day"}));
 }
 
@@ -240,8 +241,9 @@ TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
         EXPECT_EQ(error, c.error);
     }
 
-    // Monday's table is missing; Tuesday's is there but not Monday's.
+    // Monday's table is there but is no file.
     write(2, {{"08:00:00", "bell.wav", ""}});
+    fs::create_directory(m_dir / "zxsj1.log");
     EXPECT_TRUE(run({"--start", start}).empty());
     EXPECT_EQ(status, kBadInput);
     EXPECT_EQ(error, "orvessa-rehearse: cannot read the table " + dir() + "/zxsj1.log\n");
@@ -250,6 +252,26 @@ TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     std::ostringstream err;
     EXPECT_EQ(rehearse({dir() + "/nowhere"}, out, err), kBadInput);
     EXPECT_EQ(err.str(), "orvessa-rehearse: no such directory: " + dir() + "/nowhere\n");
+}
+
+// As the program runs it: an empty table, from which nothing is broadcast.
+TEST_F(Rehearsal, ADayWhoseTableDoesNotExistRunsEmptyAndSaysSo) {
+    file("AUDIO/bell.wav");
+    write(2, {{"08:00:00", "bell.wav", ""}});  // Tuesday's; Monday's was never made
+
+    const Lines day = run({"--start", "2026-12-14 07:59:58", "--end", "2026-12-14 08:00:00"});
+    EXPECT_EQ(status, kRehearsed);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(day, (Lines{"2026-12-14 07:59:58 start table=zxsj1.log rows=19 stop-day=no",
+                          "2026-12-14 07:59:58 no-table path=" + dir() + "/zxsj1.log",
+                          "2026-12-14 08:00:00 end-of-table"}));
+
+    EXPECT_EQ(run({"--check", "--date", "2026-12-14"}),
+              Lines{"2026-12-14 00:00:00 no-table path=" + dir() + "/zxsj1.log"});
+    EXPECT_EQ(status, kProblemsFound);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(run({"--check", "--date", "2026-12-15"}), Lines{});
+    EXPECT_EQ(status, kRehearsed);
 }
 
 // Output that goes nowhere: a full disk.

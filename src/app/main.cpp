@@ -18,12 +18,14 @@
 #include "backends/linux/as_run_writer.h"
 #include "backends/linux/journal_failure_record.h"
 #include "backends/linux/linux_clock.h"
+#include "backends/linux/linux_file_sync.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
 #include "backends/linux/linux_single_instance.h"
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "core/skins/skin_store.h"
+#include "core/store/file_io.h"
 #include "dryrun/day_checker_service.h"
 #include "gui/desktop_shell.h"
 #include "gui/pictures.h"
@@ -50,6 +52,11 @@ std::filesystem::path mediaProfilePath() {
 
 int main(int argc, char** argv) {
     using namespace orvessa;
+    // Every file the system replaces is on the disk, not only in a cache, before it counts as
+    // written: the end of the day may switch the power off right after. Static, so that it
+    // outlives every writer.
+    static backends::LinuxFileSync fileSync;
+    store::useFileSync(&fileSync);
     // The browser, loaded later from its module, refuses to run as root with its sandbox.
     if (geteuid() == 0) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

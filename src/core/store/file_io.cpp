@@ -1,6 +1,7 @@
 #include "core/store/file_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -18,6 +19,9 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr int kNameAttempts = 32;
+
+// Read by writers on any thread; set before they start.
+std::atomic<platform::FileSync*> g_fileSync{nullptr};
 
 std::string describe(const fs::path& path, const std::string& why) {
     return text::utf8Path(path) + ": " + why;
@@ -359,14 +363,35 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
                 describe(target, why != 0 ? errnoText(why) : std::string("write error")));
         }
     }
+    platform::FileSync* const sync = g_fileSync.load();
+    // The content reaches the disk before its name does: a power cut right after the rename
+    // must not leave an empty file where the old one was.
+    if (sync != nullptr) {
+        if (const std::string why = sync->syncFile(temporary); !why.empty()) {
+            fs::remove(temporary, ec);
+            return WriteResult::failure(describe(target, why));
+        }
+    }
     fs::rename(temporary, target, ec);
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         return WriteResult::failure(describe(target, ec.message()));
     }
+    if (sync != nullptr) {
+        // The new file is in place; only its surviving a power cut is in doubt, and the operator
+        // hears of it like of any failed write.
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        if (const std::string why = sync->syncDirectory(folder); !why.empty()) {
+            return WriteResult::failure(describe(target, why));
+        }
+    }
     removeLeftovers(target);
     return {};
+}
+
+void useFileSync(platform::FileSync* sync) {
+    g_fileSync.store(sync);
 }
 
 std::vector<std::string_view> splitLines(std::string_view content) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/file_sync.h"
+
 namespace orvessa::store {
 
 // Outcome of writing one of the system's files. A failure carries a text for the operator.
@@ -69,9 +71,16 @@ LinesResult readLines(const std::filesystem::path& path, const LineLimits& limit
 // opened or followed. On failure the temporary file is removed, the old file is untouched and
 // the result says why.
 // A file that only its owner may read (it holds a password) is written so from the start.
+// With a FileSync in use, the temporary file is on the disk before the rename and the rename is
+// on the disk before the write reports success, so a power cut leaves the old file or the new.
 enum class Visibility { Shared, OwnerOnly };
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                                 Visibility visibility = Visibility::Shared);
+
+// The platform's way to the disk for every writeFileAtomically of the process; set once at
+// start-up, before anything is written, and null again before `sync` goes. Without one (tools,
+// tests) a write survives a crash of the program but not a power cut.
+void useFileSync(platform::FileSync* sync);
 
 // Splits file content into lines at LF; a CR before the LF belongs to the line end. A final line
 // without a line end counts as a line; the end of the content does not add an empty one.

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <future>
 
+#include "fakes/recording_file_sync.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::store {
@@ -128,6 +129,48 @@ TEST(AtomicWrite, AWriteClearsAwayWhatKilledWritersLeftButNothingElse) {
     EXPECT_EQ(namesIn(dir.path()), (Names{".other.log.a1b2c3d4e5.tmp", ".t.log.0123456789.tmp",
                                           ".t.log.linklinkli.tmp", ".t.log.short.tmp", "t.log"}));
     EXPECT_EQ(readBytes(outside / "keep"), "keep");
+}
+
+// Puts `sync` in use for the life of the object.
+class FileSyncInUse {
+public:
+    explicit FileSyncInUse(platform::FileSync& sync) { useFileSync(&sync); }
+    ~FileSyncInUse() { useFileSync(nullptr); }
+};
+
+TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess) {
+    TempDir dir;
+    writeBytes(dir / "t.log", "old\r\n");
+    fakes::RecordingFileSync sync;
+    std::vector<std::string> seen;
+    sync.onFile = [&](const std::filesystem::path& p) {
+        seen.push_back(readBytes(p) + "|" + readBytes(dir / "t.log"));
+    };
+    sync.onDirectory = [&](const std::filesystem::path&) {
+        seen.push_back(readBytes(dir / "t.log"));
+    };
+    {
+        FileSyncInUse inUse(sync);
+        ASSERT_TRUE(writeFileAtomically(dir / "t.log", "new\r\n"));
+    }
+    ASSERT_EQ(sync.calls.size(), 2u);
+    EXPECT_TRUE(sync.calls[0].starts_with("file " + (dir / ".t.log.").string())) << sync.calls[0];
+    EXPECT_EQ(sync.calls[1], "directory " + dir.path().string());
+    EXPECT_EQ(seen, (std::vector<std::string>{"new\r\n|old\r\n", "new\r\n"}))
+        << "the temporary file is complete and the old one still in place when it is flushed";
+
+    // A flush that fails is a write that fails: the old file stays, nothing is left beside it.
+    sync.fileFailure = "Input/output error";
+    sync.onFile = nullptr;
+    WriteResult failed;
+    {
+        FileSyncInUse inUse(sync);
+        failed = writeFileAtomically(dir / "t.log", "newer\r\n");
+    }
+    EXPECT_FALSE(failed.ok);
+    EXPECT_NE(failed.error.find("Input/output error"), std::string::npos);
+    EXPECT_EQ(readBytes(dir / "t.log"), "new\r\n");
+    EXPECT_EQ(namesIn(dir.path()), Names{"t.log"});
 }
 
 TEST(ReadWholeFile, TellsMissingFromPresentAndSaysWhyWhatIsThereCannotBeRead) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/platform/system_services.h"
@@ -12,10 +13,16 @@ class FakePower : public platform::Power {
 public:
     std::string platformFamily() const override { return family; }
     // Records the request; nothing is switched off.
-    void powerOff() override { ++powerOffs; }
+    void powerOff() override {
+        ++powerOffs;
+        if (onPowerOff) {
+            onPowerOff();
+        }
+    }
 
     std::string family;
     int powerOffs = 0;
+    std::function<void()> onPowerOff;  // runs at each request
 };
 
 }  // namespace orvessa::fakes

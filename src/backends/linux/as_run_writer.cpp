@@ -1,6 +1,7 @@
 #include "backends/linux/as_run_writer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <system_error>
 #include <utility>
 
+#include "backends/linux/linux_file_sync.h"
 #include "core/scheduler/as_run.h"
 #include "core/text/paths.h"
 
@@ -21,12 +23,21 @@ using scheduler::BroadcastEvent;
 
 namespace {
 
-// The whole text at the end of the file, or the reason it could not be put there.
+// The whole text at the end of the file and on the disk, or the reason it could not be put
+// there. A link planted at the day's name is not followed: the record never writes elsewhere.
 std::string append(const fs::path& file, const std::string& text) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = ::open(
+        file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
-        return std::strerror(errno);
+        return errno == ELOOP ? "a symbolic link stands at its name and is not followed"
+                              : std::strerror(errno);
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return "not a regular file";
+    }
+    const bool created = st.st_size == 0;
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -40,8 +51,20 @@ std::string append(const fs::path& file, const std::string& text) {
         }
         done += static_cast<std::size_t>(n);
     }
+    // The last lines before a power-off must be there after it.
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const std::string why = std::strerror(errno);
+        ::close(fd);
+        return why;
+    }
     if (::close(fd) != 0) {
         return std::strerror(errno);
+    }
+    if (created) {
+        const std::string why = LinuxFileSync().syncDirectory(file.parent_path());
+        if (!why.empty()) {
+            return why;
+        }
     }
     return {};
 }

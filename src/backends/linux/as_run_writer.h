@@ -15,8 +15,9 @@ namespace orvessa::backends {
 
 // Appends the as-run record, one file per day, on a thread of its own: the clock only puts the
 // event in a queue, so a slow or full disk never holds a tick. Files more than sixty days old
-// are removed when a day's file is first written. A failure to write is told once on `errors`
-// (one line), and again only after a write has succeeded in between.
+// are removed when a day's file is first written. Each write is on the disk before the next
+// (fsync), and a link planted at a day's file name is refused, not followed. A failure to write
+// is told once on `errors` (one line), and again only after a write has succeeded in between.
 class AsRunWriter : public scheduler::BroadcastRecord {
 public:
     // At most this many events wait; later ones are dropped while the disk does not keep up.
@@ -31,8 +32,8 @@ public:
 
     // Any thread; never waits for the disk.
     void record(const scheduler::BroadcastEvent& event) override;
-    // Returns when every event recorded before the call has been written or has failed.
-    void flush();
+    // Returns when every event recorded before the call is on the disk or has failed.
+    void flush() override;
 
     // $XDG_STATE_HOME/orvessa, else ~/.local/state/orvessa; empty when neither can be known.
     static std::filesystem::path defaultDirectory();

@@ -54,6 +54,9 @@ public:
     // Called on the user-interface thread, often inside the clock's tick: returns at once
     // (anything slow happens elsewhere) and does not throw.
     virtual void record(const BroadcastEvent& event) = 0;
+    // Returns once everything recorded before the call is on the disk, or has failed: the
+    // computer is about to be switched off. A record kept in memory has nothing to do.
+    virtual void flush() {}
 };
 
 }  // namespace orvessa::scheduler

@@ -198,6 +198,10 @@ void EndOfDay::Timer4Timer() {
 }
 
 void EndOfDay::exit1Click() {
+    // The power may go as soon as it is asked: the day's last writes must not be in a cache then.
+    if (m_actions.flushWrites) {
+        m_actions.flushWrites();
+    }
     m_power.powerOff();
 }
 

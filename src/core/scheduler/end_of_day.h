@@ -52,6 +52,9 @@ struct EndOfDayActions {
     std::function<void()> loadTodaysTable;
     // The start-up's stop-day decision for a day.
     std::function<bool(const platform::LocalDateTime&)> isStopDay;
+    // Returns once what the system has written (the as-run record's last lines included) is on
+    // the disk; may be empty.
+    std::function<void()> flushWrites = {};
 };
 
 // What follows the last row, the custom shutdown times, the stop-day ticker, and the shutdown of

@@ -61,7 +61,7 @@ TEST(AsRunWriter, AppendsEachDaysLinesToItsFileAndPrunesOldFiles) {
 
 TEST(AsRunWriter, AFailingDiskIsToldOnceNotAtEveryEvent) {
     TempDir dir;
-    fs::create_symlink("/dev/full", dir / "as-run-2026-12-14.log");
+    fs::create_directory(dir / "as-run-2026-12-14.log");
     std::ostringstream errors;
     AsRunWriter writer(dir.path(), errors);
     for (int s = 0; s < 5; ++s) {
@@ -69,8 +69,7 @@ TEST(AsRunWriter, AFailingDiskIsToldOnceNotAtEveryEvent) {
         writer.flush();
     }
     EXPECT_EQ(errors.str(), "orvessa: cannot write the as-run record " +
-                                (dir / "as-run-2026-12-14.log").string() +
-                                ": No space left on device\n");
+                                (dir / "as-run-2026-12-14.log").string() + ": Is a directory\n");
 
     // Once the disk takes lines again, a new failure is told again.
     writer.record(started(15, 0, 1));
@@ -80,6 +79,26 @@ TEST(AsRunWriter, AFailingDiskIsToldOnceNotAtEveryEvent) {
     writer.flush();
     const std::string told = errors.str();
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2);
+}
+
+TEST(AsRunWriter, ALinkPlantedAtTheDaysNameIsNotFollowedAndToldOnce) {
+    TempDir dir;
+    TempDir elsewhere;
+    writeBytes(elsewhere / "victim", "keep me\n");
+    fs::create_symlink(elsewhere / "victim", dir / "as-run-2026-12-14.log");
+    std::ostringstream errors;
+    {
+        AsRunWriter writer(dir.path(), errors);
+        for (int s = 0; s < 3; ++s) {
+            writer.record(started(14, s, 1));
+            writer.flush();
+        }
+    }
+    EXPECT_EQ(readBytes(elsewhere / "victim"), "keep me\n");
+    EXPECT_TRUE(fs::is_symlink(dir / "as-run-2026-12-14.log"));
+    EXPECT_EQ(errors.str(), "orvessa: cannot write the as-run record " +
+                                (dir / "as-run-2026-12-14.log").string() +
+                                ": a symbolic link stands at its name and is not followed\n");
 }
 
 TEST(AsRunWriter, TheRecordLivesInTheUsersStateDirectory) {

@@ -68,9 +68,12 @@ protected:
         writeBytes(m_dir / "orvessa.sys", config);
         writeTable(text::weekdayOf(date.year, date.month, date.day), rows);
         setTime(at);
-        m_system = OrvessaSystem::start({m_host, m_clock, m_power, m_screenSaver, m_shell,
-                                         m_instance, m_monitors, m_keyboard, m_device, m_device,
-                                         m_processes, m_dir.path(), m_dir / "win.ini"});
+        PlatformServices services{m_host,           m_clock,    m_power,     m_screenSaver,
+                                  m_shell,          m_instance, m_monitors,  m_keyboard,
+                                  m_device,         m_device,   m_processes, m_dir.path(),
+                                  m_dir / "win.ini"};
+        services.broadcastRecord = record;
+        m_system = OrvessaSystem::start(services);
         m_system->form1().setVisible(true);
         m_system->form1().FormActivate();
     }
@@ -143,6 +146,8 @@ protected:
 
     std::vector<std::string> log;
     std::vector<std::string> entries;
+    // Receives what went on air, when a test gives one; it must outlive m_system.
+    BroadcastRecord* record = nullptr;
     platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
     TempDir m_dir;
     fakes::ScriptedHost m_host;

@@ -32,6 +32,48 @@ TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {
     EXPECT_EQ(m_power.powerOffs, 1) << "asked once per arming";
 }
 
+// Keeps, in one order, what the day recorded, its flushes to the disk and the power-off.
+class OrderedRecord : public BroadcastRecord {
+public:
+    explicit OrderedRecord(std::vector<std::string>& order) : m_order(order) {}
+    void record(const BroadcastEvent& e) override {
+        m_order.push_back(e.type == BroadcastEvent::Type::Stopped ? "stopped" : "event");
+    }
+    void flush() override { m_order.push_back("flush"); }
+
+private:
+    std::vector<std::string>& m_order;
+};
+
+TEST_F(EndOfDay, TheDaysLastLinesAreOnTheDiskBeforeThePowerIsSwitchedOff) {
+    std::vector<std::string> order;
+    OrderedRecord lines(order);
+    record = &lines;
+    m_power.onPowerOff = [&order] { order.push_back("power off"); };
+    entries[5] = "0";
+    media("last.wav", 10);
+    start({{"17:00:00", "last.wav", ""}}, "16:59:59");
+    runUntil("17:01:42");
+    ASSERT_EQ(m_power.powerOffs, 1);
+    ASSERT_GE(order.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(order.end() - 2, order.end()),
+              (std::vector<std::string>{"flush", "power off"}));
+    EXPECT_NE(std::find(order.begin(), order.end(), "stopped"), order.end());
+
+    // A custom shutdown time while an item still plays flushes first as well.
+    m_system.reset();
+    order.clear();
+    entries[5] = "3";
+    entries[2] = "17:00:05";
+    start({{"17:00:00", "last.wav", ""}}, "16:59:59");
+    runUntil("17:00:05");
+    ASSERT_EQ(m_power.powerOffs, 2);
+    ASSERT_GE(order.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(order.end() - 2, order.end()),
+              (std::vector<std::string>{"flush", "power off"}));
+    m_system.reset();
+}
+
 TEST_F(EndOfDay, CountdownFollowsTheLiveChoice) {
     // Stored default "wait", live choice "shut down": the operator is warned all the same.
     media("last.wav", 2);

@@ -4,6 +4,8 @@
 #include "core/editing/tdaori5.h"
 #include "core/store/file_io.h"
 #include "core/store/table_file.h"
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
 #include "core/text/paths.h"
 
 namespace orvessa::editing {
@@ -16,6 +18,64 @@ namespace {
 
 std::filesystem::path storedPath(const std::filesystem::path& directory, int index) {
     return directory / store::scheduleFileName(index + 1);
+}
+
+// Bytes that are not GBK text (undecodable, or control characters) which a table written
+// elsewhere may hold in an odd cell; more than these and the file is no text of the system.
+constexpr int kMaxStrayBytes = 16;
+
+int strayBytesIn(std::string_view line) {
+    int stray = 0;
+    for (const char c : line) {
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r') || c == 0x7F) {
+            ++stray;
+        }
+    }
+    // Undecodable bytes come back as U+DC00..U+DCFF, whose UTF-8 form starts ED B0..ED B3.
+    const std::string decoded = text::gbkToUtf8(line);
+    for (std::size_t i = 0; i + 1 < decoded.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(decoded[i]);
+        const auto next = static_cast<unsigned char>(decoded[i + 1]);
+        if (lead == 0xED && next >= 0xB0 && next <= 0xB3) {
+            ++stray;
+        }
+    }
+    return stray;
+}
+
+// Why the content of a file chosen for import is no table, naming the line; empty when it reads
+// as one: no NUL byte, GBK text but for a few stray bytes, no line longer than a load keeps, and
+// every row a load takes (up to its end line, or the last row it reads) in the comma layout.
+std::string notATable(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) {
+        return "含有二进制数据";
+    }
+    const std::vector<std::string_view> lines = store::splitLines(bytes);
+    int stray = 0;
+    bool loaded = true;  // the line is one of the rows a load takes
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        const std::string where = "第" + text::decimalText(static_cast<int64_t>(i + 1)) + "行";
+        if (line.size() > store::kMaxTableLineBytes) {
+            return where + "超过" +
+                   text::decimalText(static_cast<int64_t>(store::kMaxTableLineBytes)) + "字节";
+        }
+        stray += strayBytesIn(line);
+        if (stray > kMaxStrayBytes) {
+            return where + "含有不能识别的字节（不是GBK文本）";
+        }
+        if (!loaded) {
+            continue;
+        }
+        if (line.empty() || line == ",,,," || line == ",,,,,,") {
+            loaded = false;
+        } else if (line.find(',') == std::string_view::npos) {
+            return where + "不是以逗号分隔的表格行";
+        } else if (i + 1 == static_cast<std::size_t>(store::kMaxLoadedRows)) {
+            loaded = false;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -122,14 +182,28 @@ void TableExchange::importFromDisk() {
     if (!file) {
         return;
     }
-    const MessageAnswer answer = m_host.messageBox("当前数据将被覆盖，继续吗？", "系统信息",
-                                                   MessageIcon::Question, MessageButtons::YesNo);
-    if (answer != MessageAnswer::Yes) {
+    // What is checked is what is written: the file is read once, before the question.
+    std::string bytes;
+    if (!readSource(text::fsPath(*file), bytes)) {
         return;
     }
-    if (copyTable(text::fsPath(*file), m_programDirectory / text::fsPath(m_tableFileName))) {
-        m_editor.load();
+    if (const std::string why = notATable(bytes); !why.empty()) {
+        m_host.messageBox("文件 " + *file + " 不是作息时间表（" + why + "），没有导入任何数据！",
+                          "错误信息", MessageIcon::Error, MessageButtons::Ok);
+        return;
     }
+    const MessageAnswer answer = m_host.messageBox("当前数据将被覆盖，继续吗？", "系统信息",
+                                                   MessageIcon::Question, MessageButtons::YesNo);
+    if (answer != MessageAnswer::Yes || !keepReplacedTable()) {
+        return;
+    }
+    const store::WriteResult written =
+        store::writeFileAtomically(m_programDirectory / text::fsPath(m_tableFileName), bytes);
+    if (!written) {
+        fail(written.error);
+        return;
+    }
+    m_editor.load();
 }
 
 void TableExchange::exportToDisk() {
@@ -151,8 +225,8 @@ void TableExchange::exportToDisk() {
     copyTable(m_programDirectory / text::fsPath(m_tableFileName), target);
 }
 
-bool TableExchange::copyTable(const std::filesystem::path& from, const std::filesystem::path& to) {
-    const store::ReadResult read = store::readWholeFile(from);
+bool TableExchange::readSource(const std::filesystem::path& from, std::string& bytes) {
+    store::ReadResult read = store::readWholeFile(from);
     if (read.status == store::ReadStatus::Missing) {
         fail("文件 " + text::utf8Path(from) + " 不存在！");
         return false;
@@ -161,8 +235,36 @@ bool TableExchange::copyTable(const std::filesystem::path& from, const std::file
         fail(read.error);
         return false;
     }
+    bytes = std::move(read.bytes);
+    return true;
+}
+
+bool TableExchange::keepReplacedTable() {
+    const std::filesystem::path current = m_programDirectory / text::fsPath(m_tableFileName);
+    const store::ReadResult read = store::readWholeFile(current);
+    if (read.status == store::ReadStatus::Missing) {
+        return true;  // nothing is replaced
+    }
+    const std::string backup = m_tableFileName + ".bak";
+    store::WriteResult kept = store::WriteResult::failure(read.error);
+    if (read.status == store::ReadStatus::Ok) {
+        kept = store::writeFileAtomically(m_programDirectory / text::fsPath(backup), read.bytes);
+    }
+    if (!kept) {
+        m_host.messageBox("作息时间表 " + m_tableFileName + " 无法备份为 " + backup +
+                              "，没有导入任何数据！\r\r" + kept.error,
+                          "错误", MessageIcon::Error, MessageButtons::Ok);
+    }
+    return kept.ok;
+}
+
+bool TableExchange::copyTable(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::string bytes;
+    if (!readSource(from, bytes)) {
+        return false;
+    }
     // The old file stays whole until the new one is complete.
-    const store::WriteResult written = store::writeFileAtomically(to, read.bytes);
+    const store::WriteResult written = store::writeFileAtomically(to, bytes);
     if (!written) {
         fail(written.error);
         return false;

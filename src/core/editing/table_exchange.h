@@ -43,6 +43,11 @@ private:
     void exportToDisk();
     // Copies `from` over `to` through a temporary file, telling the operator when it fails.
     bool copyTable(const std::filesystem::path& from, const std::filesystem::path& to);
+    // The whole content of `from` in `bytes`, or false after telling the operator why not.
+    bool readSource(const std::filesystem::path& from, std::string& bytes);
+    // Keeps the table an import is about to replace as "zxsjN.log.bak" (one generation), so
+    // that the import can be undone by hand; false, after telling the operator, when it cannot.
+    bool keepReplacedTable();
     void fail(const std::string& text);
 
     ExchangeControls m_c;

@@ -133,5 +133,84 @@ TEST_F(Exchange, DiskFilesReplaceOnlyAfterYesAndFailedCopiesAreReported) {
     EXPECT_TRUE(lastMessage().text.starts_with("文件复制失败！"));
 }
 
+TEST_F(Exchange, ADiskFileThatIsNoTableIsRefusedAndTheTableKept) {
+    TempDir elsewhere;
+    std::string elf(
+        "\x7f"
+        "ELF\x02\x01\x01",
+        7);
+    elf += std::string(9, '\0') + "\x02\x00\x3e\x00,\xff\xfe\x90\x90\r\n";
+    std::string junk;  // no NUL, but no GBK text either
+    for (int i = 0; i < 40; ++i) {
+        junk += "\x1b\x07\x81\x7f,";
+    }
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {elf, "含有二进制数据"},
+        {junk + "\r\n", "第1行含有不能识别的字节（不是GBK文本）"},
+        {lines({"1,7:30:00,a,a.wav,,,", "Dear operator", "2,8:00:00,b,b.wav,,,"}),
+         "第2行不是以逗号分隔的表格行"},
+        {lines({"1,7:30:00,a,a.wav,,,", "2,8:00:00," + std::string(17000, 'x') + ",b.wav,,,"}),
+         "第2行超过16384字节"},
+    };
+    startEditing(kThreeRows);
+    const std::string wednesday = file("zxsj3.log");
+    inChooser([](Tdaori5& c) { c.Button2.click(); });
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const fs::path source = elsewhere / ("f" + std::to_string(i) + ".log");
+        writeBytes(source, cases[i].first);
+        m_host.messages.clear();
+        m_host.fileChoices = {source.string()};
+        m_host.answers = {MessageAnswer::Yes};
+        form().N12.click();
+        ASSERT_EQ(m_host.messages.size(), 1u) << i << ": refused before the question";
+        EXPECT_EQ(lastMessage().text, "文件 " + source.string() + " 不是作息时间表（" +
+                                          cases[i].second + "），没有导入任何数据！");
+        EXPECT_EQ(lastMessage().caption, "错误信息");
+        EXPECT_EQ(file("zxsj3.log"), wednesday) << i;
+        EXPECT_EQ(form().Grid.cell(3, 1), "a.wav") << i;
+        EXPECT_FALSE(fs::exists(m_dir / "zxsj3.log.bak")) << i;
+    }
+}
+
+TEST_F(Exchange, AnImportKeepsTheTableItReplacesAsBak) {
+    TempDir elsewhere;
+    // Written elsewhere: a stray byte in a cell, a short row, a note after the end line.
+    const std::string odd = lines({"1,7:10:00,晨读,read.mp3,7:40:00,80,"}) +
+                            "2,8:00:00,b,c.wav\x81\r\n" + "\r\nnotes without commas\r\n";
+    writeBytes(elsewhere / "odd.log", odd);
+    writeBytes(elsewhere / "empty.log", "");
+    const std::string tuesday = lines({"1,12:00:00,午休,rest.mp3,,,"});
+    writeBytes(m_dir / "zxsj2.log", tuesday);
+    startEditing(kThreeRows);
+    const std::string wednesday = file("zxsj3.log");
+
+    inChooser([](Tdaori5& c) { c.Button2.click(); });
+    m_host.fileChoices = {(elsewhere / "odd.log").string()};
+    m_host.answers = {MessageAnswer::Yes};
+    form().N12.click();
+    EXPECT_EQ(file("zxsj3.log"), odd);
+    EXPECT_EQ(file("zxsj3.log.bak"), wednesday);
+    EXPECT_EQ(form().Grid.cell(2, 2), "b");
+
+    // One generation: the next import keeps what the last one brought.
+    m_host.fileChoices = {(elsewhere / "empty.log").string()};
+    m_host.answers = {MessageAnswer::Yes};
+    form().N12.click();
+    EXPECT_EQ(file("zxsj3.log"), "");
+    EXPECT_EQ(file("zxsj3.log.bak"), odd);
+
+    // A stored table imported through the chooser is kept the same way.
+    writeBytes(m_dir / "zxsj3.log", wednesday);
+    m_system->editor().load();
+    inChooser([](Tdaori5& c) {
+        c.RadioGroup1.setItemIndex(1);
+        c.Button1.click();
+    });
+    m_host.answers = {MessageAnswer::Yes};
+    form().N12.click();
+    EXPECT_EQ(file("zxsj3.log"), tuesday);
+    EXPECT_EQ(file("zxsj3.log.bak"), wednesday);
+}
+
 }  // namespace
 }  // namespace orvessa::editing

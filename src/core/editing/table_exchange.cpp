@@ -151,7 +151,7 @@ void TableExchange::Button1Click() {
             m_c.chooser.endModal(model::ModalResult::Closed);
             return;
         }
-        if (!m_editor.offerToSave()) {
+        if (!m_editor.offerToSave() || !keepReplacedTable()) {
             m_c.chooser.endModal(model::ModalResult::Closed);
             return;
         }

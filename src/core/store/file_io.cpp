@@ -413,4 +413,39 @@ std::vector<std::string_view> splitLines(std::string_view content) {
     return lines;
 }
 
+WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::string_view bytes,
+                                 std::filesystem::path& temporary) {
+    int createError = 0;
+    File out = createExclusively(target, temporary, createError);
+    if (!out) {
+        return WriteResult::failure(describe(target, errnoText(createError)));
+    }
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
+                         std::fflush(out.get()) == 0;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(out.release()) == 0;
+    if (!written || !closed) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        temporary.clear();
+        return WriteResult::failure(
+            describe(target, writeErrno != 0 ? errnoText(writeErrno) : "write error"));
+    }
+    return {};
+}
+
+WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
+                                 const std::filesystem::path& target) {
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return WriteResult::failure(describe(target, ec.message()));
+    }
+    removeLeftovers(target);
+    return {};
+}
+
 }  // namespace orvessa::store

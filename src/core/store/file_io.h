@@ -86,4 +86,17 @@ void useFileSync(platform::FileSync* sync);
 // without a line end counts as a line; the end of the content does not add an empty one.
 std::vector<std::string_view> splitLines(std::string_view content);
 
+// For a file that grows for a long time before it is complete (a recording): a new file beside
+// `target` under a temporary name of the atomic writer's own pattern, created exclusively and
+// holding `bytes`. Its name is set in `temporary`; on failure nothing is left and it is empty.
+// A temporary file that is never put in place is cleared away by a later replacement or save of
+// `target`, as a killed writer's is.
+WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::string_view bytes,
+                                 std::filesystem::path& temporary);
+
+// Renames `temporary` over `target`, then clears away the leftovers of killed writers of
+// `target`. On failure the temporary file is removed and the old target is untouched.
+WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
+                                 const std::filesystem::path& target);
+
 }  // namespace orvessa::store

@@ -162,14 +162,17 @@ void Tdstx::Button1Click() {
     endPosition.clear();
     const RecordingFormat f = format();
     try {
-        const std::string native = text::toNativePath(path);
-        if (!store::writeFileAtomically(text::fsPath(native), emptyWavFile(f))) {
+        // The take is made in a file of its own beside the target and replaces it only once it
+        // is saved: a start or save that fails, or a kill, leaves an old recording as it was.
+        m_takeTarget = text::fsPath(text::toNativePath(path));
+        if (!store::writeTemporaryBeside(m_takeTarget, emptyWavFile(f), m_take)) {
             throw MediaError("the file cannot be written");
         }
-        m_device.setFileName(native);
+        m_device.setFileName(text::utf8Path(m_take));
         m_device.open();
         m_device.startRecording();
     } catch (const std::exception&) {
+        discardTake();
         Timer1.stop();
         Label1.setText("");
         hideIndicator();
@@ -187,6 +190,14 @@ void Tdstx::Button1Click() {
     showIndicator(model::kRed);
 }
 
+void Tdstx::discardTake() {
+    if (!m_take.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(m_take, ignored);
+        m_take.clear();
+    }
+}
+
 void Tdstx::Button2Click() {
     Timer1.stop();
     Label1.setText("");
@@ -195,7 +206,15 @@ void Tdstx::Button2Click() {
         m_device.stop();
         m_device.save();
         m_device.close();
+        if (!m_take.empty()) {
+            const store::WriteResult placed = store::replaceWithTemporary(m_take, m_takeTarget);
+            m_take.clear();
+            if (!placed) {
+                throw MediaError(placed.error);
+            }
+        }
     } catch (const std::exception&) {
+        discardTake();
         m_services.host.messageBox("保存声音文件出错!", "错误", MessageIcon::Error,
                                    MessageButtons::Ok);
         Button1.setEnabled(true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -138,10 +139,15 @@ private:
     void hideIndicator();
     void finishClosing();
     std::string scratchPath() const;
+    // Removes the file of a take that will not be put in place.
+    void discardTake();
 
     platform::MediaDevice& m_device;
     RecorderServices m_services;
     State m_state = State::Idle;
+    // While recording: the temporary file the take goes into, and the file it is to replace.
+    std::filesystem::path m_take;
+    std::filesystem::path m_takeTarget;
     // The scratch path the field was last set to; the field follows a changed library only
     // while it still holds it.
     std::string m_scratchShown;

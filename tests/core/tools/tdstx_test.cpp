@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "fakes/fake_media_device.h"
@@ -20,8 +23,14 @@ using platform::MessageAnswer;
 class RecorderDevice : public fakes::FakeMediaDevice {
 public:
     bool failSave = false;
+    bool noInput = false;
 
-    void startRecording() override { calls.push_back("record"); }
+    void startRecording() override {
+        calls.push_back("record");
+        if (noInput) {
+            throw platform::MediaError("no input");
+        }
+    }
     void save() override {
         calls.push_back("save");
         if (failSave) {
@@ -37,6 +46,17 @@ public:
 class TdstxTest : public ::testing::Test {
 protected:
     std::string library() const { return dir.path().string() + "/"; }
+    // The names in the library folder, hidden ones included.
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::ranges::sort(names);
+        return names;
+    }
+    // The file the device was last told to open.
+    std::string opened() const { return device.fileName(); }
     bool idle() const {
         return recorder.state() == Tdstx::State::Idle && recorder.Button1.enabled() &&
                !recorder.Button2.enabled() && !recorder.Timer1.running() &&
@@ -67,9 +87,11 @@ TEST_F(TdstxTest, RecordsIntoTheTrimmedFieldUntilStoppedThenAuditionsToTheEnd) {
     recorder.Edit1.setText("  " + library() + "Temp.wav  ");
     recorder.Button1.click();
 
-    // Stereo with the default 16 bits at 11025 Hz.
-    EXPECT_EQ(readBytes(dir / "Temp.wav"), emptyWavFile({2, 16, 11025}));
-    EXPECT_EQ(device.calls, (std::vector<std::string>{"open " + library() + "Temp.wav", "record"}));
+    // Stereo with the default 16 bits at 11025 Hz, in a take of its own beside the target.
+    const std::string take = opened();
+    EXPECT_TRUE(take.starts_with(library() + ".Temp.wav.")) << take;
+    EXPECT_EQ(readBytes(take), emptyWavFile({2, 16, 11025}));
+    EXPECT_EQ(device.calls, (std::vector<std::string>{"open " + take, "record"}));
     EXPECT_EQ(recorder.state(), Tdstx::State::Recording);
     EXPECT_FALSE(recorder.Button1.enabled() || recorder.Button3.enabled());
     EXPECT_TRUE(recorder.Button2.enabled() && recorder.Shape2.visible());
@@ -80,6 +102,8 @@ TEST_F(TdstxTest, RecordsIntoTheTrimmedFieldUntilStoppedThenAuditionsToTheEnd) {
     recorder.Button2.click();
     EXPECT_EQ(device.calls.back(), "close");
     EXPECT_TRUE(idle() && recorder.Button3.enabled());
+    EXPECT_EQ(files(), std::vector<std::string>{"Temp.wav"});
+    EXPECT_EQ(readBytes(dir / "Temp.wav"), emptyWavFile({2, 16, 11025}));
 
     int64_t nowMs = 0;
     device.now = [&nowMs] { return nowMs; };
@@ -99,8 +123,9 @@ TEST_F(TdstxTest, RecordsIntoTheTrimmedFieldUntilStoppedThenAuditionsToTheEnd) {
 
 TEST_F(TdstxTest, FailuresToOpenOrSaveAreReportedButAnUnplayableFileIsNot) {
     device.unplayable.insert(".WAV");
+    device.noInput = true;
     recorder.Button1.click();
-    EXPECT_EQ(readBytes(dir / "Temp.wav").size(), 44U);
+    EXPECT_TRUE(files().empty());
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].text, "媒体设备初始化失败！");
     EXPECT_TRUE(idle());
@@ -110,7 +135,7 @@ TEST_F(TdstxTest, FailuresToOpenOrSaveAreReportedButAnUnplayableFileIsNot) {
     EXPECT_FALSE(recorder.Button3.enabled());
     EXPECT_EQ(host.messages.size(), 1U);
 
-    device.unplayable.clear();
+    device.noInput = false;
     recorder.Button1.click();
     device.failSave = true;
     recorder.Button2.click();
@@ -134,16 +159,62 @@ TEST_F(TdstxTest, AnotherFileIsReplacedOnlyWhenTheOperatorAgrees) {
 
     host.answers = {MessageAnswer::Yes};
     recorder.Button1.click();
-    EXPECT_EQ(readBytes(dir / "speech.wav").size(), 44U);
     EXPECT_EQ(recorder.state(), Tdstx::State::Recording);
+    recorder.Button2.click();
+    EXPECT_EQ(readBytes(dir / "speech.wav").size(), 44U);
 
     // The scratch file is recorded over without asking.
-    recorder.Button2.click();
     writeBytes(dir / "Temp.wav", "old take");
     recorder.Edit1.setText(library() + "Temp.wav");
     recorder.Button1.click();
     EXPECT_EQ(host.messages.size(), 2U);
     EXPECT_EQ(recorder.state(), Tdstx::State::Recording);
+}
+
+// An old recording is replaced only by a take that was stopped and saved: a failed start, a
+// failed save or a recorder that never stopped (the program killed) leaves it whole, and takes
+// that were never put in place do not pile up.
+TEST_F(TdstxTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
+    writeBytes(dir / "notice.wav", "old notice");
+    recorder.Edit1.setText(library() + "notice.wav");
+
+    host.answers = {MessageAnswer::Yes};
+    device.noInput = true;
+    recorder.Button1.click();
+    EXPECT_EQ(host.messages.back().text, "媒体设备初始化失败！");
+    EXPECT_EQ(readBytes(dir / "notice.wav"), "old notice");
+    EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
+
+    device.noInput = false;
+    device.failSave = true;
+    host.answers = {MessageAnswer::Yes};
+    recorder.Button1.click();
+    recorder.Button2.click();
+    EXPECT_EQ(host.messages.back().text, "保存声音文件出错!");
+    EXPECT_EQ(readBytes(dir / "notice.wav"), "old notice");
+    EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
+
+    // Killed while recording: the take's file stays behind, the old recording is whole.
+    device.failSave = false;
+    {
+        RecorderDevice other;
+        Tdstx killed{other, {host, [this] { return library(); }, {}}};
+        killed.Edit1.setText(library() + "notice.wav");
+        host.answers = {MessageAnswer::Yes};
+        killed.Button1.click();
+        ASSERT_EQ(killed.state(), Tdstx::State::Recording);
+        std::filesystem::last_write_time(
+            other.fileName(),
+            std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    }
+    EXPECT_EQ(readBytes(dir / "notice.wav"), "old notice");
+    EXPECT_EQ(files().size(), 2U);
+
+    host.answers = {MessageAnswer::Yes};
+    recorder.Button1.click();
+    recorder.Button2.click();
+    EXPECT_EQ(readBytes(dir / "notice.wav"), emptyWavFile(recorder.format()));
+    EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
 }
 
 TEST_F(TdstxTest, ClosingStopsWhatRunsAndRefreshesTheLibrary) {
@@ -165,6 +236,7 @@ TEST_F(TdstxTest, ClosingStopsWhatRunsAndRefreshesTheLibrary) {
     recorder.showRecorder();
     EXPECT_EQ(device.calls, (std::vector<std::string>{"open " + library() + "Temp.wav", "play",
                                                       "stop", "save", "close"}));
+    EXPECT_EQ(files(), std::vector<std::string>{"Temp.wav"});
     EXPECT_TRUE(idle());
     EXPECT_EQ(closings, 2);
 }

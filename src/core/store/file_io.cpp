@@ -438,11 +438,25 @@ WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::strin
 WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
                                  const std::filesystem::path& target) {
     std::error_code ec;
+    platform::FileSync* const sync = g_fileSync.load();
+    // As for every save: the content on the disk before its name, the name before success.
+    if (sync != nullptr) {
+        if (const std::string why = sync->syncFile(temporary); !why.empty()) {
+            fs::remove(temporary, ec);
+            return WriteResult::failure(describe(target, why));
+        }
+    }
     fs::rename(temporary, target, ec);
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
         return WriteResult::failure(describe(target, ec.message()));
+    }
+    if (sync != nullptr) {
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        if (const std::string why = sync->syncDirectory(folder); !why.empty()) {
+            return WriteResult::failure(describe(target, why));
+        }
     }
     removeLeftovers(target);
     return {};

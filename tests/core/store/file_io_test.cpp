@@ -173,6 +173,26 @@ TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess)
     EXPECT_EQ(namesIn(dir.path()), Names{"t.log"});
 }
 
+// A file written for a long time (a recording) goes in place as a save does: flushed, renamed,
+// the folder flushed.
+TEST(AtomicWrite, ATemporaryFileWrittenBesideIsPutInPlaceAsASaveIs) {
+    TempDir dir;
+    writeBytes(dir / "take.wav", "old");
+    std::filesystem::path temporary;
+    ASSERT_TRUE(writeTemporaryBeside(dir / "take.wav", "header", temporary));
+    EXPECT_TRUE(temporary.filename().string().starts_with(".take.wav."));
+    writeBytes(temporary, "header and sound");
+    fakes::RecordingFileSync sync;
+    {
+        FileSyncInUse inUse(sync);
+        ASSERT_TRUE(replaceWithTemporary(temporary, dir / "take.wav"));
+    }
+    EXPECT_EQ(sync.calls, (std::vector<std::string>{"file " + temporary.string(),
+                                                    "directory " + dir.path().string()}));
+    EXPECT_EQ(readBytes(dir / "take.wav"), "header and sound");
+    EXPECT_EQ(namesIn(dir.path()), Names{"take.wav"});
+}
+
 TEST(ReadWholeFile, TellsMissingFromPresentAndSaysWhyWhatIsThereCannotBeRead) {
     TempDir dir;
     EXPECT_EQ(readWholeFile(dir / "none").status, ReadStatus::Missing);

@@ -97,12 +97,15 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
         check.problems.push_back({e.row, missing ? "missing" : e.reason, e.byRow, e.path,
                                   dateTimeText(line.at) + " " + line.text});
         const store::ScheduleTable& table = day.table();
-        const int start =
-            cellSecond(table.cell(store::ScheduleRow::kStartTime, e.row)).value_or(second);
+        const std::string startCell = table.cell(store::ScheduleRow::kStartTime, e.row);
+        const std::optional<int> readStart = cellSecond(startCell);
+        const int start = readStart.value_or(second);
         const std::optional<int> stop =
             cellSecond(table.cell(store::ScheduleRow::kStopTime, e.row));
+        const bool noTime = !missing && e.reason == scheduler::left_reason::kBadTime &&
+                            e.byRow == 0 && !readStart && !text::trimText(startCell).empty();
         bars.insert_or_assign(
-            e.row, TimelineBar{e.row, start, stop && *stop > start ? *stop : start, true});
+            e.row, TimelineBar{e.row, start, stop && *stop > start ? *stop : start, true, noTime});
     });
     for (const int row : running) {
         bars[row].endSecond = kDay;

@@ -45,6 +45,7 @@ struct TimelineBar {
     int startSecond = 0;
     int endSecond = 0;
     bool leftBehind = false;
+    bool noTime = false;  // left for a start cell no clock text reaches
 };
 
 struct DayCheck {

@@ -36,7 +36,7 @@ platform::DayCheckResult DayCheckerService::check(std::chrono::year_month_day da
             result.problems.push_back({p.row, p.reason, p.byRow, p.path, secondOfLine(p.line)});
         }
         for (const TimelineBar& b : day.bars) {
-            result.bars.push_back({b.row, b.startSecond, b.endSecond, b.leftBehind});
+            result.bars.push_back({b.row, b.startSecond, b.endSecond, b.leftBehind, b.noTime});
         }
     } catch (const std::exception& e) {
         // Bad input, and the file system failing under the copy the day runs on.

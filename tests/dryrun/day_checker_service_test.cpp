@@ -46,6 +46,38 @@ TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) 
     EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 15), 2026y / 12 / 21);
 }
 
+// The grid plays; the file, read back, does not: a name GBK cannot hold, a row cut by the
+// line limit.
+TEST_F(DayCheckerServiceTest, TheCheckAfterASaveReadsTheTableAsItWasWritten) {
+    file("AUDIO/铃😀.wav");
+    file("AUDIO/bell.wav");
+    write(1, {});
+    fakes::ScriptedHost host;
+    fakes::SettableClock clock({2026, 12, 13, 9, 0, 0});  // a Sunday; tomorrow is Monday
+    model::Grid grid("Grid");
+    grid.table().setRowCount(3);
+    grid.table().setCell(1, 1, "08:00:00");
+    grid.table().setCell(3, 1, "铃😀.wav");
+    grid.table().setCell(1, 2, "09:00:00");
+    grid.table().setCell(2, 2, std::string(17000, 'x'));
+    grid.table().setCell(3, 2, "bell.wav");
+    const std::string table = "zxsj1.log";
+    model::TextControl statusLine("Label2");
+    DayCheckerService service(m_dir.path(), {{"铃😀.wav", 5000}, {"bell.wav", 5000}});
+    editing::PreflightCheck check({host, clock, service, grid, table, statusLine, [](int) {}});
+    ASSERT_TRUE(store::writeTableFile(grid.table(), m_dir.path(), table));
+
+    check.tableSaved();
+
+    EXPECT_EQ(statusLine.text(),
+              "  ☆ 已存盘。预演 2026-12-14 星期一：发现 2 个问题，请用“预演检查”查看！");
+    const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
+    ASSERT_EQ(r.problems.size(), 2u);
+    EXPECT_EQ(r.problems[0].reason, "missing");
+    EXPECT_EQ(r.problems[0].path, audio() + "铃?.wav");
+    EXPECT_EQ(r.problems[1].reason, "empty") << "the file cell is past the 16 KiB a load keeps";
+}
+
 TEST_F(DayCheckerServiceTest, ADirectoryThatCannotBeRehearsedIsReportedNotThrown) {
     DayCheckerService service(m_dir.path() / "nowhere");
     const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);

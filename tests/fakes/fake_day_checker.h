@@ -20,13 +20,15 @@ public:
     std::optional<std::chrono::year_month_day> nextDay;
 
     std::vector<std::chrono::year_month_day> checkedDates;
-    std::vector<store::ScheduleTable> shownTables;
+    std::vector<store::ScheduleTable> shownTables;  // an empty one where none was shown
+    std::vector<bool> tableShown;                   // false: the date's table from its file
     std::vector<std::pair<std::string, std::chrono::year_month_day>> nextDayQuestions;
 
     platform::DayCheckResult check(std::chrono::year_month_day date,
                                    const store::ScheduleTable* shown) override {
         checkedDates.push_back(date);
         shownTables.push_back(shown != nullptr ? *shown : store::ScheduleTable());
+        tableShown.push_back(shown != nullptr);
         const auto it = results.find(date);
         return it != results.end() ? it->second : platform::DayCheckResult{};
     }

@@ -69,6 +69,9 @@ std::string reasonText(const platform::DayProblem& p) {
     if (p.reason == "shutdown") {
         return "已到关机时间，未能播出";
     }
+    if (p.reason == "no-table") {
+        return "作息时间表不存在，该日不播出任何内容：" + p.path;
+    }
     return p.reason + by;
 }
 
@@ -180,21 +183,25 @@ void PreflightCheck::runCheck() {
 }
 
 std::string PreflightCheck::problemLine(const platform::DayProblem& p) const {
-    // A row left behind is shown at its own time, where the operator looks for it.
-    int second = p.second;
+    // A row left behind is shown at its own time, where the operator looks for it; one whose
+    // time no clock reaches has none.
+    std::string time = clockText(p.second);
     for (const platform::DayBar& bar : m_result.bars) {
         if (bar.row == p.row && bar.leftBehind) {
-            second = bar.startSecond;
+            time = bar.noTime ? "--:--:--" : clockText(bar.startSecond);
         }
     }
-    return rowText(p.row) + "  " + clockText(second) + "  " + reasonText(p);
+    if (p.row == 0) {
+        return reasonText(p);
+    }
+    return rowText(p.row) + "  " + time + "  " + reasonText(p);
 }
 
 int PreflightCheck::hourX(int hour, int width) {
     return static_cast<int>(int64_t{hour} * width / 24);
 }
 
-std::vector<TimelineSpan> PreflightCheck::timeline(int width) const {
+std::vector<TimelineSpan> PreflightCheck::timeline(int width, const LabelWidth& labelWidth) const {
     std::vector<TimelineSpan> spans;
     if (width < kMinBarWidth) {
         return spans;
@@ -202,16 +209,49 @@ std::vector<TimelineSpan> PreflightCheck::timeline(int width) const {
     auto x = [width](int second) {
         return static_cast<int>(int64_t{std::clamp(second, 0, kDaySeconds)} * width / kDaySeconds);
     };
+    int apartLanes = 0;
+    std::vector<std::size_t> dayOrder;
     for (std::size_t i = 0; i < m_result.bars.size(); ++i) {
         const platform::DayBar& bar = m_result.bars[i];
-        TimelineSpan s{bar.row, x(bar.startSecond), 0, m_lanes[i], bar.leftBehind, width};
+        if (bar.noTime) {
+            // Not where the check gave up on it: that second is no time of the row's.
+            const int left = -kApartWidth + 2;
+            spans.push_back(
+                {bar.row, left, left + kMinBarWidth, apartLanes++, bar.leftBehind, 0, true});
+            continue;
+        }
+        TimelineSpan s{bar.row, x(bar.startSecond), 0, 0, bar.leftBehind, width};
         s.right = std::min(std::max(x(bar.endSecond), s.left + kMinBarWidth), width);
         s.left = std::min(s.left, s.right - kMinBarWidth);
+        dayOrder.push_back(spans.size());
         spans.push_back(s);
+    }
+    // Lanes: in the order of the day, each bar goes into the first lane free where it begins. A
+    // bar too narrow for its number holds the lane up to the end of the number beside it, so
+    // that bars of the same moment never write their numbers over each other.
+    std::stable_sort(dayOrder.begin(), dayOrder.end(), [&spans](std::size_t a, std::size_t b) {
+        return spans[a].left < spans[b].left;
+    });
+    std::vector<int> laneEnds;
+    for (const std::size_t i : dayOrder) {
+        TimelineSpan& s = spans[i];
+        const int number = labelWidth ? labelWidth(s.row) : 0;
+        const int end =
+            number > 0 && s.right - s.left < number + 4 ? s.right + 3 + number + 1 : s.right;
+        const auto free = std::find_if(laneEnds.begin(), laneEnds.end(),
+                                       [&s](int laneEnd) { return laneEnd <= s.left; });
+        if (free == laneEnds.end()) {
+            s.lane = static_cast<int>(laneEnds.size());
+            laneEnds.push_back(end);
+        } else {
+            s.lane = static_cast<int>(free - laneEnds.begin());
+            *free = end;
+        }
     }
     for (TimelineSpan& s : spans) {
         for (const TimelineSpan& other : spans) {
-            if (other.lane == s.lane && other.left > s.left && other.left < s.room) {
+            if (other.apart == s.apart && other.lane == s.lane && other.left > s.left &&
+                other.left < s.room) {
                 s.room = other.left;
             }
         }
@@ -219,24 +259,50 @@ std::vector<TimelineSpan> PreflightCheck::timeline(int width) const {
     return spans;
 }
 
+int PreflightCheck::laneCount(int width, const LabelWidth& labelWidth) const {
+    int lanes = 0;
+    for (const TimelineSpan& s : timeline(width, labelWidth)) {
+        lanes = std::max(lanes, s.lane + 1);
+    }
+    return lanes;
+}
+
+bool PreflightCheck::hasRowsApart() const {
+    return std::any_of(m_result.bars.begin(), m_result.bars.end(),
+                       [](const platform::DayBar& b) { return b.noTime; });
+}
+
 void PreflightCheck::tableSaved() {
     model::TextControl& status = m_s.statusLine;
+    auto report = [this, &status](model::Color color, std::string text) {
+        status.setColor(color);
+        status.setText(text);
+        m_savedReport = std::move(text);
+    };
     const std::optional<year_month_day> day = m_s.checker.nextDayOf(m_s.tableFileName, tomorrow());
     if (!day) {
-        status.setColor(model::kGreen);
-        status.setText("  ☆ 已存盘。一年内没有哪天播出 " + m_s.tableFileName + "，未预演。");
+        report(model::kGreen, "  ☆ 已存盘。一年内没有哪天播出 " + m_s.tableFileName + "，未预演。");
         return;
     }
-    const platform::DayCheckResult r = m_s.checker.check(*day, &m_s.grid.table());
+    // The file, not the grid: what the day will broadcast is what a load reads back.
+    const platform::DayCheckResult r = m_s.checker.check(*day, nullptr);
     if (!r.error.empty()) {
-        status.setColor(model::kRed);
-        status.setText("  ☆ 已存盘，但无法预演：" + r.error);
+        report(model::kRed, "  ☆ 已存盘，但无法预演：" + r.error);
         return;
     }
     const std::size_t count = r.problems.size();
-    status.setColor(count == 0 ? model::kGreen : model::kRed);
-    status.setText("  ☆ 已存盘。预演 " + dayText(*day) + "：" + problemCount(count) +
-                   (count == 0 ? "。" : "，请用“预演检查”查看！"));
+    report(count == 0 ? model::kGreen : model::kRed,
+           "  ☆ 已存盘。预演 " + dayText(*day) + "：" + problemCount(count) +
+               (count == 0 ? "。" : "，请用“预演检查”查看！"));
+}
+
+void PreflightCheck::tableLoaded() {
+    // A load that had something to say (a missing or unreadable table) has said it instead.
+    if (!m_savedReport.empty() && m_s.statusLine.text() == m_savedReport) {
+        m_s.statusLine.setColor(model::kGreen);
+        m_s.statusLine.setText("");
+    }
+    m_savedReport.clear();
 }
 
 }  // namespace orvessa::editing

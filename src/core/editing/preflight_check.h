@@ -29,8 +29,10 @@ struct PreflightServices {
 
 // A bar of the timeline drawn `width` pixels wide: it covers x from `left` up to, not
 // including, `right`. Bars that overlap in time lie in different lanes (0 at the top), so a
-// collision shows as bars stacked over each other. `room` is where the next bar of the lane
-// begins (or the width), the space its row number may take.
+// collision shows as bars stacked over each other; so do bars whose row numbers would run into
+// each other. `room` is where the next bar of the lane begins (or the width), the space its row
+// number may take. A row with no time of the day is a mark `apart`, left of hour 0 (x below 0),
+// one lane each.
 struct TimelineSpan {
     int row = 0;
     int left = 0;
@@ -38,6 +40,7 @@ struct TimelineSpan {
     int lane = 0;
     bool leftBehind = false;
     int room = 0;
+    bool apart = false;
     bool operator==(const TimelineSpan&) const = default;
 };
 
@@ -50,6 +53,8 @@ public:
     static constexpr int kDaySeconds = 86400;
     // A row left at its start time covers no time and still has to be seen.
     static constexpr int kMinBarWidth = 3;
+    // The column left of hour 0 that holds the rows with no time of the day, when there are any.
+    static constexpr int kApartWidth = 40;
 
     explicit PreflightCheck(PreflightServices services);
 
@@ -70,18 +75,29 @@ public:
     // closes so the operator sees it.
     void showRow(int row);
 
-    // The bars of the last check, by row, and how many lanes they take.
+    // The bars of the last check, by row, and how many lanes their times take.
     const std::vector<platform::DayBar>& bars() const { return m_result.bars; }
     int laneCount() const { return m_laneCount; }
-    std::vector<TimelineSpan> timeline(int width) const;
+    // `labelWidth` gives the pixels a row's number takes beside its bar; none for numbers that
+    // are not drawn.
+    using LabelWidth = std::function<int(int row)>;
+    std::vector<TimelineSpan> timeline(int width, const LabelWidth& labelWidth = {}) const;
+    // The lanes of timeline(width, labelWidth).
+    int laneCount(int width, const LabelWidth& labelWidth) const;
+    // Whether some row has no time of the day, so that the timeline needs its column apart.
+    bool hasRowsApart() const;
     // Where hour 0..24 lies on a timeline `width` pixels wide.
     static int hourX(int hour, int width);
     // The bars changed.
     model::Signal<> timelineChanged;
 
-    // A table was saved: the next day from tomorrow that broadcasts it is checked, and the
-    // status line says how many problems that day has.
+    // A table was saved: the next day from tomorrow that broadcasts it is checked as its file
+    // now holds it (a cell the file could not store reads as the file has it), and the status
+    // line says how many problems that day has.
     void tableSaved();
+    // Another table was loaded into the grid: a status line that still speaks of the saved one
+    // is cleared.
+    void tableLoaded();
 
 private:
     std::chrono::year_month_day today() const;
@@ -95,6 +111,7 @@ private:
     std::vector<int> m_lanes;  // of each bar
     int m_laneCount = 0;
     std::vector<int> m_problemRows;  // of each line of the list
+    std::string m_savedReport;       // the status line tableSaved() set
 };
 
 }  // namespace orvessa::editing

@@ -11,9 +11,10 @@ namespace orvessa::platform {
 
 // A row the rehearsed day leaves unplayed, or whose file is missing.
 struct DayProblem {
-    int row = 0;
+    int row = 0;  // 0 for the day's table itself
     // "missing", or why the row was left: late, still-playing, stop-before-start,
-    // after-unplayed-timed, empty, bad-time, shutdown.
+    // after-unplayed-timed, empty, bad-time, shutdown; "no-table" when the day's table does not
+    // exist.
     std::string reason;
     int byRow = 0;  // the row that kept the clock from this one; 0 for none
     // The missing file as it was looked for; for a row left behind, its file cell.
@@ -28,6 +29,9 @@ struct DayBar {
     int startSecond = 0;
     int endSecond = 0;
     bool leftBehind = false;
+    // Left behind for a start cell no clock text reaches: it has no time of the day, and its
+    // seconds are only where the check gave up on it.
+    bool noTime = false;
 };
 
 struct DayCheckResult {
@@ -46,7 +50,8 @@ class DayChecker {
 public:
     virtual ~DayChecker() = default;
     // The whole of `date` from 00:00:00, broadcasting `shown` (rows as the grid holds them,
-    // header row included) instead of the date's own table when given. Never throws.
+    // header row included) instead of the date's own table when given; without it, the date's
+    // table as its file holds it, read as a load reads it. Never throws.
     virtual DayCheckResult check(std::chrono::year_month_day date,
                                  const store::ScheduleTable* shown) = 0;
     // The first date from `from` on that broadcasts `tableFileName`; none within a year, or

@@ -45,13 +45,50 @@ TimelineWidget::TimelineWidget(editing::PreflightCheck& model, QWidget* parent)
     disconnectWith(this, model.timelineChanged, model.timelineChanged.connect(changed));
 }
 
+QFont TimelineWidget::labelFont() const {
+    QFont small = font();
+    small.setPixelSize(11);
+    return small;
+}
+
+int TimelineWidget::dayLeft() const {
+    return kMargin + (m_model.hasRowsApart() ? editing::PreflightCheck::kApartWidth : 0);
+}
+
+int TimelineWidget::dayWidth() const {
+    return width() - dayLeft() - kMargin;
+}
+
 std::vector<editing::TimelineSpan> TimelineWidget::spans() const {
-    return m_model.timeline(width() - 2 * kMargin);
+    const QFontMetrics metrics(labelFont());
+    return m_model.timeline(dayWidth(), [&metrics](int row) {
+        return metrics.horizontalAdvance(QString::number(row));
+    });
+}
+
+int TimelineWidget::laneCount() const {
+    int lanes = 1;
+    for (const editing::TimelineSpan& s : spans()) {
+        lanes = std::max(lanes, s.lane + 1);
+    }
+    return lanes;
 }
 
 QRect TimelineWidget::barRect(const editing::TimelineSpan& span) const {
-    return {kMargin + span.left, kAxisHeight + span.lane * kLaneHeight + 3, span.right - span.left,
-            kLaneHeight - 6};
+    return {dayLeft() + span.left, kAxisHeight + span.lane * kLaneHeight + 3,
+            span.right - span.left, kLaneHeight - 6};
+}
+
+QRect TimelineWidget::labelRect(const editing::TimelineSpan& span) const {
+    const QRect bar = barRect(span);
+    const int w = QFontMetrics(labelFont()).horizontalAdvance(QString::number(span.row));
+    if (bar.width() >= w + 4) {
+        return {bar.left() + 2, bar.top(), w + 1, bar.height()};
+    }
+    if (span.room - span.right >= w + 3) {
+        return {bar.right() + 3, bar.top(), w + 1, bar.height()};
+    }
+    return {};
 }
 
 QSize TimelineWidget::sizeHint() const {
@@ -59,20 +96,38 @@ QSize TimelineWidget::sizeHint() const {
 }
 
 QSize TimelineWidget::minimumSizeHint() const {
-    return {24 * 12 + 2 * kMargin,
-            kAxisHeight + std::max(m_model.laneCount(), 1) * kLaneHeight + 4};
+    return {24 * 12 + 2 * kMargin + editing::PreflightCheck::kApartWidth,
+            kAxisHeight + laneCount() * kLaneHeight + 4};
+}
+
+void TimelineWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Numbers that fit beside their bars at one width may need a lane of their own at another.
+    const int height = minimumSizeHint().height();
+    if (height != minimumHeight()) {
+        setMinimumHeight(height);
+        updateGeometry();
+    }
 }
 
 void TimelineWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const int plot = width() - 2 * kMargin;
+    const int left = dayLeft();
+    const int plot = dayWidth();
     const int bottom = height() - 2;
-    p.fillRect(QRect(kMargin, kAxisHeight, plot, bottom - kAxisHeight), palette().base());
+    p.fillRect(QRect(left, kAxisHeight, plot, bottom - kAxisHeight), palette().base());
+    const QFont small = labelFont();
+    p.setFont(small);
+    if (left > kMargin) {
+        // The rows no clock time reaches, apart from the day.
+        const QRect apart(kMargin, kAxisHeight, left - kMargin - 4, bottom - kAxisHeight);
+        p.fillRect(apart, palette().alternateBase());
+        p.setPen(kLeftBehindColor);
+        p.drawText(QRect(apart.left(), 0, apart.width(), kAxisHeight - 4), Qt::AlignCenter,
+                   QStringLiteral("无时间"));
+    }
 
     // Hour ticks, and numbers as often as they fit.
-    QFont small = font();
-    small.setPixelSize(11);
-    p.setFont(small);
     const QFontMetrics metrics(small);
     const int numberWidth = metrics.horizontalAdvance(QStringLiteral("24")) + 6;
     int every = 1;
@@ -82,7 +137,7 @@ void TimelineWidget::paintEvent(QPaintEvent*) {
     QColor grid = palette().windowText().color();
     grid.setAlpha(40);
     for (int hour = 0; hour <= 24; ++hour) {
-        const int x = kMargin + editing::PreflightCheck::hourX(hour, plot);
+        const int x = left + editing::PreflightCheck::hourX(hour, plot);
         p.setPen(palette().windowText().color());
         p.drawLine(x, kAxisHeight - (hour % every == 0 ? 6 : 3), x, kAxisHeight);
         if (hour % every == 0) {
@@ -98,15 +153,10 @@ void TimelineWidget::paintEvent(QPaintEvent*) {
         const QRect bar = barRect(s);
         const QColor color = s.leftBehind ? kLeftBehindColor : kPlayedColor;
         p.fillRect(bar, color);
-        const QString number = QString::number(s.row);
-        const int w = metrics.horizontalAdvance(number);
-        if (bar.width() >= w + 4) {
-            p.setPen(Qt::white);
-            p.drawText(bar.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, number);
-        } else if (s.room - s.right >= w + 3) {
-            p.setPen(color.darker(130));
-            p.drawText(QRect(bar.right() + 3, bar.top(), w + 1, bar.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter, number);
+        const QRect label = labelRect(s);
+        if (!label.isEmpty()) {
+            p.setPen(bar.contains(label) ? QColor(Qt::white) : color.darker(130));
+            p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, QString::number(s.row));
         }
     }
 }
@@ -143,8 +193,11 @@ bool TimelineWidget::event(QEvent* event) {
     }
     for (const platform::DayBar& bar : m_model.bars()) {
         if (bar.row == s->row) {
-            QString tip = QStringLiteral("第%1行  %2").arg(bar.row).arg(clockText(bar.startSecond));
-            if (bar.endSecond > bar.startSecond) {
+            QString tip =
+                QStringLiteral("第%1行  %2")
+                    .arg(bar.row)
+                    .arg(bar.noTime ? QStringLiteral("时间无法到达") : clockText(bar.startSecond));
+            if (!bar.noTime && bar.endSecond > bar.startSecond) {
                 tip += QStringLiteral(" – ") + clockText(bar.endSecond);
             }
             if (bar.leftBehind) {

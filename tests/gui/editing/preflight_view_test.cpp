@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QListWidget>
 #include <QTest>
+#include <algorithm>
 
 #include "fakes/fake_day_checker.h"
 #include "fakes/scripted_host.h"
@@ -63,6 +64,55 @@ private slots:
         QTest::mouseDClick(timeline, Qt::LeftButton, {},
                            timeline->barRect(timeline->spans()[0]).center());
         QCOMPARE(selected, 1);
+    }
+
+    void drawsARowWithNoTimeApartAndEveryNumberLegible() {
+        fakes::FakeDayChecker checker;
+        platform::DayCheckResult day;
+        day.tableFileName = "zxsj4.log";
+        // Row 2 starts at 7:30, which no clock text equals; rows 3 to 12 were left at 08:00.
+        day.problems = {{2, "bad-time", 0, "a.wav", 86399}};
+        day.bars = {{1, 28800, 29400, false}, {2, 86399, 86399, true, true}};
+        for (int row = 3; row <= 12; ++row) {
+            day.bars.push_back({row, 28800 + (row % 3), 28800 + (row % 3), true});
+        }
+        checker.results[2026y / 12 / 10] = day;
+        fakes::ScriptedHost host;
+        fakes::SettableClock clock({2026, 12, 9, 8, 0, 0});
+        model::Grid grid("Grid");
+        grid.table().setRowCount(13);
+        const std::string table = "zxsj4.log";
+        model::TextControl status("Label2");
+        editing::PreflightCheck model({host, clock, checker, grid, table, status, [](int) {}});
+        gui::PreflightView view(model);
+        model.open();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        gui::TimelineWidget* timeline = view.timeline();
+        const std::vector<editing::TimelineSpan> spans = timeline->spans();
+        QCOMPARE(spans.size(), std::size_t{12});
+        for (const editing::TimelineSpan& s : spans) {
+            const QRect bar = timeline->barRect(s);
+            QVERIFY(timeline->rect().contains(bar));
+            // Not at the second the check gave up on it, near midnight: apart, left of hour 0.
+            QCOMPARE(s.row == 2, bar.right() < timeline->dayLeft());
+            const QRect label = timeline->labelRect(s);
+            QVERIFY2(!label.isEmpty(), qPrintable(QStringLiteral("row %1").arg(s.row)));
+            QVERIFY(timeline->rect().contains(label));
+            for (const editing::TimelineSpan& other : spans) {
+                if (other.row != s.row) {
+                    QVERIFY2(
+                        !label.intersects(timeline->labelRect(other)) &&
+                            !label.intersects(timeline->barRect(other)),
+                        qPrintable(QStringLiteral("rows %1 and %2").arg(s.row).arg(other.row)));
+                }
+            }
+        }
+        const QImage picture = timeline->grab().toImage();
+        const editing::TimelineSpan apart =
+            *std::find_if(spans.begin(), spans.end(), [](const auto& s) { return s.apart; });
+        QCOMPARE(picture.pixelColor(timeline->barRect(apart).center()).red(), 220);
     }
 };
 

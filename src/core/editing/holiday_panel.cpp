@@ -1,10 +1,13 @@
 #include "core/editing/holiday_panel.h"
 
 #include "core/editing/grid_editor.h"
+#include "core/store/holiday_list.h"
 #include "core/store/schedule_table.h"
 #include "core/store/table_file.h"
 #include "core/store/today_table.h"
 #include "core/text/date_text.h"
+#include "core/text/numbers.h"
+#include "core/text/time_text.h"
 
 namespace orvessa::editing {
 
@@ -20,11 +23,12 @@ constexpr int kHolidayWidths[] = {30, 60, 60, 100};
 }  // namespace
 
 HolidayPanel::HolidayPanel(HolidayControls controls, HolidayState state,
-                           const platform::Clock& clock, std::function<bool()> saveConfiguration,
-                           GridEditor& editor)
+                           const platform::Clock& clock, platform::Host& host,
+                           std::function<bool()> saveConfiguration, GridEditor& editor)
     : m_c(std::move(controls)),
       m_s(state),
       m_clock(clock),
+      m_host(host),
       m_saveConfiguration(std::move(saveConfiguration)),
       m_editor(editor) {
     m_c.GXR1.setHandler([this] { GXR1Click(); });
@@ -84,10 +88,61 @@ void HolidayPanel::GXR1Click() {
     m_c.grid.tableChanged();
 }
 
+bool HolidayPanel::checkDays() {
+    ScheduleTable& t = m_c.grid.table();
+    constexpr int kFirst = 1;
+    constexpr int kLast = 2;
+    constexpr int kRemark = 3;
+    int emptyRow = 0;
+    for (int r = 1; r < t.rowCount(); ++r) {
+        // Blanks around a day, or a remark of blanks alone, would be read as another day.
+        for (int c : {kFirst, kLast, kRemark}) {
+            const std::string trimmed = text::trimText(t.cell(c, r));
+            if ((c != kRemark || trimmed.empty()) && trimmed != t.cell(c, r)) {
+                t.setCell(c, r, trimmed);
+            }
+        }
+        const std::string& first = t.cell(kFirst, r);
+        const std::string& last = t.cell(kLast, r);
+        if (first.empty() && last.empty() && t.cell(kRemark, r).empty()) {
+            if (emptyRow == 0) {
+                emptyRow = r;
+            }
+            continue;
+        }
+        const std::string row = "第" + text::decimalText(r) + "行";
+        const std::string form = "\r\r请按“月-日”填写，例如 10-1。";
+        std::string problem;
+        int column = kFirst;
+        int at = r;
+        if (first.empty()) {
+            problem = row + "没有起始月日！" + form;
+        } else if (!store::isMonthDay(first)) {
+            problem = row + "的起始月日“" + first + "”不是日历上的日期！" + form;
+        } else if (!last.empty() && !store::isMonthDay(last)) {
+            column = kLast;
+            problem = row + "的结束月日“" + last + "”不是日历上的日期！" + form;
+        } else if (emptyRow != 0) {
+            // The list is read down to its first empty row.
+            at = emptyRow;
+            problem = "第" + text::decimalText(emptyRow) + "行是空行，" + row +
+                      "起的节假日都将不起作用！\r\r请删除空行，或在其中填写节假日。";
+        }
+        if (!problem.empty()) {
+            m_c.grid.select(column, at);
+            m_c.grid.focusRequested.send();
+            m_host.messageBox(problem, "错误信息", platform::MessageIcon::Error,
+                              platform::MessageButtons::Ok);
+            return false;
+        }
+    }
+    return true;
+}
+
 void HolidayPanel::Button3Click() {
     // 1: an emptied list is stored empty, so that no day stays a holiday. A list that is refused
     // or cannot be written stays open for the operator to correct: closing would drop it.
-    const bool listStored = m_editor.saveAllowingEmpty();
+    const bool listStored = checkDays() && m_editor.saveAllowingEmpty();
 
     // 2
     SystemConfig& config = m_s.config;

@@ -12,6 +12,7 @@
 #include "core/model/grid.h"
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
+#include "core/platform/host.h"
 #include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
 
@@ -52,7 +53,7 @@ public:
     static constexpr int kNowPlayingWidth = 521;
 
     HolidayPanel(HolidayControls controls, HolidayState state, const platform::Clock& clock,
-                 std::function<bool()> saveConfiguration, GridEditor& editor);
+                 platform::Host& host, std::function<bool()> saveConfiguration, GridEditor& editor);
 
     void GXR1Click();     // open the panel
     void Button3Click();  // OK: store and close
@@ -60,10 +61,14 @@ public:
 
 private:
     void showPanel(bool on);
+    // Whether every row of the list names days the stop-day decision reads as written; tells
+    // the operator of the first that does not, with its cell selected.
+    bool checkDays();
 
     HolidayControls m_c;
     HolidayState m_s;
     const platform::Clock& m_clock;
+    platform::Host& m_host;
     std::function<bool()> m_saveConfiguration;
     GridEditor& m_editor;
     bool m_open = false;

@@ -215,7 +215,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); }, f.ListBox2,
             f.RG4, f.Timer1},
         editing::HolidayState{f.config, f.tableFileName, f.playback, f.gridHeight}, services.clock,
-        saveConfiguration, *m_editor);
+        services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
         EndOfDayControls{f.Label1, f.Label2, f.Label3, f.Panel1, f.Grid, f.Timer1, f.Timer4},

@@ -76,6 +76,21 @@ bool listed(const Lines& lines, int year, int month, int day) {
 
 }  // namespace
 
+bool isMonthDay(std::string_view text) {
+    const std::size_t dash = text.find('-');
+    if (dash == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view month = text.substr(0, dash);
+    const std::string_view day = text.substr(dash + 1);
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.size() <= 2 && s.find_first_not_of("0123456789") == s.npos;
+    };
+    // 2000 is a leap year: every day that some year has.
+    return digits(month) && digits(day) &&
+           isDate(2000, text::toIntOr(month, 0), text::toIntOr(day, 0));
+}
+
 bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day) {
     return listed(splitLines(holidayFileContent), year, month, day);
 }

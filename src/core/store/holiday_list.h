@@ -12,6 +12,11 @@ namespace orvessa::store {
 // comes without an end day, is left out.
 bool isListedHoliday(std::string_view holidayFileContent, int year, int month, int day);
 
+// Whether `text` names a day of the calendar as a row of the list gives it: month "-" day in
+// decimal digits (10-1, 02-29), any year's days (29 February too). Anything else the stop-day
+// decision would read as another day or as none.
+bool isMonthDay(std::string_view text);
+
 struct HolidayCheck {
     bool listed = false;
     // Why a list that is there could not be read; empty when it was read or is missing.

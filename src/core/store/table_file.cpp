@@ -150,6 +150,11 @@ TableLoadResult loadTableFile(ScheduleTable& table, const std::filesystem::path&
     }
 
     result.truncated = fillRows(table, read.lines, read.moreLines);
+    if (holiday && table.rowCount() == 1) {
+        // An emptied list opens as a new one does, with rows to type into.
+        table.setRowCount(kMissingTableRows);
+        table.clearDataRows();
+    }
     result.cutLines = read.cutLines;
     result.outcome = TableLoadResult::Outcome::Loaded;
     return result;

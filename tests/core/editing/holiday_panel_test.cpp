@@ -80,9 +80,75 @@ TEST_F(Holidays, AnEmptiedListIsStoredEmptySoItsDaysBroadcastAgain) {
     EXPECT_TRUE(m_host.messages.empty());
     EXPECT_EQ(file("zxsj0.gxr"), "");
 
+    // It opens again as a new list does, with rows to type into and nothing to save.
+    form().GXR1.click();
+    EXPECT_EQ(form().Grid.table().rowCount(), 20);
+    EXPECT_TRUE(m_system->editor().allEmpty());
+    EXPECT_FALSE(m_system->editor().modified());
+
     m_system.reset();
     start(kThreeRows, "08:00:00");
     EXPECT_FALSE(form().stopDay);
+}
+
+// A list written elsewhere still loads as it is, but OK stores only days of the calendar that the
+// stop-day decision reads as written ("10.1" would be 1 January): the first row that names none
+// is refused by its number with its cell selected, the list is not written, the weekday boxes
+// are, and the panel stays open to correct it.
+TEST_F(Holidays, OkRefusesRowsThatNameNoDayOfTheCalendar) {
+    const std::string elsewhere = lines({"1,10.1,,国庆,", "2,5-1,,劳动节,", "3,1-1,,元旦,"});
+    writeBytes(m_dir / "zxsj0.gxr", elsewhere);
+    startEditing(kThreeRows);
+    form().GXR1.click();
+    EXPECT_EQ(form().Grid.cell(1, 1), "10.1");
+    form().Ch7.click();
+
+    const auto refused = [&](int column, int row, const std::string& message) {
+        const std::size_t before = m_host.messages.size();
+        form().Grid.click(0, 4);
+        form().Button3.click();
+        ASSERT_EQ(m_host.messages.size(), before + 1) << message;
+        EXPECT_TRUE(lastMessage().text.starts_with(message)) << lastMessage().text;
+        EXPECT_EQ(lastMessage().caption, "错误信息");
+        EXPECT_EQ(form().Grid.col(), column) << message;
+        EXPECT_EQ(form().Grid.row(), row) << message;
+        EXPECT_TRUE(m_system->holidayPanel().open());
+        EXPECT_EQ(file("zxsj0.gxr"), elsewhere);
+    };
+    refused(1, 1, "第1行的起始月日“10.1”不是日历上的日期！");
+    SystemConfig onDisk(m_dir.path());
+    ASSERT_EQ(onDisk.load(), SystemConfig::LoadStatus::Loaded);
+    EXPECT_EQ(onDisk.entry(SystemConfig::kStopMonday + 6), "1") << "the boxes are stored";
+
+    for (const std::string day : {"2-30", "13-1", "1-257", "0-5", "10-1-2", "十-1", "-1"}) {
+        form().Grid.editCell(1, 1, day);
+        refused(1, 1, "第1行的起始月日“" + day + "”不是日历上的日期！");
+    }
+    form().Grid.editCell(1, 1, "");
+    refused(1, 1, "第1行没有起始月日！");
+
+    form().Grid.editCell(1, 1, " 5-1 ");
+    form().Grid.editCell(2, 1, "4-31");
+    refused(2, 1, "第1行的结束月日“4-31”不是日历上的日期！");
+    EXPECT_EQ(form().Grid.cell(1, 1), "5-1");
+
+    // Rows below an empty one would never count.
+    form().Grid.editCell(2, 1, "5-3");
+    form().Grid.editCell(1, 2, "");
+    form().Grid.editCell(3, 2, " ");
+    form().Grid.editCell(1, 3, "2-29");
+    form().Grid.editCell(3, 3, "闰日");
+    refused(1, 2, "第2行是空行，第3行起的节假日都将不起作用！");
+
+    form().Grid.editCell(1, 2, "10-1");
+    form().Grid.editCell(2, 2, "10-07");
+    form().Button3.click();
+    EXPECT_FALSE(m_system->holidayPanel().open());
+    const std::string list = file("zxsj0.gxr");
+    EXPECT_TRUE(list.starts_with(lines({"1,5-1,5-3,国庆,", "2,10-1,10-07,,", "3,2-29,,闰日,"})))
+        << list;
+    EXPECT_TRUE(store::isListedHoliday(list, 2028, 2, 29));
+    EXPECT_TRUE(store::isListedHoliday(list, 2026, 10, 7));
 }
 
 // The message asks the operator to correct the cell, so the list must still be there to correct.

@@ -36,6 +36,7 @@ void MediaLibrary::dir1Click() {
             m_config.entry(SystemConfig::kMediaLibrary),
         "系统警告", MessageIcon::Warning, MessageButtons::YesNo);
     if (answer == MessageAnswer::Yes) {
+        const bool wasUnlocked = m_unlocked;
         m_unlocked = false;
         if (m_actions.askPassword()) {
             m_config.setEntry(SystemConfig::kMediaLibrary, "");
@@ -43,6 +44,10 @@ void MediaLibrary::dir1Click() {
             m_actions.activate();
             // The list shows the library that bare names now read from.
             refresh();
+        } else {
+            // Only the change is refused: the lock stays as the window's commands show it, or
+            // quit would ask for a password that nothing else asks for.
+            m_unlocked = wasUnlocked;
         }
     }
     if (m_config.entry(SystemConfig::kPasswordMode) == "1") {

@@ -1,5 +1,7 @@
 #include "core/editing/tform2.h"
 
+#include "core/text/gbk.h"
+#include "core/text/numbers.h"
 #include "core/text/time_text.h"
 
 namespace orvessa::editing {
@@ -58,6 +60,20 @@ void TForm2::Button2Click() {
         if (first != second) {
             m_host.messageBox("输入有误，请重新输入！", "错误信息", MessageIcon::Error,
                               MessageButtons::Ok);
+            return;
+        }
+        // What orvessa.sys cannot give back would never match again: a character outside GBK
+        // is stored as "?", and a long line is cut when it is read.
+        std::string problem;
+        if (!text::gbkCanHold(Edit3.text())) {
+            problem = "新密码中有系统无法保存的字符（如表情符号、韩文），请重新输入！";
+        } else if (text::characterCount(Edit3.text()) > kMaxPasswordCharacters) {
+            problem = "新密码不能超过" +
+                      text::decimalText(static_cast<int64_t>(kMaxPasswordCharacters)) +
+                      "个字符，请重新输入！";
+        }
+        if (!problem.empty()) {
+            m_host.messageBox(problem, "错误信息", MessageIcon::Error, MessageButtons::Ok);
             return;
         }
         m_config.setEntry(SystemConfig::kPassword, Edit3.text());

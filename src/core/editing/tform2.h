@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ namespace orvessa::editing {
 // one (change layout). A right password sets `unlocked`.
 class TForm2 : public model::Window {
 public:
+    // The longest new password taken, in characters.
+    static constexpr std::size_t kMaxPasswordCharacters = 64;
+
     TForm2(store::SystemConfig& config, bool& unlocked, platform::Host& host,
            std::function<bool()> saveConfiguration);
 

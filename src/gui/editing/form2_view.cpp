@@ -32,14 +32,14 @@ Form2View::Form2View(editing::TForm2& model, QWidget* parent) : QDialog(parent),
         bindText(*label, l);
         auto* e = new QLineEdit(this);
         bindField(*field, e);
+        // Every password, old or new, is typed unseen.
+        e->setEchoMode(QLineEdit::Password);
+        e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // '*'
         l->setBuddy(e);
         grid->addWidget(l, row, 0);
         grid->addWidget(e, row, 1);
         ++row;
     }
-    auto* edit1 = findChild<QLineEdit*>(toQt(model.Edit1.name()));
-    edit1->setEchoMode(QLineEdit::Password);
-    edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // '*'
     // The stretch above the lines is there only in the entry layout, so the password line stands
     // in the middle then and at the top once the two new-password lines show below it.
     m_lines->addStretch(1);

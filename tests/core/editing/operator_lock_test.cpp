@@ -66,6 +66,63 @@ TEST_F(Lock, PasswordChangeRules) {
     EXPECT_TRUE(form().unlocked);
 }
 
+// A new password that orvessa.sys could not give back is refused and nothing is stored: a
+// character outside GBK would come back as "?", an overlong line would be cut when read.
+TEST_F(Lock, ANewPasswordTheConfigurationCannotHoldIsRefused) {
+    start(kThreeRows, "08:00:00");
+    typing("Abc");
+    form().triggerShortcut("F2");
+    const std::string tooLong(TForm2::kMaxPasswordCharacters + 1, 'x');
+    for (const std::string& refused : {std::string("pw😀"), std::string("암호"), tooLong}) {
+        changing("Abc", refused, refused);
+        form().triggerShortcut("F4");
+        EXPECT_EQ(lastMessage().caption, "错误信息");
+        EXPECT_EQ(lastMessage().text,
+                  refused == tooLong
+                      ? "新密码不能超过64个字符，请重新输入！"
+                      : "新密码中有系统无法保存的字符（如表情符号、韩文），请重新输入！");
+        EXPECT_EQ(form().config.entry(SystemConfig::kPassword), "Abc");
+        EXPECT_EQ(stored(SystemConfig::kPassword), "Abc");
+    }
+
+    std::string longest;
+    for (std::size_t i = 0; i < TForm2::kMaxPasswordCharacters; ++i) {
+        longest += "密";
+    }
+    changing("Abc", longest, longest);
+    form().triggerShortcut("F4");
+    EXPECT_EQ(lastMessage().text, "密码已更改，请牢记新密码！");
+    form().triggerShortcut("F3");
+    typing(longest);
+    form().triggerShortcut("F2");
+    EXPECT_TRUE(form().unlocked) << "stored whole, it matches after a restart's read";
+    EXPECT_EQ(stored(SystemConfig::kPassword), longest);
+}
+
+// The library change asks the password again; refusing it refuses the change only. The operator
+// stays in as the window shows, and quit asks nothing more than the window promises.
+TEST_F(Lock, ACancelledLibraryPasswordLeavesTheLockAsTheWindowShowsIt) {
+    start(kThreeRows, "08:00:00");
+    typing("Abc");
+    form().triggerShortcut("F2");
+    ASSERT_TRUE(form().unlocked);
+    ASSERT_TRUE(form().ztbc.click());  // manual operation, where the library is offered
+    for (const char* given : {"", "wrong"}) {
+        m_host.answers = {MessageAnswer::Yes};
+        typing(given);
+        const std::size_t asked = m_host.shownModally.size();
+        ASSERT_TRUE(form().dir1.click());
+        ASSERT_EQ(m_host.shownModally.size(), asked + 1) << "the password was asked";
+        EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio()) << given;
+        EXPECT_TRUE(form().unlocked) << given;
+        EXPECT_TRUE(form().QUIT1.enabled() && form().SZ1.enabled() && !form().Jrxt.enabled());
+    }
+    const std::size_t shown = m_host.shownModally.size();
+    form().QUIT1.click();
+    EXPECT_EQ(m_host.shownModally.size(), shown) << "no password for quit";
+    EXPECT_EQ(m_host.quitRequests, 1);
+}
+
 // A library that is not there yet is made, so that its list and bare names work at once; changing
 // it takes the warning and the password, then asks again.
 TEST_F(Lock, AMissingLibraryIsMadeAndChangingItTakesTheWarningAndThePassword) {

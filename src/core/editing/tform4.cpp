@@ -52,8 +52,9 @@ TForm4::TForm4(store::SystemConfig& config, model::Grid& grid, OptionsServices s
     RG3.setItemIndex(config.passwordModeIndex());
     // The tree starts at the program directory; that first change keeps the placeholder.
     treeFolder = text::utf8Path(m_services.programDirectory);
+    // Pointing the tree there is its first folder change: "确 定(&O)" starts enabled, though the
+    // placeholder names no item for it to take.
     showPlaceholder();
-    Button1.setEnabled(false);
 
     TrackBar1.setHandler([this] { TrackBar1Change(); });
     SpeedButton1.setHandler([this] { SpeedButton1Click(); });

@@ -47,8 +47,9 @@ public:
     // The page shown: the one open when the dialog last closed, "初始音量" at first.
     int activePage = 0;
 
-    // --- "初始音量": 0..255. A change sets the output volume and the selected row's volume cell.
-    model::TrackBar TrackBar1{"TrackBar1", 0, 255, kDefaultVolume};
+    // --- "初始音量": 1..255. A change sets the output volume and the selected row's volume cell.
+    // A cell of 0 (or empty) plays at the default volume, so the slider does not offer 0.
+    model::TrackBar TrackBar1{"TrackBar1", 1, 255, kDefaultVolume};
 
     // --- "目录或文件"
     // The path field. While `pathPlaceholder` is set it shows the silver placeholder instead.

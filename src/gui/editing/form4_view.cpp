@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -75,7 +76,7 @@ QWidget* Form4View::volumePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("0"), page));
+    row->addWidget(new QLabel(QString::number(m_model.TrackBar1.minimum()), page));
     auto* slider = new QSlider(Qt::Horizontal, page);
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setTickInterval(16);
@@ -205,7 +206,31 @@ bool Form4View::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_path && event->type() == QEvent::Resize) {
         syncPlaceholder();
     }
+    if (event->type() == QEvent::KeyPress) {
+        for (const auto& [field, control] : m_timeFields) {
+            if (watched == field && hourTyped(field, *control, static_cast<QKeyEvent*>(event))) {
+                return true;
+            }
+        }
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+bool Form4View::hourTyped(QLineEdit* field, model::TextControl& control, QKeyEvent* key) {
+    // The field's mask lets the first hour digit be left out, but Qt fills a mask from the left:
+    // "7:30:00" typed as it is read would give "7_:30:00". A colon after one digit moves it to the
+    // second place, as the mask of the dialog's time fields does.
+    const QString typed = key->text();
+    const QString shown = field->displayText();
+    if ((typed != QStringLiteral(":") && typed != QStringLiteral("：")) ||
+        field->cursorPosition() != 1 || field->hasSelectedText() || shown.size() != 8 ||
+        !shown[0].isDigit() || shown[1] != u'_') {
+        return false;
+    }
+    field->setText(u'_' + shown.left(1) + shown.mid(2));
+    field->setCursorPosition(3);
+    control.setText(fromQt(field->displayText()));
+    return true;
 }
 
 QWidget* Form4View::shutdownPage() {
@@ -223,6 +248,8 @@ QWidget* Form4View::shutdownPage() {
         // Eight characters with the colons; the first hour digit may be left out.
         edit->setInputMask(QStringLiteral("09:99:99;_"));
         bindField(*control, edit);
+        edit->installEventFilter(this);
+        m_timeFields[static_cast<std::size_t>(row)] = {edit, control};
         auto* label = new QLabel(toQt(caption), box);
         label->setBuddy(edit);
         fields->addWidget(label, row, 0);

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
+#include <utility>
 
 #include "core/editing/tform4.h"
 
@@ -37,6 +39,8 @@ private:
     // Moves the tree to `folder`; with `chosen`, as the operator's choice.
     void goToFolder(const QString& folder, bool chosen);
     void syncPlaceholder();
+    // A colon typed after a single hour digit: the digit is the second one, the first is blank.
+    bool hourTyped(QLineEdit* field, model::TextControl& control, QKeyEvent* key);
 
     editing::TForm4& m_model;
     QTabWidget* m_pages;
@@ -45,6 +49,8 @@ private:
     // The folder the tree showed at start, the program directory.
     QString m_programFolder;
     bool m_settingTree = false;
+    // The two shutdown time fields with their model fields.
+    std::array<std::pair<QLineEdit*, model::TextControl*>, 2> m_timeFields{};
 };
 
 }  // namespace orvessa::gui

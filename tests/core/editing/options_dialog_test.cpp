@@ -52,7 +52,10 @@ TEST_F(Options, PathFieldRowButtonsAndSliderWorkOnTheSelectedRow) {
     // The tree's first folder is the program directory, which names no item.
     EXPECT_TRUE(o.pathPlaceholder);
     EXPECT_EQ(o.treeFolder, m_dir.path().string());
-    EXPECT_FALSE(o.Button1.enabled());
+    EXPECT_TRUE(o.Button1.enabled());
+    const std::string before = form().Grid.cell(3, 1);
+    o.Button1.click();
+    EXPECT_EQ(form().Grid.cell(3, 1), before) << "the placeholder is no path";
 
     form().Grid.click(3, 2);
     o.folderChanged("/srv/music");

@@ -64,8 +64,8 @@ private slots:
         auto* path = o.widget<QLineEdit>("Edit1");
         QVERIFY(path->text().isEmpty());
         QVERIFY(path->placeholderText().contains(QStringLiteral("选择目录")));
-        // Setting the tree at the start is no choice of the operator.
-        QVERIFY(!o.widget<QPushButton>("Button1")->isEnabled());
+        // Pointing the tree at the program directory is its first folder change.
+        QVERIFY(o.widget<QPushButton>("Button1")->isEnabled());
 
         o.model.activePage = 1;
         o.view.show();
@@ -92,6 +92,10 @@ private slots:
         QTest::keyClick(slider, Qt::Key_End);
         QCOMPARE(o.output.left, 255 * 256);
         QCOMPARE(o.grid.cell(5, 1), std::string("255"));
+        // A volume cell of 0 plays at the default volume: the slider's lowest is 1.
+        QTest::keyClick(slider, Qt::Key_Home);
+        QCOMPARE(o.output.left, 256);
+        QCOMPARE(o.grid.cell(5, 1), std::string("1"));
         o.model.TrackBar1.setPosition(100);
         QCOMPARE(slider->value(), 100);
 
@@ -103,6 +107,29 @@ private slots:
         QCOMPARE(o.config.entry(store::SystemConfig::kShutdownTimeOne), std::string("06:30:00"));
         o.widget<QCheckBox>("CheckBox1")->click();
         QVERIFY(!first->isEnabled());
+    }
+
+    // A time typed as it is read, "7:30:00", leaves the first hour digit blank instead of taking
+    // the 7 for it; the stored time is the one the clock compares.
+    void shutdownTimesTakeABlankFirstHourDigit() {
+        Options o;
+        o.model.activePage = 2;
+        o.view.show();
+        const std::pair<const char*, std::string> typed[] = {
+            {"7:30:00", "07:30:00"}, {"9：05:00", "09:05:00"}, {"183000", "18:30:00"}};
+        for (const auto& [keys, stored] : typed) {
+            auto* second = o.widget<QLineEdit>("MaskEdit2");
+            second->setFocus();
+            second->selectAll();
+            for (const QChar key : QString::fromUtf8(keys)) {
+                // Key by key with its text: QTest::keyClicks takes Latin-1 only.
+                QTest::sendKeyEvent(QTest::Click, second, Qt::Key_unknown, QString(key),
+                                    Qt::NoModifier);
+            }
+            QTest::mouseClick(o.widget<QPushButton>("Button3"), Qt::LeftButton);
+            QCOMPARE(o.config.entry(store::SystemConfig::kShutdownTimeTwo), stored);
+            QVERIFY(o.host.messages.empty());
+        }
     }
 };
 

@@ -172,6 +172,8 @@ const char* const kRules[] = {
     "QMenuBar::item { background: transparent; color: ${TitleText}; padding: 4px 10px; }",
     "QMenuBar::item:selected, QMenuBar::item:pressed { border-image: url(${menuItem}) 4 4 4 4 "
     "stretch stretch; border-width: 4px; padding: 0px 6px; color: ${MenuSelectedText}; }",
+    // A title whose menu is closed to the operator (in automatic operation) must look it.
+    "QMenuBar::item:disabled { color: ${TitleDisabledText}; }",
     "QMenu { background-color: ${Menu}; border: 1px solid ${MenuBorder}; color: ${MenuText}; "
     "padding: 3px 0px; }",
     "QMenu { background-image: url(${menuGutter}); background-repeat: repeat-y; "
@@ -453,6 +455,13 @@ void QtSkinLook::apply(const skins::Skin& skin) {
                                     : toolbar.pixelColor(toolbar.width() / 2, toolbar.height() / 2);
     values.insert(QStringLiteral("ToolDisabledText"),
                   cssColor(mix(colors.value(QStringLiteral("ToolText")), toolbarColor, 0.5)));
+    // Greyed menu titles lean the same way towards the title strip they are written on.
+    const QImage caption = images.value(QStringLiteral("caption"));
+    const QColor captionColor = caption.isNull()
+                                    ? colors.value(QStringLiteral("Window"))
+                                    : caption.pixelColor(caption.width() / 2, caption.height() / 2);
+    values.insert(QStringLiteral("TitleDisabledText"),
+                  cssColor(mix(colors.value(QStringLiteral("TitleText")), captionColor, 0.55)));
     values.insert(QStringLiteral("ScrollSize"),
                   QString::number(numberOf(skin, "Scrollbar", "Size", 16, 10, 30)));
 

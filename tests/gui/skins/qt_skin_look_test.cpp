@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyle>
@@ -14,6 +15,9 @@
 #include <QVBoxLayout>
 
 #include "core/skins/skin.h"
+#include "core/skins/skin_package.h"
+#include "core/skins/skin_store.h"
+#include "gui/skins/built_in_skins.h"
 #include "gui/tools/subtitle_strip.h"
 
 using namespace orvessa;
@@ -67,6 +71,46 @@ class QtSkinLookTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // In automatic operation 表操作 and 字幕 are closed to the operator, and must look it.
+    void aDisabledMenuTitleLooksDisabledInEverySkin() {
+        const auto store = skins::SkinStore::parse(gui::builtInSkinStore());
+        QVERIFY2(store.ok(), store.error().c_str());
+        QCOMPARE(store.value().size(), std::size_t{10});
+        for (std::size_t n = 0; n < store.value().size(); ++n) {
+            const auto loaded = skins::loadSkin(store.value().items()[n].package);
+            QVERIFY2(loaded.ok(), loaded.error().c_str());
+            gui::QtSkinLook look;
+            look.apply(loaded.value());
+            QMenuBar bar;
+            bar.addMenu(QStringLiteral("系统(&S)"));
+            QMenu* table = bar.addMenu(QStringLiteral("表操作(&B)"));
+            QMenu* subtitle = bar.addMenu(QStringLiteral("字幕(&Z)"));
+            bar.resize(bar.sizeHint().width() + 20, bar.sizeHint().height());
+            bar.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&bar));
+            const QRect title = bar.actionGeometry(table->menuAction());
+            const QImage enabled = bar.grab(title).toImage();
+            table->setEnabled(false);
+            subtitle->setEnabled(false);
+            const QImage disabled = bar.grab(title).toImage();
+            QCOMPARE(disabled.size(), enabled.size());
+            int changed = 0;
+            for (int y = 0; y < enabled.height(); ++y) {
+                for (int x = 0; x < enabled.width(); ++x) {
+                    const QColor a = enabled.pixelColor(x, y);
+                    const QColor b = disabled.pixelColor(x, y);
+                    const int difference = std::abs(a.red() - b.red()) +
+                                           std::abs(a.green() - b.green()) +
+                                           std::abs(a.blue() - b.blue());
+                    changed += difference >= 60 ? 1 : 0;
+                }
+            }
+            // The strokes of the caption, not a stray pixel.
+            QVERIFY2(changed >= 20,
+                     qPrintable(QStringLiteral("skin %1: %2 pixels differ").arg(n).arg(changed)));
+        }
+    }
+
     void aSkinReachesOpenWindowsAndLaterMenusAndClearGivesTheDesktopBack() {
         const QPalette desktopPalette = QApplication::palette();
         QStyle* const desktopStyle = QApplication::style();

@@ -27,6 +27,7 @@
 #include "core/skins/skin_store.h"
 #include "core/store/file_io.h"
 #include "dryrun/day_checker_service.h"
+#include "dryrun/work_directory.h"
 #include "gui/desktop_shell.h"
 #include "gui/pictures.h"
 #include "gui/qt_host.h"
@@ -114,7 +115,9 @@ int main(int argc, char** argv) {
 
     // Beside the executable, or the user's own directory when the program is installed.
     const std::filesystem::path programDirectory = app::openProgramDirectory(std::cerr);
-    // The pre-flight check rehearses a day on copies of the program directory's files.
+    // The pre-flight check rehearses a day on copies of the program directory's files; the
+    // copies of a check the program was killed during are removed.
+    dryrun::removeStaleWorkDirectories();
     dryrun::DayCheckerService dayChecker(programDirectory);
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start({host,

@@ -132,6 +132,7 @@ void GridEditor::load() {
     }
     remember();
     m_c.grid.tableChanged();
+    loaded.send();
     if (r.outcome == store::TableLoadResult::Outcome::Failed && !m_unattended) {
         // Last: the grid is in its new state while the box waits for the operator.
         m_services.host.messageBox(

@@ -61,6 +61,8 @@ public:
 
     // Replaces the grid's content by the table in tableFileName (today's table while autoNaming).
     void load();
+    // After each load, once the grid holds the new table and the load's notices are shown.
+    model::Signal<> loaded;
     // While on (start-up, before the clock runs, with nobody there to answer), a table that
     // cannot be read is told in the status line and the failure record only, without its box.
     void setUnattended(bool on) { m_unattended = on; }

@@ -2,12 +2,17 @@
 // which one file it reads is damaged, for every such file and every kind of damage: empty,
 // truncated, binary, not GBK, one endless line, a sparse gigabyte, numbers out of range, a pipe,
 // a device, a directory, a dangling link and a link loop. Each start runs in a child process of
-// its own, followed by five minutes of the broadcast clock, and must neither crash nor hang;
-// afterwards every file must be as it was, apart from the media profile, which start-up writes.
+// its own, followed by five minutes of the broadcast clock, and must neither crash nor hang. On an
+// unattended PC a box before the clock runs is a day without bells until someone answers it, so
+// start-up may ask only what the system cannot do without: the box of an orvessa.sys that is
+// missing or cannot be read (which ends the program) and the first start's library question.
+// Start-up must end with the clock or the stop-day ticker running, unless it ended the program.
+// Afterwards every file must be as it was, apart from the media profile, which start-up writes.
 //
 // Usage: orvessa_damaged_files_bench
 // Prints one line per case: what the operator was told (or that nothing was said), the time the
-// start-up took, and OK, CRASH, HANG or REWRITTEN. Exits non-zero unless every case is OK.
+// start-up took, and OK, CRASH, HANG, BOX BEFORE THE CLOCK, CLOCK STOPPED or REWRITTEN. Exits
+// non-zero unless every case is OK.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -197,6 +202,15 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
     }
     const double startMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+    // Every box so far stood between the start and the clock's first tick.
+    bool boxBeforeClock = false;
+    for (const auto& m : platform.host.messages) {
+        boxBeforeClock = boxBeforeClock || !(m.text.starts_with("系统初始化错误！") ||
+                                             m.text.starts_with("请设置音视频文件默认目录！"));
+    }
+    const bool ended = !system || platform.host.quitRequests != 0;
+    const bool clockStopped =
+        !ended && !system->form1().Timer1.running() && !system->form1().Timer4.running();
     double longestTickMs = 0;
     if (system && platform.host.quitRequests == 0) {
         ui::TForm1& f = system->form1();
@@ -219,8 +233,10 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
     for (const auto& m : platform.host.messages) {
         asked = asked || m.buttons == platform::MessageButtons::YesNo;
     }
-    // The first character says whether the operator was asked a question.
-    std::string report = std::string(asked ? "?" : "-") + "start " +
+    // The first characters say whether the operator was asked a question, whether a box came
+    // before the clock, and whether start-up left the clock stopped.
+    std::string report = std::string(asked ? "?" : "-") + (boxBeforeClock ? "B" : "-") +
+                         (clockStopped ? "S" : "-") + "start " +
                          std::to_string(static_cast<int>(startMs)) + " ms, longest tick " +
                          std::to_string(static_cast<int>(longestTickMs)) + " ms";
     for (const auto& m : platform.host.messages) {
@@ -280,8 +296,10 @@ int main() {
             waitpid(child, &status, 0);
 
             // A question answered may lead to a save: the operator chose it.
-            const bool asked = !report.empty() && report.front() == '?';
-            report.erase(0, 1);
+            const bool asked = report.size() >= 3 && report[0] == '?';
+            const bool boxBeforeClock = report.size() >= 3 && report[1] == 'B';
+            const bool clockStopped = report.size() >= 3 && report[2] == 'S';
+            report.erase(0, std::min<std::size_t>(3, report.size()));
             std::string verdict = "OK";
             if (WIFSIGNALED(status)) {
                 verdict = WTERMSIG(status) == SIGALRM
@@ -289,6 +307,10 @@ int main() {
                               : "CRASH (signal " + std::to_string(WTERMSIG(status)) + ")";
             } else if (WEXITSTATUS(status) != 0) {
                 verdict = "CRASH (exit " + std::to_string(WEXITSTATUS(status)) + ")";
+            } else if (boxBeforeClock) {
+                verdict = "BOX BEFORE THE CLOCK";
+            } else if (clockStopped) {
+                verdict = "CLOCK STOPPED";
             } else {
                 auto after = snapshot(dir);
                 for (auto& [name, bytes] : after) {

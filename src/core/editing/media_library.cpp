@@ -89,4 +89,41 @@ void MediaLibrary::refresh() {
     m_list.setItems(std::move(names));
 }
 
+bool MediaLibrary::checkFolder(model::TextControl& statusLine,
+                               platform::FailureRecord* failures) const {
+    if (m_config.entry(SystemConfig::kMediaLibrary).empty()) {
+        return true;
+    }
+    const std::string folder = m_actions.libraryDirectory();
+    std::string native = text::toNativePath(folder);
+    // "folder/" of a plain file reads as missing; without the separator it reads as the file.
+    while (native.size() > 1 && text::endsWithSeparator(native)) {
+        native.pop_back();
+    }
+    const std::filesystem::path path = text::fsPath(native);
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    std::string why;
+    std::string reason;
+    if (status.type() == std::filesystem::file_type::not_found) {
+        why = "不存在";
+        reason = "does not exist";
+    } else if (status.type() != std::filesystem::file_type::directory) {
+        why = "不是文件夹，而是一个文件";
+        reason = "is not a folder";
+    } else if (std::filesystem::directory_iterator(path, ec); ec) {
+        why = "无法打开";
+        reason = "cannot be listed: " + ec.message();
+    } else {
+        return true;
+    }
+    const std::string message =
+        "  ☆ 我的影音库 " + folder + " " + why + "！表中只写文件名的项目都将找不到文件。";
+    const bool warningShown = statusLine.color() == model::kRed && !statusLine.text().empty();
+    statusLine.setColor(model::kRed);
+    statusLine.setText(warningShown ? statusLine.text() + message : message);
+    platform::recordFailure(failures, {"media library not usable", folder + " " + reason});
+    return false;
+}
+
 }  // namespace orvessa::editing

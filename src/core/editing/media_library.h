@@ -5,7 +5,9 @@
 
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
+#include "core/model/control.h"
 #include "core/model/grid.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/playback/playback_state.h"
 #include "core/store/system_config.h"
@@ -35,6 +37,11 @@ public:
     void ListBox2DblClick();
     // The library folder's files, as they are listed: no folders, nothing hidden.
     void refresh();
+    // Whether the library folder can be listed. When it cannot (a file in its place, a folder
+    // deleted or never made), every bare file name of the tables will be missing, so the reason
+    // goes to `statusLine` in red (after a warning the line already shows) and to `failures`.
+    // Nothing is said while no library has been chosen: the first start asks for one.
+    bool checkFolder(model::TextControl& statusLine, platform::FailureRecord* failures) const;
 
 private:
     model::ListBox& m_list;

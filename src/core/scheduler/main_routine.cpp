@@ -71,7 +71,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_form7 = std::make_unique<tools::TForm7>(
         f.config, m_form6->Panel2,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
-                                services.programDirectory});
+                                services.programDirectory, services.failureRecord});
     if (f.configurationLoaded) {
         m_form7->FormCreate();
     }
@@ -107,6 +107,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
         [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     f.yuyan.setHandler([this] { m_preflight->open(); });
+    m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
     // The holiday list is saved through the same command, and is no day's table.
     for (model::Command* c : {&f.save, &f.SAVE1}) {
         c->setHandler([this, &f] {
@@ -174,6 +175,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                      [this](bool manual) {
                          commandsChanged(manual ? ui::CommandStates::Event::EnterManual
                                                 : ui::CommandStates::Event::EnterAutomatic);
+                     },
+                     [this, &f, failures = services.failureRecord] {
+                         m_library->checkFolder(f.Label2, failures);
                      }},
         *m_editor);
 
@@ -182,6 +186,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = services.failureRecord;
+    startUpServices.checkLibrary = [this, &f, failures = services.failureRecord] {
+        m_library->checkFolder(f.Label2, failures);
+    };
     m_startUp = std::make_unique<StartUp>(
         StartUpControls{f,
                         f.trayIcon,

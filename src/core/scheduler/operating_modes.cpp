@@ -55,6 +55,10 @@ void OperatingModes::ZTBCClick() {
     m_c.Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     m_c.Label2.setText("  ☆ 修改完成后请选择自动播出！");
     m_s.autoNaming = false;
+    // The operator is here now to mend a library that is gone.
+    if (m_services.checkLibrary) {
+        m_services.checkLibrary();
+    }
 }
 
 void OperatingModes::JXBCClick() {

@@ -65,6 +65,8 @@ struct ModeServices {
     std::function<void()> refreshLibraryList;
     // Switches the commands that follow the mode: true on entering manual operation.
     std::function<void(bool manual)> modeChanged;
+    // Says in the status line when the media library folder cannot be used.
+    std::function<void()> checkLibrary = {};
 };
 
 // Manual and automatic operation, the forced weekday and the week setting.

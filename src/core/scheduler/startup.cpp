@@ -11,6 +11,7 @@
 #include "core/store/table_file.h"
 #include "core/store/today_table.h"
 #include "core/text/date_text.h"
+#include "core/text/gbk.h"
 #include "core/text/numbers.h"
 #include "core/text/paths.h"
 
@@ -95,6 +96,17 @@ void StartUp::FormCreate() {
         return;
     }
     m_s.configurationLoaded = true;
+    // A damaged entry must not stop an unattended start behind a box: it takes its default, and
+    // whoever looks after the PC finds it in the record.
+    for (const SystemConfig::ReplacedEntry& r : config.replaceUnusableEntries()) {
+        platform::recordFailure(
+            m_services.failures,
+            {"configuration entry not usable",
+             text::utf8Path(config.filePath()) + " entry " + std::to_string(r.entry) + " (line " +
+                 std::to_string(r.entry + 1) + "): '" + text::firstCharacters(r.was, 40) +
+                 (text::characterCount(r.was) > 40 ? "...'" : "'") + " is " + r.why + "; '" +
+                 r.now + "' is used"});
+    }
 
     // 8
     applySkin();
@@ -152,7 +164,9 @@ void StartUp::FormCreate() {
         m_modes.tickForcedWeekday(text::toIntOr(forced, -1));
     }
 
-    // 15: selecting today in the week selector loads today's table.
+    // 15: selecting today in the week selector loads today's table. A table that cannot be
+    // read is told in the status line: a box here would hold the clock until someone came.
+    m_editor.setUnattended(true);
     m_c.RG4.setItemIndex(W - 1);
 
     // 16
@@ -169,11 +183,13 @@ void StartUp::FormCreate() {
     if (stopDay) {
         m_s.stopDayDate = now.year * 10000 + now.month * 100 + now.day;
         m_c.Timer4.start(1000);
+        m_editor.setUnattended(false);
         return;
     }
     m_c.save.setEnabled(false);
     enterAutomaticOperation(m_c.jxbc);
     m_c.Timer1.start(1000);
+    m_editor.setUnattended(false);
 }
 
 void StartUp::FormActivate() {
@@ -231,6 +247,10 @@ void StartUp::FormActivate() {
         if (clockWasRunning) {
             m_c.Timer1.start(1000);
         }
+    }
+    // Once, with the library the system starts with; entering manual operation says it again.
+    if (m_activations == 1 && m_services.checkLibrary) {
+        m_services.checkLibrary();
     }
     m_activating = false;
 }

@@ -84,6 +84,8 @@ struct StartUpServices {
     platform::FailureRecord* failures = nullptr;
     // Gives the windows the skin the configuration names.
     std::function<void()> applySkin = {};
+    // Says in the status line when the media library folder cannot be used.
+    std::function<void()> checkLibrary = {};
 };
 
 // The main window's life: its creation (configuration, weekday, stop day, lock, first table,

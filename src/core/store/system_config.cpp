@@ -1,7 +1,12 @@
 #include "core/store/system_config.h"
 
+#include <filesystem>
+#include <optional>
+
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
+#include "core/text/paths.h"
+#include "core/text/time_text.h"
 
 namespace orvessa::store {
 namespace {
@@ -10,6 +15,97 @@ const std::string kEmpty;
 
 int inRangeOr(int32_t value, int low, int high, int fallback) {
     return value >= low && value <= high ? value : fallback;
+}
+
+// The delivered orvessa.sys, entry by entry: no password, the shutdown times never set, wait at
+// the end of the day, anyone may operate, no library chosen yet, stop on Saturday and Sunday.
+const char* const kDefaults[SystemConfig::kEntryCount] = {
+    "",  "0", "  :  :  ", "  :  :  ", "0", "3", "1", "0", "0", "0",   "0",  "",  "0", "0",
+    "0", "0", "0",        "1",        "1", "0", "",  "0", "0", "800", "40", "0", "1"};
+
+// The text of a time field as the options dialog keeps it: blank when never set, else
+// "hh:mm:ss", the first hour digit possibly left blank by the field's mask.
+bool usableTime(std::string_view entry) {
+    if (entry == "  :  :  ") {
+        return true;
+    }
+    if (entry.size() != 8 || entry[2] != ':' || entry[5] != ':') {
+        return false;
+    }
+    std::string t(entry);
+    if (t[0] == ' ' || t[0] == '_') {
+        t[0] = '0';
+    }
+    return t.find_first_of(" _") == std::string::npos && text::isTimeOfDay(t);
+}
+
+// Why no file can be found in `directory`, empty when it is a directory.
+std::string directoryProblem(std::filesystem::path directory) {
+    // "file/" reads as missing; "file" reads as what it is.
+    if (!directory.has_filename()) {
+        directory = directory.parent_path();
+    }
+    std::error_code ec;
+    const std::filesystem::file_status target = std::filesystem::status(directory, ec);
+    std::string why;
+    if (target.type() == std::filesystem::file_type::directory) {
+        return {};
+    }
+    if (target.type() == std::filesystem::file_type::not_found) {
+        why = std::filesystem::is_symlink(std::filesystem::symlink_status(directory, ec))
+                  ? "程序目录是一个链接，它指向的位置不存在"
+                  : "程序目录不存在";
+    } else if (ec) {
+        why = "程序目录无法访问（" + ec.message() + "）";
+    } else {
+        why = "程序目录不是目录，而是一个文件";
+    }
+    return text::utf8Path(directory) + ": " + why;
+}
+
+// Why `entry` cannot serve as entry k, empty when it can.
+std::string unusableBecause(int k, const std::string& entry) {
+    using C = SystemConfig;
+    const auto number = [&entry](int low, int high) -> std::string {
+        const std::optional<int32_t> v = text::parseDecimal(entry);
+        if (!v) {
+            return "not a decimal integer";
+        }
+        if (*v < low || *v > high) {
+            return "not " + std::to_string(low) + ".." + std::to_string(high);
+        }
+        return {};
+    };
+    const auto flag = [&entry] {
+        return entry == "0" || entry == "1" ? std::string() : std::string("neither 0 nor 1");
+    };
+    switch (k) {
+        case C::kShutdownTimeOne:
+        case C::kShutdownTimeTwo:
+            return usableTime(entry) ? std::string() : "no time hh:mm:ss";
+        case C::kSkinNumber:
+        case C::kSubtitleTop:
+        case C::kSubtitleLeft:
+        case C::kSubtitleWidth:
+        case C::kSubtitleHeight:
+            return text::parseDecimal(entry) ? std::string() : "not a decimal integer";
+        case C::kEndOfDayAction:
+            return number(0, 3);
+        case C::kForcedWeekday:
+            return number(0, 7);
+        case C::kPlayOrder:
+            return number(0, 1);
+        case C::kPasswordMode:
+        case C::kHideAtStart:
+        case C::kSecondMonitor:
+        case C::kCustomShutdownDisabled:
+            return flag();
+        default:
+            if (k >= C::kStopMonday && k <= C::kBroadcastHolidays) {
+                return flag();
+            }
+            return {};
+    }
 }
 
 }  // namespace
@@ -22,8 +118,10 @@ SystemConfig::LoadStatus SystemConfig::load() {
     const LinesResult read =
         readLines(filePath(), {kEntryCount, kMaxEntryBytes, kEntryCount * (kMaxEntryBytes + 2)});
     if (read.status == ReadStatus::Missing) {
-        m_loadError.clear();
-        return LoadStatus::Missing;
+        // "Not found" sends the operator looking for the file; when the directory itself is the
+        // trouble, say that instead.
+        m_loadError = directoryProblem(m_programDirectory);
+        return m_loadError.empty() ? LoadStatus::Missing : LoadStatus::Failed;
     }
     if (read.status == ReadStatus::Failed) {
         m_loadError = read.error;
@@ -60,6 +158,22 @@ void SystemConfig::setEntry(int k, std::string text) {
         return;
     }
     m_entries[static_cast<std::size_t>(k)] = std::move(text);
+}
+
+std::string SystemConfig::defaultEntry(int k) {
+    return k >= 0 && k < kEntryCount ? kDefaults[k] : std::string();
+}
+
+std::vector<SystemConfig::ReplacedEntry> SystemConfig::replaceUnusableEntries() {
+    std::vector<ReplacedEntry> replaced;
+    for (int k = 0; k < kEntryCount; ++k) {
+        std::string& e = m_entries[static_cast<std::size_t>(k)];
+        if (std::string why = unusableBecause(k, e); !why.empty()) {
+            replaced.push_back({k, e, defaultEntry(k), std::move(why)});
+            e = defaultEntry(k);
+        }
+    }
+    return replaced;
 }
 
 int32_t SystemConfig::intEntry(int k, int32_t fallback) const {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/store/file_io.h"
 
@@ -46,6 +47,14 @@ public:
 
     enum class LoadStatus { Loaded, Missing, Failed };
 
+    // An entry whose text its readers cannot use, and the default it took instead.
+    struct ReplacedEntry {
+        int entry = 0;
+        std::string was;
+        std::string now;
+        std::string why;  // "not a decimal integer", "not 0..3", ...
+    };
+
     explicit SystemConfig(std::filesystem::path programDirectory);
 
     const std::filesystem::path& programDirectory() const { return m_programDirectory; }
@@ -53,7 +62,8 @@ public:
 
     // Reads the file into the entries. Fewer lines leave the rest empty; extra lines are ignored
     // and not read, and a line keeps its first kMaxEntryBytes bytes. On Missing or Failed the
-    // entries are left as they were; a directory, a pipe or a device is Failed, with its reason.
+    // entries are left as they were; a directory, a pipe or a device is Failed, with its reason,
+    // and so is a program directory that is no directory (a file, a dangling link, nothing).
     LoadStatus load();
     // The reason of the last failed load.
     const std::string& loadError() const { return m_loadError; }
@@ -66,6 +76,15 @@ public:
     const std::string& entry(int k) const;
     // The text is taken as it is; ignored outside 0..26 and for texts with a line break.
     void setEntry(int k, std::string text);
+
+    // What entry k holds in the file delivered with a fresh installation.
+    static std::string defaultEntry(int k);
+    // Gives every entry that holds what its readers cannot use (a number entry without a number
+    // or outside its choices, a flag neither "0" nor "1", a time that is no time of day) its
+    // default, in memory only, and returns those entries. Texts, the library path, the reserved
+    // entry and the subtitle's visibility (only "0" hides) are used as they stand, and so are
+    // readable odd values: a skin number outside the store, a number after blanks.
+    std::vector<ReplacedEntry> replaceUnusableEntries();
 
     // Entry k as a decimal integer, or `fallback` when it holds something else.
     int32_t intEntry(int k, int32_t fallback) const;

@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "core/store/ini_profile.h"
+#include "core/text/gbk.h"
 #include "core/text/numbers.h"
+#include "core/text/paths.h"
 
 namespace orvessa::tools {
 
@@ -26,6 +28,23 @@ int scaled(int value, int screen, int area) {
         return 0;
     }
     return static_cast<int>(value / (static_cast<double>(screen) / area));
+}
+
+// The largest size the font dialogs offer; a larger one would make every glyph a poster.
+constexpr int32_t kMaxFontPoints = 1638;
+// Colour values name RGB or one of the 31 system colours.
+constexpr int32_t kSystemColorCount = 31;
+
+bool usableFontSize(int32_t points) {
+    return points > 0 && points <= kMaxFontPoints;
+}
+
+bool usableColor(int32_t value) {
+    const auto color = static_cast<model::Color>(value);
+    if (platform::isSystemColor(color)) {
+        return (color & ~platform::kSystemColorFlag) < static_cast<model::Color>(kSystemColorCount);
+    }
+    return color <= 0xFFFFFF;
 }
 
 }  // namespace
@@ -56,14 +75,17 @@ void TForm7::FormCreate() {
     m_strip.setText(text);
     stripStyle.setFont(m_font);
     stripStyle.setBackground(m_background);
-    // A damaged entry is reported once; the rest still makes the dialog usable.
-    bool filled = true;
+    // Nobody may be there to answer a box at start-up; the dialog keeps its box for what the
+    // operator types.
     for (Field f : {Top, Left, Width, Height}) {
-        filled = filled && setNumber(f, m_config.entry(entryOf(f)));
+        if (!text::parseDecimal(m_config.entry(entryOf(f)))) {
+            m_config.setEntry(entryOf(f), SystemConfig::defaultEntry(entryOf(f)));
+        }
     }
-    if (filled) {
-        geometryChanged();
+    for (Field f : {Top, Left, Width, Height}) {
+        setNumber(f, m_config.entry(entryOf(f)));
     }
+    geometryChanged();
     if (m_config.entry(SystemConfig::kSubtitleShown) == "0") {
         m_strip.setVisible(false);
         previewStrip.setVisible(false);
@@ -86,17 +108,36 @@ void TForm7::readFontFile() {
         return;
     }
     const store::ProfileFile file(fontFile());
+    // A value that is there but cannot be used keeps `fallback`, and is recorded.
+    const auto checked = [&](const char* section, const char* key, int32_t fallback,
+                             bool (*usable)(int32_t)) {
+        const std::string stored = file.readString(section, key, "");
+        if (stored.empty()) {
+            return fallback;
+        }
+        const std::optional<int32_t> value = text::parseDecimal(stored);
+        if (value && usable(*value)) {
+            return *value;
+        }
+        platform::recordFailure(
+            m_services.failures,
+            {"subtitle setting not usable", text::utf8Path(fontFile()) + " [" + section + "] " +
+                                                key + "='" + text::firstCharacters(stored, 40) +
+                                                "'; " + text::decimalText(fallback) + " is used"});
+        return fallback;
+    };
+    const auto anyNumber = [](int32_t) { return true; };
     m_font.face = file.readString(kFontSection, "Name", m_font.face);
-    m_font.size = file.readInteger(kFontSection, "Size", m_font.size);
+    m_font.size = checked(kFontSection, "Size", m_font.size, usableFontSize);
     m_font.color = static_cast<model::Color>(
-        file.readInteger(kFontSection, "Color", static_cast<int32_t>(m_font.color)));
+        checked(kFontSection, "Color", static_cast<int32_t>(m_font.color), usableColor));
     // Reading only ever adds a style.
-    m_font.bold = m_font.bold || file.readBool(kFontSection, "Bold", false);
-    m_font.italic = m_font.italic || file.readBool(kFontSection, "Italic", false);
-    m_font.underline = m_font.underline || file.readBool(kFontSection, "Underline", false);
-    m_font.strikeout = m_font.strikeout || file.readBool(kFontSection, "Strikeout", false);
+    m_font.bold = m_font.bold || checked(kFontSection, "Bold", 0, anyNumber) != 0;
+    m_font.italic = m_font.italic || checked(kFontSection, "Italic", 0, anyNumber) != 0;
+    m_font.underline = m_font.underline || checked(kFontSection, "Underline", 0, anyNumber) != 0;
+    m_font.strikeout = m_font.strikeout || checked(kFontSection, "Strikeout", 0, anyNumber) != 0;
     m_background = static_cast<model::Color>(
-        file.readInteger(kPanelSection, "Color", static_cast<int32_t>(m_background)));
+        checked(kPanelSection, "Color", static_cast<int32_t>(m_background), usableColor));
 }
 
 void TForm7::textTyped(const std::string& text) {

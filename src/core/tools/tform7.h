@@ -10,6 +10,7 @@
 #include "core/model/control.h"
 #include "core/model/window.h"
 #include "core/platform/display_services.h"
+#include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/style_dialogs.h"
 #include "core/store/system_config.h"
@@ -26,6 +27,8 @@ struct SubtitleServices {
     std::function<bool()> saveConfiguration;
     // Where fontinfo.ini lives: beside the executable.
     std::filesystem::path programDirectory;
+    // Where a value of fontinfo.ini that cannot be used is recorded; none in tests.
+    platform::FailureRecord* failures = nullptr;
 };
 
 // The subtitle dialog: one line of text laid over the video window, with its
@@ -75,7 +78,10 @@ public:
     std::vector<model::Command*> allCommands() override;
 
     // Applies the stored subtitle to the strip and fills the dialog: once at
-    // start-up, after the configuration has been loaded.
+    // start-up, after the configuration has been loaded. It asks nothing: a
+    // stored place or size that is no number takes its default, and a font
+    // size or colour of fontinfo.ini that cannot be drawn keeps the default and
+    // is recorded.
     void FormCreate();
 
     // The operator typed into the text field or a number field.

@@ -99,7 +99,9 @@ TEST_F(Options, UnreadableIndexesFallBackAndTheClockStillStarts) {
     start(kThreeRows, "08:00:00");
     EXPECT_TRUE(form().Timer1.running());
     EXPECT_EQ(options().RG2.itemIndex(), 3);
-    EXPECT_EQ(options().RG3.itemIndex(), 0);
+    // The mode the system runs in: anything but "0" lets anyone operate it.
+    EXPECT_TRUE(form().unlocked);
+    EXPECT_EQ(options().RG3.itemIndex(), 1);
     EXPECT_EQ(options().RG1.itemIndex(), 0);
 }
 

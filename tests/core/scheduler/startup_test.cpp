@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "fakes/fake_processes.h"
 #include "fakes/fake_single_instance.h"
 #include "fakes/fixed_monitors.h"
+#include "fakes/recording_failure_record.h"
 #include "fakes/recording_keyboard.h"
 #include "fakes/recording_screen_saver_flag.h"
 #include "fakes/recording_shell.h"
@@ -62,9 +66,18 @@ protected:
     }
 
     std::unique_ptr<OrvessaSystem> start() {
-        return OrvessaSystem::start(PlatformServices{host, clock, power, screenSaver, shell,
-                                                     instance, monitors, keyboard, device, device,
-                                                     processes, dir.path(), mediaProfile()});
+        PlatformServices services{host,      clock,      power,         screenSaver, shell,
+                                  instance,  monitors,   keyboard,      device,      device,
+                                  processes, dir.path(), mediaProfile()};
+        services.failureRecord = &failures;
+        return OrvessaSystem::start(services);
+    }
+
+    // The failures recorded whose detail contains `text`.
+    std::size_t failuresMentioning(const std::string& text) const {
+        return static_cast<std::size_t>(std::count_if(
+            failures.failures.begin(), failures.failures.end(),
+            [&](const platform::Failure& f) { return f.detail.find(text) != std::string::npos; }));
     }
 
     // Writes orvessa.sys, starts, and shows the main window as the message loop does.
@@ -102,6 +115,7 @@ protected:
     fakes::FakeMediaDevice device;
     fakes::FakeProcesses processes;
     fakes::FakeSingleInstance instance;
+    fakes::RecordingFailureRecord failures;
     std::unique_ptr<OrvessaSystem> system;
 };
 
@@ -142,6 +156,30 @@ TEST_F(Startup, AnUnreadableConfigurationIsReportedWithItsReasonNotAsMissing) {
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Error);
     EXPECT_EQ(host.quitRequests, 1);
     EXPECT_TRUE(std::filesystem::is_symlink(dir / SystemConfig::kFileName)) << "nothing written";
+}
+
+TEST_F(Startup, AProgramDirectoryThatIsNoDirectoryIsNamedAsTheReason) {
+    const std::pair<std::string, std::function<void(const std::filesystem::path&)>> cases[] = {
+        {"程序目录不是目录，而是一个文件", [](const auto& p) { writeBytes(p, "x"); }},
+        {"程序目录是一个链接，它指向的位置不存在",
+         [this](const auto& p) { std::filesystem::create_symlink(dir / "gone", p); }},
+        {"程序目录不存在", [](const auto&) {}}};
+    for (const auto& [why, make] : cases) {
+        const std::filesystem::path program = dir / "program";
+        std::filesystem::remove(program);
+        make(program);
+        host.messages.clear();
+        PlatformServices services{host,      clock,        power,         screenSaver, shell,
+                                  instance,  monitors,     keyboard,      device,      device,
+                                  processes, program / "", mediaProfile()};
+        system = OrvessaSystem::start(services);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text, "系统初始化错误！\r\r文件 " + program.string() +
+                                             "/orvessa.sys 无法读取！\r\r" + program.string() +
+                                             ": " + why)
+            << host.messages[0].text;
+        EXPECT_EQ(host.messages[0].caption, "错误");
+    }
 }
 
 TEST_F(Startup, SecondInstanceIsToldAndLeavesWithoutTouchingAnyFile) {
@@ -267,6 +305,7 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     clock.set(kWednesday);
     writeTable("zxsj1.log", "周一早操");
     writeTable("zxsj3.log", "周三早操");
+    entries[SystemConfig::kMediaLibrary] = programDirectoryText();  // one that is there
     ui::TForm1& form = startAndShow();
     EXPECT_TRUE(form.xq0.checked());
     EXPECT_FALSE(form.xq3.checked());
@@ -452,6 +491,129 @@ TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
     form.BZ1.setEnabled(false);
     EXPECT_FALSE(form.triggerShortcut("F12"));
     EXPECT_EQ(host.aboutBoxes.size(), 1u);
+}
+
+// An unattended PC: whatever an entry holds, start-up runs to the clock without a box, and the
+// entries it could not use are in the failure record by number.
+TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
+    entries[SystemConfig::kSubtitleTop] = "abc";
+    entries[SystemConfig::kSubtitleLeft] = "4.5";
+    entries[SystemConfig::kSubtitleWidth] = "";
+    entries[SystemConfig::kShutdownTimeTwo] = "7:30";
+    entries[SystemConfig::kSkinNumber] = "dark";
+    entries[SystemConfig::kEndOfDayAction] = "9";
+    entries[SystemConfig::kPasswordMode] = "yes";
+    entries[SystemConfig::kForcedWeekday] = "x";
+    entries[SystemConfig::kPlayOrder] = "-1";
+    entries[SystemConfig::kStopMonday] = "是";
+    entries[SystemConfig::kCustomShutdownDisabled] = "";
+    entries[SystemConfig::kMediaLibrary] = programDirectoryText();
+    writeConfig();
+    const std::string before = readBytes(dir / SystemConfig::kFileName);
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    EXPECT_TRUE(form.visible());
+    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
+    EXPECT_TRUE(form.unlocked) << "a password mode that is neither reads as anyone may operate";
+    EXPECT_TRUE(form.xq0.checked()) << "the weekday follows the date";
+    EXPECT_EQ(form.form6->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
+    EXPECT_EQ(system->form4().RG2.itemIndex(), 3) << "wait at the end of the day";
+    EXPECT_EQ(system->form4().RG3.itemIndex(), 1);
+    EXPECT_TRUE(system->form4().CheckBox1.checked()) << "the daily shutdown times stay off";
+    const std::pair<int, const char*> replaced[] = {
+        {21, "0"}, {22, "0"}, {23, "800"}, {3, "  :  :  "}, {4, "0"}, {5, "3"},
+        {6, "1"},  {8, "0"},  {10, "0"},   {12, "0"},       {26, "1"}};
+    for (const auto& [k, now] : replaced) {
+        EXPECT_EQ(form.config.entry(k), now) << "entry " << k;
+        EXPECT_EQ(failuresMentioning("entry " + std::to_string(k) + " (line " +
+                                     std::to_string(k + 1) + ")"),
+                  1u)
+            << "entry " << k;
+    }
+    EXPECT_EQ(failures.failures.size(), std::size(replaced));
+    EXPECT_EQ(failuresMentioning("'abc' is not a decimal integer; '0' is used"), 1u);
+    EXPECT_EQ(form.config.entry(SystemConfig::kSubtitleHeight), "40") << "a number stays";
+    EXPECT_EQ(readBytes(dir / SystemConfig::kFileName), before) << "only a save writes the file";
+}
+
+TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock) {
+    std::mt19937 random(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    for (const std::string& content : {std::string(), noise}) {
+        host.messages.clear();
+        writeBytes(dir / SystemConfig::kFileName, content);
+        system = start();
+        ASSERT_NE(system, nullptr);
+        ui::TForm1& form = system->form1();
+        form.setVisible(true);
+        form.FormActivate();
+
+        ASSERT_LE(host.messages.size(), 1u);
+        for (const auto& m : host.messages) {
+            EXPECT_TRUE(m.text.starts_with("请设置音视频文件默认目录！")) << m.text;
+        }
+        EXPECT_TRUE(form.Timer1.running() || form.Timer4.running());
+        EXPECT_TRUE(form.visible());
+        for (int k : {4, 5, 6, 8, 10, 21, 22, 23, 24, 26}) {
+            EXPECT_EQ(form.config.entry(k), SystemConfig::defaultEntry(k)) << "entry " << k;
+        }
+    }
+}
+
+TEST_F(Startup, AnUnreadableTableAtStartIsToldInTheStatusLineNotInABox) {
+    std::filesystem::create_directory(dir / "zxsj1.log");
+    entries[SystemConfig::kMediaLibrary] = programDirectoryText();
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
+    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_EQ(form.Label2.text(), "  ☆ 作息时间表 zxsj1.log 无法读取！");
+    EXPECT_EQ(form.Label2.color(), model::kRed);
+    EXPECT_GE(failuresMentioning("zxsj1.log"), 1u);
+
+    // The operator who loads it by hand is told in a box as before.
+    form.ztbc.click();
+    form.RG4.setItemIndex(1);
+    form.RG4.setItemIndex(0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_TRUE(host.messages[0].text.starts_with("作息时间表 zxsj1.log 无法读取！"));
+}
+
+// A library folder that is a file or was deleted: bare names will all be missing, so the status
+// line and the record say so once at start-up, and again on entering manual operation.
+TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation) {
+    const std::filesystem::path library = dir / "library";
+    writeBytes(library, "not a folder");
+    entries[SystemConfig::kMediaLibrary] = library.string() + "/";
+    ui::TForm1& form = startAndShow();
+
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_EQ(form.Label2.color(), model::kRed);
+    EXPECT_NE(form.Label2.text().find("我的影音库 " + library.string() + "/ 不是文件夹"),
+              std::string::npos)
+        << form.Label2.text();
+    EXPECT_EQ(failuresMentioning(library.string()), 1u);
+    form.FormActivate();
+    EXPECT_EQ(failuresMentioning(library.string()), 1u) << "once, not at every activation";
+
+    std::filesystem::remove(library);
+    form.ztbc.click();
+    EXPECT_NE(form.Label2.text().find(library.string() + "/ 不存在"), std::string::npos)
+        << form.Label2.text();
+    EXPECT_EQ(failuresMentioning(library.string()), 2u);
+
+    // A library that is there again says nothing.
+    std::filesystem::create_directory(library);
+    form.jxbc.click();
+    form.ztbc.click();
+    EXPECT_EQ(form.Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+    EXPECT_EQ(failuresMentioning(library.string()), 2u);
 }
 
 }  // namespace

@@ -158,6 +158,36 @@ TEST(SystemConfig, NumericEntriesFallBackWhenDamaged) {
     EXPECT_FALSE(config.stopOnWeekday(0));
 }
 
+TEST(SystemConfig, OnlyEntriesNoReaderCanUseTakeTheirDefaults) {
+    SystemConfig config("/nonexistent");
+    for (int k = 0; k < SystemConfig::kEntryCount; ++k) {
+        config.setEntry(k, SystemConfig::defaultEntry(k));
+    }
+    EXPECT_TRUE(config.replaceUnusableEntries().empty()) << "the delivered file is sound";
+
+    // Odd texts that read as they always did stay as they are.
+    const std::pair<int, const char*> kept[] = {
+        {0, "口令 1"}, {2, " 7:30:00"}, {3, "00:00:00"}, {4, "12"}, {4, "-1"},   {8, " 3"},
+        {11, "x"},     {20, ""},        {21, "-5"},      {23, "0"}, {25, "abc"}, {1, "\x01"}};
+    for (const auto& [k, text] : kept) {
+        config.setEntry(k, text);
+        EXPECT_TRUE(config.replaceUnusableEntries().empty()) << k << " '" << text << "'";
+    }
+
+    const std::pair<int, const char*> replaced[] = {
+        {2, "7:30"}, {3, "25:00:00"}, {4, "4.5"}, {5, "4"},  {6, " 1"},   {7, "yes"},
+        {8, "8"},    {10, "2"},       {13, ""},   {19, "2"}, {22, "abc"}, {24, "99999999999"},
+        {26, "0 "}};
+    for (const auto& [k, text] : replaced) {
+        config.setEntry(k, text);
+        const auto r = config.replaceUnusableEntries();
+        ASSERT_EQ(r.size(), 1u) << k << " '" << text << "'";
+        EXPECT_EQ(r[0].entry, k);
+        EXPECT_EQ(r[0].was, text);
+        EXPECT_EQ(config.entry(k), SystemConfig::defaultEntry(k));
+    }
+}
+
 TEST(SystemConfig, TheFileWithThePasswordIsReadableByItsOwnerOnly) {
     orvessa::testing::TempDir dir;
     orvessa::testing::writeBytes(dir / SystemConfig::kFileName, "old\r\n");

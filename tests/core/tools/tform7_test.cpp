@@ -7,6 +7,7 @@
 
 #include "core/text/gbk.h"
 #include "fakes/fixed_monitors.h"
+#include "fakes/recording_failure_record.h"
 #include "fakes/scripted_host.h"
 #include "support/temp_dir.h"
 
@@ -41,7 +42,7 @@ protected:
     TForm7& open() {
         form = std::make_unique<TForm7>(
             config, panel,
-            SubtitleServices{host, dialogs, monitors, [] { return true; }, dir.path()});
+            SubtitleServices{host, dialogs, monitors, [] { return true; }, dir.path(), &failures});
         form->FormCreate();
         return *form;
     }
@@ -53,6 +54,7 @@ protected:
     fakes::ScriptedHost host;
     ScriptedDialogs dialogs;
     fakes::FixedMonitors monitors;
+    fakes::RecordingFailureRecord failures;
     model::TextControl panel{"Panel2"};
     std::unique_ptr<TForm7> form;
 };
@@ -142,6 +144,35 @@ TEST_F(Subtitle, FontAndColourRoundTripThroughFontinfoIni) {
     EXPECT_EQ(style().font().size, 8);
     EXPECT_TRUE(style().font().bold);
     EXPECT_EQ(style().background(), platform::systemColor(15));
+}
+
+// Start-up asks nobody: stored numbers that are none take their defaults, and font values that
+// could not be drawn keep theirs and are recorded. Typing keeps its box.
+TEST_F(Subtitle, StartUpTakesDefaultsForWhatCannotBeUsedWithoutABox) {
+    config.setEntry(SystemConfig::kSubtitleTop, "abc");
+    config.setEntry(SystemConfig::kSubtitleHeight, "4.5");
+    testing::writeBytes(
+        dir / "fontinfo.ini",
+        text::utf8ToGbk("[Font]\r\nName=宋体\r\nSize=99999999\r\nColor=16777216\r\n"
+                        "Bold=yes\r\nItalic=1\r\n[panel]\r\nColor=-2147483000\r\n"));
+    TForm7& f = open();
+
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(panel.bounds(), (model::Rect{20, 0, 800, 40}));
+    EXPECT_EQ(style().font().face, "宋体");
+    EXPECT_EQ(style().font().size, 8);
+    EXPECT_EQ(style().font().color, platform::kWindowTextColor);
+    EXPECT_FALSE(style().font().bold);
+    EXPECT_TRUE(style().font().italic);
+    EXPECT_EQ(style().background(), model::kBlack);
+    ASSERT_EQ(failures.failures.size(), 4u);
+    EXPECT_NE(failures.failures[0].detail.find("[Font] Size='99999999'; 8 is used"),
+              std::string::npos)
+        << failures.failures[0].detail;
+
+    f.numberTyped(TForm7::Top, "1.5");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "'1.5' is not a valid integer value");
 }
 
 }  // namespace

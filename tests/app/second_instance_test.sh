@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A real-window test: with Orvessa running, a second start shows "Orvessa已经运行！" in a
-# message box captioned "系统信息" and exits once it is answered, while the first goes on.
+# message box captioned "系统信息" and exits once it is answered, while the first goes on. The
+# second names the same X server as screen 0 of the display (":N.0" after ":N").
 # Usage: second_instance_test.sh ORVESSA_EXECUTABLE DEFAULT_CONFIG   (run under xvfb-run)
 set -u
 executable=$1
@@ -27,7 +28,7 @@ first=$!
 xdotool search --sync --onlyvisible --name 'Orvessa    VER 5.0' > /dev/null ||
     fail "the first instance shows no main window"
 
-"$work/program/orvessa" > "$work/second.log" 2>&1 &
+DISPLAY="$DISPLAY.0" "$work/program/orvessa" > "$work/second.log" 2>&1 &
 second=$!
 box=$(timeout 20 xdotool search --sync --onlyvisible --name '^系统信息$' | head -n 1)
 [ -n "$box" ] || fail "the second instance shows no message box"

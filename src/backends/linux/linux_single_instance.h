@@ -1,40 +1,62 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/platform/failure_record.h"
 #include "core/platform/system_services.h"
 
 namespace orvessa::backends {
 
-// One instance per user and desktop session: a unix socket bound to a name in the abstract
-// namespace, "orvessa-<uid>-<display>". No file is involved, so nothing left in a directory (a
-// stale lock, a directory or a link under the lock's name, a file of another user) can make the
-// claim fail open or keep the system from starting; and the kernel drops the name when the
-// process ends, however it ends, so a crash never leaves a stale claim behind.
+// One instance per user and display: a lock (flock) on a file named after the display, in a
+// directory that only the user can write to. No other user can create, replace or hold the
+// file, so nobody else can keep the operator's Orvessa from starting; and the kernel drops the
+// lock when the process ends, however it ends, so a file left behind by kill -9 blocks nothing.
 class LinuxSingleInstance : public platform::SingleInstance {
 public:
-    // The name of this user's claim on the session of $WAYLAND_DISPLAY or $DISPLAY.
+    // The user's claim on the displays of $WAYLAND_DISPLAY and $DISPLAY, in the first usable of
+    // $XDG_RUNTIME_DIR, /run/user/<uid> and /tmp/orvessa-<uid>.
     explicit LinuxSingleInstance(platform::FailureRecord* failures = nullptr);
-    // A claim of the given name (tests use names of their own).
-    LinuxSingleInstance(std::string name, platform::FailureRecord* failures);
+    // Where the lock files may go; made (mode 0700) first when `create`.
+    struct LockDirectory {
+        std::filesystem::path path;
+        bool create = false;
+    };
+    // A claim on the given sessions, in the first usable of `directories`: a directory (not a
+    // link) of this user's own that nobody else may enter. Tests give their own.
+    LinuxSingleInstance(std::vector<LockDirectory> directories, std::vector<std::string> sessions,
+                        platform::FailureRecord* failures);
     ~LinuxSingleInstance() override;
     LinuxSingleInstance(const LinuxSingleInstance&) = delete;
     LinuxSingleInstance& operator=(const LinuxSingleInstance&) = delete;
 
-    // False only when another process holds the name. Where no socket can be made at all, the
-    // system starts (a refusal would silence every bell) and the failure is recorded.
+    // False only when another process of this user holds one of the sessions. Where no lock can
+    // be taken at all, the system starts (a refusal would silence every bell) and the failure is
+    // recorded.
     bool claim() override;
 
-    const std::string& name() const { return m_name; }
+    // The lock files held, in the directory the claim used; empty before a claim.
+    const std::vector<std::filesystem::path>& lockFiles() const { return m_lockFiles; }
 
-    // "orvessa-<uid>-<display>", the display as the environment gives it ("console" without).
-    static std::string sessionName();
+    // The sessions that the environment names: the Wayland display and the X display when set
+    // ("console" without either). An instance started with both set is found from either.
+    static std::vector<std::string> sessionsOf(const char* waylandDisplay, const char* display,
+                                               const char* runtimeDirectory);
+    // An X display as X resolves it, the host and the display number: ":0", ":0.0", "unix:0"
+    // and "unix:0.1" are all "x11-:0" (the local server); "localhost:10.0" is "x11-localhost:10",
+    // a server reached over TCP. Empty for a text that names no display.
+    static std::string xDisplaySession(std::string_view display);
 
 private:
-    std::string m_name;
+    std::vector<LockDirectory> m_directories;
+    std::vector<std::string> m_sessions;
     platform::FailureRecord* m_failures;
-    int m_fd = -1;
+    std::vector<int> m_fds;
+    std::vector<std::filesystem::path> m_lockFiles;
+    bool m_claimed = false;
 };
 
 }  // namespace orvessa::backends

@@ -109,7 +109,7 @@ bool MediaLibrary::checkFolder(model::TextControl& statusLine,
         why = "不存在";
         reason = "does not exist";
     } else if (status.type() != std::filesystem::file_type::directory) {
-        why = "不是文件夹，而是一个文件";
+        why = "不是文件夹";
         reason = "is not a folder";
     } else if (std::filesystem::directory_iterator(path, ec); ec) {
         why = "无法打开";
@@ -117,8 +117,9 @@ bool MediaLibrary::checkFolder(model::TextControl& statusLine,
     } else {
         return true;
     }
+    // The reason first: a long path is what the status line may cut off.
     const std::string message =
-        "  ☆ 我的影音库 " + folder + " " + why + "！表中只写文件名的项目都将找不到文件。";
+        "  ☆ 我的影音库" + why + "，只写文件名的项目都将找不到文件：" + folder;
     const bool warningShown = statusLine.color() == model::kRed && !statusLine.text().empty();
     statusLine.setColor(model::kRed);
     statusLine.setText(warningShown ? statusLine.text() + message : message);

@@ -595,7 +595,8 @@ TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation)
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(form.Timer1.running());
     EXPECT_EQ(form.Label2.color(), model::kRed);
-    EXPECT_NE(form.Label2.text().find("我的影音库 " + library.string() + "/ 不是文件夹"),
+    EXPECT_NE(form.Label2.text().find("我的影音库不是文件夹，只写文件名的项目都将找不到文件：" +
+                                      library.string()),
               std::string::npos)
         << form.Label2.text();
     EXPECT_EQ(failuresMentioning(library.string()), 1u);
@@ -604,7 +605,9 @@ TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation)
 
     std::filesystem::remove(library);
     form.ztbc.click();
-    EXPECT_NE(form.Label2.text().find(library.string() + "/ 不存在"), std::string::npos)
+    EXPECT_NE(form.Label2.text().find("我的影音库不存在，只写文件名的项目都将找不到文件：" +
+                                      library.string()),
+              std::string::npos)
         << form.Label2.text();
     EXPECT_EQ(failuresMentioning(library.string()), 2u);
 

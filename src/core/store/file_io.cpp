@@ -332,62 +332,11 @@ LinesResult readLines(const std::filesystem::path& path, const LineLimits& limit
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
                                 Visibility visibility) {
     fs::path temporary;
-    std::error_code ec;
-    {
-        int createError = 0;
-        File out = createExclusively(target, temporary, createError);
-        if (!out) {
-            return WriteResult::failure(describe(target, errnoText(createError)));
-        }
-        if (visibility == Visibility::OwnerOnly) {
-            // Before the content goes in, so that no moment leaves it readable to others.
-            fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write,
-                            fs::perm_options::replace, ec);
-            if (ec) {
-                out.reset();
-                fs::remove(temporary, ec);
-                return WriteResult::failure(describe(target, "cannot restrict access"));
-            }
-        }
-        errno = 0;
-        const bool written =
-            std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
-            std::fflush(out.get()) == 0;
-        const int writeErrno = errno;
-        const bool closed = std::fclose(out.release()) == 0;
-        const int closeErrno = errno;
-        if (!written || !closed) {
-            fs::remove(temporary, ec);
-            const int why = !written ? writeErrno : closeErrno;
-            return WriteResult::failure(
-                describe(target, why != 0 ? errnoText(why) : std::string("write error")));
-        }
+    if (WriteResult written = writeTemporaryBeside(target, bytes, temporary, visibility);
+        !written) {
+        return written;
     }
-    platform::FileSync* const sync = g_fileSync.load();
-    // The content reaches the disk before its name does: a power cut right after the rename
-    // must not leave an empty file where the old one was.
-    if (sync != nullptr) {
-        if (const std::string why = sync->syncFile(temporary); !why.empty()) {
-            fs::remove(temporary, ec);
-            return WriteResult::failure(describe(target, why));
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return WriteResult::failure(describe(target, ec.message()));
-    }
-    if (sync != nullptr) {
-        // The new file is in place; only its surviving a power cut is in doubt, and the operator
-        // hears of it like of any failed write.
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        if (const std::string why = sync->syncDirectory(folder); !why.empty()) {
-            return WriteResult::failure(describe(target, why));
-        }
-    }
-    removeLeftovers(target);
-    return {};
+    return replaceWithTemporary(temporary, target);
 }
 
 void useFileSync(platform::FileSync* sync) {
@@ -414,23 +363,37 @@ std::vector<std::string_view> splitLines(std::string_view content) {
 }
 
 WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::string_view bytes,
-                                 std::filesystem::path& temporary) {
+                                 std::filesystem::path& temporary, Visibility visibility) {
     int createError = 0;
     File out = createExclusively(target, temporary, createError);
     if (!out) {
         return WriteResult::failure(describe(target, errnoText(createError)));
+    }
+    std::error_code ignored;
+    if (visibility == Visibility::OwnerOnly) {
+        // Before the content goes in, so that no moment leaves it readable to others.
+        std::error_code ec;
+        fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::replace, ec);
+        if (ec) {
+            out.reset();
+            fs::remove(temporary, ignored);
+            temporary.clear();
+            return WriteResult::failure(describe(target, "cannot restrict access"));
+        }
     }
     errno = 0;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() &&
                          std::fflush(out.get()) == 0;
     const int writeErrno = errno;
     const bool closed = std::fclose(out.release()) == 0;
+    const int closeErrno = errno;
     if (!written || !closed) {
-        std::error_code ignored;
         fs::remove(temporary, ignored);
         temporary.clear();
+        const int why = !written ? writeErrno : closeErrno;
         return WriteResult::failure(
-            describe(target, writeErrno != 0 ? errnoText(writeErrno) : "write error"));
+            describe(target, why != 0 ? errnoText(why) : std::string("write error")));
     }
     return {};
 }
@@ -439,7 +402,8 @@ WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
                                  const std::filesystem::path& target) {
     std::error_code ec;
     platform::FileSync* const sync = g_fileSync.load();
-    // As for every save: the content on the disk before its name, the name before success.
+    // The content reaches the disk before its name does: a power cut right after the rename
+    // must not leave an empty file where the old one was.
     if (sync != nullptr) {
         if (const std::string why = sync->syncFile(temporary); !why.empty()) {
             fs::remove(temporary, ec);
@@ -453,6 +417,8 @@ WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
         return WriteResult::failure(describe(target, ec.message()));
     }
     if (sync != nullptr) {
+        // The new file is in place; only its surviving a power cut is in doubt, and the operator
+        // hears of it like of any failed write.
         const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
         if (const std::string why = sync->syncDirectory(folder); !why.empty()) {
             return WriteResult::failure(describe(target, why));

@@ -92,7 +92,8 @@ std::vector<std::string_view> splitLines(std::string_view content);
 // A temporary file that is never put in place is cleared away by a later replacement or save of
 // `target`, as a killed writer's is.
 WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::string_view bytes,
-                                 std::filesystem::path& temporary);
+                                 std::filesystem::path& temporary,
+                                 Visibility visibility = Visibility::Shared);
 
 // Renames `temporary` over `target`, then clears away the leftovers of killed writers of
 // `target`. On failure the temporary file is removed and the old target is untouched.

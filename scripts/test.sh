@@ -19,9 +19,10 @@ cmake --build build-sanitize -j"$jobs"
 status=0
 echo "== core under AddressSanitizer and UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" || status=1
+    ctest --test-dir build-sanitize --output-on-failure --timeout 600 -j"$jobs" || status=1
 echo "== all tests"
 # Views run on the offscreen platform; the few real-window tests start their own Xvfb.
-# Tests that start the program keep its files in temporary directories of their own.
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$jobs" || status=1
+# Tests that start the program keep its files in temporary directories of their own. A test that
+# hangs fails after ten minutes instead of holding the run.
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --timeout 600 -j"$jobs" || status=1
 exit $status

@@ -447,21 +447,17 @@ void QtSkinLook::apply(const skins::Skin& skin) {
     values.insert(QStringLiteral("Grid"),
                   cssColor(mix(colors.value(QStringLiteral("Base")),
                                colors.value(QStringLiteral("Text")), 0.22)));
-    // Greyed toolbar captions lean towards the toolbar's own colour, which may be dark in a
-    // light skin.
-    const QImage toolbar = images.value(QStringLiteral("toolbar"));
-    const QColor toolbarColor = toolbar.isNull()
-                                    ? colors.value(QStringLiteral("Window"))
-                                    : toolbar.pixelColor(toolbar.width() / 2, toolbar.height() / 2);
-    values.insert(QStringLiteral("ToolDisabledText"),
-                  cssColor(mix(colors.value(QStringLiteral("ToolText")), toolbarColor, 0.5)));
-    // Greyed menu titles lean the same way towards the title strip they are written on.
-    const QImage caption = images.value(QStringLiteral("caption"));
-    const QColor captionColor = caption.isNull()
-                                    ? colors.value(QStringLiteral("Window"))
-                                    : caption.pixelColor(caption.width() / 2, caption.height() / 2);
-    values.insert(QStringLiteral("TitleDisabledText"),
-                  cssColor(mix(colors.value(QStringLiteral("TitleText")), captionColor, 0.55)));
+    // Greyed text leans towards the colour of the strip it is written on, which may be dark in a
+    // light skin: the toolbar's captions towards the toolbar, menu titles towards the title strip.
+    const auto greyedOn = [&](const char* text, const char* strip, double weight) {
+        const QImage picture = images.value(QString::fromLatin1(strip));
+        const QColor under = picture.isNull()
+                                 ? colors.value(QStringLiteral("Window"))
+                                 : picture.pixelColor(picture.width() / 2, picture.height() / 2);
+        return cssColor(mix(colors.value(QString::fromLatin1(text)), under, weight));
+    };
+    values.insert(QStringLiteral("ToolDisabledText"), greyedOn("ToolText", "toolbar", 0.5));
+    values.insert(QStringLiteral("TitleDisabledText"), greyedOn("TitleText", "caption", 0.55));
     values.insert(QStringLiteral("ScrollSize"),
                   QString::number(numberOf(skin, "Scrollbar", "Size", 16, 10, 30)));
 

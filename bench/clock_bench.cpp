@@ -375,14 +375,14 @@ int main(int argc, char** argv) {
         stopBusyProcesses(busy);
         return 1;
     }
-    ui::TForm1& form1 = system->form1();
-    device.watchClock(form1.Panel1);
+    ui::MainWindow& mainWindow = system->mainWindow();
+    device.watchClock(mainWindow.Panel1);
 
     // What the clock ticked: every text Panel1 showed, in order.
     std::vector<std::string> ticked;
-    form1.Panel1.changed.connect([&] {
-        if (ticked.empty() || ticked.back() != form1.Panel1.text()) {
-            ticked.push_back(form1.Panel1.text());
+    mainWindow.Panel1.changed.connect([&] {
+        if (ticked.empty() || ticked.back() != mainWindow.Panel1.text()) {
+            ticked.push_back(mainWindow.Panel1.text());
         }
     });
 
@@ -390,18 +390,18 @@ int main(int argc, char** argv) {
     std::vector<Firing> firings;
     int64_t lastStallEndNs = 0;
     scheduler::BroadcastClock& broadcastClock = system->broadcastClock();
-    form1.Timer1.setHandler([&] {
+    mainWindow.Timer1.setHandler([&] {
         const int64_t at = nowNs();
         const bool delayed = !firings.empty() && (lastStallEndNs > firings.back().atNs ||
                                                   firings.back().handlerNs > kSlowCallNs);
         firings.push_back({at, delayed});
-        broadcastClock.Timer1Timer();
+        broadcastClock.tick();
         firings.back().handlerNs = nowNs() - at;
     });
-    gui::TimerBinder timer1(form1.Timer1, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+    gui::TimerBinder timer1(mainWindow.Timer1, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
 
-    form1.setVisible(true);
-    form1.FormActivate();
+    mainWindow.setVisible(true);
+    mainWindow.FormActivate();
 
     // Stalls of the user-interface thread, each from a chosen point of its second.
     std::vector<std::pair<int64_t, int64_t>> stalls;
@@ -440,7 +440,7 @@ int main(int argc, char** argv) {
         &app, [] { QApplication::quit(); });
     QApplication::exec();
 
-    form1.Timer1.stop();
+    mainWindow.Timer1.stop();
     stopBusyProcesses(busy);
     gstDevice.stop();
     gstDevice.close();

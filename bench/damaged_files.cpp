@@ -197,8 +197,8 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start(platform.services(dir));
     if (system) {
-        system->form1().setVisible(true);
-        system->form1().FormActivate();
+        system->mainWindow().setVisible(true);
+        system->mainWindow().FormActivate();
     }
     const double startMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
@@ -210,10 +210,10 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
     }
     const bool ended = !system || platform.host.quitRequests != 0;
     const bool clockStopped =
-        !ended && !system->form1().Timer1.running() && !system->form1().Timer4.running();
+        !ended && !system->mainWindow().Timer1.running() && !system->mainWindow().Timer4.running();
     double longestTickMs = 0;
     if (system && platform.host.quitRequests == 0) {
-        ui::TForm1& f = system->form1();
+        ui::MainWindow& f = system->mainWindow();
         for (int s = 1; s <= 300; ++s) {
             platform.clock.set(scheduler::localDateTimeOf(scheduler::secondsOf(kStart) + s));
             const auto tickBegan = std::chrono::steady_clock::now();

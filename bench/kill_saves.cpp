@@ -27,7 +27,7 @@
 #include "core/store/schedule_table.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/tools/tform7.h"
+#include "core/tools/subtitle_dialog.h"
 #include "fakes/fixed_monitors.h"
 #include "fakes/scripted_host.h"
 #include "support/temp_dir.h"
@@ -73,7 +73,7 @@ void saveConfig(const fs::path& dir, int version) {
     }
     config.setEntry(store::SystemConfig::kSubtitleText,
                     std::string(version == 0 ? 3000 : 10, version == 0 ? 'a' : 'b'));
-    if (!config.button2Click()) {
+    if (!config.save()) {
         std::_Exit(3);
     }
 }
@@ -103,7 +103,8 @@ void saveFont(const fs::path& dir, int version) {
     static fakes::FixedMonitors monitors;
     static store::SystemConfig config(dir);
     static model::TextControl strip("Panel2");
-    static tools::TForm7 form(config, strip, {host, dialogs, monitors, [] { return true; }, dir});
+    static tools::SubtitleDialog form(config, strip,
+                                      {host, dialogs, monitors, [] { return true; }, dir});
     dialogs.version = version;
     form.Button1.click();
 }
@@ -186,7 +187,7 @@ int main(int argc, char** argv) {
     const std::vector<Kind> kinds = {
         {"table", "zxsj3.log", saveTable},
         {"orvessa.sys", store::SystemConfig::kFileName, saveConfig},
-        {"fontinfo.ini", tools::TForm7::kFontFile, saveFont},
+        {"fontinfo.ini", tools::SubtitleDialog::kFontFile, saveFont},
     };
     int damaged = 0;
     for (const Kind& kind : kinds) {

@@ -18,7 +18,7 @@
 
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/wav_file.h"
-#include "core/tools/tdstx.h"
+#include "core/tools/recorder_window.h"
 #include "fakes/scripted_host.h"
 #include "support/temp_dir.h"
 
@@ -50,7 +50,7 @@ double cpuSeconds() {
 }
 
 // The radio items that give the format; false when the recorder offers no such format.
-bool choose(tools::Tdstx& recorder, const Options& o) {
+bool choose(tools::RecorderWindow& recorder, const Options& o) {
     const int rateItem = o.rate == 11025 ? 0 : o.rate == 22050 ? 1 : o.rate == 44100 ? 2 : -1;
     if ((o.channels != 1 && o.channels != 2) || (o.bits != 8 && o.bits != 16) || rateItem < 0) {
         return false;
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     mediaOptions.videoSink = "fakesink sync=true";
     mediaOptions.recordingSource = o.source;
     backends::GstMediaDevice device(mediaOptions);
-    tools::Tdstx recorder(device, {host, [&dir] { return dir.path().string() + "/"; }, {}});
+    tools::RecorderWindow recorder(device,
+                                   {host, [&dir] { return dir.path().string() + "/"; }, {}});
     if (!choose(recorder, o)) {
         std::fprintf(stderr,
                      "the recorder offers 1 or 2 channels, 8 or 16 bits, "
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
         const auto before = SteadyClock::now();
         recorder.Button1.click();
         starts.push_back(seconds(SteadyClock::now() - before) * 1000);
-        if (recorder.state() != tools::Tdstx::State::Recording) {
+        if (recorder.state() != tools::RecorderWindow::State::Recording) {
             std::printf("the recording did not start: %s\n",
                         host.messages.empty() ? "?" : host.messages.back().text.c_str());
             return 1;
@@ -128,8 +129,8 @@ int main(int argc, char** argv) {
     const auto started = SteadyClock::now();
     recorder.Button1.click();
     const auto end = started + std::chrono::seconds(o.seconds);
-    for (auto tick = started + std::chrono::milliseconds(tools::Tdstx::kTickInterval); tick < end;
-         tick += std::chrono::milliseconds(tools::Tdstx::kTickInterval)) {
+    for (auto tick = started + std::chrono::milliseconds(tools::RecorderWindow::kTickInterval);
+         tick < end; tick += std::chrono::milliseconds(tools::RecorderWindow::kTickInterval)) {
         std::this_thread::sleep_until(tick);
         recorder.Timer1.fire();
     }

@@ -39,7 +39,7 @@
 
 #include "core/skins/skin_package.h"
 #include "core/skins/skin_store.h"
-#include "core/ui/tform1.h"
+#include "core/ui/main_window.h"
 #include "fakes/fake_power.h"
 #include "fakes/fixed_monitors.h"
 #include "fakes/recording_screen_saver_flag.h"
@@ -50,7 +50,7 @@
 #include "gui/qt_text.h"
 #include "gui/skins/built_in_skins.h"
 #include "gui/skins/qt_skin_look.h"
-#include "gui/ui/form1_view.h"
+#include "gui/ui/main_window_view.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -76,7 +76,7 @@ long residentKilobytes() {
 
 // The main window as the operator sees it in manual operation, with a few rows and the two
 // now-playing lines in their red and green.
-struct MainWindow {
+struct GalleryWindow {
     testing::TempDir dir;
     fakes::ScriptedHost host;
     fakes::SettableClock clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};
@@ -84,11 +84,11 @@ struct MainWindow {
     fakes::RecordingScreenSaverFlag screenSaver;
     fakes::RecordingShell shell;
     fakes::FixedMonitors monitors;
-    ui::TForm1 model{ui::MainWindowServices{host, clock, power, screenSaver, shell, monitors,
-                                            dir.path(), dir / "win.ini"}};
-    std::unique_ptr<gui::Form1View> view;
+    ui::MainWindow model{ui::MainWindowServices{host, clock, power, screenSaver, shell, monitors,
+                                                dir.path(), dir / "win.ini"}};
+    std::unique_ptr<gui::MainWindowView> view;
 
-    MainWindow() {
+    GalleryWindow() {
         const char* rows[][6] = {
             {"1", "07:30:00", "起床铃.mp3", "180", "", ""},
             {"2", "08:00:00", "升旗仪式.mp3", "200", "", ""},
@@ -103,16 +103,16 @@ struct MainWindow {
             }
         }
         model.Grid.tableChanged();
-        model.Label1.setText("正在播放：升旗仪式.mp3   00:01:25 / 00:03:20");
-        model.Label1.setColor(model::kGreen);
-        model.Label2.setText("下一曲目：眼保健操.wav   已停止");
-        model.Label2.setColor(model::kRed);
-        model.Label3.setText("2026-12-09   星期三");
+        model.statusLine.setText("正在播放：升旗仪式.mp3   00:01:25 / 00:03:20");
+        model.statusLine.setColor(model::kGreen);
+        model.hintLine.setText("下一曲目：眼保健操.wav   已停止");
+        model.hintLine.setColor(model::kRed);
+        model.stopDayLine.setText("2026-12-09   星期三");
         const char* headers[] = {"序号", "开播时间", "播放文件", "音量", "", ""};
         for (int c = 0; c < std::min(6, table.columnCount()); ++c) {
             table.setCell(c, 0, headers[c]);
         }
-        view = std::make_unique<gui::Form1View>(model);
+        view = std::make_unique<gui::MainWindowView>(model);
         view->resize(708, 492);
         view->show();
     }
@@ -244,7 +244,7 @@ struct Tile {
     QPixmap menu;
 };
 
-Tile grabAll(const QString& caption, MainWindow& main, QMainWindow& controls, QMenu& menu) {
+Tile grabAll(const QString& caption, GalleryWindow& main, QMainWindow& controls, QMenu& menu) {
     QApplication::processEvents();
     Tile tile{caption, main.view->grab(), controls.grab(), {}};
     menu.popup(QPoint(0, 0));
@@ -308,7 +308,7 @@ int main(int argc, char** argv) {
     }
     std::printf("skin store: %zu bytes, %zu skins\n", bytes.size(), store.value().size());
 
-    MainWindow main;
+    GalleryWindow main;
     auto controls = controlWindow();
     auto menu = popupMenu();
     std::vector<Tile> tiles;

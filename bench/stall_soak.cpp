@@ -135,7 +135,7 @@ public:
         m_system = scheduler::OrvessaSystem::start(
             {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
              m_device, m_device, m_processes, m_dir, m_dir / "win.ini"});
-        ui::TForm1& f = m_system->form1();
+        ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
         f.FormActivate();
         std::vector<Start> started;
@@ -143,7 +143,7 @@ public:
         m_system->player().setObserver([&](const playback::PlayEvent& e) {
             if (e.type == playback::PlayEvent::Type::Started) {
                 // The clock text and date of the tick that started it, not of the moment.
-                const int date = dateOf(f.Label3.text());
+                const int date = dateOf(f.stopDayLine.text());
                 const bool first = rowsSeen.insert({date, e.row}).second;
                 started.push_back({date, f.Panel1.text(), e.row,
                                    fs::path(e.path).filename().string(),

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     config.anyoneMayOperate();
     config.passwordModeIndex();
 
-    if (!config.button2Click()) {
+    if (!config.save()) {
         fuzz::broken("the save failed");
     }
     store::SystemConfig back(dir);

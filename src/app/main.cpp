@@ -147,18 +147,18 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    ui::TForm1& form1 = system->form1();
+    ui::MainWindow& mainWindow = system->mainWindow();
     // The clock, the now-playing display and the stop-day ticker compare clock texts; the key
     // timer counts its own four seconds from the launch.
     std::list<gui::TimerBinder> timers;
-    for (model::Timer* t : {&form1.Timer1, &form1.Timer2, &form1.Timer4}) {
+    for (model::Timer* t : {&mainWindow.Timer1, &mainWindow.Timer2, &mainWindow.Timer4}) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
-    timers.emplace_back(system->form6().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
+    timers.emplace_back(system->videoWindow().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::SystemViews views(*system, host);
 
     // The message loop shows the main window, which runs its activation.
-    form1.E1Click();
+    mainWindow.E1Click();
     const int code = QApplication::exec();
     return code;
 }

@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     for (int w = 0; w < 7; ++w) {
         config.setEntry(store::SystemConfig::kStopMonday + w, "0");
     }
-    if (!config.button2Click() || !store::writeFileAtomically(audio / "chime.wav", chimeWav(3)) ||
+    if (!config.save() || !store::writeFileAtomically(audio / "chime.wav", chimeWav(3)) ||
         !store::writeFileAtomically(audio / "tune.wav", chimeWav(8))) {
         std::cerr << "cannot write the demonstration files in " << dir << "\n";
         return 1;

@@ -71,7 +71,7 @@ public:
         m_host.onQuit = [this] { finish("quit"); };
         m_power.onPowerOff = [this] {
             // Whatever the table still held stays unplayed.
-            if (!m_finished && m_system && m_system->form1().Timer1.running() &&
+            if (!m_finished && m_system && m_system->mainWindow().Timer1.running() &&
                 m_system->journal() != nullptr) {
                 m_system->journal()->dayOver(scheduler::left_reason::kShutdown);
             }
@@ -94,7 +94,7 @@ public:
                                              fs::absolute(dir, ec)};
         services.broadcastRecord = this;
         m_system = scheduler::OrvessaSystem::start(services);
-        ui::TForm1& f = m_system->form1();
+        ui::MainWindow& f = m_system->mainWindow();
         if (!f.configurationLoaded) {
             throw BadInput("cannot read " + config.string());
         }
@@ -144,7 +144,7 @@ public:
     const std::string& missingTable() const { return m_missingTable; }
     const store::ScheduleTable& table() const {
         static const store::ScheduleTable kNone;
-        return m_system ? m_system->form1().Grid.table() : kNone;
+        return m_system ? m_system->mainWindow().Grid.table() : kNone;
     }
 
     void record(const BroadcastEvent& e) override {
@@ -180,12 +180,12 @@ public:
 
 private:
     void observe() {
-        ui::TForm1& f = m_system->form1();
+        ui::MainWindow& f = m_system->mainWindow();
         // Automatic operation is entered by enabling its command, running it and disabling it
         // again; seeing it enabled is seeing the re-entry, before it reloads the table.
-        m_automaticEntryEnabled = f.jxbc.enabled();
-        f.jxbc.changed.connect([this, &f] {
-            const bool enabled = f.jxbc.enabled();
+        m_automaticEntryEnabled = f.automaticOperation.enabled();
+        f.automaticOperation.changed.connect([this, &f] {
+            const bool enabled = f.automaticOperation.enabled();
             if (enabled && !m_automaticEntryEnabled) {
                 m_reentered = true;
                 m_midnight = dateKey(m_clock.now()) != f.automaticDate;
@@ -205,7 +205,7 @@ private:
     }
 
     void tickThrough() {
-        ui::TForm1& f = m_system->form1();
+        ui::MainWindow& f = m_system->mainWindow();
         flush();
         bool freshTable = true;
         const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);

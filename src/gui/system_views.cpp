@@ -1,40 +1,47 @@
 #include "gui/system_views.h"
 
-#include "gui/editing/daori5_view.h"
-#include "gui/editing/form2_view.h"
-#include "gui/editing/form4_view.h"
-#include "gui/editing/form5_view.h"
+#include "gui/editing/directory_dialog_view.h"
+#include "gui/editing/exchange_chooser_view.h"
+#include "gui/editing/options_dialog_view.h"
+#include "gui/editing/password_dialog_view.h"
 #include "gui/editing/preflight_view.h"
-#include "gui/playback/form6_view.h"
+#include "gui/playback/video_window_view.h"
 #include "gui/qt_host.h"
-#include "gui/tools/dstx_view.h"
-#include "gui/tools/form7_view.h"
-#include "gui/ui/form1_view.h"
+#include "gui/tools/recorder_window_view.h"
+#include "gui/tools/subtitle_dialog_view.h"
+#include "gui/ui/main_window_view.h"
 
 namespace orvessa::gui {
 
 SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString moduleDirectory)
     : m_system(system), m_host(host) {
-    m_form1 = std::make_unique<Form1View>(system.form1());
-    host.registerView(system.form1(), m_form1.get());
-    m_form6 = std::make_unique<Form6View>(system.form6(), std::move(moduleDirectory));
-    host.registerView(system.form6(), m_form6.get());
-    m_form6->showSubtitleStyle(system.form7().stripStyle);
+    m_mainWindow = std::make_unique<MainWindowView>(system.mainWindow());
+    host.registerView(system.mainWindow(), m_mainWindow.get());
+    m_videoWindow =
+        std::make_unique<VideoWindowView>(system.videoWindow(), std::move(moduleDirectory));
+    host.registerView(system.videoWindow(), m_videoWindow.get());
+    m_videoWindow->showSubtitleStyle(system.subtitleDialog().stripStyle);
     // Dialogs belong to the main window, so they open over it and share its skin.
-    m_daori5 = std::make_unique<Daori5View>(system.daori5(), m_form1.get());
-    host.registerView(system.daori5(), m_daori5.get());
-    m_form2 = std::make_unique<Form2View>(system.form2(), m_form1.get());
-    host.registerView(system.form2(), m_form2.get());
-    m_form4 = std::make_unique<Form4View>(system.form4(), m_form1.get());
-    host.registerView(system.form4(), m_form4.get());
-    m_form5 = std::make_unique<Form5View>(system.form5(), m_form1.get());
-    host.registerView(system.form5(), m_form5.get());
-    m_dstx = std::make_unique<DstxView>(system.dstx(), m_form1.get());
-    host.registerView(system.dstx(), m_dstx.get());
-    m_form7 = std::make_unique<Form7View>(system.form7(), m_form1.get());
-    host.registerView(system.form7(), m_form7.get());
+    m_exchangeChooser =
+        std::make_unique<ExchangeChooserView>(system.exchangeChooser(), m_mainWindow.get());
+    host.registerView(system.exchangeChooser(), m_exchangeChooser.get());
+    m_passwordDialog =
+        std::make_unique<PasswordDialogView>(system.passwordDialog(), m_mainWindow.get());
+    host.registerView(system.passwordDialog(), m_passwordDialog.get());
+    m_optionsDialog =
+        std::make_unique<OptionsDialogView>(system.optionsDialog(), m_mainWindow.get());
+    host.registerView(system.optionsDialog(), m_optionsDialog.get());
+    m_directoryDialog =
+        std::make_unique<DirectoryDialogView>(system.directoryDialog(), m_mainWindow.get());
+    host.registerView(system.directoryDialog(), m_directoryDialog.get());
+    m_recorderWindow =
+        std::make_unique<RecorderWindowView>(system.recorderWindow(), m_mainWindow.get());
+    host.registerView(system.recorderWindow(), m_recorderWindow.get());
+    m_subtitleDialog =
+        std::make_unique<SubtitleDialogView>(system.subtitleDialog(), m_mainWindow.get());
+    host.registerView(system.subtitleDialog(), m_subtitleDialog.get());
     if (editing::PreflightCheck* check = system.preflightCheck()) {
-        m_preflight = std::make_unique<PreflightView>(*check, m_form1.get());
+        m_preflight = std::make_unique<PreflightView>(*check, m_mainWindow.get());
         host.registerView(*check, m_preflight.get());
     }
 }

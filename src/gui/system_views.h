@@ -8,14 +8,14 @@
 
 namespace orvessa::gui {
 
-class Daori5View;
-class DstxView;
-class Form1View;
-class Form2View;
-class Form4View;
-class Form5View;
-class Form6View;
-class Form7View;
+class ExchangeChooserView;
+class RecorderWindowView;
+class MainWindowView;
+class PasswordDialogView;
+class OptionsDialogView;
+class DirectoryDialogView;
+class VideoWindowView;
+class SubtitleDialogView;
 class PreflightView;
 class QtHost;
 
@@ -28,8 +28,8 @@ public:
     SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString moduleDirectory = {});
     ~SystemViews();
 
-    Form1View& mainWindow() { return *m_form1; }
-    Form6View& videoWindow() { return *m_form6; }
+    MainWindowView& mainWindow() { return *m_mainWindow; }
+    VideoWindowView& videoWindow() { return *m_videoWindow; }
 
     // The system's windows that have no view yet.
     std::vector<const model::Window*> windowsWithoutView() const;
@@ -37,14 +37,14 @@ public:
 private:
     scheduler::OrvessaSystem& m_system;
     QtHost& m_host;
-    std::unique_ptr<Form1View> m_form1;
-    std::unique_ptr<Form6View> m_form6;
-    std::unique_ptr<Daori5View> m_daori5;
-    std::unique_ptr<Form2View> m_form2;
-    std::unique_ptr<Form4View> m_form4;
-    std::unique_ptr<Form5View> m_form5;
-    std::unique_ptr<DstxView> m_dstx;
-    std::unique_ptr<Form7View> m_form7;
+    std::unique_ptr<MainWindowView> m_mainWindow;
+    std::unique_ptr<VideoWindowView> m_videoWindow;
+    std::unique_ptr<ExchangeChooserView> m_exchangeChooser;
+    std::unique_ptr<PasswordDialogView> m_passwordDialog;
+    std::unique_ptr<OptionsDialogView> m_optionsDialog;
+    std::unique_ptr<DirectoryDialogView> m_directoryDialog;
+    std::unique_ptr<RecorderWindowView> m_recorderWindow;
+    std::unique_ptr<SubtitleDialogView> m_subtitleDialog;
     std::unique_ptr<PreflightView> m_preflight;  // only with a day checker
 };
 

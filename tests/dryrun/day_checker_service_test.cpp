@@ -26,8 +26,8 @@ TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) 
     fakes::SettableClock clock({2026, 12, 13, 9, 0, 0});  // a Sunday; tomorrow is Monday
     model::Grid grid("Grid");
     const std::string table = "zxsj1.log";
-    model::TextControl statusLine("Label2");
-    editing::PreflightCheck check({host, clock, service, grid, table, statusLine, [](int) {}});
+    model::TextControl hintLine("hintLine");
+    editing::PreflightCheck check({host, clock, service, grid, table, hintLine, [](int) {}});
     store::loadTableFile(grid.table(), m_dir.path(), table);
     check.open();
 
@@ -62,14 +62,14 @@ TEST_F(DayCheckerServiceTest, TheCheckAfterASaveReadsTheTableAsItWasWritten) {
     grid.table().setCell(2, 2, std::string(17000, 'x'));
     grid.table().setCell(3, 2, "bell.wav");
     const std::string table = "zxsj1.log";
-    model::TextControl statusLine("Label2");
+    model::TextControl hintLine("hintLine");
     DayCheckerService service(m_dir.path(), {{"铃😀.wav", 5000}, {"bell.wav", 5000}});
-    editing::PreflightCheck check({host, clock, service, grid, table, statusLine, [](int) {}});
+    editing::PreflightCheck check({host, clock, service, grid, table, hintLine, [](int) {}});
     ASSERT_TRUE(store::writeTableFile(grid.table(), m_dir.path(), table));
 
     check.tableSaved();
 
-    EXPECT_EQ(statusLine.text(),
+    EXPECT_EQ(hintLine.text(),
               "  ☆ 已存盘。预演 2026-12-14 星期一：发现 2 个问题，请用“预演检查”查看！");
     const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
     ASSERT_EQ(r.problems.size(), 2u);

@@ -141,14 +141,14 @@ TEST_F(RehearsalAndAir, TheRehearsalPrintsTheStartsAndStopsTheProgramRecordsOnAi
     };
     platform.clock.set(at(7, 59, 59));
     std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(services);
-    system->form1().setVisible(true);
-    system->form1().FormActivate();
+    system->mainWindow().setVisible(true);
+    system->mainWindow().FormActivate();
     for (int64_t s = scheduler::secondsOf(at(8, 0, 0)); s <= scheduler::secondsOf(at(8, 1, 30));
          ++s) {
         platform::LocalDateTime t = scheduler::localDateTimeOf(s);
         t.millisecond = 5;
         platform.clock.set(t);
-        system->form1().Timer1.fire();
+        system->mainWindow().Timer1.fire();
     }
 
     const Lines onAir = startsAndStops(record.lines);

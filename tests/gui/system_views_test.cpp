@@ -35,9 +35,10 @@ private slots:
         QCOMPARE(missing, QStringList{});
 
         // The chooser closes through its own buttons, with their result.
-        QTimer::singleShot(0, [&] { system->daori5().endModal(model::ModalResult::Accepted); });
-        QCOMPARE(host.showModal(system->daori5()), model::ModalResult::Accepted);
-        QVERIFY(!system->daori5().visible());
+        QTimer::singleShot(
+            0, [&] { system->exchangeChooser().endModal(model::ModalResult::Accepted); });
+        QCOMPARE(host.showModal(system->exchangeChooser()), model::ModalResult::Accepted);
+        QVERIFY(!system->exchangeChooser().visible());
     }
 };
 

@@ -91,8 +91,8 @@ void GridEditor::load() {
     const store::TableLoadResult r =
         store::loadTableFile(m_c.grid.table(), m_services.programDirectory, m_table.tableFileName);
     if (!r.missingMessage.empty()) {
-        m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText(r.missingMessage);
+        m_c.hintLine.setColor(model::kRed);
+        m_c.hintLine.setText(r.missingMessage);
     }
     m_truncatedFile.clear();
     const std::string rows = text::decimalText(store::kMaxLoadedRows);
@@ -101,8 +101,9 @@ void GridEditor::load() {
         m_truncatedFile = m_table.tableFileName;
         m_truncatedQuestion = "文件 " + m_table.tableFileName + " 中有超过" + bytes +
                               "字节的行，保存后超出的部分将被删除。\r\r确实要保存吗？";
-        m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText("  ☆ 表中有超过" + bytes + "字节的行，只载入了其前" + bytes + "字节！");
+        m_c.hintLine.setColor(model::kRed);
+        m_c.hintLine.setText("  ☆ 表中有超过" + bytes + "字节的行，只载入了其前" + bytes +
+                             "字节！");
         platform::recordFailure(
             m_services.failures,
             {"table partly read",
@@ -113,16 +114,16 @@ void GridEditor::load() {
         m_truncatedQuestion = "文件 " + m_table.tableFileName + " 超过" + rows + "行，保存后第" +
                               text::decimalText(store::kMaxLoadedRows + 1) +
                               "行起的数据将被删除。\r\r确实要保存吗？";
-        m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText("  ☆ 表中超过" + rows + "行，只载入了前" + rows + "行！");
+        m_c.hintLine.setColor(model::kRed);
+        m_c.hintLine.setText("  ☆ 表中超过" + rows + "行，只载入了前" + rows + "行！");
         platform::recordFailure(m_services.failures,
                                 {"table partly read", m_table.tableFileName + ": only the first " +
                                                           rows + " rows were read"});
     }
     if (r.outcome == store::TableLoadResult::Outcome::Failed) {
         // Not "not created yet": the operator would look for a file that is there.
-        m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText("  ☆ 作息时间表 " + m_table.tableFileName + " 无法读取！");
+        m_c.hintLine.setColor(model::kRed);
+        m_c.hintLine.setText("  ☆ 作息时间表 " + m_table.tableFileName + " 无法读取！");
         platform::recordFailure(m_services.failures, {"table not read", r.error});
     }
     if (r.completed()) {

@@ -19,8 +19,8 @@ namespace orvessa::editing {
 // The main window's controls that the editor reads and sets.
 struct EditorControls {
     model::Grid& grid;
-    model::TextControl& Label2;  // the load's red notices
-    model::Command& jxbc;        // enabled exactly in manual operation
+    model::TextControl& hintLine;        // the load's red notices
+    model::Command& automaticOperation;  // enabled exactly in manual operation
     model::Command& save;
     model::Command& SAVE1;
     model::Command& add;
@@ -102,7 +102,7 @@ public:
     void setVolumeFollower(std::function<void(int)> follow) { m_followVolume = std::move(follow); }
 
 private:
-    bool manual() const { return m_c.jxbc.enabled(); }
+    bool manual() const { return m_c.automaticOperation.enabled(); }
     void setDelete(bool on);
     void setUp(bool on);
     void setDown(bool on);

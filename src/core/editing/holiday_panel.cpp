@@ -31,8 +31,8 @@ HolidayPanel::HolidayPanel(HolidayControls controls, HolidayState state,
       m_host(host),
       m_saveConfiguration(std::move(saveConfiguration)),
       m_editor(editor) {
-    m_c.GXR1.setHandler([this] { GXR1Click(); });
-    m_c.Button3.setHandler([this] { Button3Click(); });
+    m_c.GXR1.setHandler([this] { openPanel(); });
+    m_c.Button3.setHandler([this] { accept(); });
 }
 
 void HolidayPanel::showPanel(bool on) {
@@ -48,14 +48,14 @@ void HolidayPanel::showPanel(bool on) {
     m_c.panelChanged(on);
 }
 
-void HolidayPanel::GXR1Click() {
+void HolidayPanel::openPanel() {
     // The changes in the grid are not replaced by the list without a question.
     if (!m_editor.offerToSave()) {
         return;
     }
     // 1-3
     m_c.Timer1.stop();
-    m_c.RG4.setVisible(false);
+    m_c.weekSelector.setVisible(false);
     m_s.gridHeight = 0;
     showPanel(true);
 
@@ -139,7 +139,7 @@ bool HolidayPanel::checkDays() {
     return true;
 }
 
-void HolidayPanel::Button3Click() {
+void HolidayPanel::accept() {
     // 1: an emptied list is stored empty, so that no day stays a holiday. A list that is refused
     // or cannot be written stays open for the operator to correct: closing would drop it.
     const bool listStored = checkDays() && m_editor.saveAllowingEmpty();

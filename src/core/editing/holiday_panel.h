@@ -31,8 +31,8 @@ struct HolidayControls {
     model::Command& Button3;                   // 确 定
     // Switches the commands that the panel holds back while it is open.
     std::function<void(bool open)> panelChanged;
-    model::ListBox& ListBox2;  // the media library list
-    model::RadioGroup& RG4;    // the week selector
+    model::ListBox& ListBox2;         // the media library list
+    model::RadioGroup& weekSelector;  // the week selector
     model::Timer& Timer1;
 };
 
@@ -55,8 +55,9 @@ public:
     HolidayPanel(HolidayControls controls, HolidayState state, const platform::Clock& clock,
                  platform::Host& host, std::function<bool()> saveConfiguration, GridEditor& editor);
 
-    void GXR1Click();     // open the panel
-    void Button3Click();  // OK: store and close
+    void openPanel();
+    // OK: stores the list and the boxes, and closes the panel.
+    void accept();
     bool open() const { return m_open; }
 
 private:

@@ -24,11 +24,11 @@ MediaLibrary::MediaLibrary(model::ListBox& ListBox2, model::Grid& grid, model::C
       m_playback(playback),
       m_host(host),
       m_actions(std::move(actions)) {
-    dir1.setHandler([this] { dir1Click(); });
-    m_list.doubleClicked.connect([this] { ListBox2DblClick(); });
+    dir1.setHandler([this] { changeLibrary(); });
+    m_list.doubleClicked.connect([this] { takeEntry(); });
 }
 
-void MediaLibrary::dir1Click() {
+void MediaLibrary::changeLibrary() {
     const MessageAnswer answer = m_host.messageBox(
         "  库路径修改后所有作息时间表中的   \r\r纯文件名前都要补全原库路径，系统   "
         "\r\r才能正常工作！继"
@@ -55,7 +55,7 @@ void MediaLibrary::dir1Click() {
     }
 }
 
-void MediaLibrary::ListBox2DblClick() {
+void MediaLibrary::takeEntry() {
     const int index = m_list.itemIndex();
     if (index < 0 || index >= static_cast<int>(m_list.items().size())) {
         return;
@@ -89,7 +89,7 @@ void MediaLibrary::refresh() {
     m_list.setItems(std::move(names));
 }
 
-bool MediaLibrary::checkFolder(model::TextControl& statusLine,
+bool MediaLibrary::checkFolder(model::TextControl& hintLine,
                                platform::FailureRecord* failures) const {
     if (m_config.entry(SystemConfig::kMediaLibrary).empty()) {
         return true;
@@ -120,9 +120,9 @@ bool MediaLibrary::checkFolder(model::TextControl& statusLine,
     // The reason first: a long path is what the status line may cut off.
     const std::string message =
         "  ☆ 我的影音库" + why + "，只写文件名的项目都将找不到文件：" + folder;
-    const bool warningShown = statusLine.color() == model::kRed && !statusLine.text().empty();
-    statusLine.setColor(model::kRed);
-    statusLine.setText(warningShown ? statusLine.text() + message : message);
+    const bool warningShown = hintLine.color() == model::kRed && !hintLine.text().empty();
+    hintLine.setColor(model::kRed);
+    hintLine.setText(warningShown ? hintLine.text() + message : message);
     platform::recordFailure(failures, {"media library not usable", folder + " " + reason});
     return false;
 }

@@ -33,15 +33,16 @@ public:
                  store::SystemConfig& config, bool& unlocked, playback::PlaybackState& playback,
                  platform::Host& host, LibraryActions actions);
 
-    void dir1Click();  // 我的影音库: change the library
-    void ListBox2DblClick();
+    void changeLibrary();  // 我的影音库
+    // A double click on a library entry: it becomes the current row's file.
+    void takeEntry();
     // The library folder's files, as they are listed: no folders, nothing hidden.
     void refresh();
     // Whether the library folder can be listed. When it cannot (a file in its place, a folder
     // deleted or never made), every bare file name of the tables will be missing, so the reason
-    // goes to `statusLine` in red (after a warning the line already shows) and to `failures`.
+    // goes to `hintLine` in red (after a warning the line already shows) and to `failures`.
     // Nothing is said while no library has been chosen: the first start asks for one.
-    bool checkFolder(model::TextControl& statusLine, platform::FailureRecord* failures) const;
+    bool checkFolder(model::TextControl& hintLine, platform::FailureRecord* failures) const;
 
 private:
     model::ListBox& m_list;

@@ -1,6 +1,6 @@
 #include "core/editing/operator_lock.h"
 
-#include "core/editing/tform2.h"
+#include "core/editing/password_dialog.h"
 
 namespace orvessa::editing {
 
@@ -13,9 +13,9 @@ OperatorLock::OperatorLock(LockControls controls, const store::SystemConfig& con
       m_unlocked(unlocked),
       m_screenSaver(screenSaver),
       m_host(host) {
-    m_c.Jrxt.setHandler([this] { JrxtClick(); });
-    m_c.pbxt.setHandler([this] { pbxtClick(); });
-    m_c.GGMM.setHandler([this] { GGMMClick(); });
+    m_c.Jrxt.setHandler([this] { enter(); });
+    m_c.pbxt.setHandler([this] { lock(); });
+    m_c.GGMM.setHandler([this] { changePassword(); });
 }
 
 void OperatorLock::showDialog() {
@@ -32,7 +32,7 @@ bool OperatorLock::askPassword() {
     return m_unlocked;
 }
 
-void OperatorLock::pbxtClick() {
+void OperatorLock::lock() {
     m_unlocked = false;
     if (m_config.entry(SystemConfig::kPasswordMode) == "0") {
         m_screenSaver.setRunning(true);
@@ -40,7 +40,7 @@ void OperatorLock::pbxtClick() {
     applyLockState();
 }
 
-void OperatorLock::JrxtClick() {
+void OperatorLock::enter() {
     if (!m_unlocked) {
         askPassword();
     }
@@ -50,7 +50,7 @@ void OperatorLock::JrxtClick() {
     }
 }
 
-void OperatorLock::GGMMClick() {
+void OperatorLock::changePassword() {
     showDialog();
 }
 

@@ -9,7 +9,7 @@
 
 namespace orvessa::editing {
 
-class TForm2;
+class PasswordDialog;
 
 struct LockControls {
     model::Command& Jrxt;  // 进入系统
@@ -27,13 +27,13 @@ public:
                  platform::ScreenSaverFlag& screenSaver, platform::Host& host);
 
     // The password dialog, created after the main window.
-    void setDialog(TForm2* dialog) { m_dialog = dialog; }
+    void setDialog(PasswordDialog* dialog) { m_dialog = dialog; }
 
     // Shows the password dialog in its entry layout; returns whether the operator has entered.
     bool askPassword();
-    void pbxtClick();  // lock
-    void JrxtClick();  // enter
-    void GGMMClick();  // change the password
+    void lock();
+    void enter();
+    void changePassword();
     void applyLockState();
 
 private:
@@ -44,7 +44,7 @@ private:
     bool& m_unlocked;
     platform::ScreenSaverFlag& m_screenSaver;
     platform::Host& m_host;
-    TForm2* m_dialog = nullptr;
+    PasswordDialog* m_dialog = nullptr;
 };
 
 }  // namespace orvessa::editing

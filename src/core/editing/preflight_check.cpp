@@ -273,7 +273,7 @@ bool PreflightCheck::hasRowsApart() const {
 }
 
 void PreflightCheck::tableSaved() {
-    model::TextControl& status = m_s.statusLine;
+    model::TextControl& status = m_s.hintLine;
     auto report = [this, &status](model::Color color, std::string text) {
         status.setColor(color);
         status.setText(text);
@@ -298,9 +298,9 @@ void PreflightCheck::tableSaved() {
 
 void PreflightCheck::tableLoaded() {
     // A load that had something to say (a missing or unreadable table) has said it instead.
-    if (!m_savedReport.empty() && m_s.statusLine.text() == m_savedReport) {
-        m_s.statusLine.setColor(model::kGreen);
-        m_s.statusLine.setText("");
+    if (!m_savedReport.empty() && m_s.hintLine.text() == m_savedReport) {
+        m_s.hintLine.setColor(model::kGreen);
+        m_s.hintLine.setText("");
     }
     m_savedReport.clear();
 }

@@ -1,7 +1,7 @@
 #include "core/editing/table_exchange.h"
 
+#include "core/editing/exchange_chooser.h"
 #include "core/editing/grid_editor.h"
-#include "core/editing/tdaori5.h"
 #include "core/store/file_io.h"
 #include "core/store/table_file.h"
 #include "core/text/gbk.h"
@@ -89,23 +89,23 @@ TableExchange::TableExchange(ExchangeControls controls, std::string& tableFileNa
       m_host(host),
       m_editor(editor) {
     for (model::Command* c : {&m_c.ToolButton10, &m_c.N12}) {
-        c->setHandler([this] { ToolButton10Click(); });
+        c->setHandler([this] { importTable(); });
     }
     for (model::Command* c : {&m_c.ToolButton15, &m_c.N13}) {
-        c->setHandler([this] { ToolButton15Click(); });
+        c->setHandler([this] { exportTable(); });
     }
-    m_c.chooser.Button1.setHandler([this] { Button1Click(); });
-    m_c.chooser.Button2.setHandler([this] { Button2Click(); });
+    m_c.chooser.Button1.setHandler([this] { confirmChoice(); });
+    m_c.chooser.Button2.setHandler([this] { useDiskFile(); });
 }
 
 bool TableExchange::stored(int index) const {
     return store::fileExists(storedPath(m_programDirectory, index));
 }
 
-void TableExchange::ToolButton10Click() {
+void TableExchange::importTable() {
     m_mode = Mode::Import;
     model::RadioGroup& choices = m_c.chooser.RadioGroup1;
-    for (int k = 0; k < Tdaori5::kChoices; ++k) {
+    for (int k = 0; k < ExchangeChooser::kChoices; ++k) {
         choices.setItemEnabled(k, stored(k));
         choices.setItemColors(k, model::kBlack, model::RadioGroup::kNoBackground);
     }
@@ -113,7 +113,7 @@ void TableExchange::ToolButton10Click() {
     m_host.showModal(m_c.chooser);
 }
 
-void TableExchange::ToolButton15Click() {
+void TableExchange::exportTable() {
     m_mode = Mode::Export;
     // What the chooser exports is the saved table: after a refused or failed save it would be
     // the old one, so the operator stays at the grid with the cell at fault selected.
@@ -121,7 +121,7 @@ void TableExchange::ToolButton15Click() {
         return;
     }
     model::RadioGroup& choices = m_c.chooser.RadioGroup1;
-    for (int k = 0; k < Tdaori5::kChoices; ++k) {
+    for (int k = 0; k < ExchangeChooser::kChoices; ++k) {
         choices.setItemEnabled(k, true);
         // Blue warns that the table there will be overwritten.
         choices.setItemColors(k, stored(k) ? kExisting : model::kBlack,
@@ -131,7 +131,7 @@ void TableExchange::ToolButton15Click() {
     m_host.showModal(m_c.chooser);
 }
 
-void TableExchange::Button1Click() {
+void TableExchange::confirmChoice() {
     const bool importing = m_mode == Mode::Import;
     const MessageAnswer answer = m_host.messageBox(
         std::string("真的要") + (importing ? "更改已有" : "导出") + "作息时间数据吗？", "系统信息",
@@ -167,7 +167,7 @@ void TableExchange::Button1Click() {
     m_c.chooser.endModal(model::ModalResult::Accepted);
 }
 
-void TableExchange::Button2Click() {
+void TableExchange::useDiskFile() {
     if (m_mode == Mode::Import) {
         importFromDisk();
     } else {

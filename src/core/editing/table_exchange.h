@@ -9,11 +9,11 @@
 namespace orvessa::editing {
 
 class GridEditor;
-class Tdaori5;
+class ExchangeChooser;
 
 // The commands that open the chooser.
 struct ExchangeControls {
-    Tdaori5& chooser;
+    ExchangeChooser& chooser;
     model::Command& ToolButton10;  // 导入
     model::Command& N12;
     model::Command& ToolButton15;  // 导出
@@ -30,10 +30,10 @@ public:
     TableExchange(ExchangeControls controls, std::string& tableFileName,
                   std::filesystem::path programDirectory, platform::Host& host, GridEditor& editor);
 
-    void ToolButton10Click();  // import
-    void ToolButton15Click();  // export
-    void Button1Click();       // 导入 / 导出 in the chooser
-    void Button2Click();       // 磁盘文件
+    void importTable();
+    void exportTable();
+    void confirmChoice();  // 导入 / 导出 in the chooser
+    void useDiskFile();    // 磁盘文件
 
     Mode mode() const { return m_mode; }
 

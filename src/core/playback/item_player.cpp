@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/editing/tform4.h"
-#include "core/playback/tform6.h"
+#include "core/editing/options_dialog.h"
+#include "core/playback/video_window.h"
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
 #include "core/text/paths.h"
@@ -38,7 +38,8 @@ struct PickFailed {};
 }  // namespace
 
 ItemPlayer::ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
-                       PlayerServices services, TForm6& videoWindow, editing::TForm4& options)
+                       PlayerServices services, VideoWindow& videoWindow,
+                       editing::OptionsDialog& options)
     : m_state(state),
       m_clock(clock),
       m_controls(controls),
@@ -359,7 +360,7 @@ void ItemPlayer::stop() {
     m_processesAtLaunch.clear();
 
     m_state.itemKind = ItemKind::None;
-    m_controls.Label2.setText("");
+    m_controls.hintLine.setText("");
     m_controls.Edit1.setText("stop");
     m_controls.Edit2.setText("aab");
     m_state.isPlaying = false;

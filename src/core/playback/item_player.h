@@ -19,12 +19,12 @@
 #include "core/playback/playback_state.h"
 
 namespace orvessa::editing {
-class TForm4;
+class OptionsDialog;
 }
 
 namespace orvessa::playback {
 
-class TForm6;
+class VideoWindow;
 
 // The controls of the main window that the player reads and sets.
 struct PlayerControls {
@@ -32,10 +32,10 @@ struct PlayerControls {
     model::ListBox& ListBox1;
     model::TextControl& Edit1;
     model::TextControl& Edit2;
-    model::TextControl& Label2;
+    model::TextControl& hintLine;
     model::Command& Check2;
-    model::Command& jxbc;  // enabled exactly in manual operation
-    model::Timer& Timer2;  // the now-playing display's timer
+    model::Command& automaticOperation;  // enabled exactly in manual operation
+    model::Timer& Timer2;                // the now-playing display's timer
 };
 
 // What the player is given besides the controls.
@@ -77,7 +77,7 @@ struct PlayEvent {
 class ItemPlayer {
 public:
     ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
-               PlayerServices services, TForm6& videoWindow, editing::TForm4& options);
+               PlayerServices services, VideoWindow& videoWindow, editing::OptionsDialog& options);
 
     // find: resolves the selected row, telling the operator when its file exists.
     void find();
@@ -102,15 +102,15 @@ private:
     void startMedia();
     void openWithShell();
     void applyVolume();
-    bool manual() const { return m_controls.jxbc.enabled(); }
+    bool manual() const { return m_controls.automaticOperation.enabled(); }
     void report(PlayEvent::Type type, int row);
 
     PlaybackState& m_state;
     ClockState& m_clock;
     PlayerControls m_controls;
     PlayerServices m_services;
-    TForm6& m_video;
-    editing::TForm4& m_options;
+    VideoWindow& m_video;
+    editing::OptionsDialog& m_options;
     // Picks repeat from one start of the system to the next.
     std::mt19937 m_random{20260101u};
     // The processes that ran when the shell launched the current item.

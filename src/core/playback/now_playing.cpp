@@ -102,7 +102,7 @@ void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
         firstTickBias = 2;
         ++ticks;
         if (byClock) {
-            m_lines.Label1.setText("正在播放：" + title + " 长度：        完成：");
+            m_lines.statusLine.setText("正在播放：" + title + " 长度：        完成：");
         }
     } else {
         if (p > basePosition + 4) {
@@ -116,13 +116,13 @@ void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
         firstTickBias = 0;
         lengthText = text::decimalText((durationSeconds % 3600) / 60) + ":" +
                      twoDigits(durationSeconds % 60);
-        m_lines.Label1.setText("正在播放：" + title + " 长度：" + lengthText + " 完成：" +
-                               percentText + "％");
-        m_lines.Label2.setColor(model::kGreen);
-        m_lines.Label2.setText(detailLine);
+        m_lines.statusLine.setText("正在播放：" + title + " 长度：" + lengthText + " 完成：" +
+                                   percentText + "％");
+        m_lines.hintLine.setColor(model::kGreen);
+        m_lines.hintLine.setText(detailLine);
     }
     if (kind == ItemKind::WebPage) {
-        m_lines.Label1.setText("正在浏览：" + m_lines.grid.cell(3, m_state.currentRow));
+        m_lines.statusLine.setText("正在浏览：" + m_lines.grid.cell(3, m_state.currentRow));
     }
 }
 

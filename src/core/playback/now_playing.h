@@ -17,8 +17,8 @@ namespace orvessa::playback {
 class NowPlaying {
 public:
     struct Lines {
-        model::TextControl& Label1;
-        model::TextControl& Label2;
+        model::TextControl& statusLine;
+        model::TextControl& hintLine;
         model::TextControl& Edit1;
         model::TextControl& Edit2;
         model::Grid& grid;

@@ -4,7 +4,7 @@
 
 #include "core/playback/item_player.h"
 #include "core/playback/now_playing.h"
-#include "core/playback/tform6.h"
+#include "core/playback/video_window.h"
 #include "core/text/date_text.h"
 #include "core/text/time_text.h"
 
@@ -42,7 +42,7 @@ platform::LocalDateTime localDateTimeOf(int64_t seconds) {
 
 BroadcastClock::BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
                                ClockControls controls, playback::ItemPlayer& player,
-                               playback::NowPlaying& display, playback::TForm6& videoWindow,
+                               playback::NowPlaying& display, playback::VideoWindow& videoWindow,
                                const platform::Clock& timeSource,
                                const std::vector<std::string>& hints, int& weekday,
                                EndOfDayHooks hooks)
@@ -57,7 +57,7 @@ BroadcastClock::BroadcastClock(playback::PlaybackState& state, playback::ClockSt
       m_weekday(weekday),
       m_hooks(std::move(hooks)) {}
 
-void BroadcastClock::Timer1Timer() {
+void BroadcastClock::tick() {
     const platform::LocalDateTime now = m_time.now();
     const int64_t second = secondsOf(now);
     if (m_lastSecond && second == *m_lastSecond) {
@@ -71,7 +71,7 @@ void BroadcastClock::Timer1Timer() {
             m_lastSecond = s;
             m_lateMillis = (second - s) * 1000 + now.millisecond;
             try {
-                tick(localDateTimeOf(s));
+                tickAt(localDateTimeOf(s));
             } catch (...) {
                 // As for every tick: the next one starts afresh.
             }
@@ -80,7 +80,7 @@ void BroadcastClock::Timer1Timer() {
     m_lastSecond = second;
     // A tick due on the second boundary that a busy thread runs late reads as of its second too.
     m_lateMillis = now.millisecond;
-    tick(now);
+    tickAt(now);
 }
 
 void BroadcastClock::readRow() {
@@ -97,7 +97,7 @@ void BroadcastClock::resetSeconds() {
     }
 }
 
-void BroadcastClock::tick(const platform::LocalDateTime& at) {
+void BroadcastClock::tickAt(const platform::LocalDateTime& at) {
     if (m_observer != nullptr) {
         m_observer->tickStarted(at);
     }
@@ -122,8 +122,8 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_controls.Panel1.setText(text::formatClockTime(at.hour, at.minute, at.second));
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
-    m_controls.Label3.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
-                              text::weekdayCharacter(m_weekday));
+    m_controls.stopDayLine.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
+                                   text::weekdayCharacter(m_weekday));
     // The custom times come first: a shutdown at 00:00:00 is due whatever the new day brings.
     if (m_hooks.customShutdownCheck) {
         m_hooks.customShutdownCheck();
@@ -183,7 +183,7 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     }
 
     if (m_clock.advanceRequested) {
-        tab2Click();
+        skipFinishedRows();
     }
     statusLines();
 }
@@ -191,25 +191,25 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
 void BroadcastClock::statusLines() {
     // Only the countdown is a warning; a red line left over from one is not.
     if (m_state.isPlaying) {
-        m_controls.Label1.setColor(model::kGreen);
+        m_controls.statusLine.setColor(model::kGreen);
         m_display.update(true, m_lateMillis, m_tickMillis);
         return;
     }
     if (m_hooks.showCountdown && m_hooks.showCountdown()) {
         return;
     }
-    m_controls.Label1.setColor(model::kGreen);
+    m_controls.statusLine.setColor(model::kGreen);
     ++m_clock.hintTick;
     m_clock.hintIndex = m_clock.hintTick / 5;
     if (m_clock.hintTick > m_clock.hintLimit) {
         m_clock.hintTick = 0;
     }
     if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
-        m_controls.Label1.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
+        m_controls.statusLine.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
     }
 }
 
-void BroadcastClock::tab2Click() {
+void BroadcastClock::skipFinishedRows() {
     const model::Grid& grid = m_controls.grid;
     for (;;) {
         m_clock.advanceRequested = false;

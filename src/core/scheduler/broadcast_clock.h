@@ -14,7 +14,7 @@
 namespace orvessa::playback {
 class ItemPlayer;
 class NowPlaying;
-class TForm6;
+class VideoWindow;
 }  // namespace orvessa::playback
 
 namespace orvessa::scheduler {
@@ -23,8 +23,8 @@ namespace orvessa::scheduler {
 struct ClockControls {
     model::Grid& grid;
     model::TextControl& Panel1;
-    model::TextControl& Label1;
-    model::TextControl& Label3;
+    model::TextControl& statusLine;
+    model::TextControl& stopDayLine;
     model::TextControl& Edit1;
     model::TextControl& Edit2;
 };
@@ -65,17 +65,17 @@ public:
 
     BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
                    ClockControls controls, playback::ItemPlayer& player,
-                   playback::NowPlaying& display, playback::TForm6& videoWindow,
+                   playback::NowPlaying& display, playback::VideoWindow& videoWindow,
                    const platform::Clock& timeSource, const std::vector<std::string>& hints,
                    int& weekday, EndOfDayHooks hooks);
 
     // Timer1's handler: ticks the second now, after the seconds a busy thread missed since
     // the last tick (up to half a minute of them). A second is never ticked twice.
-    void Timer1Timer();
+    void tick();
     // One tick at the given moment.
-    void tick(const platform::LocalDateTime& at);
+    void tickAt(const platform::LocalDateTime& at);
     // Moves currentRow past every row that is finished with.
-    void tab2Click();
+    void skipFinishedRows();
     // Forgets the last second ticked, so that the next tick makes up nothing.
     void resetSeconds();
     // Tells `observer` (not owned; null for none) what the clock does with its rows.
@@ -92,7 +92,7 @@ private:
     ClockControls m_controls;
     playback::ItemPlayer& m_player;
     playback::NowPlaying& m_display;
-    playback::TForm6& m_video;
+    playback::VideoWindow& m_video;
     const platform::Clock& m_time;
     const std::vector<std::string>& m_hints;
     int& m_weekday;

@@ -3,7 +3,7 @@
 
 #include "core/scheduler/end_of_day.h"
 
-#include "core/editing/tform4.h"
+#include "core/editing/options_dialog.h"
 #include "core/playback/item_player.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
@@ -44,7 +44,7 @@ std::string clockTextOf(int seconds) {
 EndOfDay::EndOfDay(EndOfDayControls controls, EndOfDayState state, const platform::Clock& clock,
                    platform::Power& power, EndOfDayActions actions)
     : m_c(controls), m_s(state), m_clock(clock), m_power(power), m_actions(std::move(actions)) {
-    m_c.Timer4.setHandler([this] { Timer4Timer(); });
+    m_c.Timer4.setHandler([this] { stopDayTick(); });
 }
 
 int EndOfDay::liveAction() const {
@@ -74,7 +74,7 @@ bool EndOfDay::endOfTable() {
         return true;
     }
     if (action == 0 && m_c.Panel1.text() == c.shutdownTime) {
-        exit1Click();
+        powerOff();
     }
     return false;
 }
@@ -86,7 +86,7 @@ void EndOfDay::customShutdownCheck() {
     }
     for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {
         if (m_s.config.entry(entry) == m_s.clock.nowTime) {
-            exit1Click();
+            powerOff();
         }
     }
 }
@@ -101,10 +101,10 @@ bool EndOfDay::showCountdown() {
     if (now < 0 || shutdown < 0 || !(shutdown <= now + 60 && now < shutdown)) {
         return false;
     }
-    m_c.Label1.setColor(model::kRed);
-    m_c.Label1.setText("  ☆ 系统将在 " + clockTextOf(shutdown - now) + " 后自动关机！");
-    m_c.Label2.setColor(model::kGreen);
-    m_c.Label2.setText("  ☆ 若不想立即关闭计算机可退出本系统。");
+    m_c.statusLine.setColor(model::kRed);
+    m_c.statusLine.setText("  ☆ 系统将在 " + clockTextOf(shutdown - now) + " 后自动关机！");
+    m_c.hintLine.setColor(model::kGreen);
+    m_c.hintLine.setText("  ☆ 若不想立即关闭计算机可退出本系统。");
     return true;
 }
 
@@ -137,7 +137,7 @@ void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
     m_c.Timer4.start(1000);
 }
 
-void EndOfDay::Timer4Timer() {
+void EndOfDay::stopDayTick() {
     const platform::LocalDateTime now = m_clock.now();
     int& stopDayCount = m_s.stopDayCount;
     // A system left running decides again for each new day, as a start-up on that day would:
@@ -155,12 +155,12 @@ void EndOfDay::Timer4Timer() {
     }
     m_s.stopDayDate = today;
     m_s.weekday = text::weekdayOf(now.year, now.month, now.day);
-    m_c.Label3.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
-                       text::weekdayCharacter(m_s.weekday));
+    m_c.stopDayLine.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
+                            text::weekdayCharacter(m_s.weekday));
     if (stopDayCount < 62) {
         ++stopDayCount;
     }
-    m_c.Label1.setText("  今日停播！ ");
+    m_c.statusLine.setText("  今日停播！ ");
     if (stopDayCount < 4) {
         m_c.Timer1.stop();
         if (m_player != nullptr) {
@@ -171,14 +171,14 @@ void EndOfDay::Timer4Timer() {
     const std::string remaining = "[" + text::decimalText(62 - stopDayCount) + "]";
     if (stored == "0" || stored == "2") {
         if (stopDayCount == 60) {
-            exit1Click();
+            powerOff();
         }
-        m_c.Label2.setColor(model::kRed);
-        m_c.Label2.setText("  系统将在60秒后自动关闭计算机！  " + remaining);
+        m_c.hintLine.setColor(model::kRed);
+        m_c.hintLine.setText("  系统将在60秒后自动关闭计算机！  " + remaining);
     }
     if (stored == "1") {
-        m_c.Label2.setColor(model::kGreen);
-        m_c.Label2.setText("  系统将在60秒后自动退出并返回操作系统！  " + remaining);
+        m_c.hintLine.setColor(model::kGreen);
+        m_c.hintLine.setText("  系统将在60秒后自动退出并返回操作系统！  " + remaining);
         if (stopDayCount == 60) {
             m_s.unlocked = true;
             m_actions.quit();
@@ -191,13 +191,13 @@ void EndOfDay::Timer4Timer() {
             text::normaliseTime(text::formatClockTime(now.hour, now.minute, now.second));
         for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {
             if (m_s.config.entry(entry) == clock) {
-                exit1Click();
+                powerOff();
             }
         }
     }
 }
 
-void EndOfDay::exit1Click() {
+void EndOfDay::powerOff() {
     // The power may go as soon as it is asked: the day's last writes must not be in a cache then.
     if (m_actions.flushWrites) {
         m_actions.flushWrites();

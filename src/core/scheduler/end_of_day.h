@@ -12,7 +12,7 @@
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
-class TForm4;
+class OptionsDialog;
 }
 namespace orvessa::playback {
 class ItemPlayer;
@@ -21,9 +21,9 @@ class ItemPlayer;
 namespace orvessa::scheduler {
 
 struct EndOfDayControls {
-    model::TextControl& Label1;
-    model::TextControl& Label2;
-    model::TextControl& Label3;
+    model::TextControl& statusLine;
+    model::TextControl& hintLine;
+    model::TextControl& stopDayLine;
     model::TextControl& Panel1;  // the clock text of the last tick
     model::Grid& grid;
     model::Timer& Timer1;  // the broadcast clock
@@ -65,7 +65,7 @@ public:
              platform::Power& power, EndOfDayActions actions);
 
     // The options dialog, whose live choices the clock reads; set once the dialog exists.
-    void setOptions(const editing::TForm4* options) { m_options = options; }
+    void setOptions(const editing::OptionsDialog* options) { m_options = options; }
     void setPlayer(playback::ItemPlayer* player) { m_player = player; }
 
     // End-of-table handling; true when the tick ends there.
@@ -76,8 +76,8 @@ public:
     // The first tick of a new date at which nothing plays starts the new day's table, or the
     // stop-day ticker when the new day is a stop day; true when it did (the tick ends there).
     bool newDayCheck(const platform::LocalDateTime& at);
-    void Timer4Timer();  // stop-day ticker
-    void exit1Click();   // shut the computer down
+    void stopDayTick();
+    void powerOff();
 
 private:
     int liveAction() const;
@@ -89,7 +89,7 @@ private:
     const platform::Clock& m_clock;
     platform::Power& m_power;
     EndOfDayActions m_actions;
-    const editing::TForm4* m_options = nullptr;
+    const editing::OptionsDialog* m_options = nullptr;
     playback::ItemPlayer* m_player = nullptr;
 };
 

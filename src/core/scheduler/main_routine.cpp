@@ -25,74 +25,75 @@ std::unique_ptr<OrvessaSystem> OrvessaSystem::start(PlatformServices services) {
 
 OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     // The main window's initialisation runs before any other window exists.
-    m_form1 = std::make_unique<ui::TForm1>(
+    m_mainWindow = std::make_unique<ui::MainWindow>(
         ui::MainWindowServices{services.host, services.clock, services.power, services.screenSaver,
                                services.shell, services.monitors, services.programDirectory,
                                services.mediaProfile, services.failureRecord});
-    m_windows.push_back(m_form1.get());
+    m_windows.push_back(m_mainWindow.get());
     if (!services.itemDirectory.empty()) {
-        m_form1->itemDirectoryText = text::utf8Path(services.itemDirectory);
-        if (!text::endsWithSeparator(m_form1->itemDirectoryText)) {
-            m_form1->itemDirectoryText += text::nativeSeparator();
+        m_mainWindow->itemDirectoryText = text::utf8Path(services.itemDirectory);
+        if (!text::endsWithSeparator(m_mainWindow->itemDirectoryText)) {
+            m_mainWindow->itemDirectoryText += text::nativeSeparator();
         }
     }
     buildMainWindowSubsystems(services);
     m_startUp->FormCreate();
 
-    ui::TForm1& f = *m_form1;
+    ui::MainWindow& f = *m_mainWindow;
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
-    m_form2 =
-        std::make_unique<editing::TForm2>(f.config, f.unlocked, services.host, saveConfiguration);
-    m_windows.push_back(m_form2.get());
-    m_form4 = std::make_unique<editing::TForm4>(
+    m_passwordDialog = std::make_unique<editing::PasswordDialog>(f.config, f.unlocked,
+                                                                 services.host, saveConfiguration);
+    m_windows.push_back(m_passwordDialog.get());
+    m_optionsDialog = std::make_unique<editing::OptionsDialog>(
         f.config, f.Grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
                                  services.programDirectory});
-    m_windows.push_back(m_form4.get());
-    m_form6 = std::make_unique<playback::TForm6>(services.monitors, services.keyboard);
-    m_windows.push_back(m_form6.get());
+    m_windows.push_back(m_optionsDialog.get());
+    m_videoWindow = std::make_unique<playback::VideoWindow>(services.monitors, services.keyboard);
+    m_windows.push_back(m_videoWindow.get());
     platform::MediaDevice* recorder = services.recordingDevice;
     if (recorder == nullptr) {
         m_noRecordingDevice = std::make_unique<tools::AbsentMediaDevice>();
         recorder = m_noRecordingDevice.get();
     }
-    m_dstx = std::make_unique<tools::Tdstx>(
+    m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&f] { return f.libraryDirectory(); },
                                            [this] { m_library->refresh(); }});
     for (model::Command* c : {&f.rec3, &f.Rec2}) {
-        c->setHandler([this] { m_dstx->showRecorder(); });
+        c->setHandler([this] { m_recorderWindow->showRecorder(); });
     }
-    m_windows.push_back(m_dstx.get());
-    m_daori5 = std::make_unique<editing::Tdaori5>();
-    m_windows.push_back(m_daori5.get());
-    m_form5 = std::make_unique<editing::TForm5>(m_form1->programDirectoryText + "AUDIO" +
-                                                text::nativeSeparator());
-    m_windows.push_back(m_form5.get());
-    m_form7 = std::make_unique<tools::TForm7>(
-        f.config, m_form6->Panel2,
+    m_windows.push_back(m_recorderWindow.get());
+    m_exchangeChooser = std::make_unique<editing::ExchangeChooser>();
+    m_windows.push_back(m_exchangeChooser.get());
+    m_directoryDialog = std::make_unique<editing::DirectoryDialog>(
+        m_mainWindow->programDirectoryText + "AUDIO" + text::nativeSeparator());
+    m_windows.push_back(m_directoryDialog.get());
+    m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
+        f.config, m_videoWindow->Panel2,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
                                 services.programDirectory, services.failureRecord});
     if (f.configurationLoaded) {
-        m_form7->FormCreate();
+        m_subtitleDialog->FormCreate();
     }
-    f.N16.setHandler([this, &host = services.host] { host.showModal(*m_form7); });
-    m_windows.push_back(m_form7.get());
+    f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
+    m_windows.push_back(m_subtitleDialog.get());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
-        editing::ExchangeControls{*m_daori5, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
+        editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
         f.tableFileName, f.programDirectory, services.host, *m_editor);
-    f.form6 = m_form6.get();
-    m_startUp->setDirectoryDialog(m_form5.get());
-    m_lock->setDialog(m_form2.get());
+    f.videoWindow = m_videoWindow.get();
+    m_startUp->setDirectoryDialog(m_directoryDialog.get());
+    m_lock->setDialog(m_passwordDialog.get());
     for (model::Command* c : {&f.xuanxiang, &f.toolbutton13}) {
         c->setHandler([this, &f, &host = services.host] {
-            m_form4->prepareOpening(f.up.enabled(), f.dow.enabled());
-            host.showModal(*m_form4);
-            m_form4->previousRow.setEnabled(f.up.enabled());
+            m_optionsDialog->prepareOpening(f.up.enabled(), f.dow.enabled());
+            host.showModal(*m_optionsDialog);
+            m_optionsDialog->previousRow.setEnabled(f.up.enabled());
         });
     }
-    m_endOfDay->setOptions(m_form4.get());
-    m_editor->setVolumeFollower([this](int volume) { m_form4->TrackBar1.setPosition(volume); });
+    m_endOfDay->setOptions(m_optionsDialog.get());
+    m_editor->setVolumeFollower(
+        [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
 }
@@ -101,9 +102,9 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     if (services.dayChecker == nullptr) {
         return;
     }
-    ui::TForm1& f = *m_form1;
+    ui::MainWindow& f = *m_mainWindow;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.Grid, f.tableFileName, f.Label2,
+        services.host, services.clock, *services.dayChecker, f.Grid, f.tableFileName, f.hintLine,
         [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     f.yuyan.setHandler([this] { m_preflight->open(); });
@@ -111,7 +112,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     // The holiday list is saved through the same command, and is no day's table.
     for (model::Command* c : {&f.save, &f.SAVE1}) {
         c->setHandler([this, &f] {
-            if (m_editor->save() && f.manualOperation() && !m_holidayPanel->open()) {
+            if (m_editor->save() && f.inManualOperation() && !m_holidayPanel->open()) {
                 m_preflight->tableSaved();
             }
         });
@@ -119,21 +120,22 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
 }
 
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
-    ui::TForm1& f = *m_form1;
+    ui::MainWindow& f = *m_mainWindow;
     m_commandStates->apply(
-        event, {f.manualOperation(), f.playback.isPlaying, f.unlocked, f.config.anyoneMayOperate(),
-                m_holidayPanel != nullptr && m_holidayPanel->open()});
+        event, {f.inManualOperation(), f.playback.isPlaying, f.unlocked,
+                f.config.anyoneMayOperate(), m_holidayPanel != nullptr && m_holidayPanel->open()});
     if (m_preflight == nullptr) {
         f.yuyan.setEnabled(false);
     }
 }
 
 void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
-    ui::TForm1& f = *m_form1;
+    ui::MainWindow& f = *m_mainWindow;
     m_commandStates = std::make_unique<ui::CommandStates>(f);
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.Grid, f.Label2, f.jxbc, f.save, f.SAVE1, f.add, f.ADD1, f.xiugai,
-                                f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
+        editing::EditorControls{f.Grid, f.hintLine, f.automaticOperation, f.save, f.SAVE1, f.add,
+                                f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
+                                f.DOW1},
         editing::TableState{f.tableFileName, f.autoNaming, f.W, f.weekdayText}, f.playback,
         f.clockState,
         editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
@@ -145,7 +147,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         m_noSkinLook = std::make_unique<NoSkinLook>();
         look = m_noSkinLook.get();
     }
-    m_skinEngine = std::make_unique<skins::TSkinData>(
+    m_skinEngine = std::make_unique<skins::SkinEngine>(
         *look, services.host, [failures = services.failureRecord](const std::string& why) {
             platform::recordFailure(failures, {"skin refused", why});
         });
@@ -166,8 +168,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 [&f] { f.FormActivate(); }, saveConfiguration,
                                 [&f] { return f.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
-        ModeControls{f.ztbc, f.jxbc, f.forcedWeekdayItems, f.ToolButton9, f.Grid, f.Label1,
-                     f.Label2, f.RG4, f.ListBox2, f.Timer1, f.Timer4},
+        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
+                     f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.ListBox2, f.Timer1,
+                     f.Timer4},
         ModeState{f.config, f.tableFileName, f.autoNaming, f.W, f.weekdayText, f.playback,
                   f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
@@ -177,7 +180,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                                 : ui::CommandStates::Event::EnterAutomatic);
                      },
                      [this, &f, failures = services.failureRecord] {
-                         m_library->checkFolder(f.Label2, failures);
+                         m_library->checkFolder(f.hintLine, failures);
                      }},
         *m_editor);
 
@@ -187,17 +190,17 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = services.failureRecord;
     startUpServices.checkLibrary = [this, &f, failures = services.failureRecord] {
-        m_library->checkFolder(f.Label2, failures);
+        m_library->checkFolder(f.hintLine, failures);
     };
     m_startUp = std::make_unique<StartUp>(
         StartUpControls{f,
                         f.trayIcon,
                         f.Grid,
-                        f.Label2,
+                        f.hintLine,
                         f.Timer1,
                         f.Timer4,
-                        f.RG4,
-                        f.jxbc,
+                        f.weekSelector,
+                        f.automaticOperation,
                         f.save,
                         f.xq0,
                         f.CheckBox1,
@@ -213,24 +216,25 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
-        c->setHandler([this] { m_startUp->Q1Click(); });
+        c->setHandler([this] { m_startUp->quit(); });
     }
 
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
         editing::HolidayControls{
             f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); }, f.ListBox2,
-            f.RG4, f.Timer1},
+            f.weekSelector, f.Timer1},
         editing::HolidayState{f.config, f.tableFileName, f.playback, f.gridHeight}, services.clock,
         services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.Label1, f.Label2, f.Label3, f.Panel1, f.Grid, f.Timer1, f.Timer4},
+        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.Panel1, f.Grid, f.Timer1,
+                         f.Timer4},
         EndOfDayState{f.config, f.playback, f.clockState, f.W, f.unlocked, f.stopDay, f.stopDayDate,
                       f.stopDayCount, f.automaticDate},
         services.clock, services.power,
         EndOfDayActions{
-            [this] { m_startUp->Q1Click(); }, [&f] { enterAutomaticOperation(f.jxbc); },
+            [this] { m_startUp->quit(); }, [&f] { enterAutomaticOperation(f.automaticOperation); },
             [this, &f] {
                 f.autoNaming = true;
                 m_editor->load();
@@ -244,18 +248,18 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
-    ui::TForm1& f = *m_form1;
+    ui::MainWindow& f = *m_mainWindow;
     m_display = std::make_unique<playback::NowPlaying>(
         f.playback, f.clockState,
-        playback::NowPlaying::Lines{f.Label1, f.Label2, f.Edit1, f.Edit2, f.Grid},
+        playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Edit1, f.Edit2, f.Grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         f.playback, f.clockState,
-        playback::PlayerControls{f.Grid, f.ListBox1, f.Edit1, f.Edit2, f.Label2, f.Check2, f.jxbc,
-                                 f.Timer2},
+        playback::PlayerControls{f.Grid, f.ListBox1, f.Edit1, f.Edit2, f.hintLine, f.Check2,
+                                 f.automaticOperation, f.Timer2},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
-            [&f](int monitor) { f.setwindowtomonitor(f.form6, monitor, 0, 0); },
+            [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
             [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
             [this](bool running) {
                 commandsChanged(running ? ui::CommandStates::Event::ItemStarted
@@ -263,7 +267,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             },
             [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; },
             services.failureRecord},
-        *m_form6, *m_form4);
+        *m_videoWindow, *m_optionsDialog);
     for (model::Command* c : {&f.ToolButton17, &f.P1}) {
         c->setHandler([this] { m_player->play(); });
     }
@@ -279,8 +283,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
         f.playback, f.clockState,
-        ClockControls{f.Grid, f.Panel1, f.Label1, f.Label3, f.Edit1, f.Edit2}, *m_player,
-        *m_display, *m_form6, services.clock, f.hints, f.W,
+        ClockControls{f.Grid, f.Panel1, f.statusLine, f.stopDayLine, f.Edit1, f.Edit2}, *m_player,
+        *m_display, *m_videoWindow, services.clock, f.hints, f.W,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
@@ -299,7 +303,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             m_broadcastClock->resetSeconds();
         }
     });
-    f.Timer1.setHandler([this] { m_broadcastClock->Timer1Timer(); });
+    f.Timer1.setHandler([this] { m_broadcastClock->tick(); });
     f.Timer2.setHandler([this, &f] {
         try {
             m_display->update(false);

@@ -3,20 +3,20 @@
 #include <memory>
 #include <vector>
 
+#include "core/editing/directory_dialog.h"
+#include "core/editing/exchange_chooser.h"
 #include "core/editing/grid_editor.h"
 #include "core/editing/holiday_panel.h"
 #include "core/editing/media_library.h"
 #include "core/editing/operator_lock.h"
+#include "core/editing/options_dialog.h"
+#include "core/editing/password_dialog.h"
 #include "core/editing/preflight_check.h"
 #include "core/editing/table_exchange.h"
-#include "core/editing/tdaori5.h"
-#include "core/editing/tform2.h"
-#include "core/editing/tform4.h"
-#include "core/editing/tform5.h"
 #include "core/platform/failure_record.h"
 #include "core/playback/item_player.h"
 #include "core/playback/now_playing.h"
-#include "core/playback/tform6.h"
+#include "core/playback/video_window.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/broadcast_journal.h"
 #include "core/scheduler/broadcast_record.h"
@@ -24,10 +24,10 @@
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
 #include "core/skins/skin_engine.h"
-#include "core/tools/tdstx.h"
-#include "core/tools/tform7.h"
+#include "core/tools/recorder_window.h"
+#include "core/tools/subtitle_dialog.h"
 #include "core/ui/command_states.h"
-#include "core/ui/tform1.h"
+#include "core/ui/main_window.h"
 
 namespace orvessa::scheduler {
 
@@ -69,16 +69,16 @@ public:
     // operator, returning null), then creates the windows in order, the main window first.
     static std::unique_ptr<OrvessaSystem> start(PlatformServices services);
 
-    ui::TForm1& form1() { return *m_form1; }
-    editing::TForm2& form2() { return *m_form2; }
-    editing::TForm4& form4() { return *m_form4; }
-    playback::TForm6& form6() { return *m_form6; }
-    tools::Tdstx& dstx() { return *m_dstx; }
-    editing::Tdaori5& daori5() { return *m_daori5; }
-    editing::TForm5& form5() { return *m_form5; }
+    ui::MainWindow& mainWindow() { return *m_mainWindow; }
+    editing::PasswordDialog& passwordDialog() { return *m_passwordDialog; }
+    editing::OptionsDialog& optionsDialog() { return *m_optionsDialog; }
+    playback::VideoWindow& videoWindow() { return *m_videoWindow; }
+    tools::RecorderWindow& recorderWindow() { return *m_recorderWindow; }
+    editing::ExchangeChooser& exchangeChooser() { return *m_exchangeChooser; }
+    editing::DirectoryDialog& directoryDialog() { return *m_directoryDialog; }
     // Null when the system was started without a day checker.
     editing::PreflightCheck* preflightCheck() { return m_preflight.get(); }
-    tools::TForm7& form7() { return *m_form7; }
+    tools::SubtitleDialog& subtitleDialog() { return *m_subtitleDialog; }
     playback::ItemPlayer& player() { return *m_player; }
     playback::NowPlaying& display() { return *m_display; }
     BroadcastClock& broadcastClock() { return *m_broadcastClock; }
@@ -104,7 +104,7 @@ private:
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
-    std::unique_ptr<ui::TForm1> m_form1;
+    std::unique_ptr<ui::MainWindow> m_mainWindow;
     std::unique_ptr<ui::CommandStates> m_commandStates;
     std::unique_ptr<editing::GridEditor> m_editor;
     std::unique_ptr<editing::OperatorLock> m_lock;
@@ -114,21 +114,21 @@ private:
     std::unique_ptr<EndOfDay> m_endOfDay;
     std::unique_ptr<editing::HolidayPanel> m_holidayPanel;
     std::unique_ptr<editing::TableExchange> m_tableExchange;
-    std::unique_ptr<editing::TForm2> m_form2;
-    std::unique_ptr<editing::TForm4> m_form4;
-    std::unique_ptr<playback::TForm6> m_form6;
+    std::unique_ptr<editing::PasswordDialog> m_passwordDialog;
+    std::unique_ptr<editing::OptionsDialog> m_optionsDialog;
+    std::unique_ptr<playback::VideoWindow> m_videoWindow;
     std::unique_ptr<platform::MediaDevice> m_noRecordingDevice;
-    std::unique_ptr<tools::Tdstx> m_dstx;
-    std::unique_ptr<editing::Tdaori5> m_daori5;
-    std::unique_ptr<editing::TForm5> m_form5;
-    std::unique_ptr<tools::TForm7> m_form7;
+    std::unique_ptr<tools::RecorderWindow> m_recorderWindow;
+    std::unique_ptr<editing::ExchangeChooser> m_exchangeChooser;
+    std::unique_ptr<editing::DirectoryDialog> m_directoryDialog;
+    std::unique_ptr<tools::SubtitleDialog> m_subtitleDialog;
     std::unique_ptr<editing::PreflightCheck> m_preflight;
     std::unique_ptr<playback::NowPlaying> m_display;
     // Before the player and the clock, which report to it until they go.
     std::unique_ptr<BroadcastJournal> m_journal;
     std::unique_ptr<platform::SkinLook> m_noSkinLook;
     skins::SkinStore m_noSkins;
-    std::unique_ptr<skins::TSkinData> m_skinEngine;
+    std::unique_ptr<skins::SkinEngine> m_skinEngine;
     std::unique_ptr<skins::SkinSwitcher> m_skins;
     std::unique_ptr<playback::ItemPlayer> m_player;
     std::unique_ptr<BroadcastClock> m_broadcastClock;

@@ -22,38 +22,38 @@ constexpr model::Color kWeekChoiceBackground = model::rgb(255, 251, 240);
 
 }  // namespace
 
-void enterAutomaticOperation(model::Command& jxbc) {
-    jxbc.setEnabled(true);
-    jxbc.click();
-    jxbc.setEnabled(false);
+void enterAutomaticOperation(model::Command& automaticOperation) {
+    automaticOperation.setEnabled(true);
+    automaticOperation.click();
+    automaticOperation.setEnabled(false);
 }
 
 OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServices services,
                                editing::GridEditor& editor)
     : m_c(std::move(controls)), m_s(state), m_services(std::move(services)), m_editor(editor) {
-    m_c.ztbc.setHandler([this] { ZTBCClick(); });
-    m_c.jxbc.setHandler([this] { JXBCClick(); });
-    m_c.ToolButton9.setHandler([this] { ToolButton9Click(); });
-    m_c.RG4.setHandler([this] { RG4Click(); });
+    m_c.manualOperation.setHandler([this] { enterManual(); });
+    m_c.automaticOperation.setHandler([this] { enterAutomatic(); });
+    m_c.ToolButton9.setHandler([this] { openWeekSetting(); });
+    m_c.weekSelector.setHandler([this] { pickWeekday(); });
     for (int n = 0; n < 8; ++n) {
-        m_c.forcedWeekday[static_cast<std::size_t>(n)]->setHandler([this, n] { xq7Click(n); });
+        m_c.forcedWeekday[static_cast<std::size_t>(n)]->setHandler([this, n] { forceWeekday(n); });
     }
 }
 
-void OperatingModes::ZTBCClick() {
+void OperatingModes::enterManual() {
     m_c.Timer1.stop();
-    m_c.ztbc.setEnabled(false);
-    m_c.jxbc.setEnabled(true);
+    m_c.manualOperation.setEnabled(false);
+    m_c.automaticOperation.setEnabled(true);
     m_services.modeChanged(true);
     m_c.grid.setEditable(true);
     m_c.grid.setRowSelect(false);
     m_editor.setMoveButtons();
     m_c.ListBox2.setVisible(true);
     m_services.refreshLibraryList();
-    m_c.Label1.setColor(model::kGreen);
-    m_c.Label2.setColor(model::kGreen);
-    m_c.Label1.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
-    m_c.Label2.setText("  ☆ 修改完成后请选择自动播出！");
+    m_c.statusLine.setColor(model::kGreen);
+    m_c.hintLine.setColor(model::kGreen);
+    m_c.statusLine.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
+    m_c.hintLine.setText("  ☆ 修改完成后请选择自动播出！");
     m_s.autoNaming = false;
     // The operator is here now to mend a library that is gone.
     if (m_services.checkLibrary) {
@@ -61,7 +61,7 @@ void OperatingModes::ZTBCClick() {
     }
 }
 
-void OperatingModes::JXBCClick() {
+void OperatingModes::enterAutomatic() {
     // The save question comes before anything switches: a refused or failed save leaves manual
     // operation as it was, the edits in the grid and the cell at fault selected, instead of
     // reloading the table over them.
@@ -81,11 +81,11 @@ void OperatingModes::JXBCClick() {
     if (m_s.playback.isPlaying && m_player != nullptr) {
         m_player->stop();
     }
-    m_c.jxbc.setEnabled(false);
-    m_c.ztbc.setEnabled(true);
+    m_c.automaticOperation.setEnabled(false);
+    m_c.manualOperation.setEnabled(true);
     m_services.modeChanged(false);
-    m_c.Label2.setText("");
-    m_c.RG4.setVisible(false);
+    m_c.hintLine.setText("");
+    m_c.weekSelector.setVisible(false);
     m_c.ListBox2.setVisible(false);
     m_c.grid.setEditable(false);
     m_s.gridHeight = 0;
@@ -107,7 +107,7 @@ void OperatingModes::JXBCClick() {
     m_c.Timer1.start(1000);
 }
 
-void OperatingModes::xq7Click(int number) {
+void OperatingModes::forceWeekday(int number) {
     const SystemConfig& config = m_s.config;
     if (text::decimalText(number) != config.entry(SystemConfig::kForcedWeekday)) {
         const MessageAnswer answer = m_services.host.messageBox(
@@ -129,27 +129,27 @@ void OperatingModes::tickForcedWeekday(int number) {
     }
 }
 
-void OperatingModes::ToolButton9Click() {
+void OperatingModes::openWeekSetting() {
     m_s.gridHeight = kBevelTop - 110;
-    m_c.RG4.setVisible(true);
+    m_c.weekSelector.setVisible(true);
     m_c.grid.tableChanged();
     if (!m_editor.offerToSave()) {
         return;
     }
-    m_s.tableFileName = store::scheduleFileName(m_c.RG4.itemIndex() + 1);
+    m_s.tableFileName = store::scheduleFileName(m_c.weekSelector.itemIndex() + 1);
     m_editor.load();
 }
 
-void OperatingModes::RG4Click() {
+void OperatingModes::pickWeekday() {
     if (m_revertingWeekChoice) {
         return;
     }
-    const int k = m_c.RG4.itemIndex();
+    const int k = m_c.weekSelector.itemIndex();
     // A change made in the grid is not replaced by another day's table without a question, nor
     // after a save that failed: the selector goes back to the day the grid still shows.
     if (!m_editor.offerToSave()) {
         m_revertingWeekChoice = true;
-        m_c.RG4.setItemIndex(m_shownWeekChoice);
+        m_c.weekSelector.setItemIndex(m_shownWeekChoice);
         m_revertingWeekChoice = false;
         return;
     }
@@ -157,20 +157,20 @@ void OperatingModes::RG4Click() {
     m_s.tableFileName = store::scheduleFileName(k + 1);
     m_s.weekday = k + 1;
     if (m_c.ToolButton9.enabled()) {
-        m_c.Label1.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.weekday) +
-                           " 作息时间表！");
+        m_c.statusLine.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.weekday) +
+                               " 作息时间表！");
     }
     markWeekChoice();
     m_editor.load();
 }
 
 void OperatingModes::markWeekChoice() {
-    const int selected = m_c.RG4.itemIndex();
-    for (int i = 0; i < static_cast<int>(m_c.RG4.items().size()); ++i) {
+    const int selected = m_c.weekSelector.itemIndex();
+    for (int i = 0; i < static_cast<int>(m_c.weekSelector.items().size()); ++i) {
         if (i == selected) {
-            m_c.RG4.setItemColors(i, model::kRed, kWeekChoiceBackground);
+            m_c.weekSelector.setItemColors(i, model::kRed, kWeekChoiceBackground);
         } else {
-            m_c.RG4.setItemColors(i, model::kBlack, model::RadioGroup::kNoBackground);
+            m_c.weekSelector.setItemColors(i, model::kBlack, model::RadioGroup::kNoBackground);
         }
     }
 }

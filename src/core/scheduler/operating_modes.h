@@ -27,18 +27,18 @@ namespace orvessa::scheduler {
 class BroadcastClock;
 
 // Runs "自动播出" as the clock and start-up do: enables it, runs it and disables it again.
-void enterAutomaticOperation(model::Command& jxbc);
+void enterAutomaticOperation(model::Command& automaticOperation);
 
 // The main window's controls that the mode switch, the forced weekday and the week setting use.
 struct ModeControls {
-    model::Command& ztbc;                          // 手动操作
-    model::Command& jxbc;                          // 自动播出
+    model::Command& manualOperation;               // 手动操作
+    model::Command& automaticOperation;            // 自动播出
     std::array<model::Command*, 8> forcedWeekday;  // xq0 (自动) .. xq7
     model::Command& ToolButton9;                   // 周设置
     model::Grid& grid;
-    model::TextControl& Label1;
-    model::TextControl& Label2;
-    model::RadioGroup& RG4;
+    model::TextControl& statusLine;
+    model::TextControl& hintLine;
+    model::RadioGroup& weekSelector;
     model::ListBox& ListBox2;
     model::Timer& Timer1;
     model::Timer& Timer4;
@@ -77,11 +77,11 @@ public:
     OperatingModes(ModeControls controls, ModeState state, ModeServices services,
                    editing::GridEditor& editor);
 
-    void ZTBCClick();           // enter manual operation
-    void JXBCClick();           // enter automatic operation
-    void xq7Click(int number);  // forced weekday
-    void ToolButton9Click();    // week setting
-    void RG4Click();            // a weekday picked in the week selector
+    void enterManual();
+    void enterAutomatic();
+    void forceWeekday(int number);
+    void openWeekSetting();
+    void pickWeekday();  // a weekday picked in the week selector
     // Ticks the forced-weekday item `number` (0 自动) and unticks the others.
     void tickForcedWeekday(int number);
 
@@ -89,7 +89,7 @@ public:
     void setBroadcastClock(BroadcastClock* clock) { m_broadcastClock = clock; }
 
 private:
-    bool manual() const { return m_c.jxbc.enabled(); }
+    bool manual() const { return m_c.automaticOperation.enabled(); }
     void markWeekChoice();
 
     ModeControls m_c;

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "core/editing/directory_dialog.h"
 #include "core/editing/grid_editor.h"
 #include "core/editing/operator_lock.h"
-#include "core/editing/tform5.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/store/holiday_list.h"
 #include "core/store/ini_profile.h"
@@ -52,7 +52,7 @@ StartUp::StartUp(StartUpControls controls, StartUpState state, StartUpServices s
 void StartUp::FormCreate() {
     // 1-2
     m_c.Timer1.stop();
-    m_c.Label2.setColor(model::kGreen);
+    m_c.hintLine.setColor(model::kGreen);
     m_s.autoNaming = true;
     m_s.stopDayCount = 0;
     m_s.versionText = kVersion;
@@ -92,7 +92,7 @@ void StartUp::FormCreate() {
         m_s.unlocked = true;
         // Nothing was loaded, so there is nothing to offer to save.
         m_c.save.setEnabled(false);
-        Q1Click();
+        quit();
         return;
     }
     m_s.configurationLoaded = true;
@@ -128,14 +128,14 @@ void StartUp::FormCreate() {
     if (config.entry(SystemConfig::kPasswordMode) == "0") {
         // Lock raises the screen-saver flag itself.
         m_s.unlocked = false;
-        m_lock.pbxtClick();
+        m_lock.lock();
         for (model::Command* c : m_c.lockedOff) {
             c->setEnabled(false);
         }
     } else {
         // Enter lowers the screen-saver flag itself, and asks nothing: the operator is in.
         m_s.unlocked = true;
-        m_lock.JrxtClick();
+        m_lock.enter();
         for (model::Command* c : m_c.passwordOnly) {
             c->setVisible(false);
         }
@@ -167,7 +167,7 @@ void StartUp::FormCreate() {
     // 15: selecting today in the week selector loads today's table. A table that cannot be
     // read is told in the status line: a box here would hold the clock until someone came.
     m_editor.setUnattended(true);
-    m_c.RG4.setItemIndex(W - 1);
+    m_c.weekSelector.setItemIndex(W - 1);
 
     // 16
     m_s.playback.currentRow = 1;
@@ -187,7 +187,7 @@ void StartUp::FormCreate() {
         return;
     }
     m_c.save.setEnabled(false);
-    enterAutomaticOperation(m_c.jxbc);
+    enterAutomaticOperation(m_c.automaticOperation);
     m_c.Timer1.start(1000);
     m_editor.setUnattended(false);
 }
@@ -201,7 +201,7 @@ void StartUp::FormActivate() {
     const SystemConfig& config = m_s.config;
 
     // 1: automatic operation is whenever "自动播出" cannot be chosen.
-    if (!m_c.jxbc.enabled()) {
+    if (!m_c.automaticOperation.enabled()) {
         for (model::Command* c : m_c.rowCommands) {
             c->setEnabled(false);
         }
@@ -255,7 +255,7 @@ void StartUp::FormActivate() {
     m_activating = false;
 }
 
-void StartUp::Q1Click() {
+void StartUp::quit() {
     // A locked system ends only for the right password; anything else leaves it broadcasting.
     if (!m_s.unlocked && !m_lock.askPassword()) {
         return;

@@ -22,7 +22,7 @@
 namespace orvessa::editing {
 class GridEditor;
 class OperatorLock;
-class TForm5;
+class DirectoryDialog;
 }  // namespace orvessa::editing
 
 namespace orvessa::scheduler {
@@ -34,11 +34,11 @@ struct StartUpControls {
     model::Window& window;
     model::Control& trayIcon;
     model::Grid& grid;
-    model::TextControl& Label2;
+    model::TextControl& hintLine;
     model::Timer& Timer1;
     model::Timer& Timer4;
-    model::RadioGroup& RG4;
-    model::Command& jxbc;
+    model::RadioGroup& weekSelector;
+    model::Command& automaticOperation;
     model::Command& save;
     model::Command& xq0;
     model::Command& CheckBox1;                 // 启动时隐藏主窗口
@@ -99,14 +99,14 @@ public:
 
     void FormCreate();
     void FormActivate();
-    void Q1Click();
+    void quit();
 
     // The start-up decision for any day: its weekday's stop box, or a listed holiday unless every
     // listed date is to be broadcast.
     bool isStopDay(const platform::LocalDateTime& day) const;
 
     // The default directory dialog, created after the main window.
-    void setDirectoryDialog(editing::TForm5* directory) { m_directory = directory; }
+    void setDirectoryDialog(editing::DirectoryDialog* directory) { m_directory = directory; }
 
     int activations() const { return m_activations; }
 
@@ -121,7 +121,7 @@ private:
     editing::GridEditor& m_editor;
     OperatingModes& m_modes;
     editing::OperatorLock& m_lock;
-    editing::TForm5* m_directory = nullptr;
+    editing::DirectoryDialog* m_directory = nullptr;
     bool m_activating = false;
     int m_activations = 0;
 };

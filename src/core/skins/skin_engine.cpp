@@ -6,11 +6,11 @@
 
 namespace orvessa::skins {
 
-TSkinData::TSkinData(platform::SkinLook& look, platform::Host& host,
-                     std::function<void(const std::string&)> refused)
+SkinEngine::SkinEngine(platform::SkinLook& look, platform::Host& host,
+                       std::function<void(const std::string&)> refused)
     : m_look(look), m_host(host), m_refused(std::move(refused)) {}
 
-bool TSkinData::loadFromStore(const SkinStore& store, std::int64_t number) {
+bool SkinEngine::loadFromStore(const SkinStore& store, std::int64_t number) {
     const SkinStoreItem* item = store.item(number);
     if (item == nullptr) {
         return false;
@@ -30,7 +30,7 @@ bool TSkinData::loadFromStore(const SkinStore& store, std::int64_t number) {
     return true;
 }
 
-void TSkinData::setActive(bool active) {
+void SkinEngine::setActive(bool active) {
     if (m_active == active) {
         return;
     }
@@ -38,7 +38,7 @@ void TSkinData::setActive(bool active) {
     refresh();
 }
 
-void TSkinData::refresh() {
+void SkinEngine::refresh() {
     if (m_active && m_skin && !m_shown) {
         m_look.apply(*m_skin);
         m_shown = true;
@@ -49,7 +49,7 @@ void TSkinData::refresh() {
 }
 
 SkinSwitcher::SkinSwitcher(model::Command& toolButton, store::SystemConfig& config,
-                           std::function<bool()> saveConfiguration, TSkinData& engine,
+                           std::function<bool()> saveConfiguration, SkinEngine& engine,
                            const SkinStore& store)
     : m_toolButton(toolButton),
       m_config(config),

@@ -16,11 +16,11 @@ namespace orvessa::skins {
 
 // The engine that gives every window of the system the active skin's look. One instance serves
 // all windows; the look itself is drawn by the toolkit behind platform::SkinLook.
-class TSkinData {
+class SkinEngine {
 public:
     // `refused` hears why a package could not be loaded (the message the operator was shown).
-    TSkinData(platform::SkinLook& look, platform::Host& host,
-              std::function<void(const std::string&)> refused = {});
+    SkinEngine(platform::SkinLook& look, platform::Host& host,
+               std::function<void(const std::string&)> refused = {});
 
     // Loads skin `number` of `store`. A number the store has no item for loads nothing and the
     // current look stays. A package that cannot be read is refused with one message, and the
@@ -51,7 +51,7 @@ private:
 class SkinSwitcher {
 public:
     SkinSwitcher(model::Command& toolButton, store::SystemConfig& config,
-                 std::function<bool()> saveConfiguration, TSkinData& engine,
+                 std::function<bool()> saveConfiguration, SkinEngine& engine,
                  const SkinStore& store);
 
     // The number the configuration holds; a number outside 0..9 applies no skin.
@@ -66,7 +66,7 @@ private:
     model::Command& m_toolButton;
     store::SystemConfig& m_config;
     std::function<bool()> m_saveConfiguration;
-    TSkinData& m_engine;
+    SkinEngine& m_engine;
     const SkinStore& m_store;
     std::int64_t m_number = 0;
 };

@@ -136,7 +136,7 @@ SystemConfig::LoadStatus SystemConfig::load() {
     return LoadStatus::Loaded;
 }
 
-WriteResult SystemConfig::button2Click() const {
+WriteResult SystemConfig::save() const {
     std::string content;
     for (const std::string& e : m_entries) {
         content += e;

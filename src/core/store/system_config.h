@@ -70,7 +70,7 @@ public:
 
     // Writes the 27 entries as the whole file. On failure the file keeps its old content and the
     // entries keep the new values.
-    WriteResult button2Click() const;
+    WriteResult save() const;
 
     // Empty text outside 0..26.
     const std::string& entry(int k) const;

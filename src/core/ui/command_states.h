@@ -4,7 +4,7 @@
 
 namespace orvessa::ui {
 
-class TForm1;
+class MainWindow;
 
 // Which of the main window's commands each event of the system enables or disables, kept in one
 // table. The events set the states they change and leave the rest as they are, so a state set by
@@ -29,7 +29,7 @@ public:
         PanelChanged,
     };
 
-    explicit CommandStates(TForm1& form) : m_form(form) {}
+    explicit CommandStates(MainWindow& form) : m_form(form) {}
 
     void apply(Event event, const Situation& now);
 
@@ -50,7 +50,7 @@ public:
     Rule ruleFor(const model::Command& command, Event event) const;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };
 
 }  // namespace orvessa::ui

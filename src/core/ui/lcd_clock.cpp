@@ -5,9 +5,9 @@
 
 namespace orvessa::ui {
 
-// --- TLcdPalette ---
+// --- LcdPalette ---
 
-TLcdPalette& TLcdPalette::operator=(const TLcdPalette& other) {
+LcdPalette& LcdPalette::operator=(const LcdPalette& other) {
     if (this != &other) {
         beginUpdate();
         setLow(other.m_low);
@@ -17,28 +17,28 @@ TLcdPalette& TLcdPalette::operator=(const TLcdPalette& other) {
     return *this;
 }
 
-void TLcdPalette::setLow(model::Color color) {
+void LcdPalette::setLow(model::Color color) {
     if (m_low != color) {
         m_low = color;
         changed();
     }
 }
 
-void TLcdPalette::setHigh(model::Color color) {
+void LcdPalette::setHigh(model::Color color) {
     if (m_high != color) {
         m_high = color;
         changed();
     }
 }
 
-void TLcdPalette::endUpdate() {
+void LcdPalette::endUpdate() {
     if (m_updateCount > 0 && --m_updateCount == 0 && m_pending) {
         m_pending = false;
         OnChange.send();
     }
 }
 
-void TLcdPalette::changed() {
+void LcdPalette::changed() {
     if (m_updateCount > 0) {
         m_pending = true;
         return;
@@ -46,11 +46,11 @@ void TLcdPalette::changed() {
     OnChange.send();
 }
 
-// --- TLcdImageControl ---
+// --- LcdImageControl ---
 
-TLcdImageControl::TLcdImageControl(int width, int height) : m_image(width, height) {}
+LcdImageControl::LcdImageControl(int width, int height) : m_image(width, height) {}
 
-void TLcdImageControl::setSize(int width, int height) {
+void LcdImageControl::setSize(int width, int height) {
     if (width == Width() && height == Height()) {
         return;
     }
@@ -58,38 +58,38 @@ void TLcdImageControl::setSize(int width, int height) {
     invalidate();
 }
 
-void TLcdImageControl::setColor(model::Color color) {
+void LcdImageControl::setColor(model::Color color) {
     if (m_color != color) {
         m_color = color;
         invalidate();
     }
 }
 
-void TLcdImageControl::setTransparent(bool on) {
+void LcdImageControl::setTransparent(bool on) {
     if (m_transparent != on) {
         m_transparent = on;
         invalidate();
     }
 }
 
-void TLcdImageControl::endLoad() {
+void LcdImageControl::endLoad() {
     // What loaded() changes shows in the one repaint that ends loading.
     loaded();
     m_loading = false;
     invalidate();
 }
 
-void TLcdImageControl::paint() {
+void LcdImageControl::paint() {
     paintImage(m_image);
 }
 
-void TLcdImageControl::invalidate() {
+void LcdImageControl::invalidate() {
     if (!m_loading) {
         repaintRequested.send();
     }
 }
 
-void TLcdImageControl::sizeTo(int width, int height) {
+void LcdImageControl::sizeTo(int width, int height) {
     if (width == Width() && height == Height()) {
         return;
     }
@@ -97,7 +97,7 @@ void TLcdImageControl::sizeTo(int width, int height) {
     resized.send(width, height);
 }
 
-void TLcdImageControl::fillBackground(LcdImage& image) const {
+void LcdImageControl::fillBackground(LcdImage& image) const {
     if (m_transparent && m_parentBackground) {
         m_parentBackground(image);
     } else {
@@ -105,9 +105,9 @@ void TLcdImageControl::fillBackground(LcdImage& image) const {
     }
 }
 
-// --- TLcdCustomNumber ---
+// --- LcdCustomNumber ---
 
-TLcdCustomNumber::TLcdCustomNumber() : TLcdImageControl(100, 26) {
+LcdCustomNumber::LcdCustomNumber() : LcdImageControl(100, 26) {
     reloadGlyphs();
     m_palette.OnChange.connect([this] {
         reloadGlyphs();
@@ -115,7 +115,7 @@ TLcdCustomNumber::TLcdCustomNumber() : TLcdImageControl(100, 26) {
     });
 }
 
-void TLcdCustomNumber::setStyle(LcdNumStyle style) {
+void LcdCustomNumber::setStyle(LcdNumStyle style) {
     if (m_style != style) {
         m_style = style;
         reloadGlyphs();
@@ -123,21 +123,21 @@ void TLcdCustomNumber::setStyle(LcdNumStyle style) {
     }
 }
 
-void TLcdCustomNumber::setSpacing(int pixels) {
+void LcdCustomNumber::setSpacing(int pixels) {
     if (m_spacing != pixels) {
         m_spacing = pixels;
         invalidate();
     }
 }
 
-void TLcdCustomNumber::setAutoSize(bool on) {
+void LcdCustomNumber::setAutoSize(bool on) {
     if (m_autoSize != on) {
         m_autoSize = on;
         invalidate();
     }
 }
 
-void TLcdCustomNumber::reloadGlyphs() {
+void LcdCustomNumber::reloadGlyphs() {
     // Only here, on a style or palette change: a paint copies the finished pictures.
     m_original = lcdGlyphs(m_style);
     m_glyphs = m_original;
@@ -148,7 +148,7 @@ void TLcdCustomNumber::reloadGlyphs() {
     recolour(m_glyphs.ampm, m_original.ampm, low, high);
 }
 
-// --- TLcdClock ---
+// --- LcdClock ---
 
 namespace {
 
@@ -164,15 +164,14 @@ std::int64_t millisecondsOf(const platform::LocalDateTime& t) {
 
 }  // namespace
 
-TLcdClock::TLcdClock(const platform::Clock& clock, LcdDispatcher dispatcher,
-                     LcdErrorHandler onError)
+LcdClock::LcdClock(const platform::Clock& clock, LcdDispatcher dispatcher, LcdErrorHandler onError)
     : m_clock(clock), m_timer(std::move(dispatcher), std::move(onError)) {
     setSize(140, Height());
     m_timer.setEnabled(false);
     m_timer.setOnTimer([this] { update(); });
 }
 
-void TLcdClock::setActive(bool on) {
+void LcdClock::setActive(bool on) {
     if (m_type == LcdClockType::ctCustom) {
         on = false;
     }
@@ -187,7 +186,7 @@ void TLcdClock::setActive(bool on) {
     m_timer.setEnabled(on);
 }
 
-void TLcdClock::setClockType(LcdClockType type) {
+void LcdClock::setClockType(LcdClockType type) {
     if (m_type == type) {
         return;
     }
@@ -202,7 +201,7 @@ void TLcdClock::setClockType(LcdClockType type) {
     invalidate();
 }
 
-void TLcdClock::setHours(std::uint8_t value) {
+void LcdClock::setHours(std::uint8_t value) {
     if (m_hours != value) {
         m_hours = value;
         invalidate();
@@ -210,7 +209,7 @@ void TLcdClock::setHours(std::uint8_t value) {
     }
 }
 
-void TLcdClock::setMinutes(std::uint8_t value) {
+void LcdClock::setMinutes(std::uint8_t value) {
     if (m_minutes != value) {
         m_minutes = value;
         invalidate();
@@ -218,7 +217,7 @@ void TLcdClock::setMinutes(std::uint8_t value) {
     }
 }
 
-void TLcdClock::setSeconds(std::uint8_t value) {
+void LcdClock::setSeconds(std::uint8_t value) {
     if (m_seconds != value) {
         m_seconds = value;
         invalidate();
@@ -226,39 +225,39 @@ void TLcdClock::setSeconds(std::uint8_t value) {
     }
 }
 
-void TLcdClock::setHours24(bool on) {
+void LcdClock::setHours24(bool on) {
     if (m_hours24 != on) {
         m_hours24 = on;
         invalidate();
     }
 }
 
-void TLcdClock::setShowSeconds(bool on) {
+void LcdClock::setShowSeconds(bool on) {
     if (m_showSeconds != on) {
         m_showSeconds = on;
         invalidate();
     }
 }
 
-void TLcdClock::setShowTimeZone(bool on) {
+void LcdClock::setShowTimeZone(bool on) {
     if (m_showTimeZone != on) {
         m_showTimeZone = on;
         invalidate();
     }
 }
 
-void TLcdClock::setBlink(bool on) {
+void LcdClock::setBlink(bool on) {
     if (m_blink != on) {
         m_blink = on;
         invalidate();
     }
 }
 
-void TLcdClock::setThreaded(bool on) {
+void LcdClock::setThreaded(bool on) {
     m_timer.setTimerType(on ? LcdTimerType::ttThread : LcdTimerType::ttSystem);
 }
 
-void TLcdClock::update() {
+void LcdClock::update() {
     if (m_type == LcdClockType::ctCustom) {
         return;
     }
@@ -303,7 +302,7 @@ void TLcdClock::update() {
     }
 }
 
-std::string TLcdClock::text() const {
+std::string LcdClock::text() const {
     char buffer[32];
     if (m_showSeconds) {
         std::snprintf(buffer, sizeof buffer, "%.2d:%.2d:%.2d", m_hours, m_minutes, m_seconds);
@@ -313,11 +312,11 @@ std::string TLcdClock::text() const {
     return buffer;
 }
 
-bool TLcdClock::showsMarker() const {
+bool LcdClock::showsMarker() const {
     return m_showTimeZone && m_type == LcdClockType::ctRealTime;
 }
 
-int TLcdClock::drawnWidth() const {
+int LcdClock::drawnWidth() const {
     const LcdGlyphs& g = glyphs();
     int width = (m_showSeconds ? 6 : 4) * g.cellWidth() +
                 g.colon.width() * (m_showSeconds ? 2 : 1) + (m_showSeconds ? 7 : 4) * Spacing();
@@ -327,7 +326,7 @@ int TLcdClock::drawnWidth() const {
     return width;
 }
 
-std::vector<LcdGlyphPlacement> TLcdClock::layout() const {
+std::vector<LcdGlyphPlacement> LcdClock::layout() const {
     using Kind = LcdGlyphPlacement::Kind;
     const LcdGlyphs& g = glyphs();
     const int drawn = drawnWidth();
@@ -354,14 +353,14 @@ std::vector<LcdGlyphPlacement> TLcdClock::layout() const {
     return placements;
 }
 
-void TLcdClock::loaded() {
+void LcdClock::loaded() {
     // The time shows before the first tick.
     if (m_type == LcdClockType::ctRealTime) {
         update();
     }
 }
 
-void TLcdClock::paintImage(LcdImage& image) {
+void LcdClock::paintImage(LcdImage& image) {
     const LcdGlyphs& g = glyphs();
     if (AutoSize()) {
         sizeTo(drawnWidth(), g.cellHeight());

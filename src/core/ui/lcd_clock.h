@@ -15,13 +15,13 @@ namespace orvessa::ui {
 
 // The unlit (`Low`) and lit (`High`) colours of the glyphs. Changes between beginUpdate() and
 // endUpdate() notify once, at the end.
-class TLcdPalette {
+class LcdPalette {
 public:
-    TLcdPalette() = default;
-    TLcdPalette(model::Color low, model::Color high) : m_low(low), m_high(high) {}
+    LcdPalette() = default;
+    LcdPalette(model::Color low, model::Color high) : m_low(low), m_high(high) {}
     // Copies the colours only; observers stay with their palette.
-    TLcdPalette(const TLcdPalette& other) : m_low(other.m_low), m_high(other.m_high) {}
-    TLcdPalette& operator=(const TLcdPalette& other);
+    LcdPalette(const LcdPalette& other) : m_low(other.m_low), m_high(other.m_high) {}
+    LcdPalette& operator=(const LcdPalette& other);
 
     model::Color Low() const { return m_low; }
     void setLow(model::Color color);
@@ -44,12 +44,12 @@ private:
 
 // A self-drawn control: everything is drawn into an off-screen image the size of the control,
 // which the view copies to the screen in one step.
-class TLcdImageControl {
+class LcdImageControl {
 public:
-    TLcdImageControl(int width, int height);
-    virtual ~TLcdImageControl() = default;
-    TLcdImageControl(const TLcdImageControl&) = delete;
-    TLcdImageControl& operator=(const TLcdImageControl&) = delete;
+    LcdImageControl(int width, int height);
+    virtual ~LcdImageControl() = default;
+    LcdImageControl(const LcdImageControl&) = delete;
+    LcdImageControl& operator=(const LcdImageControl&) = delete;
 
     int Width() const { return m_image.width(); }
     int Height() const { return m_image.height(); }
@@ -99,9 +99,9 @@ private:
 };
 
 // Digit glyphs of a style, recoloured through a palette.
-class TLcdCustomNumber : public TLcdImageControl {
+class LcdCustomNumber : public LcdImageControl {
 public:
-    TLcdCustomNumber();
+    LcdCustomNumber();
 
     LcdNumStyle Style() const { return m_style; }
     void setStyle(LcdNumStyle style);
@@ -109,9 +109,9 @@ public:
     void setSpacing(int pixels);
     bool AutoSize() const { return m_autoSize; }
     void setAutoSize(bool on);
-    TLcdPalette& Palette() { return m_palette; }
-    const TLcdPalette& Palette() const { return m_palette; }
-    void setPalette(const TLcdPalette& palette) { m_palette = palette; }
+    LcdPalette& Palette() { return m_palette; }
+    const LcdPalette& Palette() const { return m_palette; }
+    void setPalette(const LcdPalette& palette) { m_palette = palette; }
 
     // The pictures as drawn, and recoloured.
     const LcdGlyphs& originalGlyphs() const { return m_original; }
@@ -123,7 +123,7 @@ private:
     LcdNumStyle m_style = LcdNumStyle::ns13x24;
     int m_spacing = 2;
     bool m_autoSize = false;
-    TLcdPalette m_palette;
+    LcdPalette m_palette;
     LcdGlyphs m_original;
     LcdGlyphs m_glyphs;
 };
@@ -142,10 +142,10 @@ struct LcdGlyphPlacement {
 
 // The time of day, the time since activation, or hours, minutes and seconds set by the owner,
 // in LCD digits.
-class TLcdClock : public TLcdCustomNumber {
+class LcdClock : public LcdCustomNumber {
 public:
-    explicit TLcdClock(const platform::Clock& clock, LcdDispatcher dispatcher = {},
-                       LcdErrorHandler onError = {});
+    explicit LcdClock(const platform::Clock& clock, LcdDispatcher dispatcher = {},
+                      LcdErrorHandler onError = {});
 
     bool Active() const { return m_active; }
     void setActive(bool on);
@@ -168,7 +168,7 @@ public:
     bool Threaded() const { return m_timer.TimerType() == LcdTimerType::ttThread; }
     void setThreaded(bool on);
 
-    TLcdTimer& timer() { return m_timer; }
+    LcdTimer& timer() { return m_timer; }
 
     // The timer's tick: reads the time, repaints when the display changes, then notifies.
     void update();
@@ -204,7 +204,7 @@ private:
     bool m_blinkShown = true;
     platform::LocalDateTime m_start;
     // Last, so it stops before anything its tick uses goes away.
-    TLcdTimer m_timer;
+    LcdTimer m_timer;
 };
 
 }  // namespace orvessa::ui

@@ -5,23 +5,23 @@
 
 namespace orvessa::ui {
 
-TLcdTimer::TLcdTimer(LcdDispatcher dispatcher, LcdErrorHandler onError)
+LcdTimer::LcdTimer(LcdDispatcher dispatcher, LcdErrorHandler onError)
     : m_dispatcher(std::move(dispatcher)), m_onError(std::move(onError)) {
     m_windowTimer.setHandler([this] { tick(); });
 }
 
-TLcdTimer::~TLcdTimer() {
+LcdTimer::~LcdTimer() {
     // First of all, so no tick can reach a half-destroyed owner.
     stopThread();
     m_windowTimer.setEnabled(false);
 }
 
-bool TLcdTimer::Enabled() const {
+bool LcdTimer::Enabled() const {
     std::lock_guard lock(m_mutex);
     return m_enabled;
 }
 
-void TLcdTimer::setEnabled(bool on) {
+void LcdTimer::setEnabled(bool on) {
     {
         std::lock_guard lock(m_mutex);
         if (m_enabled == on) {
@@ -32,12 +32,12 @@ void TLcdTimer::setEnabled(bool on) {
     apply();
 }
 
-int TLcdTimer::Interval() const {
+int LcdTimer::Interval() const {
     std::lock_guard lock(m_mutex);
     return m_interval;
 }
 
-void TLcdTimer::setInterval(int milliseconds) {
+void LcdTimer::setInterval(int milliseconds) {
     {
         std::lock_guard lock(m_mutex);
         if (m_interval == milliseconds) {
@@ -48,12 +48,12 @@ void TLcdTimer::setInterval(int milliseconds) {
     apply();
 }
 
-bool TLcdTimer::SyncEvent() const {
+bool LcdTimer::SyncEvent() const {
     std::lock_guard lock(m_mutex);
     return m_syncEvent;
 }
 
-void TLcdTimer::setSyncEvent(bool on) {
+void LcdTimer::setSyncEvent(bool on) {
     {
         std::lock_guard lock(m_mutex);
         m_syncEvent = on;
@@ -61,7 +61,7 @@ void TLcdTimer::setSyncEvent(bool on) {
     apply();
 }
 
-void TLcdTimer::setTimerType(LcdTimerType type) {
+void LcdTimer::setTimerType(LcdTimerType type) {
     if (m_type == type) {
         return;
     }
@@ -74,12 +74,12 @@ void TLcdTimer::setTimerType(LcdTimerType type) {
     apply();
 }
 
-void TLcdTimer::setPriority(LcdThreadPriority priority) {
+void LcdTimer::setPriority(LcdThreadPriority priority) {
     m_priority = priority;
     apply();
 }
 
-void TLcdTimer::setOnTimer(std::function<void()> handler) {
+void LcdTimer::setOnTimer(std::function<void()> handler) {
     {
         std::lock_guard lock(m_mutex);
         m_onTimer = std::move(handler);
@@ -87,7 +87,7 @@ void TLcdTimer::setOnTimer(std::function<void()> handler) {
     apply();
 }
 
-void TLcdTimer::tick() {
+void LcdTimer::tick() {
     std::function<void()> handler;
     {
         std::lock_guard lock(m_mutex);
@@ -105,11 +105,11 @@ void TLcdTimer::tick() {
     }
 }
 
-bool TLcdTimer::threadAlive() const {
+bool LcdTimer::threadAlive() const {
     return m_thread != nullptr;
 }
 
-void TLcdTimer::apply() {
+void LcdTimer::apply() {
     bool run = false;
     int interval = 0;
     bool syncEvent = true;
@@ -128,19 +128,19 @@ void TLcdTimer::apply() {
         if (!run) {
             return;
         }
-        m_thread = std::make_unique<TLcdTimerThread>(*this, m_dispatcher);
+        m_thread = std::make_unique<LcdTimerThread>(*this, m_dispatcher);
     }
     m_thread->apply(interval, syncEvent, run);
 }
 
-void TLcdTimer::stopThread() {
+void LcdTimer::stopThread() {
     m_thread.reset();
 }
 
-TLcdTimerThread::TLcdTimerThread(TLcdTimer& owner, LcdDispatcher dispatcher)
+LcdTimerThread::LcdTimerThread(LcdTimer& owner, LcdDispatcher dispatcher)
     : m_thread(run, m_state, &owner, std::move(dispatcher)) {}
 
-TLcdTimerThread::~TLcdTimerThread() {
+LcdTimerThread::~LcdTimerThread() {
     State& s = *m_state;
     {
         std::unique_lock lock(s.mutex);
@@ -160,7 +160,7 @@ TLcdTimerThread::~TLcdTimerThread() {
     }
 }
 
-void TLcdTimerThread::apply(int interval, bool syncEvent, bool resume) {
+void LcdTimerThread::apply(int interval, bool syncEvent, bool resume) {
     {
         std::lock_guard lock(m_state->mutex);
         m_state->running = false;
@@ -171,8 +171,7 @@ void TLcdTimerThread::apply(int interval, bool syncEvent, bool resume) {
     m_state->wake.notify_all();
 }
 
-void TLcdTimerThread::run(std::shared_ptr<State> state, TLcdTimer* owner,
-                          LcdDispatcher dispatcher) {
+void LcdTimerThread::run(std::shared_ptr<State> state, LcdTimer* owner, LcdDispatcher dispatcher) {
     State& s = *state;
     std::unique_lock lock(s.mutex);
     while (!s.terminated) {
@@ -199,8 +198,8 @@ void TLcdTimerThread::run(std::shared_ptr<State> state, TLcdTimer* owner,
     }
 }
 
-void TLcdTimerThread::handOver(const std::shared_ptr<State>& state, TLcdTimer* owner,
-                               const LcdDispatcher& dispatcher) {
+void LcdTimerThread::handOver(const std::shared_ptr<State>& state, LcdTimer* owner,
+                              const LcdDispatcher& dispatcher) {
     std::uint64_t ticket = 0;
     {
         std::lock_guard lock(state->mutex);

@@ -30,17 +30,17 @@ using LcdDispatcher = std::function<void(std::function<void()>)>;
 // Where an error raised by a tick goes.
 using LcdErrorHandler = std::function<void(std::exception_ptr)>;
 
-class TLcdTimerThread;
+class LcdTimerThread;
 
 // The clock's own timer. ttThread: a worker thread wakes every `Interval` milliseconds and, with
 // `SyncEvent`, has the tick run on the user-interface thread through the dispatcher. ttSystem:
 // `windowTimer()` is armed instead, and the host's window timer fires it.
-class TLcdTimer {
+class LcdTimer {
 public:
-    explicit TLcdTimer(LcdDispatcher dispatcher = {}, LcdErrorHandler onError = {});
-    ~TLcdTimer();
-    TLcdTimer(const TLcdTimer&) = delete;
-    TLcdTimer& operator=(const TLcdTimer&) = delete;
+    explicit LcdTimer(LcdDispatcher dispatcher = {}, LcdErrorHandler onError = {});
+    ~LcdTimer();
+    LcdTimer(const LcdTimer&) = delete;
+    LcdTimer& operator=(const LcdTimer&) = delete;
 
     bool Enabled() const;
     void setEnabled(bool on);
@@ -78,19 +78,19 @@ private:
     LcdTimerType m_type = LcdTimerType::ttThread;
     LcdThreadPriority m_priority = LcdThreadPriority::tpNormal;
     model::Timer m_windowTimer{"LcdTimer", 1000, false};
-    std::unique_ptr<TLcdTimerThread> m_thread;
+    std::unique_ptr<LcdTimerThread> m_thread;
 };
 
 // The worker of a ttThread timer. It waits on an auto-reset event for at most the interval and
 // ticks only when the wait times out.
-class TLcdTimerThread {
+class LcdTimerThread {
 public:
     // Created suspended; `owner` outlives the thread.
-    explicit TLcdTimerThread(TLcdTimer& owner, LcdDispatcher dispatcher);
+    explicit LcdTimerThread(LcdTimer& owner, LcdDispatcher dispatcher);
     // Stops: marks the thread terminated, signals the event and waits for the thread to end.
-    ~TLcdTimerThread();
-    TLcdTimerThread(const TLcdTimerThread&) = delete;
-    TLcdTimerThread& operator=(const TLcdTimerThread&) = delete;
+    ~LcdTimerThread();
+    LcdTimerThread(const LcdTimerThread&) = delete;
+    LcdTimerThread& operator=(const LcdTimerThread&) = delete;
 
     // Suspends the thread, stores the interval, and resumes it when `resume`.
     void apply(int interval, bool syncEvent, bool resume);
@@ -112,8 +112,8 @@ private:
 
     // The loop holds its own references, so a tick that ends the timer on the worker leaves it
     // nothing freed to touch.
-    static void run(std::shared_ptr<State> state, TLcdTimer* owner, LcdDispatcher dispatcher);
-    static void handOver(const std::shared_ptr<State>& state, TLcdTimer* owner,
+    static void run(std::shared_ptr<State> state, LcdTimer* owner, LcdDispatcher dispatcher);
+    static void handOver(const std::shared_ptr<State>& state, LcdTimer* owner,
                          const LcdDispatcher& dispatcher);
 
     std::shared_ptr<State> m_state = std::make_shared<State>();

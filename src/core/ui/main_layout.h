@@ -24,7 +24,7 @@ struct MainLayout {
     model::Rect libraryList{552, 120, 89, 89};    // ListBox2
     model::Rect picture{552, 104, 141, 129};      // Image2
     model::Rect clock{552, 8, 140, 53};           // LcdClock1
-    model::Rect dateLine{568, 0, 108, 20};        // Label3
+    model::Rect dateLine{568, 0, 108, 20};        // stopDayLine
     model::Rect hide{556, 360, 57, 25};           // yinchang
     model::Rect quit{624, 360, 57, 25};           // QUIT1
     model::Rect insert{544, 272, 57, 25};         // xiugai
@@ -36,7 +36,7 @@ struct MainLayout {
     model::Rect secondMonitor{556, 384, 121, 17};  // Check2
     model::Rect hideAtStart{556, 400, 117, 17};    // CheckBox1
     model::Rect line{-80, 344, 769, 9};            // Bevel1
-    model::Rect weekChoice{24, 288, 505, 41};      // RG4
+    model::Rect weekChoice{24, 288, 505, 41};      // weekSelector
 
     // One run of the layout procedure for a window `width` by `height` pixels outside.
     void layOut(int width, int height);

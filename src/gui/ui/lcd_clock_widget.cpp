@@ -40,7 +40,7 @@ LcdClockWidget::LcdClockWidget(const platform::Clock& clock, QWidget* parent) : 
             qWarning("orvessa: the LCD clock's tick failed");
         }
     };
-    m_clock = std::make_unique<ui::TLcdClock>(clock, std::move(dispatcher), std::move(onError));
+    m_clock = std::make_unique<ui::LcdClock>(clock, std::move(dispatcher), std::move(onError));
     m_windowTimer = std::make_unique<TimerBinder>(m_clock->timer().windowTimer(),
                                                   TimerBinder::Ticks::FromStart, nullptr);
     m_clock->setParentBackground([this](ui::LcdImage& image) { copyParentBackground(image); });
@@ -61,14 +61,14 @@ LcdClockWidget::~LcdClockWidget() {
 }
 
 void LcdClockWidget::configureAsMainWindowClock() {
-    ui::TLcdClock& c = *m_clock;
+    ui::LcdClock& c = *m_clock;
     c.beginLoad();
     c.setClockType(ui::LcdClockType::ctRealTime);
     c.setHours24(true);
     c.setShowSeconds(true);
     c.setShowTimeZone(true);
     c.setStyle(ui::LcdNumStyle::ns12x17);
-    c.setPalette(ui::TLcdPalette(model::rgb(0x00, 0x80, 0x00), model::rgb(0x00, 0xFF, 0x00)));
+    c.setPalette(ui::LcdPalette(model::rgb(0x00, 0x80, 0x00), model::rgb(0x00, 0xFF, 0x00)));
     c.setColor(model::kBlack);
     c.setSpacing(2);
     c.setThreaded(true);

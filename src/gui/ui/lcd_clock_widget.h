@@ -19,7 +19,7 @@ public:
     explicit LcdClockWidget(const platform::Clock& clock, QWidget* parent = nullptr);
     ~LcdClockWidget() override;
 
-    ui::TLcdClock& clock() { return *m_clock; }
+    ui::LcdClock& clock() { return *m_clock; }
 
     // As the main window shows it: the running time of day, 24 hours with seconds and the
     // AM/PM marker, lime on black, its own thread waking it.
@@ -33,7 +33,7 @@ private:
     void repaintRequested();
     void copyParentBackground(ui::LcdImage& image);
 
-    std::unique_ptr<ui::TLcdClock> m_clock;
+    std::unique_ptr<ui::LcdClock> m_clock;
     // After the clock, so it lets go of the clock's window timer first.
     std::unique_ptr<TimerBinder> m_windowTimer;
     QImage m_frame;

@@ -45,9 +45,9 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
                                                    monitors, keyboard, device, device, processes,
                                                    dir.path(), dir / "win.ini"});
     ASSERT_NE(system, nullptr);
-    ui::TForm1& form = system->form1();
+    ui::MainWindow& form = system->mainWindow();
     form.FormActivate();
-    form.ztbc.click();  // manual operation
+    form.manualOperation.click();  // manual operation
 
     form.Grid.select(3, 1);
     form.ToolButton17.click();

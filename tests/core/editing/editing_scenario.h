@@ -36,7 +36,7 @@ protected:
     // Starts with today's table and enters manual operation.
     void startEditing(const std::vector<Row>& rows) {
         start(rows, "08:00:00");
-        form().ztbc.click();
+        form().manualOperation.click();
     }
 
     const fakes::ScriptedHost::Message& lastMessage() const { return m_host.messages.back(); }

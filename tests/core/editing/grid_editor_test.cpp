@@ -99,7 +99,7 @@ TEST_F(GridEditing, SaveRefusesBadCellsAndEmptyTablesLeavingTheFile) {
                                         "3,9:00:00,item,c.wav,,,"}));
 
     // Friday has no table yet: its empty rows, blanks included, are not a table to store.
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     form().Grid.click(2, 1);
     form().Grid.editCell(2, 1, "   ");
     form().save.click();
@@ -114,8 +114,8 @@ TEST_F(GridEditing, AFailedWriteKeepsTheChangesToSaveAgain) {
     // A directory is not a table that has yet to be made: the load says so, by name, in the
     // status line (a box at start-up would hold the clock until someone answered it).
     EXPECT_TRUE(m_host.messages.empty());
-    EXPECT_EQ(form().Label2.text(), "  ☆ 作息时间表 zxsj3.log 无法读取！");
-    form().ztbc.click();
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 作息时间表 zxsj3.log 无法读取！");
+    form().manualOperation.click();
 
     form().add.click();
     form().Grid.click(1, 1);
@@ -139,15 +139,15 @@ TEST_F(GridEditing, AnotherDayAsksToSaveOnlyAfterAnEdit) {
     writeTable(5, {{"10:00:00", "friday.wav", ""}});
     startEditing(kThreeRows);
     form().Grid.click(2, 1);
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     EXPECT_TRUE(m_host.messages.empty()) << "a click is no edit";
     EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
 
-    form().RG4.setItemIndex(2);
+    form().weekSelector.setItemIndex(2);
     form().Grid.click(2, 1);
     form().Grid.editCell(2, 1, "早操");
     m_host.answers = {MessageAnswer::Yes};
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text, "要保存当前数据吗？");
     EXPECT_EQ(lastMessage().caption, "确认");
@@ -157,7 +157,7 @@ TEST_F(GridEditing, AnotherDayAsksToSaveOnlyAfterAnEdit) {
 
     const std::string friday = file("zxsj5.log");
     form().Grid.editCell(2, 1, "changed");
-    form().RG4.setItemIndex(2);
+    form().weekSelector.setItemIndex(2);
     EXPECT_EQ(m_host.messages.size(), 2u);
     EXPECT_EQ(file("zxsj5.log"), friday) << "No leaves the file as it was";
     EXPECT_EQ(form().Grid.cell(2, 1), "早操");
@@ -170,7 +170,7 @@ TEST_F(GridEditing, AnotherDayKeepsAnEditWhoseSaveWasRefused) {
     form().Grid.click(4, 1);
     form().Grid.editCell(4, 1, "25:00:00");
     m_host.answers = {MessageAnswer::Yes};
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     EXPECT_EQ(lastMessage().caption, "错误信息");
     EXPECT_EQ(form().Grid.cell(4, 1), "25:00:00");
     EXPECT_EQ(form().tableFileName, "zxsj3.log");
@@ -186,11 +186,11 @@ TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingThe
     }
     writeBytes(m_dir / "zxsj5.log", content);
     startEditing(kThreeRows);
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     EXPECT_EQ(form().Grid.table().rowCount(), 999);
     EXPECT_EQ(form().Grid.cell(0, 998), "998");
-    EXPECT_EQ(form().Label2.text(), "  ☆ 表中超过998行，只载入了前998行！");
-    EXPECT_EQ(form().Label2.color(), model::kRed);
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 表中超过998行，只载入了前998行！");
+    EXPECT_EQ(form().hintLine.color(), model::kRed);
 
     form().Grid.click(2, 1);
     form().save.click();

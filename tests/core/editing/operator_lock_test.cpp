@@ -22,7 +22,7 @@ TEST_F(Lock, ModeZeroStartsLockedAndOnlyTheExactPasswordEnters) {
 
     typing("abc");
     EXPECT_TRUE(form().triggerShortcut("F2"));
-    EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"Form2"});
+    EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_EQ(lastMessage().text, "密码不正确，请重新输入！") << "letter case counts";
     EXPECT_FALSE(form().unlocked);
 
@@ -72,7 +72,7 @@ TEST_F(Lock, ANewPasswordTheConfigurationCannotHoldIsRefused) {
     start(kThreeRows, "08:00:00");
     typing("Abc");
     form().triggerShortcut("F2");
-    const std::string tooLong(TForm2::kMaxPasswordCharacters + 1, 'x');
+    const std::string tooLong(PasswordDialog::kMaxPasswordCharacters + 1, 'x');
     for (const std::string& refused : {std::string("pw😀"), std::string("암호"), tooLong}) {
         changing("Abc", refused, refused);
         form().triggerShortcut("F4");
@@ -86,7 +86,7 @@ TEST_F(Lock, ANewPasswordTheConfigurationCannotHoldIsRefused) {
     }
 
     std::string longest;
-    for (std::size_t i = 0; i < TForm2::kMaxPasswordCharacters; ++i) {
+    for (std::size_t i = 0; i < PasswordDialog::kMaxPasswordCharacters; ++i) {
         longest += "密";
     }
     changing("Abc", longest, longest);
@@ -106,7 +106,7 @@ TEST_F(Lock, ACancelledLibraryPasswordLeavesTheLockAsTheWindowShowsIt) {
     typing("Abc");
     form().triggerShortcut("F2");
     ASSERT_TRUE(form().unlocked);
-    ASSERT_TRUE(form().ztbc.click());  // manual operation, where the library is offered
+    ASSERT_TRUE(form().manualOperation.click());  // manual operation, where the library is offered
     for (const char* given : {"", "wrong"}) {
         m_host.answers = {MessageAnswer::Yes};
         typing(given);
@@ -134,19 +134,20 @@ TEST_F(Lock, AMissingLibraryIsMadeAndChangingItTakesTheWarningAndThePassword) {
 
     typing("Abc");
     form().triggerShortcut("F2");
-    form().ztbc.click();
+    form().manualOperation.click();
     const std::size_t before = m_host.messages.size();
     const std::string chosen = (m_dir / "广播" / "新库").string();
     m_host.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
-    m_host.onShown("Form5", [&](model::Window&) {
-        m_system->form5().folderChanged(chosen);
-        m_system->form5().Button1.click();
+    m_host.onShown("DirectoryDialog", [&](model::Window&) {
+        m_system->directoryDialog().folderChanged(chosen);
+        m_system->directoryDialog().Button1.click();
     });
     form().dir1.click();
     ASSERT_EQ(m_host.messages.size(), before + 2);
     EXPECT_TRUE(m_host.messages[before].text.ends_with("[当前库为:" + audio()));
     EXPECT_TRUE(m_host.messages[before + 1].text.starts_with("请设置音视频文件默认目录！"));
-    EXPECT_EQ(m_host.shownModally, (std::vector<std::string>{"Form2", "Form2", "Form5"}));
+    EXPECT_EQ(m_host.shownModally,
+              (std::vector<std::string>{"PasswordDialog", "PasswordDialog", "DirectoryDialog"}));
     EXPECT_TRUE(form().unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), chosen + "/");
     EXPECT_TRUE(fs::is_directory(chosen));
@@ -167,7 +168,7 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     form().dir1.click();  // No
     m_host.answers = {MessageAnswer::Yes};
     form().dir1.click();  // Yes, then the password dialog just closed
-    EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"Form2"});
+    EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_TRUE(form().unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio());
 
@@ -185,7 +186,7 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     EXPECT_TRUE(form().save.enabled());
 
     m_host.answers = {MessageAnswer::Yes};
-    form().jxbc.click();
+    form().automaticOperation.click();
     EXPECT_TRUE(text::gbkToUtf8(file("zxsj3.log")).starts_with("1,7:30:00,item,铃声.mp3,"));
 }
 

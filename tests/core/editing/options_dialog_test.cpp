@@ -9,7 +9,7 @@ TEST_F(Options, ChoicesActAtOnceButReachTheFileOnlyThroughTheirBoxes) {
     entries[SystemConfig::kEndOfDayAction] = "0";
     startEditing(kThreeRows);
     EXPECT_TRUE(form().triggerShortcut("F8"));
-    TForm4& o = options();
+    OptionsDialog& o = options();
 
     o.RG1.setItemIndex(1);
     EXPECT_TRUE(o.randomOrder());
@@ -48,7 +48,7 @@ TEST_F(Options, ChoicesActAtOnceButReachTheFileOnlyThroughTheirBoxes) {
 
 TEST_F(Options, PathFieldRowButtonsAndSliderWorkOnTheSelectedRow) {
     startEditing(kThreeRows);
-    TForm4& o = options();
+    OptionsDialog& o = options();
     // The tree's first folder is the program directory, which names no item.
     EXPECT_TRUE(o.pathPlaceholder);
     EXPECT_EQ(o.treeFolder, m_dir.path().string());

@@ -58,7 +58,7 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
     checker.results[2026y / 12 / 12] = stopDay;
     startChecking(kThreeRows);
     EXPECT_FALSE(form().yuyan.enabled()) << "not in automatic operation";
-    form().ztbc.click();
+    form().manualOperation.click();
     ASSERT_TRUE(form().yuyan.enabled());
     form().Grid.editCell(3, 3, "c2.wav");  // not saved
 
@@ -118,7 +118,7 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
 
 TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     startChecking(kThreeRows);
-    form().ztbc.click();
+    form().manualOperation.click();
     DayCheckResult twoProblems = collision();
     twoProblems.problems.push_back({3, "missing", 0, "/srv/gone.wav", 12 * kHour});
     checker.results[2026y / 12 / 16] = twoProblems;
@@ -131,20 +131,21 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     EXPECT_EQ(checker.nextDayQuestions[0].second, 2026y / 12 / 10);
     // The file as written, not the grid: a cell the file could not hold shows as it reads back.
     EXPECT_EQ(checker.tableShown, std::vector<bool>{false});
-    EXPECT_EQ(form().Label2.text(),
+    EXPECT_EQ(form().hintLine.text(),
               "  ☆ 已存盘。预演 2026-12-16 星期三：发现 2 个问题，请用“预演检查”查看！");
-    EXPECT_EQ(form().Label2.color(), model::kRed);
+    EXPECT_EQ(form().hintLine.color(), model::kRed);
     EXPECT_TRUE(m_host.shownModally.empty()) << "no dialog";
 
     checker.results[2026y / 12 / 16].error = "cannot read /srv/orvessa/orvessa.sys";
     form().Grid.editCell(3, 1, "a4.wav");
     form().SAVE1.click();
-    EXPECT_EQ(form().Label2.text(), "  ☆ 已存盘，但无法预演：cannot read /srv/orvessa/orvessa.sys");
+    EXPECT_EQ(form().hintLine.text(),
+              "  ☆ 已存盘，但无法预演：cannot read /srv/orvessa/orvessa.sys");
 
     checker.nextDay.reset();
     form().Grid.editCell(3, 1, "a5.wav");
     form().save.click();
-    EXPECT_EQ(form().Label2.text(), "  ☆ 已存盘。一年内没有哪天播出 zxsj3.log，未预演。");
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 已存盘。一年内没有哪天播出 zxsj3.log，未预演。");
 
     // The holiday list is saved through the same command, and is no day's table.
     const std::size_t asked = checker.nextDayQuestions.size();
@@ -159,7 +160,7 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
 TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
     writeTable(1, kThreeRows);
     startChecking(kThreeRows);
-    form().ztbc.click();
+    form().manualOperation.click();
     checker.results[2026y / 12 / 16] = collision();
     checker.nextDay = 2026y / 12 / 16;
     const std::string report =
@@ -167,25 +168,25 @@ TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
 
     form().Grid.editCell(3, 1, "a2.wav");
     form().save.click();
-    ASSERT_EQ(form().Label2.text(), report);
+    ASSERT_EQ(form().hintLine.text(), report);
     // Monday's table in the grid: the report spoke of Wednesday's.
-    form().RG4.setItemIndex(0);
-    EXPECT_EQ(form().Label2.text(), "");
+    form().weekSelector.setItemIndex(0);
+    EXPECT_EQ(form().hintLine.text(), "");
 
     form().Grid.editCell(3, 1, "a3.wav");
     form().save.click();
-    ASSERT_EQ(form().Label2.text(), report);
+    ASSERT_EQ(form().hintLine.text(), report);
     // Friday has no table: the load's own red notice stands.
-    form().RG4.setItemIndex(4);
-    EXPECT_EQ(form().Label2.text(), "  ☆ 星期五作息时间表尚未创建！");
+    form().weekSelector.setItemIndex(4);
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 星期五作息时间表尚未创建！");
 
     // Back to today's table for automatic operation.
-    form().RG4.setItemIndex(2);
+    form().weekSelector.setItemIndex(2);
     form().Grid.editCell(3, 1, "a4.wav");
     form().save.click();
-    ASSERT_EQ(form().Label2.text(), report);
-    form().jxbc.click();
-    EXPECT_EQ(form().Label2.text(), "");
+    ASSERT_EQ(form().hintLine.text(), report);
+    form().automaticOperation.click();
+    EXPECT_EQ(form().hintLine.text(), "");
 }
 
 TEST_F(Preflight, ARowWithNoTimeIsDrawnApartAndNumbersOfOneMomentDoNotRunTogether) {
@@ -199,7 +200,7 @@ TEST_F(Preflight, ARowWithNoTimeIsDrawnApartAndNumbersOfOneMomentDoNotRunTogethe
               {4, 8 * kHour + 30, 8 * kHour + 30, true}};
     checker.results[2026y / 12 / 10] = r;
     startChecking(kThreeRows);
-    form().ztbc.click();
+    form().manualOperation.click();
     m_host.onShown("PreflightCheck", [](model::Window&) {});
     form().yuyan.click();
     PreflightCheck& d = dialog();
@@ -220,12 +221,12 @@ TEST_F(Preflight, ARowWithNoTimeIsDrawnApartAndNumbersOfOneMomentDoNotRunTogethe
 
 TEST_F(Preflight, WithoutACheckerTheCommandIsNeverOffered) {
     start(kThreeRows, "08:00:00");
-    form().ztbc.click();
+    form().manualOperation.click();
     EXPECT_FALSE(form().yuyan.enabled());
     EXPECT_EQ(m_system->preflightCheck(), nullptr);
     form().Grid.editCell(3, 1, "a2.wav");
     form().save.click();
-    EXPECT_EQ(form().Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ TEST_F(SaveRefusals, TimesAreStoredOnlyInAFormTheClockReaches) {
                                         "3,8:00:20,item,c.wav,,,"}));
 
     // And the clock rings them.
-    form().jxbc.click();
+    form().automaticOperation.click();
     runUntil("08:00:21");
     EXPECT_NE(std::ranges::find(log, "08:00:05 open b.wav"), log.end());
     EXPECT_NE(std::ranges::find(log, "08:00:20 open c.wav"), log.end());
@@ -89,7 +89,7 @@ TEST_F(SaveRefusals, ARowALoadWouldCutIsRefusedNamingItsRow) {
     form().Grid.editCell(2, 2, longest);
     form().save.click();
     EXPECT_FALSE(form().save.enabled());
-    form().jxbc.click();
+    form().automaticOperation.click();
     EXPECT_EQ(form().Grid.cell(2, 2), longest);
     EXPECT_EQ(form().Grid.cell(3, 2), "b.wav");
 }
@@ -141,9 +141,9 @@ TEST_F(SaveRefusals, ARefusedSaveOnTheWayOutKeepsTheEditsInTheGrid) {
     expectSelected(1, 2);
 
     m_host.answers = {MessageAnswer::Yes};
-    form().jxbc.click();
+    form().automaticOperation.click();
     EXPECT_EQ(m_host.messages.back().text, kBadTime);
-    EXPECT_TRUE(form().jxbc.enabled()) << "still in manual operation";
+    EXPECT_TRUE(form().automaticOperation.enabled()) << "still in manual operation";
     EXPECT_TRUE(form().Grid.editable());
     EXPECT_FALSE(form().Timer1.running());
     expectSelected(1, 2);
@@ -174,7 +174,7 @@ TEST_F(SaveRefusals, NoMoreRowsThanALoadReads) {
     }
     writeBytes(m_dir / "zxsj5.log", content);
     startEditing(kThreeRows);
-    form().RG4.setItemIndex(4);
+    form().weekSelector.setItemIndex(4);
     ASSERT_EQ(form().Grid.table().rowCount(), 999);
 
     for (model::Command* c : {&form().add, &form().ADD1, &form().xiugai, &form().Inse1}) {

@@ -21,17 +21,17 @@ protected:
 
     // Every time the password dialog opens, the operator types `password` and presses OK.
     void typing(const std::string& password) {
-        m_host.onShown("Form2", [this, password](model::Window&) {
-            m_system->form2().Edit1.setText(password);
-            m_system->form2().Button2.click();
+        m_host.onShown("PasswordDialog", [this, password](model::Window&) {
+            m_system->passwordDialog().Edit1.setText(password);
+            m_system->passwordDialog().Button2.click();
         });
     }
 
     // The same in the change layout, with the two new passwords.
     void changing(const std::string& password, const std::string& first,
                   const std::string& second) {
-        m_host.onShown("Form2", [this, password, first, second](model::Window&) {
-            TForm2& d = m_system->form2();
+        m_host.onShown("PasswordDialog", [this, password, first, second](model::Window&) {
+            PasswordDialog& d = m_system->passwordDialog();
             d.Button1.click();
             d.Edit1.setText(password);
             d.Edit2.setText(first);
@@ -40,7 +40,7 @@ protected:
         });
     }
 
-    TForm4& options() { return m_system->form4(); }
+    OptionsDialog& options() { return m_system->optionsDialog(); }
 };
 
 }  // namespace orvessa::editing

@@ -7,10 +7,10 @@ namespace {
 
 class Exchange : public EditingScenario {
 protected:
-    Tdaori5& chooser() { return m_system->daori5(); }
+    ExchangeChooser& chooser() { return m_system->exchangeChooser(); }
     // What the operator does while the chooser is shown.
-    void inChooser(std::function<void(Tdaori5&)> act) {
-        m_host.onShown("daori5", [this, act](model::Window&) { act(chooser()); });
+    void inChooser(std::function<void(ExchangeChooser&)> act) {
+        m_host.onShown("exchangeChooser", [this, act](model::Window&) { act(chooser()); });
     }
 };
 
@@ -19,7 +19,7 @@ TEST_F(Exchange, ImportOffersOnlyStoredTablesAndTakesNothingFromAMissingOne) {
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
     std::vector<bool> offered;
-    inChooser([&offered](Tdaori5& c) {
+    inChooser([&offered](ExchangeChooser& c) {
         for (const auto& item : c.RadioGroup1.items()) {
             offered.push_back(item.enabled);
         }
@@ -28,7 +28,7 @@ TEST_F(Exchange, ImportOffersOnlyStoredTablesAndTakesNothingFromAMissingOne) {
     m_host.answers = {MessageAnswer::Yes};
     form().N12.click();
 
-    std::vector<bool> expected(Tdaori5::kChoices, false);
+    std::vector<bool> expected(ExchangeChooser::kChoices, false);
     expected[0] = expected[2] = true;
     EXPECT_EQ(offered, expected);
     EXPECT_EQ(chooser().Button1.caption(), "导入(&O)");
@@ -45,8 +45,8 @@ TEST_F(Exchange, ImportCopiesAnotherDayIntoTheTableBeingEdited) {
     writeBytes(m_dir / "zxsj2.log", tuesday);
     writeTable(5, {{"10:00:00", "friday.wav", ""}});
     startEditing(kThreeRows);
-    form().RG4.setItemIndex(4);
-    inChooser([](Tdaori5& c) {
+    form().weekSelector.setItemIndex(4);
+    inChooser([](ExchangeChooser& c) {
         c.RadioGroup1.setItemIndex(1);
         c.Button1.click();
     });
@@ -67,7 +67,7 @@ TEST_F(Exchange, ExportMarksStoredTablesAndOverwritesTheChosenOneOnYes) {
     form().Grid.click(2, 1);
     form().Grid.editCell(2, 1, "升旗");
     std::vector<model::RadioGroup::Item> shown;
-    inChooser([&shown](Tdaori5& c) {
+    inChooser([&shown](ExchangeChooser& c) {
         shown = c.RadioGroup1.items();
         c.RadioGroup1.setItemIndex(8);
         c.Button1.click();
@@ -75,7 +75,7 @@ TEST_F(Exchange, ExportMarksStoredTablesAndOverwritesTheChosenOneOnYes) {
     form().N13.click();  // answered No
     EXPECT_EQ(m_host.messages.back().text, "真的要导出作息时间数据吗？");
     EXPECT_EQ(file("zxsj9.log"), oldTemplate);
-    ASSERT_EQ(shown.size(), static_cast<std::size_t>(Tdaori5::kChoices));
+    ASSERT_EQ(shown.size(), static_cast<std::size_t>(ExchangeChooser::kChoices));
     for (std::size_t k = 0; k < shown.size(); ++k) {
         EXPECT_TRUE(shown[k].enabled) << k;
         EXPECT_EQ(shown[k].textColor, k == 2 || k == 8 ? TableExchange::kExisting : model::kBlack)
@@ -102,7 +102,7 @@ TEST_F(Exchange, DiskFilesReplaceOnlyAfterYesAndFailedCopiesAreReported) {
     writeBytes(target, targetBytes);
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
-    inChooser([](Tdaori5& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
 
     m_host.fileChoices = {source.string()};
     form().N12.click();  // answered No
@@ -154,7 +154,7 @@ TEST_F(Exchange, ADiskFileThatIsNoTableIsRefusedAndTheTableKept) {
     };
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
-    inChooser([](Tdaori5& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const fs::path source = elsewhere / ("f" + std::to_string(i) + ".log");
         writeBytes(source, cases[i].first);
@@ -184,7 +184,7 @@ TEST_F(Exchange, AnImportKeepsTheTableItReplacesAsBak) {
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
 
-    inChooser([](Tdaori5& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
     m_host.fileChoices = {(elsewhere / "odd.log").string()};
     m_host.answers = {MessageAnswer::Yes};
     form().N12.click();
@@ -202,7 +202,7 @@ TEST_F(Exchange, AnImportKeepsTheTableItReplacesAsBak) {
     // A stored table imported through the chooser is kept the same way.
     writeBytes(m_dir / "zxsj3.log", wednesday);
     m_system->editor().load();
-    inChooser([](Tdaori5& c) {
+    inChooser([](ExchangeChooser& c) {
         c.RadioGroup1.setItemIndex(1);
         c.Button1.click();
     });

@@ -45,7 +45,7 @@ protected:
     }
 
     // Starts the system on a table of the given rows (file cell, volume cell).
-    ui::TForm1& startWith(const std::vector<std::pair<std::string, std::string>>& rows) {
+    ui::MainWindow& startWith(const std::vector<std::pair<std::string, std::string>>& rows) {
         std::string table;
         int n = 1;
         for (const auto& [file, volume] : rows) {
@@ -55,15 +55,15 @@ protected:
         m_system = scheduler::OrvessaSystem::start(
             {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
              m_device, m_device, m_processes, m_dir.path(), m_dir / "win.ini"});
-        ui::TForm1& form = m_system->form1();
+        ui::MainWindow& form = m_system->mainWindow();
         form.setVisible(true);
         form.FormActivate();
         // Manual operation: the operator plays rows by hand.
-        form.ztbc.click();
+        form.manualOperation.click();
         return form;
     }
 
-    ui::TForm1& form() { return m_system->form1(); }
+    ui::MainWindow& form() { return m_system->mainWindow(); }
     ItemPlayer& player() { return m_system->player(); }
     PlaybackState& state() { return form().playback; }
 
@@ -118,7 +118,7 @@ TEST_F(ItemPlayerTest, BareNamesPlayFromTheLibraryAndFullPathsAsWritten) {
     EXPECT_TRUE(state().isPlaying);
     EXPECT_EQ(state().itemKind, ItemKind::Media);
     EXPECT_EQ(form().Edit2.text(), "180000");
-    EXPECT_TRUE(m_system->form6().Panel1.visible());
+    EXPECT_TRUE(m_system->videoWindow().Panel1.visible());
     // Running: play is off, stop is on (the button in manual operation only).
     EXPECT_FALSE(form().ToolButton17.enabled());
     EXPECT_TRUE(form().ToolButton18.enabled());
@@ -154,7 +154,7 @@ TEST_F(ItemPlayerTest, MissingFileMovesOnAndPlaysNothing) {
     EXPECT_EQ(state().currentRow, 2);
     EXPECT_TRUE(m_device.calls.empty());
     // The volume step still runs, on the row the player moved to.
-    EXPECT_EQ(m_system->form4().TrackBar1.position(), 90);
+    EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), 90);
     // The last row does not move past the end.
     playRow(2);
     EXPECT_EQ(state().currentRow, 2);
@@ -218,7 +218,7 @@ TEST_F(ItemPlayerTest, RandomOrderIsRepeatableAndEndsAfterAsManyPicks) {
     }
     auto picks = [&] {
         startWith({{library + "r/", ""}});
-        m_system->form4().RG1.setItemIndex(1);
+        m_system->optionsDialog().RG1.setItemIndex(1);
         std::vector<std::string> out;
         for (int i = 0; i < 3; ++i) {
             EXPECT_FALSE(state().directoryFinished);
@@ -239,23 +239,23 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
     }
     startWith({{"x.avi", ""}, {"y.AVI", ""}, {"z.wav", ""}, {"w.mp4", ""}});
     playRow(1);
-    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_TRUE(form().visible()) << "manual operation keeps the main window";
     player().stop();
-    EXPECT_FALSE(m_system->form6().visible());
-    EXPECT_FALSE(m_system->form6().Panel1.visible());
+    EXPECT_FALSE(m_system->videoWindow().visible());
+    EXPECT_FALSE(m_system->videoWindow().Panel1.visible());
 
     // In automatic operation the main window steps aside.
-    form().jxbc.setEnabled(false);
+    form().automaticOperation.setEnabled(false);
     playRow(2);
-    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_FALSE(form().visible());
     player().stop();
     playRow(3);
-    EXPECT_FALSE(m_system->form6().visible());
+    EXPECT_FALSE(m_system->videoWindow().visible());
     player().stop();
     playRow(4);
-    EXPECT_TRUE(m_system->form6().visible()) << "an MP4 film shows its picture too";
+    EXPECT_TRUE(m_system->videoWindow().visible()) << "an MP4 film shows its picture too";
 }
 
 TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {
@@ -269,9 +269,9 @@ TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {
     EXPECT_TRUE(state().isPlaying);
     ASSERT_EQ(m_shell.requests.size(), 1u);
     EXPECT_EQ(m_shell.requests[0].target, library + "show.swf");
-    EXPECT_TRUE(m_system->form6().visible());
-    EXPECT_EQ(m_system->form6().bounds().left, 1024) << "on the second monitor";
-    EXPECT_TRUE(m_system->form6().Timer1.running()) << "the key timer runs";
+    EXPECT_TRUE(m_system->videoWindow().visible());
+    EXPECT_EQ(m_system->videoWindow().bounds().left, 1024) << "on the second monitor";
+    EXPECT_TRUE(m_system->videoWindow().Timer1.running()) << "the key timer runs";
 
     // A launch the desktop refuses leaves nothing playing.
     player().stop();
@@ -324,7 +324,7 @@ TEST_F(ItemPlayerTest, VolumeCellsOutsideOneTo255PlayAt200) {
         playRow(r);
         player().stop();
         const int v = cases[r - 1].second;
-        EXPECT_EQ(m_system->form4().TrackBar1.position(), v) << cases[r - 1].first;
+        EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), v) << cases[r - 1].first;
         EXPECT_EQ(m_device.left, v * 256);
         EXPECT_EQ(m_device.right, v * 256);
     }
@@ -364,19 +364,19 @@ TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
 
 TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
     startWith({{"HTTP://news.example/index.htm", "30"}});
-    form().jxbc.setEnabled(false);
+    form().automaticOperation.setEnabled(false);
     playRow(1);
     EXPECT_EQ(state().itemKind, ItemKind::WebPage);
     EXPECT_TRUE(state().isPlaying);
     EXPECT_EQ(form().Edit2.text(), "1");
-    EXPECT_EQ(m_system->form6().Web1.address(), "HTTP://news.example/index.htm");
-    EXPECT_TRUE(m_system->form6().Web1.visible());
-    EXPECT_TRUE(m_system->form6().visible());
+    EXPECT_EQ(m_system->videoWindow().Web1.address(), "HTTP://news.example/index.htm");
+    EXPECT_TRUE(m_system->videoWindow().Web1.visible());
+    EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_FALSE(form().visible());
     EXPECT_TRUE(m_device.calls.empty());
     player().stop();
-    EXPECT_FALSE(m_system->form6().Web1.visible());
-    EXPECT_EQ(m_system->form4().TrackBar1.position(), 30);
+    EXPECT_FALSE(m_system->videoWindow().Web1.visible());
+    EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), 30);
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ protected:
     NowPlaying& display() {
         if (!m_display) {
             m_display = std::make_unique<NowPlaying>(
-                m_state, m_clock, NowPlaying::Lines{Label1, Label2, Edit1, Edit2, grid}, m_device);
+                m_state, m_clock, NowPlaying::Lines{statusLine, hintLine, Edit1, Edit2, grid},
+                m_device);
         }
         return *m_display;
     }
@@ -65,8 +66,8 @@ protected:
     PlaybackState m_state;
     ClockState m_clock;
     fakes::FakeMediaDevice m_device;
-    model::TextControl Label1{"Label1"};
-    model::TextControl Label2{"Label2"};
+    model::TextControl statusLine{"statusLine"};
+    model::TextControl hintLine{"hintLine"};
     model::TextControl Edit1{"Edit1"};
     model::TextControl Edit2{"Edit2"};
     model::Grid grid{"Grid"};
@@ -151,14 +152,14 @@ TEST_F(NowPlayingTest, LengthEstimateAndShareDone) {
         Edit1.setText(std::to_string(second * 1000));
         m_state.itemKind = ItemKind::None;  // keep Edit1 as set
         display().update(true);
-        lines.push_back(Label1.text());
+        lines.push_back(statusLine.text());
     }
     EXPECT_EQ(lines[0], "正在播放：bell 长度：        完成：");
     EXPECT_EQ(lines[3], "正在播放：bell 长度：        完成：");
     EXPECT_EQ(lines[4], "正在播放：bell 长度：3:19 完成：2％") << "rate 1002 with the bias";
     EXPECT_EQ(lines[5], "正在播放：bell 长度：3:20 完成：2％");
     EXPECT_EQ(lines[6], "正在播放：bell 长度：3:20 完成：3％");
-    EXPECT_EQ(Label2.color(), model::kGreen);
+    EXPECT_EQ(hintLine.color(), model::kGreen);
 }
 
 TEST_F(NowPlayingTest, PagesAndShellItemsHaveNoKnownShare) {
@@ -168,25 +169,25 @@ TEST_F(NowPlayingTest, PagesAndShellItemsHaveNoKnownShare) {
     m_state.itemKind = ItemKind::WebPage;
     m_clock.displayTicks = 5;
     display().update(true);
-    EXPECT_EQ(Label1.text(), "正在浏览：http://news.example/");
+    EXPECT_EQ(statusLine.text(), "正在浏览：http://news.example/");
     EXPECT_EQ(Edit1.text(), "10");
     EXPECT_EQ(Edit2.text(), "100");
     m_state.itemKind = ItemKind::ShellOpened;
     display().title = "doc";
     display().update(true);
     EXPECT_EQ(display().percentText, "未知");
-    EXPECT_TRUE(Label1.text().ends_with("完成：未知％"));
+    EXPECT_TRUE(statusLine.text().ends_with("完成：未知％"));
 }
 
 TEST_F(NowPlayingTest, TheDisplayTimerLeavesTheLinesAloneAtFirstAndStopsOnBadNumbers) {
     m_state.itemKind = ItemKind::Media;
-    Label1.setText("before");
+    statusLine.setText("before");
     Edit2.setText("1000");
     m_clock.displayTicks = 1;
     for (int i = 0; i < 4; ++i) {
         display().update(false);
     }
-    EXPECT_EQ(Label1.text(), "before");
+    EXPECT_EQ(statusLine.text(), "before");
     Edit2.setText("0");
     EXPECT_THROW(display().update(false), std::exception);
     Edit2.setText("ABC");

@@ -68,14 +68,14 @@ protected:
         PlatformServices services = m_platform.services(m_dir.path());
         services.broadcastRecord = &m_record;
         m_system = OrvessaSystem::start(services);
-        m_system->form1().setVisible(true);
-        m_system->form1().FormActivate();
+        m_system->mainWindow().setVisible(true);
+        m_system->mainWindow().FormActivate();
     }
 
     void tickUntil(int64_t until) {
         for (int64_t s = secondsOf(m_platform.clock.now()) + 1; s <= until; ++s) {
             m_platform.clock.set(localDateTimeOf(s));
-            m_system->form1().Timer1.fire();
+            m_system->mainWindow().Timer1.fire();
         }
     }
 

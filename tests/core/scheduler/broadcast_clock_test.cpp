@@ -17,7 +17,7 @@ TEST_F(ClockScenario, TimedRowStartsOnItsSecondAndTheClockMovesOnWhenItEnds) {
     EXPECT_EQ(log, (Log{"08:00:00 open bell.wav", "08:03:01 end", "08:03:02 open next.wav",
                         "08:03:13 end"}));
     EXPECT_EQ(form().Panel1.text(), "8:03:30");
-    EXPECT_EQ(form().Label3.text(), "2026-12-09   星期三");
+    EXPECT_EQ(form().stopDayLine.text(), "2026-12-09   星期三");
 }
 
 TEST_F(ClockScenario, LateStartLeavesTheTimedRowAndItsUntimedFollowersUnplayed) {
@@ -94,7 +94,7 @@ TEST_F(ClockScenario, ShellItemWithoutStopTimeNeverEndsByItself) {
     EXPECT_EQ(log, (Log{"08:00:00 open notice.txt", "08:00:00 shell notice.txt"}));
     EXPECT_EQ(state().currentRow, 1);
     EXPECT_EQ(state().itemKind, playback::ItemKind::ShellOpened);
-    const std::string line = form().Label1.text();
+    const std::string line = form().statusLine.text();
     EXPECT_TRUE(line.starts_with("正在播放：")) << line;
     EXPECT_TRUE(line.ends_with("...\\notice.txt 长度：0:00 完成：未知％")) << line;
 }
@@ -184,14 +184,14 @@ TEST_F(ClockScenario, HintsRotateWhileNothingPlays) {
     std::vector<std::string> shown;
     for (int i = 0; i < 51; ++i) {
         runUntil(text::normaliseTime(text::formatClockTime(8, 0, i + 1)));
-        shown.push_back(form().Label1.text());
+        shown.push_back(form().statusLine.text());
     }
     const auto& hints = form().hints;
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[0]), 4);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[1]), 5);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[10]), 2);
     runUntil("08:00:52");
-    EXPECT_EQ(form().Label1.text(), hints[0]) << "the cycle is 51 ticks";
+    EXPECT_EQ(form().statusLine.text(), hints[0]) << "the cycle is 51 ticks";
 }
 
 }  // namespace

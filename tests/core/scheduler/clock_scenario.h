@@ -74,8 +74,8 @@ protected:
                                   m_dir / "win.ini"};
         services.broadcastRecord = record;
         m_system = OrvessaSystem::start(services);
-        m_system->form1().setVisible(true);
-        m_system->form1().FormActivate();
+        m_system->mainWindow().setVisible(true);
+        m_system->mainWindow().FormActivate();
     }
 
     void writeTable(int weekday, const std::vector<Row>& rows) {
@@ -99,7 +99,7 @@ protected:
 
     // One tick of the broadcast clock at the current simulated time; what it started and ended
     // goes into the log.
-    void tick() { logWhile(m_system->form1().Timer1); }
+    void tick() { logWhile(m_system->mainWindow().Timer1); }
 
     // Fires `timer`, logging what started and ended meanwhile.
     void logWhile(model::Timer& timer) {
@@ -129,7 +129,7 @@ protected:
         for (int i = 0; i < seconds; ++i) {
             m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
             tick();
-            logWhile(m_system->form1().Timer4);
+            logWhile(m_system->mainWindow().Timer4);
         }
     }
 
@@ -141,7 +141,7 @@ protected:
         }
     }
 
-    ui::TForm1& form() { return m_system->form1(); }
+    ui::MainWindow& form() { return m_system->mainWindow(); }
     playback::PlaybackState& state() { return form().playback; }
 
     std::vector<std::string> log;

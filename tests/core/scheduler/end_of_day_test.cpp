@@ -5,7 +5,7 @@ namespace {
 
 class EndOfDay : public ClockScenario {
 protected:
-    void chooseAction(int action) { m_system->form4().RG2.setItemIndex(action); }
+    void chooseAction(int action) { m_system->optionsDialog().RG2.setItemIndex(action); }
 };
 
 TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {
@@ -21,9 +21,9 @@ TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {
     runUntil("17:00:42");
     EXPECT_EQ(form().clockState.shutdownTime, "17:01:42");
     runUntil("17:01:00");
-    EXPECT_EQ(form().Label1.text(), "  ☆ 系统将在 0:00:42 后自动关机！");
-    EXPECT_EQ(form().Label1.color(), model::kRed);
-    EXPECT_EQ(form().Label2.text(), "  ☆ 若不想立即关闭计算机可退出本系统。");
+    EXPECT_EQ(form().statusLine.text(), "  ☆ 系统将在 0:00:42 后自动关机！");
+    EXPECT_EQ(form().statusLine.color(), model::kRed);
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 若不想立即关闭计算机可退出本系统。");
     runUntil("17:01:41");
     EXPECT_EQ(m_power.powerOffs, 0);
     runUntil("17:01:42");
@@ -80,7 +80,7 @@ TEST_F(EndOfDay, CountdownFollowsTheLiveChoice) {
     start({{"", "last.wav", ""}}, "17:00:00");
     chooseAction(0);
     runUntil("17:00:50");
-    EXPECT_TRUE(form().Label1.text().starts_with("  ☆ 系统将在 ")) << form().Label1.text();
+    EXPECT_TRUE(form().statusLine.text().starts_with("  ☆ 系统将在 ")) << form().statusLine.text();
     runUntil("17:02:00");
     EXPECT_EQ(m_power.powerOffs, 1);
 }
@@ -132,16 +132,16 @@ TEST_F(EndOfDay, StopDayCountsDownAndShutsDownAtTheSixtiethTick) {
     entries[store::SystemConfig::kStopMonday + 2] = "1";
     start({{"08:00:00", "a.wav", ""}}, "08:00:00");
     runFor(1);
-    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
-    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [61]");
-    EXPECT_EQ(form().Label2.color(), model::kRed);
+    EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
+    EXPECT_EQ(form().hintLine.text(), "  系统将在60秒后自动关闭计算机！  [61]");
+    EXPECT_EQ(form().hintLine.color(), model::kRed);
     runFor(58);
     EXPECT_EQ(m_power.powerOffs, 0);
     runFor(1);
-    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [2]");
+    EXPECT_EQ(form().hintLine.text(), "  系统将在60秒后自动关闭计算机！  [2]");
     EXPECT_EQ(m_power.powerOffs, 1);
     runFor(10);
-    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [0]");
+    EXPECT_EQ(form().hintLine.text(), "  系统将在60秒后自动关闭计算机！  [0]");
     EXPECT_EQ(m_power.powerOffs, 1);
 }
 
@@ -224,7 +224,7 @@ TEST_F(StopDays, AWaitingSystemBroadcastsMondayFromMidnightAfterASundayOff) {
     entries[kSunday] = "1";
     startSunday("23:59:00");
     runFor(59);
-    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
     EXPECT_TRUE(log.empty()) << "nothing of Sunday's table plays";
     runFor(1);
     EXPECT_EQ(form().tableFileName, "zxsj1.log");
@@ -241,7 +241,7 @@ TEST_F(StopDays, ASecondStopDayRestartsTheTickersCount) {
     entries[kMonday] = "1";
     startSunday("23:59:30");
     runFor(30);  // 00:00:00, the 30th tick of Sunday and the first of Monday
-    EXPECT_EQ(form().Label2.text(), "  系统将在60秒后自动关闭计算机！  [61]");
+    EXPECT_EQ(form().hintLine.text(), "  系统将在60秒后自动关闭计算机！  [61]");
     runFor(58);
     EXPECT_EQ(m_power.powerOffs, 0);
     runFor(1);
@@ -257,11 +257,11 @@ TEST_F(StopDays, RunningIntoAListedHolidayPlaysNothingUnlessStartedByHand) {
     EXPECT_TRUE(form().Timer4.running());
     EXPECT_FALSE(form().Timer1.running());
     EXPECT_EQ(form().tableFileName, "zxsj1.log") << "the grid shows the holiday's own table";
-    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
 
     // The operator's own switch still broadcasts on a stop day.
-    ASSERT_TRUE(form().ztbc.click());
-    ASSERT_TRUE(form().jxbc.click());
+    ASSERT_TRUE(form().manualOperation.click());
+    ASSERT_TRUE(form().automaticOperation.click());
     runFor(30);
     EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open mon.wav"), log.end());
 }

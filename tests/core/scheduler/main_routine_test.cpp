@@ -31,7 +31,7 @@ TEST_F(Commands, EveryReachableCommandRunsSomethingInEveryMode) {
         start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
         const std::string mode = std::string("(password mode ") + passwordMode + ")";
         expectNoSilentCommand("in automatic operation " + mode);
-        form().ztbc.click();
+        form().manualOperation.click();
         expectNoSilentCommand("in manual operation " + mode);
         form().Grid.select(3, 2);
         form().ToolButton17.click();
@@ -65,8 +65,8 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
         {"BCZ1", {false, true, false, true, false}},
         {"SZ1", {true, true, true, false, false}},
         {"YSP1", {true, true, true, false, false}},
-        {"ztbc", {true, false, false, false, true}},
-        {"jxbc", {false, true, true, true, false}},
+        {"manualOperation", {true, false, false, false, true}},
+        {"automaticOperation", {false, true, true, true, false}},
         {"QUIT1", {true, true, true, true, false}},
         // Entering automatic operation offers the lock, also to a system started locked.
         {"pbxt", {true, false, false, false, true}},
@@ -83,7 +83,7 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
     start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
     check(Automatic, "in automatic operation");
     EXPECT_FALSE(form().triggerShortcut("F8")) << "options only in manual operation";
-    form().ztbc.click();
+    form().manualOperation.click();
     form().ToolButton18.click();
     check(Manual, "in manual operation");
     form().ToolButton17.click();

@@ -12,19 +12,19 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     start({{"08:00:00", "long.wav", ""}}, "07:59:59");
     runFor(1);
     ASSERT_TRUE(state().isPlaying);
-    form().ztbc.click();
+    form().manualOperation.click();
     EXPECT_TRUE(state().isPlaying);
     EXPECT_EQ(m_device.mode(), platform::MediaMode::Playing);
     EXPECT_FALSE(form().Timer1.running());
-    EXPECT_FALSE(form().ztbc.enabled());
-    EXPECT_TRUE(form().jxbc.enabled());
+    EXPECT_FALSE(form().manualOperation.enabled());
+    EXPECT_TRUE(form().automaticOperation.enabled());
     EXPECT_TRUE(form().ToolButton18.enabled());
     EXPECT_FALSE(form().ToolButton17.enabled());
     EXPECT_TRUE(form().Grid.editable());
     EXPECT_FALSE(form().pbxt.enabled());
     EXPECT_TRUE(form().dir1.enabled());
-    EXPECT_EQ(form().Label1.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
-    EXPECT_EQ(form().Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+    EXPECT_EQ(form().statusLine.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
     EXPECT_FALSE(form().autoNaming);
     // F5 does nothing in manual operation; F8 reaches the options there.
     EXPECT_FALSE(form().triggerShortcut("F5"));
@@ -33,7 +33,7 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
 TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     media("a.wav", 600);
     start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
-    form().ztbc.click();
+    form().manualOperation.click();
     form().Grid.select(3, 2);
     form().ToolButton17.click();
     ASSERT_TRUE(state().isPlaying);
@@ -41,7 +41,7 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     form().save.setEnabled(true);
     m_host.answers = {MessageAnswer::No};
 
-    form().jxbc.click();
+    form().automaticOperation.click();
     EXPECT_FALSE(state().isPlaying) << "stopped first";
     ASSERT_FALSE(m_host.messages.empty());
     EXPECT_EQ(m_host.messages.back().text, "要保存当前数据吗？");
@@ -59,7 +59,7 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
     date = {2026, 12, 11};  // a Friday
     writeTable(3, {{"", "wednesday.wav", ""}});
     start({{"", "friday.wav", ""}}, "08:00:00");
-    form().ztbc.click();
+    form().manualOperation.click();
 
     m_host.answers = {MessageAnswer::No};
     form().xq3.click();
@@ -82,10 +82,10 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
     EXPECT_EQ(m_host.messages.size(), asked) << "the ticked item asks nothing";
 
     // The next automatic entry runs Wednesday's table on this Friday.
-    form().jxbc.click();
+    form().automaticOperation.click();
     EXPECT_EQ(form().tableFileName, "zxsj3.log");
 
-    form().ztbc.click();
+    form().manualOperation.click();
     m_host.answers = {MessageAnswer::Yes};
     form().xq0.click();
     EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
@@ -96,14 +96,14 @@ TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
     date = {2026, 12, 11};  // a Friday
     writeTable(1, {{"", "monday.wav", ""}});
     start({{"", "friday.wav", ""}}, "08:00:00");
-    form().ztbc.click();
-    form().RG4.setItemIndex(0);
-    EXPECT_EQ(form().Label1.text(), "  ☆ 正在修改 星期一 作息时间表！");
-    EXPECT_EQ(form().RG4.items()[0].textColor, model::kRed);
-    EXPECT_EQ(form().RG4.items()[0].background, model::rgb(255, 251, 240));
-    EXPECT_EQ(form().RG4.items()[4].textColor, model::kBlack);
+    form().manualOperation.click();
+    form().weekSelector.setItemIndex(0);
+    EXPECT_EQ(form().statusLine.text(), "  ☆ 正在修改 星期一 作息时间表！");
+    EXPECT_EQ(form().weekSelector.items()[0].textColor, model::kRed);
+    EXPECT_EQ(form().weekSelector.items()[0].background, model::rgb(255, 251, 240));
+    EXPECT_EQ(form().weekSelector.items()[4].textColor, model::kBlack);
     form().ToolButton9.click();
-    EXPECT_TRUE(form().RG4.visible());
+    EXPECT_TRUE(form().weekSelector.visible());
     EXPECT_EQ(form().gridHeight, 344 - 110);
     EXPECT_EQ(form().tableFileName, "zxsj1.log");
     EXPECT_EQ(form().Grid.cell(3, 1), "monday.wav");
@@ -116,14 +116,14 @@ TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
     EXPECT_TRUE(form().stopDay);
     EXPECT_TRUE(form().Timer4.running());
     EXPECT_FALSE(form().Timer1.running());
-    EXPECT_TRUE(form().ztbc.enabled());
-    EXPECT_FALSE(form().jxbc.enabled());
+    EXPECT_TRUE(form().manualOperation.enabled());
+    EXPECT_FALSE(form().automaticOperation.enabled());
     runFor(3);
-    EXPECT_EQ(form().Label1.text(), "  今日停播！ ");
+    EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
     EXPECT_TRUE(log.empty());
 
-    form().ztbc.click();
-    form().jxbc.click();
+    form().manualOperation.click();
+    form().automaticOperation.click();
     EXPECT_FALSE(form().Timer4.running());
     runFor(2);
     EXPECT_EQ(log.front().substr(9), "open a.wav");

@@ -81,11 +81,11 @@ protected:
     }
 
     // Writes orvessa.sys, starts, and shows the main window as the message loop does.
-    ui::TForm1& startAndShow() {
+    ui::MainWindow& startAndShow() {
         writeConfig();
         system = start();
         EXPECT_NE(system, nullptr);
-        ui::TForm1& form = system->form1();
+        ui::MainWindow& form = system->mainWindow();
         form.setVisible(true);
         form.FormActivate();
         return form;
@@ -131,11 +131,11 @@ TEST_F(Startup, MissingConfigurationIsReportedAndQuitsWithoutAskingAnything) {
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(host.quitRequests, 1);
     EXPECT_TRUE(host.shownModally.empty()) << "no password is asked";
-    EXPECT_FALSE(system->form1().trayIcon.visible());
-    EXPECT_FALSE(system->form1().Timer1.running());
+    EXPECT_FALSE(system->mainWindow().trayIcon.visible());
+    EXPECT_FALSE(system->mainWindow().Timer1.running());
 
     // The window still gets activated before the loop ends; start-up must stay over.
-    system->form1().FormActivate();
+    system->mainWindow().FormActivate();
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(dir / SystemConfig::kFileName));
 }
@@ -207,8 +207,9 @@ TEST_F(Startup, CreatesTheEightWindowsInOrderAndDeclaresDatAsMpegVideo) {
     for (const model::Window* w : system->windows()) {
         names.push_back(w->name());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"Form1", "Form2", "Form4", "Form6", "dstx", "daori5",
-                                               "Form5", "Form7"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"MainWindow", "PasswordDialog", "OptionsDialog",
+                                               "VideoWindow", "recorderWindow", "exchangeChooser",
+                                               "DirectoryDialog", "SubtitleDialog"}));
     EXPECT_EQ(store::ProfileFile(mediaProfile()).readString("mci extensions", "dat", ""),
               "MPEGVideo");
     EXPECT_TRUE(host.messages.empty());
@@ -216,7 +217,7 @@ TEST_F(Startup, CreatesTheEightWindowsInOrderAndDeclaresDatAsMpegVideo) {
 
 TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
     power.family = "Windows NT";
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_EQ(form.caption(), "Orvessa    VER 5.0");
     EXPECT_EQ(form.platformFamily, "Windows NT");
@@ -237,7 +238,7 @@ TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
 
 TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
     entries[SystemConfig::kPasswordMode] = "0";
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_FALSE(form.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
@@ -251,15 +252,15 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
     // The tray's quit is the one road out while locked, and only with the right password: a
     // closed dialog or a wrong password leaves the system broadcasting.
     EXPECT_TRUE(form.Q1.click());
-    EXPECT_EQ(host.shownModally, std::vector<std::string>{"Form2"});
+    EXPECT_EQ(host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_EQ(host.quitRequests, 0);
     EXPECT_TRUE(form.trayIcon.visible());
 
-    host.onShown("Form2", [&](model::Window&) {
-        system->form2().Edit1.setText("12");
-        system->form2().Button2.click();
-        system->form2().Edit1.setText("123");
-        system->form2().Button2.click();
+    host.onShown("PasswordDialog", [&](model::Window&) {
+        system->passwordDialog().Edit1.setText("12");
+        system->passwordDialog().Button2.click();
+        system->passwordDialog().Edit1.setText("123");
+        system->passwordDialog().Button2.click();
     });
     EXPECT_TRUE(form.Q1.click());
     ASSERT_EQ(host.messages.size(), 1u);
@@ -268,7 +269,7 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
 }
 
 TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(form.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{false});
@@ -289,7 +290,7 @@ TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
     entries[SystemConfig::kForcedWeekday] = "5";
     writeTable("zxsj1.log", "周一早操");
     writeTable("zxsj5.log", "周五升旗");
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     for (int n = 0; n < 8; ++n) {
         EXPECT_EQ(form.forcedWeekdayItems[static_cast<std::size_t>(n)]->checked(), n == 5)
@@ -298,7 +299,7 @@ TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
     EXPECT_EQ(form.tableFileName, "zxsj5.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
     EXPECT_EQ(form.W, 1) << "today stays Monday";
-    EXPECT_EQ(form.RG4.itemIndex(), 0);
+    EXPECT_EQ(form.weekSelector.itemIndex(), 0);
 }
 
 TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
@@ -306,25 +307,25 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     writeTable("zxsj1.log", "周一早操");
     writeTable("zxsj3.log", "周三早操");
     entries[SystemConfig::kMediaLibrary] = programDirectoryText();  // one that is there
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     EXPECT_TRUE(form.xq0.checked());
     EXPECT_FALSE(form.xq3.checked());
     EXPECT_EQ(form.tableFileName, "zxsj3.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
-    EXPECT_EQ(form.Label2.color(), model::kGreen);
+    EXPECT_EQ(form.hintLine.color(), model::kGreen);
 
     std::filesystem::remove(dir / "zxsj3.log");
     system.reset();
-    ui::TForm1& again = startAndShow();
-    EXPECT_EQ(again.Label2.text(), "  ☆ 星期三作息时间表尚未创建！");
-    EXPECT_EQ(again.Label2.color(), model::kRed);
+    ui::MainWindow& again = startAndShow();
+    EXPECT_EQ(again.hintLine.text(), "  ☆ 星期三作息时间表尚未创建！");
+    EXPECT_EQ(again.hintLine.color(), model::kRed);
     EXPECT_EQ(again.Grid.cell(store::ScheduleRow::kLabel, 1), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "zxsj3.log")) << "nothing is written on load";
 }
 
 TEST_F(Startup, EmptyMediaLibraryAnsweredNoTakesAudioAndSavesItAtOnce) {
     entries[SystemConfig::kMediaLibrary] = "";
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     const std::string audio = programDirectoryText() + "AUDIO/";
     ASSERT_EQ(host.messages.size(), 1u);
@@ -348,14 +349,14 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
     entries[SystemConfig::kMediaLibrary] = "";
     host.answers = {MessageAnswer::Yes};
     bool clockStoppedMeanwhile = false;
-    host.onShown("Form5", [&](model::Window&) {
-        clockStoppedMeanwhile = !system->form1().Timer1.running();
-        system->form5().chosenDirectory = "/srv/广播/";
-        system->form5().endModal(model::ModalResult::Accepted);
+    host.onShown("DirectoryDialog", [&](model::Window&) {
+        clockStoppedMeanwhile = !system->mainWindow().Timer1.running();
+        system->directoryDialog().chosenDirectory = "/srv/广播/";
+        system->directoryDialog().endModal(model::ModalResult::Accepted);
     });
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
-    EXPECT_EQ(host.shownModally, std::vector<std::string>{"Form5"});
+    EXPECT_EQ(host.shownModally, std::vector<std::string>{"DirectoryDialog"});
     EXPECT_TRUE(clockStoppedMeanwhile);
     EXPECT_EQ(form.defaultDirectory, "/srv/广播/");
     EXPECT_EQ(configLinesOnDisk().at(11), "/srv/广播/");
@@ -364,7 +365,7 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
 
 TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
     entries[SystemConfig::kHideAtStart] = "1";
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     EXPECT_FALSE(form.visible());
     EXPECT_TRUE(form.CheckBox1.checked());
     EXPECT_EQ(form.config.entry(SystemConfig::kHideAtStart), "1");
@@ -377,14 +378,14 @@ TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
 }
 
 TEST_F(Startup, WithoutHideAtStartTheWindowStaysShown) {
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     EXPECT_TRUE(form.visible());
     EXPECT_FALSE(form.CheckBox1.checked());
     EXPECT_EQ(configLinesOnDisk().at(7), "0");
 }
 
 TEST_F(Startup, ClosingOnlyHidesTheWindowToTheTray) {
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     int activationRequests = 0;
     form.activateRequested.connect([&] { ++activationRequests; });
 
@@ -410,7 +411,7 @@ TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
         host.messages.clear();
         host.quitRequests = 0;
         host.answers = {answer};
-        ui::TForm1& form = startAndShow();
+        ui::MainWindow& form = startAndShow();
         form.Grid.setCell(store::ScheduleRow::kLabel, 1, "课间操");
         form.save.setEnabled(true);
 
@@ -432,21 +433,21 @@ TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
 TEST_F(Startup, WeekdayStopDayRunsTheStopDayTickerInsteadOfTheClock) {
     entries[SystemConfig::kStopMonday] = "1";  // today is Monday
     writeTable("zxsj1.log", "早操");
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(form.stopDay);
     EXPECT_TRUE(form.Ch1.checked());
     EXPECT_TRUE(form.Timer4.running());
     EXPECT_EQ(form.Timer4.interval(), 1000);
     EXPECT_FALSE(form.Timer1.running());
-    EXPECT_TRUE(form.ztbc.enabled());
-    EXPECT_FALSE(form.jxbc.enabled());
+    EXPECT_TRUE(form.manualOperation.enabled());
+    EXPECT_FALSE(form.automaticOperation.enabled());
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "早操") << "today's table is shown";
 }
 
 TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
     entries[SystemConfig::kStopMonday + 1] = "1";  // Tuesday, not today
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_FALSE(form.stopDay);
     EXPECT_TRUE(form.Timer1.running());
@@ -457,27 +458,27 @@ TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
 }
 
 TEST_F(Startup, DesignedStatesHoldAfterStartUp) {
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     for (const Command* c :
-         {&form.BCZ1, &form.jxbc, &form.Z1, &form.N11, &form.N12, &form.N13, &form.GXR1,
-          &form.xuanxiang, &form.N16, &form.dir1, &form.P1, &form.S2, &form.Rec2}) {
+         {&form.BCZ1, &form.automaticOperation, &form.Z1, &form.N11, &form.N12, &form.N13,
+          &form.GXR1, &form.xuanxiang, &form.N16, &form.dir1, &form.P1, &form.S2, &form.Rec2}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
-    for (const Command* c : {&form.ztbc, &form.H3, &form.TCXT, &form.find1, &form.GUANYU, &form.H5,
-                             &form.W1, &form.yinchang, &form.E1, &form.Q1}) {
+    for (const Command* c : {&form.manualOperation, &form.H3, &form.TCXT, &form.find1, &form.GUANYU,
+                             &form.H5, &form.W1, &form.yinchang, &form.E1, &form.Q1}) {
         EXPECT_TRUE(c->enabled()) << c->name();
     }
 }
 
 TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
     entries[SystemConfig::kPasswordMode] = "0";  // locked: "设置(&T)" is disabled
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
     int ran = 0;
     form.xuanxiang.setHandler([&] { ++ran; });
-    form.ztbc.setHandler([&] { ++ran; });
+    form.manualOperation.setHandler([&] { ++ran; });
 
     EXPECT_FALSE(form.triggerShortcut("F8")) << "xuanxiang is disabled";
-    ASSERT_TRUE(form.ztbc.enabled());
+    ASSERT_TRUE(form.manualOperation.enabled());
     EXPECT_FALSE(form.triggerShortcut("F5")) << "its menu is disabled";
     EXPECT_EQ(ran, 0);
 
@@ -510,7 +511,7 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     entries[SystemConfig::kMediaLibrary] = programDirectoryText();
     writeConfig();
     const std::string before = readBytes(dir / SystemConfig::kFileName);
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
     EXPECT_TRUE(form.visible());
@@ -518,10 +519,10 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
     EXPECT_TRUE(form.unlocked) << "a password mode that is neither reads as anyone may operate";
     EXPECT_TRUE(form.xq0.checked()) << "the weekday follows the date";
-    EXPECT_EQ(form.form6->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
-    EXPECT_EQ(system->form4().RG2.itemIndex(), 3) << "wait at the end of the day";
-    EXPECT_EQ(system->form4().RG3.itemIndex(), 1);
-    EXPECT_TRUE(system->form4().CheckBox1.checked()) << "the daily shutdown times stay off";
+    EXPECT_EQ(form.videoWindow->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
+    EXPECT_EQ(system->optionsDialog().RG2.itemIndex(), 3) << "wait at the end of the day";
+    EXPECT_EQ(system->optionsDialog().RG3.itemIndex(), 1);
+    EXPECT_TRUE(system->optionsDialog().CheckBox1.checked()) << "the daily shutdown times stay off";
     const std::pair<int, const char*> replaced[] = {
         {21, "0"}, {22, "0"}, {23, "800"}, {3, "  :  :  "}, {4, "0"}, {5, "3"},
         {6, "1"},  {8, "0"},  {10, "0"},   {12, "0"},       {26, "1"}};
@@ -549,7 +550,7 @@ TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock
         writeBytes(dir / SystemConfig::kFileName, content);
         system = start();
         ASSERT_NE(system, nullptr);
-        ui::TForm1& form = system->form1();
+        ui::MainWindow& form = system->mainWindow();
         form.setVisible(true);
         form.FormActivate();
 
@@ -568,18 +569,18 @@ TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock
 TEST_F(Startup, AnUnreadableTableAtStartIsToldInTheStatusLineNotInABox) {
     std::filesystem::create_directory(dir / "zxsj1.log");
     entries[SystemConfig::kMediaLibrary] = programDirectoryText();
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
     EXPECT_TRUE(form.Timer1.running());
-    EXPECT_EQ(form.Label2.text(), "  ☆ 作息时间表 zxsj1.log 无法读取！");
-    EXPECT_EQ(form.Label2.color(), model::kRed);
+    EXPECT_EQ(form.hintLine.text(), "  ☆ 作息时间表 zxsj1.log 无法读取！");
+    EXPECT_EQ(form.hintLine.color(), model::kRed);
     EXPECT_GE(failuresMentioning("zxsj1.log"), 1u);
 
     // The operator who loads it by hand is told in a box as before.
-    form.ztbc.click();
-    form.RG4.setItemIndex(1);
-    form.RG4.setItemIndex(0);
+    form.manualOperation.click();
+    form.weekSelector.setItemIndex(1);
+    form.weekSelector.setItemIndex(0);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_TRUE(host.messages[0].text.starts_with("作息时间表 zxsj1.log 无法读取！"));
 }
@@ -590,32 +591,32 @@ TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation)
     const std::filesystem::path library = dir / "library";
     writeBytes(library, "not a folder");
     entries[SystemConfig::kMediaLibrary] = library.string() + "/";
-    ui::TForm1& form = startAndShow();
+    ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(form.Timer1.running());
-    EXPECT_EQ(form.Label2.color(), model::kRed);
-    EXPECT_NE(form.Label2.text().find("我的影音库不是文件夹，只写文件名的项目都将找不到文件：" +
-                                      library.string()),
+    EXPECT_EQ(form.hintLine.color(), model::kRed);
+    EXPECT_NE(form.hintLine.text().find("我的影音库不是文件夹，只写文件名的项目都将找不到文件：" +
+                                        library.string()),
               std::string::npos)
-        << form.Label2.text();
+        << form.hintLine.text();
     EXPECT_EQ(failuresMentioning(library.string()), 1u);
     form.FormActivate();
     EXPECT_EQ(failuresMentioning(library.string()), 1u) << "once, not at every activation";
 
     std::filesystem::remove(library);
-    form.ztbc.click();
-    EXPECT_NE(form.Label2.text().find("我的影音库不存在，只写文件名的项目都将找不到文件：" +
-                                      library.string()),
+    form.manualOperation.click();
+    EXPECT_NE(form.hintLine.text().find("我的影音库不存在，只写文件名的项目都将找不到文件：" +
+                                        library.string()),
               std::string::npos)
-        << form.Label2.text();
+        << form.hintLine.text();
     EXPECT_EQ(failuresMentioning(library.string()), 2u);
 
     // A library that is there again says nothing.
     std::filesystem::create_directory(library);
-    form.jxbc.click();
-    form.ztbc.click();
-    EXPECT_EQ(form.Label2.text(), "  ☆ 修改完成后请选择自动播出！");
+    form.automaticOperation.click();
+    form.manualOperation.click();
+    EXPECT_EQ(form.hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
     EXPECT_EQ(failuresMentioning(library.string()), 2u);
 }
 

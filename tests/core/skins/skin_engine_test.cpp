@@ -47,7 +47,7 @@ struct Switching : ::testing::Test {
     fakes::ScriptedHost host;
     RecordingLook look;
     std::vector<std::string> refused;
-    TSkinData engine{look, host, [this](const std::string& why) { refused.push_back(why); }};
+    SkinEngine engine{look, host, [this](const std::string& why) { refused.push_back(why); }};
     SkinStore store = tenSkins();
     model::Command button{"SpeedButton9", model::CommandKind::ToolButton, "换肤", "", "更换界面"};
     int saves = 0;

@@ -31,7 +31,7 @@ TEST(SystemConfig, ShortFileLeavesTheLastEntriesEmptyAndSavesTwentySevenLines) {
     EXPECT_EQ(config.entry(19), "line19");
     EXPECT_EQ(config.entry(20), "");
     EXPECT_EQ(config.entry(26), "");
-    ASSERT_TRUE(config.button2Click());
+    ASSERT_TRUE(config.save());
     std::string expected = numberedLines(20);
     for (int k = 20; k < 27; ++k) {
         expected += "\r\n";
@@ -46,7 +46,7 @@ TEST(SystemConfig, LongFileLoadsTwentySevenLines) {
     ASSERT_EQ(config.load(), SystemConfig::LoadStatus::Loaded);
     EXPECT_EQ(config.entry(26), "line26");
     EXPECT_EQ(config.entry(27), "") << "there is no entry 27";
-    ASSERT_TRUE(config.button2Click());
+    ASSERT_TRUE(config.save());
     EXPECT_EQ(readBytes(dir / "orvessa.sys"), numberedLines(27));
 }
 
@@ -85,7 +85,7 @@ TEST(SystemConfig, ChangingOneEntryRewritesNoOtherByte) {
     EXPECT_EQ(config.entry(20), "欢迎");
 
     config.setEntry(SystemConfig::kHideAtStart, "1");
-    ASSERT_TRUE(config.button2Click());
+    ASSERT_TRUE(config.save());
     std::string expected = file;
     expected.replace(expected.find("\r\n0\r\n"), 5, "\r\n1\r\n");
     EXPECT_EQ(readBytes(dir / "orvessa.sys"), expected);
@@ -108,11 +108,11 @@ TEST(SystemConfig, FailedSaveIsReportedAndKeepsTheFile) {
     config.setEntry(0, "new");
     std::filesystem::rename(dir / "orvessa.sys", dir / "moved");
     std::filesystem::create_directory(dir / "orvessa.sys");
-    const WriteResult r = config.button2Click();
+    const WriteResult r = config.save();
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("orvessa.sys"), std::string::npos);
     EXPECT_EQ(config.entry(0), "new");
-    EXPECT_FALSE(SystemConfig(dir / "absent").button2Click());
+    EXPECT_FALSE(SystemConfig(dir / "absent").save());
 }
 
 TEST(SystemConfig, EntriesHoldNoLineBreaks) {
@@ -194,7 +194,7 @@ TEST(SystemConfig, TheFileWithThePasswordIsReadableByItsOwnerOnly) {
     std::filesystem::permissions(dir / SystemConfig::kFileName, std::filesystem::perms::all);
     SystemConfig config(dir.path());
     config.setEntry(SystemConfig::kPassword, "secret");
-    ASSERT_TRUE(config.button2Click());
+    ASSERT_TRUE(config.save());
     const auto perms = std::filesystem::status(dir / SystemConfig::kFileName).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);

@@ -1,25 +1,25 @@
 #include <gtest/gtest.h>
 
 #include "backends/gstreamer/media_files.h"
-#include "core/tools/tdstx.h"
+#include "core/tools/recorder_window.h"
 #include "fakes/scripted_host.h"
 
 namespace orvessa::testing {
 namespace {
 
-using tools::Tdstx;
+using tools::RecorderWindow;
 
 TEST(RecorderOnGStreamer, RecordsATakeInTheChosenFormatAndAuditionsItToItsEnd) {
     TempDir dir;
     fakes::ScriptedHost host;
     backends::GstMediaDevice device(headlessOptions());
-    Tdstx recorder(device, {host, [&dir] { return dir.path().string() + "/"; }, {}});
+    RecorderWindow recorder(device, {host, [&dir] { return dir.path().string() + "/"; }, {}});
     recorder.RadioGroup1.setItemIndex(1);
     recorder.RadioGroup2.setItemIndex(0);
     recorder.RadioGroup3.setItemIndex(1);
 
     recorder.Button1.click();
-    ASSERT_EQ(recorder.state(), Tdstx::State::Recording) << host.messages.at(0).text;
+    ASSERT_EQ(recorder.state(), RecorderWindow::State::Recording) << host.messages.at(0).text;
     // The ticks read the input as the window's timer would, without depending on its pace.
     ASSERT_TRUE(waitUntil([&] {
         recorder.Timer1.fire();
@@ -39,11 +39,11 @@ TEST(RecorderOnGStreamer, RecordsATakeInTheChosenFormatAndAuditionsItToItsEnd) {
 
     // The audition runs until a tick reads the end, then the window is idle again.
     recorder.Button3.click();
-    ASSERT_EQ(recorder.state(), Tdstx::State::Auditioning);
+    ASSERT_EQ(recorder.state(), RecorderWindow::State::Auditioning);
     EXPECT_NEAR(std::stod(recorder.endPosition), 1000.0 * info->dataBytes / perSecond, 50);
     ASSERT_TRUE(waitUntil([&] {
         recorder.Timer1.fire();
-        return recorder.state() == Tdstx::State::Idle;
+        return recorder.state() == RecorderWindow::State::Idle;
     }));
     EXPECT_TRUE(recorder.Button1.enabled() && recorder.Button3.enabled());
     EXPECT_TRUE(host.messages.empty());

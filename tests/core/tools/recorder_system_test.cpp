@@ -32,23 +32,24 @@ TEST(RecorderInTheSystem, TheToolbarOpensItOnItsOwnDeviceAndClosingListsTheTake)
     scheduler::PlatformServices services = platform.services(dir.path());
     services.recordingDevice = &recorderDevice;
     auto system = scheduler::OrvessaSystem::start(services);
-    system->form1().setVisible(true);
-    system->form1().FormActivate();
-    ASSERT_TRUE(system->form1().ztbc.click());  // manual operation, where the recorder is offered
+    system->mainWindow().setVisible(true);
+    system->mainWindow().FormActivate();
+    ASSERT_TRUE(system->mainWindow()
+                    .manualOperation.click());  // manual operation, where the recorder is offered
 
-    platform.host.onShown("dstx", [](model::Window& w) {
-        auto& recorder = static_cast<Tdstx&>(w);
+    platform.host.onShown("recorderWindow", [](model::Window& w) {
+        auto& recorder = static_cast<RecorderWindow&>(w);
         recorder.Button1.click();
         recorder.Button4.click();
     });
-    ASSERT_TRUE(system->form1().rec3.click());
-    EXPECT_EQ(platform.host.shownModally.back(), "dstx");
+    ASSERT_TRUE(system->mainWindow().rec3.click());
+    EXPECT_EQ(platform.host.shownModally.back(), "recorderWindow");
     // The take is made beside Temp.wav and put in its place once stopped and saved.
     ASSERT_EQ(recorderDevice.calls.size(), 3U);
     EXPECT_TRUE(recorderDevice.calls[0].starts_with("open " + library + ".Temp.wav."));
     EXPECT_EQ(recorderDevice.calls[2], "stop");
     EXPECT_TRUE(platform.device.calls.empty());
-    EXPECT_EQ(system->form1().ListBox2.items(), std::vector<std::string>{"Temp.wav"});
+    EXPECT_EQ(system->mainWindow().ListBox2.items(), std::vector<std::string>{"Temp.wav"});
 }
 
 }  // namespace

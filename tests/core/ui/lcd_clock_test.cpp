@@ -51,7 +51,7 @@ struct MainClock : ::testing::Test {
     std::pair<std::string, int> shown() const { return {lcd.text(), lcd.layout().back().cell}; }
 
     fakes::SettableClock clock;
-    TLcdClock lcd{clock};
+    LcdClock lcd{clock};
     int repaints = 0;
 };
 

@@ -59,7 +59,7 @@ struct QueuedUi {
 TEST(LcdTimer, TicksArriveOnlyThroughTheDispatcherAndStopWithTheTimer) {
     QueuedUi ui;
     int ticks = 0;
-    auto timer = std::make_unique<TLcdTimer>(ui.dispatcher());
+    auto timer = std::make_unique<LcdTimer>(ui.dispatcher());
     timer->setInterval(1);
     timer->setOnTimer([&] { ++ticks; });
     for (int round = 0; round < 3; ++round) {
@@ -85,7 +85,7 @@ TEST(LcdTimer, ActiveClockTicksThroughItsDispatcherUntilDestroyed) {
     fakes::SettableClock clock;
     clock.setTime(13, 5, 9);
     QueuedUi ui;
-    auto lcd = std::make_unique<TLcdClock>(clock, ui.dispatcher());
+    auto lcd = std::make_unique<LcdClock>(clock, ui.dispatcher());
     lcd->timer().setInterval(1);
     lcd->setActive(true);
     clock.setTime(14, 6, 0);

@@ -28,7 +28,7 @@ private slots:
         model::Grid grid("Grid");
         grid.table().setRowCount(3);
         const std::string table = "zxsj4.log";
-        model::TextControl status("Label2");
+        model::TextControl status("hintLine");
         int selected = 0;
         editing::PreflightCheck model(
             {host, clock, checker, grid, table, status, [&](int row) { selected = row; }});
@@ -82,7 +82,7 @@ private slots:
         model::Grid grid("Grid");
         grid.table().setRowCount(13);
         const std::string table = "zxsj4.log";
-        model::TextControl status("Label2");
+        model::TextControl status("hintLine");
         editing::PreflightCheck model({host, clock, checker, grid, table, status, [](int) {}});
         gui::PreflightView view(model);
         model.open();

@@ -1,5 +1,7 @@
 // Real-window tests of the video and web window, run on a virtual X server.
 
+#include "core/playback/video_window.h"
+
 #include <unistd.h>
 
 #include <QApplication>
@@ -12,10 +14,9 @@
 
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/media_files.h"
-#include "core/playback/tform6.h"
 #include "fakes/fixed_monitors.h"
 #include "fakes/recording_keyboard.h"
-#include "gui/playback/form6_view.h"
+#include "gui/playback/video_window_view.h"
 #include "support/temp_dir.h"
 
 using namespace orvessa;
@@ -86,8 +87,8 @@ private slots:
         if (!encoded) {
             QSKIP("no MPEG video encoder");
         }
-        playback::TForm6 model(m_monitors, m_keyboard);
-        gui::Form6View view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
+        playback::VideoWindow model(m_monitors, m_keyboard);
+        gui::VideoWindowView view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
         model.showWindow();
         model.Panel1.setVisible(true);
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -117,8 +118,8 @@ private slots:
             "</body></html>");
         page.close();
 
-        playback::TForm6 model(m_monitors, m_keyboard);
-        gui::Form6View view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
+        playback::VideoWindow model(m_monitors, m_keyboard);
+        gui::VideoWindowView view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
         model.showWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY2(view.webPage() == nullptr, "no browser before the first page");

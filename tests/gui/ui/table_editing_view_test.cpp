@@ -7,7 +7,7 @@
 #include "core/scheduler/main_routine.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
-#include "gui/ui/form1_view.h"
+#include "gui/ui/main_window_view.h"
 #include "support/temp_dir.h"
 
 using namespace orvessa;
@@ -39,12 +39,12 @@ private:
 private slots:
     void aCellTypedAndTabbedOnIsSavedInGbkWithRenumberedRows() {
         auto system = start();
-        ui::TForm1& form = system->form1();
-        gui::Form1View view(form);
+        ui::MainWindow& form = system->mainWindow();
+        gui::MainWindowView view(form);
         view.show();
         view.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&view));
-        QVERIFY(form.ztbc.click());
+        QVERIFY(form.manualOperation.click());
         auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
         grid->setFocus();
         grid->setCurrentCell(1, 1);
@@ -77,10 +77,10 @@ private slots:
 
     void anEditedTableIsNotReplacedByAnotherDayWithoutAQuestion() {
         auto system = start();
-        ui::TForm1& form = system->form1();
-        gui::Form1View view(form);
+        ui::MainWindow& form = system->mainWindow();
+        gui::MainWindowView view(form);
         view.show();
-        QVERIFY(form.ztbc.click());
+        QVERIFY(form.manualOperation.click());
         QVERIFY(form.ToolButton9.click());
         auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
         auto* monday = view.findChild<QRadioButton*>();

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/model/choice_controls.h"
+#include "core/model/command.h"
+#include "core/model/track_bar.h"
+#include "core/model/window.h"
+#include "core/platform/host.h"
+#include "core/platform/media_device.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::model {
+class Grid;
+}
+
+namespace orvessa::editing {
+
+// What the options dialog is given besides the configuration and the grid.
+struct OptionsServices {
+    platform::Host& host;
+    platform::AudioOutput& output;
+    // Writes the configuration, telling the operator when that fails.
+    std::function<bool()> saveConfiguration;
+    std::filesystem::path programDirectory;
+};
+
+// The options dialog: five pages of settings. Its play order, end-of-day choice and
+// "屏蔽该功能" are the live values that the player and the clock read while the system runs;
+// the configuration holds the defaults of the next start.
+class OptionsDialog : public model::Window {
+public:
+    static constexpr int kDefaultVolume = 200;
+    static constexpr const char* kPages[] = {"初始音量", "目录或文件", "定时关机", "结束方式",
+                                             "权限论证"};
+    static constexpr const char* kVolumeNote =
+        "    移动滑块找到合适的音量，所设音量值将自动存入作息时间表。你也可直接在作息时间表中输入合"
+        "适的数值来设定所需的音量。";
+    static constexpr const char* kShutdownHint =
+        "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
+
+    OptionsDialog(store::SystemConfig& config, model::Grid& grid, OptionsServices services);
+
+    // The page shown: the one open when the dialog last closed, "初始音量" at first.
+    int activePage = 0;
+
+    // --- "初始音量": 1..255. A change sets the output volume and the selected row's volume cell.
+    // A cell of 0 (or empty) plays at the default volume, so the slider does not offer 0.
+    model::TrackBar TrackBar1{"TrackBar1", 1, 255, kDefaultVolume};
+
+    // --- "目录或文件"
+    // The path field. While `pathPlaceholder` is set it shows the silver placeholder instead.
+    model::TextControl Edit1{"Edit1"};
+    bool pathPlaceholder = true;
+    // The folder the tree shows; the view reports the operator's changes to folderChanged().
+    std::string treeFolder;
+    void folderChanged(const std::string& folder);
+    // The operator typed into the path field: a path of their own, no longer the placeholder.
+    void pathTyped(const std::string& text);
+    const std::filesystem::path& programDirectory() const { return m_services.programDirectory; }
+    model::Command SpeedButton1{"SpeedButton1", model::CommandKind::Button, "", "", "指定磁盘文件"};
+    model::Command Button1{"Button1", model::CommandKind::Button, "确 定(&O)"};
+    model::RadioGroup RG1{"RG1", "目录播放方式", {"顺序播放", "随机播放"}};
+    model::Command CheckBox2{"CheckBox2", model::CommandKind::CheckBox, "方式设为默认值"};
+    model::Command previousRow{"previousRow", model::CommandKind::Button, "上一行"};
+    model::Command nextRow{"nextRow", model::CommandKind::Button, "下一行"};
+
+    // --- "定时关机": the two custom daily shutdown times and the box that switches them off.
+    model::TextControl MaskEdit1{"MaskEdit1"};
+    model::TextControl MaskEdit2{"MaskEdit2"};
+    model::Command CheckBox1{"CheckBox1", model::CommandKind::CheckBox, "屏蔽该功能"};
+    model::Command Button2{"Button2", model::CommandKind::Button, "重设(&B)"};
+    model::Command Button3{"Button3", model::CommandKind::Button, "保存(&V)"};
+
+    // --- "结束方式": what follows the last item of the day.
+    model::RadioGroup RG2{"RG2",
+                          " 所有项目播完后 ",
+                          {"1分钟自动关机", "关闭本系统 返回WINDOWS", "回到第一项重播", "等待"}};
+    model::Command CheckBox3{"CheckBox3", model::CommandKind::CheckBox, "设为默认值"};
+    model::Command Button4{"Button4", model::CommandKind::Button, "确定(&O)"};
+
+    // --- "权限论证".
+    model::RadioGroup RG3{
+        "RG3", "  权限论证  ", {"操作员要经过权限论证才能进入", "任何人都可以直接操作"}};
+    model::Command Button5{"Button5", model::CommandKind::Button, "确定(&O)"};
+
+    // "关闭(&E)" of every page.
+    model::Command Button6{"Button6", model::CommandKind::Button, "关闭(&E)"};
+
+    bool randomOrder() const { return RG1.itemIndex() == 1; }
+    // The live end-of-day choice, 0..3.
+    int endOfDayAction() const { return RG2.itemIndex(); }
+    bool customTimesDisabled() const { return CheckBox1.checked(); }
+
+    // Opening from the commands: "上一行" and "下一行" follow Move up and Move down.
+    void prepareOpening(bool canMoveUp, bool canMoveDown);
+
+    std::vector<model::Command*> allCommands() override;
+
+private:
+    void TrackBar1Change();
+    void SpeedButton1Click();
+    void Button1Click();
+    void CheckBox2Click();
+    void moveRow(int step);
+    void CheckBox1Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void showPlaceholder();
+
+    store::SystemConfig& m_config;
+    model::Grid& m_grid;
+    OptionsServices m_services;
+};
+
+}  // namespace orvessa::editing

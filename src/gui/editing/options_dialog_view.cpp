@@ -1,0 +1,303 @@
+#include "gui/editing/options_dialog_view.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "gui/binders.h"
+#include "gui/editing/directory_dialog_view.h"
+#include "gui/fonts.h"
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+namespace {
+
+QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* b : buttons) {
+        row->addWidget(b);
+    }
+    return row;
+}
+
+}  // namespace
+
+OptionsDialogView::OptionsDialogView(editing::OptionsDialog& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setObjectName(toQt(model.name()));
+    setWindowTitle(toQt(model.caption()));
+    setFont(systemFont(QStringLiteral("宋体"), 12));
+    auto* layout = new QVBoxLayout(this);
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    QWidget* pages[] = {volumePage(), pathPage(), shutdownPage(), endOfDayPage(), passwordPage()};
+    for (std::size_t i = 0; i < std::size(pages); ++i) {
+        pages[i]->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        m_pages->addTab(pages[i], toQt(editing::OptionsDialog::kPages[i]));
+    }
+    layout->addWidget(m_pages);
+    setFixedSize(sizeHint().expandedTo(QSize(460, 320)));
+}
+
+void OptionsDialogView::showEvent(QShowEvent* event) {
+    m_pages->setCurrentIndex(m_model.activePage);
+    QDialog::showEvent(event);
+}
+
+void OptionsDialogView::hideEvent(QHideEvent* event) {
+    m_model.activePage = m_pages->currentIndex();
+    QDialog::hideEvent(event);
+}
+
+QPushButton* OptionsDialogView::closeButton(QWidget* page) {
+    auto* close = new QPushButton(page);
+    bindButton(m_model.Button6, close);
+    return close;
+}
+
+QWidget* OptionsDialogView::volumePage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QString::number(m_model.TrackBar1.minimum()), page));
+    auto* slider = new QSlider(Qt::Horizontal, page);
+    slider->setTickPosition(QSlider::TicksBelow);
+    slider->setTickInterval(16);
+    slider->setPageStep(16);
+    bindTrackBar(m_model.TrackBar1, slider);
+    row->addWidget(slider, 1);
+    row->addWidget(new QLabel(QStringLiteral("255"), page));
+    layout->addSpacing(12);
+    layout->addLayout(row);
+    layout->addSpacing(12);
+    auto* note = new QLabel(toQt(editing::OptionsDialog::kVolumeNote), page);
+    note->setObjectName(QStringLiteral("volumeNote"));
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    layout->addStretch();
+    layout->addLayout(buttonRow({closeButton(page)}));
+    return page;
+}
+
+QWidget* OptionsDialogView::pathPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+
+    auto* pathRow = new QHBoxLayout;
+    m_path = new QLineEdit(page);
+    bindField(m_model.Edit1, m_path, [this](const std::string& text) { m_model.pathTyped(text); });
+    syncPlaceholder();
+    m_path->installEventFilter(this);
+    disconnectWith(m_path, m_model.Edit1.changed,
+                   m_model.Edit1.changed.connect([this] { syncPlaceholder(); }));
+    pathRow->addWidget(m_path, 1);
+    auto* file = new QToolButton(page);
+    file->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    bindButton(m_model.SpeedButton1, file);
+    pathRow->addWidget(file);
+    layout->addLayout(pathRow);
+
+    auto* body = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* jumps = new QHBoxLayout;
+    auto* home = new QToolButton(page);
+    home->setObjectName(QStringLiteral("homeFolder"));
+    home->setText(QStringLiteral("主目录"));
+    auto* program = new QToolButton(page);
+    program->setObjectName(QStringLiteral("programFolder"));
+    program->setText(QStringLiteral("程序目录"));
+    jumps->addWidget(home);
+    jumps->addWidget(program);
+    jumps->addStretch();
+    left->addLayout(jumps);
+    m_tree = makeFolderTree(page);
+    m_tree->setObjectName(QStringLiteral("DirectoryListBox1"));
+    m_programFolder = toQt(m_model.treeFolder);
+    goToFolder(m_programFolder, false);
+    QObject::connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                     [this](const QModelIndex& current) {
+                         if (!m_settingTree) {
+                             m_model.folderChanged(fromQt(folderAt(m_tree, current)));
+                         }
+                     });
+    QObject::connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        m_model.folderChanged(fromQt(folderAt(m_tree, index)));
+    });
+    QObject::connect(home, &QToolButton::clicked, this,
+                     [this] { goToFolder(QDir::homePath(), true); });
+    QObject::connect(program, &QToolButton::clicked, this,
+                     [this] { goToFolder(m_programFolder, true); });
+    left->addWidget(m_tree, 1);
+    body->addLayout(left, 1);
+
+    auto* right = new QVBoxLayout;
+    auto* order = new QGroupBox(page);
+    bindRadioGroup(m_model.RG1, order);
+    right->addWidget(order);
+    auto* asDefault = new QCheckBox(page);
+    bindButton(m_model.CheckBox2, asDefault);
+    right->addWidget(asDefault);
+    auto* rows = new QHBoxLayout;
+    auto* previous = new QPushButton(page);
+    bindButton(m_model.previousRow, previous);
+    auto* next = new QPushButton(page);
+    bindButton(m_model.nextRow, next);
+    rows->addWidget(previous);
+    rows->addWidget(next);
+    right->addLayout(rows);
+    right->addStretch();
+    auto* ok = new QPushButton(page);
+    bindButton(m_model.Button1, ok);
+    right->addLayout(buttonRow({ok, closeButton(page)}));
+    body->addLayout(right);
+    layout->addLayout(body, 1);
+    return page;
+}
+
+void OptionsDialogView::goToFolder(const QString& folder, bool chosen) {
+    m_settingTree = true;
+    const QString shown = showFolder(m_tree, folder);
+    m_settingTree = false;
+    if (chosen) {
+        m_model.folderChanged(fromQt(shown));
+    }
+}
+
+void OptionsDialogView::syncPlaceholder() {
+    // The two hints stand at either end of the field, pointing at the tree below and the file
+    // button beside it.
+    const QString left = QStringLiteral("↓选择目录");
+    const QString right = QStringLiteral("选择文件→");
+    const QFontMetrics metrics = m_path->fontMetrics();
+    const int room = m_path->contentsRect().width() - 16 - metrics.horizontalAdvance(left + right);
+    const QString gap(std::max(1, room / metrics.horizontalAdvance(QLatin1Char(' '))), u' ');
+    m_path->setPlaceholderText(m_model.pathPlaceholder ? left + gap + right : QString());
+    const model::Color c = m_model.Edit1.color();
+    if (c == model::kBlack) {
+        // The skin's, or the desktop's, ordinary text.
+        m_path->setPalette(QPalette());
+        return;
+    }
+    QPalette colors = m_path->palette();
+    const QColor color(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    colors.setColor(QPalette::Text, color);
+    colors.setColor(QPalette::PlaceholderText, color);
+    m_path->setPalette(colors);
+}
+
+bool OptionsDialogView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_path && event->type() == QEvent::Resize) {
+        syncPlaceholder();
+    }
+    if (event->type() == QEvent::KeyPress) {
+        for (const auto& [field, control] : m_timeFields) {
+            if (watched == field && hourTyped(field, *control, static_cast<QKeyEvent*>(event))) {
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool OptionsDialogView::hourTyped(QLineEdit* field, model::TextControl& control, QKeyEvent* key) {
+    // The field's mask lets the first hour digit be left out, but Qt fills a mask from the left:
+    // "7:30:00" typed as it is read would give "7_:30:00". A colon after one digit moves it to the
+    // second place, as the mask of the dialog's time fields does.
+    const QString typed = key->text();
+    const QString shown = field->displayText();
+    if ((typed != QStringLiteral(":") && typed != QStringLiteral("：")) ||
+        field->cursorPosition() != 1 || field->hasSelectedText() || shown.size() != 8 ||
+        !shown[0].isDigit() || shown[1] != u'_') {
+        return false;
+    }
+    field->setText(u'_' + shown.left(1) + shown.mid(2));
+    field->setCursorPosition(3);
+    control.setText(fromQt(field->displayText()));
+    return true;
+}
+
+QWidget* OptionsDialogView::shutdownPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* box = new QGroupBox(page);
+    box->setObjectName(QStringLiteral("GroupBox1"));
+    box->setToolTip(toQt(editing::OptionsDialog::kShutdownHint));
+    auto* fields = new QGridLayout(box);
+    const std::pair<const char*, model::TextControl*> times[] = {
+        {"自定义关机时间一", &m_model.MaskEdit1}, {"自定义关机时间二", &m_model.MaskEdit2}};
+    int row = 0;
+    for (const auto& [caption, control] : times) {
+        auto* edit = new QLineEdit(box);
+        // Eight characters with the colons; the first hour digit may be left out.
+        edit->setInputMask(QStringLiteral("09:99:99;_"));
+        bindField(*control, edit);
+        edit->installEventFilter(this);
+        m_timeFields[static_cast<std::size_t>(row)] = {edit, control};
+        auto* label = new QLabel(toQt(caption), box);
+        label->setBuddy(edit);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(edit, row, 1);
+        ++row;
+    }
+    auto* off = new QCheckBox(box);
+    bindButton(m_model.CheckBox1, off);
+    fields->addWidget(off, row, 0, 1, 2);
+    fields->setColumnStretch(2, 1);
+    layout->addWidget(box);
+    layout->addStretch();
+    auto* reset = new QPushButton(page);
+    bindButton(m_model.Button2, reset);
+    auto* save = new QPushButton(page);
+    bindButton(m_model.Button3, save);
+    layout->addLayout(buttonRow({reset, save, closeButton(page)}));
+    return page;
+}
+
+QWidget* OptionsDialogView::endOfDayPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* box = new QGroupBox(page);
+    bindRadioGroup(m_model.RG2, box);
+    layout->addWidget(box);
+    auto* asDefault = new QCheckBox(page);
+    bindButton(m_model.CheckBox3, asDefault);
+    layout->addWidget(asDefault);
+    layout->addStretch();
+    auto* ok = new QPushButton(page);
+    bindButton(m_model.Button4, ok);
+    layout->addLayout(buttonRow({ok, closeButton(page)}));
+    return page;
+}
+
+QWidget* OptionsDialogView::passwordPage() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* box = new QGroupBox(page);
+    bindRadioGroup(m_model.RG3, box);
+    layout->addWidget(box);
+    layout->addStretch();
+    auto* ok = new QPushButton(page);
+    bindButton(m_model.Button5, ok);
+    layout->addLayout(buttonRow({ok, closeButton(page)}));
+    return page;
+}
+
+}  // namespace orvessa::gui

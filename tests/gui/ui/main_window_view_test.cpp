@@ -1,0 +1,265 @@
+#include "gui/ui/main_window_view.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolBar>
+
+#include "core/store/table_file.h"
+#include "fakes/fake_power.h"
+#include "fakes/fixed_monitors.h"
+#include "fakes/recording_screen_saver_flag.h"
+#include "fakes/recording_shell.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "gui/qt_text.h"
+#include "support/temp_dir.h"
+
+using namespace orvessa;
+
+namespace {
+
+struct Expected {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    bool enabled;  // as designed, before start-up changes anything
+};
+
+// Every command of the main window as the operator sees it.
+const Expected kMenuItems[] = {
+    {"XT1", "系统(&S)", "", true},
+    {"Jrxt", "进入系统", "F2", true},
+    {"pbxt", "屏蔽系统", "F3", true},
+    {"H3", "隐藏系统(&X)", "", true},
+    {"skin", "换    肤(&G)", "", true},
+    {"GGMM", "更改密码...", "F4", true},
+    {"TCXT", "退出系统(&Q)", "Ctrl+Q", true},
+    {"BCZ1", "表操作(&B)", "", false},
+    {"UP1", "上  移(&F)", "", true},
+    {"DOW1", "下  移(&N)", "", true},
+    {"Inse1", "插入行(&I)", "", true},
+    {"Del1", "删除行(&D)", "", true},
+    {"ADD1", "添加行(&A)", "", true},
+    {"SAVE1", "存  盘(&R)", "", true},
+    {"SZ1", "设置(&T)", "", true},
+    {"manualOperation", "手动操作 (&L)", "F5", true},
+    {"automaticOperation", "自动播出 (&U)", "F6", false},
+    {"Z1", "指定作息时间 (&Z)", "", false},
+    {"xq0", "自动(&U)", "", true},
+    {"xq1", "星期一", "", true},
+    {"xq7", "星期日", "", true},
+    {"N11", "周 设 置(&W)", "", false},
+    {"N12", "导    入(&J)", "", false},
+    {"N13", "导    出(&K)", "", false},
+    {"GXR1", "节 假 日(&P)", "", false},
+    {"xuanxiang", "选    项 ", "F8", false},
+    {"yuyan", "预演检查", "", false},
+    {"N16", "字幕(&E)", "", false},
+    {"YSP1", "音视频(&M)", "", true},
+    {"dir1", "我的影音库(&Y)", "", false},
+    {"find1", "查找", "Ctrl+F", true},
+    {"P1", "播放", "Ctrl+P", false},
+    {"S2", "停止", "Ctrl+S", false},
+    {"Rec2", "录音    ", "Ctrl+R", false},
+    {"BZ1", "帮助(&H)", "", true},
+    {"GUANYU", "关于...", "F12", true},
+    {"H5", "帮助   ", "F1", true},
+    {"W1", "主页   ", "F10", true},
+    {"E1", "主窗口(&C)", "", true},
+    {"H2", "帮  助(&H)", "", true},
+    {"Q1", "退出系统(&Q)", "", true},
+};
+
+struct ExpectedButton {
+    const char* name;
+    const char* caption;
+    const char* hint;
+};
+
+const ExpectedButton kToolbar[] = {
+    {"ToolButton9", "周设置", "一周表设置"},
+    {"ToolButton10", "导入", "从已存在表中复制数据"},
+    {"ToolButton15", "导出", "将当前表保存为模板"},
+    {"toolbutton13", "选项", "向表中添加目录或文件等"},
+    {"ToolButton24", "查找", "查看当前文件是否存在"},
+    {"ToolButton17", "播放", "播放当前文件"},
+    {"ToolButton18", "停止", "停止播放"},
+    {"rec3", "录音", "录音"},
+    {"SpeedButton9", "换肤", "更换界面"},
+    {"SpeedButton1", "帮助", "帮助"},
+};
+
+const ExpectedButton kButtons[] = {
+    {"QUIT1", "退出(&Q)", ""},
+    {"yinchang", "隐藏(&X)", ""},
+    {"xiugai", "插入(&I)", ""},
+    {"add", "添加(&A)", ""},
+    {"del", "删除(&D)", ""},
+    {"up", "上移(&F)", ""},
+    {"dow", "下移(&N)", ""},
+    {"save", "保存(&R)", ""},
+    {"CheckBox1", "启动时隐藏主窗口", ""},
+    {"Check2", "输出到第二显示器", ""},
+};
+
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+}  // namespace
+
+class MainWindowViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::TempDir m_dir;
+    fakes::ScriptedHost m_host;
+    fakes::SettableClock m_clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};
+    fakes::FakePower m_power;
+    fakes::RecordingScreenSaverFlag m_screenSaver;
+    fakes::RecordingShell m_shell;
+    fakes::FixedMonitors m_monitors;
+
+    std::unique_ptr<ui::MainWindow> makeModel() {
+        return std::make_unique<ui::MainWindow>(
+            ui::MainWindowServices{m_host, m_clock, m_power, m_screenSaver, m_shell, m_monitors,
+                                   m_dir.path(), m_dir / "win.ini"});
+    }
+
+private slots:
+    void everyCommandHasItsCaptionShortcutAndDesignedState() {
+        auto model = makeModel();
+        gui::MainWindowView view(*model);
+        for (const Expected& e : kMenuItems) {
+            auto* action = view.findChild<QAction*>(q(e.name));
+            QVERIFY2(action != nullptr, e.name);
+            QString text = q(e.caption);
+            if (*e.shortcut != '\0') {
+                text += QLatin1Char('\t') + q(e.shortcut);
+            }
+            QCOMPARE(action->text(), text);
+            QCOMPARE(action->isEnabled(), e.enabled);
+        }
+        for (const ExpectedButton& e : kToolbar) {
+            auto* button = view.findChild<QAbstractButton*>(q(e.name));
+            QVERIFY2(button != nullptr, e.name);
+            QCOMPARE(button->text(), q(e.caption));
+            QCOMPARE(button->toolTip(), q(e.hint));
+            QCOMPARE(button->isEnabled(), model->command(e.name)->enabled());
+        }
+        for (const ExpectedButton& e : kButtons) {
+            auto* button = view.findChild<QAbstractButton*>(q(e.name));
+            QVERIFY2(button != nullptr, e.name);
+            QCOMPARE(button->text(), q(e.caption));
+        }
+        QVERIFY(view.findChild<QAbstractButton*>(QStringLiteral("Button3"))->isHidden());
+        for (const char* hidden : {"Panel1", "Edit1", "Edit2", "weekSelector"}) {
+            auto* w = view.findChild<QWidget*>(q(hidden));
+            QVERIFY2(w != nullptr && w->isHidden(), hidden);
+        }
+    }
+
+    void menusAndToolbarAreInTheirOrder() {
+        auto model = makeModel();
+        gui::MainWindowView view(*model);
+        QStringList menus;
+        for (QAction* a : view.menuBar()->actions()) {
+            menus << a->text();
+        }
+        QCOMPARE(menus, (QStringList{q("系统(&S)"), q("表操作(&B)"), q("设置(&T)"), q("字幕(&E)"),
+                                     q("音视频(&M)"), q("帮助(&H)")}));
+
+        auto* bar = view.findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+        QVERIFY(bar != nullptr);
+        QStringList tools;
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator()) {
+                tools << QStringLiteral("|");
+            } else if (auto* b = qobject_cast<QAbstractButton*>(bar->widgetForAction(a))) {
+                tools << b->text();
+            }
+        }
+        QCOMPARE(tools.join(QLatin1Char(' ')),
+                 q("| 周设置 导入 导出 选项 | 查找 播放 停止 | 录音 | 换肤 帮助"));
+
+        QStringList tray;
+        for (QAction* a : view.trayMenu()->actions()) {
+            tray << (a->isSeparator() ? QStringLiteral("|") : a->text());
+        }
+        QCOMPARE(tray, (QStringList{q("主窗口(&C)"), q("帮  助(&H)"), QStringLiteral("|"),
+                                    q("退出系统(&Q)")}));
+    }
+
+    void gridShowsTheTableWithItsWidthsAndEditsThroughGbk() {
+        testing::writeBytes(m_dir / "zxsj3.log",
+                            "1,7:30:00,\xD4\xE7\xB2\xD9,a.mp3,7:45:00,200,\r\n2,,\x81\x7F,,,,\r\n");
+        auto model = makeModel();
+        store::setScheduleHeaders(model->Grid.table());
+        store::loadTableFile(model->Grid.table(), m_dir.path(), "zxsj3.log");
+        gui::MainWindowView view(*model);
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        QVERIFY(grid != nullptr);
+        QCOMPARE(grid->rowCount(), 2);
+        QCOMPARE(grid->horizontalHeaderItem(3)->text(), q("             目 录 或 文 件"));
+        const int widths[] = {30, 60, 60, 240, 60, 30};
+        for (int c = 0; c < 6; ++c) {
+            QCOMPARE(grid->columnWidth(c), widths[c]);
+        }
+        QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 18);
+        QCOMPARE(grid->item(0, 2)->text(), q("早操"));
+        // A byte that is not GBK shows as one replacement mark and stays in the table.
+        QCOMPARE(grid->item(1, 2)->text(),
+                 QString(QChar(QChar::ReplacementCharacter)) + QChar(0x7F));
+        QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+        model->Grid.setEditable(true);
+        QVERIFY(grid->editTriggers() != QAbstractItemView::NoEditTriggers);
+        grid->item(0, 2)->setText(QString::fromUtf8("早操😀"));
+        QCOMPARE(model->Grid.cell(2, 1), std::string("早操?"));
+        QCOMPARE(grid->item(0, 2)->text(), q("早操?"));
+    }
+
+    // Status messages are green in a 13-pixel font with Chinese glyphs; only warnings are red.
+    void theStatusLineIsGreenAndDrawsChinese() {
+        auto model = makeModel();
+        gui::MainWindowView view(*model);
+        auto* label1 = view.findChild<QLabel*>(QStringLiteral("statusLine"));
+        QVERIFY(label1 != nullptr);
+        QVERIFY(label1->styleSheet().contains(QStringLiteral("#008000")));
+        QCOMPARE(label1->font().pixelSize(), 13);
+        QVERIFY(QFontDatabase::writingSystems(QFontInfo(label1->font()).family())
+                    .contains(QFontDatabase::SimplifiedChinese));
+        model->statusLine.setColor(model::kRed);
+        QVERIFY(label1->styleSheet().contains(QStringLiteral("#ff0000")));
+    }
+
+    void closingHidesAndTheTrayBringsTheWindowBack() {
+        auto model = makeModel();
+        gui::MainWindowView view(*model);
+        model->E1Click();
+        QVERIFY(view.isVisible());
+        view.close();
+        QVERIFY(!model->visible());
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            QVERIFY(!view.isVisible());
+        } else {
+            // Without a notification area the window stays reachable in the taskbar.
+            QVERIFY(view.isMinimized());
+        }
+        model->trayLeftClick();
+        QVERIFY(view.isVisible());
+        QVERIFY(!view.isMinimized());
+        QCOMPARE(m_host.quitRequests, 0);
+    }
+};
+
+QTEST_MAIN(MainWindowViewTest)
+#include "main_window_view_test.moc"

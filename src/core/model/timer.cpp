@@ -1,5 +1,7 @@
 #include "core/model/timer.h"
 
+#include <exception>
+
 namespace orvessa::model {
 
 Timer::Timer(std::string name, int interval, bool enabled)
@@ -32,10 +34,19 @@ void Timer::fire() {
     if (!running() || !m_handler) {
         return;
     }
+    // A tick that fails leaves nothing behind but its trace; the next one starts afresh.
     try {
         m_handler();
+    } catch (const std::exception& e) {
+        failed(e.what());
     } catch (...) {
-        // A tick that fails leaves nothing behind; the next one starts afresh.
+        failed("an exception of unknown type");
+    }
+}
+
+void Timer::failed(const std::string& what) const {
+    if (m_errorSink) {
+        m_errorSink(m_name, what);
     }
 }
 

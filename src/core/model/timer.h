@@ -8,10 +8,13 @@
 namespace orvessa::model {
 
 // A window timer: it fires every `interval` milliseconds while enabled and the interval is not
-// 0. The host (real or simulated) calls fire(); a failure inside the handler is swallowed, so
-// the next tick starts afresh.
+// 0. The host (real or simulated) calls fire(); an exception from the handler goes no further
+// than fire(), so the next tick starts afresh, and is handed to the error sink if one is set.
 class Timer {
 public:
+    // Receives the timer's name and what its handler threw; it must not throw itself.
+    using ErrorSink = std::function<void(const std::string& timerName, const std::string& what)>;
+
     explicit Timer(std::string name, int interval = 1000, bool enabled = true);
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -28,16 +31,21 @@ public:
     void start(int milliseconds);
 
     void setHandler(std::function<void()> handler) { m_handler = std::move(handler); }
+    void setErrorSink(ErrorSink sink) { m_errorSink = std::move(sink); }
+    // Runs the handler if the timer is running; never throws.
     void fire();
 
     // Fires when enabled or interval changed, so the host can re-arm its timer.
     Signal<> changed;
 
 private:
+    void failed(const std::string& what) const;
+
     std::string m_name;
     int m_interval;
     bool m_enabled;
     std::function<void()> m_handler;
+    ErrorSink m_errorSink;
 };
 
 }  // namespace orvessa::model

@@ -99,9 +99,13 @@ void LcdTimer::tick() {
     try {
         handler();
     } catch (...) {
-        if (m_onError) {
-            m_onError(std::current_exception());
-        }
+        reportError(std::current_exception());
+    }
+}
+
+void LcdTimer::reportError(std::exception_ptr error) const {
+    if (m_onError) {
+        m_onError(std::move(error));
     }
 }
 
@@ -231,7 +235,8 @@ void LcdTimerThread::handOver(const std::shared_ptr<State>& state, LcdTimer* own
             owner->tick();
         });
     } catch (...) {
-        // A dispatcher that cannot hand the tick over loses this one tick.
+        // A dispatcher that cannot hand the tick over loses this one tick, and says why.
+        owner->reportError(std::current_exception());
         return;
     }
     std::unique_lock lock(state->mutex);

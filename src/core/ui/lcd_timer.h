@@ -57,6 +57,9 @@ public:
 
     // Runs OnTimer if the timer is enabled and one is set.
     void tick();
+    // Hands an error raised around a tick (a tick that could not be handed over) to the error
+    // handler, if there is one. Called on the worker thread or the user-interface thread.
+    void reportError(std::exception_ptr error) const;
 
     // The window timer of ttSystem; the host drives it while it runs.
     model::Timer& windowTimer() { return m_windowTimer; }

@@ -7,7 +7,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/ui/lcd_clock.h"
 #include "fakes/settable_clock.h"
@@ -99,6 +102,31 @@ TEST(LcdTimer, ActiveClockTicksThroughItsDispatcherUntilDestroyed) {
     ui.runAll();
     std::this_thread::sleep_for(30ms);
     EXPECT_EQ(ui.pending(), 0u);
+}
+
+TEST(LcdTimer, ATickThatCannotBeHandedOverReachesTheErrorHandler) {
+    std::mutex mutex;
+    std::vector<std::string> errors;
+    int ticks = 0;
+    auto timer = std::make_unique<LcdTimer>(
+        [](std::function<void()>) { throw std::runtime_error("queue full"); },
+        [&](std::exception_ptr error) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& e) {
+                std::lock_guard lock(mutex);
+                errors.emplace_back(e.what());
+            }
+        });
+    timer->setInterval(1);
+    timer->setOnTimer([&] { ++ticks; });
+    ASSERT_TRUE(eventually([&] {
+        std::lock_guard lock(mutex);
+        return !errors.empty();
+    }));
+    timer.reset();
+    EXPECT_EQ(errors.front(), "queue full");
+    EXPECT_EQ(ticks, 0);
 }
 
 }  // namespace

@@ -3,18 +3,40 @@
 #include <syslog.h>
 
 #include <cstdio>
+#include <exception>
 #include <ostream>
 
 namespace orvessa::backends {
 namespace {
 
+bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
+
 std::string oneLine(std::string text) {
     for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+        if (isControl(c)) {
             c = ' ';
         }
     }
     return text;
+}
+
+// Writes `text` to standard error with its controls as blanks, allocating nothing.
+void putOneLine(const std::string& text) {
+    for (const char c : text) {
+        std::fputc(isControl(c) ? ' ' : c, stderr);
+    }
+}
+
+// A record that cannot be written has nowhere left to record but standard error, and must not
+// end what failed a second time: one line there, written by calls that cannot throw.
+void notRecorded(const platform::Failure& failure, const char* why) {
+    std::fprintf(stderr, "orvessa: failure not recorded (%s): ", why);
+    putOneLine(failure.what);
+    std::fputs(": ", stderr);
+    putOneLine(failure.detail);
+    std::fputc('\n', stderr);
 }
 
 }  // namespace
@@ -53,8 +75,10 @@ void JournalFailureRecord::record(const platform::Failure& failure) {
         if (m_journal) {
             syslog(LOG_ERR, "%s", text.c_str());
         }
+    } catch (const std::exception& e) {
+        notRecorded(failure, e.what());
     } catch (...) {
-        // A record that cannot be written must not end what failed a second time.
+        notRecorded(failure, "unknown error");
     }
 }
 

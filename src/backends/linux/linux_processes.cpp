@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace orvessa::backends {
@@ -57,7 +58,10 @@ std::vector<platform::ProcessInfo> LinuxProcesses::snapshot() const {
             if (!readStat(it->path(), command, info.startTime)) {
                 continue;  // ended meanwhile
             }
-        } catch (...) {
+        } catch (const std::logic_error&) {
+            // No number where the start time stands (std::stoull's invalid_argument or
+            // out_of_range): without it the process cannot be told from a later one with its
+            // pid, so it is left out, like one that ended meanwhile.
             continue;
         }
         std::error_code linkError;

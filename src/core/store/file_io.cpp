@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <random>
 #include <system_error>
@@ -21,7 +22,7 @@ constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr int kNameAttempts = 32;
 
 // Read by writers on any thread; set before they start.
-std::atomic<platform::FileSync*> g_fileSync{nullptr};
+std::atomic<FileSync*> g_fileSync{nullptr};
 
 std::string describe(const fs::path& path, const std::string& why) {
     return text::utf8Path(path) + ": " + why;
@@ -203,8 +204,9 @@ std::uint64_t randomSeed() {
     try {
         std::random_device device;
         return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^ now;
-    } catch (...) {
-        // Without a source of randomness the time still varies; exclusive creation does the rest.
+    } catch (const std::exception&) {
+        // A random device without a source throws one derived from std::exception. The time still
+        // varies and exclusive creation does the rest, so nothing is lost.
         return now;
     }
 }
@@ -339,7 +341,7 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
     return replaceWithTemporary(temporary, target);
 }
 
-void useFileSync(platform::FileSync* sync) {
+void useFileSync(FileSync* sync) {
     g_fileSync.store(sync);
 }
 
@@ -401,7 +403,7 @@ WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::strin
 WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
                                  const std::filesystem::path& target) {
     std::error_code ec;
-    platform::FileSync* const sync = g_fileSync.load();
+    FileSync* const sync = g_fileSync.load();
     // The content reaches the disk before its name does: a power cut right after the rename
     // must not leave an empty file where the old one was.
     if (sync != nullptr) {

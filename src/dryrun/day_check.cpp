@@ -51,6 +51,25 @@ std::string dateTimeText(int64_t seconds) {
     return buffer;
 }
 
+std::string problemText(const platform::DayProblem& problem) {
+    const std::string row = "row=" + std::to_string(problem.row);
+    if (problem.reason == "no-table") {
+        return "no-table path=" + problem.path;
+    }
+    if (problem.reason == "missing") {
+        return "missing " + row + " path=" + problem.path;
+    }
+    std::string text = "skip " + row + " reason=" + problem.reason;
+    if (problem.byRow > 0) {
+        text += " by=" + std::to_string(problem.byRow);
+    }
+    return text;
+}
+
+std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem) {
+    return dateTimeText(midnightOf(date) + problem.second) + " " + problemText(problem);
+}
+
 DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_day date,
                      const store::ScheduleTable* shownTable,
                      const std::map<std::string, int64_t>& lengths,
@@ -70,7 +89,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     SimulatedDay day(settings);
 
     DayCheck check;
-    std::map<int, TimelineBar> bars;
+    std::map<int, platform::DayBar> bars;
     std::set<int> running;
     day.run([&](const DayLine& line) {
         if (!line.event) {
@@ -80,7 +99,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
         const int second = static_cast<int>(line.at - settings.start);
         switch (e.type) {
             case BroadcastEvent::Type::Started:
-                bars.try_emplace(e.row, TimelineBar{e.row, second, second, false});
+                bars.try_emplace(e.row, platform::DayBar{e.row, second, second, false});
                 running.insert(e.row);
                 return;
             case BroadcastEvent::Type::Stopped:
@@ -94,8 +113,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
                 break;
         }
         const bool missing = e.type == BroadcastEvent::Type::Missing;
-        check.problems.push_back({e.row, missing ? "missing" : e.reason, e.byRow, e.path,
-                                  dateTimeText(line.at) + " " + line.text});
+        check.problems.push_back({e.row, missing ? "missing" : e.reason, e.byRow, e.path, second});
         const store::ScheduleTable& table = day.table();
         const std::string startCell = table.cell(store::ScheduleRow::kStartTime, e.row);
         const std::optional<int> readStart = cellSecond(startCell);
@@ -105,7 +123,8 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
         const bool noTime = !missing && e.reason == scheduler::left_reason::kBadTime &&
                             e.byRow == 0 && !readStart && !text::trimText(startCell).empty();
         bars.insert_or_assign(
-            e.row, TimelineBar{e.row, start, stop && *stop > start ? *stop : start, true, noTime});
+            e.row,
+            platform::DayBar{e.row, start, stop && *stop > start ? *stop : start, true, noTime});
     });
     for (const int row : running) {
         bars[row].endSecond = kDay;
@@ -114,9 +133,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     check.stopDay = day.stopDay();
     if (const std::string& table = day.missingTable(); !table.empty()) {
         // Before whatever the empty table did: nothing of the day can ring.
-        check.problems.insert(
-            check.problems.begin(),
-            {0, "no-table", 0, table, dateTimeText(settings.start) + " no-table path=" + table});
+        check.problems.insert(check.problems.begin(), {0, "no-table", 0, table, 0});
     }
     for (auto& [row, bar] : bars) {
         check.bars.push_back(bar);

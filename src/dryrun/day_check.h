@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/day_checker.h"
 #include "core/store/schedule_table.h"
 
 // The check of a day before it goes live: the day is rehearsed from 00:00:00 on a simulated
@@ -23,38 +24,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A row the day leaves behind, or whose file is missing.
-struct Problem {
-    int row = 0;  // 0 for the day's table itself
-    // "missing", or why the row was left: late, still-playing, stop-before-start,
-    // after-unplayed-timed, empty, bad-time, shutdown; "no-table" when the day's table does not
-    // exist, so that the day runs an empty one.
-    std::string reason;
-    int byRow = 0;  // the row that kept the clock from this one; 0 for none
-    // A missing file as it was looked for; for a row left behind, its file cell.
-    std::string path;
-    // As orvessa-rehearse --check prints it: "2026-12-15 08:00:29 skip row=4 reason=late".
-    std::string line;
-};
-
-// A row on the day's timeline, in seconds from 00:00:00: from its first start to its last stop
-// (the end of the day if it still runs then). A row left behind sits at its start time, or at
-// the second it was left when it has none, and reaches its stop time when it has a later one.
-struct TimelineBar {
-    int row = 0;
-    int startSecond = 0;
-    int endSecond = 0;
-    bool leftBehind = false;
-    bool noTime = false;  // left for a start cell no clock text reaches
-};
-
+// The outcome of a checked day, in the program's own problem and bar types: the pre-flight view
+// shows what --check prints.
 struct DayCheck {
     std::string tableFileName;  // the table the day uses
     // A stop day broadcasts nothing, so it has neither problems nor bars.
     bool stopDay = false;
-    std::vector<Problem> problems;  // in the order they happen
-    std::vector<TimelineBar> bars;  // by row
+    // In the order they happen; "no-table" (row 0) when the day's table does not exist, so that
+    // the day runs an empty one.
+    std::vector<platform::DayProblem> problems;
+    // By row: from its first start to its last stop (the end of the day if it still runs then);
+    // a row left behind sits at its start time, or at the second it was left when it has none.
+    std::vector<platform::DayBar> bars;
 };
+
+// A problem of `date` as orvessa-rehearse --check prints it:
+// "2026-12-15 08:00:29 skip row=4 reason=late by=3".
+std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem);
 
 // Rehearses `date` of the program directory from 00:00:00 until its table first runs out or the
 // day ends, on copies of its files. `shownTable` (the grid's rows, saved or not, header row

@@ -211,8 +211,8 @@ int checkOneDay(const Options& options, std::ostream& out,
                 const volatile std::sig_atomic_t* interrupted) {
     const DayCheck check =
         runDayCheck(options.directory, options.date, nullptr, options.lengths, interrupted);
-    for (const Problem& p : check.problems) {
-        writeLine(out, p.line);
+    for (const platform::DayProblem& p : check.problems) {
+        writeLine(out, problemLine(options.date, p));
     }
     return check.problems.empty() ? kRehearsed : kProblemsFound;
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -135,16 +137,18 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
     EXPECT_EQ(day.problems[0].row, 2);
     EXPECT_EQ(day.problems[0].reason, "still-playing");
     EXPECT_EQ(day.problems[0].byRow, 1);
-    EXPECT_EQ(day.problems[0].line, "2026-12-14 08:01:02 skip row=2 reason=still-playing by=1");
+    EXPECT_EQ(day.problems[0].second, 8 * 3600 + 62);
+    EXPECT_EQ(problemLine(2026y / December / 14, day.problems[0]),
+              "2026-12-14 08:01:02 skip row=2 reason=still-playing by=1");
     EXPECT_EQ(day.problems[1].row, 4);
     EXPECT_EQ(day.problems[1].reason, "missing");
     EXPECT_EQ(day.problems[1].path, audio() + "gone.wav");
 
-    const auto bar = [](const TimelineBar& b) {
+    const auto bar = [](const platform::DayBar& b) {
         return std::vector<int>{b.row, b.startSecond, b.endSecond, b.leftBehind ? 1 : 0};
     };
     std::vector<std::vector<int>> bars;
-    for (const TimelineBar& b : day.bars) {
+    for (const platform::DayBar& b : day.bars) {
         bars.push_back(bar(b));
     }
     EXPECT_EQ(bars, (std::vector<std::vector<int>>{
@@ -154,6 +158,44 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
                         {4, 36000, 36000, 1},  // missing
                         {5, 39600, 86400, 0},  // the page runs to midnight
                     }));
+}
+
+// --check prints each problem from the fields the pre-flight view reads, so the two never
+// disagree about a row or a second.
+TEST_F(DayCheckTest, EachPrintedProblemIsTheProblemTheViewGets) {
+    const auto printed = [](year_month_day date, const DayCheck& day) {
+        Lines lines;
+        for (const platform::DayProblem& p : day.problems) {
+            lines.push_back(problemLine(date, p));
+        }
+        return lines;
+    };
+    const std::map<std::string, int64_t> lengths = {{"a.wav", 60000}, {"b.wav", 10000}};
+    write(1, {{"09:00:00", "a.wav", ""},
+              {"08:00:00", "b.wav", ""},
+              {"", "b.wav", ""},
+              {"10:00:00", "gone.wav", ""},
+              {"23:59:58", "a.wav", ""},
+              {"", "b.wav", ""}});
+    const DayCheck monday = checkDay(m_dir.path(), 2026y / December / 14, nullptr, lengths);
+    EXPECT_EQ(check(), printed(2026y / December / 14, monday));
+    EXPECT_EQ(check(), (Lines{"2026-12-14 09:01:02 skip row=2 reason=late",
+                              "2026-12-14 09:01:02 skip row=3 reason=after-unplayed-timed by=2",
+                              "2026-12-14 10:00:00 missing row=4 path=" + audio() + "gone.wav",
+                              "2026-12-14 23:59:59 skip row=6 reason=still-playing by=5"}));
+    std::vector<int> seconds;
+    for (const platform::DayProblem& p : monday.problems) {
+        seconds.push_back(p.second);
+    }
+    EXPECT_EQ(seconds, (std::vector<int>{32462, 32462, 36000, 86399}));
+
+    // Tuesday's table is not there: the day runs an empty one from its first second.
+    const DayCheck tuesday = checkDay(m_dir.path(), 2026y / December / 15, nullptr, lengths);
+    ASSERT_EQ(tuesday.problems.size(), 1u);
+    EXPECT_EQ(tuesday.problems[0].second, 0);
+    EXPECT_EQ(printed(2026y / December / 15, tuesday), run({"--check", "--date", "2026-12-15"}));
+    EXPECT_EQ(printed(2026y / December / 15, tuesday),
+              Lines{"2026-12-15 00:00:00 no-table path=" + dir() + "/zxsj2.log"});
 }
 
 TEST_F(DayCheckTest, TheNextDayOfATableSkipsStopDaysAndOtherTables) {

@@ -367,9 +367,21 @@ int main(int argc, char** argv) {
     backends::GstMediaDevice gstDevice(mediaOptions);
 
     ProbedDevice device(gstDevice, rows);
-    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(
-        {host, clock, power, screenSaver, shell, instance, monitors, keyboard, device, gstDevice,
-         processes, dir.path(), dir / "win.ini"});
+    // The probe watches what is played; the volume goes to the pipeline itself.
+    std::unique_ptr<scheduler::OrvessaSystem> system =
+        scheduler::OrvessaSystem::start({.host = host,
+                                         .clock = clock,
+                                         .power = power,
+                                         .screenSaver = screenSaver,
+                                         .shell = shell,
+                                         .singleInstance = instance,
+                                         .monitors = monitors,
+                                         .keyboard = keyboard,
+                                         .mediaDevice = device,
+                                         .audioOutput = gstDevice,
+                                         .processes = processes,
+                                         .programDirectory = dir.path(),
+                                         .mediaProfile = dir / "win.ini"});
     if (!system) {
         std::fprintf(stderr, "the system did not start\n");
         stopBusyProcesses(busy);

@@ -132,9 +132,19 @@ public:
         std::uniform_int_distribution<int64_t> stall(1, kMaxStallMs);
 
         setTime(startMs);
-        m_system = scheduler::OrvessaSystem::start(
-            {m_host, m_clock, m_power, m_screenSaver, m_shell, m_instance, m_monitors, m_keyboard,
-             m_device, m_device, m_processes, m_dir, m_dir / "win.ini"});
+        m_system = scheduler::OrvessaSystem::start({.host = m_host,
+                                                    .clock = m_clock,
+                                                    .power = m_power,
+                                                    .screenSaver = m_screenSaver,
+                                                    .shell = m_shell,
+                                                    .singleInstance = m_instance,
+                                                    .monitors = m_monitors,
+                                                    .keyboard = m_keyboard,
+                                                    .mediaDevice = m_device,
+                                                    .audioOutput = m_device,
+                                                    .processes = m_processes,
+                                                    .programDirectory = m_dir,
+                                                    .mediaProfile = m_dir / "win.ini"});
         ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
         f.FormActivate();

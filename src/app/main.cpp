@@ -120,26 +120,26 @@ int main(int argc, char** argv) {
     dryrun::removeStaleWorkDirectories();
     dryrun::DayCheckerService dayChecker(programDirectory);
     std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start({host,
-                                         clock,
-                                         power,
-                                         screenSaver,
-                                         shell,
-                                         instance,
-                                         monitors,
-                                         keyboard,
-                                         mediaDevice,
-                                         mediaDevice,
-                                         processes,
-                                         programDirectory,
-                                         mediaProfile,
-                                         {},
-                                         &recordingDevice,
-                                         asRun.get(),
-                                         skinStore ? &skinStore.value() : nullptr,
-                                         &skinLook,
-                                         &dayChecker,
-                                         &failures});
+        scheduler::OrvessaSystem::start({.host = host,
+                                         .clock = clock,
+                                         .power = power,
+                                         .screenSaver = screenSaver,
+                                         .shell = shell,
+                                         .singleInstance = instance,
+                                         .monitors = monitors,
+                                         .keyboard = keyboard,
+                                         .mediaDevice = mediaDevice,
+                                         // The volume is the broadcast pipeline's own.
+                                         .audioOutput = mediaDevice,
+                                         .processes = processes,
+                                         .programDirectory = programDirectory,
+                                         .mediaProfile = mediaProfile,
+                                         .recordingDevice = &recordingDevice,
+                                         .broadcastRecord = asRun.get(),
+                                         .skinStore = skinStore ? &skinStore.value() : nullptr,
+                                         .skinLook = &skinLook,
+                                         .dayChecker = &dayChecker,
+                                         .failureRecord = &failures});
     if (!system) {
         return 0;
     }

@@ -122,19 +122,7 @@ TEST_F(RehearsalAndAir, TheRehearsalPrintsTheStartsAndStopsTheProgramRecordsOnAi
     fakes::FakePlatform platform;
     OnAirDevice device(platform.clock, lengths);
     AsRunLines record;
-    scheduler::PlatformServices services{platform.host,
-                                         platform.clock,
-                                         platform.power,
-                                         platform.screenSaver,
-                                         platform.shell,
-                                         platform.instance,
-                                         platform.monitors,
-                                         platform.keyboard,
-                                         device,
-                                         device,
-                                         platform.processes,
-                                         m_dir.path(),
-                                         m_dir / "win.ini"};
+    scheduler::PlatformServices services = platform.services(m_dir.path(), device, device);
     services.broadcastRecord = &record;
     auto at = [](int hour, int minute, int second) {
         return platform::LocalDateTime{2026, 12, 14, hour, minute, second, 5};

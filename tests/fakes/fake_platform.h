@@ -31,19 +31,26 @@ struct FakePlatform {
 
     // The services of a system whose program directory is `directory`.
     scheduler::PlatformServices services(const std::filesystem::path& directory) {
-        return {host,
-                clock,
-                power,
-                screenSaver,
-                shell,
-                instance,
-                monitors,
-                keyboard,
-                device,
-                device,
-                processes,
-                directory,
-                directory / "win.ini"};
+        return services(directory, device, device);
+    }
+
+    // The same, playing through `media` and setting the volume on `output`.
+    scheduler::PlatformServices services(const std::filesystem::path& directory,
+                                         platform::MediaDevice& media,
+                                         platform::AudioOutput& output) {
+        return {.host = host,
+                .clock = clock,
+                .power = power,
+                .screenSaver = screenSaver,
+                .shell = shell,
+                .singleInstance = instance,
+                .monitors = monitors,
+                .keyboard = keyboard,
+                .mediaDevice = media,
+                .audioOutput = output,
+                .processes = processes,
+                .programDirectory = directory,
+                .mediaProfile = directory / "win.ini"};
     }
 };
 

@@ -7,11 +7,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 
@@ -81,11 +81,7 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* side = new QVBoxLayout;
     side->addWidget(label1);
-    side->addStretch();
-    auto* ok = new QPushButton(this);
-    bindButton(model.Button1, ok);
-    ok->setDefault(true);
-    side->addWidget(ok);
+    addButtons(side, this, {.commands = {&model.Button1}, .enterPresses = &model.Button1});
     middle->addLayout(side);
     layout->addLayout(middle, 1);
     setFixedSize(380, 300);

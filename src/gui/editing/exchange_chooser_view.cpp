@@ -1,11 +1,10 @@
 #include "gui/editing/exchange_chooser_view.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/qt_text.h"
 
 namespace orvessa::gui {
@@ -19,16 +18,8 @@ ExchangeChooserView::ExchangeChooserView(editing::ExchangeChooser& model, QWidge
     bindRadioGroup(model.RadioGroup1, choices);
     layout->addWidget(choices);
 
-    auto* buttons = new QHBoxLayout;
-    auto* ok = new QPushButton(this);
-    bindButton(model.Button1, ok);
-    ok->setDefault(true);
-    auto* disk = new QPushButton(this);
-    bindButton(model.Button2, disk);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(disk);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow(
+        this, {.commands = {&model.Button1, &model.Button2}, .enterPresses = &model.Button1}));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 }
 

@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -22,24 +21,12 @@
 #include <algorithm>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/editing/directory_dialog_view.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 
 namespace orvessa::gui {
-namespace {
-
-QHBoxLayout* buttonRow(std::initializer_list<QWidget*> buttons) {
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    for (QWidget* b : buttons) {
-        row->addWidget(b);
-    }
-    return row;
-}
-
-}  // namespace
-
 OptionsDialogView::OptionsDialogView(editing::OptionsDialog& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
     setObjectName(toQt(model.name()));
@@ -67,12 +54,6 @@ void OptionsDialogView::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-QPushButton* OptionsDialogView::closeButton(QWidget* page) {
-    auto* close = new QPushButton(page);
-    bindButton(m_model.Button6, close);
-    return close;
-}
-
 QWidget* OptionsDialogView::volumePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
@@ -93,7 +74,7 @@ QWidget* OptionsDialogView::volumePage() {
     note->setWordWrap(true);
     layout->addWidget(note);
     layout->addStretch();
-    layout->addLayout(buttonRow({closeButton(page)}));
+    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button6}}));
     return page;
 }
 
@@ -155,18 +136,10 @@ QWidget* OptionsDialogView::pathPage() {
     auto* asDefault = new QCheckBox(page);
     bindButton(m_model.CheckBox2, asDefault);
     right->addWidget(asDefault);
-    auto* rows = new QHBoxLayout;
-    auto* previous = new QPushButton(page);
-    bindButton(m_model.previousRow, previous);
-    auto* next = new QPushButton(page);
-    bindButton(m_model.nextRow, next);
-    rows->addWidget(previous);
-    rows->addWidget(next);
-    right->addLayout(rows);
+    right->addLayout(
+        buttonRow(page, {.commands = {&m_model.previousRow, &m_model.nextRow}, .atEnd = false}));
     right->addStretch();
-    auto* ok = new QPushButton(page);
-    bindButton(m_model.Button1, ok);
-    right->addLayout(buttonRow({ok, closeButton(page)}));
+    right->addLayout(buttonRow(page, {.commands = {&m_model.Button1, &m_model.Button6}}));
     body->addLayout(right);
     layout->addLayout(body, 1);
     return page;
@@ -263,11 +236,8 @@ QWidget* OptionsDialogView::shutdownPage() {
     fields->setColumnStretch(2, 1);
     layout->addWidget(box);
     layout->addStretch();
-    auto* reset = new QPushButton(page);
-    bindButton(m_model.Button2, reset);
-    auto* save = new QPushButton(page);
-    bindButton(m_model.Button3, save);
-    layout->addLayout(buttonRow({reset, save, closeButton(page)}));
+    layout->addLayout(
+        buttonRow(page, {.commands = {&m_model.Button2, &m_model.Button3, &m_model.Button6}}));
     return page;
 }
 
@@ -281,9 +251,7 @@ QWidget* OptionsDialogView::endOfDayPage() {
     bindButton(m_model.CheckBox3, asDefault);
     layout->addWidget(asDefault);
     layout->addStretch();
-    auto* ok = new QPushButton(page);
-    bindButton(m_model.Button4, ok);
-    layout->addLayout(buttonRow({ok, closeButton(page)}));
+    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button4, &m_model.Button6}}));
     return page;
 }
 
@@ -294,9 +262,7 @@ QWidget* OptionsDialogView::passwordPage() {
     bindRadioGroup(m_model.RG3, box);
     layout->addWidget(box);
     layout->addStretch();
-    auto* ok = new QPushButton(page);
-    bindButton(m_model.Button5, ok);
-    layout->addLayout(buttonRow({ok, closeButton(page)}));
+    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button5, &m_model.Button6}}));
     return page;
 }
 

@@ -8,7 +8,6 @@
 #include "core/editing/options_dialog.h"
 
 class QLineEdit;
-class QPushButton;
 class QTabWidget;
 class QTreeView;
 
@@ -34,8 +33,6 @@ private:
     QWidget* shutdownPage();
     QWidget* endOfDayPage();
     QWidget* passwordPage();
-    // "关闭(&E)" of one page.
-    QPushButton* closeButton(QWidget* page);
     // Moves the tree to `folder`; with `chosen`, as the operator's choice.
     void goToFolder(const QString& folder, bool chosen);
     void syncPlaceholder();

@@ -1,13 +1,12 @@
 #include "gui/editing/password_dialog_view.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 
@@ -48,16 +47,8 @@ PasswordDialogView::PasswordDialogView(editing::PasswordDialog& model, QWidget* 
     m_lines->addStretch(1);
     layout->addLayout(m_lines, 1);
 
-    auto* buttons = new QHBoxLayout;
-    auto* change = new QPushButton(this);
-    bindButton(model.Button1, change);
-    auto* ok = new QPushButton(this);
-    bindButton(model.Button2, ok);
-    ok->setDefault(true);
-    buttons->addStretch();
-    buttons->addWidget(change);
-    buttons->addWidget(ok);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow(
+        this, {.commands = {&model.Button1, &model.Button2}, .enterPresses = &model.Button2}));
 
     syncLayout();
     disconnectWith(this, model.changed, model.changed.connect([this] { syncLayout(); }));

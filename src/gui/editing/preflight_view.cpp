@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QToolTip>
@@ -15,6 +14,7 @@
 #include <chrono>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 
@@ -269,11 +269,7 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     bottom->addWidget(legend);
     bottom->addSpacing(24);
     bottom->addWidget(new QLabel(QStringLiteral("双击问题或色条可转到该行"), this));
-    bottom->addStretch();
-    auto* close = new QPushButton(this);
-    bindButton(model.Button1, close);
-    close->setDefault(true);
-    bottom->addWidget(close);
+    addButtons(bottom, this, {.commands = {&model.Button1}, .enterPresses = &model.Button1});
     layout->addLayout(bottom);
     resize(880, 440);
 }

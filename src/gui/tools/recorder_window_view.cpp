@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 #include "gui/timer_binder.h"
@@ -102,14 +102,10 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     status->addWidget(label1, 1);
     layout->addLayout(status);
 
-    auto* buttons = new QHBoxLayout;
-    for (model::Command* c : {&model.Button1, &model.Button2, &model.Button3, &model.Button4}) {
-        auto* button = new QPushButton(this);
-        bindButton(*c, button);
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow(
+        this, {.commands = {&model.Button1, &model.Button2, &model.Button3, &model.Button4},
+               .atEnd = false,
+               .focusedTakesEnter = false}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_tick = std::make_unique<TimerBinder>(model.Timer1, TimerBinder::Ticks::FromStart, nullptr);

@@ -8,11 +8,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
+#include "gui/button_row.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
 #include "gui/tools/subtitle_strip.h"
@@ -70,21 +70,13 @@ SubtitleDialogView::SubtitleDialogView(SubtitleDialog& model, QWidget* parent)
         group("位置", {SubtitleDialog::Top, SubtitleDialog::Left}, {"上边距", "左边距"}));
     right->addWidget(
         group("大小 ", {SubtitleDialog::Width, SubtitleDialog::Height}, {"宽度", "高度"}));
-    auto* styles = new QHBoxLayout;
-    for (model::Command* c : {&model.Button1, &model.Button2}) {
-        auto* button = new QPushButton(this);
-        bindButton(*c, button);
-        button->setAutoDefault(false);
-        styles->addWidget(button);
-    }
-    right->addLayout(styles);
+    right->addLayout(buttonRow(this, {.commands = {&model.Button1, &model.Button2},
+                                      .atEnd = false,
+                                      .focusedTakesEnter = false}));
     auto* hidden = new QCheckBox(this);
     bindButton(model.CheckBox1, hidden);
     right->addWidget(hidden);
-    right->addStretch();
-    auto* ok = new QPushButton(this);
-    bindButton(model.Button3, ok);
-    right->addWidget(ok);
+    addButtons(right, this, {.commands = {&model.Button3}});
     body->addLayout(right);
     layout->addLayout(body);
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/file_sync.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::fakes {
 
 // Records every request to carry a file or directory to the disk; carries nothing.
-class RecordingFileSync : public platform::FileSync {
+class RecordingFileSync : public store::FileSync {
 public:
     std::string syncFile(const std::filesystem::path& path) override {
         calls.push_back("file " + path.string());

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform/file_sync.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::store {
 
@@ -80,7 +80,7 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
 // The platform's way to the disk for every writeFileAtomically of the process; set once at
 // start-up, before anything is written, and null again before `sync` goes. Without one (tools,
 // tests) a write survives a crash of the program but not a power cut.
-void useFileSync(platform::FileSync* sync);
+void useFileSync(FileSync* sync);
 
 // Splits file content into lines at LF; a CR before the LF belongs to the line end. A final line
 // without a line end counts as a line; the end of the content does not add an empty one.

@@ -134,7 +134,7 @@ TEST(AtomicWrite, AWriteClearsAwayWhatKilledWritersLeftButNothingElse) {
 // Puts `sync` in use for the life of the object.
 class FileSyncInUse {
 public:
-    explicit FileSyncInUse(platform::FileSync& sync) { useFileSync(&sync); }
+    explicit FileSyncInUse(store::FileSync& sync) { useFileSync(&sync); }
     ~FileSyncInUse() { useFileSync(nullptr); }
 };
 

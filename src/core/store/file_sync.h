@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace orvessa::platform {
+namespace orvessa::store {
 
 // Carries what was written through the operating system's caches onto the disk, so that a
 // power cut keeps it as a crash of the program would.
@@ -17,4 +17,4 @@ public:
     virtual std::string syncDirectory(const std::filesystem::path& directory) = 0;
 };
 
-}  // namespace orvessa::platform
+}  // namespace orvessa::store

@@ -168,7 +168,7 @@ LcdClock::LcdClock(const platform::Clock& clock, LcdDispatcher dispatcher, LcdEr
     : m_clock(clock), m_timer(std::move(dispatcher), std::move(onError)) {
     setSize(140, Height());
     m_timer.setEnabled(false);
-    m_timer.setOnTimer([this] { update(); });
+    m_timer.setHandler([this] { update(); });
 }
 
 void LcdClock::setActive(bool on) {

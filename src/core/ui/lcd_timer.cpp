@@ -79,7 +79,7 @@ void LcdTimer::setPriority(LcdThreadPriority priority) {
     apply();
 }
 
-void LcdTimer::setOnTimer(std::function<void()> handler) {
+void LcdTimer::setHandler(std::function<void()> handler) {
     {
         std::lock_guard lock(m_mutex);
         m_onTimer = std::move(handler);

@@ -34,7 +34,7 @@ class LcdTimerThread;
 
 // The clock's own timer. ttThread: a worker thread wakes every `Interval` milliseconds and, with
 // `SyncEvent`, has the tick run on the user-interface thread through the dispatcher. ttSystem:
-// `windowTimer()` is armed instead, and the host's window timer fires it.
+// `hostTicker()` is armed instead, and the host's window timer fires it.
 class LcdTimer {
 public:
     explicit LcdTimer(LcdDispatcher dispatcher = {}, LcdErrorHandler onError = {});
@@ -53,16 +53,16 @@ public:
     // Standard threads carry no priority; the value is kept for whoever schedules the thread.
     LcdThreadPriority Priority() const { return m_priority; }
     void setPriority(LcdThreadPriority priority);
-    void setOnTimer(std::function<void()> handler);
+    void setHandler(std::function<void()> handler);
 
-    // Runs OnTimer if the timer is enabled and one is set.
+    // Runs the handler if the timer is enabled and one is set.
     void tick();
     // Hands an error raised around a tick (a tick that could not be handed over) to the error
     // handler, if there is one. Called on the worker thread or the user-interface thread.
     void reportError(std::exception_ptr error) const;
 
     // The window timer of ttSystem; the host drives it while it runs.
-    model::Timer& windowTimer() { return m_windowTimer; }
+    model::Timer& hostTicker() { return m_windowTimer; }
     // Whether the worker thread exists (it is made on the first need and ends on a change of
     // type or with the timer).
     bool threadAlive() const;

@@ -41,7 +41,7 @@ LcdClockWidget::LcdClockWidget(const platform::Clock& clock, QWidget* parent) : 
         }
     };
     m_clock = std::make_unique<ui::LcdClock>(clock, std::move(dispatcher), std::move(onError));
-    m_windowTimer = std::make_unique<TimerBinder>(m_clock->timer().windowTimer(),
+    m_windowTimer = std::make_unique<TimerBinder>(m_clock->timer().hostTicker(),
                                                   TimerBinder::Ticks::FromStart, nullptr);
     m_clock->setParentBackground([this](ui::LcdImage& image) { copyParentBackground(image); });
     m_clock->repaintRequested.connect([this] { repaintRequested(); });

@@ -64,7 +64,7 @@ TEST(LcdTimer, TicksArriveOnlyThroughTheDispatcherAndStopWithTheTimer) {
     int ticks = 0;
     auto timer = std::make_unique<LcdTimer>(ui.dispatcher());
     timer->setInterval(1);
-    timer->setOnTimer([&] { ++ticks; });
+    timer->setHandler([&] { ++ticks; });
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(eventually([&] { return ui.pending() > 0; }));
         EXPECT_EQ(ticks, round) << "a tick that bypassed the dispatcher";
@@ -119,7 +119,7 @@ TEST(LcdTimer, ATickThatCannotBeHandedOverReachesTheErrorHandler) {
             }
         });
     timer->setInterval(1);
-    timer->setOnTimer([&] { ++ticks; });
+    timer->setHandler([&] { ++ticks; });
     ASSERT_TRUE(eventually([&] {
         std::lock_guard lock(mutex);
         return !errors.empty();

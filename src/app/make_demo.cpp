@@ -109,11 +109,12 @@ int main(int argc, char** argv) {
         {clockText(now + 120), "循环两分钟", "tune.wav", clockText(now + 240)},
     };
     for (int r = 0; r < 3; ++r) {
-        table.setCell(1, r + 1, rows[r][0]);
-        table.setCell(2, r + 1, rows[r][1]);
-        table.setCell(3, r + 1, rows[r][2]);
-        table.setCell(4, r + 1, rows[r][3]);
-        table.setCell(5, r + 1, "200");
+        using store::ScheduleRow;
+        table.setCell(ScheduleRow::kStartTime, r + 1, rows[r][0]);
+        table.setCell(ScheduleRow::kLabel, r + 1, rows[r][1]);
+        table.setCell(ScheduleRow::kFile, r + 1, rows[r][2]);
+        table.setCell(ScheduleRow::kStopTime, r + 1, rows[r][3]);
+        table.setCell(ScheduleRow::kVolume, r + 1, "200");
     }
     const std::string name = store::todayTableName(weekday, config);
     if (!store::writeTableFile(table, dir, name)) {

@@ -13,6 +13,7 @@
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
 #include "core/text/paths.h"
+#include "dryrun/day_run.h"
 #include "dryrun/media_length.h"
 #include "dryrun/simulated_platform.h"
 #include "dryrun/work_directory.h"
@@ -78,21 +79,22 @@ public:
             finish("shutdown");
         };
         m_clock.set(scheduler::localDateTimeOf(m_settings.start));
-        scheduler::PlatformServices services{m_host,
-                                             m_clock,
-                                             m_power,
-                                             m_screenSaver,
-                                             m_shell,
-                                             m_instance,
-                                             m_monitors,
-                                             m_keyboard,
-                                             m_device,
-                                             m_device,
-                                             m_processes,
-                                             m_work.path(),
-                                             m_work.path() / "win.ini",
-                                             fs::absolute(dir, ec)};
-        services.broadcastRecord = this;
+        // The device reports the lengths and ignores the volume it is given.
+        const scheduler::PlatformServices services{.host = m_host,
+                                                   .clock = m_clock,
+                                                   .power = m_power,
+                                                   .screenSaver = m_screenSaver,
+                                                   .shell = m_shell,
+                                                   .singleInstance = m_instance,
+                                                   .monitors = m_monitors,
+                                                   .keyboard = m_keyboard,
+                                                   .mediaDevice = m_device,
+                                                   .audioOutput = m_device,
+                                                   .processes = m_processes,
+                                                   .programDirectory = m_work.path(),
+                                                   .mediaProfile = m_work.path() / "win.ini",
+                                                   .itemDirectory = fs::absolute(dir, ec),
+                                                   .broadcastRecord = this};
         m_system = scheduler::OrvessaSystem::start(services);
         ui::MainWindow& f = m_system->mainWindow();
         if (!f.configurationLoaded) {
@@ -116,23 +118,24 @@ public:
         if (m_settings.table != nullptr) {
             f.Grid.table() = *m_settings.table;
             f.Grid.tableChanged();
-        } else if (!f.stopDay && !fs::is_regular_file(m_work.path() / f.tableFileName, ec)) {
-            const fs::path table = dir / f.tableFileName;
+        } else if (!f.stopDay &&
+                   !fs::is_regular_file(m_work.path() / f.session.tableFileName, ec)) {
+            const fs::path table = dir / f.session.tableFileName;
             if (fs::symlink_status(table, ec).type() != fs::file_type::not_found) {
                 throw BadInput("cannot read the table " + table.string());
             }
             // The program runs such a day on an empty table: nothing is broadcast.
             m_missingTable = table.string();
         }
-        m_tableFileName = f.tableFileName;
+        m_tableFileName = f.session.tableFileName;
         m_stopDay = f.stopDay;
         m_lines.push_back({0,
-                           "start table=" + f.tableFileName +
+                           "start table=" + f.session.tableFileName +
                                " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
                                " stop-day=" + (f.stopDay ? "yes" : "no"),
                            std::nullopt});
         if (!m_missingTable.empty()) {
-            m_lines.push_back({0, "no-table path=" + m_missingTable, std::nullopt});
+            m_lines.push_back({0, problemText({0, "no-table", 0, m_missingTable}), std::nullopt});
         }
 
         observe();
@@ -162,13 +165,10 @@ public:
                 line = "stop " + row;
                 break;
             case BroadcastEvent::Type::Missing:
-                line = "missing " + row + " path=" + shownPath(e.path);
+                line = problemText({e.row, "missing", e.byRow, shownPath(e.path)});
                 break;
             case BroadcastEvent::Type::Left:
-                line = "skip " + row + " reason=" + e.reason;
-                if (e.byRow > 0) {
-                    line += " by=" + std::to_string(e.byRow);
-                }
+                line = problemText({e.row, e.reason, e.byRow, e.path});
                 break;
         }
         BroadcastEvent shown = e;
@@ -215,7 +215,7 @@ private:
             }
             m_clock.set(scheduler::localDateTimeOf(s));
             const bool atEnd =
-                f.Timer1.running() && f.playback.currentRow == f.Grid.table().rowCount();
+                f.Timer1.running() && f.session.playback.currentRow == f.Grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
             if (f.Timer1.running()) {

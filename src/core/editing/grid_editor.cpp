@@ -49,13 +49,9 @@ int longestCell(const ScheduleTable& t, int row) {
 
 }  // namespace
 
-GridEditor::GridEditor(EditorControls controls, TableState table, playback::PlaybackState& playback,
-                       playback::ClockState& clock, EditorServices services)
-    : m_c(controls),
-      m_table(table),
-      m_playback(playback),
-      m_clock(clock),
-      m_services(std::move(services)) {
+GridEditor::GridEditor(EditorControls controls, playback::BroadcastSession& session,
+                       EditorServices services)
+    : m_c(controls), m_session(session), m_services(std::move(services)) {
     m_c.grid.rowChosen.connect([this] { selectionStep(); });
     // A cell typed, or filled from the library list or the options dialog, is a change even
     // where no click came first.
@@ -82,14 +78,14 @@ GridEditor::GridEditor(EditorControls controls, TableState table, playback::Play
 }
 
 void GridEditor::load() {
-    if (m_table.autoNaming) {
+    if (m_session.autoNaming) {
         const platform::LocalDateTime now = m_services.clock.now();
-        m_table.weekday = text::weekdayOf(now.year, now.month, now.day);
-        m_table.weekdayText = text::decimalText(m_table.weekday);
-        m_table.tableFileName = store::todayTableName(m_table.weekday, m_services.config);
+        m_session.weekday = text::weekdayOf(now.year, now.month, now.day);
+        m_session.weekdayText = text::decimalText(m_session.weekday);
+        m_session.tableFileName = store::todayTableName(m_session.weekday, m_services.config);
     }
-    const store::TableLoadResult r =
-        store::loadTableFile(m_c.grid.table(), m_services.programDirectory, m_table.tableFileName);
+    const store::TableLoadResult r = store::loadTableFile(
+        m_c.grid.table(), m_services.programDirectory, m_session.tableFileName);
     if (!r.missingMessage.empty()) {
         m_c.hintLine.setColor(model::kRed);
         m_c.hintLine.setText(r.missingMessage);
@@ -98,8 +94,8 @@ void GridEditor::load() {
     const std::string rows = text::decimalText(store::kMaxLoadedRows);
     if (r.cutLines) {
         const std::string bytes = text::decimalText(store::kMaxTableLineBytes);
-        m_truncatedFile = m_table.tableFileName;
-        m_truncatedQuestion = "文件 " + m_table.tableFileName + " 中有超过" + bytes +
+        m_truncatedFile = m_session.tableFileName;
+        m_truncatedQuestion = "文件 " + m_session.tableFileName + " 中有超过" + bytes +
                               "字节的行，保存后超出的部分将被删除。\r\r确实要保存吗？";
         m_c.hintLine.setColor(model::kRed);
         m_c.hintLine.setText("  ☆ 表中有超过" + bytes + "字节的行，只载入了其前" + bytes +
@@ -107,29 +103,30 @@ void GridEditor::load() {
         platform::recordFailure(
             m_services.failures,
             {"table partly read",
-             m_table.tableFileName + ": lines longer than " + bytes + " bytes were cut"});
+             m_session.tableFileName + ": lines longer than " + bytes + " bytes were cut"});
     }
     if (r.truncated) {
-        m_truncatedFile = m_table.tableFileName;
-        m_truncatedQuestion = "文件 " + m_table.tableFileName + " 超过" + rows + "行，保存后第" +
+        m_truncatedFile = m_session.tableFileName;
+        m_truncatedQuestion = "文件 " + m_session.tableFileName + " 超过" + rows + "行，保存后第" +
                               text::decimalText(store::kMaxLoadedRows + 1) +
                               "行起的数据将被删除。\r\r确实要保存吗？";
         m_c.hintLine.setColor(model::kRed);
         m_c.hintLine.setText("  ☆ 表中超过" + rows + "行，只载入了前" + rows + "行！");
-        platform::recordFailure(m_services.failures,
-                                {"table partly read", m_table.tableFileName + ": only the first " +
-                                                          rows + " rows were read"});
+        platform::recordFailure(
+            m_services.failures,
+            {"table partly read",
+             m_session.tableFileName + ": only the first " + rows + " rows were read"});
     }
     if (r.outcome == store::TableLoadResult::Outcome::Failed) {
         // Not "not created yet": the operator would look for a file that is there.
         m_c.hintLine.setColor(model::kRed);
-        m_c.hintLine.setText("  ☆ 作息时间表 " + m_table.tableFileName + " 无法读取！");
+        m_c.hintLine.setText("  ☆ 作息时间表 " + m_session.tableFileName + " 无法读取！");
         platform::recordFailure(m_services.failures, {"table not read", r.error});
     }
     if (r.completed()) {
-        m_clock.repeatLimit = 1;
-        m_clock.repeatCount = 1;
-        m_clock.untimedSkip = false;
+        m_session.clock.repeatLimit = 1;
+        m_session.clock.repeatCount = 1;
+        m_session.clock.untimedSkip = false;
     }
     remember();
     m_c.grid.tableChanged();
@@ -137,7 +134,7 @@ void GridEditor::load() {
     if (r.outcome == store::TableLoadResult::Outcome::Failed && !m_unattended) {
         // Last: the grid is in its new state while the box waits for the operator.
         m_services.host.messageBox(
-            "作息时间表 " + m_table.tableFileName + " 无法读取！\r\r" + r.error, "错误",
+            "作息时间表 " + m_session.tableFileName + " 无法读取！\r\r" + r.error, "错误",
             MessageIcon::Error, MessageButtons::Ok);
     }
 }
@@ -268,7 +265,7 @@ bool GridEditor::save() {
         m_c.save.setEnabled(false);
         return false;
     }
-    if (!m_truncatedFile.empty() && m_truncatedFile == m_table.tableFileName) {
+    if (!m_truncatedFile.empty() && m_truncatedFile == m_session.tableFileName) {
         // Yes drops data for good: Enter must not answer it.
         const MessageAnswer answer = m_services.host.messageBox(
             m_truncatedQuestion, "确认", MessageIcon::Question, MessageButtons::YesNoDefaultNo);
@@ -290,19 +287,19 @@ bool GridEditor::saveAllowingEmpty() {
 }
 
 bool GridEditor::writeTable() {
-    const store::WriteResult r =
-        store::writeTableFile(m_c.grid.table(), m_services.programDirectory, m_table.tableFileName);
+    const store::WriteResult r = store::writeTableFile(
+        m_c.grid.table(), m_services.programDirectory, m_session.tableFileName);
     m_c.grid.tableChanged();
     if (!r.ok) {
         // The old file is untouched and the changes stay unsaved.
         platform::recordFailure(m_services.failures, {"save failed", r.error});
         m_services.host.messageBox(
-            "作息时间表 " + m_table.tableFileName + " 保存失败！\r\r" + r.error, "错误",
+            "作息时间表 " + m_session.tableFileName + " 保存失败！\r\r" + r.error, "错误",
             MessageIcon::Error, MessageButtons::Ok);
         m_c.save.setEnabled(true);
         return false;
     }
-    if (m_truncatedFile == m_table.tableFileName) {
+    if (m_truncatedFile == m_session.tableFileName) {
         m_truncatedFile.clear();
     }
     remember();
@@ -315,8 +312,9 @@ void GridEditor::selectRow(int row) {
 }
 
 void GridEditor::selectionStep() {
-    m_playback.currentRow = m_c.grid.row();
-    const auto volume = text::parseDecimal(m_c.grid.cell(5, m_c.grid.row()));
+    m_session.playback.currentRow = m_c.grid.row();
+    const auto volume =
+        text::parseDecimal(m_c.grid.cell(store::ScheduleRow::kVolume, m_c.grid.row()));
     if (volume && *volume >= 1 && *volume <= 255 && m_followVolume) {
         m_followVolume(*volume);
     }

@@ -11,7 +11,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/failure_record.h"
 #include "core/platform/host.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -35,14 +35,6 @@ struct EditorControls {
     model::Command& DOW1;
 };
 
-// Which table the grid holds, kept by the main window.
-struct TableState {
-    std::string& tableFileName;
-    bool& autoNaming;
-    int& weekday;              // W, recomputed by a load while autoNaming
-    std::string& weekdayText;  // decimal W as last computed
-};
-
 struct EditorServices {
     platform::Host& host;
     const platform::Clock& clock;
@@ -56,8 +48,10 @@ struct EditorServices {
 // and the row commands. The grid is the only copy of the table in memory.
 class GridEditor {
 public:
-    GridEditor(EditorControls controls, TableState table, playback::PlaybackState& playback,
-               playback::ClockState& clock, EditorServices services);
+    // The session's table name, its weekday (recomputed by a load while the name follows the
+    // weekday) and the current row are the editor's to set.
+    GridEditor(EditorControls controls, playback::BroadcastSession& session,
+               EditorServices services);
 
     // Replaces the grid's content by the table in tableFileName (today's table while autoNaming).
     void load();
@@ -118,9 +112,7 @@ private:
     bool writeTable();
 
     EditorControls m_c;
-    TableState m_table;
-    playback::PlaybackState& m_playback;
-    playback::ClockState& m_clock;
+    playback::BroadcastSession& m_session;
     EditorServices m_services;
     std::function<void(int)> m_followVolume;
     // The table as last loaded or saved, to tell an edit from a mere click.

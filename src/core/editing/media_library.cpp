@@ -69,7 +69,7 @@ void MediaLibrary::takeEntry() {
                           "错误信息", MessageIcon::Warning, MessageButtons::Ok);
         return;
     }
-    m_grid.setCell(3, m_playback.currentRow, name);
+    m_grid.setCell(store::ScheduleRow::kFile, m_playback.currentRow, name);
 }
 
 void MediaLibrary::refresh() {

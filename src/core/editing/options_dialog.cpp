@@ -37,10 +37,11 @@ bool isFullPath(std::string_view path) {
 
 }  // namespace
 
-OptionsDialog::OptionsDialog(store::SystemConfig& config, model::Grid& grid,
-                             OptionsServices services)
+OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& settings,
+                             model::Grid& grid, OptionsServices services)
     : Window("OptionsDialog", "选项"),
       m_config(config),
+      m_settings(settings),
       m_grid(grid),
       m_services(std::move(services)) {
     RG1.setItemIndex(config.defaultPlayOrder());
@@ -59,6 +60,13 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, model::Grid& grid,
     // Pointing the tree there is its first folder change: "确 定(&O)" starts enabled, though the
     // placeholder names no item for it to take.
     showPlaceholder();
+
+    // Whoever changes a live choice (the operator, the player's volume), it takes effect at once.
+    updateSettings();
+    for (model::Control* c :
+         std::initializer_list<model::Control*>{&RG1, &RG2, &CheckBox1, &TrackBar1}) {
+        c->changed.connect([this] { updateSettings(); });
+    }
 
     TrackBar1.setHandler([this] { TrackBar1Change(); });
     SpeedButton1.setHandler([this] { SpeedButton1Click(); });
@@ -87,6 +95,13 @@ std::vector<model::Command*> OptionsDialog::allCommands() {
             &Button2,      &Button3, &CheckBox3, &Button4,     &Button5, &Button6};
 }
 
+void OptionsDialog::updateSettings() {
+    m_settings.randomOrder = RG1.itemIndex() == 1;
+    m_settings.endOfDayAction = store::endOfDayActionOf(RG2.itemIndex());
+    m_settings.customShutdownOff = CheckBox1.checked();
+    m_settings.volume = TrackBar1.position();
+}
+
 void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     previousRow.setEnabled(canMoveUp);
     nextRow.setEnabled(canMoveDown);
@@ -96,7 +111,7 @@ void OptionsDialog::TrackBar1Change() {
     const int v = TrackBar1.position();
     const auto level = static_cast<uint16_t>(v * 256);
     m_services.output.setVolume(level, level);
-    m_grid.setCell(5, m_grid.row(), text::decimalText(v));
+    m_grid.setCell(store::ScheduleRow::kVolume, m_grid.row(), text::decimalText(v));
 }
 
 void OptionsDialog::folderChanged(const std::string& folder) {
@@ -135,7 +150,7 @@ void OptionsDialog::SpeedButton1Click() {
 
 void OptionsDialog::Button1Click() {
     if (!pathPlaceholder && isFullPath(Edit1.text())) {
-        m_grid.setCell(3, m_grid.row(), Edit1.text());
+        m_grid.setCell(store::ScheduleRow::kFile, m_grid.row(), Edit1.text());
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/model/window.h"
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
+#include "core/store/live_settings.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::model {
@@ -28,9 +29,9 @@ struct OptionsServices {
     std::filesystem::path programDirectory;
 };
 
-// The options dialog: five pages of settings. Its play order, end-of-day choice and
-// "屏蔽该功能" are the live values that the player and the clock read while the system runs;
-// the configuration holds the defaults of the next start.
+// The options dialog: five pages of settings. Its play order, end-of-day choice, "屏蔽该功能"
+// and volume edit the live settings that the player and the end of the day read while the system
+// runs; the configuration holds the defaults of the next start.
 class OptionsDialog : public model::Window {
 public:
     static constexpr int kDefaultVolume = 200;
@@ -42,7 +43,8 @@ public:
     static constexpr const char* kShutdownHint =
         "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
 
-    OptionsDialog(store::SystemConfig& config, model::Grid& grid, OptionsServices services);
+    OptionsDialog(store::SystemConfig& config, store::LiveSettings& settings, model::Grid& grid,
+                  OptionsServices services);
 
     // The page shown: the one open when the dialog last closed, "初始音量" at first.
     int activePage = 0;
@@ -90,10 +92,7 @@ public:
     // "关闭(&E)" of every page.
     model::Command Button6{"Button6", model::CommandKind::Button, "关闭(&E)"};
 
-    bool randomOrder() const { return RG1.itemIndex() == 1; }
-    // The live end-of-day choice, 0..3.
-    int endOfDayAction() const { return RG2.itemIndex(); }
-    bool customTimesDisabled() const { return CheckBox1.checked(); }
+    const store::LiveSettings& settings() const { return m_settings; }
 
     // Opening from the commands: "上一行" and "下一行" follow Move up and Move down.
     void prepareOpening(bool canMoveUp, bool canMoveDown);
@@ -112,8 +111,11 @@ private:
     void Button5Click();
     void Button6Click();
     void showPlaceholder();
+    // The live settings take what the controls show.
+    void updateSettings();
 
     store::SystemConfig& m_config;
+    store::LiveSettings& m_settings;
     model::Grid& m_grid;
     OptionsServices m_services;
 };

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/editing/options_dialog.h"
 #include "core/playback/video_window.h"
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
@@ -32,20 +31,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return text::upperAscii(a) == text::upperAscii(b);
 }
 
-// A failed pick from a directory: empty, or nothing left to hand out.
-struct PickFailed {};
-
 }  // namespace
 
-ItemPlayer::ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
-                       PlayerServices services, VideoWindow& videoWindow,
-                       editing::OptionsDialog& options)
-    : m_state(state),
-      m_clock(clock),
+ItemPlayer::ItemPlayer(BroadcastSession& session, PlayerControls controls, PlayerServices services,
+                       VideoWindow& videoWindow, const store::LiveSettings& settings)
+    : m_state(session.playback),
+      m_clock(session.clock),
       m_controls(controls),
       m_services(std::move(services)),
       m_video(videoWindow),
-      m_options(options) {}
+      m_settings(settings) {}
 
 void ItemPlayer::setObserver(std::function<void(const PlayEvent&)> observer) {
     m_observer = std::move(observer);
@@ -63,16 +58,13 @@ bool ItemPlayer::isWebAddress(std::string_view itemText) {
 }
 
 void ItemPlayer::find() {
-    try {
-        resolve();
-    } catch (...) {
-        // A pick that fails leaves the state as far as it got, and says nothing.
-    }
+    // A folder with nothing to hand out leaves the state as far as it got, and says nothing.
+    resolve();
 }
 
-void ItemPlayer::resolve() {
+bool ItemPlayer::resolve() {
     m_state.currentRow = m_controls.grid.row();
-    m_state.itemText = m_controls.grid.cell(3, m_state.currentRow);
+    m_state.itemText = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).file;
     m_state.directoryFinished = false;
     const std::string& item = m_state.itemText;
 
@@ -82,7 +74,7 @@ void ItemPlayer::resolve() {
         m_state.isDirectory = false;
         m_state.itemPresent = true;
         m_state.quietFind = false;
-        return;
+        return true;
     }
 
     const bool hasDot = item.find('.') != std::string::npos;
@@ -101,7 +93,11 @@ void ItemPlayer::resolve() {
         }
     }
     if (m_state.isDirectory) {
-        pickFromDirectory();
+        const std::optional<std::string> picked = pickFromDirectory();
+        if (!picked) {
+            return false;
+        }
+        m_state.currentPath = *picked;
     }
 
     std::error_code ec;
@@ -117,6 +113,7 @@ void ItemPlayer::resolve() {
         ++m_state.currentRow;
     }
     m_state.quietFind = false;
+    return true;
 }
 
 void ItemPlayer::rebuildPlaylist() {
@@ -142,20 +139,20 @@ void ItemPlayer::rebuildPlaylist() {
     m_controls.ListBox1.setItems(m_state.playlist);
 }
 
-void ItemPlayer::pickFromDirectory() {
+std::optional<std::string> ItemPlayer::pickFromDirectory() {
     if (m_state.currentRow != m_state.playlistRow) {
         rebuildPlaylist();
     }
     const int count = static_cast<int>(m_state.playlist.size());
     if (count == 0) {
-        throw PickFailed{};
+        return std::nullopt;
     }
-    if (!m_options.randomOrder()) {
+    std::string picked;
+    if (!m_settings.randomOrder) {
         if (m_state.nextIndex < 0 || m_state.nextIndex >= count) {
-            throw PickFailed{};
+            return std::nullopt;
         }
-        m_state.currentPath =
-            m_state.folderPath + m_state.playlist[static_cast<std::size_t>(m_state.nextIndex)];
+        picked = m_state.folderPath + m_state.playlist[static_cast<std::size_t>(m_state.nextIndex)];
         ++m_state.nextIndex;
         if (m_state.nextIndex == count) {
             if (text::timeBefore(m_clock.nowTime, m_clock.stopTime)) {
@@ -167,13 +164,14 @@ void ItemPlayer::pickFromDirectory() {
     } else {
         ++m_state.randomPicks;
         const int k = static_cast<int>(m_random() % static_cast<unsigned>(count));
-        m_state.currentPath = m_state.folderPath + m_state.playlist[static_cast<std::size_t>(k)];
+        picked = m_state.folderPath + m_state.playlist[static_cast<std::size_t>(k)];
         m_state.nextIndex = k + 1;
         if (m_state.randomPicks == count && m_clock.stopTime.empty()) {
             m_state.directoryFinished = true;
         }
     }
     m_controls.ListBox1.setItemIndex(m_state.nextIndex - 1);
+    return picked;
 }
 
 void ItemPlayer::play() {
@@ -181,7 +179,10 @@ void ItemPlayer::play() {
     const int row = m_controls.grid.row();
     try {
         m_state.quietFind = true;
-        resolve();
+        if (!resolve()) {
+            m_state.isPlaying = false;
+            return;
+        }
         m_controls.ListBox1.setVisible(m_state.isDirectory);
 
         const std::string extension = text::upperAscii(text::extensionOf(m_state.currentPath));
@@ -198,14 +199,12 @@ void ItemPlayer::play() {
             }
             m_video.pageAddress = m_state.currentPath;
             m_video.pl1.click();
-            m_controls.Edit2.setText("1");
         } else if (listed(extension, kWebPageExtensions)) {
             if (m_state.itemPresent) {
                 m_state.itemKind = ItemKind::WebPage;
                 m_state.isPlaying = true;
                 m_video.pageAddress = text::toNativePath(m_state.currentPath);
                 m_video.pl1.click();
-                m_controls.Edit2.setText("1");
             }
         } else if (m_state.itemPresent) {
             try {
@@ -217,6 +216,10 @@ void ItemPlayer::play() {
                      m_state.currentPath + ": " + e.what() + " (handed to the desktop)", row});
                 openWithShell();
             } catch (...) {
+                platform::recordFailure(
+                    m_services.failures,
+                    {"media not played",
+                     m_state.currentPath + ": an unknown error (handed to the desktop)", row});
                 openWithShell();
             }
         }
@@ -261,7 +264,10 @@ void ItemPlayer::play() {
                 m_controls.Timer2.stop();
             }
         }
-    } catch (...) {
+    } catch (const std::exception& e) {
+        // Whatever the request got to, nothing is playing for the clock to wait for.
+        platform::recordFailure(m_services.failures,
+                                {"item not played", m_state.currentPath + ": " + e.what(), row});
         m_state.isPlaying = false;
         return;
     }
@@ -280,7 +286,7 @@ void ItemPlayer::startMedia() {
     device.setDisplayRect({0, 0, b.width, b.height});
     device.play();
     m_state.isPlaying = true;
-    m_controls.Edit2.setText(text::decimalText(device.length()));
+    m_state.lengthMs = device.length();
 }
 
 void ItemPlayer::openWithShell() {
@@ -306,9 +312,12 @@ void ItemPlayer::openWithShell() {
 }
 
 void ItemPlayer::applyVolume() {
-    const int cell = text::toIntOr(m_controls.grid.cell(5, m_state.currentRow), 0);
+    const int cell = text::toIntOr(
+        store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).volume, 0);
     const int v = cell >= 1 && cell <= 255 ? cell : kDefaultVolume;
-    m_options.TrackBar1.setPosition(v);
+    if (m_services.setVolume) {
+        m_services.setVolume(v);
+    }
 }
 
 void ItemPlayer::stop() {
@@ -343,7 +352,7 @@ void ItemPlayer::stop() {
         if (m_services.device.mode() == platform::MediaMode::Playing) {
             m_services.device.stop();
         }
-    } catch (...) {
+    } catch (const platform::MediaError&) {
         // A device that cannot say or stop has nothing playing for us to stop.
     }
     if (m_state.itemKind == ItemKind::WebPage) {
@@ -361,8 +370,7 @@ void ItemPlayer::stop() {
 
     m_state.itemKind = ItemKind::None;
     m_controls.hintLine.setText("");
-    m_controls.Edit1.setText("stop");
-    m_controls.Edit2.setText("aab");
+    m_state.forgetItemTimes();
     m_state.isPlaying = false;
     m_controls.ListBox1.setVisible(false);
     if (m_services.runningChanged) {
@@ -378,7 +386,8 @@ void ItemPlayer::playNext() {
         if (m_services.device.mode() == platform::MediaMode::Playing) {
             m_services.device.stop();
         }
-    } catch (...) {
+    } catch (const platform::MediaError&) {
+        // Nothing open: there is nothing to stop before the next file.
     }
     play();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -16,11 +17,8 @@
 #include "core/platform/media_device.h"
 #include "core/platform/processes.h"
 #include "core/platform/system_services.h"
-#include "core/playback/playback_state.h"
-
-namespace orvessa::editing {
-class OptionsDialog;
-}
+#include "core/playback/broadcast_session.h"
+#include "core/store/live_settings.h"
 
 namespace orvessa::playback {
 
@@ -30,8 +28,6 @@ class VideoWindow;
 struct PlayerControls {
     model::Grid& grid;
     model::ListBox& ListBox1;
-    model::TextControl& Edit1;
-    model::TextControl& Edit2;
     model::TextControl& hintLine;
     model::Command& Check2;
     model::Command& automaticOperation;  // enabled exactly in manual operation
@@ -56,6 +52,8 @@ struct PlayerServices {
     std::function<std::string()> defaultDirectory;
     // The folder from which a relative path in a cell is read: the program directory.
     std::function<std::string()> programDirectory;
+    // Moves the volume slider to a row's volume, which the output then follows.
+    std::function<void(int volume)> setVolume;
     // Where items that could not be played are kept; none in tests.
     platform::FailureRecord* failures = nullptr;
 };
@@ -76,8 +74,9 @@ struct PlayEvent {
 // Turns the selected row of the grid into sound, picture, page or program, and stops it again.
 class ItemPlayer {
 public:
-    ItemPlayer(PlaybackState& state, ClockState& clock, PlayerControls controls,
-               PlayerServices services, VideoWindow& videoWindow, editing::OptionsDialog& options);
+    // The player runs the session's item and reads the live play order.
+    ItemPlayer(BroadcastSession& session, PlayerControls controls, PlayerServices services,
+               VideoWindow& videoWindow, const store::LiveSettings& settings);
 
     // find: resolves the selected row, telling the operator when its file exists.
     void find();
@@ -96,8 +95,11 @@ public:
     static bool isWebAddress(std::string_view itemText);
 
 private:
-    void resolve();
-    void pickFromDirectory();
+    // Finds the selected row's item; false when its folder has no file left to hand out.
+    bool resolve();
+    // The next file of the row's folder in the play order; none for an empty folder, or when
+    // every file has been handed out.
+    std::optional<std::string> pickFromDirectory();
     void rebuildPlaylist();
     void startMedia();
     void openWithShell();
@@ -110,7 +112,7 @@ private:
     PlayerControls m_controls;
     PlayerServices m_services;
     VideoWindow& m_video;
-    editing::OptionsDialog& m_options;
+    const store::LiveSettings& m_settings;
     // Picks repeat from one start of the system to the next.
     std::mt19937 m_random{20260101u};
     // The processes that ran when the shell launched the current item.

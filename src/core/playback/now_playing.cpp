@@ -1,7 +1,7 @@
 #include "core/playback/now_playing.h"
 
 #include <algorithm>
-#include <stdexcept>
+#include <limits>
 
 #include "core/playback/media_tags.h"
 #include "core/text/gbk.h"
@@ -13,12 +13,12 @@ namespace {
 
 constexpr std::size_t kTitleCharacters = 28;
 
-int number(const model::TextControl& field) {
-    const auto v = text::parseDecimal(field.text());
-    if (!v) {
-        throw std::runtime_error(field.name() + " holds no number");
-    }
-    return *v;
+// A page or a program has no length of its own: the lines show it as 10 of 100.
+constexpr int kOpaquePosition = 10;
+constexpr int kOpaqueLength = 100;
+
+bool fitsInt(std::int64_t v) {
+    return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
 }
 
 std::string twoDigits(int v) {
@@ -27,9 +27,8 @@ std::string twoDigits(int v) {
 
 }  // namespace
 
-NowPlaying::NowPlaying(PlaybackState& state, ClockState& clock, Lines lines,
-                       const platform::MediaDevice& device)
-    : m_state(state), m_clock(clock), m_lines(lines), m_device(device) {}
+NowPlaying::NowPlaying(BroadcastSession& session, Lines lines, const platform::MediaDevice& device)
+    : m_state(session.playback), m_clock(session.clock), m_lines(lines), m_device(device) {}
 
 void NowPlaying::prepare() {
     m_lastReading.reset();
@@ -77,20 +76,25 @@ std::int64_t NowPlaying::positionAt(bool byClock, std::int64_t lateMillis,
     return at;
 }
 
-void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t secondMillis) {
+bool NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t secondMillis) {
     const ItemKind kind = m_state.itemKind;
     const bool opaque = kind == ItemKind::WebPage || kind == ItemKind::ShellOpened;
-    if (opaque) {
-        m_lines.Edit1.setText("10");
-        m_lines.Edit2.setText("100");
-    } else if (kind == ItemKind::Media) {
-        m_lines.Edit1.setText(text::decimalText(positionAt(byClock, lateMillis, secondMillis)));
+    int p = kOpaquePosition;
+    int length = kOpaqueLength;
+    if (!opaque) {
+        if (kind == ItemKind::Media) {
+            m_state.positionMs = positionAt(byClock, lateMillis, secondMillis);
+        }
+        const std::optional<std::int64_t>& position = m_state.positionMs;
+        const std::optional<std::int64_t>& total = m_state.lengthMs;
+        if (!position || !total || !fitsInt(*position) || !fitsInt(*total)) {
+            return false;
+        }
+        p = static_cast<int>(*position);
+        length = static_cast<int>(*total);
     }
-
-    const int p = number(m_lines.Edit1);
-    const int length = number(m_lines.Edit2);
     if (length == 0) {
-        throw std::runtime_error("zero length");
+        return false;
     }
     percentDone = static_cast<int>(static_cast<double>(p) / length * 100.0);
     percentText = opaque ? "未知" : text::decimalText(percentDone);
@@ -108,7 +112,7 @@ void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
         if (p > basePosition + 4) {
             const int rate = (p + firstTickBias - basePosition) / (ticks - 4);
             if (rate == 0) {
-                throw std::runtime_error("zero rate");
+                return false;
             }
             durationSeconds = length / rate;
         }
@@ -122,8 +126,10 @@ void NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
         m_lines.hintLine.setText(detailLine);
     }
     if (kind == ItemKind::WebPage) {
-        m_lines.statusLine.setText("正在浏览：" + m_lines.grid.cell(3, m_state.currentRow));
+        m_lines.statusLine.setText(
+            "正在浏览：" + store::ScheduleRow::read(m_lines.grid.table(), m_state.currentRow).file);
     }
+    return true;
 }
 
 }  // namespace orvessa::playback

@@ -8,7 +8,7 @@
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/platform/media_device.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
 
 namespace orvessa::playback {
 
@@ -19,22 +19,21 @@ public:
     struct Lines {
         model::TextControl& statusLine;
         model::TextControl& hintLine;
-        model::TextControl& Edit1;
-        model::TextControl& Edit2;
         model::Grid& grid;
     };
 
-    NowPlaying(PlaybackState& state, ClockState& clock, Lines lines,
-               const platform::MediaDevice& device);
+    // Reads the session's running item and keeps its position up to date.
+    NowPlaying(BroadcastSession& session, Lines lines, const platform::MediaDevice& device);
 
     // Title and detail line of the item just started.
     void prepare();
     // The once-a-second refresh; `byClock` when the broadcast clock runs it. A tick the clock makes
     // up after a stall runs `lateMillis` after its own second (`secondMillis`, milliseconds of
     // any fixed origin), and reads the position the item had at that second, so that an item's end
-    // falls on the tick it would have fallen on without the stall. Throws when the texts hold no
-    // usable numbers (the display timer stops then).
-    void update(bool byClock, std::int64_t lateMillis = 0, std::int64_t secondMillis = 0);
+    // falls on the tick it would have fallen on without the stall. Returns false, the lines left
+    // as they were, when there is nothing to show: no item with a known length, or a length or
+    // rate of 0.
+    bool update(bool byClock, std::int64_t lateMillis = 0, std::int64_t secondMillis = 0);
 
     // Display state, kept between items.
     std::string title;

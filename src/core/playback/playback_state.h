@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,10 @@ struct PlaybackState {
     bool isDirectory = false;
     bool directoryFinished = false;
     ItemKind itemKind = ItemKind::None;
+    // The running media's length as it started and its position as the display last read it,
+    // in milliseconds; none until known, and none again once the item stops.
+    std::optional<std::int64_t> positionMs;
+    std::optional<std::int64_t> lengthMs;
     bool isPlaying = false;
     bool quietFind = false;
     std::vector<std::string> playlist;
@@ -25,6 +31,17 @@ struct PlaybackState {
     int nextIndex = 0;
     int randomPicks = 0;
     std::string newestProcessName;
+
+    // Whether the running item has played to its end: media whose position has reached its
+    // length. A page or a program has no length and never ends by it.
+    bool itemEnded() const {
+        return itemKind == ItemKind::Media && positionMs && lengthMs && *positionMs == *lengthMs;
+    }
+    // Nothing runs: no position, no length.
+    void forgetItemTimes() {
+        positionMs.reset();
+        lengthMs.reset();
+    }
 };
 
 // The broadcast clock's fields that the player reads and writes.

@@ -1,6 +1,7 @@
 #include "core/scheduler/broadcast_clock.h"
 
 #include <chrono>
+#include <exception>
 
 #include "core/playback/item_player.h"
 #include "core/playback/now_playing.h"
@@ -40,21 +41,20 @@ platform::LocalDateTime localDateTimeOf(int64_t seconds) {
             0};
 }
 
-BroadcastClock::BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
-                               ClockControls controls, playback::ItemPlayer& player,
-                               playback::NowPlaying& display, playback::VideoWindow& videoWindow,
+BroadcastClock::BroadcastClock(playback::BroadcastSession& session, ClockControls controls,
+                               playback::ItemPlayer& player, playback::NowPlaying& display,
+                               playback::VideoWindow& videoWindow,
                                const platform::Clock& timeSource,
-                               const std::vector<std::string>& hints, int& weekday,
-                               EndOfDayHooks hooks)
-    : m_state(state),
-      m_clock(clock),
+                               const std::vector<std::string>& hints, EndOfDayHooks hooks)
+    : m_state(session.playback),
+      m_clock(session.clock),
       m_controls(controls),
       m_player(player),
       m_display(display),
       m_video(videoWindow),
       m_time(timeSource),
       m_hints(hints),
-      m_weekday(weekday),
+      m_weekday(session.weekday),
       m_hooks(std::move(hooks)) {}
 
 void BroadcastClock::tick() {
@@ -66,6 +66,9 @@ void BroadcastClock::tick() {
     // Seconds the thread was too busy to tick are ticked now, in order, each with its own
     // clock text: a bell whose second fell in the stall still rings. Longer gaps (a suspend,
     // the clock set forward) and a clock set back are not made up.
+    // A made-up tick that fails does not keep the later ones from running; its failure is
+    // passed on once the second of now has been ticked.
+    std::exception_ptr madeUpFailure;
     if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= kMaxMadeUpSeconds) {
         for (int64_t s = *m_lastSecond + 1; s < second; ++s) {
             m_lastSecond = s;
@@ -73,7 +76,9 @@ void BroadcastClock::tick() {
             try {
                 tickAt(localDateTimeOf(s));
             } catch (...) {
-                // As for every tick: the next one starts afresh.
+                if (!madeUpFailure) {
+                    madeUpFailure = std::current_exception();
+                }
             }
         }
     }
@@ -81,13 +86,16 @@ void BroadcastClock::tick() {
     // A tick due on the second boundary that a busy thread runs late reads as of its second too.
     m_lateMillis = now.millisecond;
     tickAt(now);
+    if (madeUpFailure) {
+        std::rethrow_exception(madeUpFailure);
+    }
 }
 
 void BroadcastClock::readRow() {
-    const int row = m_state.currentRow;
-    m_clock.startTime = normaliseTime(m_controls.grid.cell(1, row));
+    m_row = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow);
+    m_clock.startTime = m_row.start;
     m_clock.nowTime = normaliseTime(m_controls.Panel1.text());
-    m_clock.stopTime = normaliseTime(m_controls.grid.cell(4, row));
+    m_clock.stopTime = m_row.stop;
 }
 
 void BroadcastClock::resetSeconds() {
@@ -140,18 +148,16 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     } else {
         grid.select(grid.col(), m_state.currentRow);
 
-        // The item has reached its end.
-        if (m_controls.Edit2.text() == m_controls.Edit1.text()) {
+        if (m_state.itemEnded()) {
             m_player.stop();
             m_clock.advanceRequested = m_state.isDirectory ? m_state.directoryFinished : true;
         }
 
         if (!m_state.isPlaying) {
-            const std::string file = text::trimText(grid.cell(3, m_state.currentRow));
             const std::string& start = m_clock.startTime;
             const std::string& now = m_clock.nowTime;
             const std::string& stop = m_clock.stopTime;
-            if (file.empty()) {
+            if (!m_row.hasItem()) {
                 m_clock.advanceRequested = true;
             } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
                 m_clock.advanceRequested = true;
@@ -219,7 +225,7 @@ void BroadcastClock::skipFinishedRows() {
         const std::string& start = m_clock.startTime;
         const std::string& now = m_clock.nowTime;
         const std::string& stop = m_clock.stopTime;
-        const bool emptyFile = text::trimText(grid.cell(3, m_state.currentRow)).empty();
+        const bool emptyFile = !m_row.hasItem();
         const bool finished =
             emptyFile || (!stop.empty() && timeAtOrBefore(stop, now)) ||
             (!start.empty() && timeBefore(start, now) && stop.empty()) ||

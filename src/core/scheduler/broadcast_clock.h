@@ -9,7 +9,8 @@
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/platform/clock.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
+#include "core/store/schedule_table.h"
 
 namespace orvessa::playback {
 class ItemPlayer;
@@ -25,8 +26,6 @@ struct ClockControls {
     model::TextControl& Panel1;
     model::TextControl& statusLine;
     model::TextControl& stopDayLine;
-    model::TextControl& Edit1;
-    model::TextControl& Edit2;
 };
 
 // The end-of-day steps the tick calls.
@@ -63,11 +62,11 @@ class BroadcastClock {
 public:
     static constexpr int kMaxMadeUpSeconds = 30;
 
-    BroadcastClock(playback::PlaybackState& state, playback::ClockState& clock,
-                   ClockControls controls, playback::ItemPlayer& player,
-                   playback::NowPlaying& display, playback::VideoWindow& videoWindow,
-                   const platform::Clock& timeSource, const std::vector<std::string>& hints,
-                   int& weekday, EndOfDayHooks hooks);
+    // The clock sets the session's weekday and moves its current row.
+    BroadcastClock(playback::BroadcastSession& session, ClockControls controls,
+                   playback::ItemPlayer& player, playback::NowPlaying& display,
+                   playback::VideoWindow& videoWindow, const platform::Clock& timeSource,
+                   const std::vector<std::string>& hints, EndOfDayHooks hooks);
 
     // Timer1's handler: ticks the second now, after the seconds a busy thread missed since
     // the last tick (up to half a minute of them). A second is never ticked twice.
@@ -83,6 +82,7 @@ public:
 
 private:
     void steps(const platform::LocalDateTime& at);
+    // Reads the current row and the clock text into the clock's fields.
     void readRow();
     void statusLines();
     void tickEnded();
@@ -95,7 +95,7 @@ private:
     playback::VideoWindow& m_video;
     const platform::Clock& m_time;
     const std::vector<std::string>& m_hints;
-    int& m_weekday;
+    int& m_weekday;  // the session's
     EndOfDayHooks m_hooks;
     std::optional<int64_t> m_lastSecond;
     // How long after its own second the current tick runs (a tick made up after a stall), and
@@ -103,6 +103,8 @@ private:
     int64_t m_lateMillis = 0;
     int64_t m_tickMillis = 0;
     ClockObserver* m_observer = nullptr;
+    // The current row as this tick read it.
+    store::ScheduleRow m_row;
 };
 
 // Seconds since 1970-01-01 of a local date and time, as if the day had no time zone.

@@ -190,14 +190,15 @@ void BroadcastJournal::leave(int row, Reason reason) {
 
 BroadcastJournal::Reason BroadcastJournal::reasonLeft(int row, bool untimedSkip) const {
     namespace why = left_reason;
-    if (text::trimText(m_grid.cell(ScheduleRow::kFile, row)).empty()) {
+    const ScheduleRow cells = ScheduleRow::read(m_grid.table(), row);
+    if (!cells.hasItem()) {
         return {why::kEmpty, 0};
     }
-    const std::string start = text::normaliseTime(m_grid.cell(ScheduleRow::kStartTime, row));
-    const std::string stop = text::normaliseTime(m_grid.cell(ScheduleRow::kStopTime, row));
-    if ((!start.empty() && !isClockText(start)) || (!stop.empty() && !isClockText(stop))) {
+    if (cells.badTime()) {
         return {why::kBadTime, 0};
     }
+    const std::string& start = cells.start;
+    const std::string& stop = cells.stop;
     if (!start.empty() && !stop.empty() && text::timeAtOrBefore(stop, start)) {
         return {why::kStopBeforeStart, 0};
     }

@@ -3,7 +3,6 @@
 
 #include "core/scheduler/end_of_day.h"
 
-#include "core/editing/options_dialog.h"
 #include "core/playback/item_player.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
@@ -11,6 +10,7 @@
 
 namespace orvessa::scheduler {
 
+using store::EndOfDayAction;
 using store::SystemConfig;
 
 namespace {
@@ -47,15 +47,16 @@ EndOfDay::EndOfDay(EndOfDayControls controls, EndOfDayState state, const platfor
     m_c.Timer4.setHandler([this] { stopDayTick(); });
 }
 
-int EndOfDay::liveAction() const {
-    return m_options != nullptr ? m_options->endOfDayAction() : m_s.config.endOfDayAction();
+store::EndOfDayAction EndOfDay::liveAction() const {
+    return m_settings != nullptr ? m_settings->endOfDayAction
+                                 : store::endOfDayActionOf(m_s.config.endOfDayAction());
 }
 
 bool EndOfDay::endOfTable() {
     if (m_player != nullptr) {
         m_player->stop();
     }
-    playback::ClockState& c = m_s.clock;
+    playback::ClockState& c = m_s.session.clock;
     if (--c.endCountdown == 0) {
         c.endCountdown = 30;
     }
@@ -63,29 +64,29 @@ bool EndOfDay::endOfTable() {
         c.shutdownTime = clockTextOf(secondsOfDay(m_c.Panel1.text()) + 60);
         c.shutdownArmed = false;
     }
-    const int action = liveAction();
-    if (action == 1) {
-        m_s.unlocked = true;
+    const EndOfDayAction action = liveAction();
+    if (action == EndOfDayAction::Quit) {
+        m_s.session.unlocked = true;
         m_actions.quit();
         return true;
     }
-    if (action == 2 || c.nowTime == "00:00:00") {
+    if (action == EndOfDayAction::Replay || c.nowTime == "00:00:00") {
         m_actions.enterAutomaticOperation();
         return true;
     }
-    if (action == 0 && m_c.Panel1.text() == c.shutdownTime) {
+    if (action == EndOfDayAction::PowerOff && m_c.Panel1.text() == c.shutdownTime) {
         powerOff();
     }
     return false;
 }
 
 void EndOfDay::customShutdownCheck() {
-    if (m_options == nullptr || m_options->customTimesDisabled() ||
-        m_options->endOfDayAction() != 3) {
+    if (m_settings == nullptr || m_settings->customShutdownOff ||
+        m_settings->endOfDayAction != EndOfDayAction::Wait) {
         return;
     }
     for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {
-        if (m_s.config.entry(entry) == m_s.clock.nowTime) {
+        if (m_s.config.entry(entry) == m_s.session.clock.nowTime) {
             powerOff();
         }
     }
@@ -93,11 +94,12 @@ void EndOfDay::customShutdownCheck() {
 
 bool EndOfDay::showCountdown() {
     // The countdown announces the action that will run: the dialog's live choice.
-    if (liveAction() != 0 || m_s.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
+    if (liveAction() != EndOfDayAction::PowerOff ||
+        m_s.session.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
         return false;
     }
     const int now = secondsOfDay(m_c.Panel1.text());
-    const int shutdown = secondsOfDay(m_s.clock.shutdownTime);
+    const int shutdown = secondsOfDay(m_s.session.clock.shutdownTime);
     if (now < 0 || shutdown < 0 || !(shutdown <= now + 60 && now < shutdown)) {
         return false;
     }
@@ -110,7 +112,7 @@ bool EndOfDay::showCountdown() {
 
 bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
     const int date = dateKey(at);
-    if (m_s.automaticDate == 0 || date == m_s.automaticDate || m_s.playback.isPlaying) {
+    if (m_s.automaticDate == 0 || date == m_s.automaticDate || m_s.session.playback.isPlaying) {
         return false;
     }
     // The operator said no bells on a stop day, whether the system started on it or ran into it.
@@ -154,9 +156,9 @@ void EndOfDay::stopDayTick() {
         stopDayCount = 0;
     }
     m_s.stopDayDate = today;
-    m_s.weekday = text::weekdayOf(now.year, now.month, now.day);
+    m_s.session.weekday = text::weekdayOf(now.year, now.month, now.day);
     m_c.stopDayLine.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
-                            text::weekdayCharacter(m_s.weekday));
+                            text::weekdayCharacter(m_s.session.weekday));
     if (stopDayCount < 62) {
         ++stopDayCount;
     }
@@ -167,26 +169,28 @@ void EndOfDay::stopDayTick() {
             m_player->stop();
         }
     }
-    const std::string& stored = m_s.config.entry(SystemConfig::kEndOfDayAction);
+    // The stored action, as written: a stop day follows the next start's default.
+    const std::optional<EndOfDayAction> stored = m_s.config.storedEndOfDayAction();
     const std::string remaining = "[" + text::decimalText(62 - stopDayCount) + "]";
-    if (stored == "0" || stored == "2") {
+    if (stored == EndOfDayAction::PowerOff || stored == EndOfDayAction::Replay) {
         if (stopDayCount == 60) {
             powerOff();
         }
         m_c.hintLine.setColor(model::kRed);
         m_c.hintLine.setText("  系统将在60秒后自动关闭计算机！  " + remaining);
     }
-    if (stored == "1") {
+    if (stored == EndOfDayAction::Quit) {
         m_c.hintLine.setColor(model::kGreen);
         m_c.hintLine.setText("  系统将在60秒后自动退出并返回操作系统！  " + remaining);
         if (stopDayCount == 60) {
-            m_s.unlocked = true;
+            m_s.session.unlocked = true;
             m_actions.quit();
             return;
         }
     }
     // Compared as the broadcast clock compares, and only while the times are switched on.
-    if (stored == "3" && (m_options == nullptr || !m_options->customTimesDisabled())) {
+    if (stored == EndOfDayAction::Wait &&
+        (m_settings == nullptr || !m_settings->customShutdownOff)) {
         const std::string clock =
             text::normaliseTime(text::formatClockTime(now.hour, now.minute, now.second));
         for (int entry : {SystemConfig::kShutdownTimeOne, SystemConfig::kShutdownTimeTwo}) {

@@ -8,12 +8,10 @@
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/platform/system_services.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
+#include "core/store/live_settings.h"
 #include "core/store/system_config.h"
 
-namespace orvessa::editing {
-class OptionsDialog;
-}
 namespace orvessa::playback {
 class ItemPlayer;
 }
@@ -32,10 +30,7 @@ struct EndOfDayControls {
 
 struct EndOfDayState {
     const store::SystemConfig& config;
-    playback::PlaybackState& playback;
-    playback::ClockState& clock;
-    int& weekday;
-    bool& unlocked;
+    playback::BroadcastSession& session;
     bool& stopDay;
     // The date (year*10000+month*100+day) for which the stop-day ticker runs.
     int& stopDayDate;
@@ -64,8 +59,9 @@ public:
     EndOfDay(EndOfDayControls controls, EndOfDayState state, const platform::Clock& clock,
              platform::Power& power, EndOfDayActions actions);
 
-    // The options dialog, whose live choices the clock reads; set once the dialog exists.
-    void setOptions(const editing::OptionsDialog* options) { m_options = options; }
+    // The options' live choices, which the clock reads; set once the options dialog edits them.
+    // Until then the configuration's end-of-day action holds and the custom times are off.
+    void setSettings(const store::LiveSettings* settings) { m_settings = settings; }
     void setPlayer(playback::ItemPlayer* player) { m_player = player; }
 
     // End-of-table handling; true when the tick ends there.
@@ -80,7 +76,7 @@ public:
     void powerOff();
 
 private:
-    int liveAction() const;
+    store::EndOfDayAction liveAction() const;
     // Stops broadcasting for the rest of a day that turned out to be a stop day.
     void enterStopDay(const platform::LocalDateTime& day);
 
@@ -89,7 +85,7 @@ private:
     const platform::Clock& m_clock;
     platform::Power& m_power;
     EndOfDayActions m_actions;
-    const editing::OptionsDialog* m_options = nullptr;
+    const store::LiveSettings* m_settings = nullptr;
     playback::ItemPlayer* m_player = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "core/scheduler/main_routine.h"
 
+#include "core/scheduler/timer_failures.h"
 #include "core/text/paths.h"
 
 namespace orvessa::scheduler {
@@ -41,11 +42,11 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     ui::MainWindow& f = *m_mainWindow;
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
-    m_passwordDialog = std::make_unique<editing::PasswordDialog>(f.config, f.unlocked,
+    m_passwordDialog = std::make_unique<editing::PasswordDialog>(f.config, f.session.unlocked,
                                                                  services.host, saveConfiguration);
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        f.config, f.Grid,
+        f.config, f.settings, f.Grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
                                  services.programDirectory});
     m_windows.push_back(m_optionsDialog.get());
@@ -80,7 +81,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
-        f.tableFileName, f.programDirectory, services.host, *m_editor);
+        f.session.tableFileName, f.programDirectory, services.host, *m_editor);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
@@ -91,11 +92,19 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
             m_optionsDialog->previousRow.setEnabled(f.up.enabled());
         });
     }
-    m_endOfDay->setOptions(m_optionsDialog.get());
+    m_endOfDay->setSettings(&f.settings);
     m_editor->setVolumeFollower(
         [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
+    if (services.failureRecord != nullptr) {
+        recordTimerFailures(*services.failureRecord, services.clock,
+                            {{f.name(), f.Timer1},
+                             {f.name(), f.Timer2},
+                             {f.name(), f.Timer4},
+                             {m_videoWindow->name(), m_videoWindow->Timer1},
+                             {m_recorderWindow->name(), m_recorderWindow->Timer1}});
+    }
 }
 
 void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
@@ -104,8 +113,8 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     }
     ui::MainWindow& f = *m_mainWindow;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.Grid, f.tableFileName, f.hintLine,
-        [this](int row) { m_editor->selectRow(row); }});
+        services.host, services.clock, *services.dayChecker, f.Grid, f.session.tableFileName,
+        f.hintLine, [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     f.yuyan.setHandler([this] { m_preflight->open(); });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
@@ -122,7 +131,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
     ui::MainWindow& f = *m_mainWindow;
     m_commandStates->apply(
-        event, {f.inManualOperation(), f.playback.isPlaying, f.unlocked,
+        event, {f.inManualOperation(), f.session.playback.isPlaying, f.session.unlocked,
                 f.config.anyoneMayOperate(), m_holidayPanel != nullptr && m_holidayPanel->open()});
     if (m_preflight == nullptr) {
         f.yuyan.setEnabled(false);
@@ -136,8 +145,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         editing::EditorControls{f.Grid, f.hintLine, f.automaticOperation, f.save, f.SAVE1, f.add,
                                 f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
                                 f.DOW1},
-        editing::TableState{f.tableFileName, f.autoNaming, f.W, f.weekdayText}, f.playback,
-        f.clockState,
+        f.session,
         editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
                                 services.failureRecord});
 
@@ -161,9 +169,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     m_lock = std::make_unique<editing::OperatorLock>(
         editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
-        f.config, f.unlocked, services.screenSaver, services.host);
+        f.config, f.session.unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.ListBox2, f.Grid, f.dir1, f.config, f.unlocked, f.playback, services.host,
+        f.ListBox2, f.Grid, f.dir1, f.config, f.session.unlocked, f.session.playback, services.host,
         editing::LibraryActions{[this] { return m_lock->askPassword(); },
                                 [&f] { f.FormActivate(); }, saveConfiguration,
                                 [&f] { return f.libraryDirectory(); }});
@@ -171,8 +179,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
                      f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.ListBox2, f.Timer1,
                      f.Timer4},
-        ModeState{f.config, f.tableFileName, f.autoNaming, f.W, f.weekdayText, f.playback,
-                  f.automaticDate, f.gridHeight},
+        ModeState{f.config, f.session, f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
                      [this] { m_library->refresh(); },
                      [this](bool manual) {
@@ -209,10 +216,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                         {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.Check2, &f.CheckBox1},
                         {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
                         {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
-        StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.W,
-                     f.weekdayText, f.unlocked, f.stopDay, f.stopDayDate, f.stopDayCount,
-                     f.autoNaming, f.tableFileName, f.playback, f.clockState, f.hints,
-                     f.defaultDirectory, f.configurationLoaded},
+        StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.session,
+                     f.stopDay, f.stopDayDate, f.stopDayCount, f.hints, f.defaultDirectory,
+                     f.configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
@@ -224,19 +230,19 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); }, f.ListBox2,
             f.weekSelector, f.Timer1},
-        editing::HolidayState{f.config, f.tableFileName, f.playback, f.gridHeight}, services.clock,
-        services.host, saveConfiguration, *m_editor);
+        editing::HolidayState{f.config, f.session.tableFileName, f.session.playback, f.gridHeight},
+        services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
         EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.Panel1, f.Grid, f.Timer1,
                          f.Timer4},
-        EndOfDayState{f.config, f.playback, f.clockState, f.W, f.unlocked, f.stopDay, f.stopDayDate,
-                      f.stopDayCount, f.automaticDate},
+        EndOfDayState{f.config, f.session, f.stopDay, f.stopDayDate, f.stopDayCount,
+                      f.automaticDate},
         services.clock, services.power,
         EndOfDayActions{
             [this] { m_startUp->quit(); }, [&f] { enterAutomaticOperation(f.automaticOperation); },
             [this, &f] {
-                f.autoNaming = true;
+                f.session.autoNaming = true;
                 m_editor->load();
             },
             [this](const platform::LocalDateTime& day) { return m_startUp->isStopDay(day); },
@@ -250,13 +256,12 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     m_display = std::make_unique<playback::NowPlaying>(
-        f.playback, f.clockState,
-        playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Edit1, f.Edit2, f.Grid},
+        f.session, playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
-        f.playback, f.clockState,
-        playback::PlayerControls{f.Grid, f.ListBox1, f.Edit1, f.Edit2, f.hintLine, f.Check2,
-                                 f.automaticOperation, f.Timer2},
+        f.session,
+        playback::PlayerControls{f.Grid, f.ListBox1, f.hintLine, f.Check2, f.automaticOperation,
+                                 f.Timer2},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
@@ -266,8 +271,9 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
                                         : ui::CommandStates::Event::ItemStopped);
             },
             [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; },
+            [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); },
             services.failureRecord},
-        *m_videoWindow, *m_optionsDialog);
+        *m_videoWindow, f.settings);
     for (model::Command* c : {&f.ToolButton17, &f.P1}) {
         c->setHandler([this] { m_player->play(); });
     }
@@ -282,9 +288,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
-        f.playback, f.clockState,
-        ClockControls{f.Grid, f.Panel1, f.statusLine, f.stopDayLine, f.Edit1, f.Edit2}, *m_player,
-        *m_display, *m_videoWindow, services.clock, f.hints, f.W,
+        f.session, ClockControls{f.Grid, f.Panel1, f.statusLine, f.stopDayLine}, *m_player,
+        *m_display, *m_videoWindow, services.clock, f.hints,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
@@ -292,8 +297,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
     m_modes->setBroadcastClock(m_broadcastClock.get());
     if (services.broadcastRecord != nullptr) {
-        m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.tableFileName, services.clock,
-                                                       *services.broadcastRecord);
+        m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.session.tableFileName,
+                                                       services.clock, *services.broadcastRecord);
         m_player->setObserver([this](const playback::PlayEvent& e) { m_journal->played(e); });
         m_broadcastClock->setObserver(m_journal.get());
     }
@@ -305,10 +310,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     });
     f.Timer1.setHandler([this] { m_broadcastClock->tick(); });
     f.Timer2.setHandler([this, &f] {
-        try {
-            m_display->update(false);
-        } catch (...) {
-            // Texts that hold no usable numbers: the lines keep their last texts.
+        if (!m_display->update(false)) {
+            // Nothing to show: the lines keep their last texts.
             f.Timer2.stop();
         }
     });

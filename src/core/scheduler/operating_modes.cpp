@@ -54,7 +54,7 @@ void OperatingModes::enterManual() {
     m_c.hintLine.setColor(model::kGreen);
     m_c.statusLine.setText("  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     m_c.hintLine.setText("  ☆ 修改完成后请选择自动播出！");
-    m_s.autoNaming = false;
+    m_s.session.autoNaming = false;
     // The operator is here now to mend a library that is gone.
     if (m_services.checkLibrary) {
         m_services.checkLibrary();
@@ -78,7 +78,7 @@ void OperatingModes::enterAutomatic() {
         }
         m_editor.setUnsaved(false);
     }
-    if (m_s.playback.isPlaying && m_player != nullptr) {
+    if (m_s.session.playback.isPlaying && m_player != nullptr) {
         m_player->stop();
     }
     m_c.automaticOperation.setEnabled(false);
@@ -91,13 +91,13 @@ void OperatingModes::enterAutomatic() {
     m_s.gridHeight = 0;
     m_c.grid.tableChanged();
 
-    m_s.autoNaming = true;
+    m_s.session.autoNaming = true;
     m_editor.load();
     const platform::LocalDateTime today = m_services.clock.now();
     m_s.automaticDate = today.year * 10000 + today.month * 100 + today.day;
 
     m_c.grid.select(m_c.grid.col(), 1);
-    m_s.playback.currentRow = 1;
+    m_s.session.playback.currentRow = 1;
     m_c.grid.setRowSelect(true);
     m_c.Timer4.stop();
     if (m_broadcastClock != nullptr) {
@@ -115,8 +115,9 @@ void OperatingModes::forceWeekday(int number) {
         if (answer == MessageAnswer::Yes && m_editor.offerToSave()) {
             m_s.config.setEntry(SystemConfig::kForcedWeekday, text::decimalText(number));
             m_services.saveConfiguration();
-            const std::string day = number == 0 ? m_s.weekdayText : text::decimalText(number);
-            m_s.tableFileName = "zxsj" + day + ".log";
+            const std::string day =
+                number == 0 ? m_s.session.weekdayText : text::decimalText(number);
+            m_s.session.tableFileName = "zxsj" + day + ".log";
             m_editor.load();
         }
     }
@@ -136,7 +137,7 @@ void OperatingModes::openWeekSetting() {
     if (!m_editor.offerToSave()) {
         return;
     }
-    m_s.tableFileName = store::scheduleFileName(m_c.weekSelector.itemIndex() + 1);
+    m_s.session.tableFileName = store::scheduleFileName(m_c.weekSelector.itemIndex() + 1);
     m_editor.load();
 }
 
@@ -154,10 +155,10 @@ void OperatingModes::pickWeekday() {
         return;
     }
     m_shownWeekChoice = k;
-    m_s.tableFileName = store::scheduleFileName(k + 1);
-    m_s.weekday = k + 1;
+    m_s.session.tableFileName = store::scheduleFileName(k + 1);
+    m_s.session.weekday = k + 1;
     if (m_c.ToolButton9.enabled()) {
-        m_c.statusLine.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.weekday) +
+        m_c.statusLine.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.session.weekday) +
                                " 作息时间表！");
     }
     markWeekChoice();

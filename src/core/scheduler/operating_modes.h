@@ -12,7 +12,7 @@
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/platform/host.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -47,11 +47,7 @@ struct ModeControls {
 // The main window's state they read and set.
 struct ModeState {
     store::SystemConfig& config;
-    std::string& tableFileName;
-    bool& autoNaming;
-    int& weekday;
-    const std::string& weekdayText;
-    playback::PlaybackState& playback;
+    playback::BroadcastSession& session;
     int& automaticDate;
     int& gridHeight;
 };

@@ -53,7 +53,7 @@ void StartUp::FormCreate() {
     // 1-2
     m_c.Timer1.stop();
     m_c.hintLine.setColor(model::kGreen);
-    m_s.autoNaming = true;
+    m_s.session.autoNaming = true;
     m_s.stopDayCount = 0;
     m_s.versionText = kVersion;
     m_c.window.setCaption("Orvessa    VER " + m_s.versionText);
@@ -89,7 +89,7 @@ void StartUp::FormCreate() {
                                        ? file + "未找到！"
                                        : file + "无法读取！\r\r" + config.loadError(),
                                    "错误", MessageIcon::Error, MessageButtons::Ok);
-        m_s.unlocked = true;
+        m_s.session.unlocked = true;
         // Nothing was loaded, so there is nothing to offer to save.
         m_c.save.setEnabled(false);
         quit();
@@ -113,7 +113,7 @@ void StartUp::FormCreate() {
 
     // 9-10
     bool& stopDay = m_s.stopDay;
-    int& W = m_s.weekday;
+    int& W = m_s.session.weekday;
     stopDay = false;
     const platform::LocalDateTime now = m_services.clock.now();
     W = text::weekdayOf(now.year, now.month, now.day);
@@ -122,19 +122,19 @@ void StartUp::FormCreate() {
             config.flagEntry(SystemConfig::kStopMonday + k));
     }
     stopDay = m_c.stopBoxes[static_cast<std::size_t>(W - 1)]->checked();
-    m_s.weekdayText = text::decimalText(W);
+    m_s.session.weekdayText = text::decimalText(W);
 
     // 11
     if (config.entry(SystemConfig::kPasswordMode) == "0") {
         // Lock raises the screen-saver flag itself.
-        m_s.unlocked = false;
+        m_s.session.unlocked = false;
         m_lock.lock();
         for (model::Command* c : m_c.lockedOff) {
             c->setEnabled(false);
         }
     } else {
         // Enter lowers the screen-saver flag itself, and asks nothing: the operator is in.
-        m_s.unlocked = true;
+        m_s.session.unlocked = true;
         m_lock.enter();
         for (model::Command* c : m_c.passwordOnly) {
             c->setVisible(false);
@@ -142,7 +142,7 @@ void StartUp::FormCreate() {
     }
 
     // 12-13
-    playback::ClockState& clock = m_s.clock;
+    playback::ClockState& clock = m_s.session.clock;
     clock.shutdownArmed = true;
     clock.shutdownTime = config.entry(SystemConfig::kShutdownTimeTwo);
     clock.endCountdown = 60;
@@ -158,9 +158,9 @@ void StartUp::FormCreate() {
     const std::string& forced = config.entry(SystemConfig::kForcedWeekday);
     if (forced == "0") {
         m_c.xq0.setChecked(true);
-        m_s.tableFileName = store::scheduleFileName(W);
+        m_s.session.tableFileName = store::scheduleFileName(W);
     } else {
-        m_s.tableFileName = "zxsj" + forced + ".log";
+        m_s.session.tableFileName = "zxsj" + forced + ".log";
         m_modes.tickForcedWeekday(text::toIntOr(forced, -1));
     }
 
@@ -170,9 +170,9 @@ void StartUp::FormCreate() {
     m_c.weekSelector.setItemIndex(W - 1);
 
     // 16
-    m_s.playback.currentRow = 1;
+    m_s.session.playback.currentRow = 1;
     clock.lastStartTime = "00:00:00";
-    m_s.playback.itemKind = playback::ItemKind::None;
+    m_s.session.playback.itemKind = playback::ItemKind::None;
 
     // 17
     if (!stopDay && !m_c.stopBoxes[7]->checked() && listedHoliday(now)) {
@@ -257,7 +257,7 @@ void StartUp::FormActivate() {
 
 void StartUp::quit() {
     // A locked system ends only for the right password; anything else leaves it broadcasting.
-    if (!m_s.unlocked && !m_lock.askPassword()) {
+    if (!m_s.session.unlocked && !m_lock.askPassword()) {
         return;
     }
     if (m_editor.unsaved()) {

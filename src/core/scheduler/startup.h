@@ -16,7 +16,7 @@
 #include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -58,16 +58,10 @@ struct StartUpState {
     const std::string& programDirectoryText;
     std::string& versionText;
     std::string& platformFamily;
-    int& weekday;
-    std::string& weekdayText;
-    bool& unlocked;
+    playback::BroadcastSession& session;
     bool& stopDay;
     int& stopDayDate;
     int& stopDayCount;
-    bool& autoNaming;
-    std::string& tableFileName;
-    playback::PlaybackState& playback;
-    playback::ClockState& clock;
     std::vector<std::string>& hints;
     std::string& defaultDirectory;
     bool& configurationLoaded;

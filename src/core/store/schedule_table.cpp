@@ -2,7 +2,24 @@
 
 #include <algorithm>
 
+#include "core/text/time_text.h"
+
 namespace orvessa::store {
+
+ScheduleRow ScheduleRow::read(const ScheduleTable& table, int row) {
+    return {text::normaliseTime(table.cell(kStartTime, row)), table.cell(kLabel, row),
+            table.cell(kFile, row), text::normaliseTime(table.cell(kStopTime, row)),
+            table.cell(kVolume, row)};
+}
+
+bool ScheduleRow::hasItem() const {
+    return !text::trimText(file).empty();
+}
+
+bool ScheduleRow::badTime() const {
+    return (!start.empty() && !text::isClockTime(start)) ||
+           (!stop.empty() && !text::isClockTime(stop));
+}
 namespace {
 
 const std::string kEmpty;

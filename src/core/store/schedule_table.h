@@ -45,14 +45,29 @@ private:
     std::vector<int> m_columnWidths;
 };
 
-// The columns of a schedule row.
+// A row of a day's table by its cells, as the clock, the player and the record read it.
 struct ScheduleRow {
+    // Where the cells sit in the grid and in the table file.
     static constexpr int kNumber = 0;
     static constexpr int kStartTime = 1;
     static constexpr int kLabel = 2;
     static constexpr int kFile = 3;
     static constexpr int kStopTime = 4;
     static constexpr int kVolume = 5;
+
+    std::string start;   // the start time as the clock compares it; empty for none
+    std::string label;   // as written
+    std::string file;    // the file, folder or address as written
+    std::string stop;    // the stop time as the clock compares it; empty for none
+    std::string volume;  // as written
+
+    // Row `row` of `table`; a row outside the table has only empty cells.
+    static ScheduleRow read(const ScheduleTable& table, int row);
+    // Whether the row names something to play.
+    bool hasItem() const;
+    // Whether a time cell holds a text that no clock reading equals, so the row can never be
+    // started or stopped by the clock.
+    bool badTime() const;
 };
 
 }  // namespace orvessa::store

@@ -188,6 +188,14 @@ int SystemConfig::endOfDayAction() const {
     return inRangeOr(intEntry(kEndOfDayAction, 3), 0, 3, 3);
 }
 
+std::optional<EndOfDayAction> SystemConfig::storedEndOfDayAction() const {
+    const std::string& stored = entry(kEndOfDayAction);
+    if (stored.size() == 1 && stored[0] >= '0' && stored[0] <= '3') {
+        return static_cast<EndOfDayAction>(stored[0] - '0');
+    }
+    return std::nullopt;
+}
+
 bool SystemConfig::anyoneMayOperate() const {
     return entry(kPasswordMode) != "0";
 }

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/store/file_io.h"
+#include "core/store/live_settings.h"
 
 namespace orvessa::store {
 
@@ -93,7 +95,9 @@ public:
     // Checked readings of the entries that must be numbers. Out-of-range values read as the
     // default, so a damaged file never stops start-up half-way.
     int skinNumber() const;
-    int endOfDayAction() const;     // 0..3, default 3 (wait)
+    int endOfDayAction() const;  // 0..3, default 3 (wait)
+    // The end-of-day action only when the entry is exactly its number "0".."3"; none otherwise.
+    std::optional<EndOfDayAction> storedEndOfDayAction() const;
     bool anyoneMayOperate() const;  // entry 6: "1" anyone; anything but "0" reads as "1"
     int passwordModeIndex() const;  // entry 6 as the dialog's choice: 1 for "1", otherwise 0
     int forcedWeekday() const;      // 0 automatic, 1..7

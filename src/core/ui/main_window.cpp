@@ -80,8 +80,6 @@ void MainWindow::setDesignedStates() {
     }
     weekSelector.setVisible(false);
     Panel1.setVisible(false);
-    Edit1.setVisible(false);
-    Edit2.setVisible(false);
     ListBox1.setVisible(false);
     ListBox2.setVisible(false);
     Grid.setRowSelect(true);

@@ -15,7 +15,8 @@
 #include "core/platform/failure_record.h"
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
-#include "core/playback/playback_state.h"
+#include "core/playback/broadcast_session.h"
+#include "core/store/live_settings.h"
 #include "core/store/system_config.h"
 #include "core/ui/main_layout.h"
 
@@ -50,8 +51,8 @@ struct TrayIcon : model::Control {
     std::string tip = "Orvessa";
 };
 
-// The main window: the grid, every command, the status lines and the hidden fields in which
-// the system keeps its running state. Its rules live in the subsystems that the main routine
+// The main window: the grid, every command, the status lines, and the running state of the
+// system. Its rules live in the subsystems that the main routine
 // builds around it: start-up, the operating modes, the end of the day, the grid editor, the
 // holiday panel, the table exchange, the player and the clock.
 class MainWindow : public model::Window {
@@ -105,6 +106,8 @@ public:
 
     // --- running state (fields of the original main window) ---
     store::SystemConfig config;
+    // The options that take effect at once; the options dialog edits them.
+    store::LiveSettings settings;
     std::filesystem::path programDirectory;  // native path of the executable's directory
     std::string programDirectoryText;        // the same, ending in a separator
     // Where a relative path in a cell or the library entry is read from, ending in a separator:
@@ -112,17 +115,12 @@ public:
     std::string itemDirectoryText;
     std::string versionText;
     std::string platformFamily;
-    int W = 1;                // today's weekday, Monday 1 .. Sunday 7
-    std::string weekdayText;  // decimal W as last computed
-    bool unlocked = false;
+    // What the clock, the player, the display, the editor and the modes share: today's weekday
+    // and table, the current row, the running item, whether the operator has entered.
+    playback::BroadcastSession session;
     bool stopDay = false;
     // The date (year*10000+month*100+day) for which the stop-day ticker runs.
     int stopDayDate = 0;
-    bool autoNaming = true;
-    std::string tableFileName;
-    // The running item, and the broadcast clock's fields it shares with the player.
-    playback::PlaybackState playback;
-    playback::ClockState clockState;
     int stopDayCount = 0;
     std::vector<std::string> hints;
     std::string defaultDirectory;
@@ -247,7 +245,7 @@ public:
     Command Q1{"Q1", CommandKind::MenuItem, "退出系统(&Q)"};
     TrayIcon trayIcon;
 
-    // --- grid, status lines and hidden fields ---
+    // --- grid and status lines ---
     model::Grid Grid{"Grid"};
     model::RadioGroup weekSelector{
         "weekSelector", "", {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"}};
@@ -255,8 +253,6 @@ public:
     model::TextControl hintLine{"hintLine"};
     model::TextControl stopDayLine{"stopDayLine"};
     model::TextControl Panel1{"Panel1"};
-    model::TextControl Edit1{"Edit1", "999999"};
-    model::TextControl Edit2{"Edit2", "ABC"};
     model::ListBox ListBox1{"ListBox1"};
     model::ListBox ListBox2{"ListBox2"};
 

@@ -9,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -159,10 +158,6 @@ void MainWindowView::buildClientArea(QWidget* client) {
     auto* panel1 = new QLabel(client);
     place(panel1, m_model.layout.timePanel);
     bindText(m_model.Panel1, panel1);
-    auto* edit1 = new QLineEdit(client);
-    bindText(m_model.Edit1, edit1);
-    auto* edit2 = new QLineEdit(client);
-    bindText(m_model.Edit2, edit2);
 
     auto* panel2 = new QFrame(client);
     panel2->setObjectName(QStringLiteral("Panel2"));

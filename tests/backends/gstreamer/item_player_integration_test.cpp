@@ -4,15 +4,7 @@
 
 #include "backends/gstreamer/gst_media_device.h"
 #include "core/scheduler/main_routine.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
-#include "fakes/settable_clock.h"
+#include "fakes/fake_platform.h"
 #include "media_files.h"
 #include "support/temp_dir.h"
 
@@ -31,19 +23,10 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
     testing::writeBytes(dir / "orvessa.sys", config);
     testing::writeBytes(dir / "zxsj3.log", "1,,tone,tone.wav,,120,\r\n");
 
-    fakes::ScriptedHost host;
-    fakes::SettableClock clock({2026, 12, 9, 8, 0, 0});
-    fakes::FakePower power;
-    fakes::RecordingScreenSaverFlag screenSaver;
-    fakes::RecordingShell shell;
-    fakes::FakeSingleInstance instance;
-    fakes::FixedMonitors monitors;
-    fakes::RecordingKeyboard keyboard;
-    fakes::FakeProcesses processes;
+    fakes::FakePlatform platform;
+    platform.clock.set({2026, 12, 9, 8, 0, 0});
     backends::GstMediaDevice device(testing::headlessOptions());
-    auto system = scheduler::OrvessaSystem::start({host, clock, power, screenSaver, shell, instance,
-                                                   monitors, keyboard, device, device, processes,
-                                                   dir.path(), dir / "win.ini"});
+    auto system = scheduler::OrvessaSystem::start(platform.services(dir.path(), device, device));
     ASSERT_NE(system, nullptr);
     ui::MainWindow& form = system->mainWindow();
     form.FormActivate();
@@ -51,18 +34,18 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
 
     form.Grid.select(3, 1);
     form.ToolButton17.click();
-    EXPECT_EQ(form.playback.itemKind, playback::ItemKind::Media);
-    EXPECT_TRUE(form.playback.isPlaying);
-    EXPECT_EQ(form.Edit2.text(), "2000");
+    EXPECT_EQ(form.session.playback.itemKind, playback::ItemKind::Media);
+    EXPECT_TRUE(form.session.playback.isPlaying);
+    EXPECT_EQ(form.session.playback.lengthMs, 2000);
     EXPECT_EQ(device.mode(), platform::MediaMode::Playing);
     EXPECT_TRUE(testing::waitUntil([&] { return device.position() > 200; }));
-    EXPECT_TRUE(shell.requests.empty());
+    EXPECT_TRUE(platform.shell.requests.empty());
 
     form.S2.click();
     EXPECT_NE(device.mode(), platform::MediaMode::Playing);
-    EXPECT_FALSE(form.playback.isPlaying);
-    EXPECT_EQ(form.Edit1.text(), "stop");
-    EXPECT_EQ(form.Edit2.text(), "aab");
+    EXPECT_FALSE(form.session.playback.isPlaying);
+    EXPECT_FALSE(form.session.playback.positionMs);
+    EXPECT_FALSE(form.session.playback.lengthMs);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST_F(Holidays, OkStoresTheListAndTheStopDaysThenShowsTodaysTable) {
     EXPECT_EQ(form().Grid.table().columnCount(), 6);
     EXPECT_EQ(form().Grid.cell(1, 0), "开播时间");
     EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
-    EXPECT_EQ(form().tableFileName, "zxsj3.log");
+    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
     EXPECT_EQ(form().Grid.row(), 1);
     EXPECT_EQ(state().currentRow, 1);
     EXPECT_TRUE(form().Grid.bounds().empty());

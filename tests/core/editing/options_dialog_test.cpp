@@ -12,14 +12,14 @@ TEST_F(Options, ChoicesActAtOnceButReachTheFileOnlyThroughTheirBoxes) {
     OptionsDialog& o = options();
 
     o.RG1.setItemIndex(1);
-    EXPECT_TRUE(o.randomOrder());
+    EXPECT_TRUE(o.settings().randomOrder);
     EXPECT_EQ(stored(SystemConfig::kPlayOrder), "0");
     o.CheckBox2.click();
     EXPECT_EQ(stored(SystemConfig::kPlayOrder), "1");
 
     o.RG2.setItemIndex(3);  // 等待
     o.Button4.click();
-    EXPECT_EQ(o.endOfDayAction(), 3);
+    EXPECT_EQ(o.settings().endOfDayAction, store::EndOfDayAction::Wait);
     EXPECT_EQ(stored(SystemConfig::kEndOfDayAction), "0");
     o.CheckBox3.click();
     o.Button4.click();
@@ -28,6 +28,7 @@ TEST_F(Options, ChoicesActAtOnceButReachTheFileOnlyThroughTheirBoxes) {
     // Shutdown times are stored only when complete, and can be switched off.
     o.CheckBox1.click();
     EXPECT_EQ(stored(SystemConfig::kCustomShutdownDisabled), "1");
+    EXPECT_TRUE(o.settings().customShutdownOff);
     EXPECT_FALSE(o.MaskEdit1.enabled());
     o.CheckBox1.click();
     EXPECT_EQ(stored(SystemConfig::kCustomShutdownDisabled), "0");
@@ -89,6 +90,7 @@ TEST_F(Options, PathFieldRowButtonsAndSliderWorkOnTheSelectedRow) {
     o.TrackBar1.setPosition(120);
     EXPECT_EQ(form().Grid.cell(5, 3), "120");
     EXPECT_EQ(m_device.left, 120 * 256);
+    EXPECT_EQ(o.settings().volume, 120);
 }
 
 TEST_F(Options, UnreadableIndexesFallBackAndTheClockStillStarts) {
@@ -100,7 +102,7 @@ TEST_F(Options, UnreadableIndexesFallBackAndTheClockStillStarts) {
     EXPECT_TRUE(form().Timer1.running());
     EXPECT_EQ(options().RG2.itemIndex(), 3);
     // The mode the system runs in: anything but "0" lets anyone operate it.
-    EXPECT_TRUE(form().unlocked);
+    EXPECT_TRUE(form().session.unlocked);
     EXPECT_EQ(options().RG3.itemIndex(), 1);
     EXPECT_EQ(options().RG1.itemIndex(), 0);
 }

@@ -36,10 +36,7 @@ protected:
         writeBytes(m_dir / "orvessa.sys", config);
         writeTable(3, rows);
         setTime("08:00:00");
-        scheduler::PlatformServices services{
-            m_host,      m_clock,      m_power,          m_screenSaver, m_shell,
-            m_instance,  m_monitors,   m_keyboard,       m_device,      m_device,
-            m_processes, m_dir.path(), m_dir / "win.ini"};
+        scheduler::PlatformServices services = m_platform.services(m_dir.path());
         services.dayChecker = &checker;
         m_system = scheduler::OrvessaSystem::start(services);
         form().setVisible(true);

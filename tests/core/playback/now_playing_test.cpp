@@ -52,8 +52,7 @@ protected:
     NowPlaying& display() {
         if (!m_display) {
             m_display = std::make_unique<NowPlaying>(
-                m_state, m_clock, NowPlaying::Lines{statusLine, hintLine, Edit1, Edit2, grid},
-                m_device);
+                m_session, NowPlaying::Lines{statusLine, hintLine, grid}, m_device);
         }
         return *m_display;
     }
@@ -63,13 +62,12 @@ protected:
     }
 
     TempDir m_dir;
-    PlaybackState m_state;
-    ClockState m_clock;
+    BroadcastSession m_session;
+    PlaybackState& m_state = m_session.playback;
+    ClockState& m_clock = m_session.clock;
     fakes::FakeMediaDevice m_device;
     model::TextControl statusLine{"statusLine"};
     model::TextControl hintLine{"hintLine"};
-    model::TextControl Edit1{"Edit1"};
-    model::TextControl Edit2{"Edit2"};
     model::Grid grid{"Grid"};
     std::unique_ptr<NowPlaying> m_display;
 };
@@ -144,13 +142,13 @@ TEST_F(NowPlayingTest, VersionTwoTagsAreReadWhenThereIsNoVersionOne) {
 TEST_F(NowPlayingTest, LengthEstimateAndShareDone) {
     m_state.itemKind = ItemKind::Media;
     display().title = "bell";
-    Edit2.setText("200000");
+    m_state.lengthMs = 200000;
     m_clock.displayTicks = 1;
     std::vector<std::string> lines;
     for (int second = 0; second < 7; ++second) {
         m_device.runToEnd();  // not playing: the fake reports what the test sets
-        Edit1.setText(std::to_string(second * 1000));
-        m_state.itemKind = ItemKind::None;  // keep Edit1 as set
+        m_state.positionMs = second * 1000;
+        m_state.itemKind = ItemKind::None;  // keep the position as set
         display().update(true);
         lines.push_back(statusLine.text());
     }
@@ -170,8 +168,8 @@ TEST_F(NowPlayingTest, PagesAndShellItemsHaveNoKnownShare) {
     m_clock.displayTicks = 5;
     display().update(true);
     EXPECT_EQ(statusLine.text(), "正在浏览：http://news.example/");
-    EXPECT_EQ(Edit1.text(), "10");
-    EXPECT_EQ(Edit2.text(), "100");
+    EXPECT_EQ(display().percentText, "未知");
+    EXPECT_FALSE(m_state.itemEnded()) << "a page has no length to reach";
     m_state.itemKind = ItemKind::ShellOpened;
     display().title = "doc";
     display().update(true);
@@ -179,19 +177,21 @@ TEST_F(NowPlayingTest, PagesAndShellItemsHaveNoKnownShare) {
     EXPECT_TRUE(statusLine.text().ends_with("完成：未知％"));
 }
 
-TEST_F(NowPlayingTest, TheDisplayTimerLeavesTheLinesAloneAtFirstAndStopsOnBadNumbers) {
+TEST_F(NowPlayingTest, TheDisplayTimerLeavesTheLinesAloneAtFirstAndStopsWithNothingToShow) {
     m_state.itemKind = ItemKind::Media;
     statusLine.setText("before");
-    Edit2.setText("1000");
+    m_state.lengthMs = 1000;
     m_clock.displayTicks = 1;
     for (int i = 0; i < 4; ++i) {
-        display().update(false);
+        EXPECT_TRUE(display().update(false));
     }
     EXPECT_EQ(statusLine.text(), "before");
-    Edit2.setText("0");
-    EXPECT_THROW(display().update(false), std::exception);
-    Edit2.setText("ABC");
-    EXPECT_THROW(display().update(false), std::exception);
+    m_state.lengthMs = 0;
+    EXPECT_FALSE(display().update(false)) << "a length of 0 is nothing to show, not an error";
+    m_state.forgetItemTimes();
+    m_state.itemKind = ItemKind::None;
+    EXPECT_FALSE(display().update(false)) << "nothing runs";
+    EXPECT_EQ(statusLine.text(), "before");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ TEST_F(ClockScenario, TimedRowStartsOnItsSecondAndTheClockMovesOnWhenItEnds) {
     media("next.wav", 10);
     start({{"8:00:00", "bell.wav", ""}, {"", "next.wav", ""}}, "07:59:00");
     runUntil("08:03:30");
-    // The position reaches the length at 08:03:00; the next tick sees the two texts equal,
+    // The position reaches the length at 08:03:00; the next tick sees them equal,
     // stops the item and moves to row 2, which starts at the tick after.
     EXPECT_EQ(log, (Log{"08:00:00 open bell.wav", "08:03:01 end", "08:03:02 open next.wav",
                         "08:03:13 end"}));
@@ -31,11 +31,11 @@ TEST_F(ClockScenario, LateStartLeavesTheTimedRowAndItsUntimedFollowersUnplayed) 
           "08:00:05");
     runUntil("08:09:00");
     EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(form().clockState.untimedSkip);
+    EXPECT_TRUE(form().session.clock.untimedSkip);
     EXPECT_EQ(state().currentRow, 4);
     runUntil("08:10:30");
     EXPECT_EQ(log, (Log{"08:10:00 open d.wav", "08:10:21 end"}));
-    EXPECT_FALSE(form().clockState.untimedSkip);
+    EXPECT_FALSE(form().session.clock.untimedSkip);
 }
 
 TEST_F(ClockScenario, RowWithStopTimeRepeatsAndIsCutOffAtItsStop) {
@@ -97,6 +97,19 @@ TEST_F(ClockScenario, ShellItemWithoutStopTimeNeverEndsByItself) {
     const std::string line = form().statusLine.text();
     EXPECT_TRUE(line.starts_with("正在播放：")) << line;
     EXPECT_TRUE(line.ends_with("...\\notice.txt 长度：0:00 完成：未知％")) << line;
+}
+
+TEST_F(ClockScenario, PageRunsUntilItsStopTimeAndNeverEndsByLength) {
+    media("after.wav", 5);
+    start({{"08:00:00", "http://intranet/notice.html", "08:10:00"}, {"", "after.wav", ""}},
+          "07:59:59");
+    runUntil("08:09:59");
+    EXPECT_EQ(state().currentRow, 1);
+    EXPECT_EQ(state().itemKind, playback::ItemKind::WebPage);
+    EXPECT_TRUE(log.empty()) << log.front();
+    runUntil("08:10:02");
+    EXPECT_EQ(state().currentRow, 2);
+    EXPECT_EQ(log, (Log{"08:10:00 end", "08:10:01 open after.wav"}));
 }
 
 TEST_F(ClockScenario, DirectoryRowPlaysItsFilesInTurnThenMovesOn) {

@@ -12,16 +12,7 @@
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
-#include "fakes/fake_media_device.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
-#include "fakes/settable_clock.h"
+#include "fakes/fake_platform.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
@@ -68,11 +59,9 @@ protected:
         writeBytes(m_dir / "orvessa.sys", config);
         writeTable(text::weekdayOf(date.year, date.month, date.day), rows);
         setTime(at);
-        PlatformServices services{m_host,           m_clock,    m_power,     m_screenSaver,
-                                  m_shell,          m_instance, m_monitors,  m_keyboard,
-                                  m_device,         m_device,   m_processes, m_dir.path(),
-                                  m_dir / "win.ini"};
+        PlatformServices services = m_platform.services(m_dir.path());
         services.broadcastRecord = record;
+        services.failureRecord = failures;
         m_system = OrvessaSystem::start(services);
         m_system->mainWindow().setVisible(true);
         m_system->mainWindow().FormActivate();
@@ -142,24 +131,24 @@ protected:
     }
 
     ui::MainWindow& form() { return m_system->mainWindow(); }
-    playback::PlaybackState& state() { return form().playback; }
+    playback::PlaybackState& state() { return form().session.playback; }
 
     std::vector<std::string> log;
     std::vector<std::string> entries;
     // Receives what went on air, when a test gives one; it must outlive m_system.
     BroadcastRecord* record = nullptr;
+    // Receives what failed, when a test gives one; it must outlive m_system.
+    platform::FailureRecord* failures = nullptr;
     platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
     TempDir m_dir;
-    fakes::ScriptedHost m_host;
-    fakes::SettableClock m_clock;
-    fakes::FakePower m_power;
-    fakes::RecordingScreenSaverFlag m_screenSaver;
-    fakes::RecordingShell m_shell;
-    fakes::FakeSingleInstance m_instance;
-    fakes::FixedMonitors m_monitors;
-    fakes::RecordingKeyboard m_keyboard;
-    fakes::FakeMediaDevice m_device;
-    fakes::FakeProcesses m_processes;
+    fakes::FakePlatform m_platform;
+    // The fakes the scenarios script and read.
+    fakes::ScriptedHost& m_host = m_platform.host;
+    fakes::SettableClock& m_clock = m_platform.clock;
+    fakes::FakePower& m_power = m_platform.power;
+    fakes::RecordingScreenSaverFlag& m_screenSaver = m_platform.screenSaver;
+    fakes::RecordingShell& m_shell = m_platform.shell;
+    fakes::FakeMediaDevice& m_device = m_platform.device;
     std::unique_ptr<OrvessaSystem> m_system;
 };
 

@@ -25,7 +25,7 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     EXPECT_TRUE(form().dir1.enabled());
     EXPECT_EQ(form().statusLine.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
-    EXPECT_FALSE(form().autoNaming);
+    EXPECT_FALSE(form().session.autoNaming);
     // F5 does nothing in manual operation; F8 reaches the options there.
     EXPECT_FALSE(form().triggerShortcut("F5"));
 }
@@ -83,7 +83,7 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
 
     // The next automatic entry runs Wednesday's table on this Friday.
     form().automaticOperation.click();
-    EXPECT_EQ(form().tableFileName, "zxsj3.log");
+    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
 
     form().manualOperation.click();
     m_host.answers = {MessageAnswer::Yes};
@@ -105,7 +105,7 @@ TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
     form().ToolButton9.click();
     EXPECT_TRUE(form().weekSelector.visible());
     EXPECT_EQ(form().gridHeight, 344 - 110);
-    EXPECT_EQ(form().tableFileName, "zxsj1.log");
+    EXPECT_EQ(form().session.tableFileName, "zxsj1.log");
     EXPECT_EQ(form().Grid.cell(3, 1), "monday.wav");
 }
 

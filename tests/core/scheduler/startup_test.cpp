@@ -13,17 +13,8 @@
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
 #include "core/text/gbk.h"
-#include "fakes/fake_media_device.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
+#include "fakes/fake_platform.h"
 #include "fakes/recording_failure_record.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
-#include "fakes/settable_clock.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
@@ -66,9 +57,7 @@ protected:
     }
 
     std::unique_ptr<OrvessaSystem> start() {
-        PlatformServices services{host,      clock,      power,         screenSaver, shell,
-                                  instance,  monitors,   keyboard,      device,      device,
-                                  processes, dir.path(), mediaProfile()};
+        PlatformServices services = platform.services(dir.path());
         services.failureRecord = &failures;
         return OrvessaSystem::start(services);
     }
@@ -105,16 +94,14 @@ protected:
 
     TempDir dir;
     std::array<std::string, SystemConfig::kEntryCount> entries;
-    fakes::ScriptedHost host;
-    fakes::SettableClock clock;
-    fakes::FakePower power;
-    fakes::RecordingScreenSaverFlag screenSaver;
-    fakes::RecordingShell shell;
-    fakes::FixedMonitors monitors;
-    fakes::RecordingKeyboard keyboard;
-    fakes::FakeMediaDevice device;
-    fakes::FakeProcesses processes;
-    fakes::FakeSingleInstance instance;
+    fakes::FakePlatform platform;
+    // The fakes the tests script and read.
+    fakes::ScriptedHost& host = platform.host;
+    fakes::SettableClock& clock = platform.clock;
+    fakes::FakePower& power = platform.power;
+    fakes::RecordingScreenSaverFlag& screenSaver = platform.screenSaver;
+    fakes::RecordingShell& shell = platform.shell;
+    fakes::FakeSingleInstance& instance = platform.instance;
     fakes::RecordingFailureRecord failures;
     std::unique_ptr<OrvessaSystem> system;
 };
@@ -169,9 +156,8 @@ TEST_F(Startup, AProgramDirectoryThatIsNoDirectoryIsNamedAsTheReason) {
         std::filesystem::remove(program);
         make(program);
         host.messages.clear();
-        PlatformServices services{host,      clock,        power,         screenSaver, shell,
-                                  instance,  monitors,     keyboard,      device,      device,
-                                  processes, program / "", mediaProfile()};
+        PlatformServices services = platform.services(program / "");
+        services.mediaProfile = mediaProfile();
         system = OrvessaSystem::start(services);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, "系统初始化错误！\r\r文件 " + program.string() +
@@ -223,8 +209,8 @@ TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
     EXPECT_EQ(form.platformFamily, "Windows NT");
     EXPECT_TRUE(form.trayIcon.visible());
     EXPECT_EQ(form.trayIcon.tip, "Orvessa");
-    EXPECT_EQ(form.Edit1.text(), "999999");
-    EXPECT_EQ(form.Edit2.text(), "ABC");
+    EXPECT_FALSE(form.session.playback.positionMs) << "nothing has played";
+    EXPECT_FALSE(form.session.playback.lengthMs);
     const std::vector<std::string> headers{
         "序号", "开播时间", "  项 目", "             目 录 或 文 件", "停播时间", "音量"};
     for (int c = 0; c < 6; ++c) {
@@ -240,7 +226,7 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
     entries[SystemConfig::kPasswordMode] = "0";
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_FALSE(form.unlocked);
+    EXPECT_FALSE(form.session.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
     for (const Command* c :
          {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.Check2, &form.CheckBox1}) {
@@ -271,7 +257,7 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
 TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_TRUE(form.unlocked);
+    EXPECT_TRUE(form.session.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{false});
     for (const Command* c : {&form.Jrxt, &form.pbxt, &form.N2, &form.GGMM}) {
         EXPECT_FALSE(c->visible()) << c->name();
@@ -296,9 +282,9 @@ TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
         EXPECT_EQ(form.forcedWeekdayItems[static_cast<std::size_t>(n)]->checked(), n == 5)
             << "xq" << n;
     }
-    EXPECT_EQ(form.tableFileName, "zxsj5.log");
+    EXPECT_EQ(form.session.tableFileName, "zxsj5.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
-    EXPECT_EQ(form.W, 1) << "today stays Monday";
+    EXPECT_EQ(form.session.weekday, 1) << "today stays Monday";
     EXPECT_EQ(form.weekSelector.itemIndex(), 0);
 }
 
@@ -310,7 +296,7 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     ui::MainWindow& form = startAndShow();
     EXPECT_TRUE(form.xq0.checked());
     EXPECT_FALSE(form.xq3.checked());
-    EXPECT_EQ(form.tableFileName, "zxsj3.log");
+    EXPECT_EQ(form.session.tableFileName, "zxsj3.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
     EXPECT_EQ(form.hintLine.color(), model::kGreen);
 
@@ -517,7 +503,8 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     EXPECT_TRUE(form.visible());
     EXPECT_TRUE(form.Timer1.running());
     EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
-    EXPECT_TRUE(form.unlocked) << "a password mode that is neither reads as anyone may operate";
+    EXPECT_TRUE(form.session.unlocked)
+        << "a password mode that is neither reads as anyone may operate";
     EXPECT_TRUE(form.xq0.checked()) << "the weekday follows the date";
     EXPECT_EQ(form.videoWindow->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
     EXPECT_EQ(system->optionsDialog().RG2.itemIndex(), 3) << "wait at the end of the day";

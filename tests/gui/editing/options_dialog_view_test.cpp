@@ -38,11 +38,13 @@ struct Options {
 
     testing::TempDir dir;
     store::SystemConfig config = load(dir);
+    store::LiveSettings settings;
     model::Grid grid{"Grid"};
     fakes::ScriptedHost host;
     fakes::FakeMediaDevice output;
     editing::OptionsDialog model{
-        config, grid, editing::OptionsServices{host, output, [] { return true; }, dir.path()}};
+        config, settings, grid,
+        editing::OptionsServices{host, output, [] { return true; }, dir.path()}};
     gui::OptionsDialogView view{model};
 
     template <typename T>

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "core/playback/playback_state.h"
+
+namespace orvessa::playback {
+
+// What the clock, the player, the now-playing display, the editor and the modes share while the
+// system runs. The main window keeps it; its controls only show it.
+struct BroadcastSession {
+    PlaybackState playback;   // the current row and the running item
+    ClockState clock;         // the clock's reading of the current row
+    int weekday = 1;          // today's, Monday 1 .. Sunday 7
+    std::string weekdayText;  // the decimal weekday as last computed
+    // The table the grid holds, and whether its name follows the weekday.
+    std::string tableFileName;
+    bool autoNaming = true;
+    bool unlocked = false;  // the operator has entered
+};
+
+}  // namespace orvessa::playback

@@ -1,9 +1,9 @@
 // The broadcast clock on the real Qt host, under load: the core system with the Linux clock and
-// the GStreamer device (silent, synchronised fake sink), Timer1 driven by the Qt timer binder,
-// busy child processes (one per core of a two-core machine by default) and the user-interface
-// thread stalled for 1.5 s every 20 s. Reports how late each Timer1 firing came after its second
-// boundary, the seconds the timer skipped, the seconds the clock never ticked even after making up
-// (must be 0), and the time from a timed row's second to its first sound.
+// the GStreamer device (silent, synchronised fake sink), broadcastTimer driven by the Qt timer
+// binder, busy child processes (one per core of a two-core machine by default) and the
+// user-interface thread stalled for 1.5 s every 20 s. Reports how late each broadcastTimer firing
+// came after its second boundary, the seconds the timer skipped, the seconds the clock never ticked
+// even after making up (must be 0), and the time from a timed row's second to its first sound.
 //
 // Usage: orvessa_clock_bench [seconds (default 120)] [busy processes (default 2)]
 
@@ -388,21 +388,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui::MainWindow& mainWindow = system->mainWindow();
-    device.watchClock(mainWindow.Panel1);
+    device.watchClock(mainWindow.clockText);
 
-    // What the clock ticked: every text Panel1 showed, in order.
+    // What the clock ticked: every text clockText showed, in order.
     std::vector<std::string> ticked;
-    mainWindow.Panel1.changed.connect([&] {
-        if (ticked.empty() || ticked.back() != mainWindow.Panel1.text()) {
-            ticked.push_back(mainWindow.Panel1.text());
+    mainWindow.clockText.changed.connect([&] {
+        if (ticked.empty() || ticked.back() != mainWindow.clockText.text()) {
+            ticked.push_back(mainWindow.clockText.text());
         }
     });
 
-    // Timer1's own handler, with the moment of each firing noted first.
+    // broadcastTimer's own handler, with the moment of each firing noted first.
     std::vector<Firing> firings;
     int64_t lastStallEndNs = 0;
     scheduler::BroadcastClock& broadcastClock = system->broadcastClock();
-    mainWindow.Timer1.setHandler([&] {
+    mainWindow.broadcastTimer.setHandler([&] {
         const int64_t at = nowNs();
         const bool delayed = !firings.empty() && (lastStallEndNs > firings.back().atNs ||
                                                   firings.back().handlerNs > kSlowCallNs);
@@ -410,7 +410,8 @@ int main(int argc, char** argv) {
         broadcastClock.tick();
         firings.back().handlerNs = nowNs() - at;
     });
-    gui::TimerBinder timer1(mainWindow.Timer1, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+    gui::TimerBinder timer1(mainWindow.broadcastTimer, gui::TimerBinder::Ticks::OnTheSecond,
+                            nullptr);
 
     mainWindow.setVisible(true);
     mainWindow.FormActivate();
@@ -452,12 +453,12 @@ int main(int argc, char** argv) {
         &app, [] { QApplication::quit(); });
     QApplication::exec();
 
-    mainWindow.Timer1.stop();
+    mainWindow.broadcastTimer.stop();
     stopBusyProcesses(busy);
     gstDevice.stop();
     gstDevice.close();
 
-    // Timer1 firings.
+    // broadcastTimer firings.
     std::vector<double> offsets;
     std::vector<double> undisturbed;
     int skipped = 0;

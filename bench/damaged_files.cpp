@@ -209,19 +209,19 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
                                              m.text.starts_with("请设置音视频文件默认目录！"));
     }
     const bool ended = !system || platform.host.quitRequests != 0;
-    const bool clockStopped =
-        !ended && !system->mainWindow().Timer1.running() && !system->mainWindow().Timer4.running();
+    const bool clockStopped = !ended && !system->mainWindow().broadcastTimer.running() &&
+                              !system->mainWindow().stopDayTimer.running();
     double longestTickMs = 0;
     if (system && platform.host.quitRequests == 0) {
         ui::MainWindow& f = system->mainWindow();
         for (int s = 1; s <= 300; ++s) {
             platform.clock.set(scheduler::localDateTimeOf(scheduler::secondsOf(kStart) + s));
             const auto tickBegan = std::chrono::steady_clock::now();
-            if (f.Timer1.running()) {
-                f.Timer1.fire();
+            if (f.broadcastTimer.running()) {
+                f.broadcastTimer.fire();
             }
-            if (f.Timer4.running()) {
-                f.Timer4.fire();
+            if (f.stopDayTimer.running()) {
+                f.stopDayTimer.fire();
             }
             longestTickMs =
                 std::max(longestTickMs, std::chrono::duration<double, std::milli>(

@@ -155,7 +155,7 @@ public:
                 // The clock text and date of the tick that started it, not of the moment.
                 const int date = dateOf(f.stopDayLine.text());
                 const bool first = rowsSeen.insert({date, e.row}).second;
-                started.push_back({date, f.Panel1.text(), e.row,
+                started.push_back({date, f.clockText.text(), e.row,
                                    fs::path(e.path).filename().string(),
                                    first && !f.Grid.cell(1, e.row).empty(), m_nowMs});
             }
@@ -166,11 +166,11 @@ public:
         while (due < endMs) {
             const int64_t at = std::max(due, busyUntil);
             setTime(at);
-            if (f.Timer1.running()) {
-                f.Timer1.fire();
+            if (f.broadcastTimer.running()) {
+                f.broadcastTimer.fire();
             }
-            if (f.Timer4.running()) {
-                f.Timer4.fire();
+            if (f.stopDayTimer.running()) {
+                f.stopDayTimer.fire();
             }
             if (stallChance > 0 && chance(random) < stallChance) {
                 busyUntil = at + stall(random);

@@ -151,7 +151,8 @@ int main(int argc, char** argv) {
     // The clock, the now-playing display and the stop-day ticker compare clock texts; the key
     // timer counts its own four seconds from the launch.
     std::list<gui::TimerBinder> timers;
-    for (model::Timer* t : {&mainWindow.Timer1, &mainWindow.Timer2, &mainWindow.Timer4}) {
+    for (model::Timer* t :
+         {&mainWindow.broadcastTimer, &mainWindow.nowPlayingTimer, &mainWindow.stopDayTimer}) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
     timers.emplace_back(system->videoWindow().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);

@@ -72,7 +72,7 @@ public:
         m_host.onQuit = [this] { finish("quit"); };
         m_power.onPowerOff = [this] {
             // Whatever the table still held stays unplayed.
-            if (!m_finished && m_system && m_system->mainWindow().Timer1.running() &&
+            if (!m_finished && m_system && m_system->mainWindow().broadcastTimer.running() &&
                 m_system->journal() != nullptr) {
                 m_system->journal()->dayOver(scheduler::left_reason::kShutdown);
             }
@@ -194,14 +194,14 @@ private:
             m_automaticEntryEnabled = enabled;
         });
         // The ticker starting after the start-up: the day turned out to be a stop day.
-        f.Timer4.changed.connect([this, &f] {
-            const bool running = f.Timer4.running();
+        f.stopDayTimer.changed.connect([this, &f] {
+            const bool running = f.stopDayTimer.running();
             if (running && !m_stopDayTicking) {
                 m_lines.push_back({0, "stop-day", std::nullopt});
             }
             m_stopDayTicking = running;
         });
-        m_stopDayTicking = f.Timer4.running();
+        m_stopDayTicking = f.stopDayTimer.running();
     }
 
     void tickThrough() {
@@ -214,15 +214,15 @@ private:
                 throw Interrupted{*m_settings.interrupted};
             }
             m_clock.set(scheduler::localDateTimeOf(s));
-            const bool atEnd =
-                f.Timer1.running() && f.session.playback.currentRow == f.Grid.table().rowCount();
+            const bool atEnd = f.broadcastTimer.running() &&
+                               f.session.playback.currentRow == f.Grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
-            if (f.Timer1.running()) {
-                f.Timer1.fire();
+            if (f.broadcastTimer.running()) {
+                f.broadcastTimer.fire();
             }
-            if (f.Timer4.running() && !m_finished) {
-                f.Timer4.fire();
+            if (f.stopDayTimer.running() && !m_finished) {
+                f.stopDayTimer.fire();
             }
             // A new date is seen before the end of the table, and ends the tick there.
             if (atEnd && freshTable && !m_midnight) {
@@ -238,7 +238,7 @@ private:
             flush();
         }
         // The day is over: the rows the clock has not reached are left behind.
-        if (m_settings.firstPassOnly && !m_finished && f.Timer1.running() &&
+        if (m_settings.firstPassOnly && !m_finished && f.broadcastTimer.running() &&
             m_system->journal() != nullptr) {
             m_system->journal()->dayOver();
             flush();

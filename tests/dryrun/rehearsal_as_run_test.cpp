@@ -136,7 +136,7 @@ TEST_F(RehearsalAndAir, TheRehearsalPrintsTheStartsAndStopsTheProgramRecordsOnAi
         platform::LocalDateTime t = scheduler::localDateTimeOf(s);
         t.millisecond = 5;
         platform.clock.set(t);
-        system->mainWindow().Timer1.fire();
+        system->mainWindow().broadcastTimer.fire();
     }
 
     const Lines onAir = startsAndStops(record.lines);

@@ -43,7 +43,7 @@ void HolidayPanel::showPanel(bool on) {
         box->setVisible(on);
     }
     m_c.Button3.setVisible(on);
-    m_c.ListBox2.setVisible(!on);
+    m_c.libraryList.setVisible(!on);
     m_open = on;
     m_c.panelChanged(on);
 }
@@ -54,7 +54,7 @@ void HolidayPanel::openPanel() {
         return;
     }
     // 1-3
-    m_c.Timer1.stop();
+    m_c.broadcastTimer.stop();
     m_c.weekSelector.setVisible(false);
     m_s.gridHeight = 0;
     showPanel(true);

@@ -31,9 +31,9 @@ struct HolidayControls {
     model::Command& Button3;                   // 确 定
     // Switches the commands that the panel holds back while it is open.
     std::function<void(bool open)> panelChanged;
-    model::ListBox& ListBox2;         // the media library list
+    model::ListBox& libraryList;      // the media library list
     model::RadioGroup& weekSelector;  // the week selector
-    model::Timer& Timer1;
+    model::Timer& broadcastTimer;
 };
 
 struct HolidayState {

@@ -13,11 +13,11 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using store::SystemConfig;
 
-MediaLibrary::MediaLibrary(model::ListBox& ListBox2, model::Grid& grid, model::Command& dir1,
+MediaLibrary::MediaLibrary(model::ListBox& libraryList, model::Grid& grid, model::Command& dir1,
                            store::SystemConfig& config, bool& unlocked,
                            playback::PlaybackState& playback, platform::Host& host,
                            LibraryActions actions)
-    : m_list(ListBox2),
+    : m_list(libraryList),
       m_grid(grid),
       m_config(config),
       m_unlocked(unlocked),

@@ -136,7 +136,7 @@ void ItemPlayer::rebuildPlaylist() {
     m_state.nextIndex = 0;
     m_state.randomPicks = 0;
     m_state.playlistRow = m_state.currentRow;
-    m_controls.ListBox1.setItems(m_state.playlist);
+    m_controls.playlistBox.setItems(m_state.playlist);
 }
 
 std::optional<std::string> ItemPlayer::pickFromDirectory() {
@@ -170,7 +170,7 @@ std::optional<std::string> ItemPlayer::pickFromDirectory() {
             m_state.directoryFinished = true;
         }
     }
-    m_controls.ListBox1.setItemIndex(m_state.nextIndex - 1);
+    m_controls.playlistBox.setItemIndex(m_state.nextIndex - 1);
     return picked;
 }
 
@@ -183,7 +183,7 @@ void ItemPlayer::play() {
             m_state.isPlaying = false;
             return;
         }
-        m_controls.ListBox1.setVisible(m_state.isDirectory);
+        m_controls.playlistBox.setVisible(m_state.isDirectory);
 
         const std::string extension = text::upperAscii(text::extensionOf(m_state.currentPath));
         const bool web = isWebAddress(m_state.currentPath);
@@ -191,7 +191,7 @@ void ItemPlayer::play() {
             m_state.itemKind = ItemKind::WebPage;
             m_state.isPlaying = true;
             m_video.showWindow();
-            if (m_controls.Check2.checked()) {
+            if (m_controls.secondMonitorBox.checked()) {
                 m_services.placeVideoWindow(1);
             }
             if (!manual()) {
@@ -227,7 +227,7 @@ void ItemPlayer::play() {
         if (!web && listed(extension, kPictureExtensions) && m_state.itemPresent &&
             m_state.isPlaying) {
             m_video.showWindow();
-            if (m_controls.Check2.checked()) {
+            if (m_controls.secondMonitorBox.checked()) {
                 m_services.placeVideoWindow(1);
             }
             if (!manual()) {
@@ -259,9 +259,9 @@ void ItemPlayer::play() {
                 m_clock.repeatCount = m_clock.repeatLimit;
             }
             if (manual()) {
-                m_controls.Timer2.start(1000);
+                m_controls.nowPlayingTimer.start(1000);
             } else {
-                m_controls.Timer2.stop();
+                m_controls.nowPlayingTimer.stop();
             }
         }
     } catch (const std::exception& e) {
@@ -293,7 +293,7 @@ void ItemPlayer::openWithShell() {
     m_state.itemKind = ItemKind::ShellOpened;
     m_state.isPlaying = true;
     m_video.showWindow();
-    if (m_controls.Check2.checked()) {
+    if (m_controls.secondMonitorBox.checked()) {
         m_services.placeVideoWindow(1);
     }
     // What ran before the launch is never ours to end at the stop.
@@ -344,7 +344,7 @@ void ItemPlayer::stop() {
         }
     }
 
-    m_controls.Timer2.stop();
+    m_controls.nowPlayingTimer.stop();
     m_video.hideWindow();
     m_video.Panel1.setVisible(false);
     m_video.Web1.setVisible(false);
@@ -372,7 +372,7 @@ void ItemPlayer::stop() {
     m_controls.hintLine.setText("");
     m_state.forgetItemTimes();
     m_state.isPlaying = false;
-    m_controls.ListBox1.setVisible(false);
+    m_controls.playlistBox.setVisible(false);
     if (m_services.runningChanged) {
         m_services.runningChanged(false);
     }

@@ -27,11 +27,11 @@ class VideoWindow;
 // The controls of the main window that the player reads and sets.
 struct PlayerControls {
     model::Grid& grid;
-    model::ListBox& ListBox1;
+    model::ListBox& playlistBox;
     model::TextControl& hintLine;
-    model::Command& Check2;
+    model::Command& secondMonitorBox;
     model::Command& automaticOperation;  // enabled exactly in manual operation
-    model::Timer& Timer2;                // the now-playing display's timer
+    model::Timer& nowPlayingTimer;       // the now-playing display's timer
 };
 
 // What the player is given besides the controls.

@@ -94,7 +94,7 @@ void BroadcastClock::tick() {
 void BroadcastClock::readRow() {
     m_row = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow);
     m_clock.startTime = m_row.start;
-    m_clock.nowTime = normaliseTime(m_controls.Panel1.text());
+    m_clock.nowTime = normaliseTime(m_controls.clockText.text());
     m_clock.stopTime = m_row.stop;
 }
 
@@ -127,7 +127,7 @@ void BroadcastClock::tickEnded() {
 void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_clock.advanceRequested = false;
     m_tickMillis = secondsOf(at) * 1000;
-    m_controls.Panel1.setText(text::formatClockTime(at.hour, at.minute, at.second));
+    m_controls.clockText.setText(text::formatClockTime(at.hour, at.minute, at.second));
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
     m_controls.stopDayLine.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +

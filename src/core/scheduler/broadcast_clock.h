@@ -23,7 +23,7 @@ namespace orvessa::scheduler {
 // The main window's controls that the clock reads and writes.
 struct ClockControls {
     model::Grid& grid;
-    model::TextControl& Panel1;
+    model::TextControl& clockText;
     model::TextControl& statusLine;
     model::TextControl& stopDayLine;
 };
@@ -68,7 +68,7 @@ public:
                    playback::VideoWindow& videoWindow, const platform::Clock& timeSource,
                    const std::vector<std::string>& hints, EndOfDayHooks hooks);
 
-    // Timer1's handler: ticks the second now, after the seconds a busy thread missed since
+    // broadcastTimer's handler: ticks the second now, after the seconds a busy thread missed since
     // the last tick (up to half a minute of them). A second is never ticked twice.
     void tick();
     // One tick at the given moment.

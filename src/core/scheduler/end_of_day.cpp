@@ -44,7 +44,7 @@ std::string clockTextOf(int seconds) {
 EndOfDay::EndOfDay(EndOfDayControls controls, EndOfDayState state, const platform::Clock& clock,
                    platform::Power& power, EndOfDayActions actions)
     : m_c(controls), m_s(state), m_clock(clock), m_power(power), m_actions(std::move(actions)) {
-    m_c.Timer4.setHandler([this] { stopDayTick(); });
+    m_c.stopDayTimer.setHandler([this] { stopDayTick(); });
 }
 
 store::EndOfDayAction EndOfDay::liveAction() const {
@@ -61,7 +61,7 @@ bool EndOfDay::endOfTable() {
         c.endCountdown = 30;
     }
     if (c.shutdownArmed && c.endCountdown < 30) {
-        c.shutdownTime = clockTextOf(secondsOfDay(m_c.Panel1.text()) + 60);
+        c.shutdownTime = clockTextOf(secondsOfDay(m_c.clockText.text()) + 60);
         c.shutdownArmed = false;
     }
     const EndOfDayAction action = liveAction();
@@ -74,7 +74,7 @@ bool EndOfDay::endOfTable() {
         m_actions.enterAutomaticOperation();
         return true;
     }
-    if (action == EndOfDayAction::PowerOff && m_c.Panel1.text() == c.shutdownTime) {
+    if (action == EndOfDayAction::PowerOff && m_c.clockText.text() == c.shutdownTime) {
         powerOff();
     }
     return false;
@@ -98,7 +98,7 @@ bool EndOfDay::showCountdown() {
         m_s.session.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
         return false;
     }
-    const int now = secondsOfDay(m_c.Panel1.text());
+    const int now = secondsOfDay(m_c.clockText.text());
     const int shutdown = secondsOfDay(m_s.session.clock.shutdownTime);
     if (now < 0 || shutdown < 0 || !(shutdown <= now + 60 && now < shutdown)) {
         return false;
@@ -127,7 +127,7 @@ bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
 }
 
 void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
-    m_c.Timer1.stop();
+    m_c.broadcastTimer.stop();
     if (m_player != nullptr) {
         m_player->stop();
     }
@@ -136,7 +136,7 @@ void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
     m_s.stopDay = true;
     m_s.stopDayDate = dateKey(day);
     m_s.stopDayCount = 0;
-    m_c.Timer4.start(1000);
+    m_c.stopDayTimer.start(1000);
 }
 
 void EndOfDay::stopDayTick() {
@@ -150,7 +150,7 @@ void EndOfDay::stopDayTick() {
             m_s.stopDay = false;
             m_actions.enterAutomaticOperation();
             // This very second belongs to the new table: a row at 00:00:00 rings.
-            m_c.Timer1.fire();
+            m_c.broadcastTimer.fire();
             return;
         }
         stopDayCount = 0;
@@ -164,7 +164,7 @@ void EndOfDay::stopDayTick() {
     }
     m_c.statusLine.setText("  今日停播！ ");
     if (stopDayCount < 4) {
-        m_c.Timer1.stop();
+        m_c.broadcastTimer.stop();
         if (m_player != nullptr) {
             m_player->stop();
         }

@@ -22,10 +22,10 @@ struct EndOfDayControls {
     model::TextControl& statusLine;
     model::TextControl& hintLine;
     model::TextControl& stopDayLine;
-    model::TextControl& Panel1;  // the clock text of the last tick
+    model::TextControl& clockText;  // the clock text of the last tick
     model::Grid& grid;
-    model::Timer& Timer1;  // the broadcast clock
-    model::Timer& Timer4;  // the stop-day ticker
+    model::Timer& broadcastTimer;  // the broadcast clock
+    model::Timer& stopDayTimer;    // the stop-day ticker
 };
 
 struct EndOfDayState {

@@ -99,9 +99,9 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildPreflightCheck(services);
     if (services.failureRecord != nullptr) {
         recordTimerFailures(*services.failureRecord, services.clock,
-                            {{f.name(), f.Timer1},
-                             {f.name(), f.Timer2},
-                             {f.name(), f.Timer4},
+                            {{f.name(), f.broadcastTimer},
+                             {f.name(), f.nowPlayingTimer},
+                             {f.name(), f.stopDayTimer},
                              {m_videoWindow->name(), m_videoWindow->Timer1},
                              {m_recorderWindow->name(), m_recorderWindow->Timer1}});
     }
@@ -171,14 +171,15 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
         f.config, f.session.unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.ListBox2, f.Grid, f.dir1, f.config, f.session.unlocked, f.session.playback, services.host,
+        f.libraryList, f.Grid, f.dir1, f.config, f.session.unlocked, f.session.playback,
+        services.host,
         editing::LibraryActions{[this] { return m_lock->askPassword(); },
                                 [&f] { f.FormActivate(); }, saveConfiguration,
                                 [&f] { return f.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
         ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
-                     f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.ListBox2, f.Timer1,
-                     f.Timer4},
+                     f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.libraryList,
+                     f.broadcastTimer, f.stopDayTimer},
         ModeState{f.config, f.session, f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
                      [this] { m_library->refresh(); },
@@ -204,16 +205,16 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                         f.trayIcon,
                         f.Grid,
                         f.hintLine,
-                        f.Timer1,
-                        f.Timer4,
+                        f.broadcastTimer,
+                        f.stopDayTimer,
                         f.weekSelector,
                         f.automaticOperation,
                         f.save,
                         f.xq0,
-                        f.CheckBox1,
-                        f.Check2,
+                        f.hideAtStartBox,
+                        f.secondMonitorBox,
                         f.weekdayStopBoxes,
-                        {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.Check2, &f.CheckBox1},
+                        {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.secondMonitorBox, &f.hideAtStartBox},
                         {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
                         {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
         StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.session,
@@ -228,14 +229,14 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
         editing::HolidayControls{
             f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
-            [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); }, f.ListBox2,
-            f.weekSelector, f.Timer1},
+            [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); },
+            f.libraryList, f.weekSelector, f.broadcastTimer},
         editing::HolidayState{f.config, f.session.tableFileName, f.session.playback, f.gridHeight},
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.Panel1, f.Grid, f.Timer1,
-                         f.Timer4},
+        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.clockText, f.Grid,
+                         f.broadcastTimer, f.stopDayTimer},
         EndOfDayState{f.config, f.session, f.stopDay, f.stopDayDate, f.stopDayCount,
                       f.automaticDate},
         services.clock, services.power,
@@ -260,8 +261,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         f.session,
-        playback::PlayerControls{f.Grid, f.ListBox1, f.hintLine, f.Check2, f.automaticOperation,
-                                 f.Timer2},
+        playback::PlayerControls{f.Grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
+                                 f.automaticOperation, f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
@@ -283,12 +284,12 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     for (model::Command* c : {&f.ToolButton24, &f.find1}) {
         c->setHandler([this] { m_player->find(); });
     }
-    f.ListBox1.doubleClicked.connect([this] { m_player->playNext(); });
+    f.playlistBox.doubleClicked.connect([this] { m_player->playNext(); });
     m_modes->setPlayer(m_player.get());
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
-        f.session, ClockControls{f.Grid, f.Panel1, f.statusLine, f.stopDayLine}, *m_player,
+        f.session, ClockControls{f.Grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
         *m_display, *m_videoWindow, services.clock, f.hints,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
@@ -303,16 +304,16 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         m_broadcastClock->setObserver(m_journal.get());
     }
     // Seconds while the clock stood still are not made up when it starts again.
-    f.Timer1.changed.connect([this, &f] {
-        if (!f.Timer1.running()) {
+    f.broadcastTimer.changed.connect([this, &f] {
+        if (!f.broadcastTimer.running()) {
             m_broadcastClock->resetSeconds();
         }
     });
-    f.Timer1.setHandler([this] { m_broadcastClock->tick(); });
-    f.Timer2.setHandler([this, &f] {
+    f.broadcastTimer.setHandler([this] { m_broadcastClock->tick(); });
+    f.nowPlayingTimer.setHandler([this, &f] {
         if (!m_display->update(false)) {
             // Nothing to show: the lines keep their last texts.
-            f.Timer2.stop();
+            f.nowPlayingTimer.stop();
         }
     });
 }

@@ -41,14 +41,14 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
 }
 
 void OperatingModes::enterManual() {
-    m_c.Timer1.stop();
+    m_c.broadcastTimer.stop();
     m_c.manualOperation.setEnabled(false);
     m_c.automaticOperation.setEnabled(true);
     m_services.modeChanged(true);
     m_c.grid.setEditable(true);
     m_c.grid.setRowSelect(false);
     m_editor.setMoveButtons();
-    m_c.ListBox2.setVisible(true);
+    m_c.libraryList.setVisible(true);
     m_services.refreshLibraryList();
     m_c.statusLine.setColor(model::kGreen);
     m_c.hintLine.setColor(model::kGreen);
@@ -66,13 +66,13 @@ void OperatingModes::enterAutomatic() {
     // operation as it was, the edits in the grid and the cell at fault selected, instead of
     // reloading the table over them.
     if (m_editor.unsaved()) {
-        const bool clockRan = m_c.Timer1.running();
-        m_c.Timer1.stop();
+        const bool clockRan = m_c.broadcastTimer.running();
+        m_c.broadcastTimer.stop();
         const MessageAnswer answer = m_services.host.messageBox(
             "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !m_editor.save()) {
             if (clockRan) {
-                m_c.Timer1.start(1000);
+                m_c.broadcastTimer.start(1000);
             }
             return;
         }
@@ -86,7 +86,7 @@ void OperatingModes::enterAutomatic() {
     m_services.modeChanged(false);
     m_c.hintLine.setText("");
     m_c.weekSelector.setVisible(false);
-    m_c.ListBox2.setVisible(false);
+    m_c.libraryList.setVisible(false);
     m_c.grid.setEditable(false);
     m_s.gridHeight = 0;
     m_c.grid.tableChanged();
@@ -99,12 +99,12 @@ void OperatingModes::enterAutomatic() {
     m_c.grid.select(m_c.grid.col(), 1);
     m_s.session.playback.currentRow = 1;
     m_c.grid.setRowSelect(true);
-    m_c.Timer4.stop();
+    m_c.stopDayTimer.stop();
     if (m_broadcastClock != nullptr) {
         // Seconds spent outside automatic operation are not the clock's to make up.
         m_broadcastClock->resetSeconds();
     }
-    m_c.Timer1.start(1000);
+    m_c.broadcastTimer.start(1000);
 }
 
 void OperatingModes::forceWeekday(int number) {

@@ -39,9 +39,9 @@ struct ModeControls {
     model::TextControl& statusLine;
     model::TextControl& hintLine;
     model::RadioGroup& weekSelector;
-    model::ListBox& ListBox2;
-    model::Timer& Timer1;
-    model::Timer& Timer4;
+    model::ListBox& libraryList;
+    model::Timer& broadcastTimer;
+    model::Timer& stopDayTimer;
 };
 
 // The main window's state they read and set.

@@ -51,7 +51,7 @@ StartUp::StartUp(StartUpControls controls, StartUpState state, StartUpServices s
 
 void StartUp::FormCreate() {
     // 1-2
-    m_c.Timer1.stop();
+    m_c.broadcastTimer.stop();
     m_c.hintLine.setColor(model::kGreen);
     m_s.session.autoNaming = true;
     m_s.stopDayCount = 0;
@@ -75,7 +75,7 @@ void StartUp::FormCreate() {
     SystemConfig& config = m_s.config;
     const SystemConfig::LoadStatus loaded = config.load();
     if (loaded != SystemConfig::LoadStatus::Loaded) {
-        m_c.Timer1.stop();
+        m_c.broadcastTimer.stop();
         // A file that is there but cannot be read is not "not found": say why, or the operator
         // looks for a file that exists.
         const std::string file =
@@ -182,13 +182,13 @@ void StartUp::FormCreate() {
     // 18-19
     if (stopDay) {
         m_s.stopDayDate = now.year * 10000 + now.month * 100 + now.day;
-        m_c.Timer4.start(1000);
+        m_c.stopDayTimer.start(1000);
         m_editor.setUnattended(false);
         return;
     }
     m_c.save.setEnabled(false);
     enterAutomaticOperation(m_c.automaticOperation);
-    m_c.Timer1.start(1000);
+    m_c.broadcastTimer.start(1000);
     m_editor.setUnattended(false);
 }
 
@@ -210,13 +210,13 @@ void StartUp::FormActivate() {
     // 2: the window hides itself on the first activation only; hiding again at every later
     // activation would keep the operator from ever reaching the box to undo it.
     const bool hideAtStart = config.entry(SystemConfig::kHideAtStart) == "1";
-    m_c.CheckBox1.setChecked(hideAtStart);
+    m_c.hideAtStartBox.setChecked(hideAtStart);
     if (hideAtStart && m_activations == 1) {
         m_c.window.setVisible(false);
     }
 
     // 3
-    m_c.Check2.setChecked(config.entry(SystemConfig::kSecondMonitor) == "1");
+    m_c.secondMonitorBox.setChecked(config.entry(SystemConfig::kSecondMonitor) == "1");
 
     // 4
     const std::string& library = config.entry(SystemConfig::kMediaLibrary);
@@ -224,8 +224,8 @@ void StartUp::FormActivate() {
         m_s.defaultDirectory = library;
     } else {
         // Keep the clock as it was: on a stop day it must not start broadcasting.
-        const bool clockWasRunning = m_c.Timer1.running();
-        m_c.Timer1.stop();
+        const bool clockWasRunning = m_c.broadcastTimer.running();
+        m_c.broadcastTimer.stop();
         const std::string audio = m_s.programDirectoryText + "AUDIO" + text::nativeSeparator();
         const MessageAnswer answer =
             m_services.host.messageBox("请设置音视频文件默认目录！\r\r选否则为" + audio + "！",
@@ -245,7 +245,7 @@ void StartUp::FormActivate() {
         m_services.saveConfiguration();
         m_s.defaultDirectory = config.entry(SystemConfig::kMediaLibrary);
         if (clockWasRunning) {
-            m_c.Timer1.start(1000);
+            m_c.broadcastTimer.start(1000);
         }
     }
     // Once, with the library the system starts with; entering manual operation says it again.

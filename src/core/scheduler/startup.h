@@ -35,14 +35,14 @@ struct StartUpControls {
     model::Control& trayIcon;
     model::Grid& grid;
     model::TextControl& hintLine;
-    model::Timer& Timer1;
-    model::Timer& Timer4;
+    model::Timer& broadcastTimer;
+    model::Timer& stopDayTimer;
     model::RadioGroup& weekSelector;
     model::Command& automaticOperation;
     model::Command& save;
     model::Command& xq0;
-    model::Command& CheckBox1;                 // 启动时隐藏主窗口
-    model::Command& Check2;                    // 输出到第二显示器
+    model::Command& hideAtStartBox;            // 启动时隐藏主窗口
+    model::Command& secondMonitorBox;          // 输出到第二显示器
     std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
     // Disabled when the system starts locked.
     std::vector<model::Command*> lockedOff;

@@ -73,8 +73,8 @@ const Row kTable[] = {
     // The skin: whoever has entered.
     {&MainWindow::skin, {K, K, K, K, Rule::Unlocked, K}},
     {&MainWindow::SpeedButton9, {K, K, K, K, Rule::Unlocked, K}},
-    {&MainWindow::CheckBox1, {K, K, K, K, Rule::Unlocked, K}},
-    {&MainWindow::Check2, {K, K, K, K, Rule::Unlocked, K}},
+    {&MainWindow::hideAtStartBox, {K, K, K, K, Rule::Unlocked, K}},
+    {&MainWindow::secondMonitorBox, {K, K, K, K, Rule::Unlocked, K}},
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ struct MainLayout {
     static constexpr int kDesignedWidth = 708;
     static constexpr int kDesignedHeight = 492;
 
-    model::Rect timePanel{552, 234, 144, 34};   // Panel1
+    model::Rect timePanel{552, 234, 144, 34};   // clockText
     model::Rect toolbarHost{-13, -4, 550, 69};  // ControlBar1
     model::Rect toolbar{11, 2, 525, 74};        // ToolBar1
     model::Rect grid{16, 96, 505, 225};
@@ -20,8 +20,8 @@ struct MainLayout {
     model::Rect label1{32, 360, 497, 17};
     model::Rect label2{32, 376, 497, 17};
     model::Rect columnFrame{544, 112, 145, 105};  // Panel2
-    model::Rect playList{556, 120, 57, 53};       // ListBox1
-    model::Rect libraryList{552, 120, 89, 89};    // ListBox2
+    model::Rect playList{556, 120, 57, 53};       // playlistBox
+    model::Rect libraryList{552, 120, 89, 89};    // libraryList
     model::Rect picture{552, 104, 141, 129};      // Image2
     model::Rect clock{552, 8, 140, 53};           // LcdClock1
     model::Rect dateLine{568, 0, 108, 20};        // stopDayLine
@@ -33,8 +33,8 @@ struct MainLayout {
     model::Rect up{616, 272, 57, 25};
     model::Rect down{616, 296, 57, 25};  // dow
     model::Rect save{616, 320, 57, 25};
-    model::Rect secondMonitor{556, 384, 121, 17};  // Check2
-    model::Rect hideAtStart{556, 400, 117, 17};    // CheckBox1
+    model::Rect secondMonitor{556, 384, 121, 17};  // secondMonitorBox
+    model::Rect hideAtStart{556, 400, 117, 17};    // hideAtStartBox
     model::Rect line{-80, 344, 769, 9};            // Bevel1
     model::Rect weekChoice{24, 288, 505, 41};      // weekSelector
 

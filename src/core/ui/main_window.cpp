@@ -62,7 +62,7 @@ void MainWindow::buildMenus() {
     m_commands.insert(m_commands.end(), toolbar.begin(), toolbar.end());
     m_commands.insert(m_commands.end(), trayMenu.begin(), trayMenu.end());
     for (Command* c : {&QUIT1, &yinchang, &xiugai, &add, &del, &up, &dow, &save, &Button3,
-                       &CheckBox1, &Check2}) {
+                       &hideAtStartBox, &secondMonitorBox}) {
         m_commands.push_back(c);
     }
     m_commands.insert(m_commands.end(), weekdayStopBoxes.begin(), weekdayStopBoxes.end());
@@ -79,9 +79,9 @@ void MainWindow::setDesignedStates() {
         c->setVisible(false);
     }
     weekSelector.setVisible(false);
-    Panel1.setVisible(false);
-    ListBox1.setVisible(false);
-    ListBox2.setVisible(false);
+    clockText.setVisible(false);
+    playlistBox.setVisible(false);
+    libraryList.setVisible(false);
     Grid.setRowSelect(true);
 }
 
@@ -94,8 +94,8 @@ void MainWindow::bindHandlers() {
     SpeedButton1.setHandler([this] { SpeedButton1Click(); });
     W1.setHandler([this] { W1Click(); });
     GUANYU.setHandler([this] { GUANYUClick(); });
-    CheckBox1.setHandler([this] { CheckBox1Click(); });
-    Check2.setHandler([this] { Check2Click(); });
+    hideAtStartBox.setHandler([this] { hideAtStartClick(); });
+    secondMonitorBox.setHandler([this] { secondMonitorClick(); });
     N11.setHandler([this] { ToolButton9.click(); });
 }
 
@@ -154,15 +154,15 @@ void MainWindow::GUANYUClick() {
     m_host.aboutBox(std::string("Orvessa  ") + kVersion, kContactLine);
 }
 
-void MainWindow::CheckBox1Click() {
-    config.setEntry(store::SystemConfig::kHideAtStart, CheckBox1.checked() ? "1" : "0");
+void MainWindow::hideAtStartClick() {
+    config.setEntry(store::SystemConfig::kHideAtStart, hideAtStartBox.checked() ? "1" : "0");
     saveConfiguration();
 }
 
-void MainWindow::Check2Click() {
-    config.setEntry(store::SystemConfig::kSecondMonitor, Check2.checked() ? "1" : "0");
+void MainWindow::secondMonitorClick() {
+    config.setEntry(store::SystemConfig::kSecondMonitor, secondMonitorBox.checked() ? "1" : "0");
     saveConfiguration();
-    setwindowtomonitor(videoWindow, Check2.checked() ? 1 : 0, 0, 0);
+    setwindowtomonitor(videoWindow, secondMonitorBox.checked() ? 1 : 0, 0, 0);
 }
 
 void MainWindow::setwindowtomonitor(model::Window* window, int monitor, int topOffset,

@@ -86,8 +86,8 @@ public:
     void SpeedButton1Click();
     void W1Click();
     void GUANYUClick();
-    void CheckBox1Click();
-    void Check2Click();
+    void hideAtStartClick();
+    void secondMonitorClick();
 
     // Moves `window` to the top-left corner of monitor `monitor` (0 the primary one), plus the
     // offsets, with the primary screen's size. Nothing happens for an absent window or a
@@ -221,8 +221,8 @@ public:
     Command dow{"dow", CommandKind::Button, "下移(&N)"};
     Command save{"save", CommandKind::Button, "保存(&R)"};
     Command Button3{"Button3", CommandKind::Button, "确 定(&O)"};
-    Command CheckBox1{"CheckBox1", CommandKind::CheckBox, "启动时隐藏主窗口"};
-    Command Check2{"Check2", CommandKind::CheckBox, "输出到第二显示器"};
+    Command hideAtStartBox{"hideAtStartBox", CommandKind::CheckBox, "启动时隐藏主窗口"};
+    Command secondMonitorBox{"secondMonitorBox", CommandKind::CheckBox, "输出到第二显示器"};
 
     // The holiday panel: its two captions, the weekday group with its stop boxes, and the
     // broadcast-all box. Hidden outside the panel.
@@ -252,16 +252,17 @@ public:
     model::TextControl statusLine{"statusLine", "", model::kGreen};
     model::TextControl hintLine{"hintLine"};
     model::TextControl stopDayLine{"stopDayLine"};
-    model::TextControl Panel1{"Panel1"};
-    model::ListBox ListBox1{"ListBox1"};
-    model::ListBox ListBox2{"ListBox2"};
+    model::TextControl clockText{"clockText"};
+    model::ListBox playlistBox{"playlistBox"};
+    model::ListBox libraryList{"libraryList"};
 
     // --- timers ---
     // Only the broadcast clock is armed at design time (start-up stops it at once); the other
     // two run only when their subsystem starts them.
-    model::Timer Timer1{"Timer1"};               // broadcast clock
-    model::Timer Timer2{"Timer2", 1000, false};  // now-playing display in manual operation
-    model::Timer Timer4{"Timer4", 1000, false};  // stop-day ticker
+    model::Timer broadcastTimer{"broadcastTimer"};
+    // The now-playing display's refresh in manual operation.
+    model::Timer nowPlayingTimer{"nowPlayingTimer", 1000, false};
+    model::Timer stopDayTimer{"stopDayTimer", 1000, false};
 
     // The menu bar, the toolbar and the tray menu in their order, for the views.
     std::vector<Command*> mainMenu;

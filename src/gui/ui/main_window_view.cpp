@@ -157,7 +157,7 @@ void MainWindowView::buildClientArea(QWidget* client) {
 
     auto* panel1 = new QLabel(client);
     place(panel1, m_model.layout.timePanel);
-    bindText(m_model.Panel1, panel1);
+    bindText(m_model.clockText, panel1);
 
     auto* panel2 = new QFrame(client);
     panel2->setObjectName(QStringLiteral("Panel2"));
@@ -174,12 +174,12 @@ void MainWindowView::buildClientArea(QWidget* client) {
     auto* list1 = new QListWidget(client);
     place(list1, m_model.layout.playList);
     list1->setToolTip(QStringLiteral("双击播放下一曲目"));
-    bindList(m_model.ListBox1, list1);
+    bindList(m_model.playlistBox, list1);
     auto* list2 = new QListWidget(client);
     place(list2, m_model.layout.libraryList);
     list2->setToolTip(QStringLiteral("双击自动填入表中"));
     list2->setStyleSheet(QStringLiteral("QListWidget { color: purple; background: #fffbf0; }"));
-    bindList(m_model.ListBox2, list2);
+    bindList(m_model.libraryList, list2);
 
     auto* lcd = new LcdClockWidget(m_model.clock(), client);
     place(lcd, m_model.layout.clock);
@@ -221,10 +221,10 @@ void MainWindowView::buildClientArea(QWidget* client) {
     }
     auto* check2 = new QCheckBox(client);
     place(check2, m_model.layout.secondMonitor);
-    bindButton(m_model.Check2, check2);
+    bindButton(m_model.secondMonitorBox, check2);
     auto* checkBox1 = new QCheckBox(client);
     place(checkBox1, m_model.layout.hideAtStart);
-    bindButton(m_model.CheckBox1, checkBox1);
+    bindButton(m_model.hideAtStartBox, checkBox1);
 
     buildWeekSelector(client);
     buildHolidayPanel(client);

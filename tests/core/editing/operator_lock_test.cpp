@@ -35,7 +35,7 @@ TEST_F(Lock, ModeZeroStartsLockedAndOnlyTheExactPasswordEnters) {
     EXPECT_TRUE(form().triggerShortcut("F3"));
     EXPECT_FALSE(form().session.unlocked);
     EXPECT_EQ(m_screenSaver.calls, (std::vector<bool>{true, false, true}));
-    EXPECT_TRUE(form().Timer1.running()) << "the broadcast goes on while locked";
+    EXPECT_TRUE(form().broadcastTimer.running()) << "the broadcast goes on while locked";
 }
 
 // Mismatched or blank new passwords keep the old one; new ones equal but for outer blanks store
@@ -172,16 +172,16 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     EXPECT_TRUE(form().session.unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio());
 
-    std::vector<std::string> listed = form().ListBox2.items();
+    std::vector<std::string> listed = form().libraryList.items();
     std::ranges::sort(listed);
     EXPECT_EQ(listed, (std::vector<std::string>{"b.wav", "铃声.mp3"}));
-    const auto& items = form().ListBox2.items();
+    const auto& items = form().libraryList.items();
     const auto k = std::ranges::find(items, "铃声.mp3") - items.begin();
 
-    form().ListBox2.doubleClicked.send();  // nothing selected yet
+    form().libraryList.doubleClicked.send();  // nothing selected yet
     EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
-    form().ListBox2.setItemIndex(static_cast<int>(k));
-    form().ListBox2.doubleClicked.send();
+    form().libraryList.setItemIndex(static_cast<int>(k));
+    form().libraryList.doubleClicked.send();
     ASSERT_EQ(form().Grid.cell(3, 1), "铃声.mp3");
     EXPECT_TRUE(form().save.enabled());
 

@@ -99,7 +99,7 @@ TEST_F(Options, UnreadableIndexesFallBackAndTheClockStillStarts) {
         entries[static_cast<std::size_t>(k)] = "x";
     }
     start(kThreeRows, "08:00:00");
-    EXPECT_TRUE(form().Timer1.running());
+    EXPECT_TRUE(form().broadcastTimer.running());
     EXPECT_EQ(options().RG2.itemIndex(), 3);
     // The mode the system runs in: anything but "0" lets anyone operate it.
     EXPECT_TRUE(form().session.unlocked);

@@ -16,11 +16,11 @@ class SaveRefusals : public EditingScenario {
 protected:
     // Clicks the library list's entry `name`, then double-clicks it.
     void doubleClickLibrary(const std::string& name) {
-        const auto& items = form().ListBox2.items();
+        const auto& items = form().libraryList.items();
         const auto at = std::ranges::find(items, name);
         ASSERT_NE(at, items.end()) << name;
-        form().ListBox2.setItemIndex(static_cast<int>(at - items.begin()));
-        form().ListBox2.doubleClicked.send();
+        form().libraryList.setItemIndex(static_cast<int>(at - items.begin()));
+        form().libraryList.doubleClicked.send();
     }
 
     void expectSelected(int column, int row) {
@@ -145,7 +145,7 @@ TEST_F(SaveRefusals, ARefusedSaveOnTheWayOutKeepsTheEditsInTheGrid) {
     EXPECT_EQ(m_host.messages.back().text, kBadTime);
     EXPECT_TRUE(form().automaticOperation.enabled()) << "still in manual operation";
     EXPECT_TRUE(form().Grid.editable());
-    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_FALSE(form().broadcastTimer.running());
     expectSelected(1, 2);
 
     m_host.messages.clear();

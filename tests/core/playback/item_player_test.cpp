@@ -162,12 +162,12 @@ TEST_F(ItemPlayerTest, DirectoryPlaysItsFilesInNameOrderWithoutRegardToCase) {
         EXPECT_FALSE(state().directoryFinished);
         playRow(1);
         played.push_back(fs::path(state().currentPath).filename().string());
-        EXPECT_EQ(form().ListBox1.itemIndex(), i);
+        EXPECT_EQ(form().playlistBox.itemIndex(), i);
     }
     EXPECT_EQ(played, files);
     EXPECT_TRUE(state().directoryFinished);
-    EXPECT_EQ(form().ListBox1.items(), files);
-    EXPECT_TRUE(form().ListBox1.visible());
+    EXPECT_EQ(form().playlistBox.items(), files);
+    EXPECT_TRUE(form().playlistBox.visible());
     // The text file was refused by the device and went to the shell.
     ASSERT_EQ(m_shell.requests.size(), 1u);
     EXPECT_EQ(m_shell.requests[0].target, dir + "Three.txt");
@@ -189,7 +189,7 @@ TEST_F(ItemPlayerTest, DirectoryRepeatsUntilItsStopTimeAndKeepsItsList) {
         playRow(1);
     }
     EXPECT_EQ(state().nextIndex, 0);
-    EXPECT_EQ(form().ListBox1.itemIndex(), -1) << "a wrap selects nothing";
+    EXPECT_EQ(form().playlistBox.itemIndex(), -1) << "a wrap selects nothing";
     EXPECT_FALSE(state().directoryFinished);
 
     // A new file, or another table under the same row number, does not rebuild the list.
@@ -248,7 +248,7 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
 TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {
     touch("AUDIO/show.swf");
     startWith({{"show.swf", ""}});
-    form().Check2.setChecked(true);
+    form().secondMonitorBox.setChecked(true);
     m_monitors.screens = {{0, 0, 1024, 768}, {1024, 0, 800, 600}};
     playRow(1);
     EXPECT_EQ(m_device.calls.front(), "open " + library + "show.swf");

@@ -66,14 +66,14 @@ TEST_F(VideoWindowTest, PlacementTakesThePrimarySizeAtTheChosenMonitor) {
 
 TEST_F(VideoWindowTest, SecondMonitorBoxStoresTheEntryAndMovesTheWindow) {
     ASSERT_TRUE(m_mainWindow->config.save());
-    m_mainWindow->Check2.click();
+    m_mainWindow->secondMonitorBox.click();
     EXPECT_EQ(m_mainWindow->config.entry(store::SystemConfig::kSecondMonitor), "1");
     EXPECT_EQ(m_videoWindow->bounds().left, 1280);
     store::SystemConfig onDisk(m_dir.path());
     ASSERT_EQ(onDisk.load(), store::SystemConfig::LoadStatus::Loaded);
     EXPECT_EQ(onDisk.entry(store::SystemConfig::kSecondMonitor), "1");
 
-    m_mainWindow->Check2.click();
+    m_mainWindow->secondMonitorBox.click();
     EXPECT_EQ(m_mainWindow->config.entry(store::SystemConfig::kSecondMonitor), "0");
     EXPECT_EQ(m_videoWindow->bounds(), (Bounds{0, 0, 1280, 1024}));
     ASSERT_EQ(onDisk.load(), store::SystemConfig::LoadStatus::Loaded);

@@ -75,7 +75,7 @@ protected:
     void tickUntil(int64_t until) {
         for (int64_t s = secondsOf(m_platform.clock.now()) + 1; s <= until; ++s) {
             m_platform.clock.set(localDateTimeOf(s));
-            m_system->mainWindow().Timer1.fire();
+            m_system->mainWindow().broadcastTimer.fire();
         }
     }
 

@@ -88,7 +88,7 @@ protected:
 
     // One tick of the broadcast clock at the current simulated time; what it started and ended
     // goes into the log.
-    void tick() { logWhile(m_system->mainWindow().Timer1); }
+    void tick() { logWhile(m_system->mainWindow().broadcastTimer); }
 
     // Fires `timer`, logging what started and ended meanwhile.
     void logWhile(model::Timer& timer) {
@@ -118,7 +118,7 @@ protected:
         for (int i = 0; i < seconds; ++i) {
             m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
             tick();
-            logWhile(m_system->mainWindow().Timer4);
+            logWhile(m_system->mainWindow().stopDayTimer);
         }
     }
 

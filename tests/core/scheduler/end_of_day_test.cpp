@@ -228,8 +228,8 @@ TEST_F(StopDays, AWaitingSystemBroadcastsMondayFromMidnightAfterASundayOff) {
     EXPECT_TRUE(log.empty()) << "nothing of Sunday's table plays";
     runFor(1);
     EXPECT_EQ(form().session.tableFileName, "zxsj1.log");
-    EXPECT_FALSE(form().Timer4.running());
-    EXPECT_TRUE(form().Timer1.running());
+    EXPECT_FALSE(form().stopDayTimer.running());
+    EXPECT_TRUE(form().broadcastTimer.running());
     EXPECT_EQ(log, (Log{"00:00:00 open mon.wav"}));
     runFor(40);
     EXPECT_NE(std::find(log.begin(), log.end(), "00:00:30 open mon.wav"), log.end());
@@ -254,8 +254,8 @@ TEST_F(StopDays, RunningIntoAListedHolidayPlaysNothingUnlessStartedByHand) {
     startSunday("23:59:39");
     runFor(25);
     EXPECT_EQ(log, (Log{"23:59:40 open sun.wav", "23:59:43 end"}));
-    EXPECT_TRUE(form().Timer4.running());
-    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_TRUE(form().stopDayTimer.running());
+    EXPECT_FALSE(form().broadcastTimer.running());
     EXPECT_EQ(form().session.tableFileName, "zxsj1.log")
         << "the grid shows the holiday's own table";
     EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");

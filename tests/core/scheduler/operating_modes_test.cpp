@@ -15,7 +15,7 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     form().manualOperation.click();
     EXPECT_TRUE(state().isPlaying);
     EXPECT_EQ(m_device.mode(), platform::MediaMode::Playing);
-    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_FALSE(form().broadcastTimer.running());
     EXPECT_FALSE(form().manualOperation.enabled());
     EXPECT_TRUE(form().automaticOperation.enabled());
     EXPECT_TRUE(form().ToolButton18.enabled());
@@ -47,7 +47,7 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     EXPECT_EQ(m_host.messages.back().text, "要保存当前数据吗？");
     EXPECT_EQ(form().Grid.cell(2, 1), "item") << "No reloads the table from its file";
     EXPECT_EQ(state().currentRow, 1);
-    EXPECT_TRUE(form().Timer1.running());
+    EXPECT_TRUE(form().broadcastTimer.running());
     EXPECT_FALSE(form().Grid.editable());
     EXPECT_TRUE(form().Grid.rowSelect());
     EXPECT_TRUE(form().dir1.enabled()) << "stays enabled once manual operation was entered";
@@ -114,8 +114,8 @@ TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
     media("a.wav", 5);
     start({{"", "a.wav", ""}}, "08:00:00");
     EXPECT_TRUE(form().stopDay);
-    EXPECT_TRUE(form().Timer4.running());
-    EXPECT_FALSE(form().Timer1.running());
+    EXPECT_TRUE(form().stopDayTimer.running());
+    EXPECT_FALSE(form().broadcastTimer.running());
     EXPECT_TRUE(form().manualOperation.enabled());
     EXPECT_FALSE(form().automaticOperation.enabled());
     runFor(3);
@@ -124,7 +124,7 @@ TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
 
     form().manualOperation.click();
     form().automaticOperation.click();
-    EXPECT_FALSE(form().Timer4.running());
+    EXPECT_FALSE(form().stopDayTimer.running());
     runFor(2);
     EXPECT_EQ(log.front().substr(9), "open a.wav");
 }

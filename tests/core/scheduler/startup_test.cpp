@@ -119,7 +119,7 @@ TEST_F(Startup, MissingConfigurationIsReportedAndQuitsWithoutAskingAnything) {
     EXPECT_EQ(host.quitRequests, 1);
     EXPECT_TRUE(host.shownModally.empty()) << "no password is asked";
     EXPECT_FALSE(system->mainWindow().trayIcon.visible());
-    EXPECT_FALSE(system->mainWindow().Timer1.running());
+    EXPECT_FALSE(system->mainWindow().broadcastTimer.running());
 
     // The window still gets activated before the loop ends; start-up must stay over.
     system->mainWindow().FormActivate();
@@ -228,8 +228,8 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
 
     EXPECT_FALSE(form.session.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
-    for (const Command* c :
-         {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.Check2, &form.CheckBox1}) {
+    for (const Command* c : {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.secondMonitorBox,
+                             &form.hideAtStartBox}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
     EXPECT_EQ(form.SZ1.caption(), "设置(&T)");
@@ -327,8 +327,8 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredNoTakesAudioAndSavesItAtOnce) {
     ASSERT_EQ(lines.size(), 27u);
     EXPECT_EQ(lines[11], audio);
     EXPECT_EQ(lines[20], "欢迎光临") << "the other entries are written back as they were";
-    EXPECT_TRUE(form.Timer1.running());
-    EXPECT_EQ(form.Timer1.interval(), 1000);
+    EXPECT_TRUE(form.broadcastTimer.running());
+    EXPECT_EQ(form.broadcastTimer.interval(), 1000);
 }
 
 TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
@@ -336,7 +336,7 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
     host.answers = {MessageAnswer::Yes};
     bool clockStoppedMeanwhile = false;
     host.onShown("DirectoryDialog", [&](model::Window&) {
-        clockStoppedMeanwhile = !system->mainWindow().Timer1.running();
+        clockStoppedMeanwhile = !system->mainWindow().broadcastTimer.running();
         system->directoryDialog().chosenDirectory = "/srv/广播/";
         system->directoryDialog().endModal(model::ModalResult::Accepted);
     });
@@ -346,27 +346,27 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
     EXPECT_TRUE(clockStoppedMeanwhile);
     EXPECT_EQ(form.defaultDirectory, "/srv/广播/");
     EXPECT_EQ(configLinesOnDisk().at(11), "/srv/广播/");
-    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_TRUE(form.broadcastTimer.running());
 }
 
 TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
     entries[SystemConfig::kHideAtStart] = "1";
     ui::MainWindow& form = startAndShow();
     EXPECT_FALSE(form.visible());
-    EXPECT_TRUE(form.CheckBox1.checked());
+    EXPECT_TRUE(form.hideAtStartBox.checked());
     EXPECT_EQ(form.config.entry(SystemConfig::kHideAtStart), "1");
 
     form.E1Click();
     form.FormActivate();
     EXPECT_TRUE(form.visible());
-    EXPECT_TRUE(form.CheckBox1.checked());
+    EXPECT_TRUE(form.hideAtStartBox.checked());
     EXPECT_EQ(host.quitRequests, 0);
 }
 
 TEST_F(Startup, WithoutHideAtStartTheWindowStaysShown) {
     ui::MainWindow& form = startAndShow();
     EXPECT_TRUE(form.visible());
-    EXPECT_FALSE(form.CheckBox1.checked());
+    EXPECT_FALSE(form.hideAtStartBox.checked());
     EXPECT_EQ(configLinesOnDisk().at(7), "0");
 }
 
@@ -388,7 +388,7 @@ TEST_F(Startup, ClosingOnlyHidesTheWindowToTheTray) {
     EXPECT_EQ(activationRequests, 2);
     EXPECT_EQ(host.quitRequests, 0);
     EXPECT_TRUE(form.trayIcon.visible());
-    EXPECT_TRUE(form.Timer1.running()) << "broadcasting goes on while hidden";
+    EXPECT_TRUE(form.broadcastTimer.running()) << "broadcasting goes on while hidden";
 }
 
 TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
@@ -423,9 +423,9 @@ TEST_F(Startup, WeekdayStopDayRunsTheStopDayTickerInsteadOfTheClock) {
 
     EXPECT_TRUE(form.stopDay);
     EXPECT_TRUE(form.Ch1.checked());
-    EXPECT_TRUE(form.Timer4.running());
-    EXPECT_EQ(form.Timer4.interval(), 1000);
-    EXPECT_FALSE(form.Timer1.running());
+    EXPECT_TRUE(form.stopDayTimer.running());
+    EXPECT_EQ(form.stopDayTimer.interval(), 1000);
+    EXPECT_FALSE(form.broadcastTimer.running());
     EXPECT_TRUE(form.manualOperation.enabled());
     EXPECT_FALSE(form.automaticOperation.enabled());
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "早操") << "today's table is shown";
@@ -436,10 +436,10 @@ TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
     ui::MainWindow& form = startAndShow();
 
     EXPECT_FALSE(form.stopDay);
-    EXPECT_TRUE(form.Timer1.running());
-    EXPECT_EQ(form.Timer1.interval(), 1000);
-    EXPECT_FALSE(form.Timer4.running());
-    EXPECT_FALSE(form.Timer2.running());
+    EXPECT_TRUE(form.broadcastTimer.running());
+    EXPECT_EQ(form.broadcastTimer.interval(), 1000);
+    EXPECT_FALSE(form.stopDayTimer.running());
+    EXPECT_FALSE(form.nowPlayingTimer.running());
     EXPECT_FALSE(form.save.enabled());
 }
 
@@ -501,7 +501,7 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
 
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
     EXPECT_TRUE(form.visible());
-    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_TRUE(form.broadcastTimer.running());
     EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
     EXPECT_TRUE(form.session.unlocked)
         << "a password mode that is neither reads as anyone may operate";
@@ -545,7 +545,7 @@ TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock
         for (const auto& m : host.messages) {
             EXPECT_TRUE(m.text.starts_with("请设置音视频文件默认目录！")) << m.text;
         }
-        EXPECT_TRUE(form.Timer1.running() || form.Timer4.running());
+        EXPECT_TRUE(form.broadcastTimer.running() || form.stopDayTimer.running());
         EXPECT_TRUE(form.visible());
         for (int k : {4, 5, 6, 8, 10, 21, 22, 23, 24, 26}) {
             EXPECT_EQ(form.config.entry(k), SystemConfig::defaultEntry(k)) << "entry " << k;
@@ -559,7 +559,7 @@ TEST_F(Startup, AnUnreadableTableAtStartIsToldInTheStatusLineNotInABox) {
     ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
-    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_TRUE(form.broadcastTimer.running());
     EXPECT_EQ(form.hintLine.text(), "  ☆ 作息时间表 zxsj1.log 无法读取！");
     EXPECT_EQ(form.hintLine.color(), model::kRed);
     EXPECT_GE(failuresMentioning("zxsj1.log"), 1u);
@@ -581,7 +581,7 @@ TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation)
     ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_TRUE(form.Timer1.running());
+    EXPECT_TRUE(form.broadcastTimer.running());
     EXPECT_EQ(form.hintLine.color(), model::kRed);
     EXPECT_NE(form.hintLine.text().find("我的影音库不是文件夹，只写文件名的项目都将找不到文件：" +
                                         library.string()),

@@ -49,7 +49,7 @@ TEST(RecorderInTheSystem, TheToolbarOpensItOnItsOwnDeviceAndClosingListsTheTake)
     EXPECT_TRUE(recorderDevice.calls[0].starts_with("open " + library + ".Temp.wav."));
     EXPECT_EQ(recorderDevice.calls[2], "stop");
     EXPECT_TRUE(platform.device.calls.empty());
-    EXPECT_EQ(system->mainWindow().ListBox2.items(), std::vector<std::string>{"Temp.wav"});
+    EXPECT_EQ(system->mainWindow().libraryList.items(), std::vector<std::string>{"Temp.wav"});
 }
 
 }  // namespace

@@ -106,8 +106,8 @@ const ExpectedButton kButtons[] = {
     {"up", "上移(&F)", ""},
     {"dow", "下移(&N)", ""},
     {"save", "保存(&R)", ""},
-    {"CheckBox1", "启动时隐藏主窗口", ""},
-    {"Check2", "输出到第二显示器", ""},
+    {"hideAtStartBox", "启动时隐藏主窗口", ""},
+    {"secondMonitorBox", "输出到第二显示器", ""},
 };
 
 QString q(const char* utf8) {
@@ -161,7 +161,7 @@ private slots:
             QCOMPARE(button->text(), q(e.caption));
         }
         QVERIFY(view.findChild<QAbstractButton*>(QStringLiteral("Button3"))->isHidden());
-        for (const char* hidden : {"Panel1", "weekSelector"}) {
+        for (const char* hidden : {"clockText", "weekSelector"}) {
             auto* w = view.findChild<QWidget*>(q(hidden));
             QVERIFY2(w != nullptr && w->isHidden(), hidden);
         }

@@ -59,7 +59,13 @@ bool ItemPlayer::isWebAddress(std::string_view itemText) {
 
 void ItemPlayer::find() {
     // A folder with nothing to hand out leaves the state as far as it got, and says nothing.
-    resolve();
+    try {
+        resolve();
+    } catch (const std::exception& e) {
+        platform::recordFailure(
+            m_services.failures,
+            {"item not found", m_state.currentPath + ": " + e.what(), m_controls.grid.row()});
+    }
 }
 
 bool ItemPlayer::resolve() {

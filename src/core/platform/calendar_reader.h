@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvessa::platform {
+
+// One event of a calendar file, as far as a school day needs it.
+struct CalendarEvent {
+    std::string summary;  // UTF-8, one line
+    // All-day events only: the first and the last day it covers (DTEND is exclusive in the
+    // file, so a one-day event has first == last here).
+    std::chrono::year_month_day first;
+    std::chrono::year_month_day last;
+};
+
+// An event that names no whole day, or that could not be read.
+struct UnplacedEvent {
+    std::string summary;  // UTF-8, one line; may be empty
+    std::string why;      // for the operator: "不是全天事件", "重复事件", "日期无效"
+};
+
+struct CalendarEvents {
+    // Why the file as a whole was refused (too large, not a calendar, broken); empty when it
+    // was read, and then the rest holds what it says.
+    std::string error;
+    std::vector<CalendarEvent> events;
+    std::vector<UnplacedEvent> unplaced;
+};
+
+// Reads calendars in iCalendar form (RFC 5545).
+class CalendarReader {
+public:
+    virtual ~CalendarReader() = default;
+    // A file larger than this is refused unread: no published holiday calendar comes near it.
+    static constexpr std::size_t kMaxBytes = 4u * 1024 * 1024;
+    // Events beyond this many are refused with the rest of the file.
+    static constexpr std::size_t kMaxEvents = 20000;
+    // The events of `icsText` (the file's bytes). Never throws; anything it cannot use is
+    // either an unplaced event or the error.
+    virtual CalendarEvents read(std::string_view icsText) = 0;
+};
+
+}  // namespace orvessa::platform

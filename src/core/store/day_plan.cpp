@@ -1,0 +1,69 @@
+#include "core/store/day_plan.h"
+
+#include "core/store/table_file.h"
+#include "core/text/date_text.h"
+
+namespace orvessa::store {
+
+WeekRules weekRulesOf(const SystemConfig& config) {
+    WeekRules rules;
+    for (int w = 1; w <= 7; ++w) {
+        rules.stopOnWeekday[static_cast<std::size_t>(w - 1)] = config.stopOnWeekday(w);
+    }
+    rules.broadcastAll = config.flagEntry(SystemConfig::kBroadcastHolidays);
+    rules.forcedWeekday = config.forcedWeekday();
+    return rules;
+}
+
+std::string DayPlan::tableFileName() const {
+    return scheduleFileName(table);
+}
+
+DayPlan planDay(std::chrono::year_month_day date, const WeekRules& rules,
+                const SchoolCalendar& calendar, const std::function<bool()>& listedHoliday) {
+    DayPlan plan;
+    plan.weekday = text::weekdayOf(static_cast<int>(date.year()),
+                                   static_cast<int>(static_cast<unsigned>(date.month())),
+                                   static_cast<int>(static_cast<unsigned>(date.day())));
+    const bool forced = rules.forcedWeekday >= 1 && rules.forcedWeekday <= 7;
+    plan.table = forced ? rules.forcedWeekday : plan.weekday;
+    if (const CalendarEntry* entry = calendar.entryFor(date)) {
+        plan.entry = *entry;
+        if (entry->plan == kCalendarStop) {
+            plan.stop = StopReason::Calendar;
+        } else {
+            plan.table = entry->plan;
+        }
+        return plan;
+    }
+    if (rules.stopOnWeekday[static_cast<std::size_t>(plan.weekday - 1)]) {
+        plan.stop = StopReason::WeekdayFlag;
+    } else if (!rules.broadcastAll && listedHoliday && listedHoliday()) {
+        plan.stop = StopReason::HolidayList;
+    }
+    return plan;
+}
+
+std::string tableName(int table) {
+    static const char* const kTemplates[] = {"模板一", "模板二", "模板三", "模板四", "模板五"};
+    if (table >= 1 && table <= 7) {
+        return "星期" + text::weekdayCharacter(table);
+    }
+    if (table >= 8 && table <= 12) {
+        return kTemplates[table - 8];
+    }
+    return {};
+}
+
+std::string calendarDayLine(const DayPlan& plan) {
+    if (!plan.entry) {
+        return {};
+    }
+    const std::string why = plan.entry->remark.empty() ? "" : "（" + plan.entry->remark + "）";
+    if (plan.stopDay()) {
+        return "  ☆ 今日为校历停播日" + why;
+    }
+    return "  ☆ 今日按校历播出" + tableName(plan.table) + "作息表" + why;
+}
+
+}  // namespace orvessa::store

@@ -30,7 +30,8 @@ struct ImportItem {
     platform::CalendarEvent event;
     ImportKind kind = ImportKind::Unknown;  // the operator may change it
     int table = 1;                          // for a working day, 1..12
-    // Every entry it would add is already in the calendar: it adds nothing.
+    // Every entry it would add is already in the calendar, or comes from an equal event earlier
+    // in the list: it adds nothing.
     bool duplicate = false;
 };
 

@@ -39,6 +39,8 @@ public:
     static constexpr std::size_t kMaxBytes = 4u * 1024 * 1024;
     // Events beyond this many are refused with the rest of the file.
     static constexpr std::size_t kMaxEvents = 20000;
+    // An all-day event longer than this many days is unplaced: no holiday runs a year.
+    static constexpr int kMaxSpanDays = 366;
     // The events of `icsText` (the file's bytes). Never throws; anything it cannot use is
     // either an unplaced event or the error.
     virtual CalendarEvents read(std::string_view icsText) = 0;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/platform/calendar_reader.h"
+
+namespace orvessa::backends {
+
+// Calendars read with libical. All-day events become days; timed events, recurring events
+// (RRULE, RDATE: not expanded) and events with dates that make no sense are unplaced; cancelled
+// events are left out.
+//
+// libical keeps its error state in process-wide variables, and not per thread in every
+// version: the program uses its reader on the user-interface thread only.
+class IcalCalendarReader : public platform::CalendarReader {
+public:
+    // Makes libical's errors non-fatal, so that a broken file never aborts the program.
+    IcalCalendarReader();
+    platform::CalendarEvents read(std::string_view icsText) override;
+
+    // Components nested deeper than this (a calendar holds events, an event holds alarms) are
+    // refused before libical sees them: it frees components recursively.
+    static constexpr int kMaxNesting = 32;
+};
+
+}  // namespace orvessa::backends

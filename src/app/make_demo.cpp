@@ -11,11 +11,11 @@
 #include <iostream>
 #include <string>
 
+#include "core/store/day_plan.h"
 #include "core/store/file_io.h"
 #include "core/store/schedule_table.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/store/today_table.h"
 #include "core/text/date_text.h"
 #include "core/text/time_text.h"
 
@@ -100,7 +100,6 @@ int main(int argc, char** argv) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const int weekday = text::weekdayOf(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     store::ScheduleTable table;
     table.setRowCount(4);
     const std::string rows[3][4] = {
@@ -116,7 +115,13 @@ int main(int argc, char** argv) {
         table.setCell(ScheduleRow::kStopTime, r + 1, rows[r][3]);
         table.setCell(ScheduleRow::kVolume, r + 1, "200");
     }
-    const std::string name = store::todayTableName(weekday, config);
+    // The table today plays, so the demo rings today.
+    const std::string name =
+        store::planDay(std::chrono::year_month_day{std::chrono::year(local.tm_year + 1900),
+                                                   std::chrono::month(local.tm_mon + 1),
+                                                   std::chrono::day(local.tm_mday)},
+                       store::weekRulesOf(config), {}, nullptr)
+            .tableFileName();
     if (!store::writeTableFile(table, dir, name)) {
         std::cerr << "cannot write " << name << "\n";
         return 1;

@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "core/scheduler/broadcast_clock.h"
+#include "core/store/day_plan.h"
 #include "core/store/file_io.h"
 #include "core/store/holiday_list.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/store/today_table.h"
 #include "core/text/date_text.h"
 #include "core/text/time_text.h"
 #include "dryrun/day_run.h"
@@ -111,6 +111,8 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
             case BroadcastEvent::Type::Missing:
             case BroadcastEvent::Type::Left:
                 break;
+            case BroadcastEvent::Type::Day:
+                return;
         }
         const bool missing = e.type == BroadcastEvent::Type::Missing;
         check.problems.push_back({e.row, missing ? "missing" : e.reason, e.byRow, e.path, second});
@@ -131,6 +133,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     }
     check.tableFileName = day.tableFileName();
     check.stopDay = day.stopDay();
+    check.plan = day.plan();
     if (const std::string& table = day.missingTable(); !table.empty()) {
         // Before whatever the empty table did: nothing of the day can ring.
         check.problems.insert(check.problems.begin(), {0, "no-table", 0, table, 0});
@@ -157,23 +160,20 @@ std::optional<std::chrono::year_month_day> nextDayOfTable(const fs::path& progra
     }
     const store::ReadResult holidays =
         store::readWholeFile(programDirectory / store::kHolidayFileName);
-    const bool holidaysBroadcast = config.flagEntry(store::SystemConfig::kBroadcastHolidays);
+    const store::SchoolCalendar calendar = store::readCalendarFile(programDirectory).calendar;
+    const store::WeekRules rules = store::weekRulesOf(config);
     // A year and a day meets every weekday under every holiday the list can name.
     for (int i = 0; i <= 366; ++i) {
         const year_month_day d{sys_days{from} + days{i}};
-        const int y = static_cast<int>(d.year());
-        const int m = static_cast<int>(unsigned(d.month()));
-        const int day = static_cast<int>(unsigned(d.day()));
-        const int weekday = text::weekdayOf(y, m, day);
-        if (store::todayTableName(weekday, config) != tableFileName ||
-            config.stopOnWeekday(weekday)) {
-            continue;
+        const store::DayPlan plan = store::planDay(d, rules, calendar, [&] {
+            return holidays.status == store::ReadStatus::Ok &&
+                   store::isListedHoliday(holidays.bytes, static_cast<int>(d.year()),
+                                          static_cast<int>(unsigned(d.month())),
+                                          static_cast<int>(unsigned(d.day())));
+        });
+        if (!plan.stopDay() && plan.tableFileName() == tableFileName) {
+            return d;
         }
-        if (!holidaysBroadcast && holidays.status == store::ReadStatus::Ok &&
-            store::isListedHoliday(holidays.bytes, y, m, day)) {
-            continue;
-        }
-        return d;
     }
     return std::nullopt;
 }

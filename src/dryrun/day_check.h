@@ -30,6 +30,7 @@ struct DayCheck {
     std::string tableFileName;  // the table the day uses
     // A stop day broadcasts nothing, so it has neither problems nor bars.
     bool stopDay = false;
+    store::DayPlan plan;  // what decided the day
     // In the order they happen; "no-table" (row 0) when the day's table does not exist, so that
     // the day runs an empty one.
     std::vector<platform::DayProblem> problems;

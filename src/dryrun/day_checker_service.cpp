@@ -18,6 +18,7 @@ platform::DayCheckResult DayCheckerService::check(std::chrono::year_month_day da
         DayCheck day = checkDay(m_programDirectory, date, shown, m_lengths);
         result.tableFileName = std::move(day.tableFileName);
         result.stopDay = day.stopDay;
+        result.plan = std::move(day.plan);
         result.problems = std::move(day.problems);
         result.bars = std::move(day.bars);
     } catch (const std::exception& e) {

@@ -129,11 +129,14 @@ public:
         }
         m_tableFileName = f.session.tableFileName;
         m_stopDay = f.stopDay;
-        m_lines.push_back({0,
-                           "start table=" + f.session.tableFileName +
-                               " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
-                               " stop-day=" + (f.stopDay ? "yes" : "no"),
-                           std::nullopt});
+        m_plan = f.session.dayPlan;
+        std::string start = "start table=" + f.session.tableFileName +
+                            " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
+                            " stop-day=" + (f.stopDay ? "yes" : "no");
+        if (const std::optional<store::CalendarEntry>& entry = f.session.dayPlan.entry) {
+            start += " plan=calendar remark=" + entry->remark;
+        }
+        m_lines.push_back({0, std::move(start), std::nullopt});
         if (!m_missingTable.empty()) {
             m_lines.push_back({0, problemText({0, "no-table", 0, m_missingTable}), std::nullopt});
         }
@@ -144,6 +147,7 @@ public:
 
     const std::string& tableFileName() const { return m_tableFileName; }
     bool stopDay() const { return m_stopDay; }
+    const store::DayPlan& plan() const { return m_plan; }
     const std::string& missingTable() const { return m_missingTable; }
     const store::ScheduleTable& table() const {
         static const store::ScheduleTable kNone;
@@ -169,6 +173,14 @@ public:
                 break;
             case BroadcastEvent::Type::Left:
                 line = problemText({e.row, e.reason, e.byRow, e.path});
+                break;
+            case BroadcastEvent::Type::Day:
+                // The start line tells the first day; a later date tells its own plan when the
+                // calendar made it, so that a make-up day or a dated stop shows where it begins.
+                if (!e.plan || !e.plan->byCalendar()) {
+                    return;
+                }
+                line = "day table=" + e.table + " " + scheduler::as_run::planFields(*e.plan);
                 break;
         }
         BroadcastEvent shown = e;
@@ -280,6 +292,7 @@ private:
     std::vector<DayLine> m_lines;  // the current second's
     std::string m_tableFileName;
     bool m_stopDay = false;
+    store::DayPlan m_plan;
     std::string m_missingTable;
     bool m_finished = false;
     bool m_automaticEntryEnabled = false;
@@ -305,6 +318,10 @@ const std::string& SimulatedDay::tableFileName() const {
 
 bool SimulatedDay::stopDay() const {
     return m_run->stopDay();
+}
+
+const store::DayPlan& SimulatedDay::plan() const {
+    return m_run->plan();
 }
 
 const std::string& SimulatedDay::missingTable() const {

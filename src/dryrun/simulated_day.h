@@ -60,6 +60,8 @@ public:
     // After run(): the table the day used, and whether the day was a stop day.
     const std::string& tableFileName() const;
     bool stopDay() const;
+    // What decided the first day: the calendar, or the week's rules.
+    const store::DayPlan& plan() const;
     // After run(): the day's table as it was looked for, when it does not exist; else empty.
     const std::string& missingTable() const;
     // The table in the grid; while `sink` runs, the table of the line's row.

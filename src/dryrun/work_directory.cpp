@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/store/file_io.h"
+#include "core/store/school_calendar.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
 #include "core/text/paths.h"
@@ -43,6 +44,11 @@ std::optional<store::LineLimits> limitsOf(const std::string& name) {
         const std::size_t lines = store::kMaxLoadedRows + 1;
         return store::LineLimits{lines, store::kMaxTableLineBytes,
                                  lines * (store::kMaxTableLineBytes + 2)};
+    }
+    if (name == store::kCalendarFileName) {
+        // Read whole, as a start-up reads it.
+        return store::LineLimits{store::kMaxWholeFileBytes, store::kMaxWholeFileBytes,
+                                 store::kMaxWholeFileBytes};
     }
     return std::nullopt;
 }

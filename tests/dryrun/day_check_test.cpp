@@ -223,5 +223,30 @@ TEST_F(DayCheckTest, TheNextDayOfATableSkipsStopDaysAndOtherTables) {
     EXPECT_EQ(next("zxsj2.log"), std::nullopt);
 }
 
+TEST_F(DayCheckTest, TheCalendarDecidesTheCheckedDayAndTheNextDayOfATable) {
+    write(1, {});
+    write(5, {{"08:00:00", "gone.wav", ""}});
+    orvessa::testing::writeBytes(m_dir / "calendar.txt",
+                                 text::utf8ToGbk("1,2026-12-19,,5,调休\r\n"
+                                                 "2,2026-12-21,2026-12-22,0,冬至\r\n"
+                                                 "3,2027-01-06,,10,期末考试\r\n"));
+    const auto next = [this](const char* table) {
+        return nextDayOfTable(m_dir.path(), table, 2026y / December / 15);
+    };
+    EXPECT_EQ(next("zxsj1.log"), 2026y / December / 28) << "a dated stop";
+    EXPECT_EQ(next("zxsj10.log"), 2027y / January / 6) << "a template on its date";
+
+    const DayCheck makeUp = checkDay(m_dir.path(), 2026y / December / 19);
+    EXPECT_EQ(makeUp.tableFileName, "zxsj5.log");
+    EXPECT_TRUE(makeUp.plan.byCalendar());
+    ASSERT_EQ(makeUp.problems.size(), 1u);
+    EXPECT_EQ(makeUp.problems[0].reason, "missing");
+    const DayCheck stop = checkDay(m_dir.path(), 2026y / December / 22);
+    EXPECT_TRUE(stop.stopDay);
+    EXPECT_EQ(stop.plan.stop, store::StopReason::Calendar);
+    EXPECT_EQ(run({"--check", "--date", "2026-12-19"}),
+              Lines{"2026-12-19 08:00:00 missing row=1 path=" + audio() + "gone.wav"});
+}
+
 }  // namespace
 }  // namespace orvessa::dryrun

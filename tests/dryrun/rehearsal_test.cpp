@@ -211,6 +211,30 @@ TEST_F(Rehearsal, AStopDayAfterMidnightIsShownAndBroadcastsNothing) {
                             "2026-12-15 00:00:00 stop-day"}));
 }
 
+TEST_F(Rehearsal, CalendarDaysSayWhatDecidedThemWhereTheyBegin) {
+    file("AUDIO/bell.wav");
+    write(5, {{"0:00:10", "bell.wav", ""}});
+    entries[12 + 5] = entries[12 + 6] = "1";  // Saturday and Sunday off
+    writeBytes(m_dir / "calendar.txt", text::utf8ToGbk("1,2026-12-19,,5,调休：按星期五上课\r\n"
+                                                       "2,2026-12-20,,0,校运会\r\n"));
+
+    EXPECT_EQ(
+        run({"--start", "2026-12-19 00:00:00", "--end", "2026-12-19 00:00:20", "--length",
+             "bell.wav=2"}),
+        (Lines{"2026-12-19 00:00:00 start table=zxsj5.log rows=1 stop-day=no plan=calendar "
+               "remark=调休：按星期五上课",
+               "2026-12-19 00:00:10 play row=1 kind=media path=" + audio() + "bell.wav length=2.0",
+               "2026-12-19 00:00:14 stop row=1", "2026-12-19 00:00:15 end-of-table"}));
+    const Lines lines = run({"--start", "2026-12-19 23:59:58", "--end", "2026-12-20 00:00:05"});
+    EXPECT_EQ(lines, (Lines{"2026-12-19 23:59:58 start table=zxsj5.log rows=1 stop-day=no "
+                            "plan=calendar remark=调休：按星期五上课",
+                            "2026-12-19 23:59:59 skip row=1 reason=late",
+                            "2026-12-20 00:00:00 end-of-table",
+                            "2026-12-20 00:00:00 day table=zxsj7.log plan=calendar "
+                            "stop-day=calendar remark=校运会",
+                            "2026-12-20 00:00:00 stop-day"}));
+}
+
 TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     file("AUDIO/bell.wav");
     const std::string start = "2026-12-14 08:00:00";

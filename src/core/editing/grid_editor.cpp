@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "core/store/day_plan.h"
 #include "core/store/table_file.h"
-#include "core/store/today_table.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
@@ -77,12 +77,21 @@ GridEditor::GridEditor(EditorControls controls, playback::BroadcastSession& sess
     remember();
 }
 
+store::DayPlan GridEditor::todaysPlan() const {
+    const platform::LocalDateTime now = m_services.clock.now();
+    if (m_services.planDay) {
+        return m_services.planDay(now);
+    }
+    return store::planDay(platform::dateOf(now), store::weekRulesOf(m_services.config), {},
+                          nullptr);
+}
+
 void GridEditor::load() {
     if (m_session.autoNaming) {
-        const platform::LocalDateTime now = m_services.clock.now();
-        m_session.weekday = text::weekdayOf(now.year, now.month, now.day);
+        m_session.dayPlan = todaysPlan();
+        m_session.weekday = m_session.dayPlan.weekday;
         m_session.weekdayText = text::decimalText(m_session.weekday);
-        m_session.tableFileName = store::todayTableName(m_session.weekday, m_services.config);
+        m_session.tableFileName = m_session.dayPlan.tableFileName();
     }
     const store::TableLoadResult r = store::loadTableFile(
         m_c.grid.table(), m_services.programDirectory, m_session.tableFileName);

@@ -42,6 +42,8 @@ struct EditorServices {
     std::filesystem::path programDirectory;
     // Where failed loads and saves are kept; none in tests.
     platform::FailureRecord* failures = nullptr;
+    // What a date is for; without it, the configuration's week alone decides (no calendar).
+    std::function<store::DayPlan(const platform::LocalDateTime&)> planDay = {};
 };
 
 // The schedule grid as the table editor: loading and saving the table file, the selection step,
@@ -55,6 +57,8 @@ public:
 
     // Replaces the grid's content by the table in tableFileName (today's table while autoNaming).
     void load();
+    // What today is for: the table a load while autoNaming takes.
+    store::DayPlan todaysPlan() const;
     // After each load, once the grid holds the new table and the load's notices are shown.
     model::Signal<> loaded;
     // While on (start-up, before the clock runs, with nobody there to answer), a table that

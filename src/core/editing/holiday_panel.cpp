@@ -4,7 +4,6 @@
 #include "core/store/holiday_list.h"
 #include "core/store/schedule_table.h"
 #include "core/store/table_file.h"
-#include "core/store/today_table.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
 #include "core/text/time_text.h"
@@ -167,9 +166,7 @@ void HolidayPanel::accept() {
     }
 
     // 5
-    const platform::LocalDateTime now = m_clock.now();
-    m_s.tableFileName =
-        store::todayTableName(text::weekdayOf(now.year, now.month, now.day), config);
+    m_s.tableFileName = m_editor.todaysPlan().tableFileName();
     m_editor.load();
 
     // 6

@@ -26,6 +26,11 @@ std::string dayText(year_month_day date) {
     return text::formatDate(y, m, d) + " 星期" + text::weekdayCharacter(text::weekdayOf(y, m, d));
 }
 
+// "（春节）" for a calendar entry with a remark; empty otherwise.
+std::string remarkText(const store::DayPlan& plan) {
+    return plan.entry && !plan.entry->remark.empty() ? "（" + plan.entry->remark + "）" : "";
+}
+
 std::string clockText(int second) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", second / 3600 % 100, second / 60 % 60,
@@ -136,11 +141,20 @@ void PreflightCheck::runCheck() {
         m_result.bars.clear();
     } else if (m_result.stopDay) {
         Label1.setColor(model::kGreen);
-        Label1.setText(dayText(day) + "：停播日");
-        lines.push_back("该日停播，不播出任何内容。");
+        if (m_result.plan.byCalendar()) {
+            Label1.setText(dayText(day) + "：校历停播日" + remarkText(m_result.plan));
+            lines.push_back("该日按校历停播，不播出任何内容。");
+        } else {
+            Label1.setText(dayText(day) + "：停播日");
+            lines.push_back("该日停播，不播出任何内容。");
+        }
     } else {
-        std::string summary = dayText(day) + "  预演表格中的 " + m_s.tableFileName + "：" +
-                              problemCount(m_result.problems.size());
+        std::string summary = dayText(day);
+        if (m_result.plan.byCalendar()) {
+            summary += "：校历 → " + m_result.tableFileName + remarkText(m_result.plan);
+        }
+        summary +=
+            "  预演表格中的 " + m_s.tableFileName + "：" + problemCount(m_result.problems.size());
         // The grid's rows stand in for the date's own table, which may be another one.
         if (m_result.tableFileName != m_s.tableFileName) {
             summary += "  (该日本应播出 " + m_result.tableFileName + ")";

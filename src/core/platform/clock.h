@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace orvessa::platform {
 
 // A local date and time of day.
@@ -12,6 +14,12 @@ struct LocalDateTime {
     int second = 0;
     int millisecond = 0;
 };
+
+// The date of a local time.
+inline std::chrono::year_month_day dateOf(const LocalDateTime& t) {
+    return {std::chrono::year(t.year), std::chrono::month(static_cast<unsigned>(t.month)),
+            std::chrono::day(static_cast<unsigned>(t.day))};
+}
 
 // Local time now.
 class Clock {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/store/day_plan.h"
 #include "core/store/schedule_table.h"
 
 namespace orvessa::platform {
@@ -40,6 +41,7 @@ struct DayCheckResult {
     std::string error;
     std::string tableFileName;         // the table the date itself uses
     bool stopDay = false;              // nothing is broadcast, so no problems and no bars
+    store::DayPlan plan;               // what decided the day
     std::vector<DayProblem> problems;  // in the order they happen
     std::vector<DayBar> bars;          // by row
 };

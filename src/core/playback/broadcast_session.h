@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/playback/playback_state.h"
+#include "core/store/day_plan.h"
 
 namespace orvessa::playback {
 
@@ -16,6 +17,8 @@ struct BroadcastSession {
     // The table the grid holds, and whether its name follows the weekday.
     std::string tableFileName;
     bool autoNaming = true;
+    // What today is for, as the last load of today's table decided it.
+    store::DayPlan dayPlan;
     bool unlocked = false;  // the operator has entered
 };
 

@@ -23,6 +23,8 @@ std::string typeWord(BroadcastEvent::Type type) {
             return "missing";
         case BroadcastEvent::Type::Left:
             break;
+        case BroadcastEvent::Type::Day:
+            return "day";
     }
     return "left";
 }
@@ -51,6 +53,15 @@ int digits(std::string_view text) {
 
 }  // namespace
 
+std::string planFields(const store::DayPlan& plan) {
+    std::string out = std::string("plan=") + (plan.byCalendar() ? "calendar" : "week") +
+                      " stop-day=" + store::stopWord(plan.stop);
+    if (plan.entry) {
+        out += " remark=" + printable(plan.entry->remark);
+    }
+    return out;
+}
+
 std::string kindWord(playback::ItemKind kind) {
     switch (kind) {
         case playback::ItemKind::Media:
@@ -75,8 +86,11 @@ std::string line(const BroadcastEvent& e) {
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", e.at.year, e.at.month,
                   e.at.day, e.at.hour, e.at.minute, e.at.second);
-    std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table) +
-                      " row=" + std::to_string(e.row);
+    std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table);
+    if (e.type == BroadcastEvent::Type::Day && e.plan) {
+        return out + " " + planFields(*e.plan);
+    }
+    out += " row=" + std::to_string(e.row);
     std::string path = e.path;
     if (e.type == BroadcastEvent::Type::Left) {
         out += " reason=" + e.reason;

@@ -16,6 +16,10 @@ inline constexpr int kKeptDays = 60;
 // "as-run-2026-12-14.log".
 std::string fileName(int year, int month, int day);
 
+// "plan=calendar stop-day=no remark=调休" or "plan=week stop-day=weekday": what decided a day and
+// whether it is a stop day; the remark, which may hold blanks, comes last.
+std::string planFields(const store::DayPlan& plan);
+
 // "media", "page", "shell": what an item was played as, in the record and the rehearsal alike.
 std::string kindWord(playback::ItemKind kind);
 
@@ -23,6 +27,8 @@ std::string kindWord(playback::ItemKind kind);
 // the path, which comes last so that it may hold blanks.
 //   2026-12-14 08:00:00 start table=zxsj1.log row=1 kind=media path=/srv/orvessa/AUDIO/bell.wav
 //   2026-12-14 08:00:29 left table=zxsj1.log row=4 reason=still-playing by=3 path=bell.wav
+// A day's plan has no row and no path:
+//   2027-02-20 00:00:00 day table=zxsj5.log plan=calendar stop-day=no remark=调休
 // Control characters (a file name may hold a line break) become "?".
 std::string line(const BroadcastEvent& event);
 

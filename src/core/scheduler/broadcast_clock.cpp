@@ -55,6 +55,7 @@ BroadcastClock::BroadcastClock(playback::BroadcastSession& session, ClockControl
       m_time(timeSource),
       m_hints(hints),
       m_weekday(session.weekday),
+      m_dayPlan(session.dayPlan),
       m_hooks(std::move(hooks)) {}
 
 void BroadcastClock::tick() {
@@ -136,8 +137,12 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     if (m_hooks.customShutdownCheck) {
         m_hooks.customShutdownCheck();
     }
-    if (m_hooks.newDay && m_hooks.newDay(at)) {
-        return;
+    if (m_hooks.newDay) {
+        if (m_hooks.newDay(at)) {
+            return;
+        }
+        // A new day's table may have been loaded: this second is its first.
+        readRow();
     }
 
     model::Grid& grid = m_controls.grid;
@@ -210,7 +215,11 @@ void BroadcastClock::statusLines() {
     if (m_clock.hintTick > m_clock.hintLimit) {
         m_clock.hintTick = 0;
     }
-    if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
+    // On a day the calendar decided, the first hint says so: the operator sees why today runs
+    // another table than the weekday's.
+    if (m_clock.hintIndex == 0 && m_dayPlan.byCalendar()) {
+        m_controls.statusLine.setText(store::calendarDayLine(m_dayPlan));
+    } else if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
         m_controls.statusLine.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
     }
 }

@@ -95,7 +95,8 @@ private:
     playback::VideoWindow& m_video;
     const platform::Clock& m_time;
     const std::vector<std::string>& m_hints;
-    int& m_weekday;  // the session's
+    int& m_weekday;                   // the session's
+    const store::DayPlan& m_dayPlan;  // the session's
     EndOfDayHooks m_hooks;
     std::optional<int64_t> m_lastSecond;
     // How long after its own second the current tick runs (a tick made up after a stall), and

@@ -63,6 +63,21 @@ int BroadcastJournal::lastDataRow() const {
     return 0;
 }
 
+void BroadcastJournal::dayPlanned(const platform::LocalDateTime& at, const store::DayPlan& plan) {
+    const int date = at.year * 10000 + at.month * 100 + at.day;
+    if (date == m_plannedDate && plan == m_planned) {
+        return;
+    }
+    m_plannedDate = date;
+    m_planned = plan;
+    BroadcastEvent event;
+    event.type = BroadcastEvent::Type::Day;
+    event.at = at;
+    event.table = plan.tableFileName();
+    event.plan = plan;
+    m_record.record(event);
+}
+
 void BroadcastJournal::publish(BroadcastEvent event) {
     event.at = now();
     event.table = m_table;

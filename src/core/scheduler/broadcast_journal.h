@@ -28,6 +28,9 @@ public:
 
     // A play request that started or missed something, or a stop request, of the item player.
     void played(const playback::PlayEvent& event);
+    // Today's plan as a load of today's table decided it: recorded once a date, and again only
+    // when it changes (the calendar was edited).
+    void dayPlanned(const platform::LocalDateTime& at, const store::DayPlan& plan);
 
     // The day is over for the table in the grid: every row the clock has not reached is left
     // behind, with the reason that kept the clock from it, or with `reason` when one is given
@@ -85,6 +88,9 @@ private:
     std::set<std::tuple<int, int, std::string>> m_toldToday;
     int m_toldDate = 0;
     std::string m_toldTable;
+    // The date and plan last recorded.
+    int m_plannedDate = 0;
+    store::DayPlan m_planned;
     std::deque<Stand> m_stands;
 };
 

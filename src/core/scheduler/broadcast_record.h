@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/platform/clock.h"
 #include "core/playback/playback_state.h"
+#include "core/store/day_plan.h"
 
 namespace orvessa::scheduler {
 
@@ -33,6 +35,7 @@ struct BroadcastEvent {
         Stopped,  // the running item was stopped
         Missing,  // the row's file was not there, and nothing played
         Left,     // the clock left the row behind without playing it, for `reason`
+        Day,      // the day's plan was decided (at start-up or a new date): `plan`
     };
     Type type = Type::Started;
     // The second of the clock's tick, or of the operator's command.
@@ -43,8 +46,9 @@ struct BroadcastEvent {
     playback::ItemKind kind = playback::ItemKind::None;  // of a started item
     // The item as the core holds it (not yet native); for a row left behind, its file cell.
     std::string path;
-    std::string reason;  // one of left_reason, for Left
-    int byRow = 0;       // the row that kept the clock from this one; 0 for none
+    std::string reason;                  // one of left_reason, for Left
+    int byRow = 0;                       // the row that kept the clock from this one; 0 for none
+    std::optional<store::DayPlan> plan;  // for Day
 };
 
 // Receives what the broadcast does, for a record of the day.

@@ -116,14 +116,14 @@ bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
         return false;
     }
     // The operator said no bells on a stop day, whether the system started on it or ran into it.
-    if (m_actions.isStopDay(at)) {
+    if (m_actions.planNewDay(at).stopDay()) {
         enterStopDay(at);
         return true;
     }
     // A missed midnight second, or an item that played across midnight, must not keep the new
-    // day's table from starting.
+    // day's table from starting. The tick goes on with it, so that a row at 00:00:00 rings.
     m_actions.enterAutomaticOperation();
-    return true;
+    return false;
 }
 
 void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
@@ -146,7 +146,8 @@ void EndOfDay::stopDayTick() {
     // a broadcast day is broadcast, a further stop day starts its own count.
     const int today = dateKey(now);
     if (m_s.stopDayDate != 0 && today != m_s.stopDayDate) {
-        if (!m_actions.isStopDay(now)) {
+        const store::DayPlan plan = m_actions.planNewDay(now);
+        if (!plan.stopDay()) {
             m_s.stopDay = false;
             m_actions.enterAutomaticOperation();
             // This very second belongs to the new table: a row at 00:00:00 rings.
@@ -154,6 +155,7 @@ void EndOfDay::stopDayTick() {
             return;
         }
         stopDayCount = 0;
+        m_s.session.dayPlan = plan;
     }
     m_s.stopDayDate = today;
     m_s.session.weekday = text::weekdayOf(now.year, now.month, now.day);
@@ -162,7 +164,9 @@ void EndOfDay::stopDayTick() {
     if (stopDayCount < 62) {
         ++stopDayCount;
     }
-    m_c.statusLine.setText("  今日停播！ ");
+    // A dated stop says why; any other stop day reads as it always has.
+    const std::string calendarLine = store::calendarDayLine(m_s.session.dayPlan);
+    m_c.statusLine.setText(calendarLine.empty() ? "  今日停播！ " : calendarLine);
     if (stopDayCount < 4) {
         m_c.broadcastTimer.stop();
         if (m_player != nullptr) {

@@ -45,8 +45,8 @@ struct EndOfDayActions {
     std::function<void()> enterAutomaticOperation;
     // Loads today's table into the grid, as a start-up on this day does.
     std::function<void()> loadTodaysTable;
-    // The start-up's stop-day decision for a day.
-    std::function<bool(const platform::LocalDateTime&)> isStopDay;
+    // What a new date is for, decided as at start-up (the calendar read again first).
+    std::function<store::DayPlan(const platform::LocalDateTime&)> planNewDay;
     // Returns once what the system has written (the as-run record's last lines included) is on
     // the disk; may be empty.
     std::function<void()> flushWrites = {};
@@ -69,8 +69,9 @@ public:
     void customShutdownCheck();
     // The countdown before the shutdown after the table; true when it is shown.
     bool showCountdown();
-    // The first tick of a new date at which nothing plays starts the new day's table, or the
-    // stop-day ticker when the new day is a stop day; true when it did (the tick ends there).
+    // The first tick of a new date at which nothing plays starts the new day's table, and the
+    // tick goes on with it; or it starts the stop-day ticker when the new day is a stop day, and
+    // returns true: the tick ends there.
     bool newDayCheck(const platform::LocalDateTime& at);
     void stopDayTick();
     void powerOff();

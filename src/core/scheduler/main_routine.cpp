@@ -141,13 +141,32 @@ void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
 void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     m_commandStates = std::make_unique<ui::CommandStates>(f);
+    // The week's rules as the holiday panel's boxes hold them while the system runs.
+    m_dayPlanner = std::make_unique<store::DayPlanner>(
+        f.programDirectory,
+        [&f] {
+            store::WeekRules rules = store::weekRulesOf(f.config);
+            for (std::size_t k = 0; k < 7; ++k) {
+                rules.stopOnWeekday[k] = f.weekdayStopBoxes[k]->checked();
+            }
+            rules.broadcastAll = f.weekdayStopBoxes[7]->checked();
+            return rules;
+        },
+        services.failureRecord);
     m_editor = std::make_unique<editing::GridEditor>(
         editing::EditorControls{f.Grid, f.hintLine, f.automaticOperation, f.save, f.SAVE1, f.add,
                                 f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
                                 f.DOW1},
         f.session,
         editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
-                                services.failureRecord});
+                                services.failureRecord, [this](const platform::LocalDateTime& now) {
+                                    const store::DayPlan plan =
+                                        m_dayPlanner->planFor(platform::dateOf(now));
+                                    if (m_journal != nullptr) {
+                                        m_journal->dayPlanned(now, plan);
+                                    }
+                                    return plan;
+                                }});
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
     platform::SkinLook* look = services.skinLook;
@@ -200,6 +219,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     startUpServices.checkLibrary = [this, &f, failures = services.failureRecord] {
         m_library->checkFolder(f.hintLine, failures);
     };
+    startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
     m_startUp = std::make_unique<StartUp>(
         StartUpControls{f,
                         f.trayIcon,
@@ -240,18 +260,22 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         EndOfDayState{f.config, f.session, f.stopDay, f.stopDayDate, f.stopDayCount,
                       f.automaticDate},
         services.clock, services.power,
-        EndOfDayActions{
-            [this] { m_startUp->quit(); }, [&f] { enterAutomaticOperation(f.automaticOperation); },
-            [this, &f] {
-                f.session.autoNaming = true;
-                m_editor->load();
-            },
-            [this](const platform::LocalDateTime& day) { return m_startUp->isStopDay(day); },
-            [record = services.broadcastRecord] {
-                if (record != nullptr) {
-                    record->flush();
-                }
-            }});
+        EndOfDayActions{[this] { m_startUp->quit(); },
+                        [&f] { enterAutomaticOperation(f.automaticOperation); },
+                        [this, &f] {
+                            f.session.autoNaming = true;
+                            m_editor->load();
+                        },
+                        [this](const platform::LocalDateTime& day) {
+                            // An operator may have put a new calendar in place since yesterday.
+                            m_dayPlanner->reload();
+                            return m_dayPlanner->planFor(platform::dateOf(day));
+                        },
+                        [record = services.broadcastRecord] {
+                            if (record != nullptr) {
+                                record->flush();
+                            }
+                        }});
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
@@ -300,6 +324,10 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     if (services.broadcastRecord != nullptr) {
         m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.session.tableFileName,
                                                        services.clock, *services.broadcastRecord);
+        // Today was planned by the start-up, before the journal was there to hear it.
+        if (f.configurationLoaded) {
+            m_journal->dayPlanned(services.clock.now(), f.session.dayPlan);
+        }
         m_player->setObserver([this](const playback::PlayEvent& e) { m_journal->played(e); });
         m_broadcastClock->setObserver(m_journal.get());
     }

@@ -24,6 +24,7 @@
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
 #include "core/skins/skin_engine.h"
+#include "core/store/day_planner.h"
 #include "core/tools/recorder_window.h"
 #include "core/tools/subtitle_dialog.h"
 #include "core/ui/command_states.h"
@@ -90,6 +91,7 @@ public:
     OperatingModes& modes() { return *m_modes; }
     StartUp& startUp() { return *m_startUp; }
     EndOfDay& endOfDay() { return *m_endOfDay; }
+    store::DayPlanner& dayPlanner() { return *m_dayPlanner; }
     // Null when the system was started without a broadcast record.
     BroadcastJournal* journal() { return m_journal.get(); }
 
@@ -106,6 +108,7 @@ private:
 
     std::unique_ptr<ui::MainWindow> m_mainWindow;
     std::unique_ptr<ui::CommandStates> m_commandStates;
+    std::unique_ptr<store::DayPlanner> m_dayPlanner;
     std::unique_ptr<editing::GridEditor> m_editor;
     std::unique_ptr<editing::OperatorLock> m_lock;
     std::unique_ptr<editing::MediaLibrary> m_library;

@@ -100,6 +100,12 @@ void OperatingModes::enterAutomatic() {
     m_s.session.playback.currentRow = 1;
     m_c.grid.setRowSelect(true);
     m_c.stopDayTimer.stop();
+    // A day the calendar decided starts by saying so; the hint rotation repeats it.
+    if (const std::string line = store::calendarDayLine(m_s.session.dayPlan); !line.empty()) {
+        m_c.statusLine.setColor(model::kGreen);
+        m_c.statusLine.setText(line);
+        m_s.session.clock.hintTick = 0;
+    }
     if (m_broadcastClock != nullptr) {
         // Seconds spent outside automatic operation are not the clock's to make up.
         m_broadcastClock->resetSeconds();

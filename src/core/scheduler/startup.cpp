@@ -6,10 +6,8 @@
 #include "core/editing/grid_editor.h"
 #include "core/editing/operator_lock.h"
 #include "core/scheduler/operating_modes.h"
-#include "core/store/holiday_list.h"
 #include "core/store/ini_profile.h"
 #include "core/store/table_file.h"
-#include "core/store/today_table.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
@@ -111,7 +109,7 @@ void StartUp::FormCreate() {
     // 8
     applySkin();
 
-    // 9-10
+    // 9-10: the boxes carry the week's rules into the day's plan.
     bool& stopDay = m_s.stopDay;
     int& W = m_s.session.weekday;
     stopDay = false;
@@ -121,8 +119,10 @@ void StartUp::FormCreate() {
         m_c.stopBoxes[static_cast<std::size_t>(k)]->setChecked(
             config.flagEntry(SystemConfig::kStopMonday + k));
     }
-    stopDay = m_c.stopBoxes[static_cast<std::size_t>(W - 1)]->checked();
     m_s.session.weekdayText = text::decimalText(W);
+    if (m_services.readCalendar) {
+        m_services.readCalendar();
+    }
 
     // 11
     if (config.entry(SystemConfig::kPasswordMode) == "0") {
@@ -164,8 +164,9 @@ void StartUp::FormCreate() {
         m_modes.tickForcedWeekday(text::toIntOr(forced, -1));
     }
 
-    // 15: selecting today in the week selector loads today's table. A table that cannot be
-    // read is told in the status line: a box here would hold the clock until someone came.
+    // 15: selecting today in the week selector loads today's table, by today's plan. A table
+    // that cannot be read is told in the status line: a box here would hold the clock until
+    // someone came.
     m_editor.setUnattended(true);
     m_c.weekSelector.setItemIndex(W - 1);
 
@@ -174,10 +175,8 @@ void StartUp::FormCreate() {
     clock.lastStartTime = "00:00:00";
     m_s.session.playback.itemKind = playback::ItemKind::None;
 
-    // 17
-    if (!stopDay && !m_c.stopBoxes[7]->checked() && listedHoliday(now)) {
-        stopDay = true;
-    }
+    // 17: the load decided the day.
+    stopDay = m_s.session.dayPlan.stopDay();
 
     // 18-19
     if (stopDay) {
@@ -271,24 +270,6 @@ void StartUp::quit() {
     }
     m_c.trayIcon.setVisible(false);
     m_services.host.quitApplication();
-}
-
-bool StartUp::listedHoliday(const platform::LocalDateTime& day) const {
-    const store::HolidayCheck check = store::checkHolidayFile(
-        m_services.programDirectory / store::kHolidayFileName, day.year, day.month, day.day);
-    if (!check.error.empty()) {
-        // Only the weekday flags count then, as without a list.
-        platform::recordFailure(m_services.failures, {"holiday list not read", check.error});
-    }
-    return check.listed;
-}
-
-bool StartUp::isStopDay(const platform::LocalDateTime& day) const {
-    const int weekday = text::weekdayOf(day.year, day.month, day.day);
-    if (m_c.stopBoxes[static_cast<std::size_t>(weekday - 1)]->checked()) {
-        return true;
-    }
-    return !m_c.stopBoxes[7]->checked() && listedHoliday(day);
 }
 
 // Filled in by the subsystem that owns this step.

@@ -80,6 +80,8 @@ struct StartUpServices {
     std::function<void()> applySkin = {};
     // Says in the status line when the media library folder cannot be used.
     std::function<void()> checkLibrary = {};
+    // Reads the school calendar, before today's table is chosen by it.
+    std::function<void()> readCalendar = {};
 };
 
 // The main window's life: its creation (configuration, weekday, stop day, lock, first table,
@@ -95,17 +97,12 @@ public:
     void FormActivate();
     void quit();
 
-    // The start-up decision for any day: its weekday's stop box, or a listed holiday unless every
-    // listed date is to be broadcast.
-    bool isStopDay(const platform::LocalDateTime& day) const;
-
     // The default directory dialog, created after the main window.
     void setDirectoryDialog(editing::DirectoryDialog* directory) { m_directory = directory; }
 
     int activations() const { return m_activations; }
 
 private:
-    bool listedHoliday(const platform::LocalDateTime& day) const;
     // Start-up steps that later subsystems fill in.
     void applySkin();
 

@@ -44,6 +44,20 @@ DayPlan planDay(std::chrono::year_month_day date, const WeekRules& rules,
     return plan;
 }
 
+std::string stopWord(StopReason stop) {
+    switch (stop) {
+        case StopReason::None:
+            return "no";
+        case StopReason::WeekdayFlag:
+            return "weekday";
+        case StopReason::HolidayList:
+            return "holiday";
+        case StopReason::Calendar:
+            return "calendar";
+    }
+    return "no";
+}
+
 std::string tableName(int table) {
     static const char* const kTemplates[] = {"模板一", "模板二", "模板三", "模板四", "模板五"};
     if (table >= 1 && table <= 7) {

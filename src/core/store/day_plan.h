@@ -38,6 +38,7 @@ struct DayPlan {
     std::optional<CalendarEntry> entry;
 
     bool stopDay() const { return stop != StopReason::None; }
+    bool operator==(const DayPlan&) const = default;
     bool byCalendar() const { return entry.has_value(); }
     std::string tableFileName() const;
 };
@@ -48,6 +49,9 @@ struct DayPlan {
 // the list can decide, so a list is read only when it counts.
 DayPlan planDay(std::chrono::year_month_day date, const WeekRules& rules,
                 const SchoolCalendar& calendar, const std::function<bool()>& listedHoliday);
+
+// "no", "weekday", "holiday" or "calendar", as records write a stop reason.
+std::string stopWord(StopReason stop);
 
 // "星期五" for table 5, "模板一" for table 8.
 std::string tableName(int table);

@@ -102,6 +102,8 @@ TEST_F(AsRunDay, StartsStopsMissingFilesAndRowsLeftBehindAreRecordedAsTheyHappen
     EXPECT_EQ(
         m_record.lines,
         (Lines{
+            // Each day's first line says what decided it.
+            "2026-12-09 07:59:59 day" + t + " plan=week stop-day=no",
             "2026-12-09 08:00:00 start" + t + " row=1 kind=media path=" + library() + "bell.wav",
             "2026-12-09 08:00:04 stop" + t + " row=1 path=" + library() + "bell.wav",
             "2026-12-09 08:00:04 left" + t + " row=2 reason=still-playing by=1 path=chime.wav",
@@ -121,6 +123,7 @@ TEST_F(AsRunDay, RowsAPageKeptFromAreLeftBehindAtMidnight) {
     EXPECT_EQ(
         m_record.lines,
         (Lines{
+            "2026-12-09 22:59:59 day" + t + " plan=week stop-day=no",
             "2026-12-09 23:00:00 start" + t + " row=1 kind=page path=http://intranet/notice.html",
             "2026-12-10 00:00:00 left" + t + " row=2 reason=still-playing by=1 path=bell.wav",
         }));
@@ -133,9 +136,10 @@ TEST_F(AsRunDay, TheBlankRowsBelowATableAreNoRowsLeftBehind) {
 
     tickUntil(at(10, 0, 0, 5));
 
-    ASSERT_EQ(m_record.lines.size(), 2u);
-    EXPECT_NE(m_record.lines[0].find(" start "), std::string::npos);
-    EXPECT_NE(m_record.lines[1].find(" stop "), std::string::npos);
+    ASSERT_EQ(m_record.lines.size(), 4u);
+    EXPECT_NE(m_record.lines[1].find(" start "), std::string::npos);
+    EXPECT_NE(m_record.lines[2].find(" stop "), std::string::npos);
+    EXPECT_EQ(m_record.lines[3], "2026-12-10 00:00:00 day table=zxsj4.log plan=week stop-day=no");
 }
 
 TEST(AsRunFiles, OnlyRecordFilesMoreThanSixtyDaysOldArePruned) {

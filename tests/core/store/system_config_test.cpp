@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include "core/store/file_io.h"
-#include "core/store/today_table.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::store {
@@ -198,22 +197,6 @@ TEST(SystemConfig, TheFileWithThePasswordIsReadableByItsOwnerOnly) {
     const auto perms = std::filesystem::status(dir / SystemConfig::kFileName).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-}
-
-TEST(TodayTable, FollowsTheWeekdayUnlessOneIsForced) {
-    SystemConfig config("/nonexistent");
-    config.setEntry(SystemConfig::kForcedWeekday, "0");
-    EXPECT_EQ(todayTableName(1, config), "zxsj1.log");
-    EXPECT_EQ(todayTableName(7, config), "zxsj7.log");
-    config.setEntry(SystemConfig::kForcedWeekday, "3");
-    for (int w = 1; w <= 7; ++w) {
-        EXPECT_EQ(todayTableName(w, config), "zxsj3.log");
-    }
-    // A damaged entry must not name a file that is no weekday's table.
-    for (const char* bad : {"", "9", "x", "-1"}) {
-        config.setEntry(SystemConfig::kForcedWeekday, bad);
-        EXPECT_EQ(todayTableName(5, config), "zxsj5.log") << bad;
-    }
 }
 
 }  // namespace

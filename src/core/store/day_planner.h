@@ -10,7 +10,7 @@
 #include "core/store/day_plan.h"
 #include "core/store/school_calendar.h"
 
-namespace orvessa::scheduler {
+namespace orvessa::store {
 
 // Keeps the school calendar of the program directory and plans days with it, the holiday list
 // and the week's rules: every part of the system that asks what a day is for asks here.
@@ -18,33 +18,32 @@ class DayPlanner {
 public:
     // `weekRules` gives the rules as they stand when a day is planned (the holiday panel's
     // boxes while the system runs); `failures` may be null.
-    DayPlanner(std::filesystem::path programDirectory, std::function<store::WeekRules()> weekRules,
+    DayPlanner(std::filesystem::path programDirectory, std::function<WeekRules()> weekRules,
                platform::FailureRecord* failures);
 
     // Reads calendar.txt again. A line that cannot be used, or a file that cannot be read, is
     // recorded the first time it is met; it never stops anything.
     void reload();
     // The calendar as the window stored it; no file is read.
-    void replace(store::SchoolCalendar calendar);
-    const store::SchoolCalendar& calendar() const { return m_calendar; }
+    void replace(SchoolCalendar calendar);
+    const SchoolCalendar& calendar() const { return m_calendar; }
     // Why calendar.txt could not be read the last time; empty when it was or is missing.
     const std::string& readError() const { return m_readError; }
 
-    store::DayPlan planFor(std::chrono::year_month_day date) const;
+    DayPlan planFor(std::chrono::year_month_day date) const;
     // The same with another calendar (one being edited) in place of the stored one.
-    store::DayPlan planFor(std::chrono::year_month_day date,
-                           const store::SchoolCalendar& calendar) const;
+    DayPlan planFor(std::chrono::year_month_day date, const SchoolCalendar& calendar) const;
 
 private:
     bool listedHoliday(std::chrono::year_month_day date) const;
     void recordProblems();
 
     std::filesystem::path m_programDirectory;
-    std::function<store::WeekRules()> m_weekRules;
+    std::function<WeekRules()> m_weekRules;
     platform::FailureRecord* m_failures;
-    store::SchoolCalendar m_calendar;
+    SchoolCalendar m_calendar;
     std::string m_readError;
     std::set<std::string> m_recorded;  // problems already in the record
 };
 
-}  // namespace orvessa::scheduler
+}  // namespace orvessa::store

@@ -156,7 +156,8 @@ void PreflightCheck::runCheck() {
         summary +=
             "  预演表格中的 " + m_s.tableFileName + "：" + problemCount(m_result.problems.size());
         // The grid's rows stand in for the date's own table, which may be another one.
-        if (m_result.tableFileName != m_s.tableFileName) {
+        // (The calendar's day has named it already.)
+        if (m_result.tableFileName != m_s.tableFileName && !m_result.plan.byCalendar()) {
             summary += "  (该日本应播出 " + m_result.tableFileName + ")";
         }
         Label1.setColor(m_result.problems.empty() ? model::kGreen : model::kRed);

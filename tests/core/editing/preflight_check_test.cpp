@@ -53,6 +53,15 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
     DayCheckResult stopDay;
     stopDay.stopDay = true;
     checker.results[2026y / 12 / 12] = stopDay;
+    // A make-up Sunday, and a dated stop on a Monday.
+    DayCheckResult makeUp;
+    makeUp.tableFileName = "zxsj5.log";
+    makeUp.plan.table = 5;
+    makeUp.plan.entry = store::CalendarEntry{2026y / 12 / 13, 2026y / 12 / 13, 5, "调休"};
+    checker.results[2026y / 12 / 13] = makeUp;
+    stopDay.plan.stop = store::StopReason::Calendar;
+    stopDay.plan.entry = store::CalendarEntry{2026y / 12 / 14, 2026y / 12 / 14, 0, "校运会"};
+    checker.results[2026y / 12 / 14] = stopDay;
     startChecking(kThreeRows);
     EXPECT_FALSE(form().yuyan.enabled()) << "not in automatic operation";
     form().manualOperation.click();
@@ -93,6 +102,15 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
         d.ListBox1.setItemIndex(0);
         d.ListBox1.doubleClicked.send();
         EXPECT_TRUE(d.visible()) << "a line that is no problem leads nowhere";
+
+        // The calendar's days name it.
+        d.dateChanged(2026y / 12 / 13);
+        EXPECT_EQ(d.Label1.text(),
+                  "2026-12-13 星期日：校历 → zxsj5.log（调休）  预演表格中的 "
+                  "zxsj3.log：没有发现问题");
+        d.dateChanged(2026y / 12 / 14);
+        EXPECT_EQ(d.Label1.text(), "2026-12-14 星期一：校历停播日（校运会）");
+        EXPECT_EQ(d.ListBox1.items(), std::vector<std::string>{"该日按校历停播，不播出任何内容。"});
 
         d.dateChanged(2026y / 12 / 10);
         d.ListBox1.setItemIndex(0);

@@ -15,6 +15,7 @@
 
 #include "app/program_directory.h"
 #include "backends/gstreamer/gst_media_device.h"
+#include "backends/ical/ical_calendar_reader.h"
 #include "backends/linux/as_run_writer.h"
 #include "backends/linux/journal_failure_record.h"
 #include "backends/linux/linux_clock.h"
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
     // copies of a check the program was killed during are removed.
     dryrun::removeStaleWorkDirectories();
     dryrun::DayCheckerService dayChecker(programDirectory);
+    backends::IcalCalendarReader calendarReader;
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start({.host = host,
                                          .clock = clock,
@@ -139,7 +141,8 @@ int main(int argc, char** argv) {
                                          .skinStore = skinStore ? &skinStore.value() : nullptr,
                                          .skinLook = &skinLook,
                                          .dayChecker = &dayChecker,
-                                         .failureRecord = &failures});
+                                         .failureRecord = &failures,
+                                         .calendarReader = &calendarReader});
     if (!system) {
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "gui/system_views.h"
 
+#include "gui/editing/calendar_window_view.h"
 #include "gui/editing/directory_dialog_view.h"
 #include "gui/editing/exchange_chooser_view.h"
 #include "gui/editing/options_dialog_view.h"
@@ -40,6 +41,13 @@ SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString
     m_subtitleDialog =
         std::make_unique<SubtitleDialogView>(system.subtitleDialog(), m_mainWindow.get());
     host.registerView(system.subtitleDialog(), m_subtitleDialog.get());
+    m_calendarWindow =
+        std::make_unique<CalendarWindowView>(system.calendarWindow(), m_mainWindow.get());
+    host.registerView(system.calendarWindow(), m_calendarWindow.get());
+    // The import's list opens over the calendar it adds to.
+    m_calendarImport = std::make_unique<CalendarImportView>(system.calendarWindow().importDialog(),
+                                                            m_calendarWindow.get());
+    host.registerView(system.calendarWindow().importDialog(), m_calendarImport.get());
     if (editing::PreflightCheck* check = system.preflightCheck()) {
         m_preflight = std::make_unique<PreflightView>(*check, m_mainWindow.get());
         host.registerView(*check, m_preflight.get());

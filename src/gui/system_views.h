@@ -17,6 +17,8 @@ class DirectoryDialogView;
 class VideoWindowView;
 class SubtitleDialogView;
 class PreflightView;
+class CalendarWindowView;
+class CalendarImportView;
 class QtHost;
 
 // Every window of the system with its view, made in one place and registered with the host, so
@@ -46,6 +48,8 @@ private:
     std::unique_ptr<RecorderWindowView> m_recorderWindow;
     std::unique_ptr<SubtitleDialogView> m_subtitleDialog;
     std::unique_ptr<PreflightView> m_preflight;  // only with a day checker
+    std::unique_ptr<CalendarWindowView> m_calendarWindow;
+    std::unique_ptr<CalendarImportView> m_calendarImport;
 };
 
 }  // namespace orvessa::gui

@@ -78,6 +78,11 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
+    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
+        services.host, services.clock, *m_dayPlanner, f.programDirectory, services.calendarReader});
+    f.schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
+    m_windows.push_back(m_calendarWindow.get());
+    m_windows.push_back(&m_calendarWindow->importDialog());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},

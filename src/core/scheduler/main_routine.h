@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/editing/calendar_window.h"
 #include "core/editing/directory_dialog.h"
 #include "core/editing/exchange_chooser.h"
 #include "core/editing/grid_editor.h"
@@ -61,6 +62,8 @@ struct PlatformServices {
     platform::DayChecker* dayChecker = nullptr;
     // Where what fails (a file not read, a save that failed, an item not played) is recorded.
     platform::FailureRecord* failureRecord = nullptr;
+    // Reads calendars for the school calendar's import; without one it offers no import.
+    platform::CalendarReader* calendarReader = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -80,6 +83,7 @@ public:
     // Null when the system was started without a day checker.
     editing::PreflightCheck* preflightCheck() { return m_preflight.get(); }
     tools::SubtitleDialog& subtitleDialog() { return *m_subtitleDialog; }
+    editing::CalendarWindow& calendarWindow() { return *m_calendarWindow; }
     playback::ItemPlayer& player() { return *m_player; }
     playback::NowPlaying& display() { return *m_display; }
     BroadcastClock& broadcastClock() { return *m_broadcastClock; }
@@ -125,6 +129,7 @@ private:
     std::unique_ptr<editing::ExchangeChooser> m_exchangeChooser;
     std::unique_ptr<editing::DirectoryDialog> m_directoryDialog;
     std::unique_ptr<tools::SubtitleDialog> m_subtitleDialog;
+    std::unique_ptr<editing::CalendarWindow> m_calendarWindow;
     std::unique_ptr<editing::PreflightCheck> m_preflight;
     std::unique_ptr<playback::NowPlaying> m_display;
     // Before the player and the clock, which report to it until they go.

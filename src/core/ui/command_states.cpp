@@ -38,6 +38,7 @@ const Row kTable[] = {
     {&MainWindow::Z1, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::xuanxiang, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::yuyan, {Rule::On, Rule::Off, K, K, K, K}},
+    {&MainWindow::schoolCalendar, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::xiugai, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::del, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::add, {Rule::On, Rule::Off, K, K, K, K}},

@@ -35,7 +35,7 @@ void MainWindow::buildMenus() {
         Z1.addItem(*c);
     }
     for (Command* c : {&manualOperation, &automaticOperation, &N6, &Z1, &N11, &N12, &N13, &N8,
-                       &GXR1, &N9, &xuanxiang, &yuyan}) {
+                       &GXR1, &schoolCalendar, &N9, &xuanxiang, &yuyan}) {
         SZ1.addItem(*c);
     }
     for (Command* c : {&dir1, &N10, &find1, &P1, &S2, &N14, &Rec2}) {
@@ -69,8 +69,8 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::setDesignedStates() {
-    for (Command* c : {&BCZ1, &automaticOperation, &Z1, &N11, &N12, &N13, &GXR1, &xuanxiang, &yuyan,
-                       &N16, &dir1, &P1, &S2, &Rec2}) {
+    for (Command* c : {&BCZ1, &automaticOperation, &Z1, &N11, &N12, &N13, &GXR1, &schoolCalendar,
+                       &xuanxiang, &yuyan, &N16, &dir1, &P1, &S2, &Rec2}) {
         c->setEnabled(false);
     }
     Button3.setVisible(false);

@@ -170,6 +170,8 @@ public:
     Command N13{"N13", CommandKind::MenuItem, "导    出(&K)"};
     Command N8{"N8", CommandKind::Separator};
     Command GXR1{"GXR1", CommandKind::MenuItem, "节 假 日(&P)"};
+    // The school calendar's window: dated stop days and tables; in manual operation.
+    Command schoolCalendar{"schoolCalendar", CommandKind::MenuItem, "校历(&C)"};
     Command N9{"N9", CommandKind::Separator};
     Command xuanxiang{"xuanxiang", CommandKind::MenuItem, "选    项 ", "F8"};
     // Rehearses the grid's table for a date; only with a checker, in manual operation.

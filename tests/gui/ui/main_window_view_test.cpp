@@ -60,6 +60,7 @@ const Expected kMenuItems[] = {
     {"N12", "导    入(&J)", "", false},
     {"N13", "导    出(&K)", "", false},
     {"GXR1", "节 假 日(&P)", "", false},
+    {"schoolCalendar", "校历(&C)", "", false},
     {"xuanxiang", "选    项 ", "F8", false},
     {"yuyan", "预演检查", "", false},
     {"N16", "字幕(&E)", "", false},

@@ -1,0 +1,394 @@
+#include "core/editing/calendar_window.h"
+
+#include <algorithm>
+
+#include "core/store/file_io.h"
+#include "core/text/date_text.h"
+#include "core/text/gbk.h"
+#include "core/text/paths.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::editing {
+namespace {
+
+using namespace std::chrono;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using store::CalendarEntry;
+
+constexpr const char* kCaption = "校历";
+
+std::string weekdayText(year_month_day date) {
+    return "星期" +
+           text::weekdayCharacter(static_cast<int>(weekday{sys_days{date}}.iso_encoding()));
+}
+
+// The choice that shows a plan: 0..12 to its item, none to "按常规".
+int choiceOf(std::optional<int> plan) {
+    return plan ? *plan + CalendarWindow::kStop : CalendarWindow::kRegular;
+}
+
+std::string planText(int plan) {
+    return plan == store::kCalendarStop ? std::string("停播") : store::tableName(plan);
+}
+
+// "2027-02-06 至 02-12" within a year, the full dates across years.
+std::string rangeText(year_month_day first, year_month_day last) {
+    if (first == last) {
+        return store::dateText(first);
+    }
+    const std::string to = store::dateText(last);
+    return store::dateText(first) + " 至 " + (first.year() == last.year() ? to.substr(5) : to);
+}
+
+// One line of the remark field as the file can hold it.
+std::string storedRemark(const std::string& typed) {
+    std::string line = typed;
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return text::normaliseGbk(text::trimText(line));
+}
+
+}  // namespace
+
+std::vector<CalendarEntry> replaceDates(std::vector<CalendarEntry> entries, year_month_day first,
+                                        year_month_day last,
+                                        const std::optional<CalendarEntry>& replacement) {
+    std::vector<CalendarEntry> kept;
+    kept.reserve(entries.size() + 2);
+    for (CalendarEntry& e : entries) {
+        if (e.last < first || last < e.first) {
+            kept.push_back(std::move(e));
+            continue;
+        }
+        if (e.first < first) {
+            CalendarEntry before = e;
+            before.last = sys_days{first} - days{1};
+            kept.push_back(std::move(before));
+        }
+        if (last < e.last) {
+            CalendarEntry after = std::move(e);
+            after.first = sys_days{last} + days{1};
+            kept.push_back(std::move(after));
+        }
+    }
+    if (replacement) {
+        kept.push_back(*replacement);
+    }
+    std::stable_sort(kept.begin(), kept.end(), [](const CalendarEntry& a, const CalendarEntry& b) {
+        return a.first < b.first;
+    });
+    return kept;
+}
+
+CalendarWindow::CalendarWindow(CalendarServices services)
+    : Window("CalendarWindow", "校历"), m_s(std::move(services)) {
+    planChoice.setColumns(1);
+    planChoice.setItemIndex(kRegular);
+    previousYear.setHandler([this] { showYear(m_year - 1); });
+    nextYear.setHandler([this] { showYear(m_year + 1); });
+    thisYear.setHandler([this] { showYear(static_cast<int>(today().year())); });
+    applyChoice.setHandler([this] { apply(); });
+    clearPastYears.setHandler([this] { clearPast(); });
+    importCalendar.setHandler([this] { importFile(); });
+    importCalendar.setVisible(m_s.reader != nullptr);
+    okButton.setHandler([this] { accept(); });
+    cancelButton.setHandler([this] { endModal(model::ModalResult::Closed); });
+    entryList.doubleClicked.connect([this] {
+        const int index = entryList.itemIndex();
+        if (index < 0 || static_cast<std::size_t>(index) >= m_edit.entries.size()) {
+            return;
+        }
+        const CalendarEntry e = m_edit.entries[static_cast<std::size_t>(index)];
+        showYear(static_cast<int>(e.first.year()));
+        selectDate(e.first);
+        extendSelection(e.last);
+    });
+}
+
+std::vector<model::Command*> CalendarWindow::allCommands() {
+    return {&previousYear,   &nextYear,       &thisYear, &applyChoice,
+            &clearPastYears, &importCalendar, &okButton, &cancelButton};
+}
+
+year_month_day CalendarWindow::today() const {
+    return platform::dateOf(m_s.clock.now());
+}
+
+void CalendarWindow::open() {
+    m_edit = store::SchoolCalendar{m_s.planner.calendar().entries, {}};
+    m_edited = false;
+    m_today = today();
+    m_anchor = m_end = m_today;
+    m_year = static_cast<int>(m_today.year());
+    refreshProblems();
+    refreshEntryList();
+    refreshDays();
+    refreshSelection();
+    m_s.host.showModal(*this);
+}
+
+void CalendarWindow::showYear(int year) {
+    if (year < 1900 || year > 9999 || year == m_year) {
+        return;
+    }
+    m_year = year;
+    refreshDays();
+}
+
+void CalendarWindow::selectDate(year_month_day date) {
+    if (!date.ok()) {
+        return;
+    }
+    m_anchor = m_end = date;
+    refreshSelection();
+}
+
+void CalendarWindow::extendSelection(year_month_day date) {
+    if (!date.ok()) {
+        return;
+    }
+    m_end = date;
+    refreshSelection();
+}
+
+year_month_day CalendarWindow::selectionFirst() const {
+    return std::min(m_anchor, m_end);
+}
+
+year_month_day CalendarWindow::selectionLast() const {
+    return std::max(m_anchor, m_end);
+}
+
+store::DayPlan CalendarWindow::planOf(year_month_day date) const {
+    if (date.year() == year{m_year} && !m_plans.empty()) {
+        const auto index = (sys_days{date} - sys_days{year{m_year} / January / 1}).count();
+        return m_plans[static_cast<std::size_t>(index)];
+    }
+    return m_s.planner.planFor(date, m_edit);
+}
+
+std::array<std::optional<CalendarDay>, 42> CalendarWindow::monthDays(int month) const {
+    std::array<std::optional<CalendarDay>, 42> cells;
+    if (month < 1 || month > 12) {
+        return cells;
+    }
+    const year_month_day first = year{m_year} / static_cast<unsigned>(month) / 1;
+    const unsigned offset = weekday{sys_days{first}}.iso_encoding() - 1;
+    const unsigned length =
+        static_cast<unsigned>((year{m_year} / static_cast<unsigned>(month) / last).day());
+    const year_month_day from = selectionFirst();
+    const year_month_day to = selectionLast();
+    for (unsigned d = 1; d <= length; ++d) {
+        const year_month_day date = year{m_year} / static_cast<unsigned>(month) / d;
+        const store::DayPlan plan = planOf(date);
+        cells[offset + d - 1] = CalendarDay{date,
+                                            plan.stop,
+                                            plan.table,
+                                            plan.byCalendar(),
+                                            date == m_today,
+                                            from <= date && date <= to};
+    }
+    return cells;
+}
+
+std::string CalendarWindow::stopMark(store::StopReason stop) {
+    switch (stop) {
+        case store::StopReason::WeekdayFlag:
+            return "周";
+        case store::StopReason::HolidayList:
+            return "假";
+        case store::StopReason::Calendar:
+            return "校";
+        case store::StopReason::None:
+            break;
+    }
+    return {};
+}
+
+std::string CalendarWindow::describe(year_month_day date) const {
+    const store::DayPlan plan = planOf(date);
+    std::string line = store::dateText(date) + " " + weekdayText(date) + "：";
+    const std::string remark =
+        plan.entry && !plan.entry->remark.empty() ? "（" + plan.entry->remark + "）" : "";
+    switch (plan.stop) {
+        case store::StopReason::Calendar:
+            return line + "校历停播" + remark;
+        case store::StopReason::WeekdayFlag:
+            return line + "停播（" + weekdayText(date) + "停播）";
+        case store::StopReason::HolidayList:
+            return line + "停播（节假日表）";
+        case store::StopReason::None:
+            break;
+    }
+    if (plan.byCalendar()) {
+        return line + "按校历播出" + store::tableName(plan.table) + "作息表" + remark;
+    }
+    return line + "播出" + store::tableName(plan.table) + "作息表";
+}
+
+void CalendarWindow::refreshSelection() {
+    const year_month_day first = selectionFirst();
+    const year_month_day last = selectionLast();
+    const long count = (sys_days{last} - sys_days{first}).count() + 1;
+    if (count == 1) {
+        selectionLine.setText("选定：" + describe(first));
+    } else {
+        selectionLine.setText("选定：" + rangeText(first, last) + "，共 " + std::to_string(count) +
+                              " 天");
+    }
+    // The choice shows what the dates have when one entry holds them all, so that its remark
+    // can be changed; otherwise the dates are as the weekly rules make them.
+    const CalendarEntry* shared = m_edit.entryFor(first);
+    if (shared != nullptr && !shared->covers(last)) {
+        shared = nullptr;
+    }
+    for (year_month_day d = first; shared != nullptr && d <= last; d = sys_days{d} + days{1}) {
+        if (m_edit.entryFor(d) != shared) {
+            shared = nullptr;
+        }
+    }
+    planChoice.setItemIndex(choiceOf(shared ? std::optional<int>(shared->plan) : std::nullopt));
+    remarkField.setText(shared ? shared->remark : std::string());
+    daysChanged.send();
+}
+
+void CalendarWindow::refreshDays() {
+    yearLine.setText(std::to_string(m_year) + "年");
+    m_plans.clear();
+    const sys_days from{year{m_year} / January / 1};
+    const sys_days to{year{m_year} / December / 31};
+    m_plans.reserve(366);
+    for (sys_days d = from; d <= to; d += days{1}) {
+        m_plans.push_back(m_s.planner.planFor(year_month_day{d}, m_edit));
+    }
+    daysChanged.send();
+}
+
+void CalendarWindow::refreshEntryList() {
+    std::vector<std::string> lines;
+    lines.reserve(m_edit.entries.size());
+    for (const CalendarEntry& e : m_edit.entries) {
+        std::string line = rangeText(e.first, e.last) + "  " + planText(e.plan);
+        if (!e.remark.empty()) {
+            line += "  " + e.remark;
+        }
+        lines.push_back(std::move(line));
+    }
+    entryList.setItems(std::move(lines));
+}
+
+void CalendarWindow::refreshProblems() {
+    std::vector<std::string> lines;
+    const std::string& readError = m_s.planner.readError();
+    if (!readError.empty()) {
+        lines.push_back("无法读取：" + readError);
+    }
+    for (const store::CalendarProblem& p : m_s.planner.calendar().problems) {
+        lines.push_back("第" + std::to_string(p.line) + "行：" + store::faultText(p.fault) + "  “" +
+                        p.text + "”");
+    }
+    problemTitle.setText(lines.empty() ? std::string()
+                                       : std::string(store::kCalendarFileName) +
+                                             " 中以下内容无法使用，已跳过（存盘时不再保留）：");
+    problemTitle.setVisible(!lines.empty());
+    problemList.setVisible(!lines.empty());
+    problemList.setItems(std::move(lines));
+}
+
+void CalendarWindow::setEntries(std::vector<CalendarEntry> entries) {
+    m_edit.entries = std::move(entries);
+    m_edited = true;
+    refreshEntryList();
+    refreshDays();
+    refreshSelection();
+}
+
+void CalendarWindow::apply() {
+    const int choice = planChoice.itemIndex();
+    std::optional<CalendarEntry> entry;
+    if (choice > kRegular && choice < static_cast<int>(std::size(kChoices))) {
+        entry = CalendarEntry{selectionFirst(), selectionLast(), choice - kStop,
+                              storedRemark(remarkField.text())};
+    }
+    setEntries(replaceDates(m_edit.entries, selectionFirst(), selectionLast(), entry));
+}
+
+void CalendarWindow::clearPast() {
+    const year_month_day newYear = today().year() / January / 1;
+    const auto past = std::count_if(m_edit.entries.begin(), m_edit.entries.end(),
+                                    [&](const CalendarEntry& e) { return e.last < newYear; });
+    const std::string before = std::to_string(static_cast<int>(newYear.year())) + "年以前";
+    if (past == 0) {
+        m_s.host.messageBox("没有" + before + "的校历条目。", kCaption, MessageIcon::Information,
+                            MessageButtons::Ok);
+        return;
+    }
+    if (m_s.host.messageBox("清除" + before + "的 " + std::to_string(past) + " 条校历条目吗？",
+                            kCaption, MessageIcon::Question,
+                            MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+        return;
+    }
+    std::vector<CalendarEntry> kept;
+    std::copy_if(m_edit.entries.begin(), m_edit.entries.end(), std::back_inserter(kept),
+                 [&](const CalendarEntry& e) { return !(e.last < newYear); });
+    setEntries(std::move(kept));
+}
+
+void CalendarWindow::importFile() {
+    if (m_s.reader == nullptr) {
+        return;
+    }
+    const std::string directory =
+        m_importDirectory.empty() ? text::utf8Path(m_s.programDirectory) : m_importDirectory;
+    const std::optional<std::string> chosen = m_s.host.openFileDialog("*.ics", directory);
+    if (!chosen) {
+        return;
+    }
+    const std::filesystem::path path = text::fsPath(*chosen);
+    m_importDirectory = text::utf8Path(path.parent_path());
+    const std::string name = text::utf8Path(path.filename());
+    const store::ReadResult file = store::readWholeFile(path, platform::CalendarReader::kMaxBytes);
+    std::string error = file.status == store::ReadStatus::Missing ? "文件不存在" : file.error;
+    platform::CalendarEvents events;
+    if (file.status == store::ReadStatus::Ok) {
+        events = m_s.reader->read(file.bytes);
+        error = events.error;
+    }
+    if (!error.empty()) {
+        m_s.host.messageBox("无法导入日历文件 " + name + "：\r" + error + "\r\r校历没有改变。",
+                            kCaption, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    m_importDialog.prepare(name, events, m_edit.entries);
+    if (m_s.host.showModal(m_importDialog) != model::ModalResult::Accepted) {
+        return;
+    }
+    const std::vector<CalendarEntry> adds = m_importDialog.entriesToAdd();
+    if (adds.empty()) {
+        return;
+    }
+    std::vector<CalendarEntry> entries = m_edit.entries;
+    for (const CalendarEntry& e : adds) {
+        entries = replaceDates(std::move(entries), e.first, e.last, e);
+    }
+    setEntries(std::move(entries));
+    showYear(static_cast<int>(adds.front().first.year()));
+}
+
+void CalendarWindow::accept() {
+    if (m_edited) {
+        const store::WriteResult written =
+            store::writeCalendarFile(m_s.programDirectory, m_edit.entries);
+        if (!written) {
+            m_s.host.messageBox("校历未能存盘，修改仍保留在窗口中：\r" + written.error, kCaption,
+                                MessageIcon::Error, MessageButtons::Ok);
+            return;
+        }
+        m_s.planner.replace(m_edit);
+        m_edited = false;
+    }
+    endModal(model::ModalResult::Accepted);
+}
+
+}  // namespace orvessa::editing

@@ -1,0 +1,467 @@
+#include "gui/editing/calendar_window_view.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "gui/binders.h"
+#include "gui/button_row.h"
+#include "gui/fonts.h"
+#include "gui/qt_text.h"
+
+namespace orvessa::gui {
+namespace {
+
+using namespace std::chrono;
+
+constexpr int kMargin = 4;
+constexpr int kGap = 12;
+constexpr int kTitleHeight = 20;
+constexpr int kHeaderHeight = 16;
+
+// The colours of a date's plan. Weekends stopped by their flags are the most common stop days
+// and are drawn pale, so that holidays and dated days stand out.
+const QColor kWeekdayFlagStop(246, 205, 205);
+const QColor kWeekdayFlagText(160, 30, 30);
+const QColor kHolidayStop(226, 96, 96);
+const QColor kCalendarStop(198, 40, 40);
+const QColor kCalendarTable(35, 110, 205);
+const QColor kTableNumber(255, 226, 100);
+const QColor kSelection(250, 190, 40);
+
+QColor fillOf(const editing::CalendarDay& day) {
+    switch (day.stop) {
+        case store::StopReason::WeekdayFlag:
+            return kWeekdayFlagStop;
+        case store::StopReason::HolidayList:
+            return kHolidayStop;
+        case store::StopReason::Calendar:
+            return kCalendarStop;
+        case store::StopReason::None:
+            break;
+    }
+    return day.byCalendar ? kCalendarTable : QColor();
+}
+
+QString swatch(const QColor& color, const QString& text) {
+    return QStringLiteral("<span style=\"background:%1\">&nbsp;&nbsp;&nbsp;</span>&nbsp;%2")
+        .arg(color.name(), text);
+}
+
+// A combo box showing the items of a radio group, one of which is chosen.
+void bindChoice(model::RadioGroup& group, QComboBox* box) {
+    box->setObjectName(toQt(group.name()));
+    for (const model::RadioGroup::Item& item : group.items()) {
+        box->addItem(toQt(item.caption));
+    }
+    auto sync = [&group, box] {
+        const QSignalBlocker quiet(box);
+        box->setCurrentIndex(group.itemIndex());
+        box->setEnabled(group.enabled());
+    };
+    sync();
+    disconnectWith(box, group.changed, group.changed.connect(sync));
+    QObject::connect(box, &QComboBox::activated, box,
+                     [&group](int index) { group.setItemIndex(index); });
+}
+
+}  // namespace
+
+YearCalendarWidget::YearCalendarWidget(editing::CalendarWindow& model, QWidget* parent)
+    : QWidget(parent), m_model(model) {
+    setObjectName(QStringLiteral("yearView"));
+    setMouseTracking(false);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    disconnectWith(this, model.daysChanged, model.daysChanged.connect([this] { update(); }));
+}
+
+QSize YearCalendarWidget::sizeHint() const {
+    return {2 * kMargin + 3 * kGap + 4 * 7 * 25,
+            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 21)};
+}
+
+QSize YearCalendarWidget::minimumSizeHint() const {
+    return {2 * kMargin + 3 * kGap + 4 * 7 * 19,
+            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 16)};
+}
+
+QSize YearCalendarWidget::cellSize() const {
+    const int monthWidth = (width() - 2 * kMargin - 3 * kGap) / 4;
+    const int monthHeight = (height() - 2 * kMargin - 2 * kGap) / 3;
+    return {std::max(1, monthWidth / 7),
+            std::max(1, (monthHeight - kTitleHeight - kHeaderHeight) / 6)};
+}
+
+QRect YearCalendarWidget::monthRect(int month) const {
+    const QSize cell = cellSize();
+    const int w = cell.width() * 7;
+    const int h = kTitleHeight + kHeaderHeight + cell.height() * 6;
+    // The months keep to the left and top; what is left over goes between them.
+    const int spareX = std::max(0, (width() - 2 * kMargin - 4 * w) / 3);
+    const int spareY = std::max(0, (height() - 2 * kMargin - 3 * h) / 2);
+    const int column = (month - 1) % 4;
+    const int row = (month - 1) / 4;
+    return {kMargin + column * (w + spareX), kMargin + row * (h + spareY), w, h};
+}
+
+QRect YearCalendarWidget::dayRect(year_month_day date) const {
+    const int month = static_cast<int>(static_cast<unsigned>(date.month()));
+    if (date.year() != year{m_model.shownYear()} || month < 1 || month > 12) {
+        return {};
+    }
+    const auto cells = m_model.monthDays(month);
+    const QRect box = monthRect(month);
+    const QSize cell = cellSize();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i] && cells[i]->date == date) {
+            const int column = static_cast<int>(i % 7);
+            const int row = static_cast<int>(i / 7);
+            return {box.left() + column * cell.width(),
+                    box.top() + kTitleHeight + kHeaderHeight + row * cell.height(), cell.width(),
+                    cell.height()};
+        }
+    }
+    return {};
+}
+
+std::optional<year_month_day> YearCalendarWidget::dateAt(QPoint at) const {
+    const QSize cell = cellSize();
+    for (int month = 1; month <= 12; ++month) {
+        const QRect box = monthRect(month);
+        const QRect days(box.left(), box.top() + kTitleHeight + kHeaderHeight, box.width(),
+                         cell.height() * 6);
+        if (!days.contains(at)) {
+            continue;
+        }
+        const int column = (at.x() - days.left()) / cell.width();
+        const int row = (at.y() - days.top()) / cell.height();
+        const auto cells = m_model.monthDays(month);
+        const std::size_t index = static_cast<std::size_t>(row * 7 + column);
+        if (index < cells.size() && cells[index]) {
+            return cells[index]->date;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void YearCalendarWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().base());
+    for (int month = 1; month <= 12; ++month) {
+        paintMonth(p, month);
+    }
+}
+
+void YearCalendarWidget::paintMonth(QPainter& p, int month) {
+    const QRect box = monthRect(month);
+    const QSize cell = cellSize();
+    QFont title = font();
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(palette().windowText().color());
+    p.drawText(QRect(box.left(), box.top(), box.width(), kTitleHeight), Qt::AlignCenter,
+               QStringLiteral("%1月").arg(month));
+
+    QFont small = font();
+    small.setPixelSize(11);
+    p.setFont(small);
+    static const char* const kWeekdays[] = {"一", "二", "三", "四", "五", "六", "日"};
+    for (int c = 0; c < 7; ++c) {
+        p.setPen(c >= 5 ? kWeekdayFlagText : palette().windowText().color());
+        p.drawText(QRect(box.left() + c * cell.width(), box.top() + kTitleHeight, cell.width(),
+                         kHeaderHeight),
+                   Qt::AlignCenter, QString::fromUtf8(kWeekdays[c]));
+    }
+
+    QFont number = font();
+    number.setPixelSize(std::clamp(cell.height() - 6, 9, 16));
+    QFont mark = font();
+    mark.setPixelSize(std::clamp(cell.height() / 2, 8, 12));
+    const bool roomForMarks = cell.width() >= 34 && cell.height() >= 26;
+    const auto cells = m_model.monthDays(month);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (!cells[i]) {
+            continue;
+        }
+        const editing::CalendarDay& day = *cells[i];
+        const QRect r(
+            box.left() + static_cast<int>(i % 7) * cell.width(),
+            box.top() + kTitleHeight + kHeaderHeight + static_cast<int>(i / 7) * cell.height(),
+            cell.width(), cell.height());
+        const QRect inner = r.adjusted(1, 1, -1, -1);
+        const QColor fill = fillOf(day);
+        if (fill.isValid()) {
+            p.fillRect(inner, fill);
+        }
+        if (day.selected) {
+            QColor over = kSelection;
+            over.setAlpha(fill.isValid() ? 120 : 200);
+            p.fillRect(inner, over);
+        }
+        const bool light = !fill.isValid() || day.stop == store::StopReason::WeekdayFlag;
+        p.setFont(number);
+        p.setPen(light ? (day.stop == store::StopReason::WeekdayFlag ? kWeekdayFlagText
+                                                                     : palette().text().color())
+                       : QColor(Qt::white));
+        p.drawText(inner, Qt::AlignCenter, QString::number(static_cast<unsigned>(day.date.day())));
+        p.setFont(mark);
+        if (day.byCalendar && day.stop == store::StopReason::None) {
+            // The table the calendar chose, in the corner.
+            p.setPen(kTableNumber);
+            p.drawText(inner.adjusted(0, -1, -1, 0), Qt::AlignRight | Qt::AlignTop,
+                       QString::number(day.table));
+        } else if (day.stop == store::StopReason::Calendar && !roomForMarks) {
+            // A dated stop shows a corner of its own, where a holiday of the list has none.
+            p.setBrush(QColor(Qt::white));
+            p.setPen(Qt::NoPen);
+            const QPoint corner = inner.topRight();
+            const QPoint triangle[] = {corner, corner + QPoint(-5, 0), corner + QPoint(0, 5)};
+            p.drawPolygon(triangle, 3);
+        }
+        if (roomForMarks && day.stop != store::StopReason::None) {
+            p.setPen(light ? kWeekdayFlagText : QColor(Qt::white));
+            p.drawText(inner.adjusted(0, 0, -1, 0), Qt::AlignRight | Qt::AlignBottom,
+                       toQt(editing::CalendarWindow::stopMark(day.stop)));
+        }
+        if (day.today) {
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(palette().windowText().color(), 2));
+            p.drawRect(r.adjusted(1, 1, -1, -1));
+        }
+    }
+}
+
+void YearCalendarWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    if (const auto date = dateAt(event->position().toPoint())) {
+        if (event->modifiers() & Qt::ShiftModifier) {
+            m_model.extendSelection(*date);
+        } else {
+            m_model.selectDate(*date);
+        }
+    }
+}
+
+void YearCalendarWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        return;
+    }
+    if (const auto date = dateAt(event->position().toPoint())) {
+        m_model.extendSelection(*date);
+    }
+}
+
+bool YearCalendarWidget::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    auto* help = static_cast<QHelpEvent*>(event);
+    if (const auto date = dateAt(help->pos())) {
+        QToolTip::showText(help->globalPos(), toQt(m_model.describe(*date)), this);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
+}
+
+CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setObjectName(toQt(model.name()));
+    setWindowTitle(toQt(model.caption()));
+    setFont(systemFont(QStringLiteral("宋体"), 12));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* top = new QHBoxLayout;
+    auto addButton = [this](QBoxLayout* row, model::Command& command) {
+        auto* button = new QPushButton(this);
+        bindButton(command, button);
+        button->setAutoDefault(false);
+        row->addWidget(button);
+        return button;
+    };
+    addButton(top, model.previousYear);
+    auto* yearLabel = new QLabel(this);
+    bindText(model.yearLine, yearLabel);
+    QFont big = yearLabel->font();
+    big.setPixelSize(18);
+    big.setBold(true);
+    yearLabel->setFont(big);
+    yearLabel->setAlignment(Qt::AlignCenter);
+    yearLabel->setMinimumWidth(90);
+    top->addWidget(yearLabel);
+    addButton(top, model.nextYear);
+    addButton(top, model.thisYear);
+    top->addSpacing(16);
+    auto* legend = new QLabel(
+        swatch(kWeekdayFlagStop, QStringLiteral("周停播")) + QStringLiteral("&nbsp;&nbsp;") +
+            swatch(kHolidayStop, QStringLiteral("节假日停播")) + QStringLiteral("&nbsp;&nbsp;") +
+            swatch(kCalendarStop, QStringLiteral("校历停播")) + QStringLiteral("&nbsp;&nbsp;") +
+            swatch(kCalendarTable, QStringLiteral("校历指定作息表（角上为表号）")),
+        this);
+    legend->setObjectName(QStringLiteral("legend"));
+    top->addWidget(legend);
+    top->addStretch();
+    layout->addLayout(top);
+
+    auto* middle = new QHBoxLayout;
+    m_year = new YearCalendarWidget(model, this);
+    m_year->setToolTip(QString());
+    middle->addWidget(m_year, 1);
+    auto* side = new QVBoxLayout;
+    side->addWidget(new QLabel(QStringLiteral("校历条目（双击选定其日期）："), this));
+    auto* entries = new QListWidget(this);
+    bindList(model.entryList, entries);
+    entries->setMinimumWidth(230);
+    side->addWidget(entries, 2);
+    auto* problemTitle = new QLabel(this);
+    bindText(model.problemTitle, problemTitle);
+    problemTitle->setWordWrap(true);
+    problemTitle->setStyleSheet(QStringLiteral("color:#b00000"));
+    side->addWidget(problemTitle);
+    auto* problems = new QListWidget(this);
+    bindList(model.problemList, problems);
+    side->addWidget(problems, 1);
+    middle->addLayout(side);
+    layout->addLayout(middle, 1);
+
+    auto* selection = new QLabel(this);
+    bindText(model.selectionLine, selection);
+    layout->addWidget(selection);
+
+    auto* edit = new QHBoxLayout;
+    auto* choiceLabel = new QLabel(QStringLiteral("安排(&K)："), this);
+    edit->addWidget(choiceLabel);
+    m_choice = new QComboBox(this);
+    m_choice->setMaxVisibleItems(static_cast<int>(std::size(editing::CalendarWindow::kChoices)));
+    bindChoice(model.planChoice, m_choice);
+    choiceLabel->setBuddy(m_choice);
+    edit->addWidget(m_choice);
+    edit->addSpacing(8);
+    auto* remarkLabel = new QLabel(QStringLiteral("备注(&M)："), this);
+    edit->addWidget(remarkLabel);
+    m_remark = new QLineEdit(this);
+    bindField(model.remarkField, m_remark);
+    m_remark->setPlaceholderText(QStringLiteral("如：春节、调休：按星期五上课"));
+    remarkLabel->setBuddy(m_remark);
+    edit->addWidget(m_remark, 1);
+    // Enter in the remark applies it; it never closes the window.
+    connect(m_remark, &QLineEdit::returnPressed, this, [this] { m_model.applyChoice.click(); });
+    addButton(edit, model.applyChoice);
+    layout->addLayout(edit);
+
+    auto* bottom = new QHBoxLayout;
+    addButton(bottom, model.clearPastYears);
+    addButton(bottom, model.importCalendar);
+    bottom->addSpacing(12);
+    bottom->addWidget(
+        new QLabel(QStringLiteral("单击选一天，按住 Shift 单击或拖动选一段日期"), this));
+    addButtons(bottom, this,
+               {.commands = {&model.okButton, &model.cancelButton}, .focusedTakesEnter = false});
+    layout->addLayout(bottom);
+    resize(980, 640);
+}
+
+CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWidget* parent)
+    : QDialog(parent), m_model(model) {
+    setObjectName(toQt(model.name()));
+    setWindowTitle(toQt(model.caption()));
+    setFont(systemFont(QStringLiteral("宋体"), 12));
+    auto* layout = new QVBoxLayout(this);
+    auto* file = new QLabel(this);
+    bindText(model.fileLine, file);
+    layout->addWidget(file);
+
+    m_items = new QTableWidget(0, 5, this);
+    m_items->setObjectName(QStringLiteral("itemTable"));
+    m_items->setHorizontalHeaderLabels({QStringLiteral("日期"), QStringLiteral("事件"),
+                                        QStringLiteral("导入为"), QStringLiteral("作息表"),
+                                        QStringLiteral("说明")});
+    m_items->verticalHeader()->setVisible(false);
+    m_items->setSelectionMode(QAbstractItemView::NoSelection);
+    m_items->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_items->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_items, 1);
+
+    auto* summary = new QLabel(this);
+    bindText(model.summaryLine, summary);
+    summary->setWordWrap(true);
+    layout->addWidget(summary);
+    auto* unplacedTitle = new QLabel(this);
+    bindText(model.unplacedTitle, unplacedTitle);
+    layout->addWidget(unplacedTitle);
+    auto* unplaced = new QListWidget(this);
+    bindList(model.unplacedList, unplaced);
+    unplaced->setMaximumHeight(90);
+    layout->addWidget(unplaced);
+    layout->addLayout(buttonRow(this, {.commands = {&model.okButton, &model.cancelButton},
+                                       .enterPresses = &model.okButton}));
+
+    fill();
+    disconnectWith(this, model.itemsChanged, model.itemsChanged.connect([this] { fill(); }));
+    resize(760, 480);
+}
+
+void CalendarImportView::fill() {
+    const std::size_t count = m_model.items().size();
+    if (m_items->rowCount() != static_cast<int>(count)) {
+        m_items->clearContents();
+        m_items->setRowCount(static_cast<int>(count));
+        for (std::size_t i = 0; i < count; ++i) {
+            const int row = static_cast<int>(i);
+            auto* kind = new QComboBox(m_items);
+            for (const char* k : editing::CalendarImportDialog::kKinds) {
+                kind->addItem(QString::fromUtf8(k));
+            }
+            connect(kind, &QComboBox::activated, this,
+                    [this, i](int index) { m_model.setKind(i, index); });
+            m_items->setCellWidget(row, 2, kind);
+            auto* table = new QComboBox(m_items);
+            for (int t = 1; t <= store::kCalendarLastPlan; ++t) {
+                table->addItem(toQt(store::tableName(t)));
+            }
+            connect(table, &QComboBox::activated, this,
+                    [this, i](int index) { m_model.setTable(i, index + 1); });
+            m_items->setCellWidget(row, 3, table);
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const int row = static_cast<int>(i);
+        const editing::ImportItem& item = m_model.items()[i];
+        m_items->setItem(row, 0, new QTableWidgetItem(toQt(m_model.datesOf(i))));
+        m_items->setItem(row, 1, new QTableWidgetItem(toQt(item.event.summary)));
+        auto* kind = static_cast<QComboBox*>(m_items->cellWidget(row, 2));
+        {
+            const QSignalBlocker quiet(kind);
+            kind->setCurrentIndex(m_model.kindIndex(i));
+        }
+        auto* table = static_cast<QComboBox*>(m_items->cellWidget(row, 3));
+        {
+            const QSignalBlocker quiet(table);
+            table->setCurrentIndex(item.table - 1);
+        }
+        table->setEnabled(item.kind == editing::ImportKind::WorkingDay);
+        auto* note = new QTableWidgetItem(toQt(m_model.noteOf(i)));
+        if (!m_model.noteOf(i).empty()) {
+            note->setForeground(QColor(160, 30, 30));
+        }
+        m_items->setItem(row, 4, note);
+    }
+    m_items->resizeColumnsToContents();
+}
+
+}  // namespace orvessa::gui

@@ -1,0 +1,107 @@
+#include "gui/editing/calendar_window_view.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+#include "core/text/gbk.h"
+#include "fakes/scripted_host.h"
+#include "fakes/settable_clock.h"
+#include "support/temp_dir.h"
+
+using namespace orvessa;
+using namespace std::chrono;
+
+class CalendarWindowViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theOperatorPicksDatesWithTheMouseAndSeesTheirPlans() {
+        testing::TempDir dir;
+        testing::writeBytes(dir / "calendar.txt",
+                            text::utf8ToGbk("1,2027-02-06,2027-02-12,0,春节\r\n"
+                                            "2,2027-02-20,,5,调休：按星期五上课\r\n"));
+        fakes::ScriptedHost host;
+        fakes::SettableClock clock({2027, 1, 15, 9, 0, 0});
+        store::WeekRules rules;
+        rules.stopOnWeekday[5] = rules.stopOnWeekday[6] = true;
+        store::DayPlanner planner(
+            dir.path(), [&] { return rules; }, nullptr);
+        planner.reload();
+        editing::CalendarWindow model({host, clock, planner, dir.path(), nullptr});
+        gui::CalendarWindowView view(model);
+        model.open();  // the scripted host shows nothing: the view shows the model as left
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        // Each date is drawn in the colour of its plan, and is where a click finds it.
+        gui::YearCalendarWidget* year = view.year();
+        const QImage picture = year->grab().toImage();
+        const QRect holiday = year->dayRect(2027y / 2 / 8);
+        const QRect makeUp = year->dayRect(2027y / 2 / 20);
+        const QRect weekend = year->dayRect(2027y / 2 / 27);
+        const QRect plain = year->dayRect(2027y / 2 / 24);
+        auto colourNear = [](const QRect& r, const QImage& image) {
+            return image.pixelColor(r.topLeft() + QPoint(3, r.height() - 3));
+        };
+        QCOMPARE(colourNear(holiday, picture), QColor(198, 40, 40));
+        QCOMPARE(colourNear(makeUp, picture), QColor(35, 110, 205));
+        QCOMPARE(colourNear(weekend, picture), QColor(246, 205, 205));
+        QCOMPARE(colourNear(plain, picture), year->palette().base().color());
+        QCOMPARE(year->dateAt(makeUp.center()), std::optional(2027y / 2 / 20));
+
+        // A click and a shift-click select the dates between; the choice shows the entry.
+        QTest::mouseClick(year, Qt::LeftButton, {}, holiday.center());
+        QCOMPARE(view.choice()->currentText(), QStringLiteral("停播"));
+        QCOMPARE(view.remark()->text(), QStringLiteral("春节"));
+        QTest::mouseClick(year, Qt::LeftButton, Qt::ShiftModifier, plain.center());
+        QCOMPARE(model.selectionFirst(), 2027y / 2 / 8);
+        QCOMPARE(model.selectionLast(), 2027y / 2 / 24);
+        QCOMPARE(view.choice()->currentIndex(), editing::CalendarWindow::kRegular);
+
+        // A choice and a remark typed, Enter applies them and the dates change colour.
+        QTest::mouseClick(year, Qt::LeftButton, {}, plain.center());
+        view.choice()->setCurrentIndex(10);  // 模板二
+        emit view.choice()->activated(10);
+        QTest::keyClicks(view.remark(), QStringLiteral("Sports day"));
+        QTest::keyClick(view.remark(), Qt::Key_Return);
+        QVERIFY(view.isVisible());
+        QCOMPARE(model.entries().back(),
+                 (store::CalendarEntry{2027y / 2 / 24, 2027y / 2 / 24, 9, "Sports day"}));
+        QTest::mouseClick(year, Qt::LeftButton, {}, weekend.center());
+        QCOMPARE(colourNear(plain, year->grab().toImage()), QColor(35, 110, 205));
+    }
+
+    void theImportListLetsEachEventBeTakenAsTheOperatorSays() {
+        editing::CalendarImportDialog model;
+        platform::CalendarEvents events;
+        events.events = {{"春节休", 2027y / 2 / 6, 2027y / 2 / 12},
+                         {"补班", 2027y / 2 / 20, 2027y / 2 / 20},
+                         {"运动会", 2027y / 4 / 20, 2027y / 4 / 20}};
+        events.unplaced = {{"升旗", "重复事件"}};
+        model.prepare("holidays.ics", events, {});
+        gui::CalendarImportView view(model);
+        QTableWidget* items = view.items();
+        QCOMPARE(items->rowCount(), 3);
+        QCOMPARE(items->item(0, 0)->text(), QStringLiteral("2027-02-06 至 2027-02-12"));
+        auto* table = static_cast<QComboBox*>(items->cellWidget(1, 3));
+        QVERIFY(table->isEnabled());
+        QCOMPARE(table->currentText(), QStringLiteral("星期一"));
+        QVERIFY2(!items->cellWidget(0, 3)->isEnabled(), "a day off plays no table");
+
+        table->setCurrentIndex(4);
+        emit table->activated(4);
+        auto* kind = static_cast<QComboBox*>(items->cellWidget(2, 2));
+        QCOMPARE(kind->currentText(), QStringLiteral("不导入"));
+        kind->setCurrentIndex(1);
+        emit kind->activated(1);
+        const std::vector<store::CalendarEntry> adds = model.entriesToAdd();
+        QCOMPARE(adds.size(), std::size_t{3});
+        QCOMPARE(adds[1].plan, 5);
+        QCOMPARE(adds[2].plan, store::kCalendarStop);
+    }
+};
+
+QTEST_MAIN(CalendarWindowViewTest)
+#include "calendar_window_view_test.moc"

@@ -26,6 +26,16 @@ void CalendarImportDialog::prepare(const std::string& fileName,
                                    std::vector<store::CalendarEntry> existing) {
     m_existing = std::move(existing);
     m_plan = planImport(events, m_existing);
+    // A make-up day the calendar already plays keeps its table unless the operator says
+    // otherwise: an import of the same holidays must not turn a chosen Friday into a Monday.
+    const store::SchoolCalendar calendar{m_existing, {}};
+    for (ImportItem& item : m_plan.items) {
+        const store::CalendarEntry* there = calendar.entryFor(item.event.first);
+        if (item.kind == ImportKind::WorkingDay && there != nullptr &&
+            there->plan != store::kCalendarStop && item.event.first == item.event.last) {
+            item.table = there->plan;
+        }
+    }
     fileLine.setText("文件：" + fileName + "    共 " +
                      std::to_string(events.events.size() + events.unplaced.size()) + " 个事件");
     std::vector<std::string> lines;

@@ -117,6 +117,10 @@ year_month_day CalendarWindow::today() const {
 
 void CalendarWindow::open() {
     m_edit = store::SchoolCalendar{m_s.planner.calendar().entries, {}};
+    // Listed by date, as every edit leaves them.
+    std::stable_sort(
+        m_edit.entries.begin(), m_edit.entries.end(),
+        [](const CalendarEntry& a, const CalendarEntry& b) { return a.first < b.first; });
     m_edited = false;
     m_today = today();
     m_anchor = m_end = m_today;

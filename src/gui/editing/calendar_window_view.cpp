@@ -87,13 +87,13 @@ YearCalendarWidget::YearCalendarWidget(editing::CalendarWindow& model, QWidget* 
 }
 
 QSize YearCalendarWidget::sizeHint() const {
-    return {2 * kMargin + 3 * kGap + 4 * 7 * 25,
+    return {2 * kMargin + 3 * kGap + 4 * 7 * 27,
             2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 21)};
 }
 
 QSize YearCalendarWidget::minimumSizeHint() const {
-    return {2 * kMargin + 3 * kGap + 4 * 7 * 19,
-            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 16)};
+    return {2 * kMargin + 3 * kGap + 4 * 7 * 18,
+            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 15)};
 }
 
 QSize YearCalendarWidget::cellSize() const {
@@ -186,10 +186,12 @@ void YearCalendarWidget::paintMonth(QPainter& p, int month) {
     }
 
     QFont number = font();
-    number.setPixelSize(std::clamp(cell.height() - 6, 9, 16));
+    number.setPixelSize(std::clamp(cell.height() - 7, 9, 15));
     QFont mark = font();
-    mark.setPixelSize(std::clamp(cell.height() / 2, 8, 12));
-    const bool roomForMarks = cell.width() >= 34 && cell.height() >= 26;
+    mark.setPixelSize(std::clamp(cell.height() / 2, 8, 11));
+    // Where the cell is wide enough, the day's number moves left to make room for a mark: the
+    // table a dated day plays, or why a day is stopped.
+    const bool roomForMarks = cell.width() >= 25 && cell.height() >= 16;
     const auto cells = m_model.monthDays(month);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i]) {
@@ -205,35 +207,36 @@ void YearCalendarWidget::paintMonth(QPainter& p, int month) {
         if (fill.isValid()) {
             p.fillRect(inner, fill);
         }
-        if (day.selected) {
-            QColor over = kSelection;
-            over.setAlpha(fill.isValid() ? 120 : 200);
-            p.fillRect(inner, over);
+        if (day.selected && !fill.isValid()) {
+            p.fillRect(inner, kSelection);
+        } else if (day.selected) {
+            // A frame, so that the day keeps the colour of its plan.
+            p.setBrush(Qt::NoBrush);
+            p.setPen(QPen(kSelection, 3));
+            p.drawRect(inner.adjusted(1, 1, -2, -2));
         }
-        const bool light = !fill.isValid() || day.stop == store::StopReason::WeekdayFlag;
-        p.setFont(number);
-        p.setPen(light ? (day.stop == store::StopReason::WeekdayFlag ? kWeekdayFlagText
-                                                                     : palette().text().color())
-                       : QColor(Qt::white));
-        p.drawText(inner, Qt::AlignCenter, QString::number(static_cast<unsigned>(day.date.day())));
-        p.setFont(mark);
+        QString markText;
         if (day.byCalendar && day.stop == store::StopReason::None) {
-            // The table the calendar chose, in the corner.
-            p.setPen(kTableNumber);
-            p.drawText(inner.adjusted(0, -1, -1, 0), Qt::AlignRight | Qt::AlignTop,
-                       QString::number(day.table));
-        } else if (day.stop == store::StopReason::Calendar && !roomForMarks) {
-            // A dated stop shows a corner of its own, where a holiday of the list has none.
-            p.setBrush(QColor(Qt::white));
-            p.setPen(Qt::NoPen);
-            const QPoint corner = inner.topRight();
-            const QPoint triangle[] = {corner, corner + QPoint(-5, 0), corner + QPoint(0, 5)};
-            p.drawPolygon(triangle, 3);
+            markText = QString::number(day.table);
+        } else if (day.stop != store::StopReason::None &&
+                   day.stop != store::StopReason::WeekdayFlag) {
+            // A weekend stopped by its flag is told by its pale colour; a mark on each would
+            // bury the marks that matter.
+            markText = toQt(editing::CalendarWindow::stopMark(day.stop));
         }
-        if (roomForMarks && day.stop != store::StopReason::None) {
-            p.setPen(light ? kWeekdayFlagText : QColor(Qt::white));
-            p.drawText(inner.adjusted(0, 0, -1, 0), Qt::AlignRight | Qt::AlignBottom,
-                       toQt(editing::CalendarWindow::stopMark(day.stop)));
+        const QColor text = !fill.isValid()                              ? palette().text().color()
+                            : day.stop == store::StopReason::WeekdayFlag ? kWeekdayFlagText
+                                                                         : QColor(Qt::white);
+        p.setFont(number);
+        p.setPen(text);
+        const bool marked = roomForMarks && !markText.isEmpty();
+        p.drawText(marked ? inner.adjusted(1, 0, -cell.width() / 3, 0) : inner,
+                   marked ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignCenter,
+                   QString::number(static_cast<unsigned>(day.date.day())));
+        if (marked) {
+            p.setFont(mark);
+            p.setPen(day.stop == store::StopReason::None ? kTableNumber : text);
+            p.drawText(inner.adjusted(0, 0, -1, 0), Qt::AlignRight | Qt::AlignBottom, markText);
         }
         if (day.today) {
             p.setBrush(Qt::NoBrush);
@@ -318,31 +321,16 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     top->addStretch();
     layout->addLayout(top);
 
-    auto* middle = new QHBoxLayout;
     m_year = new YearCalendarWidget(model, this);
-    m_year->setToolTip(QString());
-    middle->addWidget(m_year, 1);
-    auto* side = new QVBoxLayout;
-    side->addWidget(new QLabel(QStringLiteral("校历条目（双击选定其日期）："), this));
-    auto* entries = new QListWidget(this);
-    bindList(model.entryList, entries);
-    entries->setMinimumWidth(230);
-    side->addWidget(entries, 2);
-    auto* problemTitle = new QLabel(this);
-    bindText(model.problemTitle, problemTitle);
-    problemTitle->setWordWrap(true);
-    problemTitle->setStyleSheet(QStringLiteral("color:#b00000"));
-    side->addWidget(problemTitle);
-    auto* problems = new QListWidget(this);
-    bindList(model.problemList, problems);
-    side->addWidget(problems, 1);
-    middle->addLayout(side);
-    layout->addLayout(middle, 1);
+    layout->addWidget(m_year, 1);
 
+    // Under the year: on the left what is selected and what to make of it, on the right the
+    // entries and the lines of the file that were skipped.
+    auto* lower = new QHBoxLayout;
+    auto* editing = new QVBoxLayout;
     auto* selection = new QLabel(this);
     bindText(model.selectionLine, selection);
-    layout->addWidget(selection);
-
+    editing->addWidget(selection);
     auto* edit = new QHBoxLayout;
     auto* choiceLabel = new QLabel(QStringLiteral("安排(&K)："), this);
     edit->addWidget(choiceLabel);
@@ -362,18 +350,41 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     // Enter in the remark applies it; it never closes the window.
     connect(m_remark, &QLineEdit::returnPressed, this, [this] { m_model.applyChoice.click(); });
     addButton(edit, model.applyChoice);
-    layout->addLayout(edit);
+    editing->addLayout(edit);
+    editing->addWidget(new QLabel(
+        QStringLiteral("单击选一天，按住 Shift 单击或拖动选一段日期，再选安排并按“应用”。"), this));
+    auto* tools = new QHBoxLayout;
+    addButton(tools, model.clearPastYears);
+    addButton(tools, model.importCalendar);
+    tools->addStretch();
+    editing->addLayout(tools);
+    lower->addLayout(editing, 3);
 
-    auto* bottom = new QHBoxLayout;
-    addButton(bottom, model.clearPastYears);
-    addButton(bottom, model.importCalendar);
-    bottom->addSpacing(12);
-    bottom->addWidget(
-        new QLabel(QStringLiteral("单击选一天，按住 Shift 单击或拖动选一段日期"), this));
-    addButtons(bottom, this,
-               {.commands = {&model.okButton, &model.cancelButton}, .focusedTakesEnter = false});
-    layout->addLayout(bottom);
-    resize(980, 640);
+    auto* lists = new QVBoxLayout;
+    lists->setSpacing(2);
+    lists->addWidget(new QLabel(QStringLiteral("校历条目（双击选定其日期）："), this));
+    auto* entries = new QListWidget(this);
+    bindList(model.entryList, entries);
+    // The lists take the height the controls beside them need, and leave the rest to the year.
+    entries->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    entries->setMinimumHeight(60);
+    lists->addWidget(entries, 2);
+    auto* problemTitle = new QLabel(this);
+    bindText(model.problemTitle, problemTitle);
+    problemTitle->setWordWrap(true);
+    problemTitle->setStyleSheet(QStringLiteral("color:#b00000"));
+    lists->addWidget(problemTitle);
+    auto* problems = new QListWidget(this);
+    bindList(model.problemList, problems);
+    problems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    problems->setMinimumHeight(40);
+    lists->addWidget(problems, 1);
+    lower->addLayout(lists, 2);
+    layout->addLayout(lower);
+
+    layout->addLayout(buttonRow(
+        this, {.commands = {&model.okButton, &model.cancelButton}, .focusedTakesEnter = false}));
+    resize(880, 690);
 }
 
 CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWidget* parent)
@@ -406,7 +417,7 @@ CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWi
     layout->addWidget(unplacedTitle);
     auto* unplaced = new QListWidget(this);
     bindList(model.unplacedList, unplaced);
-    unplaced->setMaximumHeight(90);
+    unplaced->setMaximumHeight(70);
     layout->addWidget(unplaced);
     layout->addLayout(buttonRow(this, {.commands = {&model.okButton, &model.cancelButton},
                                        .enterPresses = &model.okButton}));
@@ -430,13 +441,6 @@ void CalendarImportView::fill() {
             connect(kind, &QComboBox::activated, this,
                     [this, i](int index) { m_model.setKind(i, index); });
             m_items->setCellWidget(row, 2, kind);
-            auto* table = new QComboBox(m_items);
-            for (int t = 1; t <= store::kCalendarLastPlan; ++t) {
-                table->addItem(toQt(store::tableName(t)));
-            }
-            connect(table, &QComboBox::activated, this,
-                    [this, i](int index) { m_model.setTable(i, index + 1); });
-            m_items->setCellWidget(row, 3, table);
         }
     }
     for (std::size_t i = 0; i < count; ++i) {
@@ -449,12 +453,25 @@ void CalendarImportView::fill() {
             const QSignalBlocker quiet(kind);
             kind->setCurrentIndex(m_model.kindIndex(i));
         }
-        auto* table = static_cast<QComboBox*>(m_items->cellWidget(row, 3));
-        {
+        // Only a working day plays a table: the others have no box to pick one.
+        auto* table = qobject_cast<QComboBox*>(m_items->cellWidget(row, 3));
+        if (item.kind != editing::ImportKind::WorkingDay) {
+            if (table != nullptr) {
+                m_items->removeCellWidget(row, 3);
+            }
+        } else {
+            if (table == nullptr) {
+                table = new QComboBox(m_items);
+                for (int t = 1; t <= store::kCalendarLastPlan; ++t) {
+                    table->addItem(toQt(store::tableName(t)));
+                }
+                connect(table, &QComboBox::activated, this,
+                        [this, i](int index) { m_model.setTable(i, index + 1); });
+                m_items->setCellWidget(row, 3, table);
+            }
             const QSignalBlocker quiet(table);
             table->setCurrentIndex(item.table - 1);
         }
-        table->setEnabled(item.kind == editing::ImportKind::WorkingDay);
         auto* note = new QTableWidgetItem(toQt(m_model.noteOf(i)));
         if (!m_model.noteOf(i).empty()) {
             note->setForeground(QColor(160, 30, 30));

@@ -85,17 +85,21 @@ private slots:
         QTableWidget* items = view.items();
         QCOMPARE(items->rowCount(), 3);
         QCOMPARE(items->item(0, 0)->text(), QStringLiteral("2027-02-06 至 2027-02-12"));
-        auto* table = static_cast<QComboBox*>(items->cellWidget(1, 3));
-        QVERIFY(table->isEnabled());
+        auto* table = qobject_cast<QComboBox*>(items->cellWidget(1, 3));
+        QVERIFY(table != nullptr);
         QCOMPARE(table->currentText(), QStringLiteral("星期一"));
-        QVERIFY2(!items->cellWidget(0, 3)->isEnabled(), "a day off plays no table");
+        QVERIFY2(items->cellWidget(0, 3) == nullptr, "a day off plays no table");
 
         table->setCurrentIndex(4);
         emit table->activated(4);
         auto* kind = static_cast<QComboBox*>(items->cellWidget(2, 2));
         QCOMPARE(kind->currentText(), QStringLiteral("不导入"));
+        kind->setCurrentIndex(2);
+        emit kind->activated(2);
+        QVERIFY2(items->cellWidget(2, 3) != nullptr, "a working day gets its table box");
         kind->setCurrentIndex(1);
         emit kind->activated(1);
+        QVERIFY(items->cellWidget(2, 3) == nullptr);
         const std::vector<store::CalendarEntry> adds = model.entriesToAdd();
         QCOMPARE(adds.size(), std::size_t{3});
         QCOMPARE(adds[1].plan, 5);

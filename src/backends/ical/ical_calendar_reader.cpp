@@ -23,6 +23,7 @@ constexpr std::size_t kSummaryCharacters = 200;
 const char* const kNotCalendar = "文件不是日历（iCalendar）格式";
 const char* const kBroken = "日历文件不完整或已损坏，无法读取";
 const char* const kTooLarge = "文件超过4 MB，不是可导入的节假日日历，未读取";
+const char* const kTooManyLines = "日历文件超过250000行，不是可导入的节假日日历，未读取";
 const char* const kBadDates = "日期无效";
 const char* const kTimed = "不是全天事件";
 const char* const kRecurring = "重复事件";
@@ -30,6 +31,9 @@ const char* const kTooLong = "持续超过366天";
 
 static_assert(platform::CalendarReader::kMaxBytes == 4u * 1024 * 1024,
               "the message of a file too large names its size");
+// Content lines: the most events a file may hold, at a dozen lines each.
+constexpr std::size_t kMaxLines = 250000;
+static_assert(kMaxLines >= platform::CalendarReader::kMaxEvents * 12);
 static_assert(platform::CalendarReader::kMaxSpanDays == 366,
               "the message of an event too long names its length");
 
@@ -38,56 +42,110 @@ struct ComponentFree {
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+struct ParserFree {
+    void operator()(icalparser* p) const { icalparser_free(p); }
+};
+using Parser = std::unique_ptr<icalparser, ParserFree>;
+
+// The file's lines for libical, each ended by LF whatever ended it in the file (CR LF, LF or a
+// lone CR, as old programs wrote): libical joins folded lines itself. A line longer than the
+// room given comes in pieces, as libical expects.
+char* nextLine(char* out, std::size_t size, void* source) {
+    std::string_view& rest = *static_cast<std::string_view*>(source);
+    if (rest.empty() || size < 2) {
+        return nullptr;
+    }
+    const std::size_t room = size - 1;
+    // Looked for within the room only: a line of megabytes is not searched again for each piece.
+    const std::size_t end = rest.substr(0, room).find_first_of("\r\n");
+    if (end == std::string_view::npos || end >= room) {
+        const std::size_t piece = std::min(rest.size(), room);
+        rest.copy(out, piece);
+        out[piece] = '\0';
+        rest.remove_prefix(piece);
+        return out;
+    }
+    rest.copy(out, end);
+    out[end] = '\n';
+    out[end + 1] = '\0';
+    const bool crLf = rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n';
+    rest.remove_prefix(end + (crLf ? 2 : 1));
+    return out;
 }
 
-// The deepest nesting of components in the file, counted so that it is never less than what
-// libical builds. Lines end at LF, CR LF or CR; a line break before a blank folds the line and
-// that one blank goes. A BEGIN counts whatever blanks it holds, an END only as "END:" or "END;".
-int nestingDepth(std::string_view text) {
-    int depth = 0;
-    int deepest = 0;
-    std::string beginHead;  // upper-cased, blanks dropped
-    std::string endHead;    // upper-cased
-    const auto endLine = [&] {
-        if (beginHead.starts_with("BEGIN:") || beginHead.starts_with("BEGIN;")) {
-            deepest = std::max(deepest, ++depth);
-        } else if ((endHead == "END:" || endHead == "END;") && depth > 0) {
-            --depth;
-        }
-        beginHead.clear();
-        endHead.clear();
-    };
-    bool foldBlank = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const bool crBeforeLf = c == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-        if (crBeforeLf) {
+enum class Marker { None, Begin, End };
+
+// Whether a content line begins or ends a component, read as libical reads its name: up to the
+// first ';' or ':' outside quotes (never the first character, nor one after a backslash),
+// without the white space that ends it, in any case.
+Marker markerOf(std::string_view line) {
+    bool quoted = false;
+    std::size_t at = std::string_view::npos;
+    for (std::size_t i = 1; i < line.size() && at == std::string_view::npos; ++i) {
+        if (line[i - 1] == '\\') {
             continue;
         }
-        if (c == '\r' || c == '\n') {
-            if (i + 1 < text.size() && isBlank(text[i + 1])) {
-                foldBlank = true;
-            } else {
-                endLine();
-            }
-            continue;
-        }
-        if (foldBlank) {
-            foldBlank = false;
-            continue;
-        }
-        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (!isBlank(c) && beginHead.size() < 6) {
-            beginHead += upper;
-        }
-        if (endHead.size() < 4) {
-            endHead += upper;
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (line[i] == ';' || line[i] == ':')) {
+            at = i;
         }
     }
-    endLine();
-    return deepest;
+    std::string_view name = line.substr(0, at == std::string_view::npos ? 0 : at);
+    while (!name.empty() &&
+           std::string_view(" \t\n\v\f\r").find(name.back()) != std::string_view::npos) {
+        name.remove_suffix(1);
+    }
+    const auto is = [&](std::string_view word) {
+        return name.size() == word.size() &&
+               std::equal(name.begin(), name.end(), word.begin(), [](char a, char b) {
+                   return std::toupper(static_cast<unsigned char>(a)) == b;
+               });
+    };
+    return is("BEGIN") ? Marker::Begin : is("END") ? Marker::End : Marker::None;
+}
+
+// The components at the top of the file, parsed line by line so that the nesting is known as
+// libical builds it: a file nested too deep is refused (libical frees components recursively),
+// and an END with nothing open is dropped (libical would complain of it on stderr). Lines
+// beyond a calendar's worth are refused too: each costs libical a few hundred bytes.
+std::optional<std::vector<Component>> topComponents(std::string_view text, std::string& error) {
+    error = kBroken;
+    const Parser parser(icalparser_new());
+    if (!parser) {
+        return std::nullopt;
+    }
+    std::string_view rest = text;
+    icalparser_set_gen_data(parser.get(), &rest);
+    std::vector<Component> tops;
+    int depth = 0;
+    std::size_t lines = 0;
+    while (char* line = icalparser_get_line(parser.get(), nextLine)) {
+        if (++lines > kMaxLines) {
+            icalmemory_free_buffer(line);
+            error = kTooManyLines;
+            return std::nullopt;
+        }
+        const Marker marker = markerOf(line);
+        bool add = true;
+        if (marker == Marker::Begin) {
+            ++depth;
+        } else if (marker == Marker::End) {
+            add = depth > 0;
+            depth -= add ? 1 : 0;
+        }
+        if (depth > IcalCalendarReader::kMaxNesting) {
+            icalmemory_free_buffer(line);
+            return std::nullopt;
+        }
+        if (add) {
+            if (icalcomponent* c = icalparser_add_line(parser.get(), line)) {
+                tops.emplace_back(c);
+            }
+        }
+        icalmemory_free_buffer(line);
+    }
+    return tops;
 }
 
 bool mentionsCalendar(std::string_view text) {
@@ -265,29 +323,27 @@ platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText) {
         out.error = kNotCalendar;
         return out;
     }
-    if (nestingDepth(icsText) > kMaxNesting) {
-        out.error = kBroken;
+    // A byte order mark, as Windows programs write one before UTF-8.
+    if (icsText.starts_with("\xEF\xBB\xBF")) {
+        icsText.remove_prefix(3);
+    }
+    icalerror_clear_errno();
+    std::string error;
+    const std::optional<std::vector<Component>> tops = topComponents(icsText, error);
+    icalerror_clear_errno();
+    if (!tops) {
+        out.error = error;
         return out;
     }
-    const std::string text(icsText);
-    icalerror_clear_errno();
-    const Component root(icalparser_parse_string(text.c_str()));
-    icalerror_clear_errno();
-
+    // Calendars one after another in one file are one import.
     std::vector<icalcomponent*> calendars;
-    if (root && icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
-        calendars.push_back(root.get());
-    } else if (root && icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
-        // Calendars one after another in one file.
-        for (icalcomponent* c =
-                 icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
-             c != nullptr;
-             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
-            calendars.push_back(c);
+    for (const Component& c : *tops) {
+        if (icalcomponent_isa(c.get()) == ICAL_VCALENDAR_COMPONENT) {
+            calendars.push_back(c.get());
         }
     }
     if (calendars.empty()) {
-        out.error = root == nullptr && mentionsCalendar(icsText) ? kBroken : kNotCalendar;
+        out.error = tops->empty() && mentionsCalendar(icsText) ? kBroken : kNotCalendar;
         return out;
     }
     std::size_t eventCount = 0;

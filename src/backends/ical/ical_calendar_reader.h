@@ -16,8 +16,8 @@ public:
     IcalCalendarReader();
     platform::CalendarEvents read(std::string_view icsText) override;
 
-    // Components nested deeper than this (a calendar holds events, an event holds alarms) are
-    // refused before libical sees them: it frees components recursively.
+    // A file with components nested deeper than this (a calendar holds events, an event
+    // holds alarms) is refused: libical frees components recursively.
     static constexpr int kMaxNesting = 32;
 };
 

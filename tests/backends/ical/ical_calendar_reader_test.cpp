@@ -109,6 +109,18 @@ TEST(IcalCalendarReader, LineEndsAndCaseOfOtherProgramsAreRead) {
     EXPECT_EQ(reader.read(both).events.size(), 80u);
 }
 
+TEST(IcalCalendarReader, StrayEndsAreDroppedWithoutAWordOnStandardError) {
+    const std::string text =
+        "END:VEVENT\r\nBEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270101\r\n"
+        "SUMMARY:元旦 休\r\nEND:VEVENT\r\nEND:VCALENDAR\r\nend;x=1:vcalendar\r\n";
+    IcalCalendarReader reader;
+    ::testing::internal::CaptureStderr();
+    const platform::CalendarEvents read = reader.read(text);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.events.size(), 1u);
+}
+
 TEST(IcalCalendarReader, BrokenHugeAndHostileFilesGiveAMessageAndNoEvents) {
     const std::string truncated = kHolidays.substr(0, kHolidays.size() / 2);
     std::string huge = kHolidays;
@@ -118,6 +130,15 @@ TEST(IcalCalendarReader, BrokenHugeAndHostileFilesGiveAMessageAndNoEvents) {
         tooMany += "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270101\r\nEND:VEVENT\r\n";
     }
     tooMany += "END:VCALENDAR\r\n";
+    std::string tooLong = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n";
+    for (int i = 0; i < 260000; ++i) {
+        tooLong += "X:a\r\n";
+    }
+    tooLong += "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    // One line of megabytes, which libical takes in pieces of a few dozen bytes.
+    const std::string oneLine =
+        "BEGIN:VCALENDAR\r\nX-A:" + std::string(CalendarReader::kMaxBytes - 100, 'x') +
+        "END:VCALENDAR\r\n";
     // Nested deeper than anything real, with the nesting hidden by case, folds and CR.
     std::string deep = "BEGIN:VCALENDAR\r\n";
     for (int i = 0; i < 20000; ++i) {
@@ -134,8 +155,10 @@ TEST(IcalCalendarReader, BrokenHugeAndHostileFilesGiveAMessageAndNoEvents) {
         {std::string("BEGIN:VCALENDAR\0\r\n", 18), "文件不是日历（iCalendar）格式"},
         {truncated, "日历文件不完整或已损坏，无法读取"},
         {deep, "日历文件不完整或已损坏，无法读取"},
+        {oneLine, "日历文件不完整或已损坏，无法读取"},
         {huge, "文件超过4 MB，不是可导入的节假日日历，未读取"},
         {tooMany, "日历中的事件超过20000个，未导入"},
+        {tooLong, "日历文件超过250000行，不是可导入的节假日日历，未读取"},
     };
     IcalCalendarReader reader;
     for (const auto& [text, error] : cases) {

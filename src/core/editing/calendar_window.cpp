@@ -116,7 +116,8 @@ year_month_day CalendarWindow::today() const {
 }
 
 void CalendarWindow::open() {
-    m_edit = store::SchoolCalendar{m_s.planner.calendar().entries, {}};
+    // The lines that could not be read go along, so that a save keeps them for mending.
+    m_edit = m_s.planner.calendar();
     // Listed by date, as every edit leaves them.
     std::stable_sort(
         m_edit.entries.begin(), m_edit.entries.end(),
@@ -292,9 +293,10 @@ void CalendarWindow::refreshProblems() {
         lines.push_back("第" + std::to_string(p.line) + "行：" + store::faultText(p.fault) + "  “" +
                         p.text + "”");
     }
-    problemTitle.setText(lines.empty() ? std::string()
-                                       : std::string(store::kCalendarFileName) +
-                                             " 中以下内容无法使用，已跳过（存盘时不再保留）：");
+    problemTitle.setText(
+        lines.empty() ? std::string()
+                      : std::string(store::kCalendarFileName) +
+                            " 中以下内容无法使用，已跳过（存盘时原样保留在文件末尾，请改正）：");
     problemTitle.setVisible(!lines.empty());
     problemList.setVisible(!lines.empty());
     problemList.setItems(std::move(lines));
@@ -383,7 +385,7 @@ void CalendarWindow::importFile() {
 void CalendarWindow::accept() {
     if (m_edited) {
         const store::WriteResult written =
-            store::writeCalendarFile(m_s.programDirectory, m_edit.entries);
+            store::writeCalendarFile(m_s.programDirectory, m_edit.entries, m_edit.problems);
         if (!written) {
             m_s.host.messageBox("校历未能存盘，修改仍保留在窗口中：\r" + written.error, kCaption,
                                 MessageIcon::Error, MessageButtons::Ok);

@@ -129,8 +129,9 @@ SchoolCalendar parseCalendar(std::string_view gbkContent) {
             continue;
         }
         const auto fail = [&](CalendarLineFault fault) {
-            calendar.problems.push_back(
-                {number, fault, text::firstCharacters(utf8, kShownCharacters)});
+            calendar.problems.push_back({number, fault,
+                                         text::firstCharacters(utf8, kShownCharacters),
+                                         std::string(gbkLine)});
         };
         std::string_view line = utf8;
         if (std::count(line.begin(), line.end(), ',') < 4) {
@@ -169,7 +170,8 @@ SchoolCalendar parseCalendar(std::string_view gbkContent) {
     return calendar;
 }
 
-std::string formatCalendar(const std::vector<CalendarEntry>& entries) {
+std::string formatCalendar(const std::vector<CalendarEntry>& entries,
+                           const std::vector<CalendarProblem>& unread) {
     std::string out;
     int number = 0;
     for (const CalendarEntry& e : entries) {
@@ -179,6 +181,9 @@ std::string formatCalendar(const std::vector<CalendarEntry>& entries) {
         }
         line += "," + std::to_string(e.plan) + "," + oneLine(e.remark);
         out += text::utf8ToGbk(line) + "\r\n";
+    }
+    for (const CalendarProblem& p : unread) {
+        out += p.raw + "\r\n";
     }
     return out;
 }
@@ -195,8 +200,10 @@ CalendarRead readCalendarFile(const std::filesystem::path& programDirectory) {
 }
 
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
-                              const std::vector<CalendarEntry>& entries) {
-    return writeFileAtomically(programDirectory / kCalendarFileName, formatCalendar(entries));
+                              const std::vector<CalendarEntry>& entries,
+                              const std::vector<CalendarProblem>& unread) {
+    return writeFileAtomically(programDirectory / kCalendarFileName,
+                               formatCalendar(entries, unread));
 }
 
 }  // namespace orvessa::store

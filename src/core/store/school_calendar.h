@@ -42,6 +42,7 @@ struct CalendarProblem {
     int line = 0;  // 1 for the file's first line
     CalendarLineFault fault = CalendarLineFault::TooFewFields;
     std::string text;  // the line as read (UTF-8), cut to a readable length
+    std::string raw;   // the line's own bytes, so that a save can keep it for mending
 };
 
 // "bad first date" and so on, for the failure record.
@@ -68,8 +69,10 @@ std::string dateText(std::chrono::year_month_day date);
 // and listed in `problems`; an empty line is nothing.
 SchoolCalendar parseCalendar(std::string_view gbkContent);
 // File content for `entries`, numbered from 1: GBK, CR LF. A single day leaves the last date
-// empty. Line breaks in a remark become blanks, so a remark stays on its line.
-std::string formatCalendar(const std::vector<CalendarEntry>& entries);
+// empty. Line breaks in a remark become blanks, so a remark stays on its line. The lines of
+// `unread` follow as they were, so that what the operator typed is never lost by a save.
+std::string formatCalendar(const std::vector<CalendarEntry>& entries,
+                           const std::vector<CalendarProblem>& unread = {});
 
 struct CalendarRead {
     SchoolCalendar calendar;
@@ -81,6 +84,7 @@ struct CalendarRead {
 CalendarRead readCalendarFile(const std::filesystem::path& programDirectory);
 // Stores `entries` as calendar.txt of the program directory, atomically.
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
-                              const std::vector<CalendarEntry>& entries);
+                              const std::vector<CalendarEntry>& entries,
+                              const std::vector<CalendarProblem>& unread = {});
 
 }  // namespace orvessa::store

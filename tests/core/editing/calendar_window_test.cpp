@@ -158,6 +158,16 @@ TEST_F(CalendarWindowTest, CancelLeavesTheFileAndThePlannerAndShowsTheSkippedLin
     });
     EXPECT_EQ(readBytes(m_dir / "calendar.txt"), text::utf8ToGbk(stored))
         << "OK without an edit writes nothing, and the skipped line stays in the file";
+
+    // A stored edit keeps the line it could not read, as typed, for the operator to mend.
+    openWith([&](CalendarWindow& w) {
+        choose(2027y / 3 / 2, 2027y / 3 / 2, "星期一", "");
+        w.okButton.click();
+    });
+    EXPECT_EQ(readBytes(m_dir / "calendar.txt"),
+              text::utf8ToGbk("1,2027-03-01,,0,运动会\r\n2,2027-03-02,,1,\r\n"
+                              "2,2027-02-30,,0,坏日期\r\n"));
+    EXPECT_EQ(m_planner.calendar().problems.size(), 1u);
 }
 
 TEST_F(CalendarWindowTest, AFailedStoreKeepsTheWindowAndItsEditsAndSaysWhy) {

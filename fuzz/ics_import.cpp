@@ -24,8 +24,9 @@ Key keyOf(const store::CalendarEntry& e) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // One reader for the whole run, as the program keeps one on its one thread.
-    static backends::IcalCalendarReader reader;
+    // One reader for the whole run, as the program keeps one on its one thread; not quiet, so
+    // that a crash inside libical is reported.
+    static backends::IcalCalendarReader reader(false);
     const platform::CalendarEvents read = reader.read(fuzz::bytesOf(data, size));
     if (!read.error.empty() && (!read.events.empty() || !read.unplaced.empty())) {
         fuzz::broken("a refused file gave events");

@@ -1,9 +1,12 @@
 #include "backends/ical/ical_calendar_reader.h"
 
+#include <fcntl.h>
 #include <libical/ical.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -41,6 +44,37 @@ struct ComponentFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
 };
 using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+// libical writes what it finds malformed straight to standard error (icalerror_warn), where a
+// hostile file could flood the program's log. Standard error goes to /dev/null while libical
+// works: for the whole process, like libical's own state, so for a few milliseconds a line
+// another thread writes there is lost.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) {
+            dup2(null, STDERR_FILENO);
+        }
+        if (null >= 0) {
+            close(null);
+        }
+    }
+    ~QuietStandardError() {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+        }
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int m_saved = -1;
+};
 
 struct ParserFree {
     void operator()(icalparser* p) const { icalparser_free(p); }
@@ -107,7 +141,7 @@ Marker markerOf(std::string_view line) {
 
 // The components at the top of the file, parsed line by line so that the nesting is known as
 // libical builds it: a file nested too deep is refused (libical frees components recursively),
-// and an END with nothing open is dropped (libical would complain of it on stderr). Lines
+// and an END with nothing open is dropped here rather than in libical's error path. Lines
 // beyond a calendar's worth are refused too: each costs libical a few hundred bytes.
 std::optional<std::vector<Component>> topComponents(std::string_view text, std::string& error) {
     error = kBroken;
@@ -308,7 +342,7 @@ void readEvent(icalcomponent* event, platform::CalendarEvents& out) {
 
 }  // namespace
 
-IcalCalendarReader::IcalCalendarReader() {
+IcalCalendarReader::IcalCalendarReader(bool quiet) : m_quiet(quiet) {
     icalerror_set_errors_are_fatal(0);
 }
 
@@ -322,6 +356,10 @@ platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText) {
     if (icsText.find('\0') != std::string_view::npos) {
         out.error = kNotCalendar;
         return out;
+    }
+    std::optional<QuietStandardError> quiet;
+    if (m_quiet) {
+        quiet.emplace();
     }
     // A byte order mark, as Windows programs write one before UTF-8.
     if (icsText.starts_with("\xEF\xBB\xBF")) {

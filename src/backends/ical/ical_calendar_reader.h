@@ -12,13 +12,18 @@ namespace orvessa::backends {
 // version: the program uses its reader on the user-interface thread only.
 class IcalCalendarReader : public platform::CalendarReader {
 public:
-    // Makes libical's errors non-fatal, so that a broken file never aborts the program.
-    IcalCalendarReader();
+    // Makes libical's errors non-fatal, so that a broken file never aborts the program. While
+    // `quiet`, standard error is closed to libical's complaints about malformed input; a fuzzer
+    // leaves it open, so that its own report of a crash inside libical is seen.
+    explicit IcalCalendarReader(bool quiet = true);
     platform::CalendarEvents read(std::string_view icsText) override;
 
     // A file with components nested deeper than this (a calendar holds events, an event
     // holds alarms) is refused: libical frees components recursively.
     static constexpr int kMaxNesting = 32;
+
+private:
+    bool m_quiet;
 };
 
 }  // namespace orvessa::backends

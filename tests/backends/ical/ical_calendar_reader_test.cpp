@@ -109,16 +109,18 @@ TEST(IcalCalendarReader, LineEndsAndCaseOfOtherProgramsAreRead) {
     EXPECT_EQ(reader.read(both).events.size(), 80u);
 }
 
-TEST(IcalCalendarReader, StrayEndsAreDroppedWithoutAWordOnStandardError) {
+// libical complains on standard error of what it finds malformed.
+TEST(IcalCalendarReader, MalformedLinesAreReadWithoutAWordOnStandardError) {
     const std::string text =
         "END:VEVENT\r\nBEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270101\r\n"
-        "SUMMARY:元旦 休\r\nEND:VEVENT\r\nEND:VCALENDAR\r\nend;x=1:vcalendar\r\n";
+        "SUMMARY:元旦 休\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270213\r\n"
+        "TASK-MODE:20270214\r\nEND:VEVENT\r\nEND:VCALENDAR\r\nend;x=1:vcalendar\r\n";
     IcalCalendarReader reader;
     ::testing::internal::CaptureStderr();
     const platform::CalendarEvents read = reader.read(text);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(read.error, "");
-    EXPECT_EQ(read.events.size(), 1u);
+    EXPECT_EQ(read.events.size(), 2u);
 }
 
 TEST(IcalCalendarReader, BrokenHugeAndHostileFilesGiveAMessageAndNoEvents) {

@@ -236,26 +236,9 @@ std::string validUtf8(std::string_view s) {
     return out;
 }
 
-// A run of control characters (line breaks, tabs) becomes one blank.
-std::string oneLine(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    bool inRun = false;
-    for (const char c : text) {
-        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-        if (!control) {
-            out += c;
-        } else if (!inRun) {
-            out += ' ';
-        }
-        inRun = control;
-    }
-    return out;
-}
-
 std::string summaryOf(icalcomponent* event) {
     const char* raw = icalcomponent_get_summary(event);
-    const std::string line = oneLine(validUtf8(raw == nullptr ? "" : raw));
+    const std::string line = text::oneLine(validUtf8(raw == nullptr ? "" : raw));
     return text::firstCharacters(text::trimText(line), kSummaryCharacters);
 }
 

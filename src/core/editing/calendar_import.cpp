@@ -30,26 +30,9 @@ bool contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
 
-// A run of control characters (line breaks, tabs) becomes one blank.
-std::string oneLine(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    bool inRun = false;
-    for (const char c : text) {
-        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-        if (!control) {
-            out += c;
-        } else if (!inRun) {
-            out += ' ';
-        }
-        inRun = control;
-    }
-    return out;
-}
-
 // Trimmed, on one line, of a length a remark can have.
 std::string cleanSummary(std::string_view summary) {
-    return text::firstCharacters(text::trimText(oneLine(summary)), kRemarkCharacters);
+    return text::firstCharacters(text::trimText(text::oneLine(summary)), kRemarkCharacters);
 }
 
 // The summary without the blanks, ASCII or full-width, that end it.

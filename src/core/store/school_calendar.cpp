@@ -29,16 +29,6 @@ bool allDigits(std::string_view s, std::size_t minimum, std::size_t maximum) {
            s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-std::string oneLine(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string faultWords(CalendarLineFault fault) {
@@ -179,7 +169,7 @@ std::string formatCalendar(const std::vector<CalendarEntry>& entries,
         if (e.last != e.first) {
             line += dateText(e.last);
         }
-        line += "," + std::to_string(e.plan) + "," + oneLine(e.remark);
+        line += "," + std::to_string(e.plan) + "," + text::oneLine(e.remark);
         out += text::utf8ToGbk(line) + "\r\n";
     }
     for (const CalendarProblem& p : unread) {

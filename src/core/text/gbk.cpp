@@ -252,6 +252,22 @@ std::size_t characterCount(std::string_view utf8) {
     return n;
 }
 
+std::string oneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    bool inRun = false;
+    for (const char c : text) {
+        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+        if (!control) {
+            out += c;
+        } else if (!inRun) {
+            out += ' ';
+        }
+        inRun = control;
+    }
+    return out;
+}
+
 std::string firstCharacters(std::string_view utf8, std::size_t count) {
     std::size_t seen = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {

@@ -68,12 +68,12 @@ TEST(SchoolCalendar, StoresGbkWithCrLfAndReadsBackWhatItStored) {
     ASSERT_TRUE(writeCalendarFile(dir.path(), entries));
     const ReadResult file = readWholeFile(dir / kCalendarFileName);
     EXPECT_EQ(file.bytes, text::utf8ToGbk("1,2027-02-06,2027-02-12,0,春节\r\n"
-                                          "2,2027-02-20,,5,调休  按星期五\r\n"));
+                                          "2,2027-02-20,,5,调休 按星期五\r\n"));
     const CalendarRead back = readCalendarFile(dir.path());
     EXPECT_TRUE(back.error.empty());
     ASSERT_EQ(back.calendar.entries.size(), 2u);
     EXPECT_EQ(back.calendar.entries[0], entries[0]);
-    EXPECT_EQ(back.calendar.entries[1].remark, "调休  按星期五");
+    EXPECT_EQ(back.calendar.entries[1].remark, "调休 按星期五");
 
     EXPECT_TRUE(readCalendarFile(dir / "missing").calendar.entries.empty());
     std::filesystem::create_directory(dir / "folder");

@@ -112,6 +112,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
             case BroadcastEvent::Type::Left:
                 break;
             case BroadcastEvent::Type::Day:
+            case BroadcastEvent::Type::Clock:
                 return;
         }
         const bool missing = e.type == BroadcastEvent::Type::Missing;

@@ -36,6 +36,7 @@ struct Options {
     std::map<std::string, int64_t> lengths;  // milliseconds by file name
     bool check = false;
     std::chrono::year_month_day date;
+    std::map<int64_t, int64_t> jumps;  // seconds by the second they happen at
 };
 
 int digits(std::string_view text, std::size_t at, std::size_t count) {
@@ -120,6 +121,32 @@ void parseLength(std::string_view text, std::map<std::string, int64_t>& lengths)
     lengths[std::string(text.substr(0, equals))] = std::llround(seconds * 1000.0);
 }
 
+// "YYYY-MM-DD HH:MM:SS=+600" or "...=-600": the clock jumps by that many seconds at that moment.
+void parseJump(std::string_view text, std::map<int64_t, int64_t>& jumps) {
+    const std::size_t equals = text.rfind('=');
+    const auto malformed = [&] {
+        return BadInput{"malformed --jump \"" + std::string(text) +
+                        "\" (expected \"YYYY-MM-DD HH:MM:SS=+SECONDS\" or \"...=-SECONDS\")"};
+    };
+    if (equals == std::string_view::npos) {
+        throw malformed();
+    }
+    const std::optional<int64_t> at = parseDateTime(text.substr(0, equals));
+    const std::string_view by = text.substr(equals + 1);
+    if (!at || by.size() < 2 || (by[0] != '+' && by[0] != '-') || by.size() > 10 ||
+        by.find_first_not_of("0123456789", 1) != std::string_view::npos) {
+        throw malformed();
+    }
+    const int64_t seconds = std::stoll(std::string(by.substr(1)));
+    if (seconds == 0 || seconds > kLongestSpan) {
+        throw BadInput{"--jump \"" + std::string(text) + "\" must move the clock by 1 to " +
+                       std::to_string(kLongestSpan) + " seconds"};
+    }
+    if (!jumps.emplace(*at, by[0] == '-' ? -seconds : seconds).second) {
+        throw BadInput{"two --jump at the same moment"};
+    }
+}
+
 Options parseArguments(const std::vector<std::string>& arguments) {
     Options options;
     std::optional<std::string> directory;
@@ -130,13 +157,16 @@ Options parseArguments(const std::vector<std::string>& arguments) {
         const std::string& a = arguments[i];
         if (a == "--check") {
             options.check = true;
-        } else if (a == "--start" || a == "--end" || a == "--length" || a == "--date") {
+        } else if (a == "--start" || a == "--end" || a == "--length" || a == "--date" ||
+                   a == "--jump") {
             if (i + 1 == arguments.size()) {
                 throw BadInput{a + " needs a value"};
             }
             const std::string& value = arguments[++i];
             if (a == "--length") {
                 parseLength(value, options.lengths);
+            } else if (a == "--jump") {
+                parseJump(value, options.jumps);
             } else if (a == "--date") {
                 date = parseDate(value);
                 if (!date) {
@@ -159,13 +189,16 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (!directory) {
         throw BadInput{
             "usage: orvessa-rehearse DIR [--start \"YYYY-MM-DD HH:MM:SS\"] [--end \"YYYY-MM-DD "
-            "HH:MM:SS\"] [--length NAME=SECONDS]...\n"
+            "HH:MM:SS\"] [--length NAME=SECONDS]... [--jump \"YYYY-MM-DD HH:MM:SS=+SECONDS\"]...\n"
             "       orvessa-rehearse DIR --check [--date YYYY-MM-DD] [--length NAME=SECONDS]..."};
     }
     options.directory = *directory;
     if (options.check) {
         if (start || end) {
             throw BadInput{"--check rehearses a whole day: give it --date, not --start or --end"};
+        }
+        if (!options.jumps.empty()) {
+            throw BadInput{"--jump goes with a rehearsal, not with --check"};
         }
         options.date = date ? *date
                             : std::chrono::year_month_day{std::chrono::sys_days{
@@ -200,6 +233,7 @@ int rehearseDay(const Options& options, std::ostream& out,
     settings.start = options.start;
     settings.end = options.end;
     settings.lengths = options.lengths;
+    settings.jumps = options.jumps;
     settings.interrupted = interrupted;
     SimulatedDay day(settings);
     day.run(

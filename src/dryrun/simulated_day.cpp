@@ -160,6 +160,7 @@ public:
         switch (e.type) {
             case BroadcastEvent::Type::Started:
                 line = "play " + row + " kind=" + scheduler::as_run::kindWord(e.kind) +
+                       (e.lateBy > 0 ? " late-by=" + std::to_string(e.lateBy) : "") +
                        " path=" + shownPath(e.path);
                 if (e.kind == playback::ItemKind::Media) {
                     line += " length=" + lengthText(m_device.length());
@@ -173,6 +174,9 @@ public:
                 break;
             case BroadcastEvent::Type::Left:
                 line = problemText({e.row, e.reason, e.byRow, e.path});
+                break;
+            case BroadcastEvent::Type::Clock:
+                line = e.reason;
                 break;
             case BroadcastEvent::Type::Day:
                 // The start line tells the first day; a later date tells its own plan when the
@@ -221,11 +225,18 @@ private:
         flush();
         bool freshTable = true;
         const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);
+        // Each jump once: a clock set back lives its seconds again, the jump's among them.
+        std::map<int64_t, int64_t> jumps = m_settings.jumps;
         for (int64_t s = first; s <= m_settings.end && !m_finished; ++s) {
             if (m_settings.interrupted != nullptr && *m_settings.interrupted != 0) {
                 throw Interrupted{*m_settings.interrupted};
             }
             m_clock.set(scheduler::localDateTimeOf(s));
+            if (const auto jump = jumps.find(s); jump != jumps.end()) {
+                s += jump->second;
+                jumps.erase(jump);
+                m_clock.jumpTo(scheduler::localDateTimeOf(s));
+            }
             const bool atEnd = f.broadcastTimer.running() &&
                                f.session.playback.currentRow == f.Grid.table().rowCount();
             m_reentered = false;

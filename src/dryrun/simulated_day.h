@@ -34,6 +34,9 @@ struct DaySettings {
     bool firstPassOnly = false;
     // Broadcast instead of the day's own table.
     const store::ScheduleTable* table = nullptr;
+    // The time of day jumps at these seconds by so many seconds (forward or back), as a PC's
+    // clock set by hand or by a correction would, while the steady time goes on.
+    std::map<int64_t, int64_t> jumps;
     // Set (to the signal's number) from a signal handler to end the run.
     const volatile std::sig_atomic_t* interrupted = nullptr;
 };

@@ -42,10 +42,19 @@ public:
 class SimulatedClock : public platform::Clock {
 public:
     platform::LocalDateTime now() const override { return m_now; }
+    std::optional<int64_t> steadyMillis() const override {
+        return platform::wallMillisOf(m_now) - m_jumpedMillis;
+    }
     void set(const platform::LocalDateTime& at) { m_now = at; }
+    // The time of day moves to `at` while the steady time goes on.
+    void jumpTo(const platform::LocalDateTime& at) {
+        m_jumpedMillis += platform::wallMillisOf(at) - platform::wallMillisOf(m_now);
+        m_now = at;
+    }
 
 private:
     platform::LocalDateTime m_now;
+    int64_t m_jumpedMillis = 0;
 };
 
 // A media device that plays nothing aloud: open() learns the file's length (from the given

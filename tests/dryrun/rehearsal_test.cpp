@@ -235,6 +235,44 @@ TEST_F(Rehearsal, CalendarDaysSayWhatDecidedThemWhereTheyBegin) {
                             "2026-12-20 00:00:00 stop-day"}));
 }
 
+TEST_F(Rehearsal, AJumpOfTheClockIsShownAndARowPlaysOnce) {
+    file("AUDIO/bell.wav");
+    write(
+        1,
+        {{"08:00:00", "bell.wav", ""}, {"08:00:20", "bell.wav", ""}, {"08:30:00", "bell.wav", ""}});
+    const std::vector<std::string> common = {
+        "--start", "2026-12-14 07:59:58", "--end", "2026-12-14 08:40:00", "--length", "bell.wav=2"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), common.begin(), common.end());
+        return run(more);
+    };
+    const std::string bell = " kind=media path=" + audio() + "bell.wav length=2.0";
+    // Forward 10 s over the second row: it rings late; back 10 min after it: nothing twice.
+    EXPECT_EQ(with({"--jump", "2026-12-14 08:00:10=+15", "--jump", "2026-12-14 08:00:40=-600"}),
+              (Lines{"2026-12-14 07:59:58 start table=zxsj1.log rows=3 stop-day=no",
+                     "2026-12-14 08:00:00 play row=1" + bell, "2026-12-14 08:00:04 stop row=1",
+                     "2026-12-14 08:00:25 clock-jump from=08:00:10 to=08:00:25",
+                     "2026-12-14 08:00:25 play row=2 kind=media late-by=5 path=" + audio() +
+                         "bell.wav length=2.0",
+                     "2026-12-14 08:00:29 stop row=2",
+                     "2026-12-14 07:50:40 clock-jump from=08:00:40 to=07:50:40",
+                     "2026-12-14 08:30:00 play row=3" + bell, "2026-12-14 08:30:04 stop row=3",
+                     "2026-12-14 08:30:05 end-of-table"}));
+    // A jump beyond a minute leaves what it jumped over behind, as a late start would.
+    EXPECT_EQ(with({"--jump", "2026-12-14 08:00:00=+120"}),
+              (Lines{"2026-12-14 07:59:58 start table=zxsj1.log rows=3 stop-day=no",
+                     "2026-12-14 08:02:00 clock-jump from=08:00:00 to=08:02:00",
+                     "2026-12-14 08:02:00 skip row=1 reason=late",
+                     "2026-12-14 08:02:00 skip row=2 reason=late",
+                     "2026-12-14 08:30:00 play row=3" + bell, "2026-12-14 08:30:04 stop row=3",
+                     "2026-12-14 08:30:05 end-of-table"}));
+    for (const char* bad : {"2026-12-14 08:00:00", "2026-12-14 08:00:00=600",
+                            "2026-12-14 08:00:00=+0", "2026-12-14 8:00:00=+5"}) {
+        EXPECT_TRUE(with({"--jump", bad}).empty());
+        EXPECT_EQ(status, 2) << bad;
+    }
+}
+
 TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     file("AUDIO/bell.wav");
     const std::string start = "2026-12-14 08:00:00";

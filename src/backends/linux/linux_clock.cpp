@@ -20,4 +20,12 @@ platform::LocalDateTime LinuxClock::now() const {
             static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
+std::optional<int64_t> LinuxClock::steadyMillis() const {
+    timespec ts{};
+    if (clock_gettime(CLOCK_MONOTONIC, &ts) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
 }  // namespace orvessa::backends

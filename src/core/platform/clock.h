@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <optional>
 
 namespace orvessa::platform {
 
@@ -26,6 +28,19 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
+    // Milliseconds of a clock that runs on at a steady pace, from some fixed moment, whatever is
+    // done to the time of day: it tells a clock set forward or back (a correction, a hand, a
+    // change of summer time, a resume) from time that passed. None where there is no such clock.
+    virtual std::optional<int64_t> steadyMillis() const { return std::nullopt; }
 };
+
+// The milliseconds of a local time as if the day had no time zone, for clocks that keep their
+// steady time as an offset from it.
+inline int64_t wallMillisOf(const LocalDateTime& t) {
+    using namespace std::chrono;
+    const auto days = sys_days{dateOf(t)}.time_since_epoch().count();
+    return ((static_cast<int64_t>(days) * 24 + t.hour) * 60 + t.minute) * 60000 +
+           static_cast<int64_t>(t.second) * 1000 + t.millisecond;
+}
 
 }  // namespace orvessa::platform

@@ -19,6 +19,9 @@ struct BroadcastSession {
     bool autoNaming = true;
     // What today is for, as the last load of today's table decided it.
     store::DayPlan dayPlan;
+    // Why the PC's clock, and so every bell, may be wrong ("  ☆ 系统时钟未与网络时间同步…");
+    // empty while the clock is synchronised. The date line and the hints carry it.
+    std::string clockWarning;
     bool unlocked = false;  // the operator has entered
 };
 

@@ -25,6 +25,8 @@ std::string typeWord(BroadcastEvent::Type type) {
             break;
         case BroadcastEvent::Type::Day:
             return "day";
+        case BroadcastEvent::Type::Clock:
+            return "clock";
     }
     return "left";
 }
@@ -87,6 +89,9 @@ std::string line(const BroadcastEvent& e) {
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", e.at.year, e.at.month,
                   e.at.day, e.at.hour, e.at.minute, e.at.second);
     std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table);
+    if (e.type == BroadcastEvent::Type::Clock) {
+        return std::string(stamp) + " " + printable(e.reason);
+    }
     if (e.type == BroadcastEvent::Type::Day && e.plan) {
         return out + " " + planFields(*e.plan);
     }
@@ -102,6 +107,9 @@ std::string line(const BroadcastEvent& e) {
     }
     if (e.type == BroadcastEvent::Type::Started) {
         out += " kind=" + kindWord(e.kind);
+        if (e.lateBy > 0) {
+            out += " late-by=" + std::to_string(e.lateBy);
+        }
     }
     return out + " path=" + printable(path);
 }

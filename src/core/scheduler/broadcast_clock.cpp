@@ -56,24 +56,68 @@ BroadcastClock::BroadcastClock(playback::BroadcastSession& session, ClockControl
       m_hints(hints),
       m_weekday(session.weekday),
       m_dayPlan(session.dayPlan),
+      m_session(session),
       m_hooks(std::move(hooks)) {}
+
+std::string dateLineText(const platform::LocalDateTime& at,
+                         const playback::BroadcastSession& session) {
+    const std::string line = text::formatDate(at.year, at.month, at.day) + "   星期" +
+                             text::weekdayCharacter(text::weekdayOf(at.year, at.month, at.day));
+    return session.clockWarning.empty() ? line : "⚠ " + line;
+}
+
+int64_t BroadcastClock::jumpSince(const platform::LocalDateTime& now,
+                                  std::optional<int64_t> steady) {
+    const int64_t wall = platform::wallMillisOf(now);
+    int64_t jump = 0;
+    if (m_lastWallMillis && m_lastSteadyMillis && steady) {
+        const int64_t passed = *steady - *m_lastSteadyMillis;
+        const int64_t moved = wall - *m_lastWallMillis;
+        if (moved - passed > kJumpMillis || passed - moved > kJumpMillis) {
+            jump = moved - passed;
+            const platform::LocalDateTime from =
+                localDateTimeOf((*m_lastWallMillis + passed) / 1000);
+            const auto clockText = [](const platform::LocalDateTime& t) {
+                return text::normaliseTime(text::formatClockTime(t.hour, t.minute, t.second));
+            };
+            platform::recordFailure(
+                m_failures,
+                {"clock jumped", "from " + text::formatDate(from.year, from.month, from.day) + " " +
+                                     clockText(from) + " to " +
+                                     text::formatDate(now.year, now.month, now.day) + " " +
+                                     clockText(now)});
+            if (m_observer != nullptr) {
+                m_observer->clockJumped(from, now);
+            }
+        }
+    }
+    m_lastWallMillis = wall;
+    m_lastSteadyMillis = steady;
+    return jump;
+}
 
 void BroadcastClock::tick() {
     const platform::LocalDateTime now = m_time.now();
     const int64_t second = secondsOf(now);
+    const int64_t jump = jumpSince(now, m_time.steadyMillis());
     if (m_lastSecond && second == *m_lastSecond) {
         return;
     }
     // Seconds the thread was too busy to tick are ticked now, in order, each with its own
-    // clock text: a bell whose second fell in the stall still rings. Longer gaps (a suspend,
-    // the clock set forward) and a clock set back are not made up.
+    // clock text: a bell whose second fell in the stall still rings. So are the seconds a clock
+    // set forward jumped over, up to a minute of them, marked late. Longer gaps (a suspend, a
+    // long stall, a long jump) and a clock set back are not made up.
     // A made-up tick that fails does not keep the later ones from running; its failure is
     // passed on once the second of now has been ticked.
     std::exception_ptr madeUpFailure;
-    if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= kMaxMadeUpSeconds) {
+    const int64_t madeUpLimit = jump > 0 ? kMaxJumpedSeconds + 1 : kMaxMadeUpSeconds;
+    if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= madeUpLimit) {
         for (int64_t s = *m_lastSecond + 1; s < second; ++s) {
             m_lastSecond = s;
             m_lateMillis = (second - s) * 1000 + now.millisecond;
+            if (jump > 0 && m_observer != nullptr) {
+                m_observer->tickLate(static_cast<int>(second - s));
+            }
             try {
                 tickAt(localDateTimeOf(s));
             } catch (...) {
@@ -101,12 +145,17 @@ void BroadcastClock::readRow() {
 
 void BroadcastClock::resetSeconds() {
     m_lastSecond.reset();
+    m_lastWallMillis.reset();
+    m_lastSteadyMillis.reset();
     if (m_observer != nullptr) {
         m_observer->restarted();
     }
 }
 
 void BroadcastClock::tickAt(const platform::LocalDateTime& at) {
+    if (const int64_t second = secondsOf(at); !m_highWater || second > *m_highWater) {
+        m_highWater = second;
+    }
     if (m_observer != nullptr) {
         m_observer->tickStarted(at);
     }
@@ -131,8 +180,7 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_controls.clockText.setText(text::formatClockTime(at.hour, at.minute, at.second));
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
-    m_controls.stopDayLine.setText(text::formatDate(at.year, at.month, at.day) + "   星期" +
-                                   text::weekdayCharacter(m_weekday));
+    m_controls.stopDayLine.setText(dateLineText(at, m_session));
     // The custom times come first: a shutdown at 00:00:00 is due whatever the new day brings.
     if (m_hooks.customShutdownCheck) {
         m_hooks.customShutdownCheck();
@@ -179,10 +227,10 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                                !m_state.isDirectory) {
                         m_clock.advanceRequested = true;
                     } else {
-                        m_player.play();
+                        startRow(at);
                     }
                 } else if (timeAtOrBefore(start, now)) {
-                    m_player.play();
+                    startRow(at);
                 }
             }
         }
@@ -219,8 +267,35 @@ void BroadcastClock::statusLines() {
     // another table than the weekday's.
     if (m_clock.hintIndex == 0 && m_dayPlan.byCalendar()) {
         m_controls.statusLine.setText(store::calendarDayLine(m_dayPlan));
+    } else if (m_clock.hintIndex == 1 && !m_session.clockWarning.empty()) {
+        // A clock that may be wrong is said where the operator looks, in the same rotation.
+        m_controls.statusLine.setText(m_session.clockWarning);
     } else if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
         m_controls.statusLine.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
+    }
+}
+
+void BroadcastClock::startRow(const platform::LocalDateTime& at) {
+    const int64_t second = secondsOf(at);
+    const std::pair<std::string, int> row{m_session.tableFileName, m_state.currentRow};
+    const int64_t day = second / 86400;
+    if (m_highWater && second < *m_highWater) {
+        if (const auto it = m_started.find(row);
+            it != m_started.end() && it->second / 86400 == day) {
+            // The clock was set back: this row already played today, in the seconds it now lives
+            // again. The next row waits for its own second, as after the row played.
+            m_clock.lastStartTime = m_clock.startTime;
+            ++m_state.currentRow;
+            m_clock.advanceRequested = true;
+            return;
+        }
+    }
+    m_player.play();
+    if (m_state.isPlaying) {
+        m_started[row] = second;
+        if (m_started.size() > 1000) {
+            std::erase_if(m_started, [day](const auto& s) { return s.second / 86400 < day - 1; });
+        }
     }
 }
 

@@ -2,13 +2,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/platform/clock.h"
+#include "core/platform/failure_record.h"
 #include "core/playback/broadcast_session.h"
 #include "core/store/schedule_table.h"
 
@@ -54,6 +57,15 @@ public:
     virtual void rowLeft(int row, bool untimedSkip) = 0;
     // The clock stopped, or its table was loaded again: the ticks that follow start afresh.
     virtual void restarted() = 0;
+    // The time of day moved from `from` (what it would have read) to `to` by more than the time
+    // that passed: the PC's clock was set forward or back.
+    virtual void clockJumped(const platform::LocalDateTime& from,
+                             const platform::LocalDateTime& to) {
+        (void)from;
+        (void)to;
+    }
+    // The tick about to run is a second the clock jumped over, run `seconds` after it.
+    virtual void tickLate(int seconds) { (void)seconds; }
 };
 
 // The once-a-second broadcast clock: compares the time of day with the current row, starts,
@@ -61,6 +73,12 @@ public:
 class BroadcastClock {
 public:
     static constexpr int kMaxMadeUpSeconds = 30;
+    // Seconds a clock set forward may jump over and still have them ticked, late; beyond that
+    // their rows are left behind, as at a start-up after their time, and no burst of old bells
+    // rings.
+    static constexpr int kMaxJumpedSeconds = 60;
+    // A difference between the time of day and the steady clock larger than this is a jump.
+    static constexpr int64_t kJumpMillis = 2000;
 
     // The clock sets the session's weekday and moves its current row.
     BroadcastClock(playback::BroadcastSession& session, ClockControls controls,
@@ -79,6 +97,8 @@ public:
     void resetSeconds();
     // Tells `observer` (not owned; null for none) what the clock does with its rows.
     void setObserver(ClockObserver* observer) { m_observer = observer; }
+    // Where a jump of the PC's clock is recorded; null for nowhere.
+    void setFailureRecord(platform::FailureRecord* failures) { m_failures = failures; }
 
 private:
     void steps(const platform::LocalDateTime& at);
@@ -86,6 +106,12 @@ private:
     void readRow();
     void statusLines();
     void tickEnded();
+    // Notices a time of day that moved by more than the steady clock did since the last tick;
+    // returns by how many milliseconds, 0 for none.
+    int64_t jumpSince(const platform::LocalDateTime& now, std::optional<int64_t> steady);
+    // Starts the current row, unless the clock was set back and the row already played in the
+    // seconds it lives again.
+    void startRow(const platform::LocalDateTime& at);
 
     playback::PlaybackState& m_state;
     playback::ClockState& m_clock;
@@ -97,6 +123,7 @@ private:
     const std::vector<std::string>& m_hints;
     int& m_weekday;                   // the session's
     const store::DayPlan& m_dayPlan;  // the session's
+    const playback::BroadcastSession& m_session;
     EndOfDayHooks m_hooks;
     std::optional<int64_t> m_lastSecond;
     // How long after its own second the current tick runs (a tick made up after a stall), and
@@ -104,9 +131,23 @@ private:
     int64_t m_lateMillis = 0;
     int64_t m_tickMillis = 0;
     ClockObserver* m_observer = nullptr;
+    platform::FailureRecord* m_failures = nullptr;
+    // The time of day and the steady clock at the last tick, to notice jumps.
+    std::optional<int64_t> m_lastWallMillis;
+    std::optional<int64_t> m_lastSteadyMillis;
+    // The latest second ever ticked: below it, after the clock was set back, seconds are lived
+    // again.
+    std::optional<int64_t> m_highWater;
+    // The second each row of each table last started, to keep a row from playing twice when its
+    // seconds are lived again.
+    std::map<std::pair<std::string, int>, int64_t> m_started;
     // The current row as this tick read it.
     store::ScheduleRow m_row;
 };
+
+// The date line above the LCD clock, "2026-12-10   星期四", marked while the clock may be wrong.
+std::string dateLineText(const platform::LocalDateTime& at,
+                         const playback::BroadcastSession& session);
 
 // Seconds since 1970-01-01 of a local date and time, as if the day had no time zone.
 int64_t secondsOf(const platform::LocalDateTime& t);

@@ -78,9 +78,29 @@ void BroadcastJournal::dayPlanned(const platform::LocalDateTime& at, const store
     m_record.record(event);
 }
 
+void BroadcastJournal::clockJumped(const platform::LocalDateTime& from,
+                                   const platform::LocalDateTime& to) {
+    const auto clockText = [](const platform::LocalDateTime& t) {
+        return text::normaliseTime(text::formatClockTime(t.hour, t.minute, t.second));
+    };
+    BroadcastEvent event;
+    event.type = BroadcastEvent::Type::Clock;
+    event.at = to;
+    event.table = m_table;
+    event.reason = "clock-jump from=" + clockText(from) + " to=" + clockText(to);
+    m_record.record(event);
+}
+
+void BroadcastJournal::tickLate(int seconds) {
+    m_lateBy = seconds;
+}
+
 void BroadcastJournal::publish(BroadcastEvent event) {
     event.at = now();
     event.table = m_table;
+    if (event.type == BroadcastEvent::Type::Started) {
+        event.lateBy = m_lateBy;
+    }
     if (event.type == BroadcastEvent::Type::Missing || event.type == BroadcastEvent::Type::Left) {
         const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
         if (date != m_toldDate || event.table != m_toldTable) {
@@ -138,6 +158,7 @@ void BroadcastJournal::tickStarted(const platform::LocalDateTime& at) {
 }
 
 void BroadcastJournal::tickEnded(int currentRow, bool playing) {
+    m_lateBy = 0;
     m_currentRow = currentRow;
     m_playing = playing;
     const int64_t second = secondsOf(now());

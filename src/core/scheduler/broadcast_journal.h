@@ -42,6 +42,9 @@ public:
     void tickEnded(int currentRow, bool playing) override;
     void rowLeft(int row, bool untimedSkip) override;
     void restarted() override;
+    void clockJumped(const platform::LocalDateTime& from,
+                     const platform::LocalDateTime& to) override;
+    void tickLate(int seconds) override;
 
 private:
     struct Reason {
@@ -88,6 +91,8 @@ private:
     std::set<std::tuple<int, int, std::string>> m_toldToday;
     int m_toldDate = 0;
     std::string m_toldTable;
+    // How late the tick running now is, for a second a clock set forward jumped over.
+    int m_lateBy = 0;
     // The date and plan last recorded.
     int m_plannedDate = 0;
     store::DayPlan m_planned;

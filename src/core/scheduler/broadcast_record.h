@@ -36,6 +36,8 @@ struct BroadcastEvent {
         Missing,  // the row's file was not there, and nothing played
         Left,     // the clock left the row behind without playing it, for `reason`
         Day,      // the day's plan was decided (at start-up or a new date): `plan`
+        Clock,    // something about the clock itself: `reason` says what, such as
+                  // "clock-jump from=08:00:00 to=08:10:00" or "clock unsynchronised"
     };
     Type type = Type::Started;
     // The second of the clock's tick, or of the operator's command.
@@ -46,8 +48,9 @@ struct BroadcastEvent {
     playback::ItemKind kind = playback::ItemKind::None;  // of a started item
     // The item as the core holds it (not yet native); for a row left behind, its file cell.
     std::string path;
-    std::string reason;                  // one of left_reason, for Left
-    int byRow = 0;                       // the row that kept the clock from this one; 0 for none
+    std::string reason;  // one of left_reason, for Left
+    int byRow = 0;       // the row that kept the clock from this one; 0 for none
+    int lateBy = 0;      // seconds a start came after its own second (a clock that jumped forward)
     std::optional<store::DayPlan> plan;  // for Day
 };
 

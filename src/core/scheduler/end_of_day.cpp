@@ -4,6 +4,7 @@
 #include "core/scheduler/end_of_day.h"
 
 #include "core/playback/item_player.h"
+#include "core/scheduler/broadcast_clock.h"
 #include "core/text/date_text.h"
 #include "core/text/numbers.h"
 #include "core/text/time_text.h"
@@ -159,8 +160,7 @@ void EndOfDay::stopDayTick() {
     }
     m_s.stopDayDate = today;
     m_s.session.weekday = text::weekdayOf(now.year, now.month, now.day);
-    m_c.stopDayLine.setText(text::formatDate(now.year, now.month, now.day) + "   星期" +
-                            text::weekdayCharacter(m_s.session.weekday));
+    m_c.stopDayLine.setText(dateLineText(now, m_s.session));
     if (stopDayCount < 62) {
         ++stopDayCount;
     }

@@ -326,6 +326,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [this] { return m_endOfDay->showCountdown(); },
             [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
     m_modes->setBroadcastClock(m_broadcastClock.get());
+    m_broadcastClock->setFailureRecord(services.failureRecord);
     if (services.broadcastRecord != nullptr) {
         m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.session.tableFileName,
                                                        services.clock, *services.broadcastRecord);

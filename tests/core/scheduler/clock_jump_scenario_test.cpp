@@ -1,0 +1,167 @@
+#include <algorithm>
+
+#include "clock_scenario.h"
+#include "core/scheduler/as_run.h"
+#include "fakes/recording_failure_record.h"
+
+namespace orvessa::scheduler {
+namespace {
+
+// The as-run lines of starts, rows left behind and the clock, without the day lines.
+class OnAir : public BroadcastRecord {
+public:
+    void record(const BroadcastEvent& e) override {
+        if (e.type == BroadcastEvent::Type::Started || e.type == BroadcastEvent::Type::Left ||
+            e.type == BroadcastEvent::Type::Clock) {
+            const std::string line = as_run::line(e);
+            // Without the date and the path: the second, what happened, the row, late-by.
+            const std::size_t path = line.find(" path=");
+            lines.push_back(
+                line.substr(11, path == std::string::npos ? std::string::npos : path - 11));
+        }
+    }
+    std::vector<std::string> lines;
+};
+
+// The PC's clock set forward and back while the system runs, on the simulated clock: the
+// steady time goes on while the time of day jumps.
+class ClockJumps : public ClockScenario {
+protected:
+    ClockJumps() {
+        record = &m_onAir;
+        failures = &m_failures;
+        media("a.wav", 2);
+        media("b.wav", 2);
+        media("c.wav", 2);
+    }
+    // A second passes, and the time of day is set to `hms`; the clock ticks.
+    void jumpTo(const std::string& hms) {
+        m_clock.set(localDateTimeOf(secondsOf(m_clock.now()) + 1));
+        platform::LocalDateTime t = m_clock.now();
+        t.hour = std::stoi(hms.substr(0, 2));
+        t.minute = std::stoi(hms.substr(3, 2));
+        t.second = std::stoi(hms.substr(6, 2));
+        m_clock.jumpTo(t);
+        tick();
+    }
+    int opened(const std::string& file) const {
+        return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& l) {
+            return l.ends_with("open " + file);
+        }));
+    }
+    int jumpsRecorded() const {
+        return static_cast<int>(
+            std::count_if(m_failures.failures.begin(), m_failures.failures.end(),
+                          [](const platform::Failure& f) { return f.what == "clock jumped"; }));
+    }
+
+    OnAir m_onAir;
+    fakes::RecordingFailureRecord m_failures;
+};
+
+TEST_F(ClockJumps, ThreeSecondsForwardRingTheJumpedRowLate) {
+    start({{"08:00:02", "a.wav", ""}, {"", "b.wav", ""}}, "07:59:50");
+    runUntil("07:59:59");
+    jumpTo("08:00:03");
+    EXPECT_EQ(log, (Log{"08:00:03 open a.wav"}));
+    runFor(10);
+    EXPECT_EQ(opened("b.wav"), 1) << "the untimed row follows as usual";
+    EXPECT_EQ(m_onAir.lines[0], "08:00:03 clock-jump from=08:00:00 to=08:00:03");
+    EXPECT_EQ(m_onAir.lines[1], "08:00:02 start table=zxsj3.log row=1 kind=media late-by=1");
+    EXPECT_EQ(jumpsRecorded(), 1);
+}
+
+TEST_F(ClockJumps, FortyFiveSecondsForwardAreTickedLateAcrossTimedAndUntimedRows) {
+    start({{"08:00:10", "a.wav", ""}, {"", "b.wav", ""}, {"08:00:40", "c.wav", ""}}, "07:59:58");
+    runFor(2);
+    jumpTo("08:00:46");
+    // a.wav rang late; b.wav waits for it; c.wav's second came while a.wav played.
+    EXPECT_EQ(m_onAir.lines, (Log{"08:00:46 clock-jump from=08:00:01 to=08:00:46",
+                                  "08:00:10 start table=zxsj3.log row=1 kind=media late-by=36"}));
+    runFor(10);
+    EXPECT_EQ(opened("b.wav"), 1);
+    EXPECT_EQ(opened("c.wav"), 0);
+}
+
+TEST_F(ClockJumps, TenMinutesForwardLeaveTheJumpedRowsBehindWithoutABurst) {
+    start({{"08:05:00", "a.wav", ""}, {"", "b.wav", ""}, {"08:12:00", "c.wav", ""}}, "07:59:58");
+    runFor(2);
+    jumpTo("08:10:01");
+    runUntil("08:12:05");
+    EXPECT_EQ(log, (Log{"08:12:00 open c.wav", "08:12:03 end"}));
+    EXPECT_EQ(m_onAir.lines.front(), "08:10:01 clock-jump from=08:00:01 to=08:10:01");
+    EXPECT_NE(std::find(m_onAir.lines.begin(), m_onAir.lines.end(),
+                        "08:10:01 left table=zxsj3.log row=1 reason=late"),
+              m_onAir.lines.end());
+}
+
+TEST_F(ClockJumps, SetBackARowThatPlayedDoesNotPlayAgainAndTheClockGoesOn) {
+    for (const char* back : {"08:00:02", "07:50:05"}) {  // 3 s, and 10 minutes
+        SCOPED_TRACE(back);
+        log.clear();
+        m_onAir.lines.clear();
+        start({{"08:00:00", "a.wav", ""}, {"", "b.wav", ""}, {"08:00:30", "c.wav", ""}},
+              "07:59:58");
+        runUntil("08:00:05");
+        ASSERT_EQ(opened("a.wav"), 1);
+        jumpTo(back);
+        runUntil("08:00:40");
+        EXPECT_EQ(opened("a.wav"), 1);
+        EXPECT_EQ(opened("b.wav"), 1);
+        EXPECT_EQ(opened("c.wav"), 1) << "the next row rings at its own second";
+        EXPECT_EQ(std::count_if(m_onAir.lines.begin(), m_onAir.lines.end(),
+                                [](const std::string& l) { return l.find("row=1") != l.npos; }),
+                  1);
+        m_system.reset();
+    }
+}
+
+TEST_F(ClockJumps, SummerTimeInSpringLeavesTheLostHourAndInAutumnPlaysItsHourOnce) {
+    date = {2027, 3, 28};  // Berlin: 02:00 becomes 03:00
+    const std::vector<Row> rows = {{"02:30:00", "a.wav", ""}, {"03:00:05", "b.wav", ""}};
+    start(rows, "01:59:58");
+    runFor(1);
+    jumpTo("03:00:00");
+    runFor(10);
+    EXPECT_EQ(log, (Log{"03:00:05 open b.wav", "03:00:08 end"}));
+    m_system.reset();
+
+    log.clear();
+    date = {2027, 10, 31};  // 03:00 becomes 02:00 again
+    start(rows, "02:29:58");
+    runUntil("02:59:59");
+    ASSERT_EQ(log, (Log{"02:30:00 open a.wav", "02:30:03 end"}));
+    jumpTo("02:00:00");
+    runUntil("02:59:59");
+    EXPECT_EQ(opened("a.wav"), 1) << "the repeated hour does not ring its row twice";
+    m_clock.set({2027, 10, 31, 3, 0, 0});
+    runFor(10);
+    EXPECT_EQ(opened("b.wav"), 1);
+}
+
+TEST_F(ClockJumps, AcrossMidnightTheDayIsNewOnlyWhenTheDateChanged) {
+    writeTable(4, {{"00:00:10", "b.wav", ""}});
+    start({{"23:59:50", "a.wav", ""}}, "23:59:40");
+    runUntil("23:59:55");
+    // Forward over midnight: Thursday's table from its first second, its row late.
+    m_clock.jumpTo({2026, 12, 10, 0, 0, 30});
+    tick();
+    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(opened("b.wav"), 1);
+    EXPECT_NE(std::find(m_onAir.lines.begin(), m_onAir.lines.end(),
+                        "00:00:10 start table=zxsj4.log row=1 kind=media late-by=20"),
+              m_onAir.lines.end());
+    runFor(5);
+    // Back over midnight: Wednesday again, and then Thursday again, each row once.
+    m_clock.jumpTo({2026, 12, 9, 23, 59, 45});
+    tick();
+    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    runFor(60);
+    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(opened("a.wav"), 1);
+    EXPECT_EQ(opened("b.wav"), 1);
+    EXPECT_EQ(jumpsRecorded(), 2);
+}
+
+}  // namespace
+}  // namespace orvessa::scheduler

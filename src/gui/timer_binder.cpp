@@ -1,15 +1,29 @@
 #include "gui/timer_binder.h"
 
-#include <QDateTime>
-
 namespace orvessa::gui {
 namespace {
 
+using std::chrono::nanoseconds;
+
 constexpr int kSecond = 1000;
-// Fire a little after the boundary, so the clock read in the tick is already the new second.
-constexpr int kPastBoundary = 15;
+
+nanoseconds sinceEpoch(auto time) {
+    return std::chrono::duration_cast<nanoseconds>(time.time_since_epoch());
+}
 
 }  // namespace
+
+nanoseconds TimerBinder::nextTickDeadline(nanoseconds wallSubSecond, nanoseconds monotonicNow) {
+    return monotonicNow + (std::chrono::seconds(1) - wallSubSecond) + kPastBoundary;
+}
+
+int TimerBinder::millisecondsUntil(nanoseconds deadline, nanoseconds monotonicNow) {
+    const nanoseconds left = deadline - monotonicNow;
+    if (left <= nanoseconds::zero()) {
+        return 0;
+    }
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
 
 TimerBinder::TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent)
     : QObject(parent), m_timer(timer), m_ticks(ticks) {
@@ -24,9 +38,13 @@ TimerBinder::~TimerBinder() {
     m_timer.changed.disconnect(m_connection);
 }
 
-int TimerBinder::msUntilNextSecond() const {
-    const int ms = QTime::currentTime().msec();
-    return kSecond - ms + kPastBoundary;
+int TimerBinder::msUntilNextSecond() {
+    // The timer counts on the monotonic clock; the boundary is the wall clock's. Reading both
+    // back to back ties the two together to well under a millisecond.
+    const nanoseconds monotonic = sinceEpoch(std::chrono::steady_clock::now());
+    const nanoseconds wall = sinceEpoch(std::chrono::system_clock::now());
+    const nanoseconds deadline = nextTickDeadline(wall % std::chrono::seconds(1), monotonic);
+    return millisecondsUntil(deadline, sinceEpoch(std::chrono::steady_clock::now()));
 }
 
 void TimerBinder::rearm() {

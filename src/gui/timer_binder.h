@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 
 #include "core/model/timer.h"
 
@@ -19,6 +20,19 @@ public:
         OnTheSecond,
     };
 
+    // How far past the boundary an OnTheSecond tick aims: precise timers never fire early, and
+    // the margin covers the wall clock being slewed a little faster than the monotonic one.
+    static constexpr std::chrono::nanoseconds kPastBoundary = std::chrono::milliseconds(1);
+
+    // The monotonic moment kPastBoundary after the wall clock's next second boundary, from the
+    // wall clock's part of its second and the monotonic clock read at the same moment.
+    static std::chrono::nanoseconds nextTickDeadline(std::chrono::nanoseconds wallSubSecond,
+                                                     std::chrono::nanoseconds monotonicNow);
+    // Whole milliseconds (what a QTimer takes) to wait from `monotonicNow` so as to fire no
+    // earlier than `deadline`; 0 once it has passed.
+    static int millisecondsUntil(std::chrono::nanoseconds deadline,
+                                 std::chrono::nanoseconds monotonicNow);
+
     TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent);
     ~TimerBinder() override;
 
@@ -28,7 +42,7 @@ public:
 private:
     void rearm();
     void fire();
-    int msUntilNextSecond() const;
+    static int msUntilNextSecond();
 
     model::Timer& m_timer;
     const Ticks m_ticks;

@@ -1,10 +1,13 @@
 #include "gui/timer_binder.h"
 
 #include <QTest>
+#include <chrono>
 
 #include "core/model/timer.h"
 
 using namespace orvessa;
+using namespace std::chrono_literals;
+using std::chrono::nanoseconds;
 
 class TimerBinderTest : public QObject {
     Q_OBJECT
@@ -23,7 +26,8 @@ private slots:
         gui::TimerBinder clockBinder(clock, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
         clock.start(1000);
         QVERIFY(clockBinder.armedDelay() > 0);
-        QVERIFY(clockBinder.armedDelay() <= 1015);
+        // Whole milliseconds up to the boundary and its margin, rounded up.
+        QVERIFY(clockBinder.armedDelay() <= 1001);
 
         // Other intervals (the recorder's 500 ms) are never aligned.
         model::Timer recorder("Timer1", 500, false);
@@ -32,6 +36,30 @@ private slots:
         QCOMPARE(recorderBinder.armedDelay(), 500);
         recorder.stop();
         QCOMPARE(recorderBinder.armedDelay(), -1);
+    }
+
+    // The clock's tick aims a millisecond past the wall clock's next boundary, counted on the
+    // monotonic clock; a QTimer takes whole milliseconds, so the wait rounds up, never down.
+    void theClocksTickIsArmedJustPastTheNextBoundary() {
+        using gui::TimerBinder;
+        const nanoseconds monotonic = 5000s;
+
+        // 234.5 ms into a second: 765.5 ms to the boundary, 1 ms past it.
+        nanoseconds deadline = TimerBinder::nextTickDeadline(234500us, monotonic);
+        QCOMPARE(deadline, monotonic + 766500us);
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic), 767);
+        // Read again a little later: the same deadline, less to wait.
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic + 500us), 766);
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic + 766500us), 0);
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic + 800ms), 0);
+
+        // Armed on a boundary (a tick that came in its own second's first millisecond): the
+        // next boundary, so that second is never ticked twice.
+        deadline = TimerBinder::nextTickDeadline(0ns, monotonic);
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic), 1001);
+        // A hair before a boundary: that boundary, not the next one.
+        deadline = TimerBinder::nextTickDeadline(999900us, monotonic);
+        QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic), 2);
     }
 
     void aFromStartTimerKeepsFiringAtItsInterval() {

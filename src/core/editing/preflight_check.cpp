@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "core/text/date_text.h"
+#include "core/text/time_text.h"
 
 namespace orvessa::editing {
 namespace {
@@ -84,6 +85,7 @@ std::string reasonText(const platform::DayProblem& p) {
 
 PreflightCheck::PreflightCheck(PreflightServices services)
     : Window("PreflightCheck", "预演检查"), m_s(std::move(services)) {
+    clockLine.setVisible(false);
     Button1.setHandler([this] { endModal(model::ModalResult::Closed); });
     ListBox1.doubleClicked.connect([this] {
         const int index = ListBox1.itemIndex();
@@ -109,6 +111,11 @@ void PreflightCheck::open() {
     }
     runCheck();
     m_s.host.showModal(*this);
+}
+
+void PreflightCheck::showClockWarning(const std::string& warning) {
+    clockLine.setText(text::trimText(warning));
+    clockLine.setVisible(!clockLine.text().empty());
 }
 
 void PreflightCheck::dateChanged(year_month_day date) {

@@ -60,7 +60,10 @@ public:
 
     model::TextControl DateEdit1{"DateEdit1"};  // the date checked, "yyyy-mm-dd"
     model::TextControl Label1{"Label1"};        // the day, its table, how many problems
-    model::ListBox ListBox1{"ListBox1"};        // one line a problem
+    // Under the summary while the PC's clock may be wrong: a rehearsal runs on the true time,
+    // the broadcast on that clock.
+    model::TextControl clockLine{"clockLine", "", model::kRed};
+    model::ListBox ListBox1{"ListBox1"};  // one line a problem
     model::Command Button1{"Button1", model::CommandKind::Button, "关闭(&C)"};
 
     std::vector<model::Command*> allCommands() override { return {&Button1}; }
@@ -71,6 +74,9 @@ public:
     // The operator picked another date: the check runs again.
     void dateChanged(std::chrono::year_month_day date);
     std::chrono::year_month_day date() const { return m_date.value_or(tomorrow()); }
+    // The system's clock warning was set, changed or cleared (empty): the line under the
+    // summary shows it while it is set.
+    void showClockWarning(const std::string& warning);
     // A problem or a bar double-clicked: its row becomes the grid's selection, and the dialog
     // closes so the operator sees it.
     void showRow(int row);

@@ -244,6 +244,10 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     bindText(model.Label1, summary);
     summary->setWordWrap(true);
     layout->addWidget(summary);
+    auto* clockLine = new QLabel(this);
+    bindText(model.clockLine, clockLine);
+    clockLine->setWordWrap(true);
+    layout->addWidget(clockLine);
 
     m_problems = new QListWidget(this);
     bindList(model.ListBox1, m_problems);

@@ -1,6 +1,7 @@
 #include "gui/editing/preflight_view.h"
 
 #include <QDateEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QTest>
 #include <algorithm>
@@ -41,6 +42,18 @@ private slots:
         QCOMPARE(view.problems()->count(), 1);
         QCOMPARE(view.problems()->item(0)->text(),
                  QStringLiteral("第2行  08:05:00  上一行仍在播放 (第1行)"));
+
+        // A clock that may be wrong is said under the summary, in red, while it is so.
+        auto* clockLine = view.findChild<QLabel*>(QStringLiteral("clockLine"));
+        QVERIFY(clockLine != nullptr);
+        QVERIFY(!clockLine->isVisible());
+        model.showClockWarning("  ☆ 系统时钟未与网络时间同步，铃声时间可能不准！");
+        QVERIFY(clockLine->isVisible());
+        QCOMPARE(clockLine->text(),
+                 QStringLiteral("☆ 系统时钟未与网络时间同步，铃声时间可能不准！"));
+        QVERIFY(clockLine->styleSheet().contains(QStringLiteral("color")));
+        model.showClockWarning("");
+        QVERIFY(!clockLine->isVisible());
 
         // Two bars, the held-off row red under the file that held it.
         gui::TimelineWidget* timeline = view.timeline();

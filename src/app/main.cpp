@@ -19,6 +19,7 @@
 #include "backends/linux/as_run_writer.h"
 #include "backends/linux/journal_failure_record.h"
 #include "backends/linux/linux_clock.h"
+#include "backends/linux/linux_clock_sync.h"
 #include "backends/linux/linux_file_sync.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     dryrun::removeStaleWorkDirectories();
     dryrun::DayCheckerService dayChecker(programDirectory);
     backends::IcalCalendarReader calendarReader;
+    backends::LinuxClockSync clockSync;
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start({.host = host,
                                          .clock = clock,
@@ -142,7 +144,8 @@ int main(int argc, char** argv) {
                                          .skinLook = &skinLook,
                                          .dayChecker = &dayChecker,
                                          .failureRecord = &failures,
-                                         .calendarReader = &calendarReader});
+                                         .calendarReader = &calendarReader,
+                                         .clockSync = &clockSync});
     if (!system) {
         return 0;
     }
@@ -152,13 +155,14 @@ int main(int argc, char** argv) {
 
     ui::MainWindow& mainWindow = system->mainWindow();
     // The clock, the now-playing display and the stop-day ticker compare clock texts; the key
-    // timer counts its own four seconds from the launch.
+    // timer counts its own four seconds from the launch, the clock watch its ten minutes.
     std::list<gui::TimerBinder> timers;
     for (model::Timer* t :
          {&mainWindow.broadcastTimer, &mainWindow.nowPlayingTimer, &mainWindow.stopDayTimer}) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
     timers.emplace_back(system->videoWindow().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
+    timers.emplace_back(mainWindow.clockSyncTimer, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::SystemViews views(*system, host);
 
     // The message loop shows the main window, which runs its activation.

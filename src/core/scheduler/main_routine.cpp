@@ -102,11 +102,13 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
+    buildClockWatch(services);
     if (services.failureRecord != nullptr) {
         recordTimerFailures(*services.failureRecord, services.clock,
                             {{f.name(), f.broadcastTimer},
                              {f.name(), f.nowPlayingTimer},
                              {f.name(), f.stopDayTimer},
+                             {f.name(), f.clockSyncTimer},
                              {m_videoWindow->name(), m_videoWindow->Timer1},
                              {m_recorderWindow->name(), m_recorderWindow->Timer1}});
     }
@@ -131,6 +133,21 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
             }
         });
     }
+}
+
+void OrvessaSystem::buildClockWatch(PlatformServices& services) {
+    if (services.clockSync == nullptr) {
+        return;
+    }
+    ui::MainWindow& f = *m_mainWindow;
+    m_clockWatch =
+        std::make_unique<ClockWatch>(ClockWatchControls{f.session, f.trayIcon, f.clockSyncTimer},
+                                     *services.clockSync, services.clock, services.broadcastRecord);
+    if (m_preflight != nullptr) {
+        m_clockWatch->changed.connect(
+            [this, &f] { m_preflight->showClockWarning(f.session.clockWarning); });
+    }
+    m_clockWatch->check();
 }
 
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {

@@ -21,6 +21,7 @@
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/broadcast_journal.h"
 #include "core/scheduler/broadcast_record.h"
+#include "core/scheduler/clock_watch.h"
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
@@ -64,6 +65,8 @@ struct PlatformServices {
     platform::FailureRecord* failureRecord = nullptr;
     // Reads calendars for the school calendar's import; without one it offers no import.
     platform::CalendarReader* calendarReader = nullptr;
+    // Tells whether the PC's clock keeps the true time; without one no warning is ever shown.
+    platform::ClockSyncProbe* clockSync = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.
@@ -98,6 +101,8 @@ public:
     store::DayPlanner& dayPlanner() { return *m_dayPlanner; }
     // Null when the system was started without a broadcast record.
     BroadcastJournal* journal() { return m_journal.get(); }
+    // Null when the system was started without a clock probe.
+    ClockWatch* clockWatch() { return m_clockWatch.get(); }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -107,6 +112,7 @@ private:
     void buildMainWindowSubsystems(PlatformServices& services);
     void buildPlayback(PlatformServices& services);
     void buildPreflightCheck(PlatformServices& services);
+    void buildClockWatch(PlatformServices& services);
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
@@ -140,6 +146,7 @@ private:
     std::unique_ptr<skins::SkinSwitcher> m_skins;
     std::unique_ptr<playback::ItemPlayer> m_player;
     std::unique_ptr<BroadcastClock> m_broadcastClock;
+    std::unique_ptr<ClockWatch> m_clockWatch;
     std::vector<model::Window*> m_windows;
 };
 

@@ -49,6 +49,10 @@ struct MainWindowServices {
 struct TrayIcon : model::Control {
     TrayIcon() : Control("TrayIcon") { setVisible(false); }
     std::string tip = "Orvessa";
+    void setTip(std::string text) {
+        tip = std::move(text);
+        notify();
+    }
 };
 
 // The main window: the grid, every command, the status lines, and the running state of the
@@ -259,12 +263,14 @@ public:
     model::ListBox libraryList{"libraryList"};
 
     // --- timers ---
-    // Only the broadcast clock is armed at design time (start-up stops it at once); the other
-    // two run only when their subsystem starts them.
+    // Only the broadcast clock is armed at design time (start-up stops it at once); the others
+    // run only when their subsystem starts them.
     model::Timer broadcastTimer{"broadcastTimer"};
     // The now-playing display's refresh in manual operation.
     model::Timer nowPlayingTimer{"nowPlayingTimer", 1000, false};
     model::Timer stopDayTimer{"stopDayTimer", 1000, false};
+    // The clock watch's reading of the clock's synchronisation, every ten minutes.
+    model::Timer clockSyncTimer{"clockSyncTimer", 600000, false};
 
     // The menu bar, the toolbar and the tray menu in their order, for the views.
     std::vector<Command*> mainMenu;

@@ -62,6 +62,8 @@ protected:
         PlatformServices services = m_platform.services(m_dir.path());
         services.broadcastRecord = record;
         services.failureRecord = failures;
+        services.clockSync = clockSync;
+        services.dayChecker = dayChecker;
         m_system = OrvessaSystem::start(services);
         m_system->mainWindow().setVisible(true);
         m_system->mainWindow().FormActivate();
@@ -139,6 +141,9 @@ protected:
     BroadcastRecord* record = nullptr;
     // Receives what failed, when a test gives one; it must outlive m_system.
     platform::FailureRecord* failures = nullptr;
+    // Tells the clock's synchronisation, and rehearses days, when a test gives them.
+    platform::ClockSyncProbe* clockSync = nullptr;
+    platform::DayChecker* dayChecker = nullptr;
     platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
     TempDir m_dir;
     fakes::FakePlatform m_platform;

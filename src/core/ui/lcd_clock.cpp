@@ -1,5 +1,6 @@
 #include "core/ui/lcd_clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -46,6 +47,22 @@ void LcdPalette::changed() {
     OnChange.send();
 }
 
+// --- LcdRect ---
+
+LcdRect LcdRect::united(const LcdRect& other) const {
+    if (other.empty()) {
+        return *this;
+    }
+    if (empty()) {
+        return other;
+    }
+    const int left = std::min(x, other.x);
+    const int top = std::min(y, other.y);
+    const int right = std::max(x + width, other.x + other.width);
+    const int bottom = std::max(y + height, other.y + other.height);
+    return {left, top, right - left, bottom - top};
+}
+
 // --- LcdImageControl ---
 
 LcdImageControl::LcdImageControl(int width, int height) : m_image(width, height) {}
@@ -81,9 +98,24 @@ void LcdImageControl::endLoad() {
 
 void LcdImageControl::paint() {
     paintImage(m_image);
+    m_dirty = {};
 }
 
 void LcdImageControl::invalidate() {
+    invalidateRect({0, 0, Width(), Height()});
+}
+
+void LcdImageControl::invalidateRect(const LcdRect& rect) {
+    // Clipped to the image: a glyph of a control narrower than its digits reaches outside it.
+    const int left = std::max(rect.x, 0);
+    const int top = std::max(rect.y, 0);
+    const int right = std::min(rect.x + rect.width, Width());
+    const int bottom = std::min(rect.y + rect.height, Height());
+    const LcdRect inside{left, top, right - left, bottom - top};
+    if (inside.empty()) {
+        return;
+    }
+    m_dirty = m_dirty.united(inside);
     if (!m_loading) {
         repaintRequested.send();
     }
@@ -264,6 +296,7 @@ void LcdClock::update() {
     const std::uint8_t oldHours = m_hours;
     const std::uint8_t oldMinutes = m_minutes;
     const std::uint8_t oldSeconds = m_seconds;
+    const std::vector<LcdGlyphPlacement> before = layout();
 
     const platform::LocalDateTime now = m_clock.now();
     int hour = now.hour;
@@ -288,8 +321,19 @@ void LcdClock::update() {
     m_seconds = static_cast<std::uint8_t>(second);
     m_blinkShown = !m_blinkShown;
 
-    if ((m_showSeconds && m_seconds != oldSeconds) || m_blink || m_minutes != oldMinutes) {
+    // Only the glyphs that changed are drawn again on the screen: a tick usually changes one
+    // digit of eight.
+    const std::vector<LcdGlyphPlacement> after = layout();
+    if (before.size() != after.size()) {
         invalidate();
+    } else {
+        LcdRect changed;
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (!(before[i] == after[i])) {
+                changed = changed.united(glyphRect(before[i])).united(glyphRect(after[i]));
+            }
+        }
+        invalidateRect(changed);
     }
     if (m_hours != oldHours) {
         OnHoursChanged.send(m_hours);
@@ -351,6 +395,19 @@ std::vector<LcdGlyphPlacement> LcdClock::layout() const {
         placements.push_back({Kind::Marker, x, y, m_rawHour < 12 ? kLcdAmCell : kLcdPmCell, true});
     }
     return placements;
+}
+
+LcdRect LcdClock::glyphRect(const LcdGlyphPlacement& p) const {
+    const LcdGlyphs& g = glyphs();
+    switch (p.kind) {
+        case LcdGlyphPlacement::Kind::Digit:
+            return {p.x, p.y, g.cellWidth(), g.cellHeight()};
+        case LcdGlyphPlacement::Kind::Colon:
+            return {p.x, p.y, g.colon.width(), g.colon.height()};
+        case LcdGlyphPlacement::Kind::Marker:
+            return {p.x, p.y, g.ampmCellWidth(), g.cellHeight()};
+    }
+    return {};
 }
 
 void LcdClock::loaded() {

@@ -42,6 +42,19 @@ private:
     bool m_pending = false;
 };
 
+// A rectangle of a control's image, in pixels.
+struct LcdRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    bool empty() const { return width <= 0 || height <= 0; }
+    // The smallest rectangle holding both; an empty one adds nothing.
+    LcdRect united(const LcdRect& other) const;
+    bool operator==(const LcdRect&) const = default;
+};
+
 // A self-drawn control: everything is drawn into an off-screen image the size of the control,
 // which the view copies to the screen in one step.
 class LcdImageControl {
@@ -71,18 +84,24 @@ public:
     void endLoad();
     bool loading() const { return m_loading; }
 
-    // Draws the whole control into the off-screen image.
+    // Draws the whole control into the off-screen image; it is then up to date.
     void paint();
     const LcdImage& image() const { return m_image; }
+    // The part of the image out of date since the last paint: the whole of it after anything
+    // but the glyphs shown changed, and only the glyphs that changed after a tick. Only that
+    // part needs copying to the screen again.
+    LcdRect dirtyRect() const { return m_dirty; }
 
-    // The image is out of date: the view should paint again.
+    // The image is out of date, at least in dirtyRect(): the view should paint again.
     model::Signal<> repaintRequested;
     // The control sized itself; the view should take the new size.
     model::Signal<int, int> resized;
 
 protected:
-    // Asks for a repaint unless still loading.
+    // Asks for a repaint of the whole image, unless still loading.
     void invalidate();
+    // Asks for a repaint of part of the image.
+    void invalidateRect(const LcdRect& rect);
     virtual void loaded() {}
     virtual void paintImage(LcdImage& image) = 0;
     // Resizes from inside paintImage() without asking for another paint.
@@ -92,6 +111,7 @@ protected:
 
 private:
     LcdImage m_image;
+    LcdRect m_dirty;
     model::Color m_color = model::kBlack;
     bool m_transparent = false;
     bool m_loading = false;
@@ -138,6 +158,8 @@ struct LcdGlyphPlacement {
     int y;
     int cell;      // digit strip or AM/PM strip cell; 0 for a colon
     bool visible;  // a colon hidden by the blink still takes its place
+
+    bool operator==(const LcdGlyphPlacement&) const = default;
 };
 
 // The time of day, the time since activation, or hours, minutes and seconds set by the owner,
@@ -189,6 +211,8 @@ protected:
 
 private:
     bool showsMarker() const;
+    // Where a placed glyph's picture lies in the image.
+    LcdRect glyphRect(const LcdGlyphPlacement& placement) const;
 
     const platform::Clock& m_clock;
     bool m_active = false;

@@ -1,6 +1,7 @@
 #include "gui/ui/lcd_clock_widget.h"
 
 #include <QCoreApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <exception>
@@ -84,7 +85,9 @@ void LcdClockWidget::repaintRequested() {
         return;
     }
     setAttribute(Qt::WA_OpaquePaintEvent, !m_clock->Transparent());
-    update();
+    // Only what changed goes to the screen: on a tick, the digit that moved on.
+    const ui::LcdRect dirty = m_clock->dirtyRect();
+    update(QRect(dirty.x, dirty.y, dirty.width, dirty.height));
 }
 
 void LcdClockWidget::resizeEvent(QResizeEvent* event) {
@@ -92,7 +95,7 @@ void LcdClockWidget::resizeEvent(QResizeEvent* event) {
     m_clock->setSize(width(), height());
 }
 
-void LcdClockWidget::paintEvent(QPaintEvent*) {
+void LcdClockWidget::paintEvent(QPaintEvent* event) {
     m_painting = true;
     // A size given before the widget was first shown may not have reached the clock yet.
     m_clock->setSize(width(), height());
@@ -100,19 +103,23 @@ void LcdClockWidget::paintEvent(QPaintEvent*) {
     m_painting = false;
 
     const ui::LcdImage& image = m_clock->image();
-    if (m_frame.width() != image.width() || m_frame.height() != image.height()) {
-        m_frame = QImage(image.width(), image.height(), QImage::Format_RGB32);
+    const QRect whole(0, 0, image.width(), image.height());
+    QRect area = event->rect() & whole;
+    if (m_frame.size() != whole.size()) {
+        m_frame = QImage(whole.size(), QImage::Format_RGB32);
+        area = whole;
     }
+    // The frame keeps what was converted before; only the part being painted is converted.
     const auto& pixels = image.pixels();
-    for (int y = 0; y < image.height(); ++y) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
         const model::Color* from = pixels.data() + static_cast<size_t>(y) * image.width();
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = area.left(); x <= area.right(); ++x) {
             line[x] = toQt(from[x]);
         }
     }
     QPainter painter(this);
-    painter.drawImage(0, 0, m_frame);
+    painter.drawImage(area.topLeft(), m_frame, area);
 }
 
 void LcdClockWidget::copyParentBackground(ui::LcdImage& image) {

@@ -94,6 +94,44 @@ TEST_F(MainClock, ShowsTwelveOrTwentyFourHoursWithTheMarker) {
     expectPainted();
 }
 
+// A tick marks out of date only the glyphs it changed, so only they go to the screen again;
+// anything else about the clock marks the whole of it.
+TEST_F(MainClock, ATickMarksOnlyTheGlyphsItChangedOutOfDate) {
+    clock.setTime(13, 5, 8);
+    lcd.update();
+    lcd.paint();
+    EXPECT_TRUE(lcd.dirtyRect().empty());
+    repaints = 0;
+
+    clock.setTime(13, 5, 9);
+    lcd.update();
+    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(lcd.dirtyRect(), (LcdRect{99, 16, 12, 17})) << "the last digit only";
+    expectPainted();
+    EXPECT_TRUE(lcd.dirtyRect().empty());
+
+    // 13:05:59 to 13:06:00 changes three digits; the colon between them goes along.
+    clock.setTime(13, 5, 59);
+    lcd.update();
+    lcd.paint();
+    clock.setTime(13, 6, 0);
+    lcd.update();
+    EXPECT_EQ(lcd.dirtyRect(), (LcdRect{62, 16, 99 + 12 - 62, 17}));
+    // Until painted, later changes add to it.
+    lcd.setColor(model::rgb(0, 0, 0x80));
+    EXPECT_EQ(lcd.dirtyRect(), (LcdRect{0, 0, 134, 49}));
+    expectPainted();
+
+    // Noon turns the marker from AM to PM; the hour's 1 stays as it was.
+    clock.setTime(11, 59, 59);
+    lcd.update();
+    lcd.paint();
+    clock.setTime(12, 0, 0);
+    lcd.update();
+    EXPECT_EQ(lcd.dirtyRect(), (LcdRect{25, 16, 113 + lcd.glyphs().ampmCellWidth() - 25, 17}));
+    expectPainted();
+}
+
 TEST_F(MainClock, NewLitColourRecoloursLitPixelsOnly) {
     lcd.update();
     lcd.paint();

@@ -1,5 +1,6 @@
 #include "gui/ui/lcd_clock_widget.h"
 
+#include <QPaintEvent>
 #include <QTest>
 
 #include "fakes/settable_clock.h"
@@ -31,6 +32,40 @@ private slots:
             }
         }
     }
+
+    // A tick that moves one digit on sends that digit's rectangle to the screen, nothing more.
+    void aTickRepaintsOnlyTheDigitItChanged() {
+        fakes::SettableClock clock;
+        clock.setTime(13, 5, 8);
+        gui::LcdClockWidget lcd(clock);
+        lcd.setGeometry(0, 0, 134, 49);
+        lcd.configureAsMainWindowClock();
+        PaintedAreas painted;
+        lcd.installEventFilter(&painted);
+        lcd.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lcd));
+        QTRY_VERIFY(!painted.areas.isEmpty());
+        QCOMPARE(painted.areas.last(), QRegion(0, 0, 134, 49));
+
+        painted.areas.clear();
+        clock.setTime(13, 5, 9);
+        lcd.clock().update();
+        QTRY_VERIFY(!painted.areas.isEmpty());
+        // The last digit, 12 by 17 pixels at (99, 16) in the main window's style.
+        QCOMPARE(painted.areas.first(), QRegion(99, 16, 12, 17));
+    }
+
+private:
+    // The areas of the paint events a widget receives.
+    struct PaintedAreas : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) {
+                areas.append(static_cast<QPaintEvent*>(event)->region());
+            }
+            return false;
+        }
+        QList<QRegion> areas;
+    };
 };
 
 QTEST_MAIN(LcdClockWidgetTest)

@@ -76,9 +76,14 @@ void bindText(model::TextControl& control, QLabel* label) {
     auto sync = [&control, label] {
         label->setText(toQt(control.text()));
         // Black is the window's ordinary text: a skin's text colour, not black on a dark skin.
-        label->setStyleSheet(control.color() == model::kBlack
-                                 ? QString()
-                                 : QStringLiteral("color: %1").arg(cssColor(control.color())));
+        const QString sheet = control.color() == model::kBlack
+                                  ? QString()
+                                  : QStringLiteral("color: %1").arg(cssColor(control.color()));
+        // Setting even the same style sheet polishes the label again: labels whose text changes
+        // every second (the clock's, the hints) would pay for it each time.
+        if (label->styleSheet() != sheet) {
+            label->setStyleSheet(sheet);
+        }
         label->setVisible(control.visible());
         label->setEnabled(control.enabled());
     };

@@ -42,12 +42,16 @@ public:
 private:
     void rearm();
     void fire();
-    static int msUntilNextSecond();
+    static std::chrono::nanoseconds nextSecondDeadline();
 
     model::Timer& m_timer;
     const Ticks m_ticks;
     QTimer m_qtimer;
     int m_armedDelay = -1;
+    // An OnTheSecond tick's deadline on the monotonic clock, and how often the timer was armed.
+    bool m_onTheSecond = false;
+    std::chrono::nanoseconds m_deadline{0};
+    int m_armings = 0;
     int m_connection;
 };
 

@@ -79,6 +79,10 @@ TEST_F(GstMediaDeviceTest, WavKnowsItsLengthAtOnceAndPlaysToExactlyItsEnd) {
     m_device.play();
     EXPECT_NE(m_device.mode(), MediaMode::Playing);
     EXPECT_EQ(m_device.position(), 1500);
+    // The ended sound's pipeline is gone already, so the next open does not wait to take it
+    // down; the item still reads as open, at its end.
+    EXPECT_EQ(m_device.pipeline(), nullptr);
+    EXPECT_EQ(m_device.length(), 1500);
 }
 
 TEST_F(GstMediaDeviceTest, Mp3WithoutLengthHeaderKnowsALengthAtOnceAndEndsExactlyOnIt) {

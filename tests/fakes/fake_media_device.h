@@ -30,6 +30,7 @@ public:
     void setFileName(const std::string& path) override { m_file = path; }
     const std::string& fileName() const override { return m_file; }
     void setDisplay(platform::NativeWindow window) override { display = window; }
+    void prepare(const std::string& path) override { calls.push_back("prepare " + path); }
     void open() override {
         calls.push_back("open " + m_file);
         m_open = false;

@@ -260,6 +260,7 @@ public:
     ~Impl() { close(); }
 
     void open();
+    void prepare(const std::string& path);
     void close();
     void play();
     void stop();
@@ -297,6 +298,8 @@ private:
 
     bool m_open = false;
     std::filesystem::path m_openedPath;
+    // A sound opened ahead of its second by prepare(), paused at its start.
+    std::string m_preparedFile;
     std::optional<WavInfo> m_wav;
     int64_t m_length = 0;
     gst::Ref<GstBus> m_bus;
@@ -315,6 +318,13 @@ private:
 };
 
 void GstMediaDevice::Impl::open() {
+    // Prepared a moment ago and untouched since: the pipeline is ready, and the bell's second
+    // is not spent waiting for it.
+    if (!m_preparedFile.empty() && m_preparedFile == m_fileName && m_open && m_pipeline &&
+        !m_playing && !m_ended) {
+        m_preparedFile.clear();
+        return;
+    }
     close();
     if (m_fileName.empty()) {
         throw MediaError("No file name is set");
@@ -500,7 +510,29 @@ const std::string& GstMediaDevice::Impl::videoSink() {
     return *m_videoSink;
 }
 
+void GstMediaDevice::Impl::prepare(const std::string& path) {
+    // Nothing that plays, or that the recorder holds, is taken away for a file to come.
+    if (m_playing || m_recorder || (m_open && m_pipeline && !m_ended) || path == m_preparedFile) {
+        return;
+    }
+    const std::string requested = m_fileName;
+    m_fileName = path;
+    try {
+        open();
+        // A picture needs its window in place before it opens; it is opened when it plays.
+        if (m_hasPicture) {
+            close();
+        } else {
+            m_preparedFile = path;
+        }
+    } catch (...) {
+        close();
+    }
+    m_fileName = requested;
+}
+
 void GstMediaDevice::Impl::close() {
+    m_preparedFile.clear();
     dropRecorder();
     gst::shutDown(m_pipeline);
     m_bus.reset();
@@ -778,6 +810,10 @@ void GstMediaDevice::setDisplay(platform::NativeWindow window) {
 
 void GstMediaDevice::open() {
     m_impl->open();
+}
+
+void GstMediaDevice::prepare(const std::string& path) {
+    m_impl->prepare(path);
 }
 
 void GstMediaDevice::setDisplayRect(const platform::DisplayRect& rect) {

@@ -47,6 +47,7 @@ public:
     void setDisplay(platform::NativeWindow window) override;
 
     void open() override;
+    void prepare(const std::string& path) override;
     void setDisplayRect(const platform::DisplayRect& rect) override;
 
     void play() override;

@@ -41,6 +41,11 @@ public:
     // media is ready. Throws MediaError with the framework's message and leaves nothing open
     // when the file cannot be played.
     virtual void open() = 0;
+    // Opens `path` (native, UTF-8) ahead of its play while nothing else is open, so that an
+    // open() of the same file a moment later finds it ready at once; what is prepared and not
+    // opened goes with the next open() or close(). Never throws; a file it cannot prepare is
+    // left for open() to tell.
+    virtual void prepare(const std::string& path) { (void)path; }
     // Destination of the picture inside the display, scaled to fill it.
     virtual void setDisplayRect(const DisplayRect& rect) = 0;
 

@@ -68,6 +68,33 @@ void ItemPlayer::find() {
     }
 }
 
+std::string ItemPlayer::fileOf(const std::string& item) const {
+    // A name without a dot is a file all the same, so a file "Bell" plays.
+    if (!text::containsSeparator(item)) {
+        return m_services.defaultDirectory() + item;
+    }
+    // "AUDIO\bell.wav" means the program directory's AUDIO, wherever the system was started.
+    return text::resolvePath(
+        m_services.programDirectory ? m_services.programDirectory() : std::string(), item);
+}
+
+void ItemPlayer::prepare() {
+    const std::string item =
+        store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).file;
+    if (item.empty() || isWebAddress(item) || text::endsWithSeparator(item)) {
+        return;
+    }
+    const std::string path = fileOf(item);
+    const std::string extension = text::upperAscii(text::extensionOf(path));
+    if (listed(extension, kWebPageExtensions) || listed(extension, kPictureExtensions)) {
+        return;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(text::fsPath(text::toNativePath(path)), ec)) {
+        m_services.device.prepare(text::toNativePath(path));
+    }
+}
+
 bool ItemPlayer::resolve() {
     m_state.currentRow = m_controls.grid.row();
     m_state.itemText = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).file;
@@ -84,15 +111,12 @@ bool ItemPlayer::resolve() {
     }
 
     const bool hasDot = item.find('.') != std::string::npos;
-    const bool hasSeparator = text::containsSeparator(item);
-    // "AUDIO\bell.wav" means the program directory's AUDIO, wherever the system was started.
-    const std::string path = text::resolvePath(
-        m_services.programDirectory ? m_services.programDirectory() : std::string(), item);
     m_state.isDirectory = text::endsWithSeparator(item);
     if (!m_state.isDirectory) {
-        // A name without a dot is a file all the same, so a file "Bell" plays.
-        m_state.currentPath = hasSeparator ? path : m_services.defaultDirectory() + item;
+        m_state.currentPath = fileOf(item);
     } else {
+        const std::string path = text::resolvePath(
+            m_services.programDirectory ? m_services.programDirectory() : std::string(), item);
         m_state.folderPath = path;
         if (hasDot) {
             m_state.currentPath = path;

@@ -82,6 +82,9 @@ public:
     void find();
     // The play request.
     void play();
+    // Has the media device open the current row's file ahead of its second, when it is a plain
+    // media file that is there, so that its sound starts at once when the row plays.
+    void prepare();
     // The stop request.
     void stop();
     // Double-click on the play list: stop what plays and play the next file of the directory.
@@ -97,6 +100,9 @@ public:
 private:
     // Finds the selected row's item; false when its folder has no file left to hand out.
     bool resolve();
+    // The file a row's file cell names (not a folder): a bare name in the library, a path from
+    // the program directory.
+    std::string fileOf(const std::string& item) const;
     // The next file of the row's folder in the play order; none for an empty folder, or when
     // every file has been handed out.
     std::optional<std::string> pickFromDirectory();

@@ -244,6 +244,16 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     if (m_clock.advanceRequested) {
         skipFinishedRows();
     }
+    // A row due at the next second has its file opened now, so that its sound starts at the
+    // second and not a pipeline's preparation after it.
+    if (!m_state.isPlaying && m_state.currentRow < m_controls.grid.table().rowCount() &&
+        !m_clock.startTime.empty()) {
+        const platform::LocalDateTime next = localDateTimeOf(secondsOf(at) + 1);
+        if (m_clock.startTime ==
+            normaliseTime(text::formatClockTime(next.hour, next.minute, next.second))) {
+            m_player.prepare();
+        }
+    }
     statusLines();
 }
 

@@ -142,6 +142,36 @@ TEST_F(GstMediaDeviceTest, ReopenStartsAfreshAndTheOldPipelineSaysNothingMore) {
     m_device.stop();
 }
 
+TEST_F(GstMediaDeviceTest, APreparedSoundIsReadyWhenItsOpenComesAndNothingPlayingIsTakenAway) {
+    const auto other = m_dir / "other.wav";
+    writeToneWav(other, 4410);
+    // While a sound plays, nothing is prepared over it.
+    openFile(m_device, other);
+    m_device.play();
+    GstElement* const playing = m_device.pipeline();
+    m_device.prepare(m_wav.string());
+    EXPECT_EQ(m_device.pipeline(), playing);
+    EXPECT_EQ(m_device.mode(), MediaMode::Playing);
+    m_device.close();
+
+    m_device.prepare(m_wav.string());
+    GstElement* const prepared = m_device.pipeline();
+    ASSERT_NE(prepared, nullptr);
+    openFile(m_device, m_wav);
+    EXPECT_EQ(m_device.pipeline(), prepared) << "the open found it ready";
+    EXPECT_EQ(m_device.length(), 1500);
+    expectPlaysToExactlyItsEnd(m_device);
+
+    // Another file's open does not take what was prepared for the first.
+    m_device.close();
+    m_device.prepare(m_wav.string());
+    openFile(m_device, other);
+    EXPECT_EQ(m_device.length(), 100);
+    m_device.prepare((m_dir / "gone.wav").string());
+    m_device.close();
+    expectNothingOpen(m_device);
+}
+
 TEST_F(GstMediaDeviceTest, FailedOpenLeavesNothingOpen) {
     writeBytes(m_dir / "text.mp3", "This is a text file, not an MP3.\r\n");
     writeBytes(m_dir / "noise.wav", std::string(4000, '\x5A'));

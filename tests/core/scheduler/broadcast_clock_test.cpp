@@ -20,6 +20,26 @@ TEST_F(ClockScenario, TimedRowStartsOnItsSecondAndTheClockMovesOnWhenItEnds) {
     EXPECT_EQ(form().stopDayLine.text(), "2026-12-09   星期三");
 }
 
+TEST_F(ClockScenario, ATimedRowsFileIsPreparedTheSecondBeforeItsOwn) {
+    media("bell.wav", 2);
+    start({{"8:00:00", "bell.wav", ""}, {"", "gone.wav", ""}, {"8:00:10", "index.html", ""}},
+          "07:59:57");
+    std::vector<std::string> prepared;
+    for (int i = 0; i < 15; ++i) {
+        const std::size_t seen = m_device.calls.size();
+        runFor(1);
+        for (std::size_t c = seen; c < m_device.calls.size(); ++c) {
+            if (m_device.calls[c].starts_with("prepare ")) {
+                prepared.push_back(now() + " " +
+                                   fs::path(m_device.calls[c].substr(8)).filename().string());
+            }
+        }
+    }
+    // Once, at 07:59:59; an untimed row, a missing file and a page are never prepared.
+    EXPECT_EQ(prepared, (std::vector<std::string>{"07:59:59 bell.wav"}));
+    EXPECT_EQ(log.front(), "08:00:00 open bell.wav");
+}
+
 TEST_F(ClockScenario, LateStartLeavesTheTimedRowAndItsUntimedFollowersUnplayed) {
     for (const char* f : {"a.wav", "b.wav", "c.wav", "d.wav"}) {
         media(f, 20);

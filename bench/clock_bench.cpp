@@ -173,6 +173,9 @@ public:
     void setFileName(const std::string& path) override { m_device.setFileName(path); }
     const std::string& fileName() const override { return m_device.fileName(); }
     void setDisplay(platform::NativeWindow window) override { m_device.setDisplay(window); }
+    void prepare(const std::string& path) override {
+        timed("prepare", [&] { m_device.prepare(path); });
+    }
     void open() override {
         const int64_t from = nowNs();
         timed("open", [&] { m_device.open(); });

@@ -511,8 +511,10 @@ const std::string& GstMediaDevice::Impl::videoSink() {
 }
 
 void GstMediaDevice::Impl::prepare(const std::string& path) {
-    // Nothing that plays, or that the recorder holds, is taken away for a file to come.
-    if (m_playing || m_recorder || (m_open && m_pipeline && !m_ended) || path == m_preparedFile) {
+    // Nothing that plays or waits paused, or that the recorder holds, is taken away for a file
+    // to come; a sound that has ended is.
+    readBus();
+    if (m_recorder || (m_open && m_pipeline && !m_ended) || path == m_preparedFile) {
         return;
     }
     const std::string requested = m_fileName;

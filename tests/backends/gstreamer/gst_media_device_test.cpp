@@ -162,6 +162,13 @@ TEST_F(GstMediaDeviceTest, APreparedSoundIsReadyWhenItsOpenComesAndNothingPlayin
     EXPECT_EQ(m_device.length(), 1500);
     expectPlaysToExactlyItsEnd(m_device);
 
+    // A sound that has ended gives way to the next one's.
+    m_device.prepare(other.string());
+    GstElement* const next = m_device.pipeline();
+    ASSERT_NE(next, nullptr);
+    openFile(m_device, other);
+    EXPECT_EQ(m_device.pipeline(), next);
+
     // Another file's open does not take what was prepared for the first.
     m_device.close();
     m_device.prepare(m_wav.string());

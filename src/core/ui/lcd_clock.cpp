@@ -302,17 +302,26 @@ void LcdClock::update() {
     int hour = now.hour;
     int minute = now.minute;
     int second = now.second;
+    std::int64_t elapsedMs = 0;
     if (m_type == LcdClockType::ctElapsed) {
         // Only the time-of-day part of the span counts; a clock set back wraps like a day.
-        std::int64_t ms = (millisecondsOf(now) - millisecondsOf(m_start)) % kDayMs;
-        if (ms < 0) {
-            ms += kDayMs;
+        elapsedMs = (millisecondsOf(now) - millisecondsOf(m_start)) % kDayMs;
+        if (elapsedMs < 0) {
+            elapsedMs += kDayMs;
         }
-        const int totalSeconds = static_cast<int>(ms / 1000);
+        const int totalSeconds = static_cast<int>(elapsedMs / 1000);
         hour = totalSeconds / 3600;
         minute = totalSeconds / 60 % 60;
         second = totalSeconds % 60;
     }
+
+    // The next tick comes just past the next change of the shown second, wherever in its
+    // second this one came: a tick that drifted a little later each time would now and then
+    // jump a second on the display. A millisecond past it, so a wall clock slewed a little slower
+    // than the wait is still in the new second.
+    const std::int64_t intoSecond =
+        m_type == LcdClockType::ctElapsed ? elapsedMs % 1000 : now.millisecond;
+    m_timer.setNextWait(static_cast<int>(1001 - intoSecond));
 
     m_rawHour = hour;
     const int shown = m_hours24 ? hour : (hour % 12 == 0 ? 12 : hour % 12);

@@ -109,6 +109,16 @@ void LcdTimer::reportError(std::exception_ptr error) const {
     }
 }
 
+void LcdTimer::setNextWait(int milliseconds) {
+    if (m_thread) {
+        m_thread->setNextWait(milliseconds);
+    }
+}
+
+int LcdTimer::nextWait() const {
+    return m_thread ? m_thread->nextWait() : Interval();
+}
+
 bool LcdTimer::threadAlive() const {
     return m_thread != nullptr;
 }
@@ -175,6 +185,17 @@ void LcdTimerThread::apply(int interval, bool syncEvent, bool resume) {
     m_state->wake.notify_all();
 }
 
+void LcdTimerThread::setNextWait(int milliseconds) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->nextWait = milliseconds;
+}
+
+int LcdTimerThread::nextWait() const {
+    std::lock_guard lock(m_state->mutex);
+    const State& s = *m_state;
+    return s.nextWait >= 0 && s.nextWait < s.interval ? s.nextWait : s.interval;
+}
+
 void LcdTimerThread::run(std::shared_ptr<State> state, LcdTimer* owner, LcdDispatcher dispatcher) {
     State& s = *state;
     std::unique_lock lock(s.mutex);
@@ -183,9 +204,11 @@ void LcdTimerThread::run(std::shared_ptr<State> state, LcdTimer* owner, LcdDispa
             s.wake.wait(lock, [&s] { return s.running || s.terminated; });
             continue;
         }
-        const std::chrono::milliseconds interval(s.interval);
-        const bool woken = s.wake.wait_for(
-            lock, interval, [&s] { return s.signalled || s.terminated || !s.running; });
+        const int wait = s.nextWait >= 0 && s.nextWait < s.interval ? s.nextWait : s.interval;
+        s.nextWait = -1;
+        const bool woken = s.wake.wait_for(lock, std::chrono::milliseconds(wait), [&s] {
+            return s.signalled || s.terminated || !s.running;
+        });
         // The event resets itself once a wait has seen it.
         s.signalled = false;
         if (woken) {

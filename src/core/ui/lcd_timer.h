@@ -54,6 +54,12 @@ public:
     LcdThreadPriority Priority() const { return m_priority; }
     void setPriority(LcdThreadPriority priority);
     void setHandler(std::function<void()> handler);
+    // The worker's next wait only, in place of the interval: a clock that knows where the next
+    // second begins says so from its tick, so the wait ends there and a shown second is never
+    // skipped. Capped at the interval; ignored by the window timer.
+    void setNextWait(int milliseconds);
+    // How long the worker waits next, in milliseconds.
+    int nextWait() const;
 
     // Runs the handler if the timer is enabled and one is set.
     void tick();
@@ -97,6 +103,9 @@ public:
 
     // Suspends the thread, stores the interval, and resumes it when `resume`.
     void apply(int interval, bool syncEvent, bool resume);
+    // See LcdTimer::setNextWait and nextWait.
+    void setNextWait(int milliseconds);
+    int nextWait() const;
 
 private:
     // Shared with ticks queued on the user-interface thread, which may outlive the thread.
@@ -108,6 +117,7 @@ private:
         bool running = false;
         bool syncEvent = true;
         int interval = 1000;
+        int nextWait = -1;  // none: the interval
         std::uint64_t handed = 0;
         std::uint64_t done = 0;
         std::thread::id tickThread;  // the thread running a handed-over tick, if any

@@ -104,6 +104,38 @@ TEST(LcdTimer, ActiveClockTicksThroughItsDispatcherUntilDestroyed) {
     EXPECT_EQ(ui.pending(), 0u);
 }
 
+// A tick that came late in its second does not wait a whole interval for the next one: the
+// display would now and then skip a second.
+TEST(LcdTimer, AThreadedClockWaitsOnlyUntilItsShownSecondChanges) {
+    fakes::SettableClock clock;
+    clock.setTime(13, 5, 8, 250);
+    QueuedUi ui;
+    LcdClock lcd(clock, ui.dispatcher());
+    lcd.setActive(true);
+    ASSERT_TRUE(lcd.Threaded());
+    EXPECT_EQ(lcd.timer().nextWait(), 1000);
+    lcd.update();
+    EXPECT_EQ(lcd.timer().nextWait(), 751);
+    clock.setTime(13, 5, 9, 0);
+    lcd.update();
+    EXPECT_EQ(lcd.timer().nextWait(), 1000) << "never more than the interval";
+
+    // Elapsed time changes its second where the span does, not where the wall clock does.
+    clock.setTime(13, 5, 9, 400);
+    lcd.setClockType(LcdClockType::ctElapsed);
+    lcd.setShowSeconds(true);
+    lcd.setActive(false);
+    lcd.setActive(true);
+    clock.setTime(13, 5, 12, 100);
+    lcd.update();
+    EXPECT_EQ(lcd.text(), "00:00:02");
+    EXPECT_EQ(lcd.timer().nextWait(), 301);
+
+    lcd.timer().setInterval(200);
+    lcd.update();
+    EXPECT_EQ(lcd.timer().nextWait(), 200);
+}
+
 TEST(LcdTimer, ATickThatCannotBeHandedOverReachesTheErrorHandler) {
     std::mutex mutex;
     std::vector<std::string> errors;

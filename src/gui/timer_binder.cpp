@@ -1,5 +1,8 @@
 #include "gui/timer_binder.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace orvessa::gui {
 namespace {
 
@@ -15,7 +18,90 @@ nanoseconds monotonicNow() {
     return sinceEpoch(std::chrono::steady_clock::now());
 }
 
+nanoseconds nextSecondDeadline() {
+    // The timer counts on the monotonic clock; the boundary is the wall clock's. Reading both
+    // back to back ties the two together to well under a millisecond.
+    const nanoseconds monotonic = monotonicNow();
+    const nanoseconds wall = sinceEpoch(std::chrono::system_clock::now());
+    return TimerBinder::nextTickDeadline(wall % std::chrono::seconds(1), monotonic);
+}
+
 }  // namespace
+
+// One QTimer for every one-second timer aligned to the second. Two QTimers aimed at the same
+// boundary still wake the thread twice, a millisecond apart; one wakes it once for all of them.
+class SecondPulse {
+public:
+    SecondPulse() {
+        m_qtimer.setSingleShot(true);
+        m_qtimer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_qtimer, &QTimer::timeout, [this] { fire(); });
+    }
+
+    static std::shared_ptr<SecondPulse> shared() {
+        // Made with the first aligned timer, gone with the last, so no QTimer outlives the
+        // application object.
+        static std::weak_ptr<SecondPulse> current;
+        std::shared_ptr<SecondPulse> pulse = current.lock();
+        if (!pulse) {
+            pulse = std::make_shared<SecondPulse>();
+            current = pulse;
+        }
+        return pulse;
+    }
+
+    void join(TimerBinder* binder) {
+        if (std::find(m_waiting.begin(), m_waiting.end(), binder) == m_waiting.end()) {
+            m_waiting.push_back(binder);
+        }
+        if (!m_qtimer.isActive()) {
+            m_deadline = nextSecondDeadline();
+            m_qtimer.start(TimerBinder::millisecondsUntil(m_deadline, monotonicNow()));
+        }
+    }
+
+    void leave(TimerBinder* binder) {
+        std::erase(m_waiting, binder);
+        // One the firing has yet to reach is not fired either.
+        std::replace(m_firing.begin(), m_firing.end(), binder, static_cast<TimerBinder*>(nullptr));
+        if (m_waiting.empty()) {
+            m_qtimer.stop();
+        }
+    }
+
+    int armedDelay(const TimerBinder* binder) const {
+        const bool waiting =
+            std::find(m_waiting.begin(), m_waiting.end(), binder) != m_waiting.end();
+        return waiting && m_qtimer.isActive()
+                   ? TimerBinder::millisecondsUntil(m_deadline, monotonicNow())
+                   : -1;
+    }
+
+private:
+    void fire() {
+        m_firing.swap(m_waiting);
+        m_waiting.clear();
+        // Each timer joins the next second as it fires, before its handler runs: a handler may
+        // stop or restart it.
+        for (std::size_t i = 0; i < m_firing.size(); ++i) {
+            if (TimerBinder* binder = m_firing[i]) {
+                binder->fire();
+            }
+        }
+        m_firing.clear();
+        // The event loop rounds the wait left up to a whole millisecond when it next sleeps,
+        // after the handlers: the same deadline, armed again from now, keeps their time out of
+        // the next tick. A deadline they ran past still fires at once.
+        if (m_qtimer.isActive()) {
+            m_qtimer.start(TimerBinder::millisecondsUntil(m_deadline, monotonicNow()));
+        }
+    }
+
+    QTimer m_qtimer;
+    nanoseconds m_deadline{0};
+    std::vector<TimerBinder*> m_waiting;
+    std::vector<TimerBinder*> m_firing;
+};
 
 nanoseconds TimerBinder::nextTickDeadline(nanoseconds wallSubSecond, nanoseconds monotonicNow) {
     return monotonicNow + (std::chrono::seconds(1) - wallSubSecond) + kPastBoundary;
@@ -30,7 +116,9 @@ int TimerBinder::millisecondsUntil(nanoseconds deadline, nanoseconds monotonicNo
 }
 
 TimerBinder::TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent)
-    : QObject(parent), m_timer(timer), m_ticks(ticks) {
+    : QObject(parent),
+      m_timer(timer),
+      m_pulse(ticks == Ticks::OnTheSecond ? SecondPulse::shared() : nullptr) {
     m_qtimer.setSingleShot(true);
     m_qtimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_qtimer, &QTimer::timeout, this, [this] { fire(); });
@@ -40,45 +128,44 @@ TimerBinder::TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent)
 
 TimerBinder::~TimerBinder() {
     m_timer.changed.disconnect(m_connection);
+    if (m_pulse) {
+        m_pulse->leave(this);
+    }
 }
 
-nanoseconds TimerBinder::nextSecondDeadline() {
-    // The timer counts on the monotonic clock; the boundary is the wall clock's. Reading both
-    // back to back ties the two together to well under a millisecond.
-    const nanoseconds monotonic = monotonicNow();
-    const nanoseconds wall = sinceEpoch(std::chrono::system_clock::now());
-    return nextTickDeadline(wall % std::chrono::seconds(1), monotonic);
+int TimerBinder::armedDelay() const {
+    if (m_pulse) {
+        if (const int delay = m_pulse->armedDelay(this); delay >= 0) {
+            return delay;
+        }
+    }
+    return m_qtimer.isActive() ? m_armedDelay : -1;
 }
 
 void TimerBinder::rearm() {
-    if (!m_timer.running()) {
+    const bool running = m_timer.running();
+    const bool onTheSecond = running && m_pulse && m_timer.interval() == kSecond;
+    if (m_pulse && !onTheSecond) {
+        m_pulse->leave(this);
+    }
+    if (!running || onTheSecond) {
         m_qtimer.stop();
+    }
+    if (!running) {
         return;
     }
-    const int interval = m_timer.interval();
-    m_onTheSecond = m_ticks == Ticks::OnTheSecond && interval == kSecond;
-    if (m_onTheSecond) {
-        m_deadline = nextSecondDeadline();
-        m_armedDelay = millisecondsUntil(m_deadline, monotonicNow());
-    } else {
-        m_armedDelay = interval;
+    if (onTheSecond) {
+        m_pulse->join(this);
+        return;
     }
-    ++m_armings;
+    m_armedDelay = m_timer.interval();
     m_qtimer.start(m_armedDelay);
 }
 
 void TimerBinder::fire() {
     // Arm the next tick first: the handler may stop or restart the timer itself.
     rearm();
-    const int armings = m_armings;
     m_timer.fire();
-    // The event loop rounds the wait left up to a whole millisecond when it next sleeps, after
-    // the handler: the same deadline, armed again from now, keeps the handler's time out of the
-    // next tick. A deadline the handler ran past still fires at once.
-    if (m_onTheSecond && m_armings == armings && m_qtimer.isActive()) {
-        m_armedDelay = millisecondsUntil(m_deadline, monotonicNow());
-        m_qtimer.start(m_armedDelay);
-    }
 }
 
 }  // namespace orvessa::gui

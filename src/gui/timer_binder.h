@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <memory>
 
 #include "core/model/timer.h"
 
 namespace orvessa::gui {
+
+class SecondPulse;
 
 // Drives a model timer with a QTimer.
 class TimerBinder : public QObject {
@@ -17,6 +20,7 @@ public:
         // A one-second timer fires just after each wall-clock second boundary, so that the clock
         // text of successive ticks never skips a second through drift. Only for timers that
         // compare clock texts: the first tick comes early, up to a second before its interval.
+        // All such timers share one wake-up a second.
         OnTheSecond,
     };
 
@@ -37,21 +41,19 @@ public:
     ~TimerBinder() override;
 
     // Milliseconds until the next firing, as last armed; -1 while stopped.
-    int armedDelay() const { return m_qtimer.isActive() ? m_armedDelay : -1; }
+    int armedDelay() const;
 
 private:
+    friend class SecondPulse;
+
     void rearm();
     void fire();
-    static std::chrono::nanoseconds nextSecondDeadline();
 
     model::Timer& m_timer;
-    const Ticks m_ticks;
+    // The shared second of OnTheSecond timers; null for the others.
+    const std::shared_ptr<SecondPulse> m_pulse;
     QTimer m_qtimer;
     int m_armedDelay = -1;
-    // An OnTheSecond tick's deadline on the monotonic clock, and how often the timer was armed.
-    bool m_onTheSecond = false;
-    std::chrono::nanoseconds m_deadline{0};
-    int m_armings = 0;
     int m_connection;
 };
 

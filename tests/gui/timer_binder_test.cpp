@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <chrono>
+#include <memory>
 
 #include "core/model/timer.h"
 
@@ -60,6 +61,42 @@ private slots:
         // A hair before a boundary: that boundary, not the next one.
         deadline = TimerBinder::nextTickDeadline(999900us, monotonic);
         QCOMPARE(TimerBinder::millisecondsUntil(deadline, monotonic), 2);
+    }
+
+    // The clock, the now-playing display and the LCD clock tick in one wake-up; a handler may
+    // still stop, restart or take away another of them in that very wake-up.
+    void alignedTimersShareOneSecondAndMayChangeEachOther() {
+        model::Timer first("first", 1000, false);
+        model::Timer second("second", 1000, false);
+        model::Timer third("third", 1000, false);
+        gui::TimerBinder firstBinder(first, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+        gui::TimerBinder secondBinder(second, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+        auto thirdBinder = std::make_unique<gui::TimerBinder>(
+            third, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+        QList<QString> fired;
+        first.setHandler([&] {
+            fired.append(QStringLiteral("first"));
+            // Taken away before its turn in the same second: never fired, nothing dangles.
+            thirdBinder.reset();
+            second.stop();
+        });
+        second.setHandler([&] { fired.append(QStringLiteral("second")); });
+        third.setHandler([&] { fired.append(QStringLiteral("third")); });
+        first.start(1000);
+        second.start(1000);
+        third.start(1000);
+        QCOMPARE(firstBinder.armedDelay(), secondBinder.armedDelay());
+
+        QTRY_VERIFY_WITH_TIMEOUT(fired.size() >= 2, 5000);
+        QCOMPARE(fired, (QList<QString>{QStringLiteral("first"), QStringLiteral("first")}));
+        QCOMPARE(secondBinder.armedDelay(), -1);
+
+        // A timer leaving the second for another interval keeps that interval.
+        first.setHandler({});
+        first.setInterval(500);
+        QCOMPARE(firstBinder.armedDelay(), 500);
+        second.start(1000);
+        QVERIFY(secondBinder.armedDelay() > 0 && secondBinder.armedDelay() <= 1001);
     }
 
     void aFromStartTimerKeepsFiringAtItsInterval() {

@@ -64,6 +64,12 @@ int main(int argc, char** argv) {
     if (geteuid() == 0) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
+    // Idle, the window draws one digit of its clock a second. Through shared memory each such
+    // paint first waits for the X server to answer that it read the last one: two wake-ups a
+    // second for a few hundred bytes. The operator's own setting stands.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
+        qputenv("QT_XCB_NO_MITSHM", "1");
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvessa"));
     QApplication::setWindowIcon(gui::applicationIcon());

@@ -74,7 +74,11 @@ void bindButton(model::Command& command, QAbstractButton* button) {
 void bindText(model::TextControl& control, QLabel* label) {
     label->setObjectName(toQt(control.name()));
     auto sync = [&control, label] {
-        label->setText(toQt(control.text()));
+        // A hidden label lays its text out all the same: the clock's hidden text, new every
+        // second, would pay for it each time. It takes its text when it is shown.
+        if (control.visible()) {
+            label->setText(toQt(control.text()));
+        }
         // Black is the window's ordinary text: a skin's text colour, not black on a dark skin.
         const QString sheet = control.color() == model::kBlack
                                   ? QString()

@@ -1,5 +1,7 @@
 #include "gui/editing/directory_dialog_view.h"
 
+#include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -7,7 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
@@ -17,40 +19,104 @@
 
 namespace orvessa::gui {
 
-QTreeView* makeFolderTree(QWidget* parent) {
-    auto* tree = new QTreeView(parent);
-    auto* folders = new QFileSystemModel(tree);
-    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    folders->setRootPath(QDir::rootPath());
-    tree->setModel(folders);
-    tree->setRootIndex(folders->index(QDir::rootPath()));
-    for (int column = 1; column < folders->columnCount(); ++column) {
-        tree->hideColumn(column);
+namespace {
+
+// Folder and file icons from the style: the default provider reads the type of every file it
+// lists, folders only shown or not.
+class StyleIcons : public QAbstractFileIconProvider {
+public:
+    QIcon icon(IconType type) const override {
+        return QApplication::style()->standardIcon(type == File ? QStyle::SP_FileIcon
+                                                                : QStyle::SP_DirIcon);
     }
-    tree->setHeaderHidden(true);
-    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    tree->header()->setStretchLastSection(false);
-    // A folder listed after the tree was set would push the current one out of sight.
-    QObject::connect(folders, &QFileSystemModel::directoryLoaded, tree,
-                     [tree] { tree->scrollTo(tree->currentIndex()); });
-    return tree;
+    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+};
+
+QFileSystemModel* foldersOf(const QTreeView* tree) {
+    return static_cast<QFileSystemModel*>(tree->model());
 }
 
-QString showFolder(QTreeView* tree, const QString& folder) {
-    auto* folders = static_cast<QFileSystemModel*>(tree->model());
+}  // namespace
+
+FolderTree::FolderTree(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    listFolders(false);
+}
+
+void FolderTree::listFolders(bool watching) {
+    static StyleIcons icons;
+    const QString current = model() != nullptr ? folderAt(currentIndex()) : QString();
+    QAbstractItemModel* old = model();
+    // The listing changes under the operator's current row, which stays where it was.
+    m_quiet = true;
+    auto* folders = new QFileSystemModel(this);
+    folders->setIconProvider(&icons);
+    folders->setOption(QFileSystemModel::DontWatchForChanges, !watching);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders->setRootPath(QDir::rootPath());
+    setModel(folders);
+    setRootIndex(folders->index(QDir::rootPath()));
+    for (int column = 1; column < folders->columnCount(); ++column) {
+        hideColumn(column);
+    }
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    // A folder listed after the tree was set would push the current one out of sight.
+    QObject::connect(folders, &QFileSystemModel::directoryLoaded, this,
+                     [this] { scrollTo(currentIndex()); });
+    if (!current.isEmpty()) {
+        showFolder(current);
+    }
+    if (old != nullptr) {
+        old->deleteLater();
+    }
+    m_quiet = false;
+    m_watching = watching;
+}
+
+QString FolderTree::showFolder(const QString& folder) {
     QString path = QDir::cleanPath(folder.isEmpty() ? QDir::rootPath() : folder);
     while (!QFileInfo(path).isDir() && path != QDir::rootPath()) {
         path = QFileInfo(path).absolutePath();
     }
-    const QModelIndex index = folders->index(path);
-    tree->setCurrentIndex(index);
-    tree->expand(index);
-    tree->scrollTo(index);
+    const QModelIndex index = foldersOf(this)->index(path);
+    const bool quiet = m_quiet;
+    m_quiet = true;
+    setCurrentIndex(index);
+    m_quiet = quiet;
+    expand(index);
+    scrollTo(index);
     return path;
 }
 
+QString FolderTree::folderAt(const QModelIndex& index) const {
+    return foldersOf(this)->filePath(index);
+}
+
+void FolderTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    if (!m_quiet && current.isValid() && currentFolderChanged) {
+        currentFolderChanged(folderAt(current));
+    }
+}
+
+void FolderTree::showEvent(QShowEvent* event) {
+    if (!m_watching) {
+        listFolders(true);
+    }
+    QTreeView::showEvent(event);
+}
+
+void FolderTree::hideEvent(QHideEvent* event) {
+    QTreeView::hideEvent(event);
+    if (m_watching) {
+        foldersOf(this)->setOption(QFileSystemModel::DontWatchForChanges, true);
+        m_watching = false;
+    }
+}
+
 QString folderAt(const QTreeView* tree, const QModelIndex& index) {
-    return static_cast<const QFileSystemModel*>(tree->model())->filePath(index);
+    return foldersOf(tree)->filePath(index);
 }
 
 DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidget* parent)
@@ -65,11 +131,11 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     layout->addWidget(edit1);
 
     auto* middle = new QHBoxLayout;
-    m_tree = makeFolderTree(this);
+    m_tree = new FolderTree(this);
     m_tree->setObjectName(QStringLiteral("DirectoryListBox1"));
-    showFolder(m_tree, toQt(model.treeFolder));
+    m_tree->showFolder(toQt(model.treeFolder));
     QObject::connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        m_model.folderChanged(fromQt(folderAt(m_tree, index)));
+        m_model.folderChanged(fromQt(m_tree->folderAt(index)));
     });
     middle->addWidget(m_tree, 1);
 

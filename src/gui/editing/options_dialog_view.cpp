@@ -7,7 +7,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,18 +108,15 @@ QWidget* OptionsDialogView::pathPage() {
     jumps->addWidget(program);
     jumps->addStretch();
     left->addLayout(jumps);
-    m_tree = makeFolderTree(page);
+    m_tree = new FolderTree(page);
     m_tree->setObjectName(QStringLiteral("DirectoryListBox1"));
     m_programFolder = toQt(m_model.treeFolder);
     goToFolder(m_programFolder, false);
-    QObject::connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-                     [this](const QModelIndex& current) {
-                         if (!m_settingTree) {
-                             m_model.folderChanged(fromQt(folderAt(m_tree, current)));
-                         }
-                     });
+    m_tree->currentFolderChanged = [this](const QString& folder) {
+        m_model.folderChanged(fromQt(folder));
+    };
     QObject::connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        m_model.folderChanged(fromQt(folderAt(m_tree, index)));
+        m_model.folderChanged(fromQt(m_tree->folderAt(index)));
     });
     QObject::connect(home, &QToolButton::clicked, this,
                      [this] { goToFolder(QDir::homePath(), true); });
@@ -146,9 +142,7 @@ QWidget* OptionsDialogView::pathPage() {
 }
 
 void OptionsDialogView::goToFolder(const QString& folder, bool chosen) {
-    m_settingTree = true;
-    const QString shown = showFolder(m_tree, folder);
-    m_settingTree = false;
+    const QString shown = m_tree->showFolder(folder);
     if (chosen) {
         m_model.folderChanged(fromQt(shown));
     }

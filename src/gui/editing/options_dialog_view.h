@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "core/editing/options_dialog.h"
+#include "gui/editing/directory_dialog_view.h"
 
 class QLineEdit;
 class QTabWidget;
-class QTreeView;
 
 namespace orvessa::gui {
 
@@ -20,7 +20,7 @@ public:
     explicit OptionsDialogView(editing::OptionsDialog& model, QWidget* parent = nullptr);
 
     QTabWidget* pages() const { return m_pages; }
-    QTreeView* tree() const { return m_tree; }
+    FolderTree* tree() const { return m_tree; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,11 +41,10 @@ private:
 
     editing::OptionsDialog& m_model;
     QTabWidget* m_pages;
-    QTreeView* m_tree = nullptr;
+    FolderTree* m_tree = nullptr;
     QLineEdit* m_path = nullptr;
     // The folder the tree showed at start, the program directory.
     QString m_programFolder;
-    bool m_settingTree = false;
     // The two shutdown time fields with their model fields.
     std::array<std::pair<QLineEdit*, model::TextControl*>, 2> m_timeFields{};
 };

@@ -45,6 +45,34 @@ private slots:
         QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
         QCOMPARE(model.modalResult(), model::ModalResult::Accepted);
     }
+
+    // Shown, the tree follows the disk; hidden, it watches nothing, and shown again it lists
+    // what changed meanwhile. The operator's own moves are reported, the program's are not.
+    void theTreeFollowsTheDiskOnlyWhileShown() {
+        testing::TempDir dir;
+        std::filesystem::create_directory(dir / "a");
+        const QString root = QString::fromStdString(dir.path().string());
+        gui::FolderTree tree(nullptr);
+        QStringList moves;
+        tree.currentFolderChanged = [&moves](const QString& folder) { moves.append(folder); };
+        QCOMPARE(tree.showFolder(root + QStringLiteral("/gone/deeper")), root);
+        const auto rows = [&tree] { return tree.model()->rowCount(tree.currentIndex()); };
+
+        tree.show();
+        QTRY_COMPARE(rows(), 1);
+        std::filesystem::create_directory(dir / "b");
+        QTRY_COMPARE(rows(), 2);
+
+        tree.hide();
+        std::filesystem::create_directory(dir / "c");
+        tree.show();
+        QCOMPARE(tree.folderAt(tree.currentIndex()), root);
+        QTRY_COMPARE(rows(), 3);
+        QVERIFY2(moves.isEmpty(), qPrintable(moves.join(u',')));
+
+        tree.setCurrentIndex(tree.model()->index(0, 0, tree.currentIndex()));
+        QCOMPARE(moves, QStringList{root + QStringLiteral("/a")});
+    }
 };
 
 QTEST_MAIN(DirectoryDialogViewTest)

@@ -21,15 +21,20 @@ namespace orvessa::gui {
 
 namespace {
 
-// Folder and file icons from the style: the default provider reads the type of every file it
-// lists, folders only shown or not.
+// Folder and file icons from the style, made once here: the default provider reads the type
+// of every file it lists, folders only shown or not, and the model asks from its own thread.
 class StyleIcons : public QAbstractFileIconProvider {
 public:
-    QIcon icon(IconType type) const override {
-        return QApplication::style()->standardIcon(type == File ? QStyle::SP_FileIcon
-                                                                : QStyle::SP_DirIcon);
-    }
-    QIcon icon(const QFileInfo& info) const override { return icon(info.isDir() ? Folder : File); }
+    StyleIcons()
+        : m_folder(QApplication::style()->standardIcon(QStyle::SP_DirIcon)),
+          m_file(QApplication::style()->standardIcon(QStyle::SP_FileIcon)) {}
+
+    QIcon icon(IconType type) const override { return type == File ? m_file : m_folder; }
+    QIcon icon(const QFileInfo& info) const override { return info.isDir() ? m_folder : m_file; }
+
+private:
+    const QIcon m_folder;
+    const QIcon m_file;
 };
 
 QFileSystemModel* foldersOf(const QTreeView* tree) {

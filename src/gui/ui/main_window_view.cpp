@@ -24,6 +24,7 @@
 #include "gui/fonts.h"
 #include "gui/pictures.h"
 #include "gui/qt_text.h"
+#include "gui/static_text_label.h"
 #include "gui/ui/lcd_clock_widget.h"
 
 namespace orvessa::gui {
@@ -139,11 +140,11 @@ void MainWindowView::buildClientArea(QWidget* client) {
     place(shape, m_model.layout.nowPlayingBox);
     shape->setStyleSheet(QStringLiteral("#Shape1 { border: 1px solid gray; border-radius: 8px; }"));
 
-    auto* label1 = new QLabel(client);
+    auto* label1 = new StaticTextLabel(client);
     place(label1, m_model.layout.label1);
     label1->setFont(systemFont(QStringLiteral("宋体"), 13));
     bindText(m_model.statusLine, label1);
-    auto* label2 = new QLabel(client);
+    auto* label2 = new StaticTextLabel(client);
     place(label2, m_model.layout.label2);
     bindText(m_model.hintLine, label2);
     auto* label3 = new QLabel(client);

@@ -62,8 +62,10 @@ public:
 
     void leave(TimerBinder* binder) {
         std::erase(m_waiting, binder);
-        // One the firing has yet to reach is not fired either.
-        std::replace(m_firing.begin(), m_firing.end(), binder, static_cast<TimerBinder*>(nullptr));
+        // One a firing has yet to reach is not fired either.
+        for (std::vector<TimerBinder*>* due : m_firings) {
+            std::replace(due->begin(), due->end(), binder, static_cast<TimerBinder*>(nullptr));
+        }
         if (m_waiting.empty()) {
             m_qtimer.stop();
         }
@@ -79,16 +81,21 @@ public:
 
 private:
     void fire() {
-        m_firing.swap(m_waiting);
-        m_waiting.clear();
-        // Each timer joins the next second as it fires, before its handler runs: a handler may
-        // stop or restart it.
-        for (std::size_t i = 0; i < m_firing.size(); ++i) {
-            if (TimerBinder* binder = m_firing[i]) {
-                binder->fire();
+        std::vector<TimerBinder*> due;
+        due.swap(m_waiting);
+        m_firings.push_back(&due);
+        // All of them join the next second before any handler runs: a handler that opens a
+        // modal loop must not keep the others from ticking in it. A handler may still stop or
+        // take away one that has yet to run.
+        for (TimerBinder* binder : due) {
+            binder->rearm();
+        }
+        for (std::size_t i = 0; i < due.size(); ++i) {
+            if (TimerBinder* binder = due[i]) {
+                binder->m_timer.fire();
             }
         }
-        m_firing.clear();
+        m_firings.pop_back();
         // The event loop rounds the wait left up to a whole millisecond when it next sleeps,
         // after the handlers: the same deadline, armed again from now, keeps their time out of
         // the next tick. A deadline they ran past still fires at once.
@@ -100,7 +107,8 @@ private:
     QTimer m_qtimer;
     nanoseconds m_deadline{0};
     std::vector<TimerBinder*> m_waiting;
-    std::vector<TimerBinder*> m_firing;
+    // The timers of the firings under way, innermost last: a handler's modal loop may fire again.
+    std::vector<std::vector<TimerBinder*>*> m_firings;
 };
 
 nanoseconds TimerBinder::nextTickDeadline(nanoseconds wallSubSecond, nanoseconds monotonicNow) {

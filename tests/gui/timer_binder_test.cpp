@@ -99,6 +99,33 @@ private slots:
         QVERIFY(secondBinder.armedDelay() > 0 && secondBinder.armedDelay() <= 1001);
     }
 
+    // A tick that opens a modal loop (a message, the end-of-day countdown) keeps the seconds
+    // going: the other clocks tick inside it, and it is not entered again while it runs.
+    void aModalLoopInOneHandlerKeepsTheOthersTicking() {
+        model::Timer modal("modal", 1000, false);
+        model::Timer other("other", 1000, false);
+        gui::TimerBinder modalBinder(modal, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+        gui::TimerBinder otherBinder(other, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+        int others = 0;
+        int othersInside = -1;
+        bool inside = false;
+        modal.setHandler([&] {
+            if (inside || othersInside >= 0) {
+                return;
+            }
+            inside = true;
+            const int before = others;
+            QTest::qWait(2500);
+            othersInside = others - before;
+            inside = false;
+        });
+        other.setHandler([&] { ++others; });
+        modal.start(1000);
+        other.start(1000);
+        QTRY_VERIFY_WITH_TIMEOUT(othersInside >= 0, 10000);
+        QVERIFY2(othersInside >= 1, "the other clock stopped while the modal loop ran");
+    }
+
     void aFromStartTimerKeepsFiringAtItsInterval() {
         model::Timer timer("Timer1", 20, false);
         int fired = 0;

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::backends {
@@ -22,27 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using orvessa::testing::TempDir;
 
-// Sets an environment variable for the life of the object, then puts back what was there.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using ScopedEnv = orvessa::testing::ScopedEnv;
 
 // A listening socket at `path` that accepts and then says nothing: a bus that never answers.
 int listenAt(const std::string& path) {

@@ -18,32 +18,13 @@
 #include <vector>
 
 #include "fakes/recording_failure_record.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::backends {
 namespace {
 
-// Sets an environment variable for the life of the object.
-class Environment {
-public:
-    Environment(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~Environment() {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using Environment = orvessa::testing::ScopedEnv;
 
 namespace fs = std::filesystem;
 

@@ -273,6 +273,33 @@ TEST_F(Rehearsal, AJumpOfTheClockIsShownAndARowPlaysOnce) {
     }
 }
 
+// A step of the clock under a minute over two bells 15 s apart: both ring, the second as the
+// first ends, and the row after them on its own second.
+TEST_F(Rehearsal, AShortStepForwardRingsEachBellItCoveredAfterTheOneBefore) {
+    file("AUDIO/bell.wav");
+    file("AUDIO/chime.wav");
+    write(4, {{"11:45:45", "bell.wav", ""},
+              {"11:45:56", "chime.wav", ""},
+              {"11:46:11", "bell.wav", ""},
+              {"11:47:00", "bell.wav", ""}});
+    const Lines lines =
+        run({"--start", "2026-12-10 11:45:40", "--end", "2026-12-10 11:47:30", "--jump",
+             "2026-12-10 11:45:55=+45", "--length", "bell.wav=3", "--length", "chime.wav=2"});
+    const std::string a = " kind=media path=" + audio();
+    EXPECT_EQ(lines, (Lines{"2026-12-10 11:45:40 start table=zxsj4.log rows=4 stop-day=no",
+                            "2026-12-10 11:45:45 play row=1" + a + "bell.wav length=3.0",
+                            "2026-12-10 11:45:50 stop row=1",
+                            "2026-12-10 11:46:40 clock-jump from=11:45:55 to=11:46:40",
+                            "2026-12-10 11:46:40 play row=2 kind=media late-by=44 path=" + audio() +
+                                "chime.wav length=2.0",
+                            "2026-12-10 11:46:44 stop row=2",
+                            "2026-12-10 11:46:45 play row=3 kind=media late-by=34 path=" + audio() +
+                                "bell.wav length=3.0",
+                            "2026-12-10 11:46:50 stop row=3",
+                            "2026-12-10 11:47:00 play row=4" + a + "bell.wav length=3.0",
+                            "2026-12-10 11:47:05 stop row=4", "2026-12-10 11:47:06 end-of-table"}));
+}
+
 TEST_F(Rehearsal, BadInputIsOneLineOnStandardErrorAndStatusTwo) {
     file("AUDIO/bell.wav");
     const std::string start = "2026-12-14 08:00:00";

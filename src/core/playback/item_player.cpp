@@ -31,6 +31,11 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return text::upperAscii(a) == text::upperAscii(b);
 }
 
+bool folderExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(text::fsPath(text::toNativePath(path)), ec);
+}
+
 }  // namespace
 
 ItemPlayer::ItemPlayer(BroadcastSession& session, PlayerControls controls, PlayerServices services,
@@ -121,6 +126,17 @@ bool ItemPlayer::resolve() {
         if (hasDot) {
             m_state.currentPath = path;
         }
+    }
+    if (m_state.isDirectory && !folderExists(m_state.folderPath)) {
+        // A folder that is gone is missed as a missing file is: at the row's second, and the
+        // clock moves on, instead of asking for it every second until the row's time is over.
+        m_state.currentPath = m_state.folderPath;
+        m_state.itemPresent = false;
+        if (m_state.currentRow < m_controls.grid.table().rowCount() - 1) {
+            ++m_state.currentRow;
+        }
+        m_state.quietFind = false;
+        return true;
     }
     if (m_state.isDirectory) {
         const std::optional<std::string> picked = pickFromDirectory();
@@ -268,7 +284,12 @@ void ItemPlayer::play() {
         if (!m_state.itemPresent) {
             platform::recordFailure(
                 m_services.failures,
-                {"item not found", m_state.currentPath + ": no such file", row});
+                {"item not found",
+                 m_state.currentPath +
+                     (m_state.isDirectory && m_state.currentPath == m_state.folderPath
+                          ? ": no such folder"
+                          : ": no such file"),
+                 row});
             report(PlayEvent::Type::Missing, row);
         } else if (m_state.isPlaying) {
             report(PlayEvent::Type::Started, row);

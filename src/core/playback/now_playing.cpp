@@ -28,7 +28,11 @@ std::string twoDigits(int v) {
 }  // namespace
 
 NowPlaying::NowPlaying(BroadcastSession& session, Lines lines, const platform::MediaDevice& device)
-    : m_state(session.playback), m_clock(session.clock), m_lines(lines), m_device(device) {}
+    : m_state(session.playback),
+      m_clock(session.clock),
+      m_clockWarning(session.clockWarning),
+      m_lines(lines),
+      m_device(device) {}
 
 void NowPlaying::prepare() {
     m_lastReading.reset();
@@ -122,8 +126,16 @@ bool NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
                      twoDigits(durationSeconds % 60);
         m_lines.statusLine.setText("正在播放：" + title + " 长度：" + lengthText + " 完成：" +
                                    percentText + "％");
-        m_lines.hintLine.setColor(model::kGreen);
-        m_lines.hintLine.setText(detailLine);
+        if (m_clockWarning.empty()) {
+            m_lines.hintLine.setColor(model::kGreen);
+            m_lines.hintLine.setText(detailLine);
+        }
+    }
+    // A clock that may be wrong is said while an item plays too, in red, in place of the
+    // detail: the item keeps the first line.
+    if (!m_clockWarning.empty()) {
+        m_lines.hintLine.setColor(model::kRed);
+        m_lines.hintLine.setText(m_clockWarning);
     }
     if (kind == ItemKind::WebPage) {
         m_lines.statusLine.setText(

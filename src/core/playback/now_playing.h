@@ -52,6 +52,7 @@ private:
     std::optional<std::pair<std::int64_t, std::int64_t>> m_lastReading;
     PlaybackState& m_state;
     ClockState& m_clock;
+    const std::string& m_clockWarning;  // the session's
     Lines m_lines;
     const platform::MediaDevice& m_device;
 };

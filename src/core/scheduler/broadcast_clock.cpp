@@ -105,17 +105,30 @@ void BroadcastClock::tick() {
     }
     // Seconds the thread was too busy to tick are ticked now, in order, each with its own
     // clock text: a bell whose second fell in the stall still rings. So are the seconds a clock
-    // set forward jumped over, up to a minute of them, marked late. Longer gaps (a suspend, a
-    // long stall, a long jump) and a clock set back are not made up.
+    // set forward jumped over, up to a minute of them, marked late. The first bell of them
+    // starts now; the others, whose seconds pass while it plays, are owed and ring in turn as
+    // the item before each ends (owedLateness). Longer gaps (a suspend, a long stall, a long
+    // jump) and a clock set back are not made up.
     // A made-up tick that fails does not keep the later ones from running; its failure is
     // passed on once the second of now has been ticked.
     std::exception_ptr madeUpFailure;
     const int64_t madeUpLimit = jump > 0 ? kMaxJumpedSeconds + 1 : kMaxMadeUpSeconds;
+    // The bells still owed from seconds made up before are owed no longer once they would have
+    // been late without the gap as well; a clock set back, or a gap too long to make up, starts
+    // the reckoning afresh.
+    if (m_madeUp &&
+        (jump < 0 || !m_lastSecond || second < *m_lastSecond ||
+         second - *m_lastSecond > madeUpLimit || second - m_madeUp->lag >= m_madeUp->until)) {
+        m_madeUp.reset();
+    }
     if (m_lastSecond && second > *m_lastSecond + 1 && second - *m_lastSecond <= madeUpLimit) {
+        const int64_t count = second - *m_lastSecond - 1;
+        m_madeUp = m_madeUp ? MadeUp{m_madeUp->from, second, m_madeUp->lag + count}
+                            : MadeUp{*m_lastSecond + 1, second, count};
         for (int64_t s = *m_lastSecond + 1; s < second; ++s) {
             m_lastSecond = s;
             m_lateMillis = (second - s) * 1000 + now.millisecond;
-            if (jump > 0 && m_observer != nullptr) {
+            if (m_observer != nullptr) {
                 m_observer->tickLate(static_cast<int>(second - s));
             }
             try {
@@ -145,6 +158,7 @@ void BroadcastClock::readRow() {
 
 void BroadcastClock::resetSeconds() {
     m_lastSecond.reset();
+    m_madeUp.reset();
     m_lastWallMillis.reset();
     m_lastSteadyMillis.reset();
     if (m_observer != nullptr) {
@@ -215,7 +229,7 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
             } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
                 m_clock.advanceRequested = true;
             } else if (!start.empty() && timeBefore(start, now) && stop.empty() &&
-                       !m_state.isDirectory) {
+                       !m_state.isDirectory && !owedLateness(secondsOf(at))) {
                 m_clock.advanceRequested = true;
             } else {
                 m_video.hideWindow();
@@ -230,6 +244,10 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                         startRow(at);
                     }
                 } else if (timeAtOrBefore(start, now)) {
+                    if (const std::optional<int64_t> late = owedLateness(secondsOf(at));
+                        late && m_observer != nullptr) {
+                        m_observer->startingLate(static_cast<int>(*late));
+                    }
                     startRow(at);
                 }
             }
@@ -258,28 +276,35 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
 }
 
 void BroadcastClock::statusLines() {
-    // Only the countdown is a warning; a red line left over from one is not.
+    // Only the countdown and a clock that may be wrong are warnings; a red line left over from
+    // one is not.
+    const std::string& clockWarning = m_session.clockWarning;
     if (m_state.isPlaying) {
         m_controls.statusLine.setColor(model::kGreen);
+        // The display gives the warning the second line.
         m_display.update(true, m_lateMillis, m_tickMillis);
         return;
     }
     if (m_hooks.showCountdown && m_hooks.showCountdown()) {
         return;
     }
-    m_controls.statusLine.setColor(model::kGreen);
     ++m_clock.hintTick;
     m_clock.hintIndex = m_clock.hintTick / 5;
     if (m_clock.hintTick > m_clock.hintLimit) {
         m_clock.hintTick = 0;
     }
+    // A clock that may be wrong stands where the hints turn, in red, until it is synchronised:
+    // a warning shown for a few seconds in the hints' colour is read as one more hint.
+    if (!clockWarning.empty()) {
+        m_controls.statusLine.setColor(model::kRed);
+        m_controls.statusLine.setText(clockWarning);
+        return;
+    }
+    m_controls.statusLine.setColor(model::kGreen);
     // On a day the calendar decided, the first hint says so: the operator sees why today runs
     // another table than the weekday's.
     if (m_clock.hintIndex == 0 && m_dayPlan.byCalendar()) {
         m_controls.statusLine.setText(store::calendarDayLine(m_dayPlan));
-    } else if (m_clock.hintIndex == 1 && !m_session.clockWarning.empty()) {
-        // A clock that may be wrong is said where the operator looks, in the same rotation.
-        m_controls.statusLine.setText(m_session.clockWarning);
     } else if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
         m_controls.statusLine.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
     }
@@ -309,6 +334,29 @@ void BroadcastClock::startRow(const platform::LocalDateTime& at) {
     }
 }
 
+std::optional<int64_t> BroadcastClock::owedLateness(int64_t second) const {
+    const std::string& start = m_clock.startTime;
+    if (!m_madeUp || !m_clock.stopTime.empty() || !text::isClockTime(start)) {
+        return std::nullopt;
+    }
+    const auto two = [&start](std::size_t at) {
+        return (start[at] - '0') * 10 + (start[at + 1] - '0');
+    };
+    const int64_t due = second / 86400 * 86400 + two(0) * 3600 + two(3) * 60 + two(6);
+    // Due in the made-up seconds, already past, and still ahead of the time the items would
+    // have reached without the gap: the item before it was only late, not too long.
+    if (due < m_madeUp->from || due >= m_madeUp->until || due >= second ||
+        due < second - m_madeUp->lag) {
+        return std::nullopt;
+    }
+    // Rung once: a bell that started in the made-up seconds, or after them, is not owed.
+    if (const auto it = m_started.find({m_session.tableFileName, m_state.currentRow});
+        it != m_started.end() && it->second >= m_madeUp->from) {
+        return std::nullopt;
+    }
+    return second - due;
+}
+
 void BroadcastClock::skipFinishedRows() {
     const model::Grid& grid = m_controls.grid;
     for (;;) {
@@ -322,7 +370,8 @@ void BroadcastClock::skipFinishedRows() {
         const bool emptyFile = !m_row.hasItem();
         const bool finished =
             emptyFile || (!stop.empty() && timeAtOrBefore(stop, now)) ||
-            (!start.empty() && timeBefore(start, now) && stop.empty()) ||
+            (!start.empty() && timeBefore(start, now) && stop.empty() &&
+             !owedLateness(m_tickMillis / 1000)) ||
             (start.empty() &&
              (m_clock.untimedSkip || (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit)));
         if (!finished || m_state.currentRow > grid.table().rowCount() - 1) {

@@ -64,8 +64,12 @@ public:
         (void)from;
         (void)to;
     }
-    // The tick about to run is a second the clock jumped over, run `seconds` after it.
+    // The tick about to run is a second the clock made up (jumped over, or missed while the
+    // thread was busy), run `seconds` after it.
     virtual void tickLate(int seconds) { (void)seconds; }
+    // The row about to start is a bell of seconds the clock made up, which waited for the item
+    // before it and starts `seconds` after its own second.
+    virtual void startingLate(int seconds) { (void)seconds; }
 };
 
 // The once-a-second broadcast clock: compares the time of day with the current row, starts,
@@ -112,6 +116,9 @@ private:
     // Starts the current row, unless the clock was set back and the row already played in the
     // seconds it lives again.
     void startRow(const platform::LocalDateTime& at);
+    // How late the current row would start at `second` when it is a bell still owed from the
+    // seconds last made up; none for every other row.
+    std::optional<int64_t> owedLateness(int64_t second) const;
 
     playback::PlaybackState& m_state;
     playback::ClockState& m_clock;
@@ -143,6 +150,16 @@ private:
     std::map<std::pair<std::string, int>, int64_t> m_started;
     // The current row as this tick read it.
     store::ScheduleRow m_row;
+    // The seconds last made up after a stall or a short forward step, [from, until), and how
+    // many they were: the items started in them run that far behind the time of day. A row due
+    // in them that the item before it keeps waiting is owed: it rings when that item ends, as
+    // it would have without the gap, unless it would have been left behind without it too.
+    struct MadeUp {
+        int64_t from = 0;
+        int64_t until = 0;
+        int64_t lag = 0;
+    };
+    std::optional<MadeUp> m_madeUp;
 };
 
 // The date line above the LCD clock, "2026-12-10   星期四", marked while the clock may be wrong.

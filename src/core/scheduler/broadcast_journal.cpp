@@ -95,6 +95,10 @@ void BroadcastJournal::tickLate(int seconds) {
     m_lateBy = seconds;
 }
 
+void BroadcastJournal::startingLate(int seconds) {
+    m_lateBy = seconds;
+}
+
 void BroadcastJournal::publish(BroadcastEvent event) {
     event.at = now();
     event.table = m_table;

@@ -45,6 +45,7 @@ public:
     void clockJumped(const platform::LocalDateTime& from,
                      const platform::LocalDateTime& to) override;
     void tickLate(int seconds) override;
+    void startingLate(int seconds) override;
 
 private:
     struct Reason {
@@ -91,7 +92,8 @@ private:
     std::set<std::tuple<int, int, std::string>> m_toldToday;
     int m_toldDate = 0;
     std::string m_toldTable;
-    // How late the tick running now is, for a second a clock set forward jumped over.
+    // How late what starts in the tick running now is: a second a clock set forward jumped
+    // over, or a bell that waited for the one before it after such seconds.
     int m_lateBy = 0;
     // The date and plan last recorded.
     int m_plannedDate = 0;

@@ -112,6 +112,35 @@ TEST_F(AsRunDay, StartsStopsMissingFilesAndRowsLeftBehindAreRecordedAsTheyHappen
         }));
 }
 
+TEST_F(AsRunDay, AFolderThatIsGoneIsMissingAtItsRowsSecondAndTheClockGoesOn) {
+    media("bell.wav", 3);
+    std::filesystem::create_directory(m_dir / "AUDIO" / "gone");
+    writeBytes(m_dir / "AUDIO" / "gone" / "a.wav", "x");
+    const std::string gone = library() + "gone/";
+    start({{"08:00:00", gone, "08:00:30"},
+           {"08:00:10", library() + "never/", ""},
+           {"08:00:40", "bell.wav", ""},
+           {"", gone, ""}},
+          at(9, 7, 59, 50));
+    // The folder disappears before its row's second.
+    std::filesystem::remove_all(m_dir / "AUDIO" / "gone");
+
+    tickUntil(at(9, 8, 1, 0));
+
+    const std::string t = " table=zxsj3.log";
+    EXPECT_EQ(
+        m_record.lines,
+        (Lines{
+            "2026-12-09 07:59:50 day" + t + " plan=week stop-day=no",
+            "2026-12-09 08:00:00 missing" + t + " row=1 path=" + gone,
+            "2026-12-09 08:00:10 missing" + t + " row=2 path=" + library() + "never/",
+            "2026-12-09 08:00:40 start" + t + " row=3 kind=media path=" + library() + "bell.wav",
+            "2026-12-09 08:00:44 stop" + t + " row=3 path=" + library() + "bell.wav",
+            // The last row is asked for at every tick, and recorded once.
+            "2026-12-09 08:00:45 missing" + t + " row=4 path=" + gone,
+        }));
+}
+
 TEST_F(AsRunDay, RowsAPageKeptFromAreLeftBehindAtMidnight) {
     media("bell.wav", 3);
     start({{"23:00:00", "http://intranet/notice.html", ""}, {"23:30:00", "bell.wav", ""}},

@@ -78,9 +78,89 @@ TEST_F(ClockJumps, FortyFiveSecondsForwardAreTickedLateAcrossTimedAndUntimedRows
     // a.wav rang late; b.wav waits for it; c.wav's second came while a.wav played.
     EXPECT_EQ(m_onAir.lines, (Log{"08:00:46 clock-jump from=08:00:01 to=08:00:46",
                                   "08:00:10 start table=zxsj3.log row=1 kind=media late-by=36"}));
-    runFor(10);
+    runFor(20);
+    EXPECT_EQ(log, (Log{"08:00:46 open a.wav", "08:00:49 end", "08:00:50 open b.wav",
+                        "08:00:53 end", "08:00:54 open c.wav", "08:00:57 end"}));
+    EXPECT_EQ(m_onAir.lines.back(), "08:00:54 start table=zxsj3.log row=3 kind=media late-by=14");
+}
+
+// The bells of a step under a minute ring one after the other, each as the one before ends, as
+// they would have rung without the step; the rows after them keep their own seconds. A stall
+// of the thread makes its seconds up the same way.
+TEST_F(ClockJumps, AShortStepRingsEveryBellItCoveredInTurnAndTheRestOnTheirSeconds) {
+    const std::vector<Row> rows = {{"08:00:06", "a.wav", ""},
+                                   {"08:00:21", "b.wav", ""},
+                                   {"", "c.wav", ""},
+                                   {"08:00:35", "a.wav", ""},
+                                   {"08:01:30", "b.wav", ""}};
+    start(rows, "07:59:50");
+    runUntil("08:00:04");
+    jumpTo("08:00:50");
+    runUntil("08:01:40");
+    EXPECT_EQ(log,
+              (Log{"08:00:50 open a.wav", "08:00:53 end", "08:00:54 open b.wav", "08:00:57 end",
+                   "08:00:58 open c.wav", "08:01:01 end", "08:01:02 open a.wav", "08:01:05 end",
+                   "08:01:30 open b.wav", "08:01:33 end"}));
+    EXPECT_EQ(m_onAir.lines, (Log{"08:00:50 clock-jump from=08:00:05 to=08:00:50",
+                                  "08:00:06 start table=zxsj3.log row=1 kind=media late-by=44",
+                                  "08:00:54 start table=zxsj3.log row=2 kind=media late-by=33",
+                                  "08:00:58 start table=zxsj3.log row=3 kind=media",
+                                  "08:01:02 start table=zxsj3.log row=4 kind=media late-by=27",
+                                  "08:01:30 start table=zxsj3.log row=5 kind=media"}));
+    m_system.reset();
+
+    // The thread busy from 08:00:04 to 08:00:30: 08:00:21 was in the stall and rings after
+    // 08:00:06; 08:00:35 was not, and its second came while 08:00:21 played.
+    log.clear();
+    m_onAir.lines.clear();
+    start(rows, "07:59:50");
+    runUntil("08:00:04");
+    setTime("08:00:30");
+    tick();
+    runUntil("08:01:40");
+    EXPECT_EQ(log,
+              (Log{"08:00:30 open a.wav", "08:00:33 end", "08:00:34 open b.wav", "08:00:37 end",
+                   "08:00:38 open c.wav", "08:00:41 end", "08:01:30 open b.wav", "08:01:33 end"}));
+    EXPECT_EQ(m_onAir.lines, (Log{"08:00:06 start table=zxsj3.log row=1 kind=media late-by=24",
+                                  "08:00:34 start table=zxsj3.log row=2 kind=media late-by=13",
+                                  "08:00:38 start table=zxsj3.log row=3 kind=media",
+                                  "08:00:41 left table=zxsj3.log row=4 reason=still-playing by=2",
+                                  "08:01:30 start table=zxsj3.log row=5 kind=media"}));
+}
+
+// A bell that the item before it would have kept waiting without the step is left behind with
+// the step too; a later one that would have rung rings, late.
+TEST_F(ClockJumps, ABellTheItemBeforeWouldHaveHeldAnywayIsStillLeftBehind) {
+    media("long.wav", 20);
+    // The item plays on in steady time while the time of day jumps.
+    m_device.now = [this] { return *m_clock.steadyMillis(); };
+    start({{"08:00:00", "long.wav", ""}, {"08:00:15", "a.wav", ""}, {"08:00:30", "b.wav", ""}},
+          "07:59:58");
+    runUntil("08:00:09");
+    jumpTo("08:00:50");
+    runUntil("08:01:20");
+    EXPECT_EQ(opened("a.wav"), 0);
     EXPECT_EQ(opened("b.wav"), 1);
-    EXPECT_EQ(opened("c.wav"), 0);
+    EXPECT_NE(std::find(m_onAir.lines.begin(), m_onAir.lines.end(),
+                        "08:01:01 left table=zxsj3.log row=2 reason=still-playing by=1"),
+              m_onAir.lines.end());
+    EXPECT_EQ(m_onAir.lines.back(), "08:01:02 start table=zxsj3.log row=3 kind=media late-by=32");
+}
+
+// A made-up bell still playing when a later row's own second comes keeps it from ringing, as
+// any item playing at that second does.
+TEST_F(ClockJumps, ARowAheadOfTheStepWhoseSecondComesWhileALateBellPlaysIsLeft) {
+    media("long.wav", 20);
+    start({{"08:00:06", "long.wav", ""}, {"08:00:55", "a.wav", ""}, {"08:01:30", "b.wav", ""}},
+          "07:59:58");
+    runUntil("08:00:04");
+    jumpTo("08:00:50");
+    runUntil("08:01:40");
+    EXPECT_EQ(opened("a.wav"), 0);
+    EXPECT_EQ(opened("b.wav"), 1);
+    EXPECT_NE(std::find(m_onAir.lines.begin(), m_onAir.lines.end(),
+                        "08:01:11 left table=zxsj3.log row=2 reason=still-playing by=1"),
+              m_onAir.lines.end());
 }
 
 TEST_F(ClockJumps, TenMinutesForwardLeaveTheJumpedRowsBehindWithoutABurst) {

@@ -85,7 +85,7 @@ TEST_F(ClockWatchScenario, AClockFoundWrongIsShownUntilItIsSynchronisedAgain) {
     EXPECT_EQ(clockLines.lines,
               (std::vector<std::string>{"2026-12-09 07:59:50 clock unsynchronised ntp=unreached"}));
     EXPECT_EQ(form().trayIcon.tip, "Orvessa\n☆ 系统时钟未与网络时间同步，铃声时间可能不准！");
-    EXPECT_TRUE(contains(hintRotation(), kWarning));
+    runFor(1);
     EXPECT_EQ(form().stopDayLine.text(), "⚠ 2026-12-09   星期三");
     ASSERT_NE(m_system->preflightCheck(), nullptr);
     const model::TextControl& preflightLine = m_system->preflightCheck()->clockLine;
@@ -118,10 +118,46 @@ TEST_F(ClockWatchScenario, AClockFoundWrongIsShownUntilItIsSynchronisedAgain) {
     EXPECT_EQ(form().session.clockWarning, "");
     EXPECT_EQ(form().trayIcon.tip, "Orvessa");
     EXPECT_FALSE(preflightLine.visible());
+    runFor(1);  // the warning gives way to the hints
     const std::vector<std::string> hints = hintRotation();
     EXPECT_FALSE(contains(hints, kWarning));
     EXPECT_FALSE(contains(hints, kWarning + "（网络时间已关闭）"));
     EXPECT_EQ(form().stopDayLine.text(), "2026-12-09   星期三");
+}
+
+// The warning is no hint among others: it stands in red, in every second, until the clock is
+// synchronised; while an item plays it takes the line below the item's.
+TEST_F(ClockWatchScenario, TheWarningStandsInRedWhileTheClockIsUnsynchronised) {
+    media("bell.wav", 8);
+    probe.state = unsynchronised(true);
+    start({{"08:01:00", "bell.wav", ""}}, "07:59:50");
+    model::TextControl& line1 = form().statusLine;
+    model::TextControl& line2 = form().hintLine;
+    for (int i = 0; i < 60; ++i) {
+        runFor(1);
+        ASSERT_EQ(line1.text(), kWarning) << now();
+        ASSERT_EQ(line1.color(), model::kRed) << now();
+    }
+    runUntil("08:01:07");
+    ASSERT_TRUE(state().isPlaying);
+    EXPECT_TRUE(line1.text().starts_with("正在播放：")) << line1.text();
+    EXPECT_EQ(line1.color(), model::kGreen);
+    EXPECT_EQ(line2.text(), kWarning);
+    EXPECT_EQ(line2.color(), model::kRed);
+    runUntil("08:01:20");
+    ASSERT_FALSE(state().isPlaying);
+    EXPECT_EQ(line1.text(), kWarning);
+    EXPECT_EQ(line1.color(), model::kRed);
+
+    // Synchronised: the hints turn again, in green, and the warning is gone from both lines.
+    probe.state = {true, 0.002, true, true};
+    form().clockSyncTimer.fire();
+    runFor(1);
+    EXPECT_EQ(line1.color(), model::kGreen);
+    const std::vector<std::string> hints = hintRotation();
+    EXPECT_FALSE(contains(hints, kWarning));
+    EXPECT_TRUE(contains(hints, form().hints[2]));
+    EXPECT_NE(line2.text(), kWarning);
 }
 
 TEST_F(ClockWatchScenario, AClockRightAtStartUpIsReadEveryTenMinutesAndRecordsNothing) {

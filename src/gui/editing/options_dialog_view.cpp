@@ -229,6 +229,9 @@ QWidget* OptionsDialogView::shutdownPage() {
     fields->addWidget(off, row, 0, 1, 2);
     fields->setColumnStretch(2, 1);
     layout->addWidget(box);
+    auto* autostart = new QCheckBox(page);
+    bindButton(m_model.autostart, autostart);
+    layout->addWidget(autostart);
     layout->addStretch();
     layout->addLayout(
         buttonRow(page, {.commands = {&m_model.Button2, &m_model.Button3, &m_model.Button6}}));

@@ -43,6 +43,10 @@ public:
     static constexpr const char* kVolumeNote =
         "    移动滑块找到合适的音量，所设音量值将自动存入作息时间表。你也可直接在作息时间表中输入合"
         "适的数值来设定所需的音量。";
+    static constexpr const char* kUnattendedTitle = "无人值守";
+    static constexpr const char* kAutostartNote =
+        "勾选后，每次登录桌面时自动运行本系统。电脑断电或关机后要自动恢复播出，还需设置自动登录，"
+        "见说明书“无人值守”一节。";
     static constexpr const char* kShutdownHint =
         "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
 

@@ -106,7 +106,7 @@ TEST(LinuxSingleInstance, NoOtherHolderOfAnAbstractSocketNameKeepsTheSystemFromS
     ASSERT_EQ(bind(squatter, reinterpret_cast<const sockaddr*>(&address),
                    static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
               0);
-    EXPECT_TRUE(LinuxSingleInstance(nullptr).claim());
+    EXPECT_TRUE(LinuxSingleInstance({}, nullptr).claim());
     close(squatter);
 }
 

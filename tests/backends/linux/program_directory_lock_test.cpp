@@ -78,6 +78,14 @@ TEST(ProgramDirectoryLock, OneProgramDirectoryHasOneBroadcasterOnEveryDisplay) {
     EXPECT_TRUE(other.claim());
     EXPECT_TRUE(failures.failures.empty());
     EXPECT_TRUE(fs::is_regular_file(program / ProgramDirectoryLock::kFileName));
+
+    // A desktop's lock folder that is not to be trusted (another user's, open to all) leaves
+    // the desktop unchecked, never the program directory.
+    const fs::path open = root / "open";
+    fs::create_directory(open);
+    fs::permissions(open, fs::perms::all);
+    LinuxSingleInstance unchecked({{open, false}}, {"x11-:53"}, &failures, program);
+    EXPECT_FALSE(unchecked.claim());
 }
 
 TEST(ProgramDirectoryLock, ALockLeftByAKilledInstanceBlocksNothing) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -24,6 +25,8 @@
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
 #include "backends/linux/linux_single_instance.h"
+#include "backends/linux/linux_unattended_start.h"
+#include "backends/linux/temporary_folder.h"
 #include "backends/linux/xtest_keyboard.h"
 #include "core/scheduler/main_routine.h"
 #include "core/skins/skin_store.h"
@@ -41,6 +44,8 @@
 #include "gui/timer_binder.h"
 
 namespace {
+
+constexpr const char* kSkinFolderPrefix = "orvessa-skin-";
 
 // The platform's multimedia profile: Linux has no win.ini, so Orvessa keeps its own in the
 // user's configuration directory.
@@ -89,7 +94,6 @@ int main(int argc, char** argv) {
     backends::LinuxPower power(&failures);
     backends::LinuxScreenSaverFlag screenSaver;
     gui::DesktopShell shell;
-    backends::LinuxSingleInstance instance(&failures);
     gui::QtMonitors monitors;
     backends::XTestKeyboard keyboard;
     backends::LinuxProcesses processes;
@@ -114,8 +118,11 @@ int main(int argc, char** argv) {
     }
 
     // The ten built-in skins and the look that draws them, made after the application so that
-    // the look is gone before it.
-    gui::QtSkinLook skinLook;
+    // the look is gone before it. The look's pictures go into a folder that is removed on the way
+    // out; those of instances ended by a signal or a power cut are swept first.
+    backends::removeStaleTemporaryFolders(kSkinFolderPrefix);
+    const backends::TemporaryFolder skinFolder(kSkinFolderPrefix);
+    gui::QtSkinLook skinLook(QFile::decodeName(skinFolder.path().c_str()));
     auto skinStore = skins::SkinStore::parse(gui::builtInSkinStore());
     if (!skinStore) {
         std::cerr << "Orvessa: the built-in skins cannot be read: " << skinStore.error() << "\n";
@@ -123,12 +130,16 @@ int main(int argc, char** argv) {
 
     // Beside the executable, or the user's own directory when the program is installed.
     const std::filesystem::path programDirectory = app::openProgramDirectory(std::cerr);
+    // One broadcaster per program directory, and one Orvessa per desktop.
+    backends::LinuxSingleInstance instance(programDirectory, &failures);
     // The pre-flight check rehearses a day on copies of the program directory's files; the
     // copies of a check the program was killed during are removed.
     dryrun::removeStaleWorkDirectories();
     dryrun::DayCheckerService dayChecker(programDirectory);
     backends::IcalCalendarReader calendarReader;
     backends::LinuxClockSync clockSync;
+    backends::LinuxUnattendedStart unattendedStart(
+        backends::LinuxUnattendedStart::placesOfThisProcess());
     std::unique_ptr<scheduler::OrvessaSystem> system =
         scheduler::OrvessaSystem::start({.host = host,
                                          .clock = clock,
@@ -151,7 +162,8 @@ int main(int argc, char** argv) {
                                          .dayChecker = &dayChecker,
                                          .failureRecord = &failures,
                                          .calendarReader = &calendarReader,
-                                         .clockSync = &clockSync});
+                                         .clockSync = &clockSync,
+                                         .unattendedStart = &unattendedStart});
     if (!system) {
         return 0;
     }

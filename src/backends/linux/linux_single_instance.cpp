@@ -152,7 +152,9 @@ namespace {
 // the user alone. Started without one in the environment (from cron, over ssh), the same
 // directory is found by its usual name. Where neither exists (no login manager), a directory of
 // the user's own under /tmp is made, and used only when it is the user's own and 0700: another
-// user who made it first, or planted a link there, gets it refused rather than trusted.
+// user who made it first, or planted a link there, gets it refused rather than trusted. Refused,
+// it leaves only the desktop's check undone: the program directory's lock, which no other user
+// can take or switch off, still keeps its tables to one instance.
 std::vector<LinuxSingleInstance::LockDirectory> usualDirectories() {
     std::vector<LinuxSingleInstance::LockDirectory> dirs;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -167,18 +169,22 @@ std::vector<LinuxSingleInstance::LockDirectory> usualDirectories() {
 
 }  // namespace
 
-LinuxSingleInstance::LinuxSingleInstance(platform::FailureRecord* failures)
+LinuxSingleInstance::LinuxSingleInstance(const std::filesystem::path& programDirectory,
+                                         platform::FailureRecord* failures)
     : LinuxSingleInstance(usualDirectories(),
                           sessionsOf(std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"),
                                      std::getenv("XDG_RUNTIME_DIR")),
-                          failures) {}
+                          failures, programDirectory) {}
 
 LinuxSingleInstance::LinuxSingleInstance(std::vector<LockDirectory> directories,
                                          std::vector<std::string> sessions,
-                                         platform::FailureRecord* failures)
-    : m_directories(std::move(directories)),
-      m_sessions(std::move(sessions)),
-      m_failures(failures) {}
+                                         platform::FailureRecord* failures,
+                                         const std::filesystem::path& programDirectory)
+    : m_directories(std::move(directories)), m_sessions(std::move(sessions)), m_failures(failures) {
+    if (!programDirectory.empty()) {
+        m_programDirectory.emplace(programDirectory);
+    }
+}
 
 LinuxSingleInstance::~LinuxSingleInstance() {
     for (const int fd : m_fds) {
@@ -189,6 +195,21 @@ LinuxSingleInstance::~LinuxSingleInstance() {
 bool LinuxSingleInstance::claim() {
     if (m_claimed) {
         return true;
+    }
+    if (m_programDirectory) {
+        switch (m_programDirectory->claim()) {
+            case ProgramDirectoryLock::Claim::Busy:
+                return false;
+            case ProgramDirectoryLock::Claim::NotMade:
+                // A read-only directory must not silence the bells; the desktop's lock below
+                // still keeps this session to one instance.
+                platform::recordFailure(m_failures,
+                                        {"program directory lock not taken",
+                                         m_programDirectory->problem() + "; starting without it"});
+                break;
+            case ProgramDirectoryLock::Claim::Held:
+                break;
+        }
     }
     std::string reasons;
     int dirFd = -1;

@@ -80,6 +80,11 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
         MaskEdit2.setText("00:00:00");
     });
     Button3.setHandler([this] { Button3Click(); });
+    autostart.setVisible(m_services.unattendedStart != nullptr);
+    if (m_services.unattendedStart != nullptr) {
+        autostart.setChecked(m_services.unattendedStart->autostart());
+    }
+    autostart.setHandler([this] { autostartClick(); });
     Button4.setHandler([this] { Button4Click(); });
     Button5.setHandler([this] { Button5Click(); });
     Button6.setHandler([this] { Button6Click(); });
@@ -91,8 +96,8 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
 }
 
 std::vector<model::Command*> OptionsDialog::allCommands() {
-    return {&SpeedButton1, &Button1, &CheckBox2, &previousRow, &nextRow, &CheckBox1,
-            &Button2,      &Button3, &CheckBox3, &Button4,     &Button5, &Button6};
+    return {&SpeedButton1, &Button1,   &CheckBox2, &previousRow, &nextRow, &CheckBox1, &Button2,
+            &Button3,      &autostart, &CheckBox3, &Button4,     &Button5, &Button6};
 }
 
 void OptionsDialog::updateSettings() {
@@ -105,6 +110,23 @@ void OptionsDialog::updateSettings() {
 void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     previousRow.setEnabled(canMoveUp);
     nextRow.setEnabled(canMoveDown);
+    // The entry may have been made or removed meanwhile, by the desktop's own settings.
+    if (m_services.unattendedStart != nullptr) {
+        autostart.setChecked(m_services.unattendedStart->autostart());
+    }
+}
+
+void OptionsDialog::autostartClick() {
+    platform::UnattendedStart* start = m_services.unattendedStart;
+    // Also run when the box only follows the entry: then there is nothing to write.
+    if (start == nullptr || autostart.checked() == start->autostart()) {
+        return;
+    }
+    if (const std::string problem = start->setAutostart(autostart.checked()); !problem.empty()) {
+        m_services.host.messageBox("开机自动启动未能设置：\r\r" + problem, "错误信息",
+                                   MessageIcon::Error, MessageButtons::Ok);
+    }
+    autostart.setChecked(start->autostart());
 }
 
 void OptionsDialog::TrackBar1Change() {

@@ -11,6 +11,7 @@
 #include "core/model/window.h"
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
+#include "core/platform/unattended_start.h"
 #include "core/store/live_settings.h"
 #include "core/store/system_config.h"
 
@@ -27,6 +28,8 @@ struct OptionsServices {
     // Writes the configuration, telling the operator when that fails.
     std::function<bool()> saveConfiguration;
     std::filesystem::path programDirectory;
+    // The desktop's autostart of the program; without it "开机自动启动" is not offered.
+    platform::UnattendedStart* unattendedStart = nullptr;
 };
 
 // The options dialog: five pages of settings. Its play order, end-of-day choice, "屏蔽该功能"
@@ -40,6 +43,10 @@ public:
     static constexpr const char* kVolumeNote =
         "    移动滑块找到合适的音量，所设音量值将自动存入作息时间表。你也可直接在作息时间表中输入合"
         "适的数值来设定所需的音量。";
+    static constexpr const char* kUnattendedTitle = "无人值守";
+    static constexpr const char* kAutostartNote =
+        "勾选后，每次登录桌面时自动运行本系统。电脑断电或关机后要自动恢复播出，还需设置自动登录，"
+        "见说明书“无人值守”一节。";
     static constexpr const char* kShutdownHint =
         "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
 
@@ -76,6 +83,11 @@ public:
     model::Command CheckBox1{"CheckBox1", model::CommandKind::CheckBox, "屏蔽该功能"};
     model::Command Button2{"Button2", model::CommandKind::Button, "重设(&B)"};
     model::Command Button3{"Button3", model::CommandKind::Button, "保存(&V)"};
+    // Ticked while the desktop starts the system at login: a PC that powers itself off each
+    // evening (or loses power) comes back broadcasting, given an automatic login.
+    model::Command autostart{
+        "autostart", model::CommandKind::CheckBox, "开机自动启动", "",
+        "登录桌面时自动运行本系统；无人值守的电脑还需设置自动登录（见说明书）"};
 
     // --- "结束方式": what follows the last item of the day.
     model::RadioGroup RG2{"RG2",
@@ -107,6 +119,7 @@ private:
     void moveRow(int step);
     void CheckBox1Click();
     void Button3Click();
+    void autostartClick();
     void Button4Click();
     void Button5Click();
     void Button6Click();

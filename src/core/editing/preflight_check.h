@@ -63,6 +63,8 @@ public:
     // Under the summary while the PC's clock may be wrong: a rehearsal runs on the true time,
     // the broadcast on that clock.
     model::TextControl clockLine{"clockLine", "", model::kRed};
+    // Under it while the PC would not come back broadcasting after a power cut by itself.
+    model::TextControl startLine{"startLine", "", model::kRed};
     model::ListBox ListBox1{"ListBox1"};  // one line a problem
     model::Command Button1{"Button1", model::CommandKind::Button, "关闭(&C)"};
 

@@ -1,5 +1,6 @@
 #include "core/scheduler/main_routine.h"
 
+#include "core/editing/unattended_start_line.h"
 #include "core/scheduler/timer_failures.h"
 #include "core/text/paths.h"
 
@@ -48,7 +49,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
         f.config, f.settings, f.Grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
-                                 services.programDirectory});
+                                 services.programDirectory, services.unattendedStart});
     m_windows.push_back(m_optionsDialog.get());
     m_videoWindow = std::make_unique<playback::VideoWindow>(services.monitors, services.keyboard);
     m_windows.push_back(m_videoWindow.get());
@@ -123,7 +124,13 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
         services.host, services.clock, *services.dayChecker, f.Grid, f.session.tableFileName,
         f.hintLine, [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
-    f.yuyan.setHandler([this] { m_preflight->open(); });
+    m_preflight->startLine.setVisible(false);
+    f.yuyan.setHandler([this, start = services.unattendedStart] {
+        if (start != nullptr) {
+            editing::showUnattendedStart(m_preflight->startLine, *start);
+        }
+        m_preflight->open();
+    });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
     // The holiday list is saved through the same command, and is no day's table.
     for (model::Command* c : {&f.save, &f.SAVE1}) {

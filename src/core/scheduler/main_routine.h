@@ -67,6 +67,9 @@ struct PlatformServices {
     platform::CalendarReader* calendarReader = nullptr;
     // Tells whether the PC's clock keeps the true time; without one no warning is ever shown.
     platform::ClockSyncProbe* clockSync = nullptr;
+    // Starts the system at login; without it the options offer no "开机自动启动" and the
+    // pre-flight check says nothing of it.
+    platform::UnattendedStart* unattendedStart = nullptr;
 };
 
 // Every window of the system, created once in the fixed order and kept until exit.

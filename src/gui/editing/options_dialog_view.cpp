@@ -229,6 +229,19 @@ QWidget* OptionsDialogView::shutdownPage() {
     fields->addWidget(off, row, 0, 1, 2);
     fields->setColumnStretch(2, 1);
     layout->addWidget(box);
+    // Shown only where the desktop's autostart is offered, with the box.
+    auto* unattended = new QGroupBox(toQt(editing::OptionsDialog::kUnattendedTitle), page);
+    unattended->setObjectName(QStringLiteral("unattendedBox"));
+    auto* unattendedLayout = new QVBoxLayout(unattended);
+    auto* autostart = new QCheckBox(unattended);
+    bindButton(m_model.autostart, autostart);
+    unattendedLayout->addWidget(autostart);
+    auto* note = new QLabel(toQt(editing::OptionsDialog::kAutostartNote), unattended);
+    note->setObjectName(QStringLiteral("autostartNote"));
+    note->setWordWrap(true);
+    unattendedLayout->addWidget(note);
+    unattended->setVisible(m_model.autostart.visible());
+    layout->addWidget(unattended);
     layout->addStretch();
     layout->addLayout(
         buttonRow(page, {.commands = {&m_model.Button2, &m_model.Button3, &m_model.Button6}}));

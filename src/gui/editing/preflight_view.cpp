@@ -248,6 +248,10 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     bindText(model.clockLine, clockLine);
     clockLine->setWordWrap(true);
     layout->addWidget(clockLine);
+    auto* startLine = new QLabel(this);
+    bindText(model.startLine, startLine);
+    startLine->setWordWrap(true);
+    layout->addWidget(startLine);
 
     m_problems = new QListWidget(this);
     bindList(model.ListBox1, m_problems);

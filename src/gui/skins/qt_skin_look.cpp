@@ -401,7 +401,7 @@ QString cssColor(const QColor& color) {
 
 }  // namespace
 
-QtSkinLook::QtSkinLook() = default;
+QtSkinLook::QtSkinLook(QString folder) : m_givenFolder(std::move(folder)) {}
 
 QtSkinLook::~QtSkinLook() {
     clear();
@@ -416,22 +416,24 @@ void QtSkinLook::apply(const skins::Skin& skin) {
                           .value_or(fallback.color(QPalette::Active, setting.fallback)));
     }
 
-    if (!m_folder) {
+    if (!m_folder && m_givenFolder.isEmpty()) {
         m_folder = std::make_unique<QTemporaryDir>(
             QDir::temp().filePath(QStringLiteral("orvessa-skin-XXXXXX")));
     }
+    const bool folderValid = m_folder ? m_folder->isValid() : true;
+    const QDir folder(m_folder ? m_folder->path() : m_givenFolder);
     // Each skin's files under new names: the style machinery caches pictures by path.
     ++m_generation;
     QStringList files;
     QHash<QString, QString> values;
     QHash<QString, QImage> images;
-    if (m_folder->isValid()) {
+    if (folderValid) {
         for (const ImagePart& part : kImages) {
             const std::optional<QImage> image = imageOf(skin, part);
             if (!image) {
                 continue;
             }
-            const QString path = m_folder->filePath(
+            const QString path = folder.filePath(
                 QStringLiteral("%1-%2.png").arg(m_generation).arg(QLatin1String(part.name)));
             if (image->save(path, "PNG")) {
                 files << path;

@@ -19,13 +19,15 @@ namespace orvessa::gui {
 // paints its own colours (the subtitle strip, the LCD clock) keeps them.
 //
 // A style sheet names pictures by path, so the skin's bitmaps are written as PNG files, under
-// names of the look's own, into a temporary folder that the look owns and removes.
+// names of the look's own, into the folder it is given, or else a temporary folder that the look
+// owns and removes.
 //
 // User-interface thread only; destroy it before the QApplication (it restores the desktop's
 // look on the way out).
 class QtSkinLook : public platform::SkinLook {
 public:
-    QtSkinLook();
+    // `folder`: a folder of the caller's that outlives the look; empty for one of the look's own.
+    explicit QtSkinLook(QString folder = {});
     ~QtSkinLook() override;
     QtSkinLook(const QtSkinLook&) = delete;
     QtSkinLook& operator=(const QtSkinLook&) = delete;
@@ -50,6 +52,7 @@ private:
     void removeFiles(const QStringList& files);
 
     std::unique_ptr<Desktop> m_desktop;
+    QString m_givenFolder;
     std::unique_ptr<QTemporaryDir> m_folder;
     int m_generation = 0;
     QStringList m_files;

@@ -54,7 +54,7 @@ std::string display(int offset = 0) {
 
 bool claimIn(const std::string& x, const std::string& wayland = "") {
     Session session(x, wayland);
-    LinuxSingleInstance instance(nullptr);
+    LinuxSingleInstance instance({}, nullptr);
     return instance.claim();
 }
 
@@ -62,7 +62,7 @@ TEST(LinuxSingleInstance, EverySpellingOfTheSameXServerIsOneSession) {
     const std::string n = display();
     Session session(":" + n);
     fakes::RecordingFailureRecord failures;
-    LinuxSingleInstance first(&failures);
+    LinuxSingleInstance first({}, &failures);
     ASSERT_TRUE(first.claim());
     EXPECT_TRUE(first.claim()) << "claiming again keeps the claim";
     for (const std::string& same :
@@ -86,7 +86,7 @@ TEST(LinuxSingleInstance, AnInstanceOnBothWaylandAndXIsFoundFromEither) {
     const std::string n = display(2);
     const std::string wayland = "wayland-h2-" + n;
     Session session(":" + n, wayland);
-    LinuxSingleInstance first(nullptr);
+    LinuxSingleInstance first({}, nullptr);
     ASSERT_TRUE(first.claim());
     EXPECT_FALSE(claimIn(":" + n + ".0"));
     EXPECT_FALSE(claimIn("", (Session::runtime() / wayland).string()));
@@ -106,7 +106,7 @@ TEST(LinuxSingleInstance, NoOtherHolderOfAnAbstractSocketNameKeepsTheSystemFromS
     ASSERT_EQ(bind(squatter, reinterpret_cast<const sockaddr*>(&address),
                    static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
               0);
-    EXPECT_TRUE(LinuxSingleInstance(nullptr).claim());
+    EXPECT_TRUE(LinuxSingleInstance({}, nullptr).claim());
     close(squatter);
 }
 

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/platform/unattended_start.h"
+
+namespace orvessa::backends {
+
+// The desktop's autostart entry ($XDG_CONFIG_HOME/autostart/orvessa.desktop) and the automatic
+// login of LightDM and GDM, as their configuration files say.
+class LinuxUnattendedStart : public platform::UnattendedStart {
+public:
+    struct Places {
+        std::filesystem::path configHome;  // $XDG_CONFIG_HOME, else ~/.config
+        std::filesystem::path executable;  // what the entry starts
+        std::string userName;              // whom the login manager should log in
+        // Where /etc and /usr/share are found: "/" but in tests.
+        std::filesystem::path systemRoot = "/";
+    };
+
+    explicit LinuxUnattendedStart(Places places);
+    // This process: its user, its executable and the environment's configuration directory.
+    static Places placesOfThisProcess();
+
+    bool autostart() const override;
+    std::string setAutostart(bool on) override;
+    bool autoLogin() const override;
+
+    std::filesystem::path entryPath() const;
+    // The entry's text: a Desktop Entry whose Exec is `executable`, quoted as Exec requires.
+    static std::string entryText(const std::filesystem::path& executable);
+    // `argument` as one quoted argument of an Exec value, escaped for the file.
+    static std::string execArgument(std::string_view argument);
+
+private:
+    bool lightDmLogsIn() const;
+    bool gdmLogsIn() const;
+
+    Places m_places;
+};
+
+}  // namespace orvessa::backends

@@ -569,6 +569,9 @@ CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWi
     m_items->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_items->setSelectionMode(QAbstractItemView::NoSelection);
     m_items->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // A click opens a cell's list also where it is the current cell already.
+    connect(m_items, &QTableView::clicked, m_items,
+            [this](const QModelIndex& index) { m_items->edit(index); });
     m_items->setWordWrap(false);
     const QFontMetrics metrics = fontMetrics();
     const auto width = [&](const char* sample) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/editing/calendar_import.h"
@@ -110,6 +111,35 @@ TEST(IcalCalendarReader, LineEndsAndCaseOfOtherProgramsAreRead) {
         EXPECT_EQ(read.events.size(), 40u);
     }
     EXPECT_EQ(reader.read(both).events.size(), 80u);
+}
+
+// A large calendar tells how far it has come, and stops when told to.
+TEST(IcalCalendarReader, AReadReportsItsProgressAndStopsWhenCancelled) {
+    std::string text = "BEGIN:VCALENDAR\r\n";
+    for (int i = 0; i < 3000; ++i) {
+        text += "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270101\r\nSUMMARY:休\r\nEND:VEVENT\r\n";
+    }
+    text += "END:VCALENDAR\r\n";
+    IcalCalendarReader reader;
+    std::vector<std::size_t> done;
+    const platform::CalendarEvents all = reader.read(text, [&](std::size_t at, std::size_t total) {
+        EXPECT_EQ(total, text.size());
+        done.push_back(at);
+        return true;
+    });
+    EXPECT_EQ(all.events.size(), 3000u);
+    EXPECT_FALSE(all.cancelled);
+    ASSERT_GE(done.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), text.size());
+
+    int calls = 0;
+    const platform::CalendarEvents stopped =
+        reader.read(text, [&](std::size_t, std::size_t) { return ++calls < 3; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(calls, 3) << "no work after the answer";
+    EXPECT_TRUE(stopped.events.empty());
+    EXPECT_EQ(stopped.error, "");
 }
 
 // libical complains on standard error of what it finds malformed.

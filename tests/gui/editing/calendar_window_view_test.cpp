@@ -104,12 +104,15 @@ private slots:
             const QModelIndex index = rows->index(row, column);
             QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
                               items->visualRect(index).center());
-            auto* box = items->indexWidget(index) != nullptr
-                            ? qobject_cast<QComboBox*>(items->indexWidget(index))
-                            : items->findChild<QComboBox*>();
+            QComboBox* box = nullptr;
+            for (QComboBox* open : items->viewport()->findChildren<QComboBox*>()) {
+                box = open->isVisible() ? open : box;
+            }
             QVERIFY(box != nullptr);
             box->setCurrentIndex(choice);
             emit box->activated(choice);
+            QVERIFY(!box->isVisible());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         };
         pick(1, 3, 4);
         QCOMPARE(cell(1, 3), QStringLiteral("星期五"));

@@ -3,7 +3,10 @@
 // timed and the resident memory shown after it; the peak is the process's.
 //
 //     QT_QPA_PLATFORM=offscreen orvessa_calendar_import_bench [events] [--widgets] [--tree]
-//         [--one-by-one]
+//         [--one-by-one] [--shot PICTURE]
+//
+// --shot shows the import list of a small feed in the published styles instead, and saves a
+// picture of the screen (for a look under Xvfb with a window manager).
 //
 // --widgets also fills a table with a pair of list boxes per row, as the import's list once
 // was; --tree also parses the whole file into one libical tree, as the reader once did;
@@ -15,6 +18,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QScreen>
 #include <QTableWidget>
 #include <chrono>
 #include <cstdio>
@@ -88,6 +92,53 @@ std::string publishedFeed(int events) {
     return text + "END:VCALENDAR\r\n";
 }
 
+// A feed as holiday subscriptions write it, with a district's events and a few the rules leave.
+std::string mixedFeed() {
+    std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nX-WR-TIMEZONE:Asia/Shanghai\r\n";
+    const auto add = [&](const std::string& lines) {
+        text += "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n";
+    };
+    add("DTSTART;VALUE=DATE:20270101\r\nDTEND;VALUE=DATE:20270101\r\nSUMMARY:元旦 休\r\n");
+    add("DTSTART;TZID=Asia/Shanghai:20270130T090000\r\nDTEND;TZID=Asia/Shanghai:"
+        "20270130T180000\r\nSUMMARY:春节 补班 第1天/共2天\r\n");
+    for (int d = 5; d <= 12; ++d) {
+        const std::string day = (d < 10 ? "2027020" : "202702") + std::to_string(d);
+        const std::string next = (d + 1 < 10 ? "2027020" : "202702") + std::to_string(d + 1);
+        add("DTSTART;VALUE=DATE:" + day + "\r\nDTEND;VALUE=DATE:" + next +
+            "\r\nSUMMARY:春节 假期 第" + std::to_string(d - 4) + "天/共8天\r\n");
+    }
+    add("DTSTART:20270219T230000Z\r\nDTEND:20270220T100000Z\r\nSUMMARY:春节 补班 第2天/共2天\r\n");
+    add("DTSTART;VALUE=DATE:20270405\r\nSUMMARY:😊 清明节\r\n");
+    add("DTSTART;VALUE=DATE:20270501\r\nDTEND;VALUE=DATE:20270506\r\nSUMMARY:"
+        "劳动节放假，不上班\r\n");
+    add("DTSTART;VALUE=DATE:20270425\r\nSUMMARY:😡 补班\r\n");
+    add("DTSTART;VALUE=DATE:20270609\r\nSUMMARY:端午节\r\nDESCRIPTION:类型：节假日\r\n");
+    add("DTSTART;VALUE=DATE:20270910\r\nSUMMARY:教师节\r\n");
+    add("DTSTART;VALUE=DATE:20270306\r\nSUMMARY:Snow Make-up Day\r\n");
+    add("DTSTART;VALUE=DATE:20271125\r\nDTEND;VALUE=DATE:20271127\r\nSUMMARY:Thanksgiving "
+        "Holiday - No School\r\n");
+    add("DTSTART;VALUE=DATE:20271211\r\nSUMMARY:Breakfast with Santa\r\n");
+    add("DTSTART;TZID=Asia/Shanghai:20270301T073000\r\nDTEND;TZID=Asia/Shanghai:"
+        "20270301T080000\r\nSUMMARY:升旗仪式\r\n");
+    return text + "END:VCALENDAR\r\n";
+}
+
+int shot(const char* picture) {
+    orvessa::backends::IcalCalendarReader reader;
+    orvessa::editing::CalendarImportDialog dialog;
+    dialog.prepare("节假日.ics", reader.read(mixedFeed()),
+                   {{2027y / 1 / 1, 2027y / 1 / 1, 0, "元旦"}});
+    orvessa::gui::CalendarImportView view(dialog);
+    view.show();
+    const auto until = steady_clock::now() + milliseconds(1500);
+    while (steady_clock::now() < until) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const bool saved =
+        QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromUtf8(picture));
+    return saved ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,11 +146,14 @@ int main(int argc, char** argv) {
     bool widgets = false;
     bool tree = false;
     bool oneByOne = false;
+    const char* picture = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--widgets") == 0) {
             widgets = true;
         } else if (std::strcmp(argv[i], "--tree") == 0) {
             tree = true;
+        } else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc) {
+            picture = argv[++i];
         } else if (std::strcmp(argv[i], "--one-by-one") == 0) {
             oneByOne = true;
         } else {
@@ -107,6 +161,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    if (picture != nullptr) {
+        return shot(picture);
+    }
     report("start", steady_clock::now());
 
     std::string ics = publishedFeed(events);

@@ -395,9 +395,9 @@ void CalendarWindow::importFile() {
     }
     m_importDialog.prepare(name, eventCount, std::move(plan), m_edit.entries);
     const model::ModalResult result = m_s.host.showModal(m_importDialog);
-    const std::vector<CalendarEntry> adds =
-        result == model::ModalResult::Accepted ? m_importDialog.entriesToAdd()
-                                               : std::vector<CalendarEntry>{};
+    const std::vector<CalendarEntry> adds = result == model::ModalResult::Accepted
+                                                ? m_importDialog.entriesToAdd()
+                                                : std::vector<CalendarEntry>{};
     m_importDialog.clear();
     if (adds.empty()) {
         return;

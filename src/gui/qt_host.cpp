@@ -4,9 +4,13 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QProgressDialog>
+#include <QTimer>
+#include <thread>
 
 #include "core/model/window.h"
 #include "gui/font_dialog.h"
@@ -89,6 +93,47 @@ model::ModalResult QtHost::showModal(model::Window& window) {
     window.setVisible(false);
     window.modalEnded.disconnect(connection);
     return window.modalResult();
+}
+
+bool QtHost::runWithProgress(const std::string& text, const std::string& caption,
+                             const std::function<void(platform::WorkProgress&)>& work) {
+    constexpr int kSteps = 1000;
+    platform::WorkProgress progress;
+    std::atomic<bool> finished{false};
+    QProgressDialog dialog(toQt(text), QStringLiteral("取消"), 0, kSteps,
+                           QApplication::activeWindow());
+    dialog.setWindowTitle(toQt(caption));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    // A short read shows no window at all.
+    dialog.setMinimumDuration(400);
+    dialog.setValue(0);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog,
+                     [&progress] { progress.cancelled = true; });
+
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished) {
+            loop.quit();
+            return;
+        }
+        const std::size_t total = progress.total;
+        const std::size_t done = std::min<std::size_t>(progress.done, total);
+        if (total > 0 && !progress.cancelled) {
+            dialog.setValue(static_cast<int>(done * (kSteps - 1) / total));
+        }
+    });
+    std::thread worker([&] {
+        work(progress);
+        finished = true;
+    });
+    poll.start();
+    loop.exec();
+    worker.join();
+    return !progress.cancelled;
 }
 
 std::optional<std::string> QtHost::openFileDialog(const std::string& initialName,

@@ -20,6 +20,8 @@ public:
                                               const std::string& directory) override;
     std::optional<std::string> saveFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
+    bool runWithProgress(const std::string& text, const std::string& caption,
+                         const std::function<void(platform::WorkProgress&)>& work) override;
     void aboutBox(const std::string& application, const std::string& other) override;
     void quitApplication() override;
     std::optional<platform::FontDescription> fontDialog(

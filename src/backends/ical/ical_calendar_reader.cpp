@@ -7,7 +7,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "core/text/gbk.h"
@@ -22,6 +26,10 @@ using std::chrono::year_month_day;
 
 // A summary longer than any holiday's name is cut; the import cuts it further for a remark.
 constexpr std::size_t kSummaryCharacters = 200;
+// Enough of a description for the words that say the kind of day.
+constexpr std::size_t kDescriptionCharacters = 300;
+// How often, in events, a read tells how far it has come.
+constexpr std::size_t kProgressEvery = 256;
 
 const char* const kNotCalendar = "文件不是日历（iCalendar）格式";
 const char* const kBroken = "日历文件不完整或已损坏，无法读取";
@@ -139,47 +147,37 @@ Marker markerOf(std::string_view line) {
     return is("BEGIN") ? Marker::Begin : is("END") ? Marker::End : Marker::None;
 }
 
-// The components at the top of the file, parsed line by line so that the nesting is known as
-// libical builds it: a file nested too deep is refused (libical frees components recursively),
-// and an END with nothing open is dropped here rather than in libical's error path. Lines
-// beyond a calendar's worth are refused too: each costs libical a few hundred bytes.
-std::optional<std::vector<Component>> topComponents(std::string_view text, std::string& error) {
-    error = kBroken;
-    const Parser parser(icalparser_new());
-    if (!parser) {
+// The name after "BEGIN:" or "END:", in capitals and without blanks.
+std::string componentName(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    std::string name;
+    if (colon == std::string_view::npos) {
+        return name;
+    }
+    for (char c : line.substr(colon + 1)) {
+        if (!std::isspace(static_cast<unsigned char>(c))) {
+            name += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    return name;
+}
+
+// The value of a calendar's property `name` ("X-WR-TIMEZONE") on this line, if it is that one.
+std::optional<std::string> propertyValue(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || (line[name.size()] != ':' && line[name.size()] != ';')) {
         return std::nullopt;
     }
-    std::string_view rest = text;
-    icalparser_set_gen_data(parser.get(), &rest);
-    std::vector<Component> tops;
-    int depth = 0;
-    std::size_t lines = 0;
-    while (char* line = icalparser_get_line(parser.get(), nextLine)) {
-        if (++lines > kMaxLines) {
-            icalmemory_free_buffer(line);
-            error = kTooManyLines;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(line[i])) != name[i]) {
             return std::nullopt;
         }
-        const Marker marker = markerOf(line);
-        bool add = true;
-        if (marker == Marker::Begin) {
-            ++depth;
-        } else if (marker == Marker::End) {
-            add = depth > 0;
-            depth -= add ? 1 : 0;
-        }
-        if (depth > IcalCalendarReader::kMaxNesting) {
-            icalmemory_free_buffer(line);
-            return std::nullopt;
-        }
-        if (add) {
-            if (icalcomponent* c = icalparser_add_line(parser.get(), line)) {
-                tops.emplace_back(c);
-            }
-        }
-        icalmemory_free_buffer(line);
     }
-    return tops;
+    const std::size_t colon = line.find(':');
+    std::string value(line.substr(colon == std::string_view::npos ? line.size() : colon + 1));
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) {
+        value.pop_back();
+    }
+    return value;
 }
 
 bool mentionsCalendar(std::string_view text) {
@@ -242,6 +240,17 @@ std::string summaryOf(icalcomponent* event) {
     return text::firstCharacters(text::trimText(line), kSummaryCharacters);
 }
 
+std::string descriptionOf(icalcomponent* event) {
+    const char* raw = icalcomponent_get_description(event);
+    if (raw == nullptr) {
+        return {};
+    }
+    const std::string first(raw,
+                            std::min<std::size_t>(std::strlen(raw), kDescriptionCharacters * 4));
+    return text::firstCharacters(text::trimText(text::oneLine(validUtf8(first))),
+                                 kDescriptionCharacters);
+}
+
 std::optional<year_month_day> dayOf(const icaltimetype& t) {
     if (t.year < 1 || t.year > 9999 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31) {
         return std::nullopt;
@@ -255,8 +264,35 @@ std::optional<year_month_day> dayOf(const icaltimetype& t) {
     return date;
 }
 
+// A time of day where the school is. A time with a TZID, or none, is read as written: it is the
+// local time of the zone the calendar was made for. A UTC time ("...Z") is turned into the
+// calendar's own zone (X-WR-TIMEZONE) where it names one, and into this computer's otherwise:
+// 01:00Z is 09:00 in Asia/Shanghai, on the same date.
+icaltimetype localTime(icaltimetype t, icaltimezone* calendarZone) {
+    if (t.is_date || !icaltime_is_utc(t)) {
+        return t;
+    }
+    if (calendarZone != nullptr) {
+        return icaltime_convert_to_zone(t, calendarZone);
+    }
+    const std::time_t seconds = icaltime_as_timet(t);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) {
+        return t;
+    }
+    icaltimetype out = t;
+    out.year = local.tm_year + 1900;
+    out.month = local.tm_mon + 1;
+    out.day = local.tm_mday;
+    out.hour = local.tm_hour;
+    out.minute = local.tm_min;
+    out.second = local.tm_sec;
+    out.zone = nullptr;
+    return out;
+}
+
 // How many days an all-day event starting on `first` covers; none with `why` set when its end
-// makes no sense.
+// makes no sense. An end equal to the start is one day, as some calendars write it.
 std::optional<long long> daysCovered(icalcomponent* event, year_month_day first, const char*& why) {
     why = kBadDates;
     if (icalproperty* end = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
@@ -266,7 +302,7 @@ std::optional<long long> daysCovered(icalcomponent* event, year_month_day first,
             return std::nullopt;
         }
         const long long count = (sys_days{*last} - sys_days{first}).count();
-        return count > 0 ? std::optional<long long>{count} : std::nullopt;
+        return count >= 0 ? std::optional<long long>{std::max(count, 1LL)} : std::nullopt;
     }
     if (icalproperty* length = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
         const icaldurationtype d = icalproperty_get_duration(length);
@@ -281,7 +317,32 @@ std::optional<long long> daysCovered(icalcomponent* event, year_month_day first,
     return 1;
 }
 
-void readEvent(icalcomponent* event, platform::CalendarEvents& out) {
+// Whether a timed event starting at local `start` ends on the date it starts (at midnight after
+// it at the latest).
+bool endsOnItsDate(icalcomponent* event, icaltimetype start, icaltimezone* calendarZone) {
+    icaltimetype end = start;
+    if (icalproperty* e = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY)) {
+        end = localTime(icalproperty_get_dtend(e), calendarZone);
+        if (end.is_date) {
+            return false;
+        }
+    } else if (icalproperty* l = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY)) {
+        const icaldurationtype d = icalproperty_get_duration(l);
+        if (d.is_neg || icaldurationtype_is_bad_duration(d) || d.weeks > 0 || d.days > 1) {
+            return false;
+        }
+        end = icaltime_add(start, d);
+    }
+    const std::optional<year_month_day> first = dayOf(start);
+    const std::optional<year_month_day> last = dayOf(end);
+    if (!first || !last) {
+        return false;
+    }
+    const long long days = (sys_days{*last} - sys_days{*first}).count();
+    return days == 0 || (days == 1 && end.hour == 0 && end.minute == 0 && end.second == 0);
+}
+
+void readEvent(icalcomponent* event, icaltimezone* calendarZone, platform::CalendarEvents& out) {
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED) {
         return;
     }
@@ -293,10 +354,7 @@ void readEvent(icalcomponent* event, platform::CalendarEvents& out) {
     if (start == nullptr) {
         return unplaced(kBadDates);
     }
-    const icaltimetype t = icalproperty_get_dtstart(start);
-    if (!t.is_date) {
-        return unplaced(kTimed);
-    }
+    const icaltimetype t = localTime(icalproperty_get_dtstart(start), calendarZone);
     const std::optional<year_month_day> first = dayOf(t);
     if (!first) {
         return unplaced(kBadDates);
@@ -307,6 +365,15 @@ void readEvent(icalcomponent* event, platform::CalendarEvents& out) {
     if (icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) != nullptr ||
         icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY) != nullptr) {
         return unplaced(kRecurring);
+    }
+    if (!t.is_date) {
+        // A timed event on one date may be a make-up day written as office hours: the import
+        // decides by its words. One over several dates names no day.
+        if (!endsOnItsDate(event, t, calendarZone)) {
+            return unplaced(kTimed);
+        }
+        out.events.push_back({std::move(summary), *first, *first, descriptionOf(event), true});
+        return;
     }
     const char* why = nullptr;
     const std::optional<long long> count = daysCovered(event, *first, why);
@@ -320,7 +387,7 @@ void readEvent(icalcomponent* event, platform::CalendarEvents& out) {
     if (static_cast<int>(last.year()) > 9999) {
         return unplaced(kBadDates);
     }
-    out.events.push_back({std::move(summary), *first, last});
+    out.events.push_back({std::move(summary), *first, last, descriptionOf(event), false});
 }
 
 }  // namespace
@@ -329,7 +396,8 @@ IcalCalendarReader::IcalCalendarReader(bool quiet) : m_quiet(quiet) {
     icalerror_set_errors_are_fatal(0);
 }
 
-platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText) {
+platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText,
+                                                  const platform::ReadProgress& progress) {
     platform::CalendarEvents out;
     if (icsText.size() > kMaxBytes) {
         out.error = kTooLarge;
@@ -340,6 +408,9 @@ platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText) {
         out.error = kNotCalendar;
         return out;
     }
+    // libical's error state and its time zones are the process's: one read at a time.
+    static std::mutex oneAtATime;
+    const std::lock_guard<std::mutex> lock(oneAtATime);
     std::optional<QuietStandardError> quiet;
     if (m_quiet) {
         quiet.emplace();
@@ -349,42 +420,123 @@ platform::CalendarEvents IcalCalendarReader::read(std::string_view icsText) {
         icsText.remove_prefix(3);
     }
     icalerror_clear_errno();
-    std::string error;
-    const std::optional<std::vector<Component>> tops = topComponents(icsText, error);
+    out = readCalendars(icsText, progress);
     icalerror_clear_errno();
-    if (!tops) {
-        out.error = error;
-        return out;
+    return out;
+}
+
+// The file line by line, as libical unfolds the lines. Each event is parsed alone and let go
+// once read, so that a calendar of twenty thousand events costs what one costs, not a tree of
+// them all. The nesting is followed here: a file nested too deep is refused (libical frees
+// components recursively), and an END with nothing open is dropped. The events of a calendar
+// count once its END is read: a file cut short adds nothing of the part it lost.
+platform::CalendarEvents IcalCalendarReader::readCalendars(std::string_view text,
+                                                           const platform::ReadProgress& progress) {
+    platform::CalendarEvents out;
+    const auto fail = [&](const char* why) {
+        platform::CalendarEvents failed;
+        failed.error = why;
+        return failed;
+    };
+    const Parser lines(icalparser_new());
+    if (!lines) {
+        return fail(kBroken);
     }
-    // Calendars one after another in one file are one import.
-    std::vector<icalcomponent*> calendars;
-    for (const Component& c : *tops) {
-        if (icalcomponent_isa(c.get()) == ICAL_VCALENDAR_COMPONENT) {
-            calendars.push_back(c.get());
-        }
-    }
-    if (calendars.empty()) {
-        out.error = tops->empty() && mentionsCalendar(icsText) ? kBroken : kNotCalendar;
-        return out;
-    }
+    std::string_view rest = text;
+    icalparser_set_gen_data(lines.get(), &rest);
+
+    platform::CalendarEvents pending;  // of the calendar being read
+    Parser eventParser;                // while inside an event
+    int depth = 0;
+    int calendarDepth = 0;  // depth of the open VCALENDAR, or 0
+    bool sawCalendar = false;
+    bool completedCalendar = false;
+    bool sawOther = false;
+    std::size_t lineCount = 0;
     std::size_t eventCount = 0;
-    for (icalcomponent* calendar : calendars) {
-        eventCount += static_cast<std::size_t>(
-            icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT));
-    }
-    if (eventCount > kMaxEvents) {
-        out.error = "日历中的事件超过" + std::to_string(kMaxEvents) + "个，未导入";
-        return out;
-    }
-    for (icalcomponent* calendar : calendars) {
-        for (icalcomponent* event =
-                 icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-             event != nullptr;
-             event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-            readEvent(event, out);
+    std::size_t ends = 0;
+    icaltimezone* zone = nullptr;
+    while (char* raw = icalparser_get_line(lines.get(), nextLine)) {
+        const std::unique_ptr<char, void (*)(void*)> line(raw, icalmemory_free_buffer);
+        if (++lineCount > kMaxLines) {
+            return fail(kTooManyLines);
+        }
+        const Marker marker = markerOf(raw);
+        if (marker == Marker::End && depth == 0) {
+            continue;
+        }
+        if (marker == Marker::Begin) {
+            ++depth;
+            if (depth > kMaxNesting) {
+                return fail(kBroken);
+            }
+            const std::string name = componentName(raw);
+            if (depth == 1) {
+                if (name == "VCALENDAR") {
+                    calendarDepth = 1;
+                    sawCalendar = true;
+                    pending = {};
+                    zone = nullptr;
+                } else {
+                    sawOther = true;
+                }
+            } else if (depth == 2 && calendarDepth == 1 && name == "VEVENT") {
+                if (++eventCount > kMaxEvents) {
+                    platform::CalendarEvents refused;
+                    refused.error = "日历中的事件超过" + std::to_string(kMaxEvents) + "个，未导入";
+                    return refused;
+                }
+                eventParser.reset(icalparser_new());
+                if (!eventParser) {
+                    return fail(kBroken);
+                }
+            }
+        }
+        if (eventParser) {
+            icalcomponent* done = icalparser_add_line(eventParser.get(), raw);
+            if (done != nullptr) {
+                const Component event(done);
+                if (icalcomponent_isa(done) == ICAL_VEVENT_COMPONENT) {
+                    readEvent(done, zone, pending);
+                }
+                eventParser.reset();
+            }
+        } else if (depth == 1 && calendarDepth == 1) {
+            if (const std::optional<std::string> tz = propertyValue(raw, "X-WR-TIMEZONE")) {
+                zone = tz->empty() ? nullptr : icaltimezone_get_builtin_timezone(tz->c_str());
+            }
+        }
+        if (marker == Marker::End) {
+            if (depth == 2 && eventParser) {
+                // The event's END came, yet libical gave nothing back: it is not one.
+                eventParser.reset();
+            }
+            if (depth == 1 && calendarDepth == 1) {
+                calendarDepth = 0;
+                completedCalendar = true;
+                std::move(pending.events.begin(), pending.events.end(),
+                          std::back_inserter(out.events));
+                std::move(pending.unplaced.begin(), pending.unplaced.end(),
+                          std::back_inserter(out.unplaced));
+                pending = {};
+            }
+            --depth;
+        }
+        if (progress && marker == Marker::End && ++ends % kProgressEvery == 0 &&
+            !progress(text.size() - rest.size(), text.size())) {
+            platform::CalendarEvents stopped;
+            stopped.cancelled = true;
+            return stopped;
         }
     }
-    icalerror_clear_errno();
+    if (!completedCalendar) {
+        return fail(sawCalendar || (!sawOther && mentionsCalendar(text)) ? kBroken : kNotCalendar);
+    }
+    if (progress && !progress(text.size(), text.size())) {
+        platform::CalendarEvents stopped;
+        stopped.cancelled = true;
+        return stopped;
+    }
     return out;
 }
 

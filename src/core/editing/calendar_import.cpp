@@ -1,6 +1,7 @@
 #include "core/editing/calendar_import.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -20,32 +21,9 @@ using std::chrono::year_month_day;
 // cut rather than refused.
 constexpr std::size_t kRemarkCharacters = 100;
 
-constexpr std::string_view kIdeographicSpace = "\u3000";
-
-bool endsWith(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-bool contains(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
 // Trimmed, on one line, of a length a remark can have.
 std::string cleanSummary(std::string_view summary) {
     return text::firstCharacters(text::trimText(text::oneLine(summary)), kRemarkCharacters);
-}
-
-// The summary without the blanks, ASCII or full-width, that end it.
-std::string_view withoutTrailingBlanks(std::string_view text) {
-    for (;;) {
-        if (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-            text.remove_suffix(1);
-        } else if (endsWith(text, kIdeographicSpace)) {
-            text.remove_suffix(kIdeographicSpace.size());
-        } else {
-            return text;
-        }
-    }
 }
 
 bool validSpan(const platform::CalendarEvent& event) {
@@ -83,22 +61,6 @@ std::vector<store::CalendarEntry> entriesOf(const ImportItem& item) {
 
 }  // namespace
 
-ImportKind kindOfSummary(std::string_view summary) {
-    const std::string_view s = withoutTrailingBlanks(summary);
-    // The last character says it most plainly ("春节 休", "春节 班"); a working-day word beats
-    // "放假", as a make-up day's summary often names the holiday it belongs to.
-    if (endsWith(s, "休")) {
-        return ImportKind::DayOff;
-    }
-    if (endsWith(s, "班") || contains(s, "补班") || contains(s, "上班")) {
-        return ImportKind::WorkingDay;
-    }
-    if (contains(s, "放假")) {
-        return ImportKind::DayOff;
-    }
-    return ImportKind::Unknown;
-}
-
 int defaultMakeUpTable(year_month_day date) {
     const int weekday = text::weekdayOf(static_cast<int>(date.year()),
                                         static_cast<int>(static_cast<unsigned>(date.month())),
@@ -119,9 +81,20 @@ ImportPlan planImport(const platform::CalendarEvents& events,
             continue;
         }
         ImportItem item;
-        item.event = event;
         item.event.summary = cleanSummary(event.summary);
-        item.kind = kindOfSummary(item.event.summary);
+        item.event.first = event.first;
+        item.event.last = event.last;
+        item.event.timed = event.timed;
+        // The description only decides; it is not kept for each of thousands of rows.
+        const KindDecision decision = decideKind(item.event.summary, event.description);
+        if (event.timed && decision.kind != ImportKind::WorkingDay) {
+            plan.unplaced.push_back({item.event.summary, "不是全天事件"});
+            continue;
+        }
+        item.kind = item.decided = decision.kind;
+        if (decision.rule != nullptr) {
+            item.reason = decision.rule->reason;
+        }
         item.table = defaultMakeUpTable(event.first);
         plan.items.push_back(std::move(item));
     }
@@ -147,6 +120,25 @@ ImportPlan planImport(const platform::CalendarEvents& events,
     return plan;
 }
 
+std::vector<bool> alreadyThere(const ImportPlan& plan,
+                               const std::vector<store::CalendarEntry>& existing) {
+    std::set<EntryKey> known;
+    for (const store::CalendarEntry& e : existing) {
+        known.insert(keyOf(e));
+    }
+    std::vector<bool> there;
+    there.reserve(plan.items.size());
+    for (const ImportItem& item : plan.items) {
+        const std::vector<store::CalendarEntry> entries =
+            validSpan(item.event) ? entriesOf(item) : std::vector<store::CalendarEntry>{};
+        there.push_back(!entries.empty() && std::all_of(entries.begin(), entries.end(),
+                                                        [&](const store::CalendarEntry& e) {
+                                                            return known.count(keyOf(e)) > 0;
+                                                        }));
+    }
+    return there;
+}
+
 std::vector<store::CalendarEntry> entriesToAdd(const ImportPlan& plan,
                                                const std::vector<store::CalendarEntry>& existing) {
     std::set<EntryKey> known;
@@ -166,6 +158,76 @@ std::vector<store::CalendarEntry> entriesToAdd(const ImportPlan& plan,
         }
     }
     return added;
+}
+
+std::vector<store::CalendarEntry> withImported(const std::vector<store::CalendarEntry>& entries,
+                                               const std::vector<store::CalendarEntry>& adds) {
+    // The adds' dates as disjoint runs, each of the add that holds it last: first day -> last
+    // day and which add.
+    struct Run {
+        long long last;
+        std::size_t add;
+    };
+    std::map<long long, Run> runs;
+    const auto dayOf = [](year_month_day d) { return sys_days{d}.time_since_epoch().count(); };
+    for (std::size_t i = 0; i < adds.size(); ++i) {
+        const long long first = dayOf(adds[i].first);
+        const long long last = dayOf(adds[i].last);
+        auto it = runs.upper_bound(first);
+        if (it != runs.begin() && std::prev(it)->second.last >= first) {
+            --it;
+        }
+        std::vector<std::pair<long long, Run>> kept;
+        while (it != runs.end() && it->first <= last) {
+            if (it->first < first) {
+                kept.push_back({it->first, {first - 1, it->second.add}});
+            }
+            if (it->second.last > last) {
+                kept.push_back({last + 1, it->second});
+            }
+            it = runs.erase(it);
+        }
+        for (const auto& [start, run] : kept) {
+            runs.emplace(start, run);
+        }
+        runs.emplace(first, Run{last, i});
+    }
+
+    std::vector<store::CalendarEntry> out;
+    out.reserve(entries.size() + runs.size());
+    for (const store::CalendarEntry& e : entries) {
+        long long from = dayOf(e.first);
+        const long long to = dayOf(e.last);
+        auto it = runs.upper_bound(from);
+        if (it != runs.begin() && std::prev(it)->second.last >= from) {
+            --it;
+        }
+        for (; from <= to && it != runs.end() && it->first <= to; ++it) {
+            if (it->first > from) {
+                store::CalendarEntry part = e;
+                part.first = year_month_day{sys_days{days{from}}};
+                part.last = year_month_day{sys_days{days{it->first - 1}}};
+                out.push_back(std::move(part));
+            }
+            from = std::max(from, it->second.last + 1);
+        }
+        if (from <= to) {
+            store::CalendarEntry part = e;
+            part.first = year_month_day{sys_days{days{from}}};
+            out.push_back(std::move(part));
+        }
+    }
+    for (const auto& [start, run] : runs) {
+        store::CalendarEntry part = adds[run.add];
+        part.first = year_month_day{sys_days{days{start}}};
+        part.last = year_month_day{sys_days{days{run.last}}};
+        out.push_back(std::move(part));
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const store::CalendarEntry& a, const store::CalendarEntry& b) {
+                         return a.first < b.first;
+                     });
+    return out;
 }
 
 }  // namespace orvessa::editing

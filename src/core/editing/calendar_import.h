@@ -5,22 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/editing/calendar_import_rules.h"
 #include "core/platform/calendar_reader.h"
 #include "core/store/school_calendar.h"
 
 // What an imported calendar adds to the school calendar: days off become stop days, working
 // days (调休) become make-up days with a table the operator picks.
 namespace orvessa::editing {
-
-enum class ImportKind {
-    DayOff,      // becomes plan 0
-    WorkingDay,  // becomes a make-up day with `table`
-    Unknown,     // neither, until the operator says which; adds nothing
-};
-
-// What the summary says: ends in "休" or contains "放假" is a day off; ends in "班" or contains
-// "补班" or "上班" is a working day; anything else is unknown. Blanks at the end do not count.
-ImportKind kindOfSummary(std::string_view summary);
 
 // The table a make-up day plays unless the operator picks another: its own weekday's for
 // Monday .. Friday, Monday's for a Saturday or Sunday.
@@ -29,7 +20,11 @@ int defaultMakeUpTable(std::chrono::year_month_day date);
 struct ImportItem {
     platform::CalendarEvent event;
     ImportKind kind = ImportKind::Unknown;  // the operator may change it
-    int table = 1;                          // for a working day, 1..12
+    // What the rules made of it, and why ("按“补班”判断为调休上课"); no reason when they could not
+    // tell.
+    ImportKind decided = ImportKind::Unknown;
+    std::string reason;
+    int table = 1;  // for a working day, 1..12
     // Every entry it would add is already in the calendar, or comes from an equal event earlier
     // in the list: it adds nothing.
     bool duplicate = false;
@@ -40,9 +35,15 @@ struct ImportPlan {
     std::vector<platform::UnplacedEvent> unplaced;
 };
 
-// The events as the dialog first lists them, measured against the calendar's entries.
+// The events as the dialog first lists them, measured against the calendar's entries. A timed
+// event is listed only where the rules make it a working day; the others are unplaced,
+// "不是全天事件".
 ImportPlan planImport(const platform::CalendarEvents& events,
                       const std::vector<store::CalendarEntry>& existing);
+
+// Each item alone against the calendar's entries: whether it adds nothing they do not have.
+std::vector<bool> alreadyThere(const ImportPlan& plan,
+                               const std::vector<store::CalendarEntry>& existing);
 
 // The entries to add for the items as the operator left them, with the summary as remark. A day
 // off is one entry over its days; a working day is one entry a day (each is its own make-up
@@ -50,5 +51,11 @@ ImportPlan planImport(const platform::CalendarEvents& events,
 // same days and plan) is not added again.
 std::vector<store::CalendarEntry> entriesToAdd(const ImportPlan& plan,
                                                const std::vector<store::CalendarEntry>& existing);
+
+// The entries with `adds` laid over them one after another, later ones over earlier ones: what
+// replacing each add's dates in turn leaves (each date has at most one entry of them, and the
+// parts of an entry outside them keep its plan and remark), ordered by first date, in one pass.
+std::vector<store::CalendarEntry> withImported(const std::vector<store::CalendarEntry>& entries,
+                                               const std::vector<store::CalendarEntry>& adds);
 
 }  // namespace orvessa::editing

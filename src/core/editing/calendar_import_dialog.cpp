@@ -21,24 +21,51 @@ CalendarImportDialog::CalendarImportDialog() : Window("CalendarImportDialog", "�
     cancelButton.setHandler([this] { endModal(model::ModalResult::Closed); });
 }
 
-void CalendarImportDialog::prepare(const std::string& fileName,
-                                   const platform::CalendarEvents& events,
-                                   std::vector<store::CalendarEntry> existing) {
-    m_existing = std::move(existing);
-    m_plan = planImport(events, m_existing);
+ImportPlan CalendarImportDialog::planFor(const platform::CalendarEvents& events,
+                                         const std::vector<store::CalendarEntry>& existing) {
+    ImportPlan plan = planImport(events, existing);
     // A make-up day the calendar already plays keeps its table unless the operator says
     // otherwise: an import of the same holidays must not turn a chosen Friday into a Monday.
-    const store::SchoolCalendar calendar{m_existing, {}};
-    for (ImportItem& item : m_plan.items) {
+    const store::SchoolCalendar calendar{existing, {}};
+    for (ImportItem& item : plan.items) {
         const store::CalendarEntry* there = calendar.entryFor(item.event.first);
         if (item.kind == ImportKind::WorkingDay && there != nullptr &&
             there->plan != store::kCalendarStop && item.event.first == item.event.last) {
             item.table = there->plan;
         }
     }
-    fileLine.setText("文件：" + fileName + "    共 " +
-                     std::to_string(events.events.size() + events.unplaced.size()) + " 个事件");
+    return plan;
+}
+
+void CalendarImportDialog::prepare(const std::string& fileName,
+                                   const platform::CalendarEvents& events,
+                                   std::vector<store::CalendarEntry> existing) {
+    ImportPlan plan = planFor(events, existing);
+    prepare(fileName, events.events.size() + events.unplaced.size(), std::move(plan),
+            std::move(existing));
+}
+
+void CalendarImportDialog::prepare(const std::string& fileName, std::size_t eventCount,
+                                   ImportPlan plan, std::vector<store::CalendarEntry> existing) {
+    m_existing = std::move(existing);
+    m_plan = std::move(plan);
+    fileLine.setText("文件：" + fileName + "    共 " + std::to_string(eventCount) + " 个事件");
+    std::size_t stops = 0;
+    std::size_t workdays = 0;
+    for (const ImportItem& item : m_plan.items) {
+        stops += item.decided == ImportKind::DayOff ? 1 : 0;
+        workdays += item.decided == ImportKind::WorkingDay ? 1 : 0;
+    }
+    const std::size_t undecided = m_plan.items.size() - stops - workdays;
+    std::string decision = "按事件的标题和说明判断了 " + std::to_string(stops + workdays) +
+                           " 个事件：停播 " + std::to_string(stops) + " 个，调休上课 " +
+                           std::to_string(workdays) + " 个";
+    decision += undecided > 0
+                    ? "；" + std::to_string(undecided) + " 个无法判断，请在“导入为”中选择。"
+                    : "。理由见“说明”一栏。";
+    decisionLine.setText(decision);
     std::vector<std::string> lines;
+    lines.reserve(m_plan.unplaced.size());
     for (const platform::UnplacedEvent& u : m_plan.unplaced) {
         lines.push_back((u.summary.empty() ? std::string("（无标题）") : u.summary) + "：" + u.why);
     }
@@ -49,6 +76,16 @@ void CalendarImportDialog::prepare(const std::string& fileName,
     unplacedList.setVisible(!lines.empty());
     unplacedList.setItems(std::move(lines));
     refreshSummary();
+    itemsChanged.send();
+}
+
+void CalendarImportDialog::clear() {
+    ImportPlan none;
+    m_plan.items.swap(none.items);
+    m_plan.unplaced.swap(none.unplaced);
+    std::vector<bool>().swap(m_there);
+    std::vector<store::CalendarEntry>().swap(m_existing);
+    unplacedList.setItems({});
     itemsChanged.send();
 }
 
@@ -98,9 +135,14 @@ std::string CalendarImportDialog::noteOf(std::size_t item) const {
         return "无法判断是放假还是上班，请选择";
     }
     // The item alone against the calendar: an earlier item of the file is no reason here.
-    ImportPlan one;
-    one.items.push_back(it);
-    return editing::entriesToAdd(one, m_existing).empty() ? "已在校历中" : "";
+    if (item < m_there.size() && m_there[item]) {
+        return "已在校历中";
+    }
+    return it.kind == it.decided ? it.reason : std::string();
+}
+
+bool CalendarImportDialog::noteWants(std::size_t item) const {
+    return m_plan.items.at(item).kind == ImportKind::Unknown;
 }
 
 std::vector<store::CalendarEntry> CalendarImportDialog::entriesToAdd() const {
@@ -108,6 +150,7 @@ std::vector<store::CalendarEntry> CalendarImportDialog::entriesToAdd() const {
 }
 
 void CalendarImportDialog::refreshSummary() {
+    m_there = alreadyThere(m_plan, m_existing);
     const std::vector<store::CalendarEntry> adds = entriesToAdd();
     const auto stops = std::count_if(adds.begin(), adds.end(), [](const store::CalendarEntry& e) {
         return e.plan == store::kCalendarStop;

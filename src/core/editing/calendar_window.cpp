@@ -354,31 +354,56 @@ void CalendarWindow::importFile() {
     const std::filesystem::path path = text::fsPath(*chosen);
     m_importDirectory = text::utf8Path(path.parent_path());
     const std::string name = text::utf8Path(path.filename());
-    const store::ReadResult file = store::readWholeFile(path, platform::CalendarReader::kMaxBytes);
-    std::string error = file.status == store::ReadStatus::Missing ? "文件不存在" : file.error;
-    platform::CalendarEvents events;
-    if (file.status == store::ReadStatus::Ok) {
-        events = m_s.reader->read(file.bytes);
-        error = events.error;
+    // Read and planned off the interface thread, which shows how far it is and can stop it: a
+    // calendar of twenty thousand events takes a while. Only the plan comes back; the file's
+    // bytes and the events it held are let go on the way.
+    std::string error;
+    std::size_t eventCount = 0;
+    ImportPlan plan;
+    platform::CalendarReader& reader = *m_s.reader;
+    const std::vector<CalendarEntry> existing = m_edit.entries;
+    const bool finished = m_s.host.runWithProgress(
+        "正在读取日历文件 " + name + "……", kCaption, [&](platform::WorkProgress& progress) {
+            const store::ReadResult file =
+                store::readWholeFile(path, platform::CalendarReader::kMaxBytes);
+            if (file.status != store::ReadStatus::Ok) {
+                error = file.status == store::ReadStatus::Missing ? "文件不存在" : file.error;
+                return;
+            }
+            progress.total = file.bytes.size();
+            const platform::CalendarEvents events =
+                reader.read(file.bytes, [&](std::size_t done, std::size_t) {
+                    progress.done = done;
+                    return !progress.cancelled;
+                });
+            if (events.cancelled || progress.cancelled) {
+                return;
+            }
+            error = events.error;
+            if (error.empty()) {
+                eventCount = events.events.size() + events.unplaced.size();
+                plan = CalendarImportDialog::planFor(events, existing);
+            }
+        });
+    if (!finished) {
+        return;
     }
     if (!error.empty()) {
         m_s.host.messageBox("无法导入日历文件 " + name + "：\r" + error + "\r\r校历没有改变。",
                             kCaption, MessageIcon::Error, MessageButtons::Ok);
         return;
     }
-    m_importDialog.prepare(name, events, m_edit.entries);
-    if (m_s.host.showModal(m_importDialog) != model::ModalResult::Accepted) {
-        return;
-    }
-    const std::vector<CalendarEntry> adds = m_importDialog.entriesToAdd();
+    m_importDialog.prepare(name, eventCount, std::move(plan), m_edit.entries);
+    const model::ModalResult result = m_s.host.showModal(m_importDialog);
+    const std::vector<CalendarEntry> adds = result == model::ModalResult::Accepted
+                                                ? m_importDialog.entriesToAdd()
+                                                : std::vector<CalendarEntry>{};
+    m_importDialog.clear();
     if (adds.empty()) {
         return;
     }
-    std::vector<CalendarEntry> entries = m_edit.entries;
-    for (const CalendarEntry& e : adds) {
-        entries = replaceDates(std::move(entries), e.first, e.last, e);
-    }
-    setEntries(std::move(entries));
+    // In one pass: thousands of adds replaced one at a time would sort the list thousands of times.
+    setEntries(withImported(m_edit.entries, adds));
     showYear(static_cast<int>(adds.front().first.year()));
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -13,6 +16,14 @@ enum class MessageIcon { None, Information, Question, Warning, Error };
 // whose Yes loses data.
 enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No };
+
+// What long work run by Host::runWithProgress tells the progress window, and what the operator
+// answers. Read and written from both threads.
+struct WorkProgress {
+    std::atomic<std::size_t> done{0};
+    std::atomic<std::size_t> total{0};
+    std::atomic<bool> cancelled{false};  // the operator pressed 取消: the work stops soon
+};
 
 // What the windowing toolkit does for the core. Every call runs on the user-interface thread.
 // The font and colour dialogs come from StyleDialogs.
@@ -36,6 +47,20 @@ public:
     // The same for saving. The dialog itself does not warn about an existing file.
     virtual std::optional<std::string> saveFileDialog(const std::string& initialName,
                                                       const std::string& directory) = 0;
+
+    // Runs `work` on a thread of its own while a modal progress window shows `text` and how far
+    // `progress` says it is, with a 取消 button that sets `progress.cancelled`; returns once the
+    // work has returned (the work must then look at `cancelled` often). False when the operator
+    // cancelled. `work` touches nothing the user-interface thread uses meanwhile. Without a
+    // window system the work runs here, to the end.
+    virtual bool runWithProgress(const std::string& text, const std::string& caption,
+                                 const std::function<void(WorkProgress& progress)>& work) {
+        (void)caption;
+        (void)text;
+        WorkProgress progress;
+        work(progress);
+        return !progress.cancelled;
+    }
 
     // The platform's about box: application text, second text, the application icon.
     virtual void aboutBox(const std::string& application, const std::string& other) = 0;

@@ -1,5 +1,6 @@
 #include "gui/editing/calendar_window_view.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,13 +12,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTableWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include "gui/binders.h"
 #include "gui/button_row.h"
 #include "gui/fonts.h"
+#include "gui/memory_release.h"
 #include "gui/qt_text.h"
 
 namespace orvessa::gui {
@@ -387,6 +390,159 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     resize(880, 690);
 }
 
+namespace {
+
+enum ImportColumn { kDates, kSummary, kKind, kTable, kNote, kImportColumns };
+
+// The import's items as rows: the texts come from the dialog's model as the view paints the
+// rows it shows, so twenty thousand events cost no widgets.
+class ImportItemsModel : public QAbstractTableModel {
+public:
+    ImportItemsModel(editing::CalendarImportDialog& dialog, QObject* parent)
+        : QAbstractTableModel(parent), m_dialog(dialog), m_rows(dialog.items().size()) {}
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : static_cast<int>(m_rows);
+    }
+    int columnCount(const QModelIndex& parent) const override {
+        return parent.isValid() ? 0 : kImportColumns;
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+            return {};
+        }
+        static const char* const kTitles[] = {"日期", "事件", "导入为", "作息表", "说明"};
+        return section >= 0 && section < kImportColumns ? QString::fromUtf8(kTitles[section])
+                                                        : QVariant();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto i = static_cast<std::size_t>(index.row());
+        if (!index.isValid() || i >= m_dialog.items().size()) {
+            return {};
+        }
+        const editing::ImportItem& item = m_dialog.items()[i];
+        const bool workingDay = item.kind == editing::ImportKind::WorkingDay;
+        if (role == Qt::EditRole) {
+            if (index.column() == kKind) {
+                return m_dialog.kindIndex(i);
+            }
+            if (index.column() == kTable) {
+                return item.table - 1;
+            }
+            return {};
+        }
+        if (role == Qt::ForegroundRole && index.column() == kNote) {
+            return m_dialog.noteWants(i) ? QColor(160, 30, 30) : QColor(90, 90, 90);
+        }
+        if (role == Qt::ToolTipRole && index.column() == kSummary) {
+            return toQt(item.event.summary);
+        }
+        if (role != Qt::DisplayRole) {
+            return {};
+        }
+        switch (index.column()) {
+            case kDates:
+                return toQt(m_dialog.datesOf(i));
+            case kSummary:
+                return toQt(item.event.summary);
+            case kKind:
+                return QString::fromUtf8(
+                    editing::CalendarImportDialog::kKinds[m_dialog.kindIndex(i)]);
+            case kTable:
+                // Only a working day plays a table.
+                return workingDay ? toQt(store::tableName(item.table)) : QString();
+            case kNote:
+                return toQt(m_dialog.noteOf(i));
+            default:
+                return {};
+        }
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        Qt::ItemFlags f = QAbstractTableModel::flags(index) & ~Qt::ItemIsSelectable;
+        const auto i = static_cast<std::size_t>(index.row());
+        const bool workingDay = i < m_dialog.items().size() &&
+                                m_dialog.items()[i].kind == editing::ImportKind::WorkingDay;
+        if (index.column() == kKind || (index.column() == kTable && workingDay)) {
+            f |= Qt::ItemIsEditable;
+        }
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (!index.isValid() || role != Qt::EditRole) {
+            return false;
+        }
+        const auto i = static_cast<std::size_t>(index.row());
+        if (index.column() == kKind) {
+            m_dialog.setKind(i, value.toInt());
+            return true;
+        }
+        if (index.column() == kTable) {
+            m_dialog.setTable(i, value.toInt() + 1);
+            return true;
+        }
+        return false;
+    }
+
+    // The dialog's items changed: a new list, or one item's kind or table (and with it the
+    // notes and which rows have a table).
+    void refresh() {
+        const std::size_t rows = m_dialog.items().size();
+        if (rows != m_rows) {
+            beginResetModel();
+            m_rows = rows;
+            endResetModel();
+        } else if (rows > 0) {
+            emit dataChanged(index(0, 0), index(static_cast<int>(rows) - 1, kImportColumns - 1));
+        }
+    }
+
+private:
+    editing::CalendarImportDialog& m_dialog;
+    std::size_t m_rows;
+};
+
+// A list box over the cell being edited: the kinds in "导入为", the tables in "作息表". The pick
+// is taken as soon as it is made.
+class ImportChoiceDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        auto* box = new QComboBox(parent);
+        if (index.column() == kKind) {
+            for (const char* k : editing::CalendarImportDialog::kKinds) {
+                box->addItem(QString::fromUtf8(k));
+            }
+        } else {
+            for (int t = 1; t <= store::kCalendarLastPlan; ++t) {
+                box->addItem(toQt(store::tableName(t)));
+            }
+        }
+        connect(box, &QComboBox::activated, this, [this, box] {
+            auto* self = const_cast<ImportChoiceDelegate*>(this);
+            emit self->commitData(box);
+            emit self->closeEditor(box);
+        });
+        return box;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        static_cast<QComboBox*>(editor)->setCurrentIndex(index.data(Qt::EditRole).toInt());
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentIndex(), Qt::EditRole);
+    }
+};
+
+}  // namespace
+
 CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWidget* parent)
     : QDialog(parent), m_model(model) {
     setObjectName(toQt(model.name()));
@@ -396,15 +552,35 @@ CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWi
     auto* file = new QLabel(this);
     bindText(model.fileLine, file);
     layout->addWidget(file);
+    auto* decision = new QLabel(this);
+    decision->setObjectName(QStringLiteral("decisionLine"));
+    bindText(model.decisionLine, decision);
+    decision->setWordWrap(true);
+    layout->addWidget(decision);
 
-    m_items = new QTableWidget(0, 5, this);
+    auto* rows = new ImportItemsModel(model, this);
+    m_items = new QTableView(this);
     m_items->setObjectName(QStringLiteral("itemTable"));
-    m_items->setHorizontalHeaderLabels({QStringLiteral("日期"), QStringLiteral("事件"),
-                                        QStringLiteral("导入为"), QStringLiteral("作息表"),
-                                        QStringLiteral("说明")});
+    m_items->setModel(rows);
+    m_items->setItemDelegate(new ImportChoiceDelegate(m_items));
     m_items->verticalHeader()->setVisible(false);
+    // Every row the same height, so that none has to be measured.
+    m_items->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_items->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_items->setSelectionMode(QAbstractItemView::NoSelection);
-    m_items->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_items->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // A click opens a cell's list also where it is the current cell already.
+    connect(m_items, &QTableView::clicked, m_items,
+            [this](const QModelIndex& index) { m_items->edit(index); });
+    m_items->setWordWrap(false);
+    const QFontMetrics metrics = fontMetrics();
+    const auto width = [&](const char* sample) {
+        return metrics.horizontalAdvance(QString::fromUtf8(sample)) + 16;
+    };
+    m_items->setColumnWidth(kDates, width("2027-02-06 至 2027-02-12"));
+    m_items->setColumnWidth(kSummary, width("国庆节、中秋节 假期 第1天/共8天"));
+    m_items->setColumnWidth(kKind, width("调休上课") + 24);
+    m_items->setColumnWidth(kTable, width("星期一") + 24);
     m_items->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_items, 1);
 
@@ -418,67 +594,19 @@ CalendarImportView::CalendarImportView(editing::CalendarImportDialog& model, QWi
     auto* unplaced = new QListWidget(this);
     bindList(model.unplacedList, unplaced);
     unplaced->setMaximumHeight(70);
+    unplaced->setUniformItemSizes(true);
     layout->addWidget(unplaced);
     layout->addLayout(buttonRow(this, {.commands = {&model.okButton, &model.cancelButton},
                                        .enterPresses = &model.okButton}));
 
-    fill();
-    disconnectWith(this, model.itemsChanged, model.itemsChanged.connect([this] { fill(); }));
-    resize(760, 480);
-}
-
-void CalendarImportView::fill() {
-    const std::size_t count = m_model.items().size();
-    if (m_items->rowCount() != static_cast<int>(count)) {
-        m_items->clearContents();
-        m_items->setRowCount(static_cast<int>(count));
-        for (std::size_t i = 0; i < count; ++i) {
-            const int row = static_cast<int>(i);
-            auto* kind = new QComboBox(m_items);
-            for (const char* k : editing::CalendarImportDialog::kKinds) {
-                kind->addItem(QString::fromUtf8(k));
-            }
-            connect(kind, &QComboBox::activated, this,
-                    [this, i](int index) { m_model.setKind(i, index); });
-            m_items->setCellWidget(row, 2, kind);
+    disconnectWith(this, model.itemsChanged, model.itemsChanged.connect([this, rows] {
+        rows->refresh();
+        // The list of a large calendar let go is given back to the system, not kept.
+        if (m_model.items().empty()) {
+            releaseFreedMemory();
         }
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        const int row = static_cast<int>(i);
-        const editing::ImportItem& item = m_model.items()[i];
-        m_items->setItem(row, 0, new QTableWidgetItem(toQt(m_model.datesOf(i))));
-        m_items->setItem(row, 1, new QTableWidgetItem(toQt(item.event.summary)));
-        auto* kind = static_cast<QComboBox*>(m_items->cellWidget(row, 2));
-        {
-            const QSignalBlocker quiet(kind);
-            kind->setCurrentIndex(m_model.kindIndex(i));
-        }
-        // Only a working day plays a table: the others have no box to pick one.
-        auto* table = qobject_cast<QComboBox*>(m_items->cellWidget(row, 3));
-        if (item.kind != editing::ImportKind::WorkingDay) {
-            if (table != nullptr) {
-                m_items->removeCellWidget(row, 3);
-            }
-        } else {
-            if (table == nullptr) {
-                table = new QComboBox(m_items);
-                for (int t = 1; t <= store::kCalendarLastPlan; ++t) {
-                    table->addItem(toQt(store::tableName(t)));
-                }
-                connect(table, &QComboBox::activated, this,
-                        [this, i](int index) { m_model.setTable(i, index + 1); });
-                m_items->setCellWidget(row, 3, table);
-            }
-            const QSignalBlocker quiet(table);
-            table->setCurrentIndex(item.table - 1);
-        }
-        auto* note = new QTableWidgetItem(toQt(m_model.noteOf(i)));
-        if (!m_model.noteOf(i).empty()) {
-            note->setForeground(QColor(160, 30, 30));
-        }
-        m_items->setItem(row, 4, note);
-    }
-    m_items->resizeColumnsToContents();
+    }));
+    resize(980, 560);
 }
 
 }  // namespace orvessa::gui

@@ -11,7 +11,7 @@
 class QComboBox;
 class QLineEdit;
 class QListWidget;
-class QTableWidget;
+class QTableView;
 
 namespace orvessa::gui {
 
@@ -59,18 +59,17 @@ private:
     QLineEdit* m_remark;
 };
 
-// What an import would add, one line per event, with a choice of how each is taken.
+// What an import would add, one line per event, with a choice of how each is taken and why the
+// rules took it so. A view on the model's items: tens of thousands of rows cost only the rows shown.
 class CalendarImportView : public QDialog {
 public:
     explicit CalendarImportView(editing::CalendarImportDialog& model, QWidget* parent = nullptr);
 
-    QTableWidget* items() const { return m_items; }
+    QTableView* items() const { return m_items; }
 
 private:
-    void fill();
-
     editing::CalendarImportDialog& m_model;
-    QTableWidget* m_items;
+    QTableView* m_items;
 };
 
 }  // namespace orvessa::gui

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/editing/calendar_import.h"
+#include "core/text/gbk.h"
 
 namespace orvessa::backends {
 namespace {
@@ -50,6 +52,8 @@ TEST(IcalCalendarReader, AHolidayCalendarGivesItsDaysAndListsWhatItCannotPlace) 
         {"春节 休", 2027y / 2 / 6, 2027y / 2 / 12},
         {"春节 班", 2027y / 2 / 20, 2027y / 2 / 20},
         {"劳动节放假", 2027y / 5 / 1, 2027y / 5 / 5},
+        {"开学典礼", 2027y / 3 / 1, 2027y / 3 / 1, {}, true},
+        {"国庆节 班", 2027y / 10 / 9, 2027y / 10 / 9},
         {"元旦\uFFFD\uFFFD\uFFFD 假期", 2027y / 1 / 2, 2027y / 1 / 2},
     };
     ASSERT_EQ(read.events.size(), expected.size());
@@ -57,25 +61,25 @@ TEST(IcalCalendarReader, AHolidayCalendarGivesItsDaysAndListsWhatItCannotPlace) 
         EXPECT_EQ(read.events[i].summary, expected[i].summary) << i;
         EXPECT_EQ(read.events[i].first, expected[i].first) << i;
         EXPECT_EQ(read.events[i].last, expected[i].last) << i;
+        EXPECT_EQ(read.events[i].timed, expected[i].timed) << i;
     }
-    ASSERT_EQ(read.unplaced.size(), 4u) << "the cancelled event is left out";
-    EXPECT_EQ(read.unplaced[0].summary, "开学典礼");
-    EXPECT_EQ(read.unplaced[0].why, "不是全天事件");
-    EXPECT_EQ(read.unplaced[1].summary, "教师节");
-    EXPECT_EQ(read.unplaced[1].why, "重复事件");
-    EXPECT_EQ(read.unplaced[2].summary, "国庆节 班");
-    EXPECT_EQ(read.unplaced[2].why, "日期无效") << "it ends where it starts";
-    EXPECT_EQ(read.unplaced[3].summary, "整年");
-    EXPECT_EQ(read.unplaced[3].why, "持续超过366天");
+    EXPECT_EQ(read.events[3].description, "") << "none given";
+    ASSERT_EQ(read.unplaced.size(), 2u) << "the cancelled event is left out";
+    EXPECT_EQ(read.unplaced[0].summary, "教师节");
+    EXPECT_EQ(read.unplaced[0].why, "重复事件");
+    EXPECT_EQ(read.unplaced[1].summary, "整年");
+    EXPECT_EQ(read.unplaced[1].why, "持续超过366天");
 
-    // Into the school calendar: the days off as stop days, the make-up Saturday on Monday's
-    // table.
+    // Into the school calendar: the days off as stop days, the make-up Saturdays on Monday's
+    // table; the ceremony, timed and no working day, is left out.
     const editing::ImportPlan plan = editing::planImport(read, {});
     const std::vector<store::CalendarEntry> added = editing::entriesToAdd(plan, {});
     const std::vector<store::CalendarEntry> entries = {
+        {2027y / 1 / 2, 2027y / 1 / 2, 0, text::normaliseGbk("元旦\uFFFD\uFFFD\uFFFD 假期")},
         {2027y / 2 / 6, 2027y / 2 / 12, 0, "春节 休"},
         {2027y / 2 / 20, 2027y / 2 / 20, 1, "春节 班"},
         {2027y / 5 / 1, 2027y / 5 / 5, 0, "劳动节放假"},
+        {2027y / 10 / 9, 2027y / 10 / 9, 1, "国庆节 班"},
     };
     EXPECT_EQ(added, entries);
 }
@@ -107,6 +111,35 @@ TEST(IcalCalendarReader, LineEndsAndCaseOfOtherProgramsAreRead) {
         EXPECT_EQ(read.events.size(), 40u);
     }
     EXPECT_EQ(reader.read(both).events.size(), 80u);
+}
+
+// A large calendar tells how far it has come, and stops when told to.
+TEST(IcalCalendarReader, AReadReportsItsProgressAndStopsWhenCancelled) {
+    std::string text = "BEGIN:VCALENDAR\r\n";
+    for (int i = 0; i < 3000; ++i) {
+        text += "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270101\r\nSUMMARY:休\r\nEND:VEVENT\r\n";
+    }
+    text += "END:VCALENDAR\r\n";
+    IcalCalendarReader reader;
+    std::vector<std::size_t> done;
+    const platform::CalendarEvents all = reader.read(text, [&](std::size_t at, std::size_t total) {
+        EXPECT_EQ(total, text.size());
+        done.push_back(at);
+        return true;
+    });
+    EXPECT_EQ(all.events.size(), 3000u);
+    EXPECT_FALSE(all.cancelled);
+    ASSERT_GE(done.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+    EXPECT_EQ(done.back(), text.size());
+
+    int calls = 0;
+    const platform::CalendarEvents stopped =
+        reader.read(text, [&](std::size_t, std::size_t) { return ++calls < 3; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(calls, 3) << "no work after the answer";
+    EXPECT_TRUE(stopped.events.empty());
+    EXPECT_EQ(stopped.error, "");
 }
 
 // libical complains on standard error of what it finds malformed.

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "core/editing/calendar_window.h"
+
 namespace orvessa::editing {
 namespace {
 
@@ -15,18 +19,90 @@ CalendarEvent event(std::string summary, std::chrono::year_month_day first,
     return {std::move(summary), first, last};
 }
 
-TEST(CalendarImport, SummariesSayDaysOffAndWorkingDays) {
-    EXPECT_EQ(kindOfSummary("春节 休"), ImportKind::DayOff);
-    EXPECT_EQ(kindOfSummary("国庆节放假"), ImportKind::DayOff);
-    EXPECT_EQ(kindOfSummary("清明节 休 \u3000"), ImportKind::DayOff) << "blanks at the end";
-    EXPECT_EQ(kindOfSummary("春节补班"), ImportKind::WorkingDay);
-    EXPECT_EQ(kindOfSummary("劳动节 上班"), ImportKind::WorkingDay);
-    EXPECT_EQ(kindOfSummary("春节 班"), ImportKind::WorkingDay);
-    EXPECT_EQ(kindOfSummary("国庆节放假调休上班"), ImportKind::WorkingDay)
-        << "a make-up day names the holiday it belongs to";
-    EXPECT_EQ(kindOfSummary("元旦"), ImportKind::Unknown);
-    EXPECT_EQ(kindOfSummary("休息日安排说明"), ImportKind::Unknown);
-    EXPECT_EQ(kindOfSummary(""), ImportKind::Unknown);
+CalendarEvent timed(std::string summary, std::chrono::year_month_day date) {
+    return {std::move(summary), date, date, {}, true};
+}
+
+ImportKind kindOf(std::string_view summary, std::string_view description = {}) {
+    return decideKind(summary, description).kind;
+}
+
+std::string reasonOf(std::string_view summary, std::string_view description = {}) {
+    const KindDecision d = decideKind(summary, description);
+    return d.rule == nullptr ? std::string("(none)") : std::string(d.rule->reason);
+}
+
+TEST(CalendarImport, TheStrongestSignDecidesAndDecorationsNever) {
+    // A working-day word beats the holiday the summary also names.
+    EXPECT_EQ(kindOf("春节 补班 第1天/共2天"), ImportKind::WorkingDay);
+    EXPECT_EQ(reasonOf("春节 补班 第1天/共2天"), "按“补班”判断为调休上课");
+    EXPECT_EQ(kindOf("国庆节放假调休上班"), ImportKind::WorkingDay);
+    EXPECT_EQ(reasonOf("春节 调休上班"), "按“调休上班”判断为调休上课");
+    EXPECT_EQ(kindOf("😡 补班"), ImportKind::WorkingDay);
+    EXPECT_EQ(kindOf("春节 班"), ImportKind::WorkingDay);
+    EXPECT_EQ(kindOf("春节值班安排"), ImportKind::Unknown) << "班 inside a word";
+    // Day-off words, then the holidays' names with nothing else but decorations.
+    EXPECT_EQ(reasonOf("国庆节、中秋节 假期 第3天/共8天"), "按“假期”判断为停播");
+    EXPECT_EQ(kindOf("春节 休"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("清明节 休 \u3000"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("元旦休"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("休息日"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("国庆节调休"), ImportKind::Unknown) << "调休 alone says neither";
+    EXPECT_EQ(kindOf("教师退休座谈会"), ImportKind::Unknown);
+    EXPECT_EQ(reasonOf("😊 春节"), "按节日名“春节”判断为停播");
+    EXPECT_EQ(reasonOf("国庆节、中秋节"), "按节日名“国庆节”判断为停播");
+    EXPECT_EQ(kindOf("🇨🇳 2027年 端午节 (1/3)"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("春节联欢晚会"), ImportKind::Unknown) << "says more than the name";
+    EXPECT_EQ(kindOf("第1天/共8天"), ImportKind::Unknown) << "a count alone decides nothing";
+    EXPECT_EQ(kindOf("🎉"), ImportKind::Unknown);
+    EXPECT_EQ(kindOf(""), ImportKind::Unknown);
+}
+
+TEST(CalendarImport, ADescriptionDecidesWhatTheSummaryLeavesOpen) {
+    EXPECT_EQ(reasonOf("春节", "类型：节假日"), "按说明“类型：节假日”判断为停播");
+    EXPECT_EQ(kindOf("春节", "类型: 补班"), ImportKind::WorkingDay)
+        << "the description's type beats a bare holiday name";
+    EXPECT_EQ(kindOf("农历新年", "类型：节假日\\n来源：国务院办公厅"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("农历新年", "2027年春节放假安排"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("春节 补班", "类型：节假日"), ImportKind::WorkingDay)
+        << "the summary's working word is stronger";
+    // A notice quoted in every event names make-up days too: only its type says one is.
+    EXPECT_EQ(kindOf("春节", "2月6日至12日放假调休，2月20日上班"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("校运动会", "全校师生参加"), ImportKind::Unknown);
+}
+
+TEST(CalendarImport, ANegatedWorkingWordNeverMakesAWorkingDay) {
+    for (const char* summary :
+         {"劳动节放假，不上班", "国庆节放假期间不上班", "寒假（教职工不上班）", "春节无需上班",
+          "元旦不补班 休", "非工作日"}) {
+        EXPECT_EQ(kindOf(summary), ImportKind::DayOff) << summary;
+    }
+    EXPECT_EQ(reasonOf("寒假（教职工不上班）"), "按“寒假”判断为停播");
+    EXPECT_EQ(reasonOf("周六不上班"), "按“不上班”判断为停播");
+    EXPECT_EQ(kindOf("元旦不补班"), ImportKind::DayOff) << "by the holiday's name";
+    EXPECT_EQ(kindOf("不补班"), ImportKind::Unknown);
+    EXPECT_EQ(kindOf("春节", "类型：不上班"), ImportKind::DayOff);
+}
+
+TEST(CalendarImport, EnglishWordsAreWholeWordsInAnyCase) {
+    EXPECT_EQ(reasonOf("No School - Teacher Workday"), "按“No School”判断为停播");
+    EXPECT_EQ(kindOf("WINTER BREAK"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("Thanksgiving holiday"), ImportKind::DayOff);
+    EXPECT_EQ(kindOf("Schools Closed"), ImportKind::DayOff);
+    EXPECT_EQ(reasonOf("Snow make-up day"), "按“Make-up Day”判断为调休上课");
+    EXPECT_EQ(kindOf("Holiday Make-up Day"), ImportKind::WorkingDay);
+    EXPECT_EQ(kindOf("Breakfast with Santa"), ImportKind::Unknown);
+    EXPECT_EQ(kindOf("Enclosed campus tour"), ImportKind::Unknown);
+    EXPECT_EQ(kindOf("Holidays2027"), ImportKind::Unknown);
+}
+
+TEST(CalendarImport, EveryRuleCarriesAReasonAndWordsInOrder) {
+    for (const KindRule& rule : kindRules()) {
+        EXPECT_FALSE(rule.word.empty());
+        if (rule.kind != ImportKind::Unknown) {
+            EXPECT_NE(rule.reason.find(rule.word), std::string_view::npos) << rule.reason;
+        }
+    }
 }
 
 TEST(CalendarImport, AMakeUpDayPlaysItsOwnWeekdayOrMondays) {
@@ -50,30 +126,39 @@ TEST(CalendarImport, AHolidayCalendarIsListedInDateOrderAgainstTheExistingEntrie
         event("倒过来的", 2027y / 3 / 2, 2027y / 3 / 1),
         event("一年多", 2027y / 1 / 1, 2028y / 1 / 2),
     };
-    read.unplaced = {{"开学典礼", "不是全天事件"}};
+    read.events.push_back(timed("春节 补班 第2天/共2天", 2027y / 2 / 21));
+    read.events.push_back(timed("开学典礼", 2027y / 3 / 1));
+    read.unplaced = {{"家长会", "不是全天事件"}};
     const std::vector<CalendarEntry> existing = {{2027y / 2 / 6, 2027y / 2 / 12, 0, "春节"}};
 
     const ImportPlan plan = planImport(read, existing);
 
-    ASSERT_EQ(plan.items.size(), 5u);
+    ASSERT_EQ(plan.items.size(), 6u);
     EXPECT_EQ(plan.items[0].event.summary, "元旦");
-    EXPECT_EQ(plan.items[0].kind, ImportKind::Unknown);
+    EXPECT_EQ(plan.items[0].kind, ImportKind::DayOff) << "a holiday's name alone";
+    EXPECT_EQ(plan.items[0].reason, "按节日名“元旦”判断为停播");
     EXPECT_FALSE(plan.items[0].duplicate);
     EXPECT_EQ(plan.items[1].event.summary, "春节 休");
     EXPECT_TRUE(plan.items[1].duplicate) << "the same days and plan, whatever the remark";
     EXPECT_EQ(plan.items[2].kind, ImportKind::WorkingDay);
     EXPECT_EQ(plan.items[2].table, 1) << "a Saturday works as a Monday";
     EXPECT_FALSE(plan.items[2].duplicate);
-    EXPECT_EQ(plan.items[3].event.summary, "劳动节 休") << "trimmed, on one line";
-    EXPECT_EQ(plan.items[3].kind, ImportKind::DayOff);
-    EXPECT_FALSE(plan.items[3].duplicate);
-    EXPECT_TRUE(plan.items[4].duplicate) << "the same event twice in the file";
+    EXPECT_EQ(plan.items[2].reason, "按“补班”判断为调休上课");
+    EXPECT_EQ(plan.items[3].event.summary, "春节 补班 第2天/共2天")
+        << "a timed make-up day is its date's make-up day";
+    EXPECT_EQ(plan.items[3].kind, ImportKind::WorkingDay);
+    EXPECT_EQ(plan.items[4].event.summary, "劳动节 休") << "trimmed, on one line";
+    EXPECT_EQ(plan.items[4].kind, ImportKind::DayOff);
+    EXPECT_FALSE(plan.items[4].duplicate);
+    EXPECT_TRUE(plan.items[5].duplicate) << "the same event twice in the file";
 
-    ASSERT_EQ(plan.unplaced.size(), 3u);
-    EXPECT_EQ(plan.unplaced[0].summary, "开学典礼");
+    ASSERT_EQ(plan.unplaced.size(), 4u);
+    EXPECT_EQ(plan.unplaced[0].summary, "家长会");
     EXPECT_EQ(plan.unplaced[1].summary, "倒过来的");
     EXPECT_EQ(plan.unplaced[1].why, "日期无效");
     EXPECT_EQ(plan.unplaced[2].summary, "一年多");
+    EXPECT_EQ(plan.unplaced[3].summary, "开学典礼") << "a timed event that is no working day";
+    EXPECT_EQ(plan.unplaced[3].why, "不是全天事件");
 }
 
 TEST(CalendarImport, TheOperatorsChoicesBecomeEntriesNoneTwice) {
@@ -108,6 +193,48 @@ TEST(CalendarImport, TheOperatorsChoicesBecomeEntriesNoneTwice) {
     std::vector<CalendarEntry> after = existing;
     after.insert(after.end(), added.begin(), added.end());
     EXPECT_TRUE(entriesToAdd(plan, after).empty()) << "an import repeated adds nothing";
+}
+
+// Thousands of imported entries laid over the calendar at once leave what laying them one by
+// one leaves.
+TEST(CalendarImport, ImportedEntriesLaidOverAtOnceAreTheSameAsOneByOne) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> start(0, 400);
+    std::uniform_int_distribution<int> length(0, 12);
+    std::uniform_int_distribution<int> plan(0, 12);
+    const auto day = [](int n) {
+        return std::chrono::year_month_day{std::chrono::sys_days{2027y / 1 / 1} +
+                                           std::chrono::days{n}};
+    };
+    for (int round = 0; round < 20; ++round) {
+        std::vector<CalendarEntry> existing;
+        std::vector<CalendarEntry> adds;
+        for (int i = 0; i < 40; ++i) {
+            const int a = start(random);
+            const int b = start(random);
+            existing.push_back(
+                {day(a), day(a + length(random)), plan(random), "e" + std::to_string(i)});
+            adds.push_back(
+                {day(b), day(b + length(random)), plan(random), "a" + std::to_string(i)});
+        }
+        std::vector<CalendarEntry> oneByOne = existing;
+        for (const CalendarEntry& e : adds) {
+            oneByOne = replaceDates(std::move(oneByOne), e.first, e.last, e);
+        }
+        // Entries of the file that overlap one another may come in another order where they
+        // start on the same date; the entries are the same.
+        std::vector<CalendarEntry> atOnce = withImported(existing, adds);
+        ASSERT_TRUE(std::is_sorted(atOnce.begin(), atOnce.end(),
+                                   [](const auto& a, const auto& b) { return a.first < b.first; }));
+        const auto byAll = [](const CalendarEntry& a, const CalendarEntry& b) {
+            return std::tie(a.first, a.last, a.plan, a.remark) <
+                   std::tie(b.first, b.last, b.plan, b.remark);
+        };
+        std::sort(atOnce.begin(), atOnce.end(), byAll);
+        std::sort(oneByOne.begin(), oneByOne.end(), byAll);
+        ASSERT_EQ(atOnce.size(), oneByOne.size()) << "round " << round;
+        EXPECT_TRUE(atOnce == oneByOne) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ class PreparedReader : public platform::CalendarReader {
 public:
     platform::CalendarEvents events;
     std::vector<std::string> texts;
-    platform::CalendarEvents read(std::string_view icsText) override {
+    using platform::CalendarReader::read;
+    platform::CalendarEvents read(std::string_view icsText, const platform::ReadProgress&) override {
         texts.emplace_back(icsText);
         return events;
     }

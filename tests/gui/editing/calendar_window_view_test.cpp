@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include "core/text/gbk.h"
@@ -82,28 +82,62 @@ private slots:
         events.unplaced = {{"升旗", "重复事件"}};
         model.prepare("holidays.ics", events, {});
         gui::CalendarImportView view(model);
-        QTableWidget* items = view.items();
-        QCOMPARE(items->rowCount(), 3);
-        QCOMPARE(items->item(0, 0)->text(), QStringLiteral("2027-02-06 至 2027-02-12"));
-        auto* table = qobject_cast<QComboBox*>(items->cellWidget(1, 3));
-        QVERIFY(table != nullptr);
-        QCOMPARE(table->currentText(), QStringLiteral("星期一"));
-        QVERIFY2(items->cellWidget(0, 3) == nullptr, "a day off plays no table");
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QTableView* items = view.items();
+        QAbstractItemModel* rows = items->model();
+        const auto cell = [&](int row, int column) {
+            return rows->index(row, column).data().toString();
+        };
+        QCOMPARE(rows->rowCount(), 3);
+        QCOMPARE(cell(0, 0), QStringLiteral("2027-02-06 至 2027-02-12"));
+        QCOMPARE(cell(1, 3), QStringLiteral("星期一"));
+        QCOMPARE(cell(1, 4), QStringLiteral("按“补班”判断为调休上课"));
+        QCOMPARE(cell(0, 3), QString());
+        QVERIFY2(!(rows->flags(rows->index(0, 3)) & Qt::ItemIsEditable),
+                 "a day off plays no table");
+        QCOMPARE(cell(2, 2), QStringLiteral("不导入"));
+        QCOMPARE(cell(2, 4), QStringLiteral("无法判断是放假还是上班，请选择"));
 
-        table->setCurrentIndex(4);
-        emit table->activated(4);
-        auto* kind = static_cast<QComboBox*>(items->cellWidget(2, 2));
-        QCOMPARE(kind->currentText(), QStringLiteral("不导入"));
-        kind->setCurrentIndex(2);
-        emit kind->activated(2);
-        QVERIFY2(items->cellWidget(2, 3) != nullptr, "a working day gets its table box");
-        kind->setCurrentIndex(1);
-        emit kind->activated(1);
-        QVERIFY(items->cellWidget(2, 3) == nullptr);
+        // A click on a cell opens its list; a pick is taken at once.
+        const auto pick = [&](int row, int column, int choice) {
+            const QModelIndex index = rows->index(row, column);
+            QTest::mouseClick(items->viewport(), Qt::LeftButton, {},
+                              items->visualRect(index).center());
+            QComboBox* box = nullptr;
+            for (QComboBox* open : items->viewport()->findChildren<QComboBox*>()) {
+                box = open->isVisible() ? open : box;
+            }
+            QVERIFY(box != nullptr);
+            box->setCurrentIndex(choice);
+            emit box->activated(choice);
+            QVERIFY(!box->isVisible());
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        };
+        pick(1, 3, 4);
+        QCOMPARE(cell(1, 3), QStringLiteral("星期五"));
+        pick(2, 2, 2);
+        QVERIFY2(rows->flags(rows->index(2, 3)) & Qt::ItemIsEditable,
+                 "a working day gets its table");
+        QCOMPARE(cell(2, 3), QStringLiteral("星期二"));
+        pick(2, 2, 1);
+        QCOMPARE(cell(2, 3), QString());
         const std::vector<store::CalendarEntry> adds = model.entriesToAdd();
         QCOMPARE(adds.size(), std::size_t{3});
         QCOMPARE(adds[1].plan, 5);
         QCOMPARE(adds[2].plan, store::kCalendarStop);
+
+        // Twenty thousand rows are a model's rows, not widgets; let go, the list is empty.
+        platform::CalendarEvents many;
+        for (int i = 0; i < 20000; ++i) {
+            const year_month_day d{sys_days{2027y / 1 / 1} + days{i % 3000}};
+            many.events.push_back({i % 2 == 0 ? "春节 假期" : "补班", d, d});
+        }
+        model.prepare("many.ics", many, {});
+        QCOMPARE(rows->rowCount(), 20000);
+        QVERIFY(items->findChildren<QComboBox*>().size() <= 1);
+        model.clear();
+        QCOMPARE(rows->rowCount(), 0);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTableWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -29,6 +30,9 @@ constexpr int kMargin = 4;
 constexpr int kGap = 12;
 constexpr int kTitleHeight = 20;
 constexpr int kHeaderHeight = 16;
+// Lines the lists under the year show without scrolling.
+constexpr int kEntryRows = 5;
+constexpr int kProblemRows = 3;
 
 // The colours of a date's plan. Weekends stopped by their flags are the most common stop days
 // and are drawn pale, so that holidays and dated days stand out.
@@ -52,6 +56,16 @@ QColor fillOf(const editing::CalendarDay& day) {
             break;
     }
     return day.byCalendar ? kCalendarTable : QColor();
+}
+
+// The height of a list that shows `rows` whole lines of its font above a horizontal scroll bar
+// (a long line brings one).
+int listHeight(const QListWidget* list, int rows) {
+    QListWidget probe;
+    probe.setFont(list->font());
+    probe.addItem(QStringLiteral("国"));
+    return rows * probe.sizeHintForRow(0) + 2 * list->frameWidth() +
+           list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
 }
 
 QString swatch(const QColor& color, const QString& text) {
@@ -93,7 +107,7 @@ QSize YearCalendarWidget::sizeHint() const {
 
 QSize YearCalendarWidget::minimumSizeHint() const {
     return {2 * kMargin + 3 * kGap + 4 * 7 * 18,
-            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 15)};
+            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 14)};
 }
 
 QSize YearCalendarWidget::cellSize() const {
@@ -330,6 +344,8 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     auto* editing = new QVBoxLayout;
     auto* selection = new QLabel(this);
     bindText(model.selectionLine, selection);
+    // However long the line, the window keeps its size: what does not fit is cut at the edge.
+    selection->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     editing->addWidget(selection);
     auto* edit = new QHBoxLayout;
     auto* choiceLabel = new QLabel(QStringLiteral("安排(&K)："), this);
@@ -365,22 +381,25 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     lists->addWidget(new QLabel(QStringLiteral("校历条目（双击选定其日期）："), this));
     auto* entries = new QListWidget(this);
     bindList(model.entryList, entries);
-    // The lists take the height the controls beside them need, and leave the rest to the year.
+    // The list takes the height the controls beside it need, and leaves the rest to the year.
     entries->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    entries->setMinimumHeight(60);
-    lists->addWidget(entries, 2);
+    entries->setMinimumHeight(listHeight(entries, kEntryRows));
+    lists->addWidget(entries, 1);
+    lower->addLayout(lists, 2);
+    layout->addLayout(lower);
+
+    // The lines skipped and the dates in conflict, across the window, each list under its own
+    // header: a wrapped header in the column beside would be laid over the entries.
     auto* problemTitle = new QLabel(this);
     bindText(model.problemTitle, problemTitle);
     problemTitle->setWordWrap(true);
     problemTitle->setStyleSheet(QStringLiteral("color:#b00000"));
-    lists->addWidget(problemTitle);
+    layout->addWidget(problemTitle);
     auto* problems = new QListWidget(this);
     bindList(model.problemList, problems);
-    problems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    problems->setMinimumHeight(40);
-    lists->addWidget(problems, 1);
-    lower->addLayout(lists, 2);
-    layout->addLayout(lower);
+    problems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    problems->setFixedHeight(listHeight(problems, kProblemRows));
+    layout->addWidget(problems);
 
     layout->addLayout(buttonRow(
         this, {.commands = {&model.okButton, &model.cancelButton}, .focusedTakesEnter = false}));

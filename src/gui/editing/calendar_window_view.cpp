@@ -73,6 +73,28 @@ QString swatch(const QColor& color, const QString& text) {
         .arg(color.name(), text);
 }
 
+// A one-line label that ends in "…" where its text is wider than the room it has, and shows the
+// whole text as its tooltip: however long the text, the window keeps its size.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect room = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        const QString tip = shown == text() ? QString() : text();
+        if (toolTip() != tip) {
+            setToolTip(tip);
+        }
+        p.setPen(palette().windowText().color());
+        p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
+};
+
 // A combo box showing the items of a radio group, one of which is chosen.
 void bindChoice(model::RadioGroup& group, QComboBox* box) {
     box->setObjectName(toQt(group.name()));
@@ -342,9 +364,8 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     // entries and the lines of the file that were skipped.
     auto* lower = new QHBoxLayout;
     auto* editing = new QVBoxLayout;
-    auto* selection = new QLabel(this);
+    auto* selection = new ElidedLabel(this);
     bindText(model.selectionLine, selection);
-    // However long the line, the window keeps its size: what does not fit is cut at the edge.
     selection->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     editing->addWidget(selection);
     auto* edit = new QHBoxLayout;
@@ -360,6 +381,9 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     edit->addWidget(remarkLabel);
     m_remark = new QLineEdit(this);
     bindField(model.remarkField, m_remark);
+    // The remark of newly selected dates shows from its start.
+    disconnectWith(m_remark, model.daysChanged,
+                   model.daysChanged.connect([this] { m_remark->setCursorPosition(0); }));
     m_remark->setPlaceholderText(QStringLiteral("如：春节、调休：按星期五上课"));
     remarkLabel->setBuddy(m_remark);
     edit->addWidget(m_remark, 1);

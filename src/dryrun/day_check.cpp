@@ -11,6 +11,7 @@
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
 #include "core/text/date_text.h"
+#include "core/text/gbk.h"
 #include "core/text/time_text.h"
 #include "dryrun/day_run.h"
 #include "dryrun/simulated_day.h"
@@ -68,6 +69,25 @@ std::string problemText(const platform::DayProblem& problem) {
 
 std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem) {
     return dateTimeText(midnightOf(date) + problem.second) + " " + problemText(problem);
+}
+
+std::vector<std::string> calendarLines(std::chrono::year_month_day date,
+                                       const store::CalendarDoubts& doubts) {
+    const std::string at = dateTimeText(midnightOf(date)) + " ";
+    std::vector<std::string> lines;
+    if (!doubts.readError.empty()) {
+        lines.push_back(at + "calendar-unread error=" + text::oneLine(doubts.readError));
+    }
+    for (const store::CalendarProblem& p : doubts.skipped) {
+        lines.push_back(at + "calendar-skip line=" + std::to_string(p.line) +
+                        " reason=" + store::faultKey(p.fault) + " text=" + text::oneLine(p.text));
+    }
+    for (const store::CalendarConflict& c : doubts.overruled) {
+        lines.push_back(at + "calendar-conflict line=" + std::to_string(c.loser.line) + " plan=" +
+                        std::to_string(c.loser.plan) + " by=" + std::to_string(c.winner.line) +
+                        " by-plan=" + std::to_string(c.winner.plan));
+    }
+    return lines;
 }
 
 DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_day date,
@@ -135,6 +155,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     check.tableFileName = day.tableFileName();
     check.stopDay = day.stopDay();
     check.plan = day.plan();
+    check.calendar = store::doubtsAbout(store::readCalendarFile(programDirectory), date);
     if (const std::string& table = day.missingTable(); !table.empty()) {
         // Before whatever the empty table did: nothing of the day can ring.
         check.problems.insert(check.problems.begin(), {0, "no-table", 0, table, 0});

@@ -12,6 +12,7 @@
 
 #include "core/platform/day_checker.h"
 #include "core/store/schedule_table.h"
+#include "core/store/school_calendar.h"
 
 // The check of a day before it goes live: the day is rehearsed from 00:00:00 on a simulated
 // clock, and every row it leaves behind or cannot find is a problem. Links the media framework
@@ -31,6 +32,9 @@ struct DayCheck {
     // A stop day broadcasts nothing, so it has neither problems nor bars.
     bool stopDay = false;
     store::DayPlan plan;  // what decided the day
+    // What calendar.txt leaves in doubt about the day, stop day or not: a line skipped or an
+    // entry overruled may have been meant to decide it.
+    store::CalendarDoubts calendar;
     // In the order they happen; "no-table" (row 0) when the day's table does not exist, so that
     // the day runs an empty one.
     std::vector<platform::DayProblem> problems;
@@ -42,6 +46,15 @@ struct DayCheck {
 // A problem of `date` as orvessa-rehearse --check prints it:
 // "2026-12-15 08:00:29 skip row=4 reason=late by=3".
 std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem);
+
+// The calendar's doubts about `date` as --check prints them, at the day's first second, the
+// text of a line last as it may hold blanks:
+//   2027-03-05 00:00:00 calendar-unread error=/srv/orvessa/calendar.txt: Permission denied
+//   2027-03-05 00:00:00 calendar-skip line=1 reason=last-before-first text=1,2027-03-10,...
+//   2027-03-05 00:00:00 calendar-conflict line=1 plan=0 by=2 by-plan=3
+// (line 1's stop loses the date to line 2, which plays table 3).
+std::vector<std::string> calendarLines(std::chrono::year_month_day date,
+                                       const store::CalendarDoubts& doubts);
 
 // Rehearses `date` of the program directory from 00:00:00 until its table first runs out or the
 // day ends, on copies of its files. `shownTable` (the grid's rows, saved or not, header row

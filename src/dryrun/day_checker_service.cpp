@@ -19,6 +19,7 @@ platform::DayCheckResult DayCheckerService::check(std::chrono::year_month_day da
         result.tableFileName = std::move(day.tableFileName);
         result.stopDay = day.stopDay;
         result.plan = std::move(day.plan);
+        result.calendar = std::move(day.calendar);
         result.problems = std::move(day.problems);
         result.bars = std::move(day.bars);
     } catch (const std::exception& e) {

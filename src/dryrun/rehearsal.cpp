@@ -245,10 +245,14 @@ int checkOneDay(const Options& options, std::ostream& out,
                 const volatile std::sig_atomic_t* interrupted) {
     const DayCheck check =
         runDayCheck(options.directory, options.date, nullptr, options.lengths, interrupted);
+    // What decided the day comes before what the day did.
+    for (const std::string& line : calendarLines(options.date, check.calendar)) {
+        writeLine(out, line);
+    }
     for (const platform::DayProblem& p : check.problems) {
         writeLine(out, problemLine(options.date, p));
     }
-    return check.problems.empty() ? kRehearsed : kProblemsFound;
+    return check.problems.empty() && check.calendar.empty() ? kRehearsed : kProblemsFound;
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ public:
                             " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
                             " stop-day=" + (f.stopDay ? "yes" : "no");
         if (const std::optional<store::CalendarEntry>& entry = f.session.dayPlan.entry) {
-            start += " plan=calendar remark=" + entry->remark;
+            start += " plan=calendar remark=" + scheduler::as_run::recordedRemark(entry->remark);
         }
         m_lines.push_back({0, std::move(start), std::nullopt});
         if (!m_missingTable.empty()) {

@@ -248,5 +248,59 @@ TEST_F(DayCheckTest, TheCalendarDecidesTheCheckedDayAndTheNextDayOfATable) {
               Lines{"2026-12-19 08:00:00 missing row=1 path=" + audio() + "gone.wav"});
 }
 
+TEST_F(DayCheckTest, CalendarLinesThatMayHaveDecidedTheDayAreNamed) {
+    // Friday 2027-03-05 has a table that rings without a fault.
+    write(5, {{"08:00:00", "b.wav", ""}});
+    const auto check = [this](const char* date) {
+        return run({"--check", "--date", date, "--length", "b.wav=10"});
+    };
+    orvessa::testing::writeBytes(m_dir / "calendar.txt",
+                                 text::utf8ToGbk("1,2027-03-10,2027-03-01,0,寒假\r\n"
+                                                 "2,2027-03-12,,0,停课\r\n"
+                                                 "3,2027-03-12,,5,运动会\r\n"
+                                                 "4,2027-02-01,2027-02-28,0,寒假\r\n"
+                                                 "5,2027-02-20,,5,调休\r\n"));
+    EXPECT_EQ(check("2027-03-05"),
+              Lines{"2027-03-05 00:00:00 calendar-skip line=1 reason=last-before-first "
+                    "text=1,2027-03-10,2027-03-01,0,寒假"});
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(check("2027-03-19"), Lines{}) << "no line of the calendar is about that day";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(check("2027-03-12"),
+              Lines{"2027-03-12 00:00:00 calendar-conflict line=2 plan=0 by=3 by-plan=5"});
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(check("2027-02-20"), Lines{}) << "a make-up day inside a holiday is meant";
+    EXPECT_EQ(status, 0);
+
+    // A stop day has no rows to check, but the calendar may have meant it otherwise.
+    orvessa::testing::writeBytes(m_dir / "calendar.txt",
+                                 text::utf8ToGbk("1,2027-03-01,2027-03-31,0,停课\r\n"
+                                                 "2,2027-03-06,,5x,调休\r\n"));
+    EXPECT_EQ(check("2027-03-06"), Lines{"2027-03-06 00:00:00 calendar-skip line=2 reason=bad-plan "
+                                         "text=2,2027-03-06,,5x,调休"});
+    const DayCheck saturday = checkDay(m_dir.path(), 2027y / March / 6);
+    EXPECT_TRUE(saturday.stopDay);
+    EXPECT_EQ(saturday.calendar.skipped.size(), 1u);
+
+    // Days later in the file show with the rows' problems after them.
+    write(5, {{"08:00:00", "gone.wav", ""}});
+    orvessa::testing::writeBytes(m_dir / "calendar.txt", "\r1,2027-03-05,,0,x\r2,bad\r");
+    EXPECT_EQ(check("2027-03-05"),
+              Lines{"2027-03-05 00:00:00 calendar-skip line=3 reason=too-few-fields text=2,bad"})
+        << "lone CR line ends: a stop day, and a line without a date may be any day's";
+    EXPECT_EQ(check("2027-03-12"),
+              (Lines{"2027-03-12 00:00:00 calendar-skip line=3 reason=too-few-fields text=2,bad",
+                     "2027-03-12 08:00:00 missing row=1 path=" + audio() + "gone.wav"}));
+
+    std::filesystem::remove(m_dir / "calendar.txt");
+    std::filesystem::create_directory(m_dir / "calendar.txt");
+    const Lines unread = check("2027-03-12");
+    ASSERT_EQ(unread.size(), 2u);
+    EXPECT_EQ(unread[0].rfind(
+                  "2027-03-12 00:00:00 calendar-unread error=" + dir() + "/calendar.txt: ", 0),
+              0u)
+        << unread[0];
+}
+
 }  // namespace
 }  // namespace orvessa::dryrun

@@ -94,6 +94,14 @@ CalendarWindow::CalendarWindow(CalendarServices services)
     importCalendar.setVisible(m_s.reader != nullptr);
     okButton.setHandler([this] { accept(); });
     cancelButton.setHandler([this] { endModal(model::ModalResult::Closed); });
+    problemList.doubleClicked.connect([this] {
+        // The conflicts follow the lines that were skipped.
+        const int index = problemList.itemIndex();
+        const auto first = problemList.items().size() - m_conflicts.size();
+        if (index >= 0 && static_cast<std::size_t>(index) >= first) {
+            selectConflict(static_cast<std::size_t>(index) - first);
+        }
+    });
     entryList.doubleClicked.connect([this] {
         const int index = entryList.itemIndex();
         if (index < 0 || static_cast<std::size_t>(index) >= m_edit.entries.size()) {
@@ -214,8 +222,9 @@ std::string CalendarWindow::stopMark(store::StopReason stop) {
 std::string CalendarWindow::describe(year_month_day date) const {
     const store::DayPlan plan = planOf(date);
     std::string line = store::dateText(date) + " " + weekdayText(date) + "：";
-    const std::string remark =
-        plan.entry && !plan.entry->remark.empty() ? "（" + plan.entry->remark + "）" : "";
+    const std::string remark = plan.entry && !plan.entry->remark.empty()
+                                   ? "（" + store::shownRemark(plan.entry->remark) + "）"
+                                   : "";
     switch (plan.stop) {
         case store::StopReason::Calendar:
             return line + "校历停播" + remark;
@@ -276,7 +285,7 @@ void CalendarWindow::refreshEntryList() {
     for (const CalendarEntry& e : m_edit.entries) {
         std::string line = rangeText(e.first, e.last) + "  " + planText(e.plan);
         if (!e.remark.empty()) {
-            line += "  " + e.remark;
+            line += "  " + store::shownRemark(e.remark);
         }
         lines.push_back(std::move(line));
     }
@@ -293,18 +302,50 @@ void CalendarWindow::refreshProblems() {
         lines.push_back("第" + std::to_string(p.line) + "行：" + store::faultText(p.fault) + "  “" +
                         p.text + "”");
     }
-    problemTitle.setText(
-        lines.empty() ? std::string()
-                      : std::string(store::kCalendarFileName) +
-                            " 中以下内容无法使用，已跳过（存盘时原样保留在文件末尾，请改正）：");
+    const bool skipped = !lines.empty();
+    m_conflicts = store::calendarConflicts(m_edit.entries);
+    for (const store::CalendarConflict& c : m_conflicts) {
+        lines.push_back(conflictText(c));
+    }
+    if (skipped && !m_conflicts.empty()) {
+        problemTitle.setText(std::string(store::kCalendarFileName) +
+                             " 中有无法使用的行（已跳过，存盘时原样保留在文件末尾）和安排冲突的"
+                             "日期，请改正：");
+    } else if (skipped) {
+        problemTitle.setText(std::string(store::kCalendarFileName) +
+                             " 中以下内容无法使用，已跳过（存盘时原样保留在文件末尾，请改正）：");
+    } else {
+        problemTitle.setText(m_conflicts.empty()
+                                 ? std::string()
+                                 : "以下日期有两条不同的安排，请双击选定后重新安排：");
+    }
     problemTitle.setVisible(!lines.empty());
     problemList.setVisible(!lines.empty());
     problemList.setItems(std::move(lines));
 }
 
+std::string CalendarWindow::conflictText(const store::CalendarConflict& c) {
+    const auto entryText = [](const CalendarEntry& e) {
+        return planText(e.plan) + (e.remark.empty() ? "" : " " + store::shownRemark(e.remark));
+    };
+    return rangeText(c.first, c.last) + "：有两条不同的安排（“" + entryText(c.loser) + "”和“" +
+           entryText(c.winner) + "”），现按“" + planText(c.winner.plan) + "”";
+}
+
+void CalendarWindow::selectConflict(std::size_t index) {
+    if (index >= m_conflicts.size()) {
+        return;
+    }
+    const store::CalendarConflict c = m_conflicts[index];
+    showYear(static_cast<int>(c.first.year()));
+    selectDate(c.first);
+    extendSelection(c.last);
+}
+
 void CalendarWindow::setEntries(std::vector<CalendarEntry> entries) {
     m_edit.entries = std::move(entries);
     m_edited = true;
+    refreshProblems();
     refreshEntryList();
     refreshDays();
     refreshSelection();
@@ -408,6 +449,21 @@ void CalendarWindow::importFile() {
 }
 
 void CalendarWindow::accept() {
+    if (m_edited && !m_conflicts.empty()) {
+        // Which of two plans a date was meant to have is the operator's to say; the window
+        // stays open with every edit, and a double click in the list selects the dates.
+        std::string dates;
+        for (std::size_t i = 0; i < m_conflicts.size() && i < kConflictsNamed; ++i) {
+            dates += conflictText(m_conflicts[i]) + "\r";
+        }
+        if (m_conflicts.size() > kConflictsNamed) {
+            dates += "……共 " + std::to_string(m_conflicts.size()) + " 处\r";
+        }
+        m_s.host.messageBox("以下日期有两条不同的安排，校历未存盘，修改仍保留在窗口中：\r" + dates +
+                                "\r请双击列表中的日期，选好安排后按“应用”，再按“确定”。",
+                            kCaption, MessageIcon::Warning, MessageButtons::Ok);
+        return;
+    }
     if (m_edited) {
         const store::WriteResult written =
             store::writeCalendarFile(m_s.programDirectory, m_edit.entries, m_edit.problems);
@@ -416,7 +472,9 @@ void CalendarWindow::accept() {
                                 MessageIcon::Error, MessageButtons::Ok);
             return;
         }
-        m_s.planner.replace(m_edit);
+        // As the file now holds it, so that its lines are numbered as they are written.
+        m_s.planner.replace(
+            store::parseCalendar(store::formatCalendar(m_edit.entries, m_edit.problems)));
         m_edited = false;
     }
     endModal(model::ModalResult::Accepted);

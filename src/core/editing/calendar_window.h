@@ -78,7 +78,8 @@ public:
     model::Command applyChoice{"applyChoice", model::CommandKind::Button, "应用(&A)"};
     // The entries, one line each in date order; a double click selects an entry's dates.
     model::ListBox entryList{"entryList"};
-    // The lines of calendar.txt that take part in no day, with why.
+    // The lines of calendar.txt that take part in no day, with why, then the dates that two
+    // entries decide differently; a double click on one of those selects its dates.
     model::TextControl problemTitle{"problemTitle"};
     model::ListBox problemList{"problemList"};
     model::Command clearPastYears{"clearPastYears", model::CommandKind::Button, "清除往年(&P)"};
@@ -113,6 +114,11 @@ public:
 
     const std::vector<store::CalendarEntry>& entries() const { return m_edit.entries; }
     bool edited() const { return m_edited; }
+    // Dates of the edited entries that two of them decide differently. OK stores no calendar
+    // while there are any; an edit of those dates settles them.
+    const std::vector<store::CalendarConflict>& conflicts() const { return m_conflicts; }
+    // The dates of a conflict become the selection.
+    void selectConflict(std::size_t index);
 
     // The dates' plans changed: the view draws them again.
     model::Signal<> daysChanged;
@@ -127,12 +133,17 @@ private:
     void refreshSelection();
     void refreshEntryList();
     void refreshProblems();
+    static std::string conflictText(const store::CalendarConflict& conflict);
     std::chrono::year_month_day today() const;
     store::DayPlan planOf(std::chrono::year_month_day date) const;
 
     CalendarServices m_s;
     CalendarImportDialog m_importDialog;
-    store::SchoolCalendar m_edit;  // the entries as edited; no problems
+    // The conflicts a refused OK names; the list has them all.
+    static constexpr std::size_t kConflictsNamed = 5;
+
+    store::SchoolCalendar m_edit;  // the entries as edited, and the lines skipped
+    std::vector<store::CalendarConflict> m_conflicts;  // of m_edit's entries
     bool m_edited = false;
     int m_year = 2000;
     std::chrono::year_month_day m_anchor{};

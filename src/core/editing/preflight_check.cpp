@@ -29,7 +29,33 @@ std::string dayText(year_month_day date) {
 
 // "（春节）" for a calendar entry with a remark; empty otherwise.
 std::string remarkText(const store::DayPlan& plan) {
-    return plan.entry && !plan.entry->remark.empty() ? "（" + plan.entry->remark + "）" : "";
+    return plan.entry && !plan.entry->remark.empty()
+               ? "（" + store::shownRemark(plan.entry->remark) + "）"
+               : "";
+}
+
+std::string planName(int plan) {
+    return plan == store::kCalendarStop ? std::string("停播") : store::tableName(plan) + "作息表";
+}
+
+// What the calendar leaves in doubt about the day, one line each, before the rows: it decided
+// what the day does.
+std::vector<std::string> calendarDoubtLines(const store::CalendarDoubts& doubts) {
+    std::vector<std::string> lines;
+    if (!doubts.readError.empty()) {
+        lines.push_back("校历文件无法读取，该日只按每周规则安排：" + doubts.readError);
+    }
+    for (const store::CalendarProblem& p : doubts.skipped) {
+        lines.push_back("校历第" + std::to_string(p.line) + "行已跳过（" +
+                        store::faultText(p.fault) + "），该日可能本应按它安排：“" + p.text + "”");
+    }
+    for (const store::CalendarConflict& c : doubts.overruled) {
+        const std::string winner = "第" + std::to_string(c.winner.line) + "行";
+        lines.push_back("校历第" + std::to_string(c.loser.line) + "行（" + planName(c.loser.plan) +
+                        "）与" + winner + "（" + planName(c.winner.plan) + "）安排不同，该日按" +
+                        winner + (c.winner.plan == store::kCalendarStop ? "停播" : "播出"));
+    }
+    return lines;
 }
 
 std::string clockText(int second) {
@@ -141,18 +167,27 @@ void PreflightCheck::runCheck() {
 
     std::vector<std::string> lines;
     m_problemRows.clear();
+    const std::size_t doubts = m_result.calendar.count();
+    const std::string calendarSummary =
+        doubts == 0 ? std::string() : "  校历：" + problemCount(doubts);
+    if (m_result.error.empty()) {
+        // They name no row: a double click on one selects nothing.
+        lines = calendarDoubtLines(m_result.calendar);
+        m_problemRows.assign(lines.size(), 0);
+    }
     if (!m_result.error.empty()) {
         Label1.setColor(model::kRed);
         Label1.setText(dayText(day) + "：无法预演");
         lines.push_back("无法预演：" + m_result.error);
         m_result.bars.clear();
     } else if (m_result.stopDay) {
-        Label1.setColor(model::kGreen);
+        Label1.setColor(doubts == 0 ? model::kGreen : model::kRed);
         if (m_result.plan.byCalendar()) {
-            Label1.setText(dayText(day) + "：校历停播日" + remarkText(m_result.plan));
+            Label1.setText(dayText(day) + "：校历停播日" + remarkText(m_result.plan) +
+                           calendarSummary);
             lines.push_back("该日按校历停播，不播出任何内容。");
         } else {
-            Label1.setText(dayText(day) + "：停播日");
+            Label1.setText(dayText(day) + "：停播日" + calendarSummary);
             lines.push_back("该日停播，不播出任何内容。");
         }
     } else {
@@ -167,14 +202,15 @@ void PreflightCheck::runCheck() {
         if (m_result.tableFileName != m_s.tableFileName && !m_result.plan.byCalendar()) {
             summary += "  (该日本应播出 " + m_result.tableFileName + ")";
         }
-        Label1.setColor(m_result.problems.empty() ? model::kGreen : model::kRed);
-        Label1.setText(summary);
+        Label1.setColor(m_result.problems.empty() && doubts == 0 ? model::kGreen : model::kRed);
+        Label1.setText(summary + calendarSummary);
         for (const platform::DayProblem& p : m_result.problems) {
             lines.push_back(problemLine(p));
             m_problemRows.push_back(p.row);
         }
-        if (lines.empty()) {
-            lines.push_back("没有发现问题，该日所有行都能按时播出。");
+        if (m_result.problems.empty()) {
+            lines.push_back(doubts == 0 ? "没有发现问题，该日所有行都能按时播出。"
+                                        : "该日所有行都能按时播出。");
         }
     }
     ListBox1.setItems(std::move(lines));
@@ -312,7 +348,7 @@ void PreflightCheck::tableSaved() {
         report(model::kRed, "  ☆ 已存盘，但无法预演：" + r.error);
         return;
     }
-    const std::size_t count = r.problems.size();
+    const std::size_t count = r.problems.size() + r.calendar.count();
     report(count == 0 ? model::kGreen : model::kRed,
            "  ☆ 已存盘。预演 " + dayText(*day) + "：" + problemCount(count) +
                (count == 0 ? "。" : "，请用“预演检查”查看！"));

@@ -39,9 +39,11 @@ struct DayCheckResult {
     // Why the day could not be rehearsed (an unreadable configuration or table); empty when it
     // was, and then the rest holds the outcome.
     std::string error;
-    std::string tableFileName;         // the table the date itself uses
-    bool stopDay = false;              // nothing is broadcast, so no problems and no bars
-    store::DayPlan plan;               // what decided the day
+    std::string tableFileName;  // the table the date itself uses
+    bool stopDay = false;       // nothing is broadcast, so no problems and no bars
+    store::DayPlan plan;        // what decided the day
+    // What calendar.txt leaves in doubt about the day, on a stop day too.
+    store::CalendarDoubts calendar;
     std::vector<DayProblem> problems;  // in the order they happen
     std::vector<DayBar> bars;          // by row
 };

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/playback/item_player.h"
+#include "core/text/gbk.h"
 #include "core/text/paths.h"
 
 namespace orvessa::scheduler::as_run {
@@ -59,9 +60,13 @@ std::string planFields(const store::DayPlan& plan) {
     std::string out = std::string("plan=") + (plan.byCalendar() ? "calendar" : "week") +
                       " stop-day=" + store::stopWord(plan.stop);
     if (plan.entry) {
-        out += " remark=" + printable(plan.entry->remark);
+        out += " remark=" + recordedRemark(plan.entry->remark);
     }
     return out;
+}
+
+std::string recordedRemark(std::string_view remark) {
+    return printable(text::shortened(remark, kRecordedRemarkCharacters));
 }
 
 std::string kindWord(playback::ItemKind kind) {

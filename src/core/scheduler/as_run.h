@@ -19,6 +19,10 @@ std::string fileName(int year, int month, int day);
 // "plan=calendar stop-day=no remark=调休" or "plan=week stop-day=weekday": what decided a day and
 // whether it is a stop day; the remark, which may hold blanks, comes last.
 std::string planFields(const store::DayPlan& plan);
+// A remark as a record line carries it: on one line, at most kRecordedRemarkCharacters
+// characters (a longer one is cut and ends in "…").
+inline constexpr std::size_t kRecordedRemarkCharacters = 200;
+std::string recordedRemark(std::string_view remark);
 
 // "media", "page", "shell": what an item was played as, in the record and the rehearsal alike.
 std::string kindWord(playback::ItemKind kind);

@@ -73,7 +73,8 @@ std::string calendarDayLine(const DayPlan& plan) {
     if (!plan.entry) {
         return {};
     }
-    const std::string why = plan.entry->remark.empty() ? "" : "（" + plan.entry->remark + "）";
+    const std::string why =
+        plan.entry->remark.empty() ? "" : "（" + shownRemark(plan.entry->remark) + "）";
     if (plan.stopDay()) {
         return "  ☆ 今日为校历停播日" + why;
     }

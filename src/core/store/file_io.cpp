@@ -364,6 +364,21 @@ std::vector<std::string_view> splitLines(std::string_view content) {
     return lines;
 }
 
+std::vector<std::string_view> splitLinesAtAnyEnd(std::string_view content) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(content.substr(start));
+            break;
+        }
+        lines.push_back(content.substr(start, end - start));
+        start = end + (content.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
 WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::string_view bytes,
                                  std::filesystem::path& temporary, Visibility visibility) {
     int createError = 0;

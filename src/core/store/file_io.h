@@ -85,6 +85,9 @@ void useFileSync(FileSync* sync);
 // Splits file content into lines at LF; a CR before the LF belongs to the line end. A final line
 // without a line end counts as a line; the end of the content does not add an empty one.
 std::vector<std::string_view> splitLines(std::string_view content);
+// The same, where a lone CR (as old Mac editors and some scripts write) also ends a line; CR LF
+// is one line end. Safe on GBK content: neither CR nor LF is ever part of a GBK character.
+std::vector<std::string_view> splitLinesAtAnyEnd(std::string_view content);
 
 // For a file that grows for a long time before it is complete (a recording): a new file beside
 // `target` under a temporary name of the atomic writer's own pattern, created exclusively and

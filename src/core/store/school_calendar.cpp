@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <utility>
 
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
@@ -29,7 +31,67 @@ bool allDigits(std::string_view s, std::size_t minimum, std::size_t maximum) {
            s.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
+// Of two entries of as many days, the later line wins; one made since the file was read is
+// the latest. Entries listed in another order than the file's (by date) decide as the file did.
+int lineRank(const CalendarEntry& e) {
+    return e.line == 0 ? std::numeric_limits<int>::max() : e.line;
+}
+
+// The index of the entry that decides `date`, as SchoolCalendar::entryFor chooses it.
+std::optional<std::size_t> decidingEntry(const std::vector<CalendarEntry>& entries,
+                                         year_month_day date) {
+    std::optional<std::size_t> best;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const CalendarEntry& e = entries[i];
+        if (!e.covers(date)) {
+            continue;
+        }
+        if (!best || e.days() < entries[*best].days() ||
+            (e.days() == entries[*best].days() && lineRank(e) >= lineRank(entries[*best]))) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+// A shorter entry wholly within a longer one is an exception made on purpose.
+bool strictlyInside(const CalendarEntry& inner, const CalendarEntry& outer) {
+    return outer.first <= inner.first && inner.last <= outer.last &&
+           (outer.first != inner.first || outer.last != inner.last);
+}
+
+// The dates of a line that was not read, as far as they can be made out.
+void guessDates(std::string_view line, CalendarProblem& problem) {
+    takeField(line);
+    if (line.empty()) {
+        return;  // no dates at all: any day
+    }
+    const std::optional<year_month_day> first = parseDate(takeField(line));
+    const std::string lastField = text::trimText(takeField(line));
+    const std::optional<year_month_day> last = lastField.empty() ? first : parseDate(lastField);
+    if (first && last && *last < *first) {
+        problem.from = last;
+        problem.to = first;
+        return;
+    }
+    problem.from = first;
+    problem.to = last;
+}
+
 }  // namespace
+
+std::string shownRemark(std::string_view remark) {
+    return text::shortened(remark, kShownRemarkCharacters);
+}
+
+long CalendarEntry::days() const {
+    return (sys_days{last} - sys_days{first}).count() + 1;
+}
+
+bool CalendarEntry::operator==(const CalendarEntry& other) const {
+    return first == other.first && last == other.last && plan == other.plan &&
+           remark == other.remark;
+}
 
 std::string faultWords(CalendarLineFault fault) {
     switch (fault) {
@@ -43,6 +105,22 @@ std::string faultWords(CalendarLineFault fault) {
             return "last date before first date";
         case CalendarLineFault::BadPlan:
             return "plan not 0..12";
+    }
+    return "unreadable";
+}
+
+std::string faultKey(CalendarLineFault fault) {
+    switch (fault) {
+        case CalendarLineFault::TooFewFields:
+            return "too-few-fields";
+        case CalendarLineFault::BadFirstDate:
+            return "bad-first-date";
+        case CalendarLineFault::BadLastDate:
+            return "bad-last-date";
+        case CalendarLineFault::LastBeforeFirst:
+            return "last-before-first";
+        case CalendarLineFault::BadPlan:
+            return "bad-plan";
     }
     return "unreadable";
 }
@@ -64,19 +142,51 @@ std::string faultText(CalendarLineFault fault) {
 }
 
 const CalendarEntry* SchoolCalendar::entryFor(year_month_day date) const {
-    const CalendarEntry* best = nullptr;
-    long bestDays = 0;
+    const std::optional<std::size_t> best = decidingEntry(entries, date);
+    return best ? &entries[*best] : nullptr;
+}
+
+std::vector<CalendarConflict> calendarConflicts(const std::vector<CalendarEntry>& entries) {
+    // Which entries cover a date changes only where one begins or has just ended: one date of
+    // each stretch between those tells about the whole stretch.
+    std::vector<sys_days> bounds;
+    bounds.reserve(2 * entries.size());
     for (const CalendarEntry& e : entries) {
-        if (!e.covers(date)) {
+        bounds.push_back(sys_days{e.first});
+        bounds.push_back(sys_days{e.last} + std::chrono::days{1});
+    }
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    std::vector<CalendarConflict> conflicts;
+    // Of each conflict found, the entries, so that the next stretch can lengthen it.
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t b = 0; b + 1 < bounds.size(); ++b) {
+        const year_month_day date{bounds[b]};
+        const year_month_day end{bounds[b + 1] - std::chrono::days{1}};
+        const std::optional<std::size_t> winner = decidingEntry(entries, date);
+        if (!winner) {
             continue;
         }
-        const long days = (sys_days{e.last} - sys_days{e.first}).count();
-        if (best == nullptr || days <= bestDays) {
-            best = &e;
-            bestDays = days;
+        const CalendarEntry& w = entries[*winner];
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const CalendarEntry& e = entries[i];
+            if (i == *winner || !e.covers(date) || e.plan == w.plan || strictlyInside(w, e)) {
+                continue;
+            }
+            const auto known = std::find(pairs.rbegin(), pairs.rend(), std::pair{*winner, i});
+            if (known != pairs.rend()) {
+                CalendarConflict& c =
+                    conflicts[pairs.size() - 1 - static_cast<std::size_t>(known - pairs.rbegin())];
+                if (sys_days{c.last} + std::chrono::days{1} == bounds[b]) {
+                    c.last = end;
+                    continue;
+                }
+            }
+            conflicts.push_back({date, end, w, e});
+            pairs.emplace_back(*winner, i);
         }
     }
-    return best;
+    return conflicts;
 }
 
 std::optional<year_month_day> parseDate(std::string_view text) {
@@ -112,16 +222,17 @@ std::string dateText(year_month_day date) {
 SchoolCalendar parseCalendar(std::string_view gbkContent) {
     SchoolCalendar calendar;
     int number = 0;
-    for (const std::string_view gbkLine : splitLines(gbkContent)) {
+    for (const std::string_view gbkLine : splitLinesAtAnyEnd(gbkContent)) {
         ++number;
         const std::string utf8 = text::gbkToUtf8(gbkLine);
         if (text::trimText(utf8).empty()) {
             continue;
         }
         const auto fail = [&](CalendarLineFault fault) {
-            calendar.problems.push_back({number, fault,
-                                         text::firstCharacters(utf8, kShownCharacters),
-                                         std::string(gbkLine)});
+            CalendarProblem problem{number, fault, text::firstCharacters(utf8, kShownCharacters),
+                                    std::string(gbkLine)};
+            guessDates(utf8, problem);
+            calendar.problems.push_back(std::move(problem));
         };
         std::string_view line = utf8;
         if (std::count(line.begin(), line.end(), ',') < 4) {
@@ -155,7 +266,7 @@ SchoolCalendar parseCalendar(std::string_view gbkContent) {
             continue;
         }
         // The rest of the line is the remark, commas and all.
-        calendar.entries.push_back({*first, *last, plan, text::trimText(line)});
+        calendar.entries.push_back({*first, *last, plan, text::trimText(line), number});
     }
     return calendar;
 }
@@ -194,6 +305,22 @@ WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
                               const std::vector<CalendarProblem>& unread) {
     return writeFileAtomically(programDirectory / kCalendarFileName,
                                formatCalendar(entries, unread));
+}
+
+CalendarDoubts doubtsAbout(const CalendarRead& read, year_month_day date) {
+    CalendarDoubts doubts;
+    doubts.readError = read.error;
+    for (const CalendarProblem& p : read.calendar.problems) {
+        if (p.mayBeMeantFor(date)) {
+            doubts.skipped.push_back(p);
+        }
+    }
+    for (const CalendarConflict& c : calendarConflicts(read.calendar.entries)) {
+        if (c.first <= date && date <= c.last) {
+            doubts.overruled.push_back(c);
+        }
+    }
+    return doubts;
 }
 
 }  // namespace orvessa::store

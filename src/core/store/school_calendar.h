@@ -24,10 +24,19 @@ struct CalendarEntry {
     std::chrono::year_month_day last;  // the same as `first` for a single day
     int plan = kCalendarStop;
     std::string remark;  // UTF-8, one line
+    // The line of the file the entry was read from (1 for the first); 0 for one made since.
+    // Where an entry comes from is not what it says, so it takes no part in comparing.
+    int line = 0;
 
     bool covers(std::chrono::year_month_day date) const { return first <= date && date <= last; }
-    bool operator==(const CalendarEntry&) const = default;
+    long days() const;
+    bool operator==(const CalendarEntry& other) const;
 };
+
+// A remark as a window's line shows it: a long one is cut, so that no window grows with what
+// was typed (the file and the remark field keep it whole).
+inline constexpr std::size_t kShownRemarkCharacters = 30;
+std::string shownRemark(std::string_view remark);
 
 // Why a line of the file takes no part in any day.
 enum class CalendarLineFault {
@@ -43,10 +52,22 @@ struct CalendarProblem {
     CalendarLineFault fault = CalendarLineFault::TooFewFields;
     std::string text;  // the line as read (UTF-8), cut to a readable length
     std::string raw;   // the line's own bytes, so that a save can keep it for mending
+    // The dates the line may have been meant for, as far as they can be made out: a range
+    // written backwards covers the days between; an end that cannot be read is open, so a line
+    // without a readable date may have been meant for any day.
+    std::optional<std::chrono::year_month_day> from = std::nullopt;
+    std::optional<std::chrono::year_month_day> to = std::nullopt;
+
+    bool mayBeMeantFor(std::chrono::year_month_day date) const {
+        return (!from || *from <= date) && (!to || date <= *to);
+    }
+    bool operator==(const CalendarProblem&) const = default;
 };
 
 // "bad first date" and so on, for the failure record.
 std::string faultWords(CalendarLineFault fault);
+// "bad-first-date" and so on, for a checker's output.
+std::string faultKey(CalendarLineFault fault);
 // "起始日期无效" and so on, for the operator.
 std::string faultText(CalendarLineFault fault);
 
@@ -55,9 +76,26 @@ struct SchoolCalendar {
     std::vector<CalendarProblem> problems;
 
     // The entry that decides `date`: of those that cover it, the one with the fewest days (the
-    // most specific), the later one among equals; null when none does.
+    // most specific), the later line of the file among equals; null when none does.
     const CalendarEntry* entryFor(std::chrono::year_month_day date) const;
 };
+
+// Dates that two entries decide differently (another plan), neither being an exception inside
+// the other. A shorter entry wholly inside a longer one (a make-up day in a holiday) is such an
+// exception, meant to win; two entries of the same dates, or ranges that only partly overlap,
+// most likely say two things by mistake. The most specific still wins there, as entryFor says.
+struct CalendarConflict {
+    std::chrono::year_month_day first;  // the dates in question
+    std::chrono::year_month_day last;
+    CalendarEntry winner;  // decides them
+    CalendarEntry loser;   // would have decided them otherwise
+    bool operator==(const CalendarConflict&) const = default;
+};
+
+// The conflicts of `entries` (in the order entryFor weighs them), by date; adjacent dates of
+// the same two entries make one conflict. Only the entry that decides a date conflicts there,
+// so two entries both overruled by an exception inside them are no conflict on its dates.
+std::vector<CalendarConflict> calendarConflicts(const std::vector<CalendarEntry>& entries);
 
 // "2027-02-06" as a date; none for anything else, 2027-02-30 included. Leading zeros may be
 // left out (2027-2-6), as a hand-typed file would have them.
@@ -65,8 +103,8 @@ std::optional<std::chrono::year_month_day> parseDate(std::string_view text);
 // "yyyy-mm-dd".
 std::string dateText(std::chrono::year_month_day date);
 
-// The calendar held by file content (GBK, CR LF or LF). A line that does not parse is left out
-// and listed in `problems`; an empty line is nothing.
+// The calendar held by file content (GBK; CR LF, LF or lone CR line ends). A line that does not
+// parse is left out and listed in `problems`; an empty line is nothing.
 SchoolCalendar parseCalendar(std::string_view gbkContent);
 // File content for `entries`, numbered from 1: GBK, CR LF. A single day leaves the last date
 // empty. Line breaks in a remark become blanks, so a remark stays on its line. The lines of
@@ -86,5 +124,21 @@ CalendarRead readCalendarFile(const std::filesystem::path& programDirectory);
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
                               const std::vector<CalendarEntry>& entries,
                               const std::vector<CalendarProblem>& unread = {});
+
+// What the calendar leaves in doubt about one date: the whole file unread, lines skipped that
+// may have been meant for the date, and entries that lose the date to one of another plan.
+struct CalendarDoubts {
+    std::string readError;                    // why calendar.txt could not be read; empty if it was
+    std::vector<CalendarProblem> skipped;     // in the order of the file
+    std::vector<CalendarConflict> overruled;  // the date's winner against each loser
+
+    std::size_t count() const {
+        return (readError.empty() ? 0 : 1) + skipped.size() + overruled.size();
+    }
+    bool empty() const { return count() == 0; }
+    bool operator==(const CalendarDoubts&) const = default;
+};
+
+CalendarDoubts doubtsAbout(const CalendarRead& read, std::chrono::year_month_day date);
 
 }  // namespace orvessa::store

@@ -281,6 +281,13 @@ std::string firstCharacters(std::string_view utf8, std::size_t count) {
     return std::string(utf8);
 }
 
+std::string shortened(std::string_view utf8, std::size_t count) {
+    if (characterCount(utf8) <= count) {
+        return std::string(utf8);
+    }
+    return count == 0 ? std::string() : firstCharacters(utf8, count - 1) + "…";
+}
+
 std::size_t gbkByteLength(std::string_view utf8) {
     return utf8ToGbk(utf8).size();
 }

@@ -40,6 +40,9 @@ void appendUtf8(std::string& out, char32_t codePoint);
 // Characters (code points) of a UTF-8 text, and its first `count` characters.
 std::size_t characterCount(std::string_view utf8);
 std::string firstCharacters(std::string_view utf8, std::size_t count);
+// The text when it has at most `count` characters; else its first `count` - 1 and "…", so that
+// a shown text never takes more than `count` characters.
+std::string shortened(std::string_view utf8, std::size_t count);
 // The text on one line: a run of control characters (line breaks, tabs) becomes one blank.
 std::string oneLine(std::string_view text);
 

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolTip>
@@ -32,6 +33,9 @@ constexpr int kMargin = 4;
 constexpr int kGap = 12;
 constexpr int kTitleHeight = 20;
 constexpr int kHeaderHeight = 16;
+// Lines the lists under the year show without scrolling.
+constexpr int kEntryRows = 5;
+constexpr int kProblemRows = 3;
 
 // The colours of a date's plan. Weekends stopped by their flags are the most common stop days
 // and are drawn pale, so that holidays and dated days stand out.
@@ -57,10 +61,42 @@ QColor fillOf(const editing::CalendarDay& day) {
     return day.byCalendar ? kCalendarTable : QColor();
 }
 
+// The height of a list that shows `rows` whole lines of its font above a horizontal scroll bar
+// (a long line brings one).
+int listHeight(const QListWidget* list, int rows) {
+    QListWidget probe;
+    probe.setFont(list->font());
+    probe.addItem(QStringLiteral("国"));
+    return rows * probe.sizeHintForRow(0) + 2 * list->frameWidth() +
+           list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+}
+
 QString swatch(const QColor& color, const QString& text) {
     return QStringLiteral("<span style=\"background:%1\">&nbsp;&nbsp;&nbsp;</span>&nbsp;%2")
         .arg(color.name(), text);
 }
+
+// A one-line label that ends in "…" where its text is wider than the room it has, and shows the
+// whole text as its tooltip: however long the text, the window keeps its size.
+class ElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QRect room = contentsRect();
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, room.width());
+        const QString tip = shown == text() ? QString() : text();
+        if (toolTip() != tip) {
+            setToolTip(tip);
+        }
+        p.setPen(palette().windowText().color());
+        p.drawText(room, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    }
+};
 
 // A combo box showing the items of a radio group, one of which is chosen.
 void bindChoice(model::RadioGroup& group, QComboBox* box) {
@@ -96,7 +132,7 @@ QSize YearCalendarWidget::sizeHint() const {
 
 QSize YearCalendarWidget::minimumSizeHint() const {
     return {2 * kMargin + 3 * kGap + 4 * 7 * 18,
-            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 15)};
+            2 * kMargin + 2 * kGap + 3 * (kTitleHeight + kHeaderHeight + 6 * 14)};
 }
 
 QSize YearCalendarWidget::cellSize() const {
@@ -331,8 +367,9 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     // entries and the lines of the file that were skipped.
     auto* lower = new QHBoxLayout;
     auto* editing = new QVBoxLayout;
-    auto* selection = new QLabel(this);
+    auto* selection = new ElidedLabel(this);
     bindText(model.selectionLine, selection);
+    selection->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     editing->addWidget(selection);
     auto* edit = new QHBoxLayout;
     auto* choiceLabel = new QLabel(QStringLiteral("安排(&K)："), this);
@@ -347,6 +384,9 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     edit->addWidget(remarkLabel);
     m_remark = new QLineEdit(this);
     bindField(model.remarkField, m_remark);
+    // The remark of newly selected dates shows from its start.
+    disconnectWith(m_remark, model.daysChanged,
+                   model.daysChanged.connect([this] { m_remark->setCursorPosition(0); }));
     m_remark->setPlaceholderText(QStringLiteral("如：春节、调休：按星期五上课"));
     remarkLabel->setBuddy(m_remark);
     edit->addWidget(m_remark, 1);
@@ -368,22 +408,25 @@ CalendarWindowView::CalendarWindowView(editing::CalendarWindow& model, QWidget* 
     lists->addWidget(new QLabel(QStringLiteral("校历条目（双击选定其日期）："), this));
     auto* entries = new QListWidget(this);
     bindList(model.entryList, entries);
-    // The lists take the height the controls beside them need, and leave the rest to the year.
+    // The list takes the height the controls beside it need, and leaves the rest to the year.
     entries->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    entries->setMinimumHeight(60);
-    lists->addWidget(entries, 2);
+    entries->setMinimumHeight(listHeight(entries, kEntryRows));
+    lists->addWidget(entries, 1);
+    lower->addLayout(lists, 2);
+    layout->addLayout(lower);
+
+    // The lines skipped and the dates in conflict, across the window, each list under its own
+    // header: a wrapped header in the column beside would be laid over the entries.
     auto* problemTitle = new QLabel(this);
     bindText(model.problemTitle, problemTitle);
     problemTitle->setWordWrap(true);
     problemTitle->setStyleSheet(QStringLiteral("color:#b00000"));
-    lists->addWidget(problemTitle);
+    layout->addWidget(problemTitle);
     auto* problems = new QListWidget(this);
     bindList(model.problemList, problems);
-    problems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
-    problems->setMinimumHeight(40);
-    lists->addWidget(problems, 1);
-    lower->addLayout(lists, 2);
-    layout->addLayout(lower);
+    problems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    problems->setFixedHeight(listHeight(problems, kProblemRows));
+    layout->addWidget(problems);
 
     layout->addLayout(buttonRow(
         this, {.commands = {&model.okButton, &model.cancelButton}, .focusedTakesEnter = false}));

@@ -301,6 +301,87 @@ TEST_F(CalendarWindowTest, AnImportAddsDaysOffAndMakeUpDaysOnceAndUnknownOnesOnl
     EXPECT_EQ(m_planner.planFor(2027y / 9 / 10).stop, StopReason::Calendar);
 }
 
+TEST_F(CalendarWindowTest, TwoPlansForOneDateAreShownAndOkStoresNothingUntilOneIsChosen) {
+    const std::string stored =
+        "1,2027-02-01,2027-02-28,0,寒假\r\n"
+        "2,2027-02-20,,5,调休\r\n"
+        "3,2027-03-05,,0,停课\r\n"
+        "4,2027-03-05,,3,运动会\r\n";
+    writeCalendar(stored);
+    openWith([&](CalendarWindow& w) {
+        // The make-up day inside the holiday is meant; two plans for one day are not.
+        EXPECT_TRUE(w.problemList.visible());
+        EXPECT_EQ(w.problemTitle.text(), "以下日期有两条不同的安排，请双击选定后重新安排：");
+        EXPECT_EQ(w.problemList.items(),
+                  std::vector<std::string>{"2027-03-05：有两条不同的安排（“停播 停课”和“星期三 "
+                                           "运动会”），现按“星期三”"});
+        EXPECT_EQ(drawn(2027y / 3 / 5).table, 3) << "drawn as it plays";
+
+        // An edit elsewhere, and OK: nothing is stored, and nothing is lost.
+        choose(2027y / 4 / 5, 2027y / 4 / 5, "停播", "清明");
+        w.okButton.click();
+        ASSERT_EQ(m_host.messages.size(), 1u);
+        EXPECT_EQ(m_host.messages[0].text,
+                  "以下日期有两条不同的安排，校历未存盘，修改仍保留在窗口中：\r"
+                  "2027-03-05：有两条不同的安排（“停播 停课”和“星期三 运动会”），现按“星期三”\r"
+                  "\r请双击列表中的日期，选好安排后按“应用”，再按“确定”。");
+        EXPECT_EQ(m_host.messages[0].icon, platform::MessageIcon::Warning);
+        EXPECT_NE(w.modalResult(), model::ModalResult::Accepted);
+        EXPECT_EQ(readBytes(m_dir / "calendar.txt"), text::utf8ToGbk(stored));
+        EXPECT_TRUE(w.edited());
+
+        // A double click selects the date; a plan chosen for it settles it.
+        w.problemList.setItemIndex(0);
+        w.problemList.doubleClicked.send();
+        EXPECT_EQ(w.selectionFirst(), 2027y / 3 / 5);
+        EXPECT_EQ(w.selectionLast(), 2027y / 3 / 5);
+        w.planChoice.setItemIndex(choiceOf("停播"));
+        w.remarkField.setText("停课");
+        w.applyChoice.click();
+        EXPECT_TRUE(w.conflicts().empty());
+        EXPECT_FALSE(w.problemList.visible());
+        w.okButton.click();
+    });
+    EXPECT_EQ(m_window.modalResult(), model::ModalResult::Accepted);
+    EXPECT_EQ(readBytes(m_dir / "calendar.txt"),
+              text::utf8ToGbk("1,2027-02-01,2027-02-28,0,寒假\r\n"
+                              "2,2027-02-20,,5,调休\r\n"
+                              "3,2027-03-05,,0,停课\r\n"
+                              "4,2027-04-05,,0,清明\r\n"));
+    EXPECT_EQ(m_planner.planFor(2027y / 3 / 5).stop, StopReason::Calendar);
+    EXPECT_EQ(m_planner.planFor(2027y / 2 / 20).table, 5);
+    ASSERT_EQ(m_planner.calendar().entries.size(), 4u);
+    EXPECT_EQ(m_planner.calendar().entries[3].line, 4) << "numbered as the file now is";
+}
+
+TEST_F(CalendarWindowTest, ALongRemarkIsCutInTheWindowsLinesAndKeptWholeInTheFieldAndFile) {
+    std::string remark;
+    for (int i = 0; i < 50; ++i) {
+        remark += "运动会。";
+    }
+    const std::string shown = text::firstCharacters(remark, 29) + "…";
+    // Lone CR line ends, as an old editor leaves them.
+    writeBytes(m_dir / "calendar.txt",
+               text::utf8ToGbk("1,2027-03-01,,8," + remark + "\r2,2027-03-02,,0,停课\r"));
+    m_planner.reload();
+    openWith([&](CalendarWindow& w) {
+        EXPECT_EQ(w.entryList.items(), (std::vector<std::string>{"2027-03-01  模板一  " + shown,
+                                                                 "2027-03-02  停播  停课"}));
+        w.selectDate(2027y / 3 / 1);
+        EXPECT_EQ(w.selectionLine.text(),
+                  "选定：2027-03-01 星期一：按校历播出模板一作息表（" + shown + "）");
+        EXPECT_EQ(w.describe(2027y / 3 / 1),
+                  "2027-03-01 星期一：按校历播出模板一作息表（" + shown + "）");
+        EXPECT_EQ(w.remarkField.text(), remark);
+        w.applyChoice.click();
+        choose(2027y / 3 / 3, 2027y / 3 / 3, "停播", "");
+        w.okButton.click();
+    });
+    EXPECT_EQ(readBytes(m_dir / "calendar.txt"),
+              text::utf8ToGbk("1,2027-03-01,,8," + remark +
+                              "\r\n2,2027-03-02,,0,停课\r\n3,2027-03-03,,0,\r\n"));
+}
+
 // The running system: the command is a setting of manual operation, and what OK stores is
 // what the system plans with from then on.
 class CalendarCommand : public EditingScenario {};

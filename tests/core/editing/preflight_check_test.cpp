@@ -131,6 +131,76 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
     EXPECT_EQ(dialog().DateEdit1.text(), "2026-12-12");
 }
 
+// Lines of calendar.txt that may have decided 2026-12-10: one skipped, one overruled.
+store::CalendarDoubts calendarDoubts() {
+    store::CalendarDoubts doubts;
+    doubts.skipped.push_back(store::CalendarProblem{1, store::CalendarLineFault::LastBeforeFirst,
+                                                    "1,2026-12-20,2026-12-01,0,寒假", ""});
+    store::CalendarEntry stop{2026y / 12 / 10, 2026y / 12 / 10, 0, "停课"};
+    stop.line = 2;
+    store::CalendarEntry sports{2026y / 12 / 10, 2026y / 12 / 10, 5, "运动会"};
+    sports.line = 3;
+    doubts.overruled.push_back({2026y / 12 / 10, 2026y / 12 / 10, sports, stop});
+    return doubts;
+}
+
+TEST_F(Preflight, TheCalendarLinesThatMayHaveDecidedTheDayComeFirstAndCount) {
+    DayCheckResult day = collision();
+    day.calendar = calendarDoubts();
+    checker.results[2026y / 12 / 10] = day;
+    DayCheckResult stopDay;
+    stopDay.stopDay = true;
+    stopDay.calendar.skipped = day.calendar.skipped;
+    checker.results[2026y / 12 / 12] = stopDay;
+    startChecking(kThreeRows);
+    form().manualOperation.click();
+    const std::string skipped =
+        "校历第1行已跳过（结束日期早于起始日期），该日可能本应按它安排：“1,2026-12-20,2026-12-01,"
+        "0,寒假”";
+    m_host.onShown("PreflightCheck", [&](model::Window&) {
+        PreflightCheck& d = dialog();
+        EXPECT_EQ(d.Label1.text(),
+                  "2026-12-10 星期四  预演表格中的 zxsj3.log：发现 1 个问题  (该日本应播出 "
+                  "zxsj4.log)  校历：发现 2 个问题");
+        EXPECT_EQ(d.ListBox1.items(),
+                  (std::vector<std::string>{
+                      skipped, "校历第2行（停播）与第3行（星期五作息表）安排不同，该日按第3行播出",
+                      "第2行  08:05:00  上一行仍在播放 (第1行)"}));
+        d.ListBox1.setItemIndex(1);
+        d.ListBox1.doubleClicked.send();
+        EXPECT_TRUE(d.visible()) << "a calendar line is no row of the grid";
+
+        d.dateChanged(2026y / 12 / 12);
+        EXPECT_EQ(d.Label1.text(), "2026-12-12 星期六：停播日  校历：发现 1 个问题");
+        EXPECT_EQ(d.Label1.color(), model::kRed);
+        EXPECT_EQ(d.ListBox1.items(),
+                  (std::vector<std::string>{skipped, "该日停播，不播出任何内容。"}));
+
+        // Without rows at fault the rows are said to be fine, and the calendar is not.
+        DayCheckResult rowsFine;
+        rowsFine.tableFileName = "zxsj3.log";
+        rowsFine.calendar.readError = "/srv/orvessa/calendar.txt: Permission denied";
+        checker.results[2026y / 12 / 16] = rowsFine;
+        d.dateChanged(2026y / 12 / 16);
+        EXPECT_EQ(d.ListBox1.items(),
+                  (std::vector<std::string>{
+                      "校历文件无法读取，该日只按每周规则安排：/srv/orvessa/calendar.txt: "
+                      "Permission denied",
+                      "该日所有行都能按时播出。"}));
+        EXPECT_EQ(d.Label1.color(), model::kRed);
+        d.Button1.click();
+    });
+    form().yuyan.click();
+
+    // The check after a save counts them too.
+    checker.results[2026y / 12 / 16] = day;
+    checker.nextDay = 2026y / 12 / 16;
+    form().Grid.editCell(3, 1, "a2.wav");
+    form().save.click();
+    EXPECT_EQ(form().hintLine.text(),
+              "  ☆ 已存盘。预演 2026-12-16 星期三：发现 3 个问题，请用“预演检查”查看！");
+}
+
 TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     startChecking(kThreeRows);
     form().manualOperation.click();

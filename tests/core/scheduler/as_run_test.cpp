@@ -197,5 +197,34 @@ TEST(AsRunFiles, ALineStaysOneLineWhateverThePathHolds) {
               "2026-12-09 08:00:00 missing table=zxsj3.log row=7 path=/广播/a?b.mp3");
 }
 
+TEST(AsRunFiles, ADayLineCarriesAtMostTwoHundredCharactersOfItsRemark) {
+    using namespace std::chrono;
+    BroadcastEvent e;
+    e.type = BroadcastEvent::Type::Day;
+    e.at = {2027, 2, 20, 0, 0, 0, 0};
+    e.table = "zxsj5.log";
+    store::DayPlan plan;
+    plan.table = 5;
+    std::string remark;
+    for (int i = 0; i < 300; ++i) {
+        remark += i % 2 == 0 ? "调" : "x";
+    }
+    plan.entry = store::CalendarEntry{2027y / 2 / 20, 2027y / 2 / 20, 5, remark};
+    e.plan = plan;
+    const std::string prefix =
+        "2027-02-20 00:00:00 day table=zxsj5.log plan=calendar "
+        "stop-day=no remark=";
+    const std::string line = as_run::line(e);
+    ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
+    const std::string kept = line.substr(prefix.size());
+    EXPECT_EQ(text::characterCount(kept), 200u);
+    EXPECT_EQ(kept, text::firstCharacters(remark, 199) + "…");
+    EXPECT_TRUE(text::gbkCanHold(kept)) << "whole characters only";
+
+    plan.entry->remark = text::firstCharacters(remark, 200);
+    e.plan = plan;
+    EXPECT_EQ(as_run::line(e), prefix + plan.entry->remark) << "200 are kept as they are";
+}
+
 }  // namespace
 }  // namespace orvessa::scheduler

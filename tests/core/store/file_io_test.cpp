@@ -271,5 +271,13 @@ TEST(SplitLines, HandlesCrLfLfAndAMissingFinalLineEnd) {
     EXPECT_EQ(splitLines("a\rb\r\n"), (V{"a\rb"})) << "a lone CR stays in the line";
 }
 
+TEST(SplitLines, AtAnyEndALoneCrEndsALineToo) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(splitLinesAtAnyEnd(""), V{});
+    EXPECT_EQ(splitLinesAtAnyEnd("a\rb\rc"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitLinesAtAnyEnd("a\r\nb\nc\r"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitLinesAtAnyEnd("a\r\r\n\n\rb"), (V{"a", "", "", "", "b"}));
+}
+
 }  // namespace
 }  // namespace orvessa::store

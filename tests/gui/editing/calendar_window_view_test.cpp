@@ -1,7 +1,9 @@
 #include "gui/editing/calendar_window_view.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -71,6 +73,50 @@ private slots:
                  (store::CalendarEntry{2027y / 2 / 24, 2027y / 2 / 24, 9, "Sports day"}));
         QTest::mouseClick(year, Qt::LeftButton, {}, weekend.center());
         QCOMPARE(colourNear(plain, year->grab().toImage()), QColor(35, 110, 205));
+    }
+
+    void aLongRemarkKeepsTheWindowsSizeAndEachListLiesUnderItsHeader() {
+        testing::TempDir dir;
+        QString remark;
+        for (int i = 0; i < 40; ++i) {
+            remark += QStringLiteral("春节假期");
+        }
+        testing::writeBytes(dir / "calendar.txt",
+                            text::utf8ToGbk("1,2027-02-06,2027-02-12,0," + remark.toStdString() +
+                                            "\r\n2,2027-02-30,,0,坏日期\r\n"
+                                            "3,2027-03-10,2027-03-01,0,寒假\r\n"
+                                            "4,2027-04-05,,x,清明\r\n"));
+        fakes::ScriptedHost host;
+        fakes::SettableClock clock({2027, 2, 8, 9, 0, 0});
+        store::DayPlanner planner(
+            dir.path(), [] { return store::WeekRules{}; }, nullptr);
+        planner.reload();
+        editing::CalendarWindow model({host, clock, planner, dir.path(), nullptr});
+        gui::CalendarWindowView view(model);
+        model.open();  // today, inside the long remark's holiday, is selected
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QCOMPARE(view.size(), QSize(880, 690));
+        QVERIFY(view.minimumSizeHint().width() <= 880);
+        QVERIFY(view.minimumSizeHint().height() <= 690);
+        QVERIFY(view.remark()->text() == remark);
+
+        auto* title = view.findChild<QLabel*>(QStringLiteral("problemTitle"));
+        auto* entries = view.findChild<QListWidget*>(QStringLiteral("entryList"));
+        auto* problems = view.findChild<QListWidget*>(QStringLiteral("problemList"));
+        QVERIFY(title && entries && problems);
+        QVERIFY(title->isVisible() && problems->isVisible());
+        const auto box = [&view](QWidget* w) {
+            return QRect(w->mapTo(&view, QPoint()), w->size());
+        };
+        QVERIFY2(box(title).top() > box(entries).bottom(), "the header lies under the entries");
+        QVERIFY(box(title).height() >= title->heightForWidth(title->width()));
+        QVERIFY2(box(problems).top() > box(title).bottom(), "the list lies under its header");
+        const int line = problems->fontMetrics().lineSpacing();
+        QVERIFY2(problems->viewport()->height() >= 3 * line, "three lines at least");
+        QVERIFY2(entries->viewport()->height() >= 5 * line, "five lines at least");
+        QVERIFY(box(view.year()).bottom() < box(entries).top());
+        QVERIFY(box(problems).bottom() < view.height());
     }
 
     void theImportListLetsEachEventBeTakenAsTheOperatorSays() {

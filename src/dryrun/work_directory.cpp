@@ -1,16 +1,10 @@
 #include "dryrun/work_directory.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <optional>
 #include <stdexcept>
 #include <system_error>
-#include <vector>
 
+#include "backends/linux/temporary_folder.h"
 #include "core/store/file_io.h"
 #include "core/store/school_calendar.h"
 #include "core/store/system_config.h"
@@ -21,12 +15,6 @@ namespace orvessa::dryrun {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t kRandomPart = 6;  // mkdtemp's XXXXXX
-
-int openFolder(const fs::path& path) {
-    return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
 
 bool isTable(const std::string& name) {
     return name.starts_with("zxsj") && name.ends_with(".log");
@@ -55,35 +43,17 @@ std::optional<store::LineLimits> limitsOf(const std::string& name) {
 
 }  // namespace
 
-WorkDirectory::WorkDirectory() {
-    // A cleanup may take a folder in the moment between its making and its lock: then another.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        std::string pattern =
-            (fs::temp_directory_path() / (std::string(kWorkDirectoryPrefix) + "XXXXXX")).string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            break;
-        }
-        const int fd = openFolder(pattern);
-        struct stat st {};
-        if (fd >= 0 && ::fchmod(fd, 0700) == 0 && ::flock(fd, LOCK_EX) == 0 &&
-            ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
-            m_path = pattern;
-            m_lock = fd;
-            return;
-        }
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        std::error_code ec;
-        fs::remove_all(pattern, ec);
+WorkDirectory::WorkDirectory()
+    : m_folder(std::make_unique<backends::TemporaryFolder>(kWorkDirectoryPrefix)) {
+    if (!m_folder->valid()) {
+        throw std::runtime_error("cannot make a temporary directory");
     }
-    throw std::runtime_error("cannot make a temporary directory");
 }
 
-WorkDirectory::~WorkDirectory() {
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-    ::close(m_lock);
+WorkDirectory::~WorkDirectory() = default;
+
+const fs::path& WorkDirectory::path() const {
+    return m_folder->path();
 }
 
 void copyWhatALoadReads(const fs::path& from, const fs::path& to) {
@@ -110,43 +80,7 @@ void copyWhatALoadReads(const fs::path& from, const fs::path& to) {
 }
 
 int removeStaleWorkDirectories() {
-    std::error_code ec;
-    const fs::path temporary = fs::temp_directory_path(ec);
-    if (ec) {
-        return 0;
-    }
-    const std::string prefix = kWorkDirectoryPrefix;
-    std::vector<fs::path> candidates;
-    for (fs::directory_iterator it(temporary, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + kRandomPart && name.starts_with(prefix)) {
-            candidates.push_back(it->path());
-        }
-    }
-    int removed = 0;
-    for (const fs::path& path : candidates) {
-        struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0 || !S_ISDIR(link.st_mode) ||
-            link.st_uid != ::getuid()) {
-            continue;
-        }
-        const int fd = openFolder(path);
-        if (fd < 0) {
-            continue;
-        }
-        struct stat opened {};
-        // A live run holds its lock; a run killed before its end held it no longer.
-        if (::fstat(fd, &opened) == 0 && opened.st_dev == link.st_dev &&
-            opened.st_ino == link.st_ino && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            std::error_code removeError;
-            if (fs::remove_all(path, removeError) > 0 && !removeError) {
-                ++removed;
-            }
-        }
-        ::close(fd);
-    }
-    return removed;
+    return backends::removeStaleTemporaryFolders(kWorkDirectoryPrefix);
 }
 
 }  // namespace orvessa::dryrun

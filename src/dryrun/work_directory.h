@@ -1,7 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
+
+namespace orvessa::backends {
+class TemporaryFolder;
+}
 
 // The folder a rehearsal runs in: copies of the program directory's files (the configuration,
 // with its password, among them), so only its owner may enter it.
@@ -20,11 +25,10 @@ public:
     WorkDirectory(const WorkDirectory&) = delete;
     WorkDirectory& operator=(const WorkDirectory&) = delete;
 
-    const std::filesystem::path& path() const { return m_path; }
+    const std::filesystem::path& path() const;
 
 private:
-    std::filesystem::path m_path;
-    int m_lock = -1;
+    std::unique_ptr<backends::TemporaryFolder> m_folder;
 };
 
 // Copies into `to` what the core reads of the system's files in `from`: the first lines of each

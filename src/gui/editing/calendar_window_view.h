@@ -60,7 +60,8 @@ private:
 };
 
 // What an import would add, one line per event, with a choice of how each is taken and why the
-// rules took it so. A view on the model's items: tens of thousands of rows cost only the rows shown.
+// rules took it so. A view on the model's items: tens of thousands of rows cost only those
+// shown.
 class CalendarImportView : public QDialog {
 public:
     explicit CalendarImportView(editing::CalendarImportDialog& model, QWidget* parent = nullptr);

@@ -26,7 +26,8 @@ public:
     platform::CalendarEvents events;
     std::vector<std::string> texts;
     using platform::CalendarReader::read;
-    platform::CalendarEvents read(std::string_view icsText, const platform::ReadProgress&) override {
+    platform::CalendarEvents read(std::string_view icsText,
+                                  const platform::ReadProgress&) override {
         texts.emplace_back(icsText);
         return events;
     }

@@ -92,17 +92,30 @@ public:
         : m_lines(lines), m_limits(limits) {}
 
     // Takes bytes up to the end of `bytes` or of the last line wanted; returns how many it used.
+    // CR LF, LF and a lone CR (as old Mac editors and some scripts write) each end a line.
     std::size_t take(std::string_view bytes) {
         std::size_t used = 0;
+        // A CR that ended the chunk before and the LF that opens this one are one line end.
+        if (m_afterCr && !bytes.empty()) {
+            m_afterCr = false;
+            used = bytes.front() == '\n' ? 1 : 0;
+        }
         while (used < bytes.size() && !full()) {
-            const std::size_t lf = bytes.find('\n', used);
-            const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf;
-            append(bytes.substr(used, end - used));
-            if (lf == std::string_view::npos) {
+            const std::size_t end = bytes.find_first_of("\r\n", used);
+            if (end == std::string_view::npos) {
+                append(bytes.substr(used));
                 return bytes.size();
             }
+            append(bytes.substr(used, end - used));
             endLine();
-            used = lf + 1;
+            used = end + 1;
+            if (bytes[end] == '\r') {
+                if (used == bytes.size()) {
+                    m_afterCr = true;
+                } else if (bytes[used] == '\n') {
+                    ++used;
+                }
+            }
         }
         return used;
     }
@@ -116,24 +129,20 @@ public:
 
     bool full() const { return m_lines.size() >= m_limits.maxLines; }
     bool cut() const { return m_cut; }
+    // The last line ended in a CR that was the last byte taken: an LF next is still its end.
+    bool endedAtCr() const { return m_afterCr; }
 
 private:
     void append(std::string_view part) {
         m_pending = m_pending || !part.empty();
         m_length += part.size();
-        // One byte more than kept, so that a CR at the bound can still be seen as the line end.
         const std::size_t room =
-            m_limits.maxLineBytes + 1 - std::min(m_current.size(), m_limits.maxLineBytes + 1);
+            m_limits.maxLineBytes - std::min(m_current.size(), m_limits.maxLineBytes);
         m_current.append(part.substr(0, std::min(room, part.size())));
     }
 
     void endLine() {
-        if (m_length == m_current.size() && !m_current.empty() && m_current.back() == '\r') {
-            m_current.pop_back();
-            --m_length;
-        }
         if (m_length > m_limits.maxLineBytes) {
-            m_current.resize(m_limits.maxLineBytes);
             m_cut = true;
         }
         m_lines.push_back(std::move(m_current));
@@ -148,6 +157,7 @@ private:
     std::size_t m_length = 0;  // of the whole line so far, kept or not
     bool m_pending = false;
     bool m_cut = false;
+    bool m_afterCr = false;
 };
 
 constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -321,7 +331,11 @@ LinesResult readLines(const std::filesystem::path& path, const LineLimits& limit
         return result;
     }
     if (!result.moreLines && (lines.full() || total >= limits.maxBytes)) {
-        result.moreLines = std::fgetc(file.get()) != EOF;
+        int next = std::fgetc(file.get());
+        if (next == '\n' && lines.endedAtCr()) {
+            next = std::fgetc(file.get());
+        }
+        result.moreLines = next != EOF;
     }
     if (!lines.full()) {
         lines.finish();
@@ -346,25 +360,6 @@ void useFileSync(FileSync* sync) {
 }
 
 std::vector<std::string_view> splitLines(std::string_view content) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? content.size() : end + 1;
-        if (end == std::string_view::npos) {
-            end = content.size();
-        }
-        std::string_view line = content.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.push_back(line);
-        start = next;
-    }
-    return lines;
-}
-
-std::vector<std::string_view> splitLinesAtAnyEnd(std::string_view content) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < content.size()) {

@@ -56,7 +56,7 @@ struct LineLimits {
 struct LinesResult {
     ReadStatus status = ReadStatus::Missing;
     std::string error;
-    // Raw bytes of each line, without its line end (as splitLines cuts them).
+    // Raw bytes of each line, without its line end (cut as splitLines cuts them).
     std::vector<std::string> lines;
     bool moreLines = false;  // the file goes on after the last line read
     bool cutLines = false;   // at least one line was longer than maxLineBytes
@@ -82,12 +82,10 @@ WriteResult writeFileAtomically(const std::filesystem::path& target, std::string
 // tests) a write survives a crash of the program but not a power cut.
 void useFileSync(FileSync* sync);
 
-// Splits file content into lines at LF; a CR before the LF belongs to the line end. A final line
-// without a line end counts as a line; the end of the content does not add an empty one.
+// Splits file content into lines at CR LF, LF or a lone CR (as old Mac editors and some scripts
+// write). A final line without a line end counts as a line; the end of the content does not add
+// an empty one. Safe on GBK content: neither CR nor LF is ever part of a GBK character.
 std::vector<std::string_view> splitLines(std::string_view content);
-// The same, where a lone CR (as old Mac editors and some scripts write) also ends a line; CR LF
-// is one line end. Safe on GBK content: neither CR nor LF is ever part of a GBK character.
-std::vector<std::string_view> splitLinesAtAnyEnd(std::string_view content);
 
 // For a file that grows for a long time before it is complete (a recording): a new file beside
 // `target` under a temporary name of the atomic writer's own pattern, created exclusively and

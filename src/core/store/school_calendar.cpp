@@ -222,7 +222,7 @@ std::string dateText(year_month_day date) {
 SchoolCalendar parseCalendar(std::string_view gbkContent) {
     SchoolCalendar calendar;
     int number = 0;
-    for (const std::string_view gbkLine : splitLinesAtAnyEnd(gbkContent)) {
+    for (const std::string_view gbkLine : splitLines(gbkContent)) {
         ++number;
         const std::string utf8 = text::gbkToUtf8(gbkLine);
         if (text::trimText(utf8).empty()) {

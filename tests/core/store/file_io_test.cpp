@@ -262,21 +262,37 @@ TEST(ReadLines, ReadsNoFurtherThanTheLimitsHoweverLargeTheFile) {
     EXPECT_TRUE(r.moreLines);
 }
 
-TEST(SplitLines, HandlesCrLfLfAndAMissingFinalLineEnd) {
+TEST(SplitLines, CrLfLfAndALoneCrEachEndALine) {
     using V = std::vector<std::string_view>;
     EXPECT_EQ(splitLines(""), V{});
     EXPECT_EQ(splitLines("a\r\nb\r\n"), (V{"a", "b"}));
     EXPECT_EQ(splitLines("a\nb"), (V{"a", "b"}));
     EXPECT_EQ(splitLines("\r\n\r\nx"), (V{"", "", "x"}));
-    EXPECT_EQ(splitLines("a\rb\r\n"), (V{"a\rb"})) << "a lone CR stays in the line";
+    EXPECT_EQ(splitLines("a\rb\rc"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitLines("a\r\nb\nc\r"), (V{"a", "b", "c"}));
+    EXPECT_EQ(splitLines("a\r\r\n\n\rb"), (V{"a", "", "", "", "b"}));
 }
 
-TEST(SplitLines, AtAnyEndALoneCrEndsALineToo) {
-    using V = std::vector<std::string_view>;
-    EXPECT_EQ(splitLinesAtAnyEnd(""), V{});
-    EXPECT_EQ(splitLinesAtAnyEnd("a\rb\rc"), (V{"a", "b", "c"}));
-    EXPECT_EQ(splitLinesAtAnyEnd("a\r\nb\nc\r"), (V{"a", "b", "c"}));
-    EXPECT_EQ(splitLinesAtAnyEnd("a\r\r\n\n\rb"), (V{"a", "", "", "", "b"}));
+TEST(ReadLines, ALoneCrEndsALineAndCrLfAcrossTwoChunksIsOneLineEnd) {
+    TempDir dir;
+    using Lines = std::vector<std::string>;
+    writeBytes(dir / "mac", "1,a,\r2,b,\r3,c,\r");
+    LinesResult r = readLines(dir / "mac", {10, 100, 1000});
+    EXPECT_EQ(r.lines, (Lines{"1,a,", "2,b,", "3,c,"}));
+    EXPECT_FALSE(r.moreLines);
+
+    // The reader takes the file 64 KiB at a time: a CR that is the last byte of one piece and
+    // the LF that opens the next are one line end, not a line end and an empty line.
+    const std::string first(64 * 1024 - 1, 'x');
+    writeBytes(dir / "split", first + "\r\ny\r\n");
+    r = readLines(dir / "split", {10, 70000, 200000});
+    EXPECT_EQ(r.lines, (Lines{first, "y"}));
+    r = readLines(dir / "split", {1, 70000, 200000});
+    EXPECT_EQ(r.lines, Lines{first});
+    EXPECT_TRUE(r.moreLines);
+    writeBytes(dir / "split", first + "\r\n");
+    r = readLines(dir / "split", {1, 70000, 200000});
+    EXPECT_FALSE(r.moreLines) << "the LF after the last line wanted is its end, not more";
 }
 
 }  // namespace

@@ -184,6 +184,21 @@ TEST_F(TableFileTest, WriteRenumbersAndWritesEveryRow) {
     EXPECT_EQ(back.cell(1, 1), "5:00:13");
 }
 
+// A table saved by an old Mac editor or a script with lone CR line ends: every row loads, and the
+// next save writes it back with CR LF, so no row is lost to one long first line.
+TEST_F(TableFileTest, LoneCrLineEndsLoadEveryRowAndSaveAsCrLf) {
+    ScheduleTable t =
+        loadText(text::utf8ToGbk("1,8:00:00,上课铃,bell.wav,,,\r2,8:45:00,下课铃,bell.wav,,,\r"
+                                 "3,9:00:00,上课铃,bell.wav,,,\r"));
+    ASSERT_EQ(t.rowCount(), 4);
+    EXPECT_EQ(t.cell(1, 3), "9:00:00");
+    EXPECT_EQ(t.cell(3, 2), "bell.wav");
+    ASSERT_TRUE(writeTableFile(t, m_dir.path(), "zxsj1.log"));
+    EXPECT_EQ(text::gbkToUtf8(readBytes(m_dir / "zxsj1.log")),
+              "1,8:00:00,上课铃,bell.wav,,,\r\n2,8:45:00,下课铃,bell.wav,,,\r\n"
+              "3,9:00:00,上课铃,bell.wav,,,\r\n");
+}
+
 TEST_F(TableFileTest, UneditedTableRoundTripsByteForByte) {
     // Chinese, a lone lead byte, an unmapped byte and the euro sign.
     const std::string bytes = kMorningLine + "2,12:00:00,\x81\x7F\xFF,\x80x.mp3,,,\r\n" +

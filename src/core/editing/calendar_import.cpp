@@ -93,7 +93,7 @@ ImportPlan planImport(const platform::CalendarEvents& events,
         }
         item.kind = item.decided = decision.kind;
         if (decision.rule != nullptr) {
-            item.reason = decision.rule->reason;
+            item.reason = reasonOf(*decision.rule);
         }
         item.table = defaultMakeUpTable(event.first);
         plan.items.push_back(std::move(item));

@@ -18,89 +18,78 @@ using M = RuleMatch;
 constexpr std::array kRules = {
     // Negated working words first: "国庆节放假期间不上班" is a day off, "元旦不补班" no make-up
     // day.
-    KindRule{"无需上班", K::DayOff, S::Negation, M::Anywhere, "", "按“无需上班”判断为停播"},
-    KindRule{"无须上班", K::DayOff, S::Negation, M::Anywhere, "", "按“无须上班”判断为停播"},
-    KindRule{"不需上班", K::DayOff, S::Negation, M::Anywhere, "", "按“不需上班”判断为停播"},
-    KindRule{"不用上班", K::DayOff, S::Negation, M::Anywhere, "", "按“不用上班”判断为停播"},
-    KindRule{"不上班", K::DayOff, S::Negation, M::Anywhere, "", "按“不上班”判断为停播"},
-    KindRule{"不上课", K::DayOff, S::Negation, M::Anywhere, "", "按“不上课”判断为停播"},
-    KindRule{"非工作日", K::DayOff, S::Negation, M::Anywhere, "", "按“非工作日”判断为停播"},
-    KindRule{"无需补班", K::Unknown, S::Negation, M::Anywhere, "", ""},
-    KindRule{"不补班", K::Unknown, S::Negation, M::Anywhere, "", ""},
-    KindRule{"不调休", K::Unknown, S::Negation, M::Anywhere, "", ""},
-    KindRule{"不补课", K::Unknown, S::Negation, M::Anywhere, "", ""},
+    KindRule{"无需上班", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"无须上班", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"不需上班", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"不用上班", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"不上班", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"不上课", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"非工作日", K::DayOff, S::Negation, M::Anywhere, ""},
+    KindRule{"无需补班", K::Unknown, S::Negation, M::Anywhere, ""},
+    KindRule{"不补班", K::Unknown, S::Negation, M::Anywhere, ""},
+    KindRule{"不调休", K::Unknown, S::Negation, M::Anywhere, ""},
+    KindRule{"不补课", K::Unknown, S::Negation, M::Anywhere, ""},
 
-    KindRule{"调休上班", K::WorkingDay, S::WorkingWord, M::Anywhere, "",
-             "按“调休上班”判断为调休上课"},
-    KindRule{"调休上课", K::WorkingDay, S::WorkingWord, M::Anywhere, "",
-             "按“调休上课”判断为调休上课"},
-    KindRule{"补班", K::WorkingDay, S::WorkingWord, M::Anywhere, "", "按“补班”判断为调休上课"},
-    KindRule{"上班", K::WorkingDay, S::WorkingWord, M::Anywhere, "", "按“上班”判断为调休上课"},
-    KindRule{"补课", K::WorkingDay, S::WorkingWord, M::Anywhere, "", "按“补课”判断为调休上课"},
-    KindRule{"工作日", K::WorkingDay, S::WorkingWord, M::Anywhere, "", "按“工作日”判断为调休上课"},
-    KindRule{"班", K::WorkingDay, S::WorkingWord, M::Alone, "", "按“班”判断为调休上课"},
-    KindRule{"Make-up Day", K::WorkingDay, S::WorkingWord, M::WholeWord, "",
-             "按“Make-up Day”判断为调休上课"},
-    KindRule{"Makeup Day", K::WorkingDay, S::WorkingWord, M::WholeWord, "",
-             "按“Makeup Day”判断为调休上课"},
-    KindRule{"Make up Day", K::WorkingDay, S::WorkingWord, M::WholeWord, "",
-             "按“Make up Day”判断为调休上课"},
+    KindRule{"调休上班", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"调休上课", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"补班", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"上班", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"补课", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"工作日", K::WorkingDay, S::WorkingWord, M::Anywhere, ""},
+    KindRule{"班", K::WorkingDay, S::WorkingWord, M::Alone, ""},
+    KindRule{"Make-up Day", K::WorkingDay, S::WorkingWord, M::WholeWord, ""},
+    KindRule{"Makeup Day", K::WorkingDay, S::WorkingWord, M::WholeWord, ""},
+    KindRule{"Make up Day", K::WorkingDay, S::WorkingWord, M::WholeWord, ""},
 
-    KindRule{"放假", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“放假”判断为停播"},
-    KindRule{"假期", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“假期”判断为停播"},
-    KindRule{"节假日", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“节假日”判断为停播"},
-    KindRule{"假日", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“假日”判断为停播"},
-    KindRule{"休息", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“休息”判断为停播"},
-    KindRule{"休假", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“休假”判断为停播"},
-    KindRule{"公休", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“公休”判断为停播"},
-    KindRule{"停课", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“停课”判断为停播"},
-    KindRule{"寒假", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“寒假”判断为停播"},
-    KindRule{"暑假", K::DayOff, S::DayOffWord, M::Anywhere, "", "按“暑假”判断为停播"},
-    KindRule{"休", K::DayOff, S::DayOffWord, M::EndsWord, "调退午", "按“休”判断为停播"},
-    KindRule{"No School", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“No School”判断为停播"},
-    KindRule{"No Classes", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“No Classes”判断为停播"},
-    KindRule{"Holiday", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Holiday”判断为停播"},
-    KindRule{"Holidays", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Holidays”判断为停播"},
-    KindRule{"Break", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Break”判断为停播"},
-    KindRule{"Closed", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Closed”判断为停播"},
-    KindRule{"Vacation", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Vacation”判断为停播"},
-    KindRule{"Day Off", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Day Off”判断为停播"},
-    KindRule{"Recess", K::DayOff, S::DayOffWord, M::WholeWord, "", "按“Recess”判断为停播"},
+    KindRule{"放假", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"假期", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"节假日", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"假日", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"休息", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"休假", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"公休", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"停课", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"寒假", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"暑假", K::DayOff, S::DayOffWord, M::Anywhere, ""},
+    KindRule{"休", K::DayOff, S::DayOffWord, M::EndsWord, "调退午"},
+    KindRule{"No School", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"No Classes", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Holiday", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Holidays", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Break", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Closed", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Vacation", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Day Off", K::DayOff, S::DayOffWord, M::WholeWord, ""},
+    KindRule{"Recess", K::DayOff, S::DayOffWord, M::WholeWord, ""},
 
-    KindRule{"调休上班", K::WorkingDay, S::DescriptionType, M::Typed, "",
-             "按说明“类型：调休上班”判断为调休上课"},
-    KindRule{"补班", K::WorkingDay, S::DescriptionType, M::Typed, "",
-             "按说明“类型：补班”判断为调休上课"},
-    KindRule{"上班", K::WorkingDay, S::DescriptionType, M::Typed, "",
-             "按说明“类型：上班”判断为调休上课"},
-    KindRule{"工作日", K::WorkingDay, S::DescriptionType, M::Typed, "",
-             "按说明“类型：工作日”判断为调休上课"},
-    KindRule{"节假日", K::DayOff, S::DescriptionType, M::Typed, "",
-             "按说明“类型：节假日”判断为停播"},
-    KindRule{"假日", K::DayOff, S::DescriptionType, M::Typed, "", "按说明“类型：假日”判断为停播"},
-    KindRule{"放假", K::DayOff, S::DescriptionType, M::Typed, "", "按说明“类型：放假”判断为停播"},
-    KindRule{"休", K::DayOff, S::DescriptionType, M::Typed, "", "按说明“类型：休”判断为停播"},
-    KindRule{"假期", K::DayOff, S::DescriptionType, M::Typed, "", "按说明“类型：假期”判断为停播"},
+    KindRule{"调休上班", K::WorkingDay, S::DescriptionType, M::Typed, ""},
+    KindRule{"补班", K::WorkingDay, S::DescriptionType, M::Typed, ""},
+    KindRule{"上班", K::WorkingDay, S::DescriptionType, M::Typed, ""},
+    KindRule{"工作日", K::WorkingDay, S::DescriptionType, M::Typed, ""},
+    KindRule{"节假日", K::DayOff, S::DescriptionType, M::Typed, ""},
+    KindRule{"假日", K::DayOff, S::DescriptionType, M::Typed, ""},
+    KindRule{"放假", K::DayOff, S::DescriptionType, M::Typed, ""},
+    KindRule{"休", K::DayOff, S::DescriptionType, M::Typed, ""},
+    KindRule{"假期", K::DayOff, S::DescriptionType, M::Typed, ""},
 
     // Longer names before the short forms they hold.
-    KindRule{"元旦", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“元旦”判断为停播"},
-    KindRule{"除夕", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“除夕”判断为停播"},
-    KindRule{"春节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“春节”判断为停播"},
-    KindRule{"清明节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“清明节”判断为停播"},
-    KindRule{"清明", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“清明”判断为停播"},
-    KindRule{"劳动节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“劳动节”判断为停播"},
-    KindRule{"五一", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“五一”判断为停播"},
-    KindRule{"端午节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“端午节”判断为停播"},
-    KindRule{"端午", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“端午”判断为停播"},
-    KindRule{"中秋节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“中秋节”判断为停播"},
-    KindRule{"中秋", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“中秋”判断为停播"},
-    KindRule{"国庆节", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“国庆节”判断为停播"},
-    KindRule{"国庆", K::DayOff, S::HolidayName, M::Anywhere, "", "按节日名“国庆”判断为停播"},
+    KindRule{"元旦", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"除夕", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"春节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"清明节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"清明", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"劳动节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"五一", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"端午节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"端午", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"中秋节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"中秋", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"国庆节", K::DayOff, S::HolidayName, M::Anywhere, ""},
+    KindRule{"国庆", K::DayOff, S::HolidayName, M::Anywhere, ""},
 
-    KindRule{"放假", K::DayOff, S::DescriptionWord, M::Anywhere, "", "按说明中的“放假”判断为停播"},
-    KindRule{"节假日", K::DayOff, S::DescriptionWord, M::Anywhere, "",
-             "按说明中的“节假日”判断为停播"},
-    KindRule{"假期", K::DayOff, S::DescriptionWord, M::Anywhere, "", "按说明中的“假期”判断为停播"},
+    KindRule{"放假", K::DayOff, S::DescriptionWord, M::Anywhere, ""},
+    KindRule{"节假日", K::DayOff, S::DescriptionWord, M::Anywhere, ""},
+    KindRule{"假期", K::DayOff, S::DescriptionWord, M::Anywhere, ""},
 };
 
 // The code point at `at` and its length in bytes; a broken sequence is one byte of U+FFFD.
@@ -322,8 +311,22 @@ const KindRule* holidayNameAlone(std::string text) {
 
 }  // namespace
 
-std::span<const KindRule> kindRules() {
-    return kRules;
+std::string reasonOf(const KindRule& rule) {
+    if (rule.kind == ImportKind::Unknown) {
+        return {};
+    }
+    const std::string word(rule.word);
+    const std::string kind = rule.kind == ImportKind::WorkingDay ? "调休上课" : "停播";
+    switch (rule.strength) {
+        case RuleStrength::DescriptionType:
+            return "按说明“类型：" + word + "”判断为" + kind;
+        case RuleStrength::HolidayName:
+            return "按节日名“" + word + "”判断为" + kind;
+        case RuleStrength::DescriptionWord:
+            return "按说明中的“" + word + "”判断为" + kind;
+        default:
+            return "按“" + word + "”判断为" + kind;
+    }
 }
 
 KindDecision decideKind(std::string_view summary, std::string_view description) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -42,12 +41,11 @@ struct KindRule {
     RuleMatch match;
     // Characters that, just before the word, make it part of another word ("调休", "退休").
     std::string_view notAfter;
-    // For the operator, per row of the dialog.
-    std::string_view reason;
 };
 
-// The table, strongest first and within a strength in the order it is tried.
-std::span<const KindRule> kindRules();
+// Why a row decided, for the operator, per row of the dialog: "按“补班”判断为调休上课",
+// "按节日名“春节”判断为停播"; empty for a row that decides nothing.
+std::string reasonOf(const KindRule& rule);
 
 struct KindDecision {
     ImportKind kind = ImportKind::Unknown;

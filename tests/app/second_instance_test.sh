@@ -16,6 +16,7 @@ cleanup() {
 trap cleanup EXIT
 
 source "$(dirname "$0")/program_directory.sh"
+source "$(dirname "$0")/refused_instance.sh"
 make_program_directory "$work" "$executable" "$config"
 
 fail() {
@@ -35,13 +36,5 @@ box=$(timeout 20 xdotool search --sync --onlyvisible --name '^系统信息$' | h
 kill -0 "$second" 2>/dev/null || fail "the second instance ended before its message was answered"
 xdotool windowfocus --sync "$box" key Return
 
-for _ in $(seq 1 100); do
-    kill -0 "$second" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$second" 2>/dev/null && fail "the second instance is still running after its message"
-wait "$second"
-code=$?
-[ "$code" -eq 0 ] || fail "the second instance exited with $code"
-kill -0 "$first" 2>/dev/null || fail "the first instance did not survive the second start"
+expect_refused "$second" "$first"
 echo "second instance refused; first instance still running"

@@ -38,6 +38,7 @@ start_server() {
 }
 
 source "$(dirname "$0")/program_directory.sh"
+source "$(dirname "$0")/refused_instance.sh"
 # Entry 5 "3": the end of the day waits.
 make_program_directory "$work" "$executable" "$config" 3
 export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
@@ -62,15 +63,7 @@ box=$(DISPLAY=$two timeout 20 xdotool search --sync --onlyvisible --name '^ç³»ç»
 DISPLAY=$two xdotool search --name 'Orvessa    VER 5.0' > /dev/null &&
     fail "the second instance shows a main window"
 DISPLAY=$two xdotool windowfocus --sync "$box" key Return
-for _ in $(seq 1 100); do
-    kill -0 "$second" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$second" 2>/dev/null && fail "the second instance is still running after its message"
-wait "$second"
-code=$?
-[ "$code" -eq 0 ] || fail "the second instance exited with $code"
-kill -0 "$first" 2>/dev/null || fail "the first instance did not survive the second start"
+expect_refused "$second" "$first"
 echo "second instance on another display refused; first instance still running"
 
 # The skin's pictures of a killed instance stay until the next start.

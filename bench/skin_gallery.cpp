@@ -84,8 +84,9 @@ struct GalleryWindow {
     fakes::RecordingScreenSaverFlag screenSaver;
     fakes::RecordingShell shell;
     fakes::FixedMonitors monitors;
-    ui::MainWindow model{ui::MainWindowServices{host, clock, power, screenSaver, shell, monitors,
-                                                dir.path(), dir / "win.ini"}};
+    store::SystemConfig config{dir.path()};
+    ui::MainWindow model{ui::MainWindowServices{host, clock, shell, monitors, dir.path(), config,
+                                                [this] { return config.save().ok; }}};
     std::unique_ptr<gui::MainWindowView> view;
 
     GalleryWindow() {

@@ -42,10 +42,6 @@ std::string shownPath(const std::string& corePath) {
     return text::utf8Path(p);
 }
 
-int dateKey(const platform::LocalDateTime& t) {
-    return t.year * 10000 + t.month * 100 + t.day;
-}
-
 }  // namespace
 
 class SimulatedDay::Run : public scheduler::BroadcastRecord {
@@ -97,7 +93,8 @@ public:
                                                    .broadcastRecord = this};
         m_system = scheduler::OrvessaSystem::start(services);
         ui::MainWindow& f = m_system->mainWindow();
-        if (!f.configurationLoaded) {
+        system::BroadcastEngine& e = m_system->engine();
+        if (!e.startUp().configurationLoaded) {
             throw BadInput("cannot read " + config.string());
         }
         m_finished = false;
@@ -105,35 +102,35 @@ public:
 
         // Without a library the core would default to its own folder, which here is a copy
         // without the media; the running system's default is DIR's.
-        const bool noLibrary = f.config.entry(store::SystemConfig::kMediaLibrary).empty();
+        const bool noLibrary = e.config().entry(store::SystemConfig::kMediaLibrary).empty();
         f.setVisible(true);
         f.FormActivate();
         if (noLibrary) {
             const std::string library =
                 text::utf8Path(fs::absolute(dir, ec) / "AUDIO") + text::nativeSeparator();
-            f.config.setEntry(store::SystemConfig::kMediaLibrary, library);
-            f.defaultDirectory = library;
+            e.config().setEntry(store::SystemConfig::kMediaLibrary, library);
+            e.startUp().defaultDirectory = library;
         }
 
         if (m_settings.table != nullptr) {
             f.Grid.table() = *m_settings.table;
             f.Grid.tableChanged();
-        } else if (!f.stopDay &&
-                   !fs::is_regular_file(m_work.path() / f.session.tableFileName, ec)) {
-            const fs::path table = dir / f.session.tableFileName;
+        } else if (!e.stopDay().today &&
+                   !fs::is_regular_file(m_work.path() / e.session().tableFileName, ec)) {
+            const fs::path table = dir / e.session().tableFileName;
             if (fs::symlink_status(table, ec).type() != fs::file_type::not_found) {
                 throw BadInput("cannot read the table " + table.string());
             }
             // The program runs such a day on an empty table: nothing is broadcast.
             m_missingTable = table.string();
         }
-        m_tableFileName = f.session.tableFileName;
-        m_stopDay = f.stopDay;
-        m_plan = f.session.dayPlan;
-        std::string start = "start table=" + f.session.tableFileName +
+        m_tableFileName = e.session().tableFileName;
+        m_stopDay = e.stopDay().today;
+        m_plan = e.session().dayPlan;
+        std::string start = "start table=" + e.session().tableFileName +
                             " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
-                            " stop-day=" + (f.stopDay ? "yes" : "no");
-        if (const std::optional<store::CalendarEntry>& entry = f.session.dayPlan.entry) {
+                            " stop-day=" + (e.stopDay().today ? "yes" : "no");
+        if (const std::optional<store::CalendarEntry>& entry = e.session().dayPlan.entry) {
             start += " plan=calendar remark=" + scheduler::as_run::recordedRemark(entry->remark);
         }
         m_lines.push_back({0, std::move(start), std::nullopt});
@@ -200,11 +197,11 @@ private:
         // Automatic operation is entered by enabling its command, running it and disabling it
         // again; seeing it enabled is seeing the re-entry, before it reloads the table.
         m_automaticEntryEnabled = f.automaticOperation.enabled();
-        f.automaticOperation.changed.connect([this, &f] {
+        f.automaticOperation.changed.connect([this, &f, &e = m_system->engine()] {
             const bool enabled = f.automaticOperation.enabled();
             if (enabled && !m_automaticEntryEnabled) {
                 m_reentered = true;
-                m_midnight = dateKey(m_clock.now()) != f.automaticDate;
+                m_midnight = platform::dateNumber(m_clock.now()) != e.automaticDate();
                 m_lines.push_back({0, m_midnight ? "midnight" : "replay", std::nullopt});
             }
             m_automaticEntryEnabled = enabled;
@@ -222,6 +219,7 @@ private:
 
     void tickThrough() {
         ui::MainWindow& f = m_system->mainWindow();
+        const system::BroadcastEngine& e = m_system->engine();
         flush();
         bool freshTable = true;
         const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);
@@ -238,7 +236,7 @@ private:
                 m_clock.jumpTo(scheduler::localDateTimeOf(s));
             }
             const bool atEnd = f.broadcastTimer.running() &&
-                               f.session.playback.currentRow == f.Grid.table().rowCount();
+                               e.session().playback.currentRow == f.Grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
             if (f.broadcastTimer.running()) {

@@ -55,7 +55,7 @@ GridEditor::GridEditor(EditorControls controls, playback::BroadcastSession& sess
     m_c.grid.rowChosen.connect([this] { selectionStep(); });
     // A cell typed, or filled from the library list or the options dialog, is a change even
     // where no click came first.
-    m_c.grid.cellWritten.connect([this](int, int) { m_c.save.setEnabled(manual()); });
+    m_c.grid.cellWritten.connect([this](int, int) { setUnsaved(manual()); });
     for (model::Command* c : {&m_c.save, &m_c.SAVE1}) {
         c->setHandler([this] { save(); });
     }
@@ -271,7 +271,7 @@ bool GridEditor::save() {
     if (allEmpty()) {
         m_services.host.messageBox("请输入必要的数据然后保存！", "系统信息",
                                    MessageIcon::Information, MessageButtons::Ok);
-        m_c.save.setEnabled(false);
+        setUnsaved(false);
         return false;
     }
     if (!m_truncatedFile.empty() && m_truncatedFile == m_session.tableFileName) {
@@ -305,14 +305,15 @@ bool GridEditor::writeTable() {
         m_services.host.messageBox(
             "作息时间表 " + m_session.tableFileName + " 保存失败！\r\r" + r.error, "错误",
             MessageIcon::Error, MessageButtons::Ok);
-        m_c.save.setEnabled(true);
+        setUnsaved(true);
         return false;
     }
     if (m_truncatedFile == m_session.tableFileName) {
         m_truncatedFile.clear();
     }
     remember();
-    m_c.save.setEnabled(false);
+    setUnsaved(false);
+    saved.send();
     return true;
 }
 
@@ -330,7 +331,7 @@ void GridEditor::selectionStep() {
     if (manual()) {
         setMoveButtons();
     }
-    m_c.save.setEnabled(manual());
+    setUnsaved(manual());
 }
 
 void GridEditor::setDelete(bool on) {

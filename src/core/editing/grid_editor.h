@@ -19,8 +19,7 @@ namespace orvessa::editing {
 // The main window's controls that the editor reads and sets.
 struct EditorControls {
     model::Grid& grid;
-    model::TextControl& hintLine;        // the load's red notices
-    model::Command& automaticOperation;  // enabled exactly in manual operation
+    model::TextControl& hintLine;  // the load's red notices
     model::Command& save;
     model::Command& SAVE1;
     model::Command& add;
@@ -61,6 +60,8 @@ public:
     store::DayPlan todaysPlan() const;
     // After each load, once the grid holds the new table and the load's notices are shown.
     model::Signal<> loaded;
+    // The grid's table was written to its file.
+    model::Signal<> saved;
     // While on (start-up, before the clock runs, with nobody there to answer), a table that
     // cannot be read is told in the status line and the failure record only, without its box.
     void setUnattended(bool on) { m_unattended = on; }
@@ -74,8 +75,12 @@ public:
     // Whether the grid differs from what was last loaded or saved.
     bool modified() const;
     // Unsaved changes as the system keeps them: Save is enabled.
-    bool unsaved() const { return m_c.save.enabled(); }
-    void setUnsaved(bool on) { m_c.save.setEnabled(on); }
+    bool unsaved() const { return m_session.unsaved; }
+    // The one writer of the session's unsaved flag; the save button is offered exactly then.
+    void setUnsaved(bool on) {
+        m_session.unsaved = on;
+        m_c.save.setEnabled(on);
+    }
     // Whether every data cell is empty or blank.
     bool allEmpty() const;
     // Save for a list that may be emptied on purpose (the holiday list): a list without any
@@ -100,7 +105,7 @@ public:
     void setVolumeFollower(std::function<void(int)> follow) { m_followVolume = std::move(follow); }
 
 private:
-    bool manual() const { return m_c.automaticOperation.enabled(); }
+    bool manual() const { return m_session.manual(); }
     void setDelete(bool on);
     void setUp(bool on);
     void setDown(bool on);

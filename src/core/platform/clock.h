@@ -18,6 +18,12 @@ struct LocalDateTime {
 };
 
 // The date of a local time.
+// The date as one number, year*10000 + month*100 + day: how records and the stop-day ticker
+// keep and compare dates.
+inline int dateNumber(const LocalDateTime& t) {
+    return t.year * 10000 + t.month * 100 + t.day;
+}
+
 inline std::chrono::year_month_day dateOf(const LocalDateTime& t) {
     return {std::chrono::year(t.year), std::chrono::month(static_cast<unsigned>(t.month)),
             std::chrono::day(static_cast<unsigned>(t.day))};

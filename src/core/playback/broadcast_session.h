@@ -7,6 +7,19 @@
 
 namespace orvessa::playback {
 
+enum class OperatingMode {
+    Manual,     // the operator edits; the clock does not run the table
+    Automatic,  // the clock runs today's table
+};
+
+// The stop-day ticker's state: whether today broadcasts nothing, the date the ticker runs for
+// (platform::dateNumber, 0 for none) and its count of seconds.
+struct StopDayState {
+    bool today = false;
+    int date = 0;
+    int count = 0;
+};
+
 // What the clock, the player, the now-playing display, the editor and the modes share while the
 // system runs. The main window keeps it; its controls only show it.
 struct BroadcastSession {
@@ -23,6 +36,13 @@ struct BroadcastSession {
     // empty while the clock is synchronised. The date line and the hints carry it.
     std::string clockWarning;
     bool unlocked = false;  // the operator has entered
+    // Written by the operating modes alone. As the window is designed "自动播出" is not offered,
+    // which is what automatic operation means, until the start-up enters it.
+    OperatingMode mode = OperatingMode::Automatic;
+    bool manual() const { return mode == OperatingMode::Manual; }
+    // Edits in the grid not yet saved; written by the grid editor alone. Saving is offered as
+    // the window is designed, until the start-up has loaded the day's table.
+    bool unsaved = true;
 };
 
 }  // namespace orvessa::playback

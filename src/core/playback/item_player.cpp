@@ -42,6 +42,7 @@ ItemPlayer::ItemPlayer(BroadcastSession& session, PlayerControls controls, Playe
                        VideoWindow& videoWindow, const store::LiveSettings& settings)
     : m_state(session.playback),
       m_clock(session.clock),
+      m_mode(session.mode),
       m_controls(controls),
       m_services(std::move(services)),
       m_video(videoWindow),

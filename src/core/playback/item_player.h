@@ -30,8 +30,7 @@ struct PlayerControls {
     model::ListBox& playlistBox;
     model::TextControl& hintLine;
     model::Command& secondMonitorBox;
-    model::Command& automaticOperation;  // enabled exactly in manual operation
-    model::Timer& nowPlayingTimer;       // the now-playing display's timer
+    model::Timer& nowPlayingTimer;  // the now-playing display's timer
 };
 
 // What the player is given besides the controls.
@@ -110,11 +109,12 @@ private:
     void startMedia();
     void openWithShell();
     void applyVolume();
-    bool manual() const { return m_controls.automaticOperation.enabled(); }
+    bool manual() const { return m_mode == OperatingMode::Manual; }
     void report(PlayEvent::Type type, int row);
 
     PlaybackState& m_state;
     ClockState& m_clock;
+    const OperatingMode& m_mode;
     PlayerControls m_controls;
     PlayerServices m_services;
     VideoWindow& m_video;

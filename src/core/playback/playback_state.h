@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/clock.h"
+#include "core/text/time_text.h"
+
 namespace orvessa::playback {
 
 enum class ItemKind { None = 0, WebPage = 1, Media = 3, ShellOpened = 4 };
@@ -46,8 +49,11 @@ struct PlaybackState {
 
 // The broadcast clock's fields that the player reads and writes.
 struct ClockState {
+    // The second the clock last ticked, and its time of day; none before the first tick.
+    std::optional<platform::LocalDateTime> lastTick;
+    text::TimeOfDay tick;
     std::string startTime;  // the current row's start, trimmed and padded
-    std::string nowTime;    // the clock text, trimmed and padded
+    std::string nowTime;    // the tick's time, padded: what the cells are compared with
     std::string stopTime;   // the current row's stop, trimmed and padded
     std::string lastStartTime = "00:00:00";
     int repeatLimit = 1;

@@ -152,7 +152,8 @@ void BroadcastClock::tick() {
 void BroadcastClock::readRow() {
     m_row = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow);
     m_clock.startTime = m_row.start;
-    m_clock.nowTime = normaliseTime(m_controls.clockText.text());
+    // Before the first tick the clock has read no time, and no cell is after it.
+    m_clock.nowTime = m_clock.lastTick ? m_clock.tick.padded() : std::string();
     m_clock.stopTime = m_row.stop;
 }
 
@@ -191,7 +192,9 @@ void BroadcastClock::tickEnded() {
 void BroadcastClock::steps(const platform::LocalDateTime& at) {
     m_clock.advanceRequested = false;
     m_tickMillis = secondsOf(at) * 1000;
-    m_controls.clockText.setText(text::formatClockTime(at.hour, at.minute, at.second));
+    m_clock.lastTick = at;
+    m_clock.tick = text::TimeOfDay(at.hour, at.minute, at.second);
+    m_controls.clockText.setText(m_clock.tick.clockText());
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
     m_controls.stopDayLine.setText(dateLineText(at, m_session));

@@ -18,26 +18,12 @@ namespace {
 
 // Seconds of the day of a clock text "H:mm:ss" or "hh:mm:ss"; -1 when it is none.
 int secondsOfDay(std::string_view clockText) {
-    const std::string t = text::normaliseTime(clockText);
-    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
-        return -1;
-    }
-    const auto h = text::parseDecimal(t.substr(0, 2));
-    const auto m = text::parseDecimal(t.substr(3, 2));
-    const auto s = text::parseDecimal(t.substr(6, 2));
-    if (!h || !m || !s) {
-        return -1;
-    }
-    return *h * 3600 + *m * 60 + *s;
-}
-
-int dateKey(const platform::LocalDateTime& t) {
-    return t.year * 10000 + t.month * 100 + t.day;
+    const auto t = text::TimeOfDay::read(clockText);
+    return t ? t->seconds() : -1;
 }
 
 std::string clockTextOf(int seconds) {
-    seconds = ((seconds % 86400) + 86400) % 86400;
-    return text::formatClockTime(seconds / 3600, seconds % 3600 / 60, seconds % 60);
+    return text::TimeOfDay::fromSeconds(seconds).clockText();
 }
 
 }  // namespace
@@ -62,7 +48,7 @@ bool EndOfDay::endOfTable() {
         c.endCountdown = 30;
     }
     if (c.shutdownArmed && c.endCountdown < 30) {
-        c.shutdownTime = clockTextOf(secondsOfDay(m_c.clockText.text()) + 60);
+        c.shutdownTime = clockTextOf(c.tick.seconds() + 60);
         c.shutdownArmed = false;
     }
     const EndOfDayAction action = liveAction();
@@ -75,7 +61,7 @@ bool EndOfDay::endOfTable() {
         m_actions.enterAutomaticOperation();
         return true;
     }
-    if (action == EndOfDayAction::PowerOff && m_c.clockText.text() == c.shutdownTime) {
+    if (action == EndOfDayAction::PowerOff && c.tick.clockText() == c.shutdownTime) {
         powerOff();
     }
     return false;
@@ -99,7 +85,7 @@ bool EndOfDay::showCountdown() {
         m_s.session.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
         return false;
     }
-    const int now = secondsOfDay(m_c.clockText.text());
+    const int now = m_s.session.clock.tick.seconds();
     const int shutdown = secondsOfDay(m_s.session.clock.shutdownTime);
     if (now < 0 || shutdown < 0 || !(shutdown <= now + 60 && now < shutdown)) {
         return false;
@@ -112,7 +98,7 @@ bool EndOfDay::showCountdown() {
 }
 
 bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
-    const int date = dateKey(at);
+    const int date = platform::dateNumber(at);
     if (m_s.automaticDate == 0 || date == m_s.automaticDate || m_s.session.playback.isPlaying) {
         return false;
     }
@@ -134,22 +120,22 @@ void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
     }
     // The grid shows the stop day's own table, as after a start-up on that day.
     m_actions.loadTodaysTable();
-    m_s.stopDay = true;
-    m_s.stopDayDate = dateKey(day);
-    m_s.stopDayCount = 0;
+    m_s.stopDay.today = true;
+    m_s.stopDay.date = platform::dateNumber(day);
+    m_s.stopDay.count = 0;
     m_c.stopDayTimer.start(1000);
 }
 
 void EndOfDay::stopDayTick() {
     const platform::LocalDateTime now = m_clock.now();
-    int& stopDayCount = m_s.stopDayCount;
+    int& stopDayCount = m_s.stopDay.count;
     // A system left running decides again for each new day, as a start-up on that day would:
     // a broadcast day is broadcast, a further stop day starts its own count.
-    const int today = dateKey(now);
-    if (m_s.stopDayDate != 0 && today != m_s.stopDayDate) {
+    const int today = platform::dateNumber(now);
+    if (m_s.stopDay.date != 0 && today != m_s.stopDay.date) {
         const store::DayPlan plan = m_actions.planNewDay(now);
         if (!plan.stopDay()) {
-            m_s.stopDay = false;
+            m_s.stopDay.today = false;
             m_actions.enterAutomaticOperation();
             // This very second belongs to the new table: a row at 00:00:00 rings.
             m_c.broadcastTimer.fire();
@@ -158,7 +144,7 @@ void EndOfDay::stopDayTick() {
         stopDayCount = 0;
         m_s.session.dayPlan = plan;
     }
-    m_s.stopDayDate = today;
+    m_s.stopDay.date = today;
     m_s.session.weekday = text::weekdayOf(now.year, now.month, now.day);
     m_c.stopDayLine.setText(dateLineText(now, m_s.session));
     if (stopDayCount < 62) {

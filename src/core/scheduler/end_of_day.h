@@ -22,7 +22,6 @@ struct EndOfDayControls {
     model::TextControl& statusLine;
     model::TextControl& hintLine;
     model::TextControl& stopDayLine;
-    model::TextControl& clockText;  // the clock text of the last tick
     model::Grid& grid;
     model::Timer& broadcastTimer;  // the broadcast clock
     model::Timer& stopDayTimer;    // the stop-day ticker
@@ -31,10 +30,7 @@ struct EndOfDayControls {
 struct EndOfDayState {
     const store::SystemConfig& config;
     playback::BroadcastSession& session;
-    bool& stopDay;
-    // The date (year*10000+month*100+day) for which the stop-day ticker runs.
-    int& stopDayDate;
-    int& stopDayCount;
+    playback::StopDayState& stopDay;
     // The date on which automatic operation last loaded today's table.
     const int& automaticDate;
 };

@@ -26,28 +26,27 @@ std::unique_ptr<OrvessaSystem> OrvessaSystem::start(PlatformServices services) {
 }
 
 OrvessaSystem::OrvessaSystem(PlatformServices& services) {
-    // The main window's initialisation runs before any other window exists.
-    m_mainWindow = std::make_unique<ui::MainWindow>(
-        ui::MainWindowServices{services.host, services.clock, services.power, services.screenSaver,
-                               services.shell, services.monitors, services.programDirectory,
-                               services.mediaProfile, services.failureRecord});
-    m_windows.push_back(m_mainWindow.get());
-    if (!services.itemDirectory.empty()) {
-        m_mainWindow->itemDirectoryText = text::utf8Path(services.itemDirectory);
-        if (!text::endsWithSeparator(m_mainWindow->itemDirectoryText)) {
-            m_mainWindow->itemDirectoryText += text::nativeSeparator();
-        }
+    m_engine = std::make_unique<system::BroadcastEngine>(
+        services.programDirectory, services.itemDirectory, services.host, services.failureRecord);
+    system::BroadcastEngine& e = *m_engine;
+    if (services.broadcastRecord != nullptr) {
+        e.addRecord(*services.broadcastRecord);
     }
+    // The main window's initialisation runs before any other window exists.
+    m_mainWindow = std::make_unique<ui::MainWindow>(ui::MainWindowServices{
+        services.host, services.clock, services.shell, services.monitors, services.programDirectory,
+        e.config(), [&e] { return e.saveConfiguration(); }});
+    m_windows.push_back(m_mainWindow.get());
     buildMainWindowSubsystems(services);
     m_startUp->FormCreate();
 
     ui::MainWindow& f = *m_mainWindow;
-    auto saveConfiguration = [&f] { return f.saveConfiguration(); };
-    m_passwordDialog = std::make_unique<editing::PasswordDialog>(f.config, f.session.unlocked,
+    auto saveConfiguration = [&e] { return e.saveConfiguration(); };
+    m_passwordDialog = std::make_unique<editing::PasswordDialog>(e.config(), e.session().unlocked,
                                                                  services.host, saveConfiguration);
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        f.config, f.settings, f.Grid,
+        e.config(), e.settings(), f.Grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
                                  services.programDirectory, services.unattendedStart});
     m_windows.push_back(m_optionsDialog.get());
@@ -59,7 +58,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         recorder = m_noRecordingDevice.get();
     }
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
-        *recorder, tools::RecorderServices{services.host, [&f] { return f.libraryDirectory(); },
+        *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
                                            [this] { m_library->refresh(); }});
     for (model::Command* c : {&f.rec3, &f.Rec2}) {
         c->setHandler([this] { m_recorderWindow->showRecorder(); });
@@ -68,26 +67,27 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_exchangeChooser = std::make_unique<editing::ExchangeChooser>();
     m_windows.push_back(m_exchangeChooser.get());
     m_directoryDialog = std::make_unique<editing::DirectoryDialog>(
-        m_mainWindow->programDirectoryText + "AUDIO" + text::nativeSeparator());
+        e.programDirectoryText() + "AUDIO" + text::nativeSeparator());
     m_windows.push_back(m_directoryDialog.get());
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
-        f.config, m_videoWindow->Panel2,
+        e.config(), m_videoWindow->Panel2,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
-                                services.programDirectory, services.failureRecord});
-    if (f.configurationLoaded) {
+                                services.programDirectory, e.failureRecord()});
+    if (e.startUp().configurationLoaded) {
         m_subtitleDialog->FormCreate();
     }
     f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
-    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
-        services.host, services.clock, *m_dayPlanner, f.programDirectory, services.calendarReader});
+    m_calendarWindow = std::make_unique<editing::CalendarWindow>(
+        editing::CalendarServices{services.host, services.clock, *m_dayPlanner,
+                                  e.programDirectory(), services.calendarReader});
     f.schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
     m_windows.push_back(m_calendarWindow.get());
     m_windows.push_back(&m_calendarWindow->importDialog());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
-        f.session.tableFileName, f.programDirectory, services.host, *m_editor);
+        e.session().tableFileName, e.programDirectory(), services.host, *m_editor);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
@@ -98,14 +98,14 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
             m_optionsDialog->previousRow.setEnabled(f.up.enabled());
         });
     }
-    m_endOfDay->setSettings(&f.settings);
+    m_endOfDay->setSettings(&e.settings());
     m_editor->setVolumeFollower(
         [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
     buildClockWatch(services);
-    if (services.failureRecord != nullptr) {
-        recordTimerFailures(*services.failureRecord, services.clock,
+    if (e.failureRecord() != nullptr) {
+        recordTimerFailures(*e.failureRecord(), services.clock,
                             {{f.name(), f.broadcastTimer},
                              {f.name(), f.nowPlayingTimer},
                              {f.name(), f.stopDayTimer},
@@ -120,8 +120,9 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
         return;
     }
     ui::MainWindow& f = *m_mainWindow;
+    system::BroadcastEngine& e = *m_engine;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.Grid, f.session.tableFileName,
+        services.host, services.clock, *services.dayChecker, f.Grid, e.session().tableFileName,
         f.hintLine, [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     m_preflight->startLine.setVisible(false);
@@ -134,8 +135,8 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
     // The holiday list is saved through the same command, and is no day's table.
     for (model::Command* c : {&f.save, &f.SAVE1}) {
-        c->setHandler([this, &f] {
-            if (m_editor->save() && f.inManualOperation() && !m_holidayPanel->open()) {
+        c->setHandler([this, &e] {
+            if (m_editor->save() && e.manual() && !m_holidayPanel->open()) {
                 m_preflight->tableSaved();
             }
         });
@@ -147,21 +148,31 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
         return;
     }
     ui::MainWindow& f = *m_mainWindow;
+    system::BroadcastEngine& e = *m_engine;
     m_clockWatch =
-        std::make_unique<ClockWatch>(ClockWatchControls{f.session, f.trayIcon, f.clockSyncTimer},
-                                     *services.clockSync, services.clock, services.broadcastRecord);
+        std::make_unique<ClockWatch>(ClockWatchControls{e.session(), f.trayIcon, f.clockSyncTimer},
+                                     *services.clockSync, services.clock, &e);
     if (m_preflight != nullptr) {
         m_clockWatch->changed.connect(
-            [this, &f] { m_preflight->showClockWarning(f.session.clockWarning); });
+            [this, &e] { m_preflight->showClockWarning(e.session().clockWarning); });
     }
     m_clockWatch->check();
 }
 
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
     ui::MainWindow& f = *m_mainWindow;
-    m_commandStates->apply(
-        event, {f.inManualOperation(), f.session.playback.isPlaying, f.session.unlocked,
-                f.config.anyoneMayOperate(), m_holidayPanel != nullptr && m_holidayPanel->open()});
+    system::BroadcastEngine& e = *m_engine;
+    m_commandStates->apply(event, {e.manual(), e.session().playback.isPlaying, e.session().unlocked,
+                                   e.config().anyoneMayOperate(),
+                                   m_holidayPanel != nullptr && m_holidayPanel->open()});
+    if (event == ui::CommandStates::Event::EnterAutomatic) {
+        // Automatic operation switches saving off: nothing is left unsaved.
+        m_editor->setUnsaved(false);
+    }
+    if (event == ui::CommandStates::Event::EnterManual ||
+        event == ui::CommandStates::Event::EnterAutomatic) {
+        e.modeSwitched();
+    }
     if (m_preflight == nullptr) {
         f.yuyan.setEnabled(false);
     }
@@ -169,26 +180,26 @@ void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
 
 void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
+    system::BroadcastEngine& e = *m_engine;
     m_commandStates = std::make_unique<ui::CommandStates>(f);
     // The week's rules as the holiday panel's boxes hold them while the system runs.
     m_dayPlanner = std::make_unique<store::DayPlanner>(
-        f.programDirectory,
-        [&f] {
-            store::WeekRules rules = store::weekRulesOf(f.config);
+        e.programDirectory(),
+        [&f, &e] {
+            store::WeekRules rules = store::weekRulesOf(e.config());
             for (std::size_t k = 0; k < 7; ++k) {
                 rules.stopOnWeekday[k] = f.weekdayStopBoxes[k]->checked();
             }
             rules.broadcastAll = f.weekdayStopBoxes[7]->checked();
             return rules;
         },
-        services.failureRecord);
+        e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.Grid, f.hintLine, f.automaticOperation, f.save, f.SAVE1, f.add,
-                                f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
-                                f.DOW1},
-        f.session,
-        editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
-                                services.failureRecord, [this](const platform::LocalDateTime& now) {
+        editing::EditorControls{f.Grid, f.hintLine, f.save, f.SAVE1, f.add, f.ADD1, f.xiugai,
+                                f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
+        e.session(),
+        editing::EditorServices{services.host, services.clock, e.config(), e.programDirectory(),
+                                e.failureRecord(), [this](const platform::LocalDateTime& now) {
                                     const store::DayPlan plan =
                                         m_dayPlanner->planFor(platform::dateOf(now));
                                     if (m_journal != nullptr) {
@@ -197,18 +208,21 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     return plan;
                                 }});
 
-    auto saveConfiguration = [&f] { return f.saveConfiguration(); };
+    m_editor->loaded.connect([this, &f] { m_engine->tableLoaded(f.Grid.table()); });
+    m_editor->saved.connect([this, &f] { m_engine->tableSaved(f.Grid.table()); });
+
+    auto saveConfiguration = [&e] { return e.saveConfiguration(); };
     platform::SkinLook* look = services.skinLook;
     if (look == nullptr) {
         m_noSkinLook = std::make_unique<NoSkinLook>();
         look = m_noSkinLook.get();
     }
     m_skinEngine = std::make_unique<skins::SkinEngine>(
-        *look, services.host, [failures = services.failureRecord](const std::string& why) {
+        *look, services.host, [failures = e.failureRecord()](const std::string& why) {
             platform::recordFailure(failures, {"skin refused", why});
         });
     m_skins = std::make_unique<skins::SkinSwitcher>(
-        f.SpeedButton9, f.config, saveConfiguration, *m_skinEngine,
+        f.SpeedButton9, e.config(), saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);
     for (model::Command* c : {&f.skin, &f.SpeedButton9}) {
         c->setHandler([this] { m_skins->click(); });
@@ -217,25 +231,25 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     m_lock = std::make_unique<editing::OperatorLock>(
         editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
-        f.config, f.session.unlocked, services.screenSaver, services.host);
+        e.config(), e.session().unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.libraryList, f.Grid, f.dir1, f.config, f.session.unlocked, f.session.playback,
+        f.libraryList, f.Grid, f.dir1, e.config(), e.session().unlocked, e.session().playback,
         services.host,
         editing::LibraryActions{[this] { return m_lock->askPassword(); },
                                 [&f] { f.FormActivate(); }, saveConfiguration,
-                                [&f] { return f.libraryDirectory(); }});
+                                [&e] { return e.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
         ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
                      f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.libraryList,
                      f.broadcastTimer, f.stopDayTimer},
-        ModeState{f.config, f.session, f.automaticDate, f.gridHeight},
+        ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
                      [this] { m_library->refresh(); },
                      [this](bool manual) {
                          commandsChanged(manual ? ui::CommandStates::Event::EnterManual
                                                 : ui::CommandStates::Event::EnterAutomatic);
                      },
-                     [this, &f, failures = services.failureRecord] {
+                     [this, &f, failures = e.failureRecord()] {
                          m_library->checkFolder(f.hintLine, failures);
                      }},
         *m_editor);
@@ -244,8 +258,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     services.power,        services.programDirectory,
                                     services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
-    startUpServices.failures = services.failureRecord;
-    startUpServices.checkLibrary = [this, &f, failures = services.failureRecord] {
+    startUpServices.failures = e.failureRecord();
+    startUpServices.checkLibrary = [this, &f, failures = e.failureRecord()] {
         m_library->checkFolder(f.hintLine, failures);
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
@@ -266,9 +280,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                         {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.secondMonitorBox, &f.hideAtStartBox},
                         {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
                         {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
-        StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.session,
-                     f.stopDay, f.stopDayDate, f.stopDayCount, f.hints, f.defaultDirectory,
-                     f.configurationLoaded},
+        StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
+                     e.startUp().platformFamily, e.session(), e.stopDay(), e.startUp().hints,
+                     e.startUp().defaultDirectory, e.startUp().configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->FormActivate(); });
     for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
@@ -280,19 +294,19 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); },
             f.libraryList, f.weekSelector, f.broadcastTimer},
-        editing::HolidayState{f.config, f.session.tableFileName, f.session.playback, f.gridHeight},
+        editing::HolidayState{e.config(), e.session().tableFileName, e.session().playback,
+                              f.layout.gridHeight},
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.clockText, f.Grid,
-                         f.broadcastTimer, f.stopDayTimer},
-        EndOfDayState{f.config, f.session, f.stopDay, f.stopDayDate, f.stopDayCount,
-                      f.automaticDate},
-        services.clock, services.power,
+        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.Grid, f.broadcastTimer,
+                         f.stopDayTimer},
+        EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()}, services.clock,
+        services.power,
         EndOfDayActions{[this] { m_startUp->quit(); },
-                        [&f] { enterAutomaticOperation(f.automaticOperation); },
-                        [this, &f] {
-                            f.session.autoNaming = true;
+                        [&f, &e] { enterAutomaticOperation(f.automaticOperation, e.session()); },
+                        [this, &e] {
+                            e.session().autoNaming = true;
                             m_editor->load();
                         },
                         [this](const platform::LocalDateTime& day) {
@@ -300,22 +314,19 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                             m_dayPlanner->reload();
                             return m_dayPlanner->planFor(platform::dateOf(day));
                         },
-                        [record = services.broadcastRecord] {
-                            if (record != nullptr) {
-                                record->flush();
-                            }
-                        }});
+                        [&e] { e.flush(); }});
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
+    system::BroadcastEngine& e = *m_engine;
     m_display = std::make_unique<playback::NowPlaying>(
-        f.session, playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Grid},
+        e.session(), playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
-        f.session,
+        e.session(),
         playback::PlayerControls{f.Grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
-                                 f.automaticOperation, f.nowPlayingTimer},
+                                 f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
@@ -324,10 +335,10 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
                 commandsChanged(running ? ui::CommandStates::Event::ItemStarted
                                         : ui::CommandStates::Event::ItemStopped);
             },
-            [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; },
+            [&e] { return e.libraryDirectory(); }, [&e] { return e.itemDirectoryText(); },
             [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); },
-            services.failureRecord},
-        *m_videoWindow, f.settings);
+            e.failureRecord()},
+        *m_videoWindow, e.settings());
     for (model::Command* c : {&f.ToolButton17, &f.P1}) {
         c->setHandler([this] { m_player->play(); });
     }
@@ -342,23 +353,25 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
-        f.session, ClockControls{f.Grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
-        *m_display, *m_videoWindow, services.clock, f.hints,
+        e.session(), ClockControls{f.Grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
+        *m_display, *m_videoWindow, services.clock, e.startUp().hints,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
             [this] { return m_endOfDay->showCountdown(); },
             [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
     m_modes->setBroadcastClock(m_broadcastClock.get());
-    m_broadcastClock->setFailureRecord(services.failureRecord);
-    if (services.broadcastRecord != nullptr) {
-        m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.session.tableFileName,
-                                                       services.clock, *services.broadcastRecord);
+    m_broadcastClock->setFailureRecord(e.failureRecord());
+    {
+        // What the clock and the player do becomes the engine's events, for every listener.
+        m_journal = std::make_unique<BroadcastJournal>(f.Grid, e.session().tableFileName,
+                                                       services.clock, e);
         // Today was planned by the start-up, before the journal was there to hear it.
-        if (f.configurationLoaded) {
-            m_journal->dayPlanned(services.clock.now(), f.session.dayPlan);
+        if (e.startUp().configurationLoaded) {
+            m_journal->dayPlanned(services.clock.now(), e.session().dayPlan);
         }
-        m_player->setObserver([this](const playback::PlayEvent& e) { m_journal->played(e); });
+        m_player->setObserver(
+            [this](const playback::PlayEvent& event) { m_journal->played(event); });
         m_broadcastClock->setObserver(m_journal.get());
     }
     // Seconds while the clock stood still are not made up when it starts again.

@@ -27,6 +27,7 @@
 #include "core/scheduler/startup.h"
 #include "core/skins/skin_engine.h"
 #include "core/store/day_planner.h"
+#include "core/system/broadcast_engine.h"
 #include "core/tools/recorder_window.h"
 #include "core/tools/subtitle_dialog.h"
 #include "core/ui/command_states.h"
@@ -79,6 +80,9 @@ public:
     // operator, returning null), then creates the windows in order, the main window first.
     static std::unique_ptr<OrvessaSystem> start(PlatformServices services);
 
+    // The running system: what decides the day and what it has done.
+    system::BroadcastEngine& engine() { return *m_engine; }
+    const system::BroadcastEngine& engine() const { return *m_engine; }
     ui::MainWindow& mainWindow() { return *m_mainWindow; }
     editing::PasswordDialog& passwordDialog() { return *m_passwordDialog; }
     editing::OptionsDialog& optionsDialog() { return *m_optionsDialog; }
@@ -119,6 +123,8 @@ private:
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
+    // First made, last gone: every subsystem holds pieces of it.
+    std::unique_ptr<system::BroadcastEngine> m_engine;
     std::unique_ptr<ui::MainWindow> m_mainWindow;
     std::unique_ptr<ui::CommandStates> m_commandStates;
     std::unique_ptr<store::DayPlanner> m_dayPlanner;

@@ -14,6 +14,7 @@ using model::Command;
 using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
+using playback::OperatingMode;
 using store::SystemConfig;
 
 namespace {
@@ -22,10 +23,19 @@ constexpr model::Color kWeekChoiceBackground = model::rgb(255, 251, 240);
 
 }  // namespace
 
-void enterAutomaticOperation(model::Command& automaticOperation) {
-    automaticOperation.setEnabled(true);
+void enterAutomaticOperation(model::Command& automaticOperation,
+                             playback::BroadcastSession& session) {
+    // "自动播出" runs only while offered, that is in manual operation: for the time of the click
+    // the system is in manual operation, as the rules that run inside it see.
+    setMode(session, automaticOperation, OperatingMode::Manual);
     automaticOperation.click();
-    automaticOperation.setEnabled(false);
+    setMode(session, automaticOperation, OperatingMode::Automatic);
+}
+
+void setMode(playback::BroadcastSession& session, model::Command& automaticOperation,
+             OperatingMode mode) {
+    session.mode = mode;
+    automaticOperation.setEnabled(mode == OperatingMode::Manual);
 }
 
 OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServices services,
@@ -43,7 +53,7 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
 void OperatingModes::enterManual() {
     m_c.broadcastTimer.stop();
     m_c.manualOperation.setEnabled(false);
-    m_c.automaticOperation.setEnabled(true);
+    setMode(m_s.session, m_c.automaticOperation, OperatingMode::Manual);
     m_services.modeChanged(true);
     m_c.grid.setEditable(true);
     m_c.grid.setRowSelect(false);
@@ -81,7 +91,7 @@ void OperatingModes::enterAutomatic() {
     if (m_s.session.playback.isPlaying && m_player != nullptr) {
         m_player->stop();
     }
-    m_c.automaticOperation.setEnabled(false);
+    setMode(m_s.session, m_c.automaticOperation, OperatingMode::Automatic);
     m_c.manualOperation.setEnabled(true);
     m_services.modeChanged(false);
     m_c.hintLine.setText("");
@@ -94,7 +104,7 @@ void OperatingModes::enterAutomatic() {
     m_s.session.autoNaming = true;
     m_editor.load();
     const platform::LocalDateTime today = m_services.clock.now();
-    m_s.automaticDate = today.year * 10000 + today.month * 100 + today.day;
+    m_s.automaticDate = platform::dateNumber(today);
 
     m_c.grid.select(m_c.grid.col(), 1);
     m_s.session.playback.currentRow = 1;

@@ -27,7 +27,11 @@ namespace orvessa::scheduler {
 class BroadcastClock;
 
 // Runs "自动播出" as the clock and start-up do: enables it, runs it and disables it again.
-void enterAutomaticOperation(model::Command& automaticOperation);
+void enterAutomaticOperation(model::Command& automaticOperation,
+                             playback::BroadcastSession& session);
+// The one place the mode is written: "自动播出" is offered exactly in manual operation.
+void setMode(playback::BroadcastSession& session, model::Command& automaticOperation,
+             playback::OperatingMode mode);
 
 // The main window's controls that the mode switch, the forced weekday and the week setting use.
 struct ModeControls {
@@ -85,7 +89,7 @@ public:
     void setBroadcastClock(BroadcastClock* clock) { m_broadcastClock = clock; }
 
 private:
-    bool manual() const { return m_c.automaticOperation.enabled(); }
+    bool manual() const { return m_s.session.manual(); }
     void markWeekChoice();
 
     ModeControls m_c;

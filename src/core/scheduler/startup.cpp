@@ -52,7 +52,7 @@ void StartUp::FormCreate() {
     m_c.broadcastTimer.stop();
     m_c.hintLine.setColor(model::kGreen);
     m_s.session.autoNaming = true;
-    m_s.stopDayCount = 0;
+    m_s.stopDay.count = 0;
     m_s.versionText = kVersion;
     m_c.window.setCaption("Orvessa    VER " + m_s.versionText);
 
@@ -89,7 +89,7 @@ void StartUp::FormCreate() {
                                    "错误", MessageIcon::Error, MessageButtons::Ok);
         m_s.session.unlocked = true;
         // Nothing was loaded, so there is nothing to offer to save.
-        m_c.save.setEnabled(false);
+        m_editor.setUnsaved(false);
         quit();
         return;
     }
@@ -110,7 +110,7 @@ void StartUp::FormCreate() {
     applySkin();
 
     // 9-10: the boxes carry the week's rules into the day's plan.
-    bool& stopDay = m_s.stopDay;
+    bool& stopDay = m_s.stopDay.today;
     int& W = m_s.session.weekday;
     stopDay = false;
     const platform::LocalDateTime now = m_services.clock.now();
@@ -180,13 +180,13 @@ void StartUp::FormCreate() {
 
     // 18-19
     if (stopDay) {
-        m_s.stopDayDate = now.year * 10000 + now.month * 100 + now.day;
+        m_s.stopDay.date = platform::dateNumber(now);
         m_c.stopDayTimer.start(1000);
         m_editor.setUnattended(false);
         return;
     }
-    m_c.save.setEnabled(false);
-    enterAutomaticOperation(m_c.automaticOperation);
+    m_editor.setUnsaved(false);
+    enterAutomaticOperation(m_c.automaticOperation, m_s.session);
     m_c.broadcastTimer.start(1000);
     m_editor.setUnattended(false);
 }
@@ -200,10 +200,12 @@ void StartUp::FormActivate() {
     const SystemConfig& config = m_s.config;
 
     // 1: automatic operation is whenever "自动播出" cannot be chosen.
-    if (!m_c.automaticOperation.enabled()) {
+    if (!m_s.session.manual()) {
         for (model::Command* c : m_c.rowCommands) {
             c->setEnabled(false);
         }
+        // Save is among them: nothing is left to save.
+        m_editor.setUnsaved(false);
     }
 
     // 2: the window hides itself on the first activation only; hiding again at every later

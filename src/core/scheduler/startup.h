@@ -59,9 +59,7 @@ struct StartUpState {
     std::string& versionText;
     std::string& platformFamily;
     playback::BroadcastSession& session;
-    bool& stopDay;
-    int& stopDayDate;
-    int& stopDayCount;
+    playback::StopDayState& stopDay;
     std::vector<std::string>& hints;
     std::string& defaultDirectory;
     bool& configurationLoaded;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text/numbers.h"
+
 namespace orvessa::text {
 namespace {
 
@@ -151,6 +153,20 @@ std::string formatClockTime(int hour, int minute, int second) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d", hour, minute, second);
     return buffer;
+}
+
+std::optional<TimeOfDay> TimeOfDay::read(std::string_view clockText) {
+    const std::string t = normaliseTime(clockText);
+    if (t.size() != 8 || t[2] != ':' || t[5] != ':') {
+        return std::nullopt;
+    }
+    const auto h = parseDecimal(t.substr(0, 2));
+    const auto m = parseDecimal(t.substr(3, 2));
+    const auto s = parseDecimal(t.substr(6, 2));
+    if (!h || !m || !s) {
+        return std::nullopt;
+    }
+    return TimeOfDay(*h, *m, *s);
 }
 
 }  // namespace orvessa::text

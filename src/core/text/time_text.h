@@ -52,4 +52,37 @@ std::optional<std::string> tidyTimeCell(std::string_view cell);
 // The clock text "H:mm:ss": hour without a leading zero, minutes and seconds with two digits.
 std::string formatClockTime(int hour, int minute, int second);
 
+// A second of the day, as the broadcast clock ticks it. The clock compares itself with cells as
+// padded texts (compareTimeTexts), so a cell that is no clock time still orders against it.
+class TimeOfDay {
+public:
+    static constexpr int kSecondsPerDay = 86400;
+
+    constexpr TimeOfDay() = default;
+    constexpr TimeOfDay(int hour, int minute, int second)
+        : m_seconds((hour * 60 + minute) * 60 + second) {}
+    // `seconds` taken into the day: -1 is 23:59:59.
+    static constexpr TimeOfDay fromSeconds(int seconds) {
+        TimeOfDay t;
+        t.m_seconds = ((seconds % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
+        return t;
+    }
+    // The second a clock text "H:mm:ss" or "hh:mm:ss" names; none for any other text.
+    static std::optional<TimeOfDay> read(std::string_view clockText);
+
+    constexpr int seconds() const { return m_seconds; }
+    constexpr int hour() const { return m_seconds / 3600; }
+    constexpr int minute() const { return m_seconds % 3600 / 60; }
+    constexpr int second() const { return m_seconds % 60; }
+    // "H:mm:ss", as the clock shows it and as the custom shutdown times are written.
+    std::string clockText() const { return formatClockTime(hour(), minute(), second()); }
+    // "hh:mm:ss": the form in which the clock and the cells are compared.
+    std::string padded() const { return normaliseTime(clockText()); }
+
+    constexpr auto operator<=>(const TimeOfDay&) const = default;
+
+private:
+    int m_seconds = 0;
+};
+
 }  // namespace orvessa::text

@@ -12,6 +12,8 @@ struct MainLayout {
     static constexpr int kDesignedWidth = 708;
     static constexpr int kDesignedHeight = 492;
 
+    // The grid's height in pixels when the week setting has shrunk it; 0 while as designed.
+    int gridHeight = 0;
     model::Rect timePanel{552, 234, 144, 34};   // clockText
     model::Rect toolbarHost{-13, -4, 550, 69};  // ControlBar1
     model::Rect toolbar{11, 2, 525, 74};        // ToolBar1

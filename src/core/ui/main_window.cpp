@@ -7,18 +7,13 @@ namespace orvessa::ui {
 
 MainWindow::MainWindow(MainWindowServices services)
     : Window("MainWindow", "Orvessa"),
-      config(services.programDirectory),
-      programDirectory(services.programDirectory),
       m_host(services.host),
       m_clock(services.clock),
       m_shell(services.shell),
       m_monitors(services.monitors),
-      m_failures(services.failures) {
-    programDirectoryText = text::utf8Path(programDirectory);
-    if (!text::endsWithSeparator(programDirectoryText)) {
-        programDirectoryText += text::nativeSeparator();
-    }
-    itemDirectoryText = programDirectoryText;
+      m_programDirectory(std::move(services.programDirectory)),
+      m_config(services.config),
+      m_saveConfiguration(std::move(services.saveConfiguration)) {
     buildMenus();
     setDesignedStates();
     bindHandlers();
@@ -108,10 +103,6 @@ void MainWindow::FormResize(int width, int height) {
     layout.layOut(width, height);
 }
 
-std::string MainWindow::libraryDirectory() const {
-    return text::resolvePath(itemDirectoryText, defaultDirectory);
-}
-
 Command* MainWindow::command(const std::string& name) const {
     for (Command* c : m_commands) {
         if (c->name() == name) {
@@ -143,7 +134,8 @@ void MainWindow::E1Click() {
 }
 
 void MainWindow::SpeedButton1Click() {
-    m_shell.open(text::utf8Path(programDirectory / kHelpFile), text::utf8Path(programDirectory));
+    m_shell.open(text::utf8Path(m_programDirectory / kHelpFile),
+                 text::utf8Path(m_programDirectory));
 }
 
 void MainWindow::W1Click() {
@@ -155,13 +147,13 @@ void MainWindow::GUANYUClick() {
 }
 
 void MainWindow::hideAtStartClick() {
-    config.setEntry(store::SystemConfig::kHideAtStart, hideAtStartBox.checked() ? "1" : "0");
-    saveConfiguration();
+    m_config.setEntry(store::SystemConfig::kHideAtStart, hideAtStartBox.checked() ? "1" : "0");
+    m_saveConfiguration();
 }
 
 void MainWindow::secondMonitorClick() {
-    config.setEntry(store::SystemConfig::kSecondMonitor, secondMonitorBox.checked() ? "1" : "0");
-    saveConfiguration();
+    m_config.setEntry(store::SystemConfig::kSecondMonitor, secondMonitorBox.checked() ? "1" : "0");
+    m_saveConfiguration();
     setwindowtomonitor(videoWindow, secondMonitorBox.checked() ? 1 : 0, 0, 0);
 }
 
@@ -175,16 +167,6 @@ void MainWindow::setwindowtomonitor(model::Window* window, int monitor, int topO
     const platform::ScreenRect& primary = screens.front();
     window->setBounds(
         {target.left + leftOffset, target.top + topOffset, primary.width, primary.height});
-}
-
-bool MainWindow::saveConfiguration() {
-    const store::WriteResult r = config.save();
-    if (!r.ok) {
-        platform::recordFailure(m_failures, {"save failed", r.error});
-        m_host.messageBox("配置文件保存失败！\r\r" + r.error, "错误", platform::MessageIcon::Error,
-                          platform::MessageButtons::Ok);
-    }
-    return r.ok;
 }
 
 }  // namespace orvessa::ui

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,13 @@ using model::CommandKind;
 struct MainWindowServices {
     platform::Host& host;
     const platform::Clock& clock;
-    platform::Power& power;
-    platform::ScreenSaverFlag& screenSaver;
     platform::Shell& shell;
     const platform::Monitors& monitors;
-    // The directory of the executable, where the system's own files live.
+    // The directory of the executable, where the manual lives.
     std::filesystem::path programDirectory;
-    // The platform's multimedia profile file ("win.ini" of the original system).
-    std::filesystem::path mediaProfile;
-    // Where a failed save of the configuration is kept; none in tests.
-    platform::FailureRecord* failures = nullptr;
+    // The configuration its two boxes write, and how it is saved.
+    store::SystemConfig& config;
+    std::function<bool()> saveConfiguration;
 };
 
 // The notification-area icon.
@@ -79,10 +77,6 @@ public:
     // controls, run twice so that it settles at once.
     void FormResize(int width, int height);
     MainLayout layout;
-    bool inManualOperation() const { return automaticOperation.enabled(); }
-    // The media library folder as the files are reached: a relative entry read from the
-    // program directory.
-    std::string libraryDirectory() const;
 
     // --- commands of the window that belong to no other subsystem ---
     void H3Click();  // hide to the tray
@@ -104,35 +98,6 @@ public:
     // Runs the command whose shortcut this is, if the shortcut reaches it. Returns whether
     // one ran.
     bool triggerShortcut(const std::string& shortcut);
-
-    // Writes the configuration, telling the operator when that fails. Returns success.
-    bool saveConfiguration();
-
-    // --- running state (fields of the original main window) ---
-    store::SystemConfig config;
-    // The options that take effect at once; the options dialog edits them.
-    store::LiveSettings settings;
-    std::filesystem::path programDirectory;  // native path of the executable's directory
-    std::string programDirectoryText;        // the same, ending in a separator
-    // Where a relative path in a cell or the library entry is read from, ending in a separator:
-    // the program directory, unless the main routine was told otherwise.
-    std::string itemDirectoryText;
-    std::string versionText;
-    std::string platformFamily;
-    // What the clock, the player, the display, the editor and the modes share: today's weekday
-    // and table, the current row, the running item, whether the operator has entered.
-    playback::BroadcastSession session;
-    bool stopDay = false;
-    // The date (year*10000+month*100+day) for which the stop-day ticker runs.
-    int stopDayDate = 0;
-    int stopDayCount = 0;
-    std::vector<std::string> hints;
-    std::string defaultDirectory;
-    bool configurationLoaded = false;
-    // The date on which automatic operation last loaded today's table (year*10000+month*100+day).
-    int automaticDate = 0;
-    // The grid's height in pixels when the week setting has shrunk it; 0 while as designed.
-    int gridHeight = 0;
 
     // --- menus ---
     Command XT1{"XT1", CommandKind::Menu, "系统(&S)"};
@@ -299,7 +264,9 @@ private:
     const platform::Clock& m_clock;
     platform::Shell& m_shell;
     const platform::Monitors& m_monitors;
-    platform::FailureRecord* m_failures;
+    std::filesystem::path m_programDirectory;
+    store::SystemConfig& m_config;
+    std::function<bool()> m_saveConfiguration;
     std::vector<Command*> m_commands;
 };
 

@@ -389,7 +389,8 @@ void MainWindowView::syncGrid() {
         !placed.empty()
             ? QRect(placed.left, placed.top, placed.width, placed.height)
             : QRect(laid.left, laid.top, laid.width,
-                    m_model.gridHeight > 0 ? m_model.layout.weekSettingGridHeight() : laid.height);
+                    m_model.layout.gridHeight > 0 ? m_model.layout.weekSettingGridHeight()
+                                                  : laid.height);
     if (m_grid->geometry() != geometry) {
         m_grid->setGeometry(geometry);
     }

@@ -34,18 +34,18 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
 
     form.Grid.select(3, 1);
     form.ToolButton17.click();
-    EXPECT_EQ(form.session.playback.itemKind, playback::ItemKind::Media);
-    EXPECT_TRUE(form.session.playback.isPlaying);
-    EXPECT_EQ(form.session.playback.lengthMs, 2000);
+    EXPECT_EQ(system->engine().session().playback.itemKind, playback::ItemKind::Media);
+    EXPECT_TRUE(system->engine().session().playback.isPlaying);
+    EXPECT_EQ(system->engine().session().playback.lengthMs, 2000);
     EXPECT_EQ(device.mode(), platform::MediaMode::Playing);
     EXPECT_TRUE(testing::waitUntil([&] { return device.position() > 200; }));
     EXPECT_TRUE(platform.shell.requests.empty());
 
     form.S2.click();
     EXPECT_NE(device.mode(), platform::MediaMode::Playing);
-    EXPECT_FALSE(form.session.playback.isPlaying);
-    EXPECT_FALSE(form.session.playback.positionMs);
-    EXPECT_FALSE(form.session.playback.lengthMs);
+    EXPECT_FALSE(system->engine().session().playback.isPlaying);
+    EXPECT_FALSE(system->engine().session().playback.positionMs);
+    EXPECT_FALSE(system->engine().session().playback.lengthMs);
 }
 
 }  // namespace

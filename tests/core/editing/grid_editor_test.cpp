@@ -173,7 +173,7 @@ TEST_F(GridEditing, AnotherDayKeepsAnEditWhoseSaveWasRefused) {
     form().weekSelector.setItemIndex(4);
     EXPECT_EQ(lastMessage().caption, "错误信息");
     EXPECT_EQ(form().Grid.cell(4, 1), "25:00:00");
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log");
 }
 
 TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingTheRest) {

@@ -58,7 +58,7 @@ TEST_F(Holidays, OkStoresTheListAndTheStopDaysThenShowsTodaysTable) {
     EXPECT_EQ(form().Grid.table().columnCount(), 6);
     EXPECT_EQ(form().Grid.cell(1, 0), "开播时间");
     EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log");
     EXPECT_EQ(form().Grid.row(), 1);
     EXPECT_EQ(state().currentRow, 1);
     EXPECT_TRUE(form().Grid.bounds().empty());
@@ -70,7 +70,7 @@ TEST_F(Holidays, OkStoresTheListAndTheStopDaysThenShowsTodaysTable) {
 TEST_F(Holidays, AnEmptiedListIsStoredEmptySoItsDaysBroadcastAgain) {
     writeBytes(m_dir / "zxsj0.gxr", lines({"1,12-8,12-10,冬假,"}));
     startEditing(kThreeRows);
-    ASSERT_TRUE(form().stopDay) << "today is listed";
+    ASSERT_TRUE(engine().stopDay().today) << "today is listed";
     form().GXR1.click();
     EXPECT_EQ(form().Grid.cell(3, 1), "冬假");
     for (int c = 0; c < 4; ++c) {
@@ -88,7 +88,7 @@ TEST_F(Holidays, AnEmptiedListIsStoredEmptySoItsDaysBroadcastAgain) {
 
     m_system.reset();
     start(kThreeRows, "08:00:00");
-    EXPECT_FALSE(form().stopDay);
+    EXPECT_FALSE(engine().stopDay().today);
 }
 
 // A list written elsewhere still loads as it is, but OK stores only days of the calendar that the

@@ -17,23 +17,23 @@ protected:
 
 TEST_F(Lock, ModeZeroStartsLockedAndOnlyTheExactPasswordEnters) {
     start(kThreeRows, "08:00:00");
-    EXPECT_FALSE(form().session.unlocked);
+    EXPECT_FALSE(engine().session().unlocked);
     EXPECT_EQ(m_screenSaver.calls, std::vector<bool>{true});
 
     typing("abc");
     EXPECT_TRUE(form().triggerShortcut("F2"));
     EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_EQ(lastMessage().text, "密码不正确，请重新输入！") << "letter case counts";
-    EXPECT_FALSE(form().session.unlocked);
+    EXPECT_FALSE(engine().session().unlocked);
 
     typing("Abc");
     form().Jrxt.click();
-    EXPECT_TRUE(form().session.unlocked);
+    EXPECT_TRUE(engine().session().unlocked);
     EXPECT_EQ(m_screenSaver.calls, (std::vector<bool>{true, false}));
 
     // Locking again is one key in automatic operation, and asks nothing.
     EXPECT_TRUE(form().triggerShortcut("F3"));
-    EXPECT_FALSE(form().session.unlocked);
+    EXPECT_FALSE(engine().session().unlocked);
     EXPECT_EQ(m_screenSaver.calls, (std::vector<bool>{true, false, true}));
     EXPECT_TRUE(form().broadcastTimer.running()) << "the broadcast goes on while locked";
 }
@@ -45,7 +45,7 @@ TEST_F(Lock, PasswordChangeRules) {
     changing("Abc", "one", "two");
     form().triggerShortcut("F2");
     EXPECT_EQ(lastMessage().text, "输入有误，请重新输入！");
-    EXPECT_TRUE(form().session.unlocked) << "a mismatch still enters";
+    EXPECT_TRUE(engine().session().unlocked) << "a mismatch still enters";
 
     changing("Abc", "one", "");
     form().triggerShortcut("F4");
@@ -63,7 +63,7 @@ TEST_F(Lock, PasswordChangeRules) {
     form().triggerShortcut("F3");
     typing("new pw  ");
     form().triggerShortcut("F2");
-    EXPECT_TRUE(form().session.unlocked);
+    EXPECT_TRUE(engine().session().unlocked);
 }
 
 // A new password that orvessa.sys could not give back is refused and nothing is stored: a
@@ -81,7 +81,7 @@ TEST_F(Lock, ANewPasswordTheConfigurationCannotHoldIsRefused) {
                   refused == tooLong
                       ? "新密码不能超过64个字符，请重新输入！"
                       : "新密码中有系统无法保存的字符（如表情符号、韩文），请重新输入！");
-        EXPECT_EQ(form().config.entry(SystemConfig::kPassword), "Abc");
+        EXPECT_EQ(engine().config().entry(SystemConfig::kPassword), "Abc");
         EXPECT_EQ(stored(SystemConfig::kPassword), "Abc");
     }
 
@@ -95,7 +95,7 @@ TEST_F(Lock, ANewPasswordTheConfigurationCannotHoldIsRefused) {
     form().triggerShortcut("F3");
     typing(longest);
     form().triggerShortcut("F2");
-    EXPECT_TRUE(form().session.unlocked) << "stored whole, it matches after a restart's read";
+    EXPECT_TRUE(engine().session().unlocked) << "stored whole, it matches after a restart's read";
     EXPECT_EQ(stored(SystemConfig::kPassword), longest);
 }
 
@@ -105,7 +105,7 @@ TEST_F(Lock, ACancelledLibraryPasswordLeavesTheLockAsTheWindowShowsIt) {
     start(kThreeRows, "08:00:00");
     typing("Abc");
     form().triggerShortcut("F2");
-    ASSERT_TRUE(form().session.unlocked);
+    ASSERT_TRUE(engine().session().unlocked);
     ASSERT_TRUE(form().manualOperation.click());  // manual operation, where the library is offered
     for (const char* given : {"", "wrong"}) {
         m_host.answers = {MessageAnswer::Yes};
@@ -114,7 +114,7 @@ TEST_F(Lock, ACancelledLibraryPasswordLeavesTheLockAsTheWindowShowsIt) {
         ASSERT_TRUE(form().dir1.click());
         ASSERT_EQ(m_host.shownModally.size(), asked + 1) << "the password was asked";
         EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio()) << given;
-        EXPECT_TRUE(form().session.unlocked) << given;
+        EXPECT_TRUE(engine().session().unlocked) << given;
         EXPECT_TRUE(form().QUIT1.enabled() && form().SZ1.enabled() && !form().Jrxt.enabled());
     }
     const std::size_t shown = m_host.shownModally.size();
@@ -148,7 +148,7 @@ TEST_F(Lock, AMissingLibraryIsMadeAndChangingItTakesTheWarningAndThePassword) {
     EXPECT_TRUE(m_host.messages[before + 1].text.starts_with("请设置音视频文件默认目录！"));
     EXPECT_EQ(m_host.shownModally,
               (std::vector<std::string>{"PasswordDialog", "PasswordDialog", "DirectoryDialog"}));
-    EXPECT_TRUE(form().session.unlocked);
+    EXPECT_TRUE(engine().session().unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), chosen + "/");
     EXPECT_TRUE(fs::is_directory(chosen));
 }
@@ -169,7 +169,7 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     m_host.answers = {MessageAnswer::Yes};
     form().dir1.click();  // Yes, then the password dialog just closed
     EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"PasswordDialog"});
-    EXPECT_TRUE(form().session.unlocked);
+    EXPECT_TRUE(engine().session().unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio());
 
     std::vector<std::string> listed = form().libraryList.items();

@@ -102,7 +102,7 @@ TEST_F(Options, UnreadableIndexesFallBackAndTheClockStillStarts) {
     EXPECT_TRUE(form().broadcastTimer.running());
     EXPECT_EQ(options().RG2.itemIndex(), 3);
     // The mode the system runs in: anything but "0" lets anyone operate it.
-    EXPECT_TRUE(form().session.unlocked);
+    EXPECT_TRUE(engine().session().unlocked);
     EXPECT_EQ(options().RG3.itemIndex(), 1);
     EXPECT_EQ(options().RG1.itemIndex(), 0);
 }

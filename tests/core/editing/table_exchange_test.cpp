@@ -56,7 +56,7 @@ TEST_F(Exchange, ImportCopiesAnotherDayIntoTheTableBeingEdited) {
     EXPECT_EQ(file("zxsj5.log"),
               lines({"1,7:10:00,晨读,read.mp3,7:40:00,80,", "2,12:00:00,午休,rest.mp3,,,"}));
     EXPECT_EQ(file("zxsj2.log"), tuesday);
-    EXPECT_EQ(form().session.tableFileName, "zxsj5.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj5.log");
     EXPECT_EQ(form().Grid.cell(3, 2), "rest.mp3");
 }
 
@@ -89,7 +89,7 @@ TEST_F(Exchange, ExportMarksStoredTablesAndOverwritesTheChosenOneOnYes) {
         lines({"1,7:30:00,升旗,a.wav,,,", "2,8:00:00,item,b.wav,,,", "3,9:00:00,item,c.wav,,,"});
     EXPECT_EQ(file("zxsj3.log"), current) << "the edit is saved first";
     EXPECT_EQ(file("zxsj9.log"), current);
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log");
 }
 
 TEST_F(Exchange, DiskFilesReplaceOnlyAfterYesAndFailedCopiesAreReported) {

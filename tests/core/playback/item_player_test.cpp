@@ -53,8 +53,9 @@ protected:
     }
 
     ui::MainWindow& form() { return m_system->mainWindow(); }
+    system::BroadcastEngine& engine() { return m_system->engine(); }
     ItemPlayer& player() { return m_system->player(); }
-    PlaybackState& state() { return form().session.playback; }
+    PlaybackState& state() { return engine().session().playback; }
 
     void playRow(int row) {
         form().Grid.select(3, row);
@@ -183,8 +184,8 @@ TEST_F(ItemPlayerTest, DirectoryRepeatsUntilItsStopTimeAndKeepsItsList) {
     }
     const std::string dir = library + "d/";
     startWith({{dir, ""}});
-    form().session.clock.nowTime = "08:00:00";
-    form().session.clock.stopTime = "09:00:00";
+    engine().session().clock.nowTime = "08:00:00";
+    engine().session().clock.stopTime = "09:00:00";
     for (int i = 0; i < 3; ++i) {
         playRow(1);
     }
@@ -233,7 +234,8 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
     EXPECT_FALSE(m_system->videoWindow().Panel1.visible());
 
     // In automatic operation the main window steps aside.
-    form().automaticOperation.setEnabled(false);
+    scheduler::setMode(engine().session(), form().automaticOperation,
+                       playback::OperatingMode::Automatic);
     playRow(2);
     EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_FALSE(form().visible());
@@ -351,7 +353,8 @@ TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
 
 TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
     startWith({{"HTTP://news.example/index.htm", "30"}});
-    form().automaticOperation.setEnabled(false);
+    scheduler::setMode(engine().session(), form().automaticOperation,
+                       playback::OperatingMode::Automatic);
     playRow(1);
     EXPECT_EQ(state().itemKind, ItemKind::WebPage);
     EXPECT_TRUE(state().isPlaying);

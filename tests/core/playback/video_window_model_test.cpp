@@ -23,12 +23,13 @@ protected:
         m_monitors.screens = {{0, 0, 1280, 1024}, {1280, 0, 1920, 1080}};
         m_videoWindow = std::make_unique<VideoWindow>(m_monitors, m_keyboard);
         m_mainWindow = std::make_unique<ui::MainWindow>(
-            ui::MainWindowServices{m_host, m_clock, m_power, m_screenSaver, m_shell, m_monitors,
-                                   m_dir.path(), m_dir / "win.ini"});
+            ui::MainWindowServices{m_host, m_clock, m_shell, m_monitors, m_dir.path(), m_config,
+                                   [this] { return m_config.save().ok; }});
         m_mainWindow->videoWindow = m_videoWindow.get();
     }
 
     testing::TempDir m_dir;
+    store::SystemConfig m_config{m_dir.path()};
     fakes::ScriptedHost m_host;
     fakes::SettableClock m_clock;
     fakes::FakePower m_power;
@@ -65,16 +66,16 @@ TEST_F(VideoWindowTest, PlacementTakesThePrimarySizeAtTheChosenMonitor) {
 }
 
 TEST_F(VideoWindowTest, SecondMonitorBoxStoresTheEntryAndMovesTheWindow) {
-    ASSERT_TRUE(m_mainWindow->config.save());
+    ASSERT_TRUE(m_config.save());
     m_mainWindow->secondMonitorBox.click();
-    EXPECT_EQ(m_mainWindow->config.entry(store::SystemConfig::kSecondMonitor), "1");
+    EXPECT_EQ(m_config.entry(store::SystemConfig::kSecondMonitor), "1");
     EXPECT_EQ(m_videoWindow->bounds().left, 1280);
     store::SystemConfig onDisk(m_dir.path());
     ASSERT_EQ(onDisk.load(), store::SystemConfig::LoadStatus::Loaded);
     EXPECT_EQ(onDisk.entry(store::SystemConfig::kSecondMonitor), "1");
 
     m_mainWindow->secondMonitorBox.click();
-    EXPECT_EQ(m_mainWindow->config.entry(store::SystemConfig::kSecondMonitor), "0");
+    EXPECT_EQ(m_config.entry(store::SystemConfig::kSecondMonitor), "0");
     EXPECT_EQ(m_videoWindow->bounds(), (Bounds{0, 0, 1280, 1024}));
     ASSERT_EQ(onDisk.load(), store::SystemConfig::LoadStatus::Loaded);
     EXPECT_EQ(onDisk.entry(store::SystemConfig::kSecondMonitor), "0");

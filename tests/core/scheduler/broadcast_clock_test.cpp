@@ -51,11 +51,11 @@ TEST_F(ClockScenario, LateStartLeavesTheTimedRowAndItsUntimedFollowersUnplayed) 
           "08:00:05");
     runUntil("08:09:00");
     EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(form().session.clock.untimedSkip);
+    EXPECT_TRUE(engine().session().clock.untimedSkip);
     EXPECT_EQ(state().currentRow, 4);
     runUntil("08:10:30");
     EXPECT_EQ(log, (Log{"08:10:00 open d.wav", "08:10:21 end"}));
-    EXPECT_FALSE(form().session.clock.untimedSkip);
+    EXPECT_FALSE(engine().session().clock.untimedSkip);
 }
 
 TEST_F(ClockScenario, RowWithStopTimeRepeatsAndIsCutOffAtItsStop) {
@@ -219,7 +219,7 @@ TEST_F(ClockScenario, HintsRotateWhileNothingPlays) {
         runUntil(text::normaliseTime(text::formatClockTime(8, 0, i + 1)));
         shown.push_back(form().statusLine.text());
     }
-    const auto& hints = form().hints;
+    const auto& hints = engine().startUp().hints;
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[0]), 4);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[1]), 5);
     EXPECT_EQ(std::count(shown.begin(), shown.end(), hints[10]), 2);

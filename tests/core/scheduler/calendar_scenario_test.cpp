@@ -38,7 +38,7 @@ TEST_F(CalendarDays, AMakeUpSaturdayPlaysFridaysTableFromItsFirstRowAndSaysWhy) 
     calendar(kMakeUp);
     writeTable(5, {{"08:00:00", "fri.wav", ""}});
     start({{"08:00:00", "wed.wav", ""}}, "07:59:50");
-    EXPECT_EQ(form().session.tableFileName, "zxsj5.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj5.log");
     EXPECT_FALSE(form().stopDayTimer.running());
     EXPECT_EQ(form().statusLine.text(), "  ☆ 今日按校历播出星期五作息表（调休：按星期五上课）");
     runUntil("08:00:05");
@@ -53,7 +53,7 @@ TEST_F(CalendarDays, AFridayRunsIntoTheMakeUpSaturdayAndRingsFromMidnight) {
     runFor(19);  // 23:59:59: the table has run out
     EXPECT_EQ(log, (Log{"23:59:50 open wed.wav", "23:59:53 end"}));
     runFor(1);
-    EXPECT_EQ(form().session.tableFileName, "zxsj5.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj5.log");
     EXPECT_FALSE(form().stopDayTimer.running());
     EXPECT_TRUE(heard("00:00:00 open fri.wav"));
 
@@ -76,14 +76,15 @@ TEST_F(CalendarDays, ADatedStopOnAWednesdayIsSilentAndThursdayPlaysAgain) {
     writeTable(4, {{"0:00:30", "thu.wav", ""}});
     start({{"08:00:00", "wed.wav", ""}}, "07:59:50");
     EXPECT_TRUE(form().stopDayTimer.running());
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log") << "the grid shows the day's own table";
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log")
+        << "the grid shows the day's own table";
     runFor(20);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(form().statusLine.text(), "  ☆ 今日为校历停播日（运动会）");
 
     setTime("23:59:50");
     runFor(45);
-    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj4.log");
     EXPECT_TRUE(heard("00:00:30 open thu.wav"));
 }
 
@@ -117,7 +118,7 @@ TEST_F(CalendarDays, ARangeOverNewYearStopsEachOfItsDaysAndNoMore) {
     m_clock.set({2027, 1, 2, 23, 59, 58});
     runFor(15);
     EXPECT_FALSE(form().stopDayTimer.running());
-    EXPECT_EQ(form().session.tableFileName, "zxsj7.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj7.log");
     EXPECT_TRUE(heard("00:00:10 open wed.wav"));
 }
 
@@ -128,7 +129,7 @@ TEST_F(CalendarDays, ADatedTableBeatsTheForcedWeekdayAndTheHolidayList) {
     calendar("1,2027-03-03,,8,期中考试\r\n");
     writeTable(8, {{"08:00:05", "thu.wav", ""}});
     start({{"08:00:00", "wed.wav", ""}}, "08:00:00");
-    EXPECT_EQ(form().session.tableFileName, "zxsj8.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj8.log");
     EXPECT_EQ(form().statusLine.text(), "  ☆ 今日按校历播出模板一作息表（期中考试）");
     runFor(6);
     EXPECT_EQ(log, (Log{"08:00:05 open thu.wav"}));
@@ -165,7 +166,7 @@ TEST_F(CalendarDays, ABadLineIsSkippedAndRecordedOnceAndTheDayRecordSaysWhatDeci
     calendar(std::string("1,2027-02-30,,0,bad\r\n") + kMakeUp);
     writeTable(5, {{"08:00:00", "fri.wav", ""}});
     start({}, "07:59:00");
-    EXPECT_EQ(form().session.tableFileName, "zxsj5.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj5.log");
     const auto skipped = [&] {
         return std::count_if(
             failed.failures.begin(), failed.failures.end(), [](const platform::Failure& f) {

@@ -226,7 +226,7 @@ TEST_F(ClockJumps, AcrossMidnightTheDayIsNewOnlyWhenTheDateChanged) {
     // Forward over midnight: Thursday's table from its first second, its row late.
     m_clock.jumpTo({2026, 12, 10, 0, 0, 30});
     tick();
-    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj4.log");
     EXPECT_EQ(opened("b.wav"), 1);
     EXPECT_NE(std::find(m_onAir.lines.begin(), m_onAir.lines.end(),
                         "00:00:10 start table=zxsj4.log row=1 kind=media late-by=20"),
@@ -235,9 +235,9 @@ TEST_F(ClockJumps, AcrossMidnightTheDayIsNewOnlyWhenTheDateChanged) {
     // Back over midnight: Wednesday again, and then Thursday again, each row once.
     m_clock.jumpTo({2026, 12, 9, 23, 59, 45});
     tick();
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log");
     runFor(60);
-    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj4.log");
     EXPECT_EQ(opened("a.wav"), 1);
     EXPECT_EQ(opened("b.wav"), 1);
     EXPECT_EQ(jumpsRecorded(), 2);

@@ -133,7 +133,8 @@ protected:
     }
 
     ui::MainWindow& form() { return m_system->mainWindow(); }
-    playback::PlaybackState& state() { return form().session.playback; }
+    system::BroadcastEngine& engine() { return m_system->engine(); }
+    playback::PlaybackState& state() { return engine().session().playback; }
 
     std::vector<std::string> log;
     std::vector<std::string> entries;

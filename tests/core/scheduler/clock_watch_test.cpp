@@ -103,7 +103,7 @@ TEST_F(ClockWatchScenario, AClockFoundWrongIsShownUntilItIsSynchronisedAgain) {
     setTime("08:20:00");
     form().clockSyncTimer.fire();
     EXPECT_EQ(clockLines.lines.back(), "2026-12-09 08:20:00 clock unsynchronised ntp=off");
-    EXPECT_EQ(form().session.clockWarning, kWarning + "（网络时间已关闭）");
+    EXPECT_EQ(engine().session().clockWarning, kWarning + "（网络时间已关闭）");
 
     // Synchronised ten minutes later: every mark goes, and the record says so once.
     probe.state = {true, 0.002, true, true};
@@ -115,7 +115,7 @@ TEST_F(ClockWatchScenario, AClockFoundWrongIsShownUntilItIsSynchronisedAgain) {
               (std::vector<std::string>{"2026-12-09 07:59:50 clock unsynchronised ntp=unreached",
                                         "2026-12-09 08:20:00 clock unsynchronised ntp=off",
                                         "2026-12-09 08:30:00 clock synchronised"}));
-    EXPECT_EQ(form().session.clockWarning, "");
+    EXPECT_EQ(engine().session().clockWarning, "");
     EXPECT_EQ(form().trayIcon.tip, "Orvessa");
     EXPECT_FALSE(preflightLine.visible());
     runFor(1);  // the warning gives way to the hints
@@ -156,7 +156,7 @@ TEST_F(ClockWatchScenario, TheWarningStandsInRedWhileTheClockIsUnsynchronised) {
     EXPECT_EQ(line1.color(), model::kGreen);
     const std::vector<std::string> hints = hintRotation();
     EXPECT_FALSE(contains(hints, kWarning));
-    EXPECT_TRUE(contains(hints, form().hints[2]));
+    EXPECT_TRUE(contains(hints, engine().startUp().hints[2]));
     EXPECT_NE(line2.text(), kWarning);
 }
 
@@ -166,7 +166,7 @@ TEST_F(ClockWatchScenario, AClockRightAtStartUpIsReadEveryTenMinutesAndRecordsNo
     EXPECT_EQ(form().clockSyncTimer.interval(), 600000);
     EXPECT_TRUE(form().clockSyncTimer.running());
     EXPECT_TRUE(clockLines.lines.empty());
-    EXPECT_EQ(form().session.clockWarning, "");
+    EXPECT_EQ(engine().session().clockWarning, "");
     EXPECT_EQ(form().trayIcon.tip, "Orvessa");
 }
 
@@ -177,7 +177,7 @@ TEST_F(ClockWatchScenario, WithoutAProbeTheClockIsNeverReadNorWarnedAbout) {
     EXPECT_EQ(probe.reads, 0);
     EXPECT_FALSE(form().clockSyncTimer.running());
     EXPECT_TRUE(clockLines.lines.empty());
-    EXPECT_EQ(form().session.clockWarning, "");
+    EXPECT_EQ(engine().session().clockWarning, "");
 }
 
 }  // namespace

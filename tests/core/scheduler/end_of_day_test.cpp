@@ -17,9 +17,9 @@ TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {
     // The end is seen at 17:00:11; the 31st tick at the end of the table, 17:00:42, sets the
     // time one minute on.
     runUntil("17:00:41");
-    EXPECT_EQ(form().session.clock.shutdownTime, "  :  :  ");
+    EXPECT_EQ(engine().session().clock.shutdownTime, "  :  :  ");
     runUntil("17:00:42");
-    EXPECT_EQ(form().session.clock.shutdownTime, "17:01:42");
+    EXPECT_EQ(engine().session().clock.shutdownTime, "17:01:42");
     runUntil("17:01:00");
     EXPECT_EQ(form().statusLine.text(), "  ☆ 系统将在 0:00:42 后自动关机！");
     EXPECT_EQ(form().statusLine.color(), model::kRed);
@@ -173,7 +173,7 @@ TEST_F(EndOfDay, AWaitingSystemStartsTheNextDaysTableAfterMidnight) {
     runFor(1);
     m_clock.set({2026, 12, 10, 0, 0, 20});
     tick();
-    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj4.log");
     EXPECT_EQ(state().currentRow, 1);
     runFor(15);
     EXPECT_TRUE(log.back().ends_with("thu.wav") || log.back().ends_with("end")) << log.back();
@@ -186,10 +186,10 @@ TEST_F(EndOfDay, AnItemPlayingAcrossMidnightFinishesThenTheNewDayStarts) {
     writeTable(4, {{"", "thu.wav", ""}});
     start({{"23:59:30", "night.wav", ""}}, "23:59:29");
     runFor(60);
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log") << "the item is not interrupted";
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log") << "the item is not interrupted";
     EXPECT_TRUE(state().isPlaying);
     runFor(70);
-    EXPECT_EQ(form().session.tableFileName, "zxsj4.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj4.log");
     runFor(3);
     EXPECT_TRUE(log.back().ends_with("open thu.wav") || log.back().ends_with("end"));
 }
@@ -227,7 +227,7 @@ TEST_F(StopDays, AWaitingSystemBroadcastsMondayFromMidnightAfterASundayOff) {
     EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
     EXPECT_TRUE(log.empty()) << "nothing of Sunday's table plays";
     runFor(1);
-    EXPECT_EQ(form().session.tableFileName, "zxsj1.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj1.log");
     EXPECT_FALSE(form().stopDayTimer.running());
     EXPECT_TRUE(form().broadcastTimer.running());
     EXPECT_EQ(log, (Log{"00:00:00 open mon.wav"}));
@@ -256,7 +256,7 @@ TEST_F(StopDays, RunningIntoAListedHolidayPlaysNothingUnlessStartedByHand) {
     EXPECT_EQ(log, (Log{"23:59:40 open sun.wav", "23:59:43 end"}));
     EXPECT_TRUE(form().stopDayTimer.running());
     EXPECT_FALSE(form().broadcastTimer.running());
-    EXPECT_EQ(form().session.tableFileName, "zxsj1.log")
+    EXPECT_EQ(engine().session().tableFileName, "zxsj1.log")
         << "the grid shows the holiday's own table";
     EXPECT_EQ(form().statusLine.text(), "  今日停播！ ");
 

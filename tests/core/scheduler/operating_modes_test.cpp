@@ -25,7 +25,7 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     EXPECT_TRUE(form().dir1.enabled());
     EXPECT_EQ(form().statusLine.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
-    EXPECT_FALSE(form().session.autoNaming);
+    EXPECT_FALSE(engine().session().autoNaming);
     // F5 does nothing in manual operation; F8 reaches the options there.
     EXPECT_FALSE(form().triggerShortcut("F5"));
 }
@@ -38,7 +38,7 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     form().ToolButton17.click();
     ASSERT_TRUE(state().isPlaying);
     form().Grid.setCell(2, 1, "edited");
-    form().save.setEnabled(true);
+    m_system->editor().setUnsaved(true);
     m_host.answers = {MessageAnswer::No};
 
     form().automaticOperation.click();
@@ -63,14 +63,14 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
 
     m_host.answers = {MessageAnswer::No};
     form().xq3.click();
-    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
+    EXPECT_EQ(engine().config().entry(store::SystemConfig::kForcedWeekday), "0");
     EXPECT_TRUE(form().xq0.checked());
     EXPECT_FALSE(form().xq3.checked()) << "No leaves the previous choice ticked";
 
     m_host.answers = {MessageAnswer::Yes};
     form().xq3.click();
     EXPECT_EQ(m_host.messages.back().text, "确实要改变作息时间吗？");
-    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "3");
+    EXPECT_EQ(engine().config().entry(store::SystemConfig::kForcedWeekday), "3");
     store::SystemConfig onDisk(m_dir.path());
     onDisk.load();
     EXPECT_EQ(onDisk.entry(store::SystemConfig::kForcedWeekday), "3");
@@ -83,12 +83,12 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
 
     // The next automatic entry runs Wednesday's table on this Friday.
     form().automaticOperation.click();
-    EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(engine().session().tableFileName, "zxsj3.log");
 
     form().manualOperation.click();
     m_host.answers = {MessageAnswer::Yes};
     form().xq0.click();
-    EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
+    EXPECT_EQ(engine().config().entry(store::SystemConfig::kForcedWeekday), "0");
     EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
 }
 
@@ -104,8 +104,8 @@ TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
     EXPECT_EQ(form().weekSelector.items()[4].textColor, model::kBlack);
     form().ToolButton9.click();
     EXPECT_TRUE(form().weekSelector.visible());
-    EXPECT_EQ(form().gridHeight, 344 - 110);
-    EXPECT_EQ(form().session.tableFileName, "zxsj1.log");
+    EXPECT_EQ(form().layout.gridHeight, 344 - 110);
+    EXPECT_EQ(engine().session().tableFileName, "zxsj1.log");
     EXPECT_EQ(form().Grid.cell(3, 1), "monday.wav");
 }
 
@@ -113,7 +113,7 @@ TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
     entries[store::SystemConfig::kStopMonday + 2] = "1";  // Wednesdays stop
     media("a.wav", 5);
     start({{"", "a.wav", ""}}, "08:00:00");
-    EXPECT_TRUE(form().stopDay);
+    EXPECT_TRUE(engine().stopDay().today);
     EXPECT_TRUE(form().stopDayTimer.running());
     EXPECT_FALSE(form().broadcastTimer.running());
     EXPECT_TRUE(form().manualOperation.enabled());
@@ -132,18 +132,18 @@ TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
 TEST_F(OperatingModes, StopDayComesFromTheFlagsAndTheListUnlessAllAreBroadcast) {
     writeBytes(m_dir / "zxsj0.gxr", text::utf8ToGbk("1,12-8,12-10,冬假,\r\n"));
     start({{"", "a.wav", ""}}, "08:00:00");
-    EXPECT_TRUE(form().stopDay) << "listed today";
+    EXPECT_TRUE(engine().stopDay().today) << "listed today";
 
     m_system.reset();
     entries[store::SystemConfig::kBroadcastHolidays] = "1";
     start({{"", "a.wav", ""}}, "08:00:00");
-    EXPECT_FALSE(form().stopDay) << "the broadcast-all switch ignores the list";
+    EXPECT_FALSE(engine().stopDay().today) << "the broadcast-all switch ignores the list";
     EXPECT_TRUE(form().Ch8.checked());
 
     m_system.reset();
     entries[store::SystemConfig::kStopMonday + 2] = "1";
     start({{"", "a.wav", ""}}, "08:00:00");
-    EXPECT_TRUE(form().stopDay) << "the weekday flag still counts";
+    EXPECT_TRUE(engine().stopDay().today) << "the weekday flag still counts";
     EXPECT_TRUE(form().Ch3.checked());
 }
 

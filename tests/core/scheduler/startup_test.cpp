@@ -208,27 +208,30 @@ TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
     ui::MainWindow& form = startAndShow();
 
     EXPECT_EQ(form.caption(), "Orvessa    VER 5.0");
-    EXPECT_EQ(form.platformFamily, "Windows NT");
+    EXPECT_EQ(system->engine().startUp().platformFamily, "Windows NT");
     EXPECT_TRUE(form.trayIcon.visible());
     EXPECT_EQ(form.trayIcon.tip, "Orvessa");
-    EXPECT_FALSE(form.session.playback.positionMs) << "nothing has played";
-    EXPECT_FALSE(form.session.playback.lengthMs);
+    EXPECT_FALSE(system->engine().session().playback.positionMs) << "nothing has played";
+    EXPECT_FALSE(system->engine().session().playback.lengthMs);
     const std::vector<std::string> headers{
         "序号", "开播时间", "  项 目", "             目 录 或 文 件", "停播时间", "音量"};
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(form.Grid.cell(c, 0), headers[static_cast<std::size_t>(c)]) << "column " << c;
     }
-    ASSERT_EQ(form.hints.size(), 11u);
-    EXPECT_EQ(form.hints.front(), "  ☆ 停播时间留空则播完当前文件后跳至下一项。");
-    EXPECT_EQ(form.hints.back(), "  ☆ “我的音乐库”目录设置请参阅帮助--常见问题！");
-    EXPECT_EQ(form.defaultDirectory, "D:\\广播\\") << "entry 11 is read as GBK";
+    ASSERT_EQ(system->engine().startUp().hints.size(), 11u);
+    EXPECT_EQ(system->engine().startUp().hints.front(),
+              "  ☆ 停播时间留空则播完当前文件后跳至下一项。");
+    EXPECT_EQ(system->engine().startUp().hints.back(),
+              "  ☆ “我的音乐库”目录设置请参阅帮助--常见问题！");
+    EXPECT_EQ(system->engine().startUp().defaultDirectory, "D:\\广播\\")
+        << "entry 11 is read as GBK";
 }
 
 TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
     entries[SystemConfig::kPasswordMode] = "0";
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_FALSE(form.session.unlocked);
+    EXPECT_FALSE(system->engine().session().unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
     for (const Command* c : {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.secondMonitorBox,
                              &form.hideAtStartBox}) {
@@ -259,7 +262,7 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
 TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_TRUE(form.session.unlocked);
+    EXPECT_TRUE(system->engine().session().unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{false});
     for (const Command* c : {&form.Jrxt, &form.pbxt, &form.N2, &form.GGMM}) {
         EXPECT_FALSE(c->visible()) << c->name();
@@ -284,9 +287,9 @@ TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
         EXPECT_EQ(form.forcedWeekdayItems[static_cast<std::size_t>(n)]->checked(), n == 5)
             << "xq" << n;
     }
-    EXPECT_EQ(form.session.tableFileName, "zxsj5.log");
+    EXPECT_EQ(system->engine().session().tableFileName, "zxsj5.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
-    EXPECT_EQ(form.session.weekday, 1) << "today stays Monday";
+    EXPECT_EQ(system->engine().session().weekday, 1) << "today stays Monday";
     EXPECT_EQ(form.weekSelector.itemIndex(), 0);
 }
 
@@ -298,7 +301,7 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     ui::MainWindow& form = startAndShow();
     EXPECT_TRUE(form.xq0.checked());
     EXPECT_FALSE(form.xq3.checked());
-    EXPECT_EQ(form.session.tableFileName, "zxsj3.log");
+    EXPECT_EQ(system->engine().session().tableFileName, "zxsj3.log");
     EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
     EXPECT_EQ(form.hintLine.color(), model::kGreen);
 
@@ -322,8 +325,8 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredNoTakesAudioAndSavesItAtOnce) {
     EXPECT_EQ(host.messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(host.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_TRUE(host.shownModally.empty());
-    EXPECT_EQ(form.config.entry(SystemConfig::kMediaLibrary), audio);
-    EXPECT_EQ(form.defaultDirectory, audio);
+    EXPECT_EQ(system->engine().config().entry(SystemConfig::kMediaLibrary), audio);
+    EXPECT_EQ(system->engine().startUp().defaultDirectory, audio);
 
     const std::vector<std::string> lines = configLinesOnDisk();
     ASSERT_EQ(lines.size(), 27u);
@@ -346,7 +349,7 @@ TEST_F(Startup, EmptyMediaLibraryAnsweredYesTakesTheDialogsChoice) {
 
     EXPECT_EQ(host.shownModally, std::vector<std::string>{"DirectoryDialog"});
     EXPECT_TRUE(clockStoppedMeanwhile);
-    EXPECT_EQ(form.defaultDirectory, "/srv/广播/");
+    EXPECT_EQ(system->engine().startUp().defaultDirectory, "/srv/广播/");
     EXPECT_EQ(configLinesOnDisk().at(11), "/srv/广播/");
     EXPECT_TRUE(form.broadcastTimer.running());
 }
@@ -356,7 +359,7 @@ TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
     ui::MainWindow& form = startAndShow();
     EXPECT_FALSE(form.visible());
     EXPECT_TRUE(form.hideAtStartBox.checked());
-    EXPECT_EQ(form.config.entry(SystemConfig::kHideAtStart), "1");
+    EXPECT_EQ(system->engine().config().entry(SystemConfig::kHideAtStart), "1");
 
     form.E1Click();
     form.FormActivate();
@@ -401,7 +404,7 @@ TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
         host.answers = {answer};
         ui::MainWindow& form = startAndShow();
         form.Grid.setCell(store::ScheduleRow::kLabel, 1, "课间操");
-        form.save.setEnabled(true);
+        system->editor().setUnsaved(true);
 
         form.Q1.click();
 
@@ -423,7 +426,7 @@ TEST_F(Startup, WeekdayStopDayRunsTheStopDayTickerInsteadOfTheClock) {
     writeTable("zxsj1.log", "早操");
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_TRUE(form.stopDay);
+    EXPECT_TRUE(system->engine().stopDay().today);
     EXPECT_TRUE(form.Ch1.checked());
     EXPECT_TRUE(form.stopDayTimer.running());
     EXPECT_EQ(form.stopDayTimer.interval(), 1000);
@@ -437,7 +440,7 @@ TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
     entries[SystemConfig::kStopMonday + 1] = "1";  // Tuesday, not today
     ui::MainWindow& form = startAndShow();
 
-    EXPECT_FALSE(form.stopDay);
+    EXPECT_FALSE(system->engine().stopDay().today);
     EXPECT_TRUE(form.broadcastTimer.running());
     EXPECT_EQ(form.broadcastTimer.interval(), 1000);
     EXPECT_FALSE(form.stopDayTimer.running());
@@ -504,8 +507,9 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     EXPECT_TRUE(host.messages.empty()) << host.messages.front().text;
     EXPECT_TRUE(form.visible());
     EXPECT_TRUE(form.broadcastTimer.running());
-    EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
-    EXPECT_TRUE(form.session.unlocked)
+    EXPECT_FALSE(system->engine().stopDay().today)
+        << "a stop flag that is no flag broadcasts, as it always read";
+    EXPECT_TRUE(system->engine().session().unlocked)
         << "a password mode that is neither reads as anyone may operate";
     EXPECT_TRUE(form.xq0.checked()) << "the weekday follows the date";
     EXPECT_EQ(form.videoWindow->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
@@ -516,7 +520,7 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
         {21, "0"}, {22, "0"}, {23, "800"}, {3, "  :  :  "}, {4, "0"}, {5, "3"},
         {6, "1"},  {8, "0"},  {10, "0"},   {12, "0"},       {26, "1"}};
     for (const auto& [k, now] : replaced) {
-        EXPECT_EQ(form.config.entry(k), now) << "entry " << k;
+        EXPECT_EQ(system->engine().config().entry(k), now) << "entry " << k;
         EXPECT_EQ(failuresMentioning("entry " + std::to_string(k) + " (line " +
                                      std::to_string(k + 1) + ")"),
                   1u)
@@ -524,7 +528,8 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     }
     EXPECT_EQ(failures.failures.size(), std::size(replaced));
     EXPECT_EQ(failuresMentioning("'abc' is not a decimal integer; '0' is used"), 1u);
-    EXPECT_EQ(form.config.entry(SystemConfig::kSubtitleHeight), "40") << "a number stays";
+    EXPECT_EQ(system->engine().config().entry(SystemConfig::kSubtitleHeight), "40")
+        << "a number stays";
     EXPECT_EQ(readBytes(dir / SystemConfig::kFileName), before) << "only a save writes the file";
 }
 
@@ -550,7 +555,8 @@ TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock
         EXPECT_TRUE(form.broadcastTimer.running() || form.stopDayTimer.running());
         EXPECT_TRUE(form.visible());
         for (int k : {4, 5, 6, 8, 10, 21, 22, 23, 24, 26}) {
-            EXPECT_EQ(form.config.entry(k), SystemConfig::defaultEntry(k)) << "entry " << k;
+            EXPECT_EQ(system->engine().config().entry(k), SystemConfig::defaultEntry(k))
+                << "entry " << k;
         }
     }
 }

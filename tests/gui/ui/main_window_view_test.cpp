@@ -122,6 +122,7 @@ class MainWindowViewTest : public QObject {
 
 private:
     testing::TempDir m_dir;
+    store::SystemConfig m_config{m_dir.path()};
     fakes::ScriptedHost m_host;
     fakes::SettableClock m_clock{platform::LocalDateTime{2026, 12, 9, 8, 0, 0}};
     fakes::FakePower m_power;
@@ -131,8 +132,8 @@ private:
 
     std::unique_ptr<ui::MainWindow> makeModel() {
         return std::make_unique<ui::MainWindow>(
-            ui::MainWindowServices{m_host, m_clock, m_power, m_screenSaver, m_shell, m_monitors,
-                                   m_dir.path(), m_dir / "win.ini"});
+            ui::MainWindowServices{m_host, m_clock, m_shell, m_monitors, m_dir.path(), m_config,
+                                   [this] { return m_config.save().ok; }});
     }
 
 private slots:

@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(m_host.messages.size(), std::size_t{1});
         QCOMPARE(m_host.messages[0].text, std::string("要保存当前数据吗？"));
         QCOMPARE(m_host.messages[0].caption, std::string("确认"));
-        QCOMPARE(form.session.tableFileName, std::string("zxsj1.log"));
+        QCOMPARE(system->engine().session().tableFileName, std::string("zxsj1.log"));
         QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("周一"));
         QVERIFY(testing::readBytes(m_dir / "zxsj3.log").find("\xB8\xC4") == std::string::npos);
     }

@@ -1,0 +1,151 @@
+#include "core/system/broadcast_engine.h"
+
+#include "core/text/paths.h"
+#include "core/text/time_text.h"
+
+namespace orvessa::system {
+
+const char* modeWord(OperatingMode mode) {
+    return mode == OperatingMode::Manual ? "manual" : "automatic";
+}
+
+namespace {
+
+std::string withSeparator(std::string path) {
+    if (!text::endsWithSeparator(path)) {
+        path += text::nativeSeparator();
+    }
+    return path;
+}
+
+}  // namespace
+
+BroadcastEngine::BroadcastEngine(std::filesystem::path programDirectory,
+                                 std::filesystem::path itemDirectory, platform::Host& host,
+                                 platform::FailureRecord* failures)
+    : m_programDirectory(std::move(programDirectory)),
+      m_programDirectoryText(withSeparator(text::utf8Path(m_programDirectory))),
+      m_itemDirectoryText(itemDirectory.empty() ? m_programDirectoryText
+                                                : withSeparator(text::utf8Path(itemDirectory))),
+      m_host(host),
+      m_failures(failures),
+      m_config(m_programDirectory) {}
+
+std::string BroadcastEngine::libraryDirectory() const {
+    return text::resolvePath(m_itemDirectoryText, m_startUp.defaultDirectory);
+}
+
+bool BroadcastEngine::saveConfiguration() {
+    const store::WriteResult r = m_config.save();
+    if (!r.ok) {
+        record(platform::Failure{"save failed", r.error});
+        m_host.messageBox("配置文件保存失败！\r\r" + r.error, "错误", platform::MessageIcon::Error,
+                          platform::MessageButtons::Ok);
+    }
+    return r.ok;
+}
+
+void BroadcastEngine::modeSwitched() {
+    if (m_session.mode == m_toldMode) {
+        return;
+    }
+    m_toldMode = m_session.mode;
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::ModeChanged;
+    e.mode = m_toldMode;
+    m_events.send(e);
+}
+
+void BroadcastEngine::readRows(const store::ScheduleTable& table) {
+    m_rows.clear();
+    for (int r = 1; r < table.rowCount(); ++r) {
+        m_rows.push_back(store::ScheduleRow::read(table, r));
+    }
+}
+
+void BroadcastEngine::tableLoaded(const store::ScheduleTable& table) {
+    readRows(table);
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::TableLoaded;
+    e.table = m_session.tableFileName;
+    m_events.send(e);
+}
+
+void BroadcastEngine::tableSaved(const store::ScheduleTable& table) {
+    readRows(table);
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::TableSaved;
+    e.table = m_session.tableFileName;
+    m_events.send(e);
+}
+
+EngineStatus BroadcastEngine::status() const {
+    EngineStatus s;
+    s.lastTick = m_session.clock.lastTick;
+    s.mode = m_session.mode;
+    s.plan = m_session.dayPlan;
+    s.table = m_session.tableFileName;
+    s.stopDay = m_stopDay.today;
+    s.locked = !m_session.unlocked;
+    s.clockWarning = m_session.clockWarning;
+    s.unsaved = m_session.unsaved;
+    s.lastFailure = m_lastFailure;
+
+    const playback::PlaybackState& p = m_session.playback;
+    const auto rowAt = [this](int row) -> const store::ScheduleRow* {
+        return row >= 1 && row <= static_cast<int>(m_rows.size())
+                   ? &m_rows[static_cast<std::size_t>(row - 1)]
+                   : nullptr;
+    };
+    if (p.isPlaying) {
+        RunningItem item;
+        item.row = p.currentRow;
+        if (const store::ScheduleRow* r = rowAt(p.currentRow)) {
+            item.label = r->label;
+        }
+        item.kind = p.itemKind;
+        item.positionMs = p.positionMs;
+        item.lengthMs = p.lengthMs;
+        s.playing = item;
+    }
+    // The clock starts a row by its time only from the current row on, and only once its second
+    // is still to come; a stop day or manual operation rings nothing.
+    if (!m_session.manual() && !m_stopDay.today) {
+        const std::string now = s.lastTick ? m_session.clock.tick.padded() : std::string();
+        for (int row = std::max(p.currentRow, 1); rowAt(row) != nullptr; ++row) {
+            const store::ScheduleRow& r = *rowAt(row);
+            if (!r.start.empty() && text::isClockTime(r.start) && text::timeBefore(now, r.start)) {
+                s.nextBell = NextBell{row, r.start, r.label, r.file};
+                break;
+            }
+        }
+    }
+    return s;
+}
+
+void BroadcastEngine::addRecord(scheduler::BroadcastRecord& record) {
+    m_records.push_back(&record);
+}
+
+void BroadcastEngine::record(const scheduler::BroadcastEvent& event) {
+    for (scheduler::BroadcastRecord* r : m_records) {
+        r->record(event);
+    }
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::Broadcast;
+    e.broadcast = event;
+    m_events.send(e);
+}
+
+void BroadcastEngine::flush() {
+    for (scheduler::BroadcastRecord* r : m_records) {
+        r->flush();
+    }
+}
+
+void BroadcastEngine::record(const platform::Failure& failure) {
+    m_lastFailure = failure;
+    platform::recordFailure(m_failures, failure);
+}
+
+}  // namespace orvessa::system

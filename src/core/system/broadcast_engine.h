@@ -1,0 +1,177 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/model/signal.h"
+#include "core/platform/clock.h"
+#include "core/platform/failure_record.h"
+#include "core/platform/host.h"
+#include "core/playback/broadcast_session.h"
+#include "core/scheduler/broadcast_record.h"
+#include "core/store/live_settings.h"
+#include "core/store/schedule_table.h"
+#include "core/store/system_config.h"
+
+namespace orvessa::system {
+
+using playback::OperatingMode;
+using playback::StopDayState;
+
+// "manual" or "automatic", as status texts and records write the mode.
+const char* modeWord(OperatingMode mode);
+
+// The row the clock starts next by its time.
+struct NextBell {
+    int row = 0;
+    std::string time;  // the start cell as the clock compares it
+    std::string label;
+    std::string file;
+};
+
+// The item running now.
+struct RunningItem {
+    int row = 0;
+    std::string label;
+    playback::ItemKind kind = playback::ItemKind::None;
+    std::optional<std::int64_t> positionMs;
+    std::optional<std::int64_t> lengthMs;
+};
+
+// What the system is doing, as a plain value any view or client can keep.
+struct EngineStatus {
+    std::optional<platform::LocalDateTime> lastTick;  // the second the clock last ticked
+    OperatingMode mode = OperatingMode::Automatic;
+    store::DayPlan plan;  // today's, with the calendar entry or stop reason that decided it
+    std::string table;    // the file name of the table the clock runs
+    std::optional<NextBell> nextBell;
+    std::optional<RunningItem> playing;
+    bool stopDay = false;
+    bool locked = true;
+    std::string clockWarning;  // empty while the clock keeps the true time
+    bool unsaved = false;
+    std::optional<platform::Failure> lastFailure;
+};
+
+// Something the running system did, for its listeners: an event of the day's broadcast (what
+// the as-run record writes), or a change of the mode or of the table.
+struct EngineEvent {
+    enum class Kind {
+        Broadcast,    // `broadcast` says what
+        ModeChanged,  // to `mode`
+        TableLoaded,  // `table` is in the grid, as its file holds it
+        TableSaved,   // `table` was written from the grid
+    };
+    Kind kind = Kind::Broadcast;
+    scheduler::BroadcastEvent broadcast;
+    OperatingMode mode = OperatingMode::Automatic;
+    std::string table;
+};
+
+// The running system as one object: what decides the day and what the day has done. Each
+// piece has one writer, named at its accessor; everyone else reads it through the const
+// accessors or status(). What the broadcast does reaches every listener of events().
+class BroadcastEngine : public scheduler::BroadcastRecord, public platform::FailureRecord {
+public:
+    // `itemDirectory` is where relative cells are read from, when not the program directory.
+    // `failures` receives every failure the subsystems record; none for no record.
+    BroadcastEngine(std::filesystem::path programDirectory, std::filesystem::path itemDirectory,
+                    platform::Host& host, platform::FailureRecord* failures);
+
+    const std::filesystem::path& programDirectory() const { return m_programDirectory; }
+    // The program directory as text, ending in a separator.
+    const std::string& programDirectoryText() const { return m_programDirectoryText; }
+    // Where a relative path in a cell or the library entry is read from, ending in a separator.
+    const std::string& itemDirectoryText() const { return m_itemDirectoryText; }
+    // The media library folder as the files are reached.
+    std::string libraryDirectory() const;
+
+    // Written by the start-up, the options and the dialogs that edit it.
+    store::SystemConfig& config() { return m_config; }
+    const store::SystemConfig& config() const { return m_config; }
+    // Writes the configuration, telling the operator when that fails. Returns success.
+    bool saveConfiguration();
+    // Written by the options dialog.
+    store::LiveSettings& settings() { return m_settings; }
+    const store::LiveSettings& settings() const { return m_settings; }
+    // The current row, the running item and the clock's bookkeeping: written by the clock, the
+    // player and the modes, each its own fields (see BroadcastSession).
+    playback::BroadcastSession& session() { return m_session; }
+    const playback::BroadcastSession& session() const { return m_session; }
+
+    // Written by the operating modes only (in the session).
+    OperatingMode mode() const { return m_session.mode; }
+    bool manual() const { return m_session.manual(); }
+    // Tells the listeners that the operator switched the mode, once for each switch.
+    void modeSwitched();
+    // The date automatic operation last loaded today's table (platform::dateNumber); written by
+    // the operating modes.
+    const int& automaticDate() const { return m_automaticDate; }
+    int& automaticDateField() { return m_automaticDate; }
+
+    // Whether the grid holds edits not yet saved; written by the grid editor (in the session).
+    bool unsaved() const { return m_session.unsaved; }
+
+    // Written by the start-up and the end of the day.
+    StopDayState& stopDay() { return m_stopDay; }
+    const StopDayState& stopDay() const { return m_stopDay; }
+
+    // What the start-up read: whether the configuration was, the hints the status line
+    // rotates, the media library entry, and the texts of the about box.
+    struct StartUpFacts {
+        bool configurationLoaded = false;
+        std::vector<std::string> hints;
+        std::string defaultDirectory;
+        std::string versionText;
+        std::string platformFamily;
+    };
+    StartUpFacts& startUp() { return m_startUp; }
+    const StartUpFacts& startUp() const { return m_startUp; }
+
+    // The table the grid holds, as typed rows: taken when a table is loaded or saved, not on
+    // every tick.
+    void tableLoaded(const store::ScheduleTable& table);
+    void tableSaved(const store::ScheduleTable& table);
+    const std::vector<store::ScheduleRow>& rows() const { return m_rows; }
+
+    EngineStatus status() const;
+    const model::Signal<const EngineEvent&>& events() const { return m_events; }
+    model::Signal<const EngineEvent&>& events() { return m_events; }
+    // Hands every broadcast event to `record` too, and flushes it with the engine.
+    void addRecord(scheduler::BroadcastRecord& record);
+
+    // --- BroadcastRecord: what the journal makes of the clock and the player ---
+    void record(const scheduler::BroadcastEvent& event) override;
+    void flush() override;
+    // --- FailureRecord ---
+    void record(const platform::Failure& failure) override;
+    // Where the subsystems record what fails: the engine, which keeps the last failure and
+    // passes each on; none when the system runs without a record, as the rehearsal does.
+    platform::FailureRecord* failureRecord() { return m_failures != nullptr ? this : nullptr; }
+
+private:
+    void readRows(const store::ScheduleTable& table);
+
+    std::filesystem::path m_programDirectory;
+    std::string m_programDirectoryText;
+    std::string m_itemDirectoryText;
+    platform::Host& m_host;
+    platform::FailureRecord* m_failures;
+    store::SystemConfig m_config;
+    store::LiveSettings m_settings;
+    playback::BroadcastSession m_session;
+    // The mode the listeners were last told of.
+    OperatingMode m_toldMode = OperatingMode::Automatic;
+    int m_automaticDate = 0;
+    StopDayState m_stopDay;
+    StartUpFacts m_startUp;
+    std::vector<store::ScheduleRow> m_rows;
+    std::optional<platform::Failure> m_lastFailure;
+    model::Signal<const EngineEvent&> m_events;
+    std::vector<scheduler::BroadcastRecord*> m_records;
+};
+
+}  // namespace orvessa::system

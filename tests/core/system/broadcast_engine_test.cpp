@@ -1,0 +1,161 @@
+#include "core/system/broadcast_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/scheduler/as_run.h"
+#include "core/scheduler/clock_scenario.h"
+
+namespace orvessa::system {
+namespace {
+
+using scheduler::BroadcastEvent;
+
+// Keeps every as-run line the system writes.
+class AsRunLines : public scheduler::BroadcastRecord {
+public:
+    void record(const BroadcastEvent& event) override {
+        lines.push_back(scheduler::as_run::line(event));
+    }
+    std::vector<std::string> lines;
+};
+
+// Keeps the last failure recorded.
+class Failures : public platform::FailureRecord {
+public:
+    void record(const platform::Failure& failure) override { all.push_back(failure.what); }
+    std::vector<std::string> all;
+};
+
+class EngineScenario : public scheduler::ClockScenario {
+protected:
+    EngineScenario() {
+        record = &m_asRun;
+        failures = &m_failures;
+        media("bell.wav", 5);
+        media("chain.wav", 3);
+        media("noon.wav", 4);
+    }
+
+    // Starts the day and listens to the engine from then on.
+    void startDay(const std::string& at) {
+        start({{"08:00:00", library() + "bell.wav", ""},
+               {"", library() + "chain.wav", ""},
+               {"", library() + "gone.wav", ""},
+               {"08:00:30", library() + "noon.wav", ""}},
+              at);
+        m_system->engine().events().connect([this](const EngineEvent& e) { events.push_back(e); });
+    }
+
+    EngineStatus status() const { return m_system->engine().status(); }
+
+    std::vector<std::string> broadcastLines() const {
+        std::vector<std::string> lines;
+        for (const EngineEvent& e : events) {
+            if (e.kind == EngineEvent::Kind::Broadcast) {
+                lines.push_back(scheduler::as_run::line(e.broadcast));
+            }
+        }
+        return lines;
+    }
+
+    AsRunLines m_asRun;
+    Failures m_failures;
+    std::vector<EngineEvent> events;
+};
+
+TEST_F(EngineScenario, StatusFollowsTheDayFromBellToBell) {
+    startDay("07:59:58");
+    runFor(1);
+    EngineStatus s = status();
+    EXPECT_EQ(s.mode, OperatingMode::Automatic);
+    EXPECT_EQ(s.table, "zxsj3.log");
+    EXPECT_EQ(s.plan.weekday, 3);
+    EXPECT_FALSE(s.stopDay);
+    EXPECT_FALSE(s.locked);  // anyone may operate, as this configuration says
+    EXPECT_FALSE(s.unsaved);
+    ASSERT_TRUE(s.lastTick.has_value());
+    EXPECT_EQ(s.lastTick->second, 59);
+    ASSERT_TRUE(s.nextBell.has_value());
+    EXPECT_EQ(s.nextBell->row, 1);
+    EXPECT_EQ(s.nextBell->time, "08:00:00");
+    EXPECT_EQ(s.nextBell->file, library() + "bell.wav");
+    EXPECT_FALSE(s.playing.has_value());
+
+    runFor(3);  // 08:00:02: the bell rings
+    s = status();
+    ASSERT_TRUE(s.playing.has_value());
+    EXPECT_EQ(s.playing->row, 1);
+    EXPECT_EQ(s.playing->kind, playback::ItemKind::Media);
+    EXPECT_EQ(s.playing->lengthMs, 5000);
+    // The untimed rows chain on; the next row that rings by its time is the last.
+    ASSERT_TRUE(s.nextBell.has_value());
+    EXPECT_EQ(s.nextBell->row, 4);
+    EXPECT_EQ(s.nextBell->time, "08:00:30");
+
+    runUntil("08:00:40");
+    s = status();
+    EXPECT_FALSE(s.nextBell.has_value());
+    ASSERT_TRUE(s.lastFailure.has_value());
+    EXPECT_EQ(s.lastFailure->what, "item not found");
+    EXPECT_EQ(s.lastFailure->row, 3);
+    // The failure still reaches the record the system was given.
+    EXPECT_NE(std::find(m_failures.all.begin(), m_failures.all.end(), "item not found"),
+              m_failures.all.end());
+}
+
+TEST_F(EngineScenario, EveryAsRunLineIsAnEventInTheSameOrder) {
+    startDay("07:59:58");
+    runUntil("08:00:50");
+    ASSERT_GE(m_asRun.lines.size(), 6u);
+    // The listener came after the start-up's day line; from then on the two agree line by line.
+    const std::vector<std::string> told = broadcastLines();
+    ASSERT_LE(told.size(), m_asRun.lines.size());
+    EXPECT_EQ(told, std::vector<std::string>(m_asRun.lines.end() - static_cast<long>(told.size()),
+                                             m_asRun.lines.end()));
+    EXPECT_GE(told.size(), 6u);
+}
+
+TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
+    startDay("07:59:58");
+    runFor(1);
+    form().manualOperation.click();
+    EXPECT_EQ(status().mode, OperatingMode::Manual);
+    // Nothing rings by its time in manual operation.
+    EXPECT_FALSE(status().nextBell.has_value());
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().kind, EngineEvent::Kind::ModeChanged);
+    EXPECT_EQ(events.back().mode, OperatingMode::Manual);
+
+    form().Grid.select(store::ScheduleRow::kStartTime, 4);
+    form().Grid.setCell(store::ScheduleRow::kStartTime, 4, "9:00:00");
+    EXPECT_TRUE(status().unsaved);
+    form().save.click();
+    EXPECT_FALSE(status().unsaved);
+    const auto saved = std::find_if(events.begin(), events.end(), [](const EngineEvent& e) {
+        return e.kind == EngineEvent::Kind::TableSaved;
+    });
+    ASSERT_NE(saved, events.end());
+    EXPECT_EQ(saved->table, "zxsj3.log");
+    ASSERT_EQ(m_system->engine().rows().size(), 4u);
+    EXPECT_EQ(m_system->engine().rows()[3].start, "09:00:00");
+
+    const std::size_t before = events.size();
+    form().automaticOperation.click();
+    EXPECT_EQ(status().mode, OperatingMode::Automatic);
+    const auto switched =
+        std::find_if(events.begin() + static_cast<long>(before), events.end(),
+                     [](const EngineEvent& e) { return e.kind == EngineEvent::Kind::ModeChanged; });
+    ASSERT_NE(switched, events.end());
+    EXPECT_EQ(switched->mode, OperatingMode::Automatic);
+    // Each switch is told once.
+    EXPECT_EQ(std::count_if(
+                  events.begin(), events.end(),
+                  [](const EngineEvent& e) { return e.kind == EngineEvent::Kind::ModeChanged; }),
+              2);
+}
+
+}  // namespace
+}  // namespace orvessa::system

@@ -104,7 +104,7 @@ public:
         // without the media; the running system's default is DIR's.
         const bool noLibrary = e.config().entry(store::SystemConfig::kMediaLibrary).empty();
         f.setVisible(true);
-        f.FormActivate();
+        f.activate();
         if (noLibrary) {
             const std::string library =
                 text::utf8Path(fs::absolute(dir, ec) / "AUDIO") + text::nativeSeparator();
@@ -113,8 +113,8 @@ public:
         }
 
         if (m_settings.table != nullptr) {
-            f.Grid.table() = *m_settings.table;
-            f.Grid.tableChanged();
+            f.grid.table() = *m_settings.table;
+            f.grid.tableChanged();
         } else if (!e.stopDay().today &&
                    !fs::is_regular_file(m_work.path() / e.session().tableFileName, ec)) {
             const fs::path table = dir / e.session().tableFileName;
@@ -128,7 +128,7 @@ public:
         m_stopDay = e.stopDay().today;
         m_plan = e.session().dayPlan;
         std::string start = "start table=" + e.session().tableFileName +
-                            " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
+                            " rows=" + std::to_string(f.grid.table().rowCount() - 1) +
                             " stop-day=" + (e.stopDay().today ? "yes" : "no");
         if (const std::optional<store::CalendarEntry>& entry = e.session().dayPlan.entry) {
             start += " plan=calendar remark=" + scheduler::as_run::recordedRemark(entry->remark);
@@ -148,7 +148,7 @@ public:
     const std::string& missingTable() const { return m_missingTable; }
     const store::ScheduleTable& table() const {
         static const store::ScheduleTable kNone;
-        return m_system ? m_system->mainWindow().Grid.table() : kNone;
+        return m_system ? m_system->mainWindow().grid.table() : kNone;
     }
 
     void record(const BroadcastEvent& e) override {
@@ -236,7 +236,7 @@ private:
                 m_clock.jumpTo(scheduler::localDateTimeOf(s));
             }
             const bool atEnd = f.broadcastTimer.running() &&
-                               e.session().playback.currentRow == f.Grid.table().rowCount();
+                               e.session().playback.currentRow == f.grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
             if (f.broadcastTimer.running()) {

@@ -38,7 +38,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         e.config(), [&e] { return e.saveConfiguration(); }});
     m_windows.push_back(m_mainWindow.get());
     buildMainWindowSubsystems(services);
-    m_startUp->FormCreate();
+    m_startUp->create();
 
     ui::MainWindow& f = *m_mainWindow;
     auto saveConfiguration = [&e] { return e.saveConfiguration(); };
@@ -46,7 +46,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                                                                  services.host, saveConfiguration);
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        e.config(), e.settings(), f.Grid,
+        e.config(), e.settings(), f.grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
                                  services.programDirectory, services.unattendedStart});
     m_windows.push_back(m_optionsDialog.get());
@@ -60,7 +60,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
                                            [this] { m_library->refresh(); }});
-    for (model::Command* c : {&f.rec3, &f.Rec2}) {
+    for (model::Command* c : {&f.recordTool, &f.recordItem}) {
         c->setHandler([this] { m_recorderWindow->showRecorder(); });
     }
     m_windows.push_back(m_recorderWindow.get());
@@ -70,13 +70,13 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         e.programDirectoryText() + "AUDIO" + text::nativeSeparator());
     m_windows.push_back(m_directoryDialog.get());
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
-        e.config(), m_videoWindow->Panel2,
+        e.config(), m_videoWindow->subtitleStrip,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
                                 services.programDirectory, e.failureRecord()});
     if (e.startUp().configurationLoaded) {
-        m_subtitleDialog->FormCreate();
+        m_subtitleDialog->create();
     }
-    f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
+    f.subtitleItem.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
     m_calendarWindow = std::make_unique<editing::CalendarWindow>(
         editing::CalendarServices{services.host, services.clock, *m_dayPlanner,
@@ -86,12 +86,13 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_windows.push_back(&m_calendarWindow->importDialog());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
-        editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
+        editing::ExchangeControls{*m_exchangeChooser, f.importTableTool, f.importTableItem,
+                                  f.exportTableTool, f.exportTableItem},
         e.session().tableFileName, e.programDirectory(), services.host, *m_editor);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
-    for (model::Command* c : {&f.xuanxiang, &f.toolbutton13}) {
+    for (model::Command* c : {&f.optionsItem, &f.optionsTool}) {
         c->setHandler([this, &f, &host = services.host] {
             m_optionsDialog->prepareOpening(f.up.enabled(), f.dow.enabled());
             host.showModal(*m_optionsDialog);
@@ -100,7 +101,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     m_endOfDay->setSettings(&e.settings());
     m_editor->setVolumeFollower(
-        [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
+        [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
     buildClockWatch(services);
@@ -110,8 +111,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                              {f.name(), f.nowPlayingTimer},
                              {f.name(), f.stopDayTimer},
                              {f.name(), f.clockSyncTimer},
-                             {m_videoWindow->name(), m_videoWindow->Timer1},
-                             {m_recorderWindow->name(), m_recorderWindow->Timer1}});
+                             {m_videoWindow->name(), m_videoWindow->keyTimer},
+                             {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
     }
 }
 
@@ -122,11 +123,11 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.Grid, e.session().tableFileName,
+        services.host, services.clock, *services.dayChecker, f.grid, e.session().tableFileName,
         f.hintLine, [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     m_preflight->startLine.setVisible(false);
-    f.yuyan.setHandler([this, start = services.unattendedStart] {
+    f.preflightItem.setHandler([this, start = services.unattendedStart] {
         if (start != nullptr) {
             editing::showUnattendedStart(m_preflight->startLine, *start);
         }
@@ -134,7 +135,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
     // The holiday list is saved through the same command, and is no day's table.
-    for (model::Command* c : {&f.save, &f.SAVE1}) {
+    for (model::Command* c : {&f.save, &f.saveItem}) {
         c->setHandler([this, &e] {
             if (m_editor->save() && e.manual() && !m_holidayPanel->open()) {
                 m_preflight->tableSaved();
@@ -174,7 +175,7 @@ void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
         e.modeSwitched();
     }
     if (m_preflight == nullptr) {
-        f.yuyan.setEnabled(false);
+        f.preflightItem.setEnabled(false);
     }
 }
 
@@ -195,8 +196,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         },
         e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.Grid, f.hintLine, f.save, f.SAVE1, f.add, f.ADD1, f.xiugai,
-                                f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow, f.DOW1},
+        editing::EditorControls{f.grid, f.hintLine, f.save, f.saveItem, f.add, f.addRowItem,
+                                f.insertRowButton, f.insertRowItem, f.del, f.deleteRowItem, f.up,
+                                f.moveUpItem, f.dow, f.moveDownItem},
         e.session(),
         editing::EditorServices{services.host, services.clock, e.config(), e.programDirectory(),
                                 e.failureRecord(), [this](const platform::LocalDateTime& now) {
@@ -208,8 +210,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     return plan;
                                 }});
 
-    m_editor->loaded.connect([this, &f] { m_engine->tableLoaded(f.Grid.table()); });
-    m_editor->saved.connect([this, &f] { m_engine->tableSaved(f.Grid.table()); });
+    m_editor->loaded.connect([this, &f] { m_engine->tableLoaded(f.grid.table()); });
+    m_editor->saved.connect([this, &f] { m_engine->tableSaved(f.grid.table()); });
 
     auto saveConfiguration = [&e] { return e.saveConfiguration(); };
     platform::SkinLook* look = services.skinLook;
@@ -222,26 +224,25 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             platform::recordFailure(failures, {"skin refused", why});
         });
     m_skins = std::make_unique<skins::SkinSwitcher>(
-        f.SpeedButton9, e.config(), saveConfiguration, *m_skinEngine,
+        f.skinTool, e.config(), saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);
-    for (model::Command* c : {&f.skin, &f.SpeedButton9}) {
+    for (model::Command* c : {&f.skin, &f.skinTool}) {
         c->setHandler([this] { m_skins->click(); });
     }
 
     m_lock = std::make_unique<editing::OperatorLock>(
-        editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
+        editing::LockControls{f.enterSystem, f.lockSystem, f.changePassword,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
         e.config(), e.session().unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.libraryList, f.Grid, f.dir1, e.config(), e.session().unlocked, e.session().playback,
-        services.host,
-        editing::LibraryActions{[this] { return m_lock->askPassword(); },
-                                [&f] { f.FormActivate(); }, saveConfiguration,
-                                [&e] { return e.libraryDirectory(); }});
+        f.libraryList, f.grid, f.mediaLibraryItem, e.config(), e.session().unlocked,
+        e.session().playback, services.host,
+        editing::LibraryActions{[this] { return m_lock->askPassword(); }, [&f] { f.activate(); },
+                                saveConfiguration, [&e] { return e.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
-        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
-                     f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.libraryList,
-                     f.broadcastTimer, f.stopDayTimer},
+        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
+                     f.weekSettingTool, f.grid, f.statusLine, f.hintLine, f.weekSelector,
+                     f.libraryList, f.broadcastTimer, f.stopDayTimer},
         ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
                      [this] { m_library->refresh(); },
@@ -264,34 +265,36 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
     m_startUp = std::make_unique<StartUp>(
-        StartUpControls{f,
-                        f.trayIcon,
-                        f.Grid,
-                        f.hintLine,
-                        f.broadcastTimer,
-                        f.stopDayTimer,
-                        f.weekSelector,
-                        f.automaticOperation,
-                        f.save,
-                        f.xq0,
-                        f.hideAtStartBox,
-                        f.secondMonitorBox,
-                        f.weekdayStopBoxes,
-                        {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.secondMonitorBox, &f.hideAtStartBox},
-                        {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
-                        {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
+        StartUpControls{
+            f,
+            f.trayIcon,
+            f.grid,
+            f.hintLine,
+            f.broadcastTimer,
+            f.stopDayTimer,
+            f.weekSelector,
+            f.automaticOperation,
+            f.save,
+            f.forcedAutomatic,
+            f.hideAtStartBox,
+            f.secondMonitorBox,
+            f.weekdayStopBoxes,
+            {&f.settingsMenu, &f.skinTool, &f.quitButton, &f.secondMonitorBox, &f.hideAtStartBox},
+            {&f.enterSystem, &f.lockSystem, &f.systemSeparator1, &f.changePassword},
+            {&f.insertRowButton, &f.del, &f.add, &f.up, &f.dow, &f.save}},
         StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
                      e.startUp().platformFamily, e.session(), e.stopDay(), e.startUp().hints,
                      e.startUp().defaultDirectory, e.startUp().configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
-    f.activated.connect([this] { m_startUp->FormActivate(); });
-    for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
+    f.activated.connect([this] { m_startUp->activate(); });
+    for (model::Command* c : {&f.quitSystem, &f.quitButton, &f.quitTrayItem}) {
         c->setHandler([this] { m_startUp->quit(); });
     }
 
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
         editing::HolidayControls{
-            f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
+            f.grid, f.holidaySettingsTitle, f.holidayListTitle, f.stopWeekdayGroup,
+            f.weekdayStopBoxes, f.holidaysItem, f.holidayOkButton,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); },
             f.libraryList, f.weekSelector, f.broadcastTimer},
         editing::HolidayState{e.config(), e.session().tableFileName, e.session().playback,
@@ -299,7 +302,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.Grid, f.broadcastTimer,
+        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.grid, f.broadcastTimer,
                          f.stopDayTimer},
         EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()}, services.clock,
         services.power,
@@ -321,31 +324,31 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_display = std::make_unique<playback::NowPlaying>(
-        e.session(), playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Grid},
+        e.session(), playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         e.session(),
-        playback::PlayerControls{f.Grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
+        playback::PlayerControls{f.grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
                                  f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
-            [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
+            [&f] { f.requestClose(); }, [this] { m_display->prepare(); },
             [this](bool running) {
                 commandsChanged(running ? ui::CommandStates::Event::ItemStarted
                                         : ui::CommandStates::Event::ItemStopped);
             },
             [&e] { return e.libraryDirectory(); }, [&e] { return e.itemDirectoryText(); },
-            [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); },
+            [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
             e.failureRecord()},
         *m_videoWindow, e.settings());
-    for (model::Command* c : {&f.ToolButton17, &f.P1}) {
+    for (model::Command* c : {&f.playTool, &f.playItem}) {
         c->setHandler([this] { m_player->play(); });
     }
-    for (model::Command* c : {&f.ToolButton18, &f.S2}) {
+    for (model::Command* c : {&f.stopTool, &f.stopItem}) {
         c->setHandler([this] { m_player->stop(); });
     }
-    for (model::Command* c : {&f.ToolButton24, &f.find1}) {
+    for (model::Command* c : {&f.findTool, &f.findItem}) {
         c->setHandler([this] { m_player->find(); });
     }
     f.playlistBox.doubleClicked.connect([this] { m_player->playNext(); });
@@ -353,7 +356,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
-        e.session(), ClockControls{f.Grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
+        e.session(), ClockControls{f.grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
         *m_display, *m_videoWindow, services.clock, e.startUp().hints,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
@@ -364,7 +367,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_broadcastClock->setFailureRecord(e.failureRecord());
     {
         // What the clock and the player do becomes the engine's events, for every listener.
-        m_journal = std::make_unique<BroadcastJournal>(f.Grid, e.session().tableFileName,
+        m_journal = std::make_unique<BroadcastJournal>(f.grid, e.session().tableFileName,
                                                        services.clock, e);
         // Today was planned by the start-up, before the journal was there to hear it.
         if (e.startUp().configurationLoaded) {

@@ -129,8 +129,8 @@ TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     EXPECT_EQ(events.back().kind, EngineEvent::Kind::ModeChanged);
     EXPECT_EQ(events.back().mode, OperatingMode::Manual);
 
-    form().Grid.select(store::ScheduleRow::kStartTime, 4);
-    form().Grid.setCell(store::ScheduleRow::kStartTime, 4, "9:00:00");
+    form().grid.select(store::ScheduleRow::kStartTime, 4);
+    form().grid.setCell(store::ScheduleRow::kStartTime, 4, "9:00:00");
     EXPECT_TRUE(status().unsaved);
     form().save.click();
     EXPECT_FALSE(status().unsaved);

@@ -60,7 +60,7 @@ struct PlatformServices {
     const skins::SkinStore* skinStore = nullptr;
     platform::SkinLook* skinLook = nullptr;
     // Rehearses a day for the pre-flight check; without one the check is never offered.
-    platform::DayChecker* dayChecker = nullptr;
+    editing::DayChecker* dayChecker = nullptr;
     // Where what fails (a file not read, a save that failed, an item not played) is recorded.
     platform::FailureRecord* failureRecord = nullptr;
     // Reads calendars for the school calendar's import; without one it offers no import.

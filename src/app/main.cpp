@@ -14,7 +14,7 @@
 #include <list>
 #include <memory>
 
-#include "app/program_directory.h"
+#include "backends/linux/program_directory.h"
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/ical/ical_calendar_reader.h"
 #include "backends/linux/as_run_writer.h"
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     }
 
     // Beside the executable, or the user's own directory when the program is installed.
-    const std::filesystem::path programDirectory = app::openProgramDirectory(std::cerr);
+    const std::filesystem::path programDirectory = backends::openProgramDirectory(std::cerr);
     // One broadcaster per program directory, and one Orvessa per desktop.
     backends::LinuxSingleInstance instance(programDirectory, &failures);
     // The pre-flight check rehearses a day on copies of the program directory's files; the

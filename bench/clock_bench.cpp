@@ -566,8 +566,8 @@ int main(int argc, char** argv) {
                     request.target.c_str());
     }
     if (!platform.host.messages.empty()) {
-        std::printf("message boxes during the run: %zu, the first: %s\n", platform.host.messages.size(),
-                    platform.host.messages.front().text.c_str());
+        std::printf("message boxes during the run: %zu, the first: %s\n",
+                    platform.host.messages.size(), platform.host.messages.front().text.c_str());
     }
     return 0;
 }

@@ -12,7 +12,7 @@ DayCheckerService::DayCheckerService(std::filesystem::path programDirectory,
     : m_programDirectory(std::move(programDirectory)), m_lengths(std::move(lengths)) {}
 
 editing::DayCheckResult DayCheckerService::check(std::chrono::year_month_day date,
-                                                  const store::ScheduleTable* shown) {
+                                                 const store::ScheduleTable* shown) {
     editing::DayCheckResult result;
     try {
         DayCheck day = checkDay(m_programDirectory, date, shown, m_lengths);

@@ -18,7 +18,7 @@ public:
                                std::map<std::string, int64_t> lengths = {});
 
     editing::DayCheckResult check(std::chrono::year_month_day date,
-                                   const store::ScheduleTable* shown) override;
+                                  const store::ScheduleTable* shown) override;
     std::optional<std::chrono::year_month_day> nextDayOf(const std::string& tableFileName,
                                                          std::chrono::year_month_day from) override;
 

@@ -25,7 +25,7 @@ public:
     std::vector<std::pair<std::string, std::chrono::year_month_day>> nextDayQuestions;
 
     editing::DayCheckResult check(std::chrono::year_month_day date,
-                                   const store::ScheduleTable* shown) override {
+                                  const store::ScheduleTable* shown) override {
         checkedDates.push_back(date);
         shownTables.push_back(shown != nullptr ? *shown : store::ScheduleTable());
         tableShown.push_back(shown != nullptr);

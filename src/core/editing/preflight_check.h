@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/editing/day_checker.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/model/window.h"
 #include "core/platform/clock.h"
-#include "core/editing/day_checker.h"
 #include "core/platform/host.h"
 
 namespace orvessa::editing {

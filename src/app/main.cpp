@@ -10,20 +10,13 @@
 #include <memory>
 
 #include "app/real_platform.h"
-#include "backends/linux/linux_file_sync.h"
 #include "core/scheduler/main_routine.h"
-#include "core/store/file_io.h"
 #include "gui/pictures.h"
 #include "gui/system_views.h"
 #include "gui/timer_binder.h"
 
 int main(int argc, char** argv) {
     using namespace orvessa;
-    // Every file the system replaces is on the disk, not only in a cache, before it counts as
-    // written: the end of the day may switch the power off right after. Static, so that it
-    // outlives every writer.
-    static backends::LinuxFileSync fileSync;
-    store::useFileSync(&fileSync);
     // The browser, loaded later from its module, refuses to run as root with its sandbox.
     if (geteuid() == 0) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -25,10 +25,12 @@ std::filesystem::path mediaProfilePath() {
 }
 
 backends::GstMediaOptions playbackOptions(const std::filesystem::path& mediaProfile,
-                                          platform::FailureRecord& failures) {
+                                          platform::FailureRecord& failures,
+                                          store::FileSync& fileSync) {
     backends::GstMediaOptions options;
     options.mediaProfile = mediaProfile;
     options.failures = &failures;
+    options.fileSync = &fileSync;
     return options;
 }
 
@@ -36,8 +38,9 @@ backends::GstMediaOptions playbackOptions(const std::filesystem::path& mediaProf
 // output), and only when asked: an input that silently stood in for the microphone would record
 // nothing.
 backends::GstMediaOptions recordingOptions(const std::filesystem::path& mediaProfile,
-                                           platform::FailureRecord& failures) {
-    backends::GstMediaOptions options = playbackOptions(mediaProfile, failures);
+                                           platform::FailureRecord& failures,
+                                           store::FileSync& fileSync) {
+    backends::GstMediaOptions options = playbackOptions(mediaProfile, failures, fileSync);
     if (const QByteArray source = qgetenv("ORVESSA_RECORDING_SOURCE"); !source.isEmpty()) {
         options.recordingSource = source.toStdString();
     }
@@ -80,8 +83,8 @@ RealPlatform::RealPlatform()
     : failures(clock, std::cerr),
       power(&failures),
       mediaProfile(mediaProfilePath()),
-      mediaDevice(playbackOptions(mediaProfile, failures)),
-      recordingDevice(recordingOptions(mediaProfile, failures)),
+      mediaDevice(playbackOptions(mediaProfile, failures, fileSync)),
+      recordingDevice(recordingOptions(mediaProfile, failures, fileSync)),
       asRun(asRunWriter()),
       skinFolder(freshSkinFolder()),
       skinLook(QFile::decodeName(skinFolder.path().c_str())),
@@ -89,7 +92,7 @@ RealPlatform::RealPlatform()
       programDirectory(backends::openProgramDirectory(std::cerr)),
       instance(programDirectory, &failures),
       dayChecker(dayCheckerOf(programDirectory)),
-      unattendedStart(backends::LinuxUnattendedStart::placesOfThisProcess()) {}
+      unattendedStart(backends::LinuxUnattendedStart::placesOfThisProcess(), &fileSync) {}
 
 scheduler::PlatformServices RealPlatform::services() {
     // The volume is the broadcast pipeline's own.
@@ -104,6 +107,7 @@ scheduler::PlatformServices RealPlatform::services() {
     s.calendarReader = &calendarReader;
     s.clockSync = &clockSync;
     s.unattendedStart = &unattendedStart;
+    s.fileSync = &fileSync;
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include "backends/linux/journal_failure_record.h"
 #include "backends/linux/linux_clock.h"
 #include "backends/linux/linux_clock_sync.h"
+#include "backends/linux/linux_file_sync.h"
 #include "backends/linux/linux_power.h"
 #include "backends/linux/linux_processes.h"
 #include "backends/linux/linux_single_instance.h"
@@ -39,6 +40,10 @@ public:
     // The services of the system on this platform, every optional one included.
     scheduler::PlatformServices services();
 
+    // Every file the system replaces is on the disk, not only in a cache, before it counts as
+    // written: the end of the day may switch the power off right after. First, so that it
+    // outlives every writer.
+    backends::LinuxFileSync fileSync;
     gui::QtHost host;
     backends::LinuxClock clock;
     // What fails goes to standard error and the journal, one line each with the time and row.

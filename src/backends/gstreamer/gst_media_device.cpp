@@ -763,7 +763,8 @@ void GstMediaDevice::Impl::save() {
     }
     // The recording replaces whatever the file held.
     const store::WriteResult written =
-        store::writeFileAtomically(m_fileName, makeWavFile(m_wav->format, m_recorded));
+        store::writeFileAtomically(m_fileName, makeWavFile(m_wav->format, m_recorded),
+                                   store::Visibility::Shared, m_options.fileSync);
     if (!written) {
         throw MediaError(written.error);
     }

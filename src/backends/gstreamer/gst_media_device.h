@@ -7,6 +7,7 @@
 
 #include "core/platform/failure_record.h"
 #include "core/platform/media_device.h"
+#include "core/store/file_sync.h"
 
 // GStreamer's own declaration, repeated so that users of the device need no GStreamer headers.
 typedef struct _GstElement GstElement;
@@ -30,6 +31,8 @@ struct GstMediaOptions {
     // Where a file prepared ahead of its row and failing to open is recorded; none for no record.
     // The row's own open fails again when it comes, and is the player's to report.
     platform::FailureRecord* failures = nullptr;
+    // What a saved recording is flushed through; none for no flush.
+    store::FileSync* fileSync = nullptr;
 };
 
 // MediaDevice on GStreamer (playbin), and the output volume of what it plays. Nothing runs

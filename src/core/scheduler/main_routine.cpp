@@ -31,6 +31,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         ui::MainWindowServices{services.host, services.clock, services.power, services.screenSaver,
                                services.shell, services.monitors, services.programDirectory,
                                services.mediaProfile, services.failureRecord});
+    // Before anything saves it.
+    m_mainWindow->config.setFileSync(services.fileSync);
     m_windows.push_back(m_mainWindow.get());
     if (!services.itemDirectory.empty()) {
         m_mainWindow->itemDirectoryText = text::utf8Path(services.itemDirectory);
@@ -60,7 +62,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&f] { return f.libraryDirectory(); },
-                                           [this] { m_library->refresh(); }});
+                                           [this] { m_library->refresh(); }, services.fileSync});
     for (model::Command* c : {&f.rec3, &f.Rec2}) {
         c->setHandler([this] { m_recorderWindow->showRecorder(); });
     }
@@ -73,21 +75,23 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
         f.config, m_videoWindow->Panel2,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
-                                services.programDirectory, services.failureRecord});
+                                services.programDirectory, services.failureRecord,
+                                services.fileSync});
     if (f.configurationLoaded) {
         m_subtitleDialog->FormCreate();
     }
     f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
-    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
-        services.host, services.clock, *m_dayPlanner, f.programDirectory, services.calendarReader});
+    m_calendarWindow = std::make_unique<editing::CalendarWindow>(
+        editing::CalendarServices{services.host, services.clock, *m_dayPlanner, f.programDirectory,
+                                  services.calendarReader, services.fileSync});
     f.schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
     m_windows.push_back(m_calendarWindow.get());
     m_windows.push_back(&m_calendarWindow->importDialog());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
-        f.session.tableFileName, f.programDirectory, services.host, *m_editor);
+        f.session.tableFileName, f.programDirectory, services.host, *m_editor, services.fileSync);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
@@ -187,15 +191,16 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
                                 f.DOW1},
         f.session,
-        editing::EditorServices{services.host, services.clock, f.config, f.programDirectory,
-                                services.failureRecord, [this](const platform::LocalDateTime& now) {
-                                    const store::DayPlan plan =
-                                        m_dayPlanner->planFor(platform::dateOf(now));
-                                    if (m_journal != nullptr) {
-                                        m_journal->dayPlanned(now, plan);
-                                    }
-                                    return plan;
-                                }});
+        editing::EditorServices{
+            services.host, services.clock, f.config, f.programDirectory, services.failureRecord,
+            [this](const platform::LocalDateTime& now) {
+                const store::DayPlan plan = m_dayPlanner->planFor(platform::dateOf(now));
+                if (m_journal != nullptr) {
+                    m_journal->dayPlanned(now, plan);
+                }
+                return plan;
+            },
+            services.fileSync});
 
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
     platform::SkinLook* look = services.skinLook;
@@ -245,6 +250,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = services.failureRecord;
+    startUpServices.fileSync = services.fileSync;
     startUpServices.checkLibrary = [this, &f, failures = services.failureRecord] {
         m_library->checkFolder(f.hintLine, failures);
     };

@@ -18,6 +18,7 @@
 #include "core/platform/unattended_start.h"
 #include "core/scheduler/broadcast_record.h"
 #include "core/skins/skin_store.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::scheduler {
 
@@ -57,6 +58,9 @@ struct PlatformServices {
     // Starts the system at login; without it the options offer no "开机自动启动" and the
     // pre-flight check says nothing of it.
     platform::UnattendedStart* unattendedStart = nullptr;
+    // What every file the system replaces is flushed through, so that a power cut leaves the
+    // old file or the new; none for no flush (tests, the rehearsal).
+    store::FileSync* fileSync = nullptr;
 };
 
 // One of each platform part every system needs, under the names the services give them: the

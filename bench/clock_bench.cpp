@@ -391,7 +391,7 @@ int main(int argc, char** argv) {
                             nullptr);
 
     mainWindow.setVisible(true);
-    mainWindow.FormActivate();
+    mainWindow.activate();
 
     // Stalls of the user-interface thread, each from a chosen point of its second.
     std::vector<std::pair<int64_t, int64_t>> stalls;

@@ -198,7 +198,7 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
         scheduler::OrvessaSystem::start(platform.services(dir));
     if (system) {
         system->mainWindow().setVisible(true);
-        system->mainWindow().FormActivate();
+        system->mainWindow().activate();
     }
     const double startMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();

@@ -102,11 +102,11 @@ void saveFont(const fs::path& dir, int version) {
     static TwoFonts dialogs;
     static fakes::FixedMonitors monitors;
     static store::SystemConfig config(dir);
-    static model::TextControl strip("Panel2");
+    static model::TextControl strip("subtitleStrip");
     static tools::SubtitleDialog form(config, strip,
                                       {host, dialogs, monitors, [] { return true; }, dir});
     dialogs.version = version;
-    form.Button1.click();
+    form.fontButton.click();
 }
 
 // Saves the two versions in turn for ever; only a signal ends it.

@@ -55,9 +55,9 @@ bool choose(tools::RecorderWindow& recorder, const Options& o) {
     if ((o.channels != 1 && o.channels != 2) || (o.bits != 8 && o.bits != 16) || rateItem < 0) {
         return false;
     }
-    recorder.RadioGroup1.setItemIndex(o.channels - 1);
-    recorder.RadioGroup2.setItemIndex(o.bits / 8 - 1);
-    recorder.RadioGroup3.setItemIndex(rateItem);
+    recorder.channelsGroup.setItemIndex(o.channels - 1);
+    recorder.sampleBitsGroup.setItemIndex(o.bits / 8 - 1);
+    recorder.sampleRateGroup.setItemIndex(rateItem);
     return true;
 }
 
@@ -109,14 +109,14 @@ int main(int argc, char** argv) {
     std::vector<double> starts;
     for (int run = 0; run < kStartRuns; ++run) {
         const auto before = SteadyClock::now();
-        recorder.Button1.click();
+        recorder.recordButton.click();
         starts.push_back(seconds(SteadyClock::now() - before) * 1000);
         if (recorder.state() != tools::RecorderWindow::State::Recording) {
             std::printf("the recording did not start: %s\n",
                         host.messages.empty() ? "?" : host.messages.back().text.c_str());
             return 1;
         }
-        recorder.Button2.click();
+        recorder.stopButton.click();
     }
     std::sort(starts.begin(), starts.end());
     std::printf(
@@ -127,16 +127,16 @@ int main(int argc, char** argv) {
 
     const double cpuBefore = cpuSeconds();
     const auto started = SteadyClock::now();
-    recorder.Button1.click();
+    recorder.recordButton.click();
     const auto end = started + std::chrono::seconds(o.seconds);
     for (auto tick = started + std::chrono::milliseconds(tools::RecorderWindow::kTickInterval);
          tick < end; tick += std::chrono::milliseconds(tools::RecorderWindow::kTickInterval)) {
         std::this_thread::sleep_until(tick);
-        recorder.Timer1.fire();
+        recorder.tickTimer.fire();
     }
     std::this_thread::sleep_until(end);
     const auto stopping = SteadyClock::now();
-    recorder.Button2.click();
+    recorder.stopButton.click();
     const auto stopped = SteadyClock::now();
     const double cpu = cpuSeconds() - cpuBefore;
     const double wall = seconds(stopped - started);

@@ -95,14 +95,14 @@ struct GalleryWindow {
             {"3", "09:45:00", "眼保健操.wav", "180", "", ""},
             {"4", "12:00:00", "午间新闻.mp4", "160", "", ""},
         };
-        store::ScheduleTable& table = model.Grid.table();
+        store::ScheduleTable& table = model.grid.table();
         table.setRowCount(6);
         for (int r = 0; r < 4; ++r) {
             for (int c = 0; c < std::min(6, table.columnCount()); ++c) {
                 table.setCell(c, r + 1, rows[r][c]);
             }
         }
-        model.Grid.tableChanged();
+        model.grid.tableChanged();
         model.statusLine.setText("正在播放：升旗仪式.mp3   00:01:25 / 00:03:20");
         model.statusLine.setColor(model::kGreen);
         model.hintLine.setText("下一曲目：眼保健操.wav   已停止");
@@ -128,14 +128,14 @@ std::unique_ptr<QMainWindow> controlWindow() {
     QToolBar* bar = window->addToolBar(q("工具栏"));
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     bar->setIconSize(QSize(24, 24));
-    const char* buttons[][2] = {{"自动播出", "ToolButton9"},
-                                {"手动操作", "toolbutton13"},
-                                {"播放", "ToolButton17"},
-                                {"停止", "ToolButton18"},
-                                {"换肤", "SpeedButton9"}};
+    const char* buttons[][2] = {{"自动播出", "weekSettingTool"},
+                                {"手动操作", "optionsTool"},
+                                {"播放", "playTool"},
+                                {"停止", "stopTool"},
+                                {"换肤", "skinTool"}};
     for (const auto& [caption, name] : buttons) {
         QAction* action = bar->addAction(gui::toolbarIcon(q(name)), q(caption));
-        action->setEnabled(QLatin1String(name) != QLatin1String("ToolButton18"));
+        action->setEnabled(QLatin1String(name) != QLatin1String("stopTool"));
     }
 
     auto* client = new QWidget;

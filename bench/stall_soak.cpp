@@ -137,7 +137,7 @@ public:
             scheduler::servicesOf(m_platform, m_device, m_device, m_dir));
         ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
-        f.FormActivate();
+        f.activate();
         std::vector<Start> started;
         std::set<std::pair<int, int>> rowsSeen;
         m_system->player().setObserver([&](const playback::PlayEvent& e) {
@@ -147,7 +147,7 @@ public:
                 const bool first = rowsSeen.insert({date, e.row}).second;
                 started.push_back({date, f.clockText.text(), e.row,
                                    fs::path(e.path).filename().string(),
-                                   first && !f.Grid.cell(1, e.row).empty(), m_nowMs});
+                                   first && !f.grid.cell(1, e.row).empty(), m_nowMs});
             }
         });
 

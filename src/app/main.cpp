@@ -58,12 +58,13 @@ int main(int argc, char** argv) {
          {&mainWindow.broadcastTimer, &mainWindow.nowPlayingTimer, &mainWindow.stopDayTimer}) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
-    timers.emplace_back(system->videoWindow().Timer1, gui::TimerBinder::Ticks::FromStart, nullptr);
+    timers.emplace_back(system->videoWindow().keyTimer, gui::TimerBinder::Ticks::FromStart,
+                        nullptr);
     timers.emplace_back(mainWindow.clockSyncTimer, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::SystemViews views(*system, platform.host);
 
     // The message loop shows the main window, which runs its activation.
-    mainWindow.E1Click();
+    mainWindow.showFromTray();
     const int code = QApplication::exec();
     return code;
 }

@@ -97,7 +97,7 @@ public:
         // without the media; the running system's default is DIR's.
         const bool noLibrary = f.config.entry(store::SystemConfig::kMediaLibrary).empty();
         f.setVisible(true);
-        f.FormActivate();
+        f.activate();
         if (noLibrary) {
             const std::string library =
                 text::utf8Path(fs::absolute(dir, ec) / "AUDIO") + text::nativeSeparator();
@@ -106,8 +106,8 @@ public:
         }
 
         if (m_settings.table != nullptr) {
-            f.Grid.table() = *m_settings.table;
-            f.Grid.tableChanged();
+            f.grid.table() = *m_settings.table;
+            f.grid.tableChanged();
         } else if (!f.stopDay &&
                    !fs::is_regular_file(m_work.path() / f.session.tableFileName, ec)) {
             const fs::path table = dir / f.session.tableFileName;
@@ -121,7 +121,7 @@ public:
         m_stopDay = f.stopDay;
         m_plan = f.session.dayPlan;
         std::string start = "start table=" + f.session.tableFileName +
-                            " rows=" + std::to_string(f.Grid.table().rowCount() - 1) +
+                            " rows=" + std::to_string(f.grid.table().rowCount() - 1) +
                             " stop-day=" + (f.stopDay ? "yes" : "no");
         if (const std::optional<store::CalendarEntry>& entry = f.session.dayPlan.entry) {
             start += " plan=calendar remark=" + scheduler::as_run::recordedRemark(entry->remark);
@@ -141,7 +141,7 @@ public:
     const std::string& missingTable() const { return m_missingTable; }
     const store::ScheduleTable& table() const {
         static const store::ScheduleTable kNone;
-        return m_system ? m_system->mainWindow().Grid.table() : kNone;
+        return m_system ? m_system->mainWindow().grid.table() : kNone;
     }
 
     void record(const BroadcastEvent& e) override {
@@ -228,7 +228,7 @@ private:
                 m_platform.clock.jumpTo(scheduler::localDateTimeOf(s));
             }
             const bool atEnd = f.broadcastTimer.running() &&
-                               f.session.playback.currentRow == f.Grid.table().rowCount();
+                               f.session.playback.currentRow == f.grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
             if (f.broadcastTimer.running()) {

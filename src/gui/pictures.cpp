@@ -26,10 +26,10 @@ struct ToolbarPicture {
 
 // The buttons keep the component names of the window's layout; the files say what they show.
 constexpr ToolbarPicture kToolbarPictures[] = {
-    {u"ToolButton9", u"week"},     {u"ToolButton10", u"import"}, {u"ToolButton15", u"export"},
-    {u"toolbutton13", u"options"}, {u"ToolButton24", u"find"},   {u"ToolButton17", u"play"},
-    {u"ToolButton18", u"stop"},    {u"rec3", u"record"},         {u"SpeedButton9", u"skin"},
-    {u"SpeedButton1", u"help"},
+    {u"weekSettingTool", u"week"}, {u"importTableTool", u"import"}, {u"exportTableTool", u"export"},
+    {u"optionsTool", u"options"},  {u"findTool", u"find"},          {u"playTool", u"play"},
+    {u"stopTool", u"stop"},        {u"recordTool", u"record"},      {u"skinTool", u"skin"},
+    {u"helpTool", u"help"},
 };
 
 }  // namespace

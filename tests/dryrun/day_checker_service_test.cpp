@@ -32,7 +32,7 @@ TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) 
     check.open();
 
     ASSERT_EQ(host.shownModally, std::vector<std::string>{"PreflightCheck"});
-    EXPECT_EQ(check.ListBox1.items(),
+    EXPECT_EQ(check.problemList.items(),
               std::vector<std::string>{"第2行  08:05:00  上一行仍在播放 (第1行)"});
     ASSERT_EQ(check.bars().size(), 2u);
     EXPECT_FALSE(check.bars()[0].leftBehind);

@@ -130,7 +130,7 @@ TEST_F(RehearsalAndAir, TheRehearsalPrintsTheStartsAndStopsTheProgramRecordsOnAi
     platform.clock.set(at(7, 59, 59));
     std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(services);
     system->mainWindow().setVisible(true);
-    system->mainWindow().FormActivate();
+    system->mainWindow().activate();
     for (int64_t s = scheduler::secondsOf(at(8, 0, 0)); s <= scheduler::secondsOf(at(8, 1, 30));
          ++s) {
         platform::LocalDateTime t = scheduler::localDateTimeOf(s);

@@ -24,8 +24,8 @@ private slots:
     // Each toolbar button has a coloured picture in both sizes, greyed when disabled; others none.
     void everyToolbarButtonHasItsPicture() {
         for (const char* name :
-             {"ToolButton9", "ToolButton10", "ToolButton15", "toolbutton13", "ToolButton24",
-              "ToolButton17", "ToolButton18", "rec3", "SpeedButton9", "SpeedButton1"}) {
+             {"weekSettingTool", "importTableTool", "exportTableTool", "optionsTool", "findTool",
+              "playTool", "stopTool", "recordTool", "skinTool", "helpTool"}) {
             const QIcon icon = gui::toolbarIcon(QString::fromLatin1(name));
             QVERIFY2(icon.availableSizes().contains(QSize(24, 24)), name);
             QVERIFY2(icon.availableSizes().contains(QSize(48, 48)), name);

@@ -7,7 +7,7 @@ namespace orvessa::editing {
 DirectoryDialog::DirectoryDialog(const std::string& initialFolder)
     : Window("DirectoryDialog", "设置系统默认目录") {
     folderChanged(initialFolder);
-    Button1.setHandler([this] { endModal(model::ModalResult::Accepted); });
+    okButton.setHandler([this] { endModal(model::ModalResult::Accepted); });
 }
 
 void DirectoryDialog::folderChanged(const std::string& folder) {
@@ -15,7 +15,7 @@ void DirectoryDialog::folderChanged(const std::string& folder) {
     const bool root = folder.size() < 2 || (folder.size() < 4 && folder[1] == ':');
     chosenDirectory =
         root || text::endsWithSeparator(folder) ? folder : folder + text::nativeSeparator();
-    Edit1.setText(chosenDirectory);
+    directoryField.setText(chosenDirectory);
 }
 
 }  // namespace orvessa::editing

@@ -16,16 +16,16 @@ public:
     // The tree starts at `initialFolder` (the program directory's AUDIO folder).
     explicit DirectoryDialog(const std::string& initialFolder);
 
-    model::TextControl Edit1{"Edit1"};  // shows the chosen directory
-    model::TextControl Label1{"Label1", "请双击相          应目录名"};
-    model::Command Button1{"Button1", model::CommandKind::Button, "确定(&O)"};
+    model::TextControl directoryField{"directoryField"};  // shows the chosen directory
+    model::TextControl instructionLine{"instructionLine", "请双击相          应目录名"};
+    model::Command okButton{"okButton", model::CommandKind::Button, "确定(&O)"};
 
     std::string chosenDirectory;
     std::string treeFolder;
     // The operator double-clicked a folder in the tree (or picked a root).
     void folderChanged(const std::string& folder);
 
-    std::vector<model::Command*> allCommands() override { return {&Button1}; }
+    std::vector<model::Command*> allCommands() override { return {&okButton}; }
 };
 
 }  // namespace orvessa::editing

@@ -14,19 +14,19 @@ public:
     static constexpr int kFirstTemplate = 7;
 
     ExchangeChooser() : Window("exchangeChooser", "选择") {
-        RadioGroup1.setColumns(3);
-        RadioGroup1.setItemIndex(kFirstTemplate);
+        tableChoices.setColumns(3);
+        tableChoices.setItemIndex(kFirstTemplate);
     }
 
-    model::RadioGroup RadioGroup1{"RadioGroup1",
-                                  " 播放日或模板 ",
-                                  {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六",
-                                   "星期日", "模板一", "模板二", "模板三", "模板四", "模板五"}};
+    model::RadioGroup tableChoices{"tableChoices",
+                                   " 播放日或模板 ",
+                                   {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六",
+                                    "星期日", "模板一", "模板二", "模板三", "模板四", "模板五"}};
     // Its caption is the command's: "导入(&O)" or "导出(&O)".
-    model::Command Button1{"Button1", model::CommandKind::Button, "确定(&O)"};
-    model::Command Button2{"Button2", model::CommandKind::Button, "磁盘文件"};
+    model::Command okButton{"okButton", model::CommandKind::Button, "确定(&O)"};
+    model::Command diskFileButton{"diskFileButton", model::CommandKind::Button, "磁盘文件"};
 
-    std::vector<model::Command*> allCommands() override { return {&Button1, &Button2}; }
+    std::vector<model::Command*> allCommands() override { return {&okButton, &diskFileButton}; }
 };
 
 }  // namespace orvessa::editing

@@ -22,17 +22,17 @@ struct EditorControls {
     model::TextControl& hintLine;        // the load's red notices
     model::Command& automaticOperation;  // enabled exactly in manual operation
     model::Command& save;
-    model::Command& SAVE1;
+    model::Command& saveItem;
     model::Command& add;
-    model::Command& ADD1;
-    model::Command& xiugai;  // insert
-    model::Command& Inse1;
+    model::Command& addRowItem;
+    model::Command& insertRowButton;  // insert
+    model::Command& insertRowItem;
     model::Command& del;
-    model::Command& Del1;
+    model::Command& deleteRowItem;
     model::Command& up;
-    model::Command& UP1;
+    model::Command& moveUpItem;
     model::Command& dow;
-    model::Command& DOW1;
+    model::Command& moveDownItem;
 };
 
 struct EditorServices {

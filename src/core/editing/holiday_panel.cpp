@@ -30,18 +30,18 @@ HolidayPanel::HolidayPanel(HolidayControls controls, HolidayState state,
       m_host(host),
       m_saveConfiguration(std::move(saveConfiguration)),
       m_editor(editor) {
-    m_c.GXR1.setHandler([this] { openPanel(); });
-    m_c.Button3.setHandler([this] { accept(); });
+    m_c.holidaysItem.setHandler([this] { openPanel(); });
+    m_c.holidayOkButton.setHandler([this] { accept(); });
 }
 
 void HolidayPanel::showPanel(bool on) {
-    m_c.Label4.setVisible(on);
-    m_c.Label5.setVisible(on);
-    m_c.GroupBox1.setVisible(on);
+    m_c.holidaySettingsTitle.setVisible(on);
+    m_c.holidayListTitle.setVisible(on);
+    m_c.stopWeekdayGroup.setVisible(on);
     for (model::Command* box : m_c.stopBoxes) {
         box->setVisible(on);
     }
-    m_c.Button3.setVisible(on);
+    m_c.holidayOkButton.setVisible(on);
     m_c.libraryList.setVisible(!on);
     m_open = on;
     m_c.panelChanged(on);
@@ -62,8 +62,8 @@ void HolidayPanel::openPanel() {
     const model::Rect& g = kGroup;
     const int left = g.left + g.width + 30;
     m_c.grid.setBounds({left, g.top + 20, kNowPlayingWidth - left - 30, g.height - 50});
-    m_c.Label5.setBounds({left, g.top, 200, 17});
-    m_c.GroupBox1.setBounds(g);
+    m_c.holidayListTitle.setBounds({left, g.top, 200, 17});
+    m_c.stopWeekdayGroup.setBounds(g);
 
     // 5
     const SystemConfig& config = m_s.config;

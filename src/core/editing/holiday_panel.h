@@ -23,12 +23,12 @@ class GridEditor;
 // The main window's controls that the holiday panel shows, hides and switches.
 struct HolidayControls {
     model::Grid& grid;
-    model::TextControl& Label4;                // "节假日停播设置"
-    model::TextControl& Label5;                // "节假日停播列表"
-    model::TextControl& GroupBox1;             // the weekday group
-    std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
-    model::Command& GXR1;                      // 节 假 日
-    model::Command& Button3;                   // 确 定
+    model::TextControl& holidaySettingsTitle;  // "节假日停播设置"
+    model::TextControl& holidayListTitle;      // "节假日停播列表"
+    model::TextControl& stopWeekdayGroup;      // the weekday group
+    std::array<model::Command*, 8> stopBoxes;  // stopMondayBox..stopSundayBox, broadcastAllBox
+    model::Command& holidaysItem;              // 节 假 日
+    model::Command& holidayOkButton;           // 确 定
     // Switches the commands that the panel holds back while it is open.
     std::function<void(bool open)> panelChanged;
     model::ListBox& libraryList;      // the media library list

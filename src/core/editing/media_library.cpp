@@ -13,9 +13,9 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using store::SystemConfig;
 
-MediaLibrary::MediaLibrary(model::ListBox& libraryList, model::Grid& grid, model::Command& dir1,
-                           store::SystemConfig& config, bool& unlocked,
-                           playback::PlaybackState& playback, platform::Host& host,
+MediaLibrary::MediaLibrary(model::ListBox& libraryList, model::Grid& grid,
+                           model::Command& mediaLibraryItem, store::SystemConfig& config,
+                           bool& unlocked, playback::PlaybackState& playback, platform::Host& host,
                            LibraryActions actions)
     : m_list(libraryList),
       m_grid(grid),
@@ -24,7 +24,7 @@ MediaLibrary::MediaLibrary(model::ListBox& libraryList, model::Grid& grid, model
       m_playback(playback),
       m_host(host),
       m_actions(std::move(actions)) {
-    dir1.setHandler([this] { changeLibrary(); });
+    mediaLibraryItem.setHandler([this] { changeLibrary(); });
     m_list.doubleClicked.connect([this] { takeEntry(); });
 }
 

@@ -29,7 +29,7 @@ struct LibraryActions {
 // beside the grid, which fills the current row with a double click.
 class MediaLibrary {
 public:
-    MediaLibrary(model::ListBox& libraryList, model::Grid& grid, model::Command& dir1,
+    MediaLibrary(model::ListBox& libraryList, model::Grid& grid, model::Command& mediaLibraryItem,
                  store::SystemConfig& config, bool& unlocked, playback::PlaybackState& playback,
                  platform::Host& host, LibraryActions actions);
 

@@ -13,9 +13,9 @@ OperatorLock::OperatorLock(LockControls controls, const store::SystemConfig& con
       m_unlocked(unlocked),
       m_screenSaver(screenSaver),
       m_host(host) {
-    m_c.Jrxt.setHandler([this] { enter(); });
-    m_c.pbxt.setHandler([this] { lock(); });
-    m_c.GGMM.setHandler([this] { changePassword(); });
+    m_c.enterSystem.setHandler([this] { enter(); });
+    m_c.lockSystem.setHandler([this] { lock(); });
+    m_c.changePassword.setHandler([this] { changePassword(); });
 }
 
 void OperatorLock::showDialog() {
@@ -24,7 +24,7 @@ void OperatorLock::showDialog() {
     }
     m_host.showModal(*m_dialog);
     // However it was closed, the next opening starts in the entry layout with empty fields.
-    m_dialog->FormClose();
+    m_dialog->requestClose();
 }
 
 bool OperatorLock::askPassword() {

@@ -12,9 +12,9 @@ namespace orvessa::editing {
 class PasswordDialog;
 
 struct LockControls {
-    model::Command& Jrxt;  // 进入系统
-    model::Command& pbxt;  // 屏蔽系统
-    model::Command& GGMM;  // 更改密码...
+    model::Command& enterSystem;     // 进入系统
+    model::Command& lockSystem;      // 屏蔽系统
+    model::Command& changePassword;  // 更改密码...
     // Switches the commands that only the operator who has entered may reach.
     std::function<void()> lockChanged;
 };

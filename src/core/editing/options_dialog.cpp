@@ -44,17 +44,17 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
       m_settings(settings),
       m_grid(grid),
       m_services(std::move(services)) {
-    RG1.setItemIndex(config.defaultPlayOrder());
-    MaskEdit1.setText(config.entry(SystemConfig::kShutdownTimeOne));
-    MaskEdit2.setText(config.entry(SystemConfig::kShutdownTimeTwo));
+    playOrderGroup.setItemIndex(config.defaultPlayOrder());
+    firstShutdownField.setText(config.entry(SystemConfig::kShutdownTimeOne));
+    secondShutdownField.setText(config.entry(SystemConfig::kShutdownTimeTwo));
     const std::string& disabled = config.entry(SystemConfig::kCustomShutdownDisabled);
-    CheckBox1.setChecked(disabled == "1");
-    for (model::Control* c :
-         std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2, &Button2}) {
+    shutdownOffBox.setChecked(disabled == "1");
+    for (model::Control* c : std::initializer_list<model::Control*>{
+             &firstShutdownField, &secondShutdownField, &resetShutdownButton}) {
         c->setEnabled(disabled == "0");
     }
-    RG2.setItemIndex(config.endOfDayAction());
-    RG3.setItemIndex(config.passwordModeIndex());
+    endActionGroup.setItemIndex(config.endOfDayAction());
+    accessGroup.setItemIndex(config.passwordModeIndex());
     // The tree starts at the program directory; that first change keeps the placeholder.
     treeFolder = text::utf8Path(m_services.programDirectory);
     // Pointing the tree there is its first folder change: "确 定(&O)" starts enabled, though the
@@ -63,48 +63,50 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
 
     // Whoever changes a live choice (the operator, the player's volume), it takes effect at once.
     updateSettings();
-    for (model::Control* c :
-         std::initializer_list<model::Control*>{&RG1, &RG2, &CheckBox1, &TrackBar1}) {
+    for (model::Control* c : std::initializer_list<model::Control*>{
+             &playOrderGroup, &endActionGroup, &shutdownOffBox, &volumeSlider}) {
         c->changed.connect([this] { updateSettings(); });
     }
 
-    TrackBar1.setHandler([this] { TrackBar1Change(); });
-    SpeedButton1.setHandler([this] { SpeedButton1Click(); });
-    Button1.setHandler([this] { Button1Click(); });
-    CheckBox2.setHandler([this] { CheckBox2Click(); });
+    volumeSlider.setHandler([this] { volumeChanged(); });
+    chooseFileButton.setHandler([this] { chooseFile(); });
+    applyPathButton.setHandler([this] { applyPath(); });
+    playOrderDefaultBox.setHandler([this] { playOrderDefaultChanged(); });
     previousRow.setHandler([this] { moveRow(-1); });
     nextRow.setHandler([this] { moveRow(1); });
-    CheckBox1.setHandler([this] { CheckBox1Click(); });
-    Button2.setHandler([this] {
-        MaskEdit1.setText("00:00:00");
-        MaskEdit2.setText("00:00:00");
+    shutdownOffBox.setHandler([this] { shutdownOffChanged(); });
+    resetShutdownButton.setHandler([this] {
+        firstShutdownField.setText("00:00:00");
+        secondShutdownField.setText("00:00:00");
     });
-    Button3.setHandler([this] { Button3Click(); });
+    saveShutdownButton.setHandler([this] { saveShutdownTimes(); });
     autostart.setVisible(m_services.unattendedStart != nullptr);
     if (m_services.unattendedStart != nullptr) {
         autostart.setChecked(m_services.unattendedStart->autostart());
     }
-    autostart.setHandler([this] { autostartClick(); });
-    Button4.setHandler([this] { Button4Click(); });
-    Button5.setHandler([this] { Button5Click(); });
-    Button6.setHandler([this] { Button6Click(); });
+    autostart.setHandler([this] { autostartChanged(); });
+    endActionOkButton.setHandler([this] { applyEndAction(); });
+    accessOkButton.setHandler([this] { applyAccess(); });
+    closeButton.setHandler([this] { closeDialog(); });
 
     // The output starts at the slider's volume, so that a row whose volume equals the
     // slider's position (and so changes nothing) still plays at that volume.
-    const auto level = static_cast<uint16_t>(TrackBar1.position() * 256);
+    const auto level = static_cast<uint16_t>(volumeSlider.position() * 256);
     m_services.output.setVolume(level, level);
 }
 
 std::vector<model::Command*> OptionsDialog::allCommands() {
-    return {&SpeedButton1, &Button1,   &CheckBox2, &previousRow, &nextRow, &CheckBox1, &Button2,
-            &Button3,      &autostart, &CheckBox3, &Button4,     &Button5, &Button6};
+    return {&chooseFileButton, &applyPathButton,     &playOrderDefaultBox, &previousRow,
+            &nextRow,          &shutdownOffBox,      &resetShutdownButton, &saveShutdownButton,
+            &autostart,        &endActionDefaultBox, &endActionOkButton,   &accessOkButton,
+            &closeButton};
 }
 
 void OptionsDialog::updateSettings() {
-    m_settings.randomOrder = RG1.itemIndex() == 1;
-    m_settings.endOfDayAction = store::endOfDayActionOf(RG2.itemIndex());
-    m_settings.customShutdownOff = CheckBox1.checked();
-    m_settings.volume = TrackBar1.position();
+    m_settings.randomOrder = playOrderGroup.itemIndex() == 1;
+    m_settings.endOfDayAction = store::endOfDayActionOf(endActionGroup.itemIndex());
+    m_settings.customShutdownOff = shutdownOffBox.checked();
+    m_settings.volume = volumeSlider.position();
 }
 
 void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
@@ -116,7 +118,7 @@ void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     }
 }
 
-void OptionsDialog::autostartClick() {
+void OptionsDialog::autostartChanged() {
     platform::UnattendedStart* start = m_services.unattendedStart;
     // Also run when the box only follows the entry: then there is nothing to write.
     if (start == nullptr || autostart.checked() == start->autostart()) {
@@ -129,8 +131,8 @@ void OptionsDialog::autostartClick() {
     autostart.setChecked(start->autostart());
 }
 
-void OptionsDialog::TrackBar1Change() {
-    const int v = TrackBar1.position();
+void OptionsDialog::volumeChanged() {
+    const int v = volumeSlider.position();
     const auto level = static_cast<uint16_t>(v * 256);
     m_services.output.setVolume(level, level);
     m_grid.setCell(store::ScheduleRow::kVolume, m_grid.row(), text::decimalText(v));
@@ -138,46 +140,46 @@ void OptionsDialog::TrackBar1Change() {
 
 void OptionsDialog::folderChanged(const std::string& folder) {
     treeFolder = folder;
-    Button1.setEnabled(true);
+    applyPathButton.setEnabled(true);
     // A root stays as it is; every other folder ends in a separator, which marks the row as a
     // directory for the player.
     const bool root = folder.size() < 2 || (folder.size() < 4 && folder[1] == ':');
     pathPlaceholder = false;
-    Edit1.setColor(model::kBlack);
-    Edit1.setText(root ? folder : text::joinPath(folder, ""));
+    pathField.setColor(model::kBlack);
+    pathField.setText(root ? folder : text::joinPath(folder, ""));
 }
 
 void OptionsDialog::pathTyped(const std::string& text) {
     pathPlaceholder = false;
-    Button1.setEnabled(true);
-    Edit1.setColor(model::kBlack);
-    Edit1.setText(text);
+    applyPathButton.setEnabled(true);
+    pathField.setColor(model::kBlack);
+    pathField.setText(text);
 }
 
 void OptionsDialog::showPlaceholder() {
     pathPlaceholder = true;
-    Edit1.setText("");
-    Edit1.setColor(model::rgb(192, 192, 192));
+    pathField.setText("");
+    pathField.setColor(model::rgb(192, 192, 192));
 }
 
-void OptionsDialog::SpeedButton1Click() {
-    Button1.setEnabled(true);
+void OptionsDialog::chooseFile() {
+    applyPathButton.setEnabled(true);
     pathPlaceholder = false;
-    Edit1.setColor(model::kBlack);
-    Edit1.setText("");
+    pathField.setColor(model::kBlack);
+    pathField.setText("");
     if (const auto file = m_services.host.openFileDialog("*", treeFolder)) {
-        Edit1.setText(*file);
+        pathField.setText(*file);
     }
 }
 
-void OptionsDialog::Button1Click() {
-    if (!pathPlaceholder && isFullPath(Edit1.text())) {
-        m_grid.setCell(store::ScheduleRow::kFile, m_grid.row(), Edit1.text());
+void OptionsDialog::applyPath() {
+    if (!pathPlaceholder && isFullPath(pathField.text())) {
+        m_grid.setCell(store::ScheduleRow::kFile, m_grid.row(), pathField.text());
     }
 }
 
-void OptionsDialog::CheckBox2Click() {
-    m_config.setEntry(SystemConfig::kPlayOrder, text::decimalText(RG1.itemIndex()));
+void OptionsDialog::playOrderDefaultChanged() {
+    m_config.setEntry(SystemConfig::kPlayOrder, text::decimalText(playOrderGroup.itemIndex()));
     m_services.saveConfiguration();
 }
 
@@ -193,44 +195,45 @@ void OptionsDialog::moveRow(int step) {
     (step < 0 ? nextRow : previousRow).setEnabled(true);
 }
 
-void OptionsDialog::CheckBox1Click() {
-    const bool off = CheckBox1.checked();
+void OptionsDialog::shutdownOffChanged() {
+    const bool off = shutdownOffBox.checked();
     m_config.setEntry(SystemConfig::kCustomShutdownDisabled, off ? "1" : "0");
-    for (model::Control* c :
-         std::initializer_list<model::Control*>{&MaskEdit1, &MaskEdit2, &Button2}) {
+    for (model::Control* c : std::initializer_list<model::Control*>{
+             &firstShutdownField, &secondShutdownField, &resetShutdownButton}) {
         c->setEnabled(!off);
     }
     m_services.saveConfiguration();
 }
 
-void OptionsDialog::Button3Click() {
-    const std::optional<std::string> one = storedTime(MaskEdit1.text());
-    const std::optional<std::string> two = storedTime(MaskEdit2.text());
+void OptionsDialog::saveShutdownTimes() {
+    const std::optional<std::string> one = storedTime(firstShutdownField.text());
+    const std::optional<std::string> two = storedTime(secondShutdownField.text());
     if (!one || !two) {
         m_services.host.messageBox("时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！",
                                    "错误信息", MessageIcon::Error, MessageButtons::Ok);
         return;
     }
-    MaskEdit1.setText(*one);
-    MaskEdit2.setText(*two);
+    firstShutdownField.setText(*one);
+    secondShutdownField.setText(*two);
     m_config.setEntry(SystemConfig::kShutdownTimeOne, *one);
     m_config.setEntry(SystemConfig::kShutdownTimeTwo, *two);
     m_services.saveConfiguration();
 }
 
-void OptionsDialog::Button4Click() {
-    if (CheckBox3.checked()) {
-        m_config.setEntry(SystemConfig::kEndOfDayAction, text::decimalText(RG2.itemIndex()));
+void OptionsDialog::applyEndAction() {
+    if (endActionDefaultBox.checked()) {
+        m_config.setEntry(SystemConfig::kEndOfDayAction,
+                          text::decimalText(endActionGroup.itemIndex()));
         m_services.saveConfiguration();
     }
 }
 
-void OptionsDialog::Button5Click() {
-    m_config.setEntry(SystemConfig::kPasswordMode, text::decimalText(RG3.itemIndex()));
+void OptionsDialog::applyAccess() {
+    m_config.setEntry(SystemConfig::kPasswordMode, text::decimalText(accessGroup.itemIndex()));
     m_services.saveConfiguration();
 }
 
-void OptionsDialog::Button6Click() {
+void OptionsDialog::closeDialog() {
     showPlaceholder();
     endModal(model::ModalResult::Closed);
 }

@@ -58,11 +58,11 @@ public:
 
     // --- "初始音量": 1..255. A change sets the output volume and the selected row's volume cell.
     // A cell of 0 (or empty) plays at the default volume, so the slider does not offer 0.
-    model::TrackBar TrackBar1{"TrackBar1", 1, 255, kDefaultVolume};
+    model::TrackBar volumeSlider{"volumeSlider", 1, 255, kDefaultVolume};
 
     // --- "目录或文件"
     // The path field. While `pathPlaceholder` is set it shows the silver placeholder instead.
-    model::TextControl Edit1{"Edit1"};
+    model::TextControl pathField{"pathField"};
     bool pathPlaceholder = true;
     // The folder the tree shows; the view reports the operator's changes to folderChanged().
     std::string treeFolder;
@@ -70,19 +70,22 @@ public:
     // The operator typed into the path field: a path of their own, no longer the placeholder.
     void pathTyped(const std::string& text);
     const std::filesystem::path& programDirectory() const { return m_services.programDirectory; }
-    model::Command SpeedButton1{"SpeedButton1", model::CommandKind::Button, "", "", "指定磁盘文件"};
-    model::Command Button1{"Button1", model::CommandKind::Button, "确 定(&O)"};
-    model::RadioGroup RG1{"RG1", "目录播放方式", {"顺序播放", "随机播放"}};
-    model::Command CheckBox2{"CheckBox2", model::CommandKind::CheckBox, "方式设为默认值"};
+    model::Command chooseFileButton{"chooseFileButton", model::CommandKind::Button, "", "",
+                                    "指定磁盘文件"};
+    model::Command applyPathButton{"applyPathButton", model::CommandKind::Button, "确 定(&O)"};
+    model::RadioGroup playOrderGroup{"playOrderGroup", "目录播放方式", {"顺序播放", "随机播放"}};
+    model::Command playOrderDefaultBox{"playOrderDefaultBox", model::CommandKind::CheckBox,
+                                       "方式设为默认值"};
     model::Command previousRow{"previousRow", model::CommandKind::Button, "上一行"};
     model::Command nextRow{"nextRow", model::CommandKind::Button, "下一行"};
 
     // --- "定时关机": the two custom daily shutdown times and the box that switches them off.
-    model::TextControl MaskEdit1{"MaskEdit1"};
-    model::TextControl MaskEdit2{"MaskEdit2"};
-    model::Command CheckBox1{"CheckBox1", model::CommandKind::CheckBox, "屏蔽该功能"};
-    model::Command Button2{"Button2", model::CommandKind::Button, "重设(&B)"};
-    model::Command Button3{"Button3", model::CommandKind::Button, "保存(&V)"};
+    model::TextControl firstShutdownField{"firstShutdownField"};
+    model::TextControl secondShutdownField{"secondShutdownField"};
+    model::Command shutdownOffBox{"shutdownOffBox", model::CommandKind::CheckBox, "屏蔽该功能"};
+    model::Command resetShutdownButton{"resetShutdownButton", model::CommandKind::Button,
+                                       "重设(&B)"};
+    model::Command saveShutdownButton{"saveShutdownButton", model::CommandKind::Button, "保存(&V)"};
     // Ticked while the desktop starts the system at login: a PC that powers itself off each
     // evening (or loses power) comes back broadcasting, given an automatic login.
     model::Command autostart{
@@ -90,19 +93,21 @@ public:
         "登录桌面时自动运行本系统；无人值守的电脑还需设置自动登录（见说明书）"};
 
     // --- "结束方式": what follows the last item of the day.
-    model::RadioGroup RG2{"RG2",
-                          " 所有项目播完后 ",
-                          {"1分钟自动关机", "关闭本系统 返回WINDOWS", "回到第一项重播", "等待"}};
-    model::Command CheckBox3{"CheckBox3", model::CommandKind::CheckBox, "设为默认值"};
-    model::Command Button4{"Button4", model::CommandKind::Button, "确定(&O)"};
+    model::RadioGroup endActionGroup{
+        "endActionGroup",
+        " 所有项目播完后 ",
+        {"1分钟自动关机", "关闭本系统 返回WINDOWS", "回到第一项重播", "等待"}};
+    model::Command endActionDefaultBox{"endActionDefaultBox", model::CommandKind::CheckBox,
+                                       "设为默认值"};
+    model::Command endActionOkButton{"endActionOkButton", model::CommandKind::Button, "确定(&O)"};
 
     // --- "权限论证".
-    model::RadioGroup RG3{
-        "RG3", "  权限论证  ", {"操作员要经过权限论证才能进入", "任何人都可以直接操作"}};
-    model::Command Button5{"Button5", model::CommandKind::Button, "确定(&O)"};
+    model::RadioGroup accessGroup{
+        "accessGroup", "  权限论证  ", {"操作员要经过权限论证才能进入", "任何人都可以直接操作"}};
+    model::Command accessOkButton{"accessOkButton", model::CommandKind::Button, "确定(&O)"};
 
     // "关闭(&E)" of every page.
-    model::Command Button6{"Button6", model::CommandKind::Button, "关闭(&E)"};
+    model::Command closeButton{"closeButton", model::CommandKind::Button, "关闭(&E)"};
 
     const store::LiveSettings& settings() const { return m_settings; }
 
@@ -112,17 +117,17 @@ public:
     std::vector<model::Command*> allCommands() override;
 
 private:
-    void TrackBar1Change();
-    void SpeedButton1Click();
-    void Button1Click();
-    void CheckBox2Click();
+    void volumeChanged();
+    void chooseFile();
+    void applyPath();
+    void playOrderDefaultChanged();
     void moveRow(int step);
-    void CheckBox1Click();
-    void Button3Click();
-    void autostartClick();
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
+    void shutdownOffChanged();
+    void saveShutdownTimes();
+    void autostartChanged();
+    void applyEndAction();
+    void applyAccess();
+    void closeDialog();
     void showPlaceholder();
     // The live settings take what the controls show.
     void updateSettings();

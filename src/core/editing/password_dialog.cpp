@@ -17,30 +17,30 @@ PasswordDialog::PasswordDialog(store::SystemConfig& config, bool& unlocked, plat
       m_unlocked(unlocked),
       m_host(host),
       m_saveConfiguration(std::move(saveConfiguration)) {
-    Button1.setHandler([this] { setLayout(true); });
-    Button2.setHandler([this] { Button2Click(); });
+    changeButton.setHandler([this] { setLayout(true); });
+    okButton.setHandler([this] { confirm(); });
     setLayout(false);
 }
 
 void PasswordDialog::setLayout(bool change) {
     m_changeLayout = change;
-    for (model::TextControl* field : {&Edit1, &Edit2, &Edit3}) {
+    for (model::TextControl* field : {&passwordField, &newPasswordField, &repeatField}) {
         field->setText("");
     }
-    for (model::Control* c :
-         std::initializer_list<model::Control*>{&Label2, &Edit2, &Label3, &Edit3}) {
+    for (model::Control* c : std::initializer_list<model::Control*>{
+             &newPasswordPrompt, &newPasswordField, &repeatPrompt, &repeatField}) {
         c->setVisible(change);
     }
     notify();
 }
 
-void PasswordDialog::FormClose() {
+void PasswordDialog::requestClose() {
     setLayout(false);
 }
 
-void PasswordDialog::Button2Click() {
-    const bool right = Edit1.text() == m_config.entry(SystemConfig::kPassword);
-    Edit1.setText("");
+void PasswordDialog::confirm() {
+    const bool right = passwordField.text() == m_config.entry(SystemConfig::kPassword);
+    passwordField.setText("");
     if (!right) {
         m_host.messageBox("密码不正确，请重新输入！", "错误信息", MessageIcon::Error,
                           MessageButtons::Ok);
@@ -50,8 +50,8 @@ void PasswordDialog::Button2Click() {
     if (m_changeLayout) {
         // Blanks at either end do not count when the two are compared; what is stored is the
         // second field exactly as typed.
-        const std::string first = text::trimText(Edit2.text());
-        const std::string second = text::trimText(Edit3.text());
+        const std::string first = text::trimText(newPasswordField.text());
+        const std::string second = text::trimText(repeatField.text());
         if (second.empty()) {
             m_host.messageBox("密码不能为空，请重新输入！", "错误信息", MessageIcon::Error,
                               MessageButtons::Ok);
@@ -65,9 +65,9 @@ void PasswordDialog::Button2Click() {
         // What orvessa.sys cannot give back would never match again: a character outside GBK
         // is stored as "?", and a long line is cut when it is read.
         std::string problem;
-        if (!text::gbkCanHold(Edit3.text())) {
+        if (!text::gbkCanHold(repeatField.text())) {
             problem = "新密码中有系统无法保存的字符（如表情符号、韩文），请重新输入！";
-        } else if (text::characterCount(Edit3.text()) > kMaxPasswordCharacters) {
+        } else if (text::characterCount(repeatField.text()) > kMaxPasswordCharacters) {
             problem = "新密码不能超过" +
                       text::decimalText(static_cast<int64_t>(kMaxPasswordCharacters)) +
                       "个字符，请重新输入！";
@@ -76,12 +76,12 @@ void PasswordDialog::Button2Click() {
             m_host.messageBox(problem, "错误信息", MessageIcon::Error, MessageButtons::Ok);
             return;
         }
-        m_config.setEntry(SystemConfig::kPassword, Edit3.text());
+        m_config.setEntry(SystemConfig::kPassword, repeatField.text());
         m_saveConfiguration();
         m_host.messageBox("密码已更改，请牢记新密码！", "系统信息", MessageIcon::Information,
                           MessageButtons::Ok);
     }
-    FormClose();
+    requestClose();
     endModal(model::ModalResult::Accepted);
 }
 

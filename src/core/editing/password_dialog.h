@@ -23,24 +23,24 @@ public:
     PasswordDialog(store::SystemConfig& config, bool& unlocked, platform::Host& host,
                    std::function<bool()> saveConfiguration);
 
-    model::TextControl Label1{"Label1", "请输入操作员密码"};
-    model::TextControl Edit1{"Edit1"};  // shown as "*"
-    model::TextControl Label2{"Label2", "请输入新密码"};
-    model::TextControl Edit2{"Edit2"};
-    model::TextControl Label3{"Label3", "请再输入一次"};
-    model::TextControl Edit3{"Edit3"};
-    model::Command Button1{"Button1", model::CommandKind::Button, "更改(&G)"};
-    model::Command Button2{"Button2", model::CommandKind::Button, "确定(&O)"};
+    model::TextControl passwordPrompt{"passwordPrompt", "请输入操作员密码"};
+    model::TextControl passwordField{"passwordField"};  // shown as "*"
+    model::TextControl newPasswordPrompt{"newPasswordPrompt", "请输入新密码"};
+    model::TextControl newPasswordField{"newPasswordField"};
+    model::TextControl repeatPrompt{"repeatPrompt", "请再输入一次"};
+    model::TextControl repeatField{"repeatField"};
+    model::Command changeButton{"changeButton", model::CommandKind::Button, "更改(&G)"};
+    model::Command okButton{"okButton", model::CommandKind::Button, "确定(&O)"};
 
     bool changeLayout() const { return m_changeLayout; }
     // Every close, by the close box or at the end of OK: the entry layout, all fields empty.
-    void FormClose();
+    void requestClose();
 
-    std::vector<model::Command*> allCommands() override { return {&Button1, &Button2}; }
+    std::vector<model::Command*> allCommands() override { return {&changeButton, &okButton}; }
 
 private:
     void setLayout(bool change);
-    void Button2Click();
+    void confirm();
 
     store::SystemConfig& m_config;
     bool& m_unlocked;

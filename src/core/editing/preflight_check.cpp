@@ -112,9 +112,9 @@ std::string reasonText(const DayProblem& p) {
 PreflightCheck::PreflightCheck(PreflightServices services)
     : Window("PreflightCheck", "预演检查"), m_s(std::move(services)) {
     clockLine.setVisible(false);
-    Button1.setHandler([this] { endModal(model::ModalResult::Closed); });
-    ListBox1.doubleClicked.connect([this] {
-        const int index = ListBox1.itemIndex();
+    closeButton.setHandler([this] { endModal(model::ModalResult::Closed); });
+    problemList.doubleClicked.connect([this] {
+        const int index = problemList.itemIndex();
         if (index >= 0 && static_cast<std::size_t>(index) < m_problemRows.size()) {
             showRow(m_problemRows[static_cast<std::size_t>(index)]);
         }
@@ -162,7 +162,7 @@ void PreflightCheck::showRow(int row) {
 
 void PreflightCheck::runCheck() {
     const year_month_day day = date();
-    DateEdit1.setText(dateText(day));
+    dateField.setText(dateText(day));
     m_result = m_s.checker.check(day, &m_s.grid.table());
 
     std::vector<std::string> lines;
@@ -176,18 +176,18 @@ void PreflightCheck::runCheck() {
         m_problemRows.assign(lines.size(), 0);
     }
     if (!m_result.error.empty()) {
-        Label1.setColor(model::kRed);
-        Label1.setText(dayText(day) + "：无法预演");
+        summaryLine.setColor(model::kRed);
+        summaryLine.setText(dayText(day) + "：无法预演");
         lines.push_back("无法预演：" + m_result.error);
         m_result.bars.clear();
     } else if (m_result.stopDay) {
-        Label1.setColor(doubts == 0 ? model::kGreen : model::kRed);
+        summaryLine.setColor(doubts == 0 ? model::kGreen : model::kRed);
         if (m_result.plan.byCalendar()) {
-            Label1.setText(dayText(day) + "：校历停播日" + remarkText(m_result.plan) +
-                           calendarSummary);
+            summaryLine.setText(dayText(day) + "：校历停播日" + remarkText(m_result.plan) +
+                                calendarSummary);
             lines.push_back("该日按校历停播，不播出任何内容。");
         } else {
-            Label1.setText(dayText(day) + "：停播日" + calendarSummary);
+            summaryLine.setText(dayText(day) + "：停播日" + calendarSummary);
             lines.push_back("该日停播，不播出任何内容。");
         }
     } else {
@@ -202,8 +202,9 @@ void PreflightCheck::runCheck() {
         if (m_result.tableFileName != m_s.tableFileName && !m_result.plan.byCalendar()) {
             summary += "  (该日本应播出 " + m_result.tableFileName + ")";
         }
-        Label1.setColor(m_result.problems.empty() && doubts == 0 ? model::kGreen : model::kRed);
-        Label1.setText(summary + calendarSummary);
+        summaryLine.setColor(m_result.problems.empty() && doubts == 0 ? model::kGreen
+                                                                      : model::kRed);
+        summaryLine.setText(summary + calendarSummary);
         for (const DayProblem& p : m_result.problems) {
             lines.push_back(problemLine(p));
             m_problemRows.push_back(p.row);
@@ -213,7 +214,7 @@ void PreflightCheck::runCheck() {
                                         : "该日所有行都能按时播出。");
         }
     }
-    ListBox1.setItems(std::move(lines));
+    problemList.setItems(std::move(lines));
 
     // Lanes: each bar goes into the first lane free by its start, in the order of the day.
     std::vector<std::size_t> order(m_result.bars.size());

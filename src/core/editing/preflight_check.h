@@ -58,17 +58,17 @@ public:
 
     explicit PreflightCheck(PreflightServices services);
 
-    model::TextControl DateEdit1{"DateEdit1"};  // the date checked, "yyyy-mm-dd"
-    model::TextControl Label1{"Label1"};        // the day, its table, how many problems
+    model::TextControl dateField{"dateField"};      // the date checked, "yyyy-mm-dd"
+    model::TextControl summaryLine{"summaryLine"};  // the day, its table, how many problems
     // Under the summary while the PC's clock may be wrong: a rehearsal runs on the true time,
     // the broadcast on that clock.
     model::TextControl clockLine{"clockLine", "", model::kRed};
     // Under it while the PC would not come back broadcasting after a power cut by itself.
     model::TextControl startLine{"startLine", "", model::kRed};
-    model::ListBox ListBox1{"ListBox1"};  // one line a problem
-    model::Command Button1{"Button1", model::CommandKind::Button, "关闭(&C)"};
+    model::ListBox problemList{"problemList"};  // one line a problem
+    model::Command closeButton{"closeButton", model::CommandKind::Button, "关闭(&C)"};
 
-    std::vector<model::Command*> allCommands() override { return {&Button1}; }
+    std::vector<model::Command*> allCommands() override { return {&closeButton}; }
 
     // The command: checks the date in the field (tomorrow, at first and once the date picked has
     // passed) and shows the dialog.

@@ -89,14 +89,14 @@ TableExchange::TableExchange(ExchangeControls controls, std::string& tableFileNa
       m_host(host),
       m_fileSync(fileSync),
       m_editor(editor) {
-    for (model::Command* c : {&m_c.ToolButton10, &m_c.N12}) {
+    for (model::Command* c : {&m_c.importTableTool, &m_c.importTableItem}) {
         c->setHandler([this] { importTable(); });
     }
-    for (model::Command* c : {&m_c.ToolButton15, &m_c.N13}) {
+    for (model::Command* c : {&m_c.exportTableTool, &m_c.exportTableItem}) {
         c->setHandler([this] { exportTable(); });
     }
-    m_c.chooser.Button1.setHandler([this] { confirmChoice(); });
-    m_c.chooser.Button2.setHandler([this] { useDiskFile(); });
+    m_c.chooser.okButton.setHandler([this] { confirmChoice(); });
+    m_c.chooser.diskFileButton.setHandler([this] { useDiskFile(); });
 }
 
 bool TableExchange::stored(int index) const {
@@ -105,12 +105,12 @@ bool TableExchange::stored(int index) const {
 
 void TableExchange::importTable() {
     m_mode = Mode::Import;
-    model::RadioGroup& choices = m_c.chooser.RadioGroup1;
+    model::RadioGroup& choices = m_c.chooser.tableChoices;
     for (int k = 0; k < ExchangeChooser::kChoices; ++k) {
         choices.setItemEnabled(k, stored(k));
         choices.setItemColors(k, model::kBlack, model::RadioGroup::kNoBackground);
     }
-    m_c.chooser.Button1.setCaption("导入(&O)");
+    m_c.chooser.okButton.setCaption("导入(&O)");
     m_host.showModal(m_c.chooser);
 }
 
@@ -121,14 +121,14 @@ void TableExchange::exportTable() {
     if (m_editor.unsaved() && !m_editor.save()) {
         return;
     }
-    model::RadioGroup& choices = m_c.chooser.RadioGroup1;
+    model::RadioGroup& choices = m_c.chooser.tableChoices;
     for (int k = 0; k < ExchangeChooser::kChoices; ++k) {
         choices.setItemEnabled(k, true);
         // Blue warns that the table there will be overwritten.
         choices.setItemColors(k, stored(k) ? kExisting : model::kBlack,
                               model::RadioGroup::kNoBackground);
     }
-    m_c.chooser.Button1.setCaption("导出(&O)");
+    m_c.chooser.okButton.setCaption("导出(&O)");
     m_host.showModal(m_c.chooser);
 }
 
@@ -141,7 +141,7 @@ void TableExchange::confirmChoice() {
         m_c.chooser.endModal(model::ModalResult::Closed);
         return;
     }
-    const int k = m_c.chooser.RadioGroup1.itemIndex();
+    const int k = m_c.chooser.tableChoices.itemIndex();
     const std::string chosen = store::scheduleFileName(k + 1);
     const std::string current = m_tableFileName;
     if (importing) {

@@ -15,10 +15,10 @@ class ExchangeChooser;
 // The commands that open the chooser.
 struct ExchangeControls {
     ExchangeChooser& chooser;
-    model::Command& ToolButton10;  // 导入
-    model::Command& N12;
-    model::Command& ToolButton15;  // 导出
-    model::Command& N13;
+    model::Command& importTableTool;  // 导入
+    model::Command& importTableItem;
+    model::Command& exportTableTool;  // 导出
+    model::Command& exportTableItem;
 };
 
 // Import and export: copies the twelve stored tables (seven weekdays, five templates) into the

@@ -244,13 +244,13 @@ void ItemPlayer::play() {
                 m_services.hideMainWindow();
             }
             m_video.pageAddress = m_state.currentPath;
-            m_video.pl1.click();
+            m_video.showPageButton.click();
         } else if (listed(extension, kWebPageExtensions)) {
             if (m_state.itemPresent) {
                 m_state.itemKind = ItemKind::WebPage;
                 m_state.isPlaying = true;
                 m_video.pageAddress = text::toNativePath(m_state.currentPath);
-                m_video.pl1.click();
+                m_video.showPageButton.click();
             }
         } else if (m_state.itemPresent) {
             try {
@@ -330,7 +330,7 @@ void ItemPlayer::startMedia() {
     m_state.itemKind = ItemKind::Media;
     platform::MediaDevice& device = m_services.device;
     device.setFileName(text::toNativePath(m_state.currentPath));
-    m_video.Panel1.setVisible(true);
+    m_video.videoSurface.setVisible(true);
     device.setDisplay(m_video.surfaceHandle);
     device.open();
     const auto& b = m_video.bounds();
@@ -397,8 +397,8 @@ void ItemPlayer::stop() {
 
     m_controls.nowPlayingTimer.stop();
     m_video.hideWindow();
-    m_video.Panel1.setVisible(false);
-    m_video.Web1.setVisible(false);
+    m_video.videoSurface.setVisible(false);
+    m_video.webBrowser.setVisible(false);
     try {
         if (m_services.device.mode() == platform::MediaMode::Playing) {
             m_services.device.stop();
@@ -407,7 +407,7 @@ void ItemPlayer::stop() {
         // A device that cannot say or stop has nothing playing for us to stop.
     }
     if (m_state.itemKind == ItemKind::WebPage) {
-        m_video.st1.click();
+        m_video.hidePageButton.click();
     }
     if (m_state.itemKind == ItemKind::ShellOpened && !m_state.newestProcessName.empty()) {
         for (const platform::ProcessInfo& p : launched) {

@@ -15,30 +15,30 @@ VideoWindow::VideoWindow(const platform::Monitors& monitors, platform::Keyboard&
     if (!screens.empty()) {
         setBounds({0, 0, screens.front().width, screens.front().height});
     }
-    Panel1.setVisible(false);
-    Panel2.setVisible(false);
-    pl1.setVisible(false);
-    st1.setVisible(false);
-    pl1.setHandler([this] { pl1Click(); });
-    st1.setHandler([this] { st1Click(); });
-    Timer1.setHandler([this] { Timer1Timer(); });
+    videoSurface.setVisible(false);
+    subtitleStrip.setVisible(false);
+    showPageButton.setVisible(false);
+    hidePageButton.setVisible(false);
+    showPageButton.setHandler([this] { showPage(); });
+    hidePageButton.setHandler([this] { hidePage(); });
+    keyTimer.setHandler([this] { keyTick(); });
 }
 
-void VideoWindow::pl1Click() {
-    Web1.navigate(pageAddress);
-    Web1.setVisible(true);
+void VideoWindow::showPage() {
+    webBrowser.navigate(pageAddress);
+    webBrowser.setVisible(true);
 }
 
-void VideoWindow::st1Click() {
-    Web1.setVisible(false);
+void VideoWindow::hidePage() {
+    webBrowser.setVisible(false);
 }
 
 void VideoWindow::startKeyTimer() {
     keyTicks = 0;
-    Timer1.start(1000);
+    keyTimer.start(1000);
 }
 
-void VideoWindow::Timer1Timer() {
+void VideoWindow::keyTick() {
     if (keyTicks < 3) {
         ++keyTicks;
         return;
@@ -52,7 +52,7 @@ void VideoWindow::Timer1Timer() {
         m_keyboard.keyEvent(chord[1], false);
         m_keyboard.keyEvent(chord[0], false);
     }
-    Timer1.setEnabled(false);
+    keyTimer.setEnabled(false);
 }
 
 }  // namespace orvessa::playback

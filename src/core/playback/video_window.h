@@ -14,7 +14,7 @@ namespace orvessa::playback {
 // The embedded browser: an address to show, and whether the page is visible.
 class WebBrowser : public model::Control {
 public:
-    WebBrowser() : Control("Web1") { setVisible(false); }
+    WebBrowser() : Control("webBrowser") { setVisible(false); }
 
     const std::string& address() const { return m_address; }
     // Navigates to `address` (again, also when it is the page already shown).
@@ -33,21 +33,23 @@ class VideoWindow : public model::Window {
 public:
     VideoWindow(const platform::Monitors& monitors, platform::Keyboard& keyboard);
 
-    WebBrowser Web1;
+    WebBrowser webBrowser;
     // The video surface handed to the media device as its display; hidden at start.
-    model::Control Panel1{"Panel1"};
+    model::Control videoSurface{"videoSurface"};
     // The subtitle strip.
-    model::TextControl Panel2{"Panel2"};
+    model::TextControl subtitleStrip{"subtitleStrip"};
     // Hidden buttons: show page and hide page.
-    model::Command pl1{"pl1", model::CommandKind::Button, "pl1"};
-    model::Command st1{"st1", model::CommandKind::Button, "st1"};
-    std::vector<model::Command*> allCommands() override { return {&pl1, &st1}; }
+    model::Command showPageButton{"showPageButton", model::CommandKind::Button, "pl1"};
+    model::Command hidePageButton{"hidePageButton", model::CommandKind::Button, "st1"};
+    std::vector<model::Command*> allCommands() override {
+        return {&showPageButton, &hidePageButton};
+    }
 
     // The key timer.
-    model::Timer Timer1{"Timer1", 1000, false};
+    model::Timer keyTimer{"keyTimer", 1000, false};
     int keyTicks = 0;
 
-    // The address that show page navigates to; the player sets it before clicking pl1.
+    // The address that show page navigates to; the player sets it before clicking showPageButton.
     std::string pageAddress;
     // The native window of the video surface, set by the view once it exists.
     platform::NativeWindow surfaceHandle = 0;
@@ -56,11 +58,11 @@ public:
     void hideWindow() { setVisible(false); }
     // Counter to 0 and the timer running at 1000 ms: the chords follow on the fourth tick.
     void startKeyTimer();
-    void Timer1Timer();
+    void keyTick();
 
 private:
-    void pl1Click();
-    void st1Click();
+    void showPage();
+    void hidePage();
 
     platform::Keyboard& m_keyboard;
 };

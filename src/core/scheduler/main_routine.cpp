@@ -41,7 +41,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         }
     }
     buildMainWindowSubsystems(services);
-    m_startUp->FormCreate();
+    m_startUp->create();
 
     ui::MainWindow& f = *m_mainWindow;
     auto saveConfiguration = [&f] { return f.saveConfiguration(); };
@@ -49,7 +49,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                                                                  services.host, saveConfiguration);
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        f.config, f.settings, f.Grid,
+        f.config, f.settings, f.grid,
         editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
                                  services.programDirectory, services.unattendedStart});
     m_windows.push_back(m_optionsDialog.get());
@@ -63,7 +63,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&f] { return f.libraryDirectory(); },
                                            [this] { m_library->refresh(); }, services.fileSync});
-    for (model::Command* c : {&f.rec3, &f.Rec2}) {
+    for (model::Command* c : {&f.recordTool, &f.recordItem}) {
         c->setHandler([this] { m_recorderWindow->showRecorder(); });
     }
     m_windows.push_back(m_recorderWindow.get());
@@ -73,14 +73,14 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         m_mainWindow->programDirectoryText + "AUDIO" + text::nativeSeparator());
     m_windows.push_back(m_directoryDialog.get());
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
-        f.config, m_videoWindow->Panel2,
+        f.config, m_videoWindow->subtitleStrip,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
                                 services.programDirectory, services.failureRecord,
                                 services.fileSync});
     if (f.configurationLoaded) {
-        m_subtitleDialog->FormCreate();
+        m_subtitleDialog->create();
     }
-    f.N16.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
+    f.subtitleItem.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
     m_calendarWindow = std::make_unique<editing::CalendarWindow>(
         editing::CalendarServices{services.host, services.clock, *m_dayPlanner, f.programDirectory,
@@ -90,12 +90,13 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_windows.push_back(&m_calendarWindow->importDialog());
 
     m_tableExchange = std::make_unique<editing::TableExchange>(
-        editing::ExchangeControls{*m_exchangeChooser, f.ToolButton10, f.N12, f.ToolButton15, f.N13},
+        editing::ExchangeControls{*m_exchangeChooser, f.importTableTool, f.importTableItem,
+                                  f.exportTableTool, f.exportTableItem},
         f.session.tableFileName, f.programDirectory, services.host, *m_editor, services.fileSync);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
-    for (model::Command* c : {&f.xuanxiang, &f.toolbutton13}) {
+    for (model::Command* c : {&f.optionsItem, &f.optionsTool}) {
         c->setHandler([this, &f, &host = services.host] {
             m_optionsDialog->prepareOpening(f.up.enabled(), f.dow.enabled());
             host.showModal(*m_optionsDialog);
@@ -104,7 +105,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     m_endOfDay->setSettings(&f.settings);
     m_editor->setVolumeFollower(
-        [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); });
+        [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
     buildClockWatch(services);
@@ -114,8 +115,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                              {f.name(), f.nowPlayingTimer},
                              {f.name(), f.stopDayTimer},
                              {f.name(), f.clockSyncTimer},
-                             {m_videoWindow->name(), m_videoWindow->Timer1},
-                             {m_recorderWindow->name(), m_recorderWindow->Timer1}});
+                             {m_videoWindow->name(), m_videoWindow->keyTimer},
+                             {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
     }
 }
 
@@ -125,11 +126,11 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     }
     ui::MainWindow& f = *m_mainWindow;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.Grid, f.session.tableFileName,
+        services.host, services.clock, *services.dayChecker, f.grid, f.session.tableFileName,
         f.hintLine, [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     m_preflight->startLine.setVisible(false);
-    f.yuyan.setHandler([this, start = services.unattendedStart] {
+    f.preflightItem.setHandler([this, start = services.unattendedStart] {
         if (start != nullptr) {
             editing::showUnattendedStart(m_preflight->startLine, *start);
         }
@@ -137,7 +138,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
     // The holiday list is saved through the same command, and is no day's table.
-    for (model::Command* c : {&f.save, &f.SAVE1}) {
+    for (model::Command* c : {&f.save, &f.saveItem}) {
         c->setHandler([this, &f] {
             if (m_editor->save() && f.inManualOperation() && !m_holidayPanel->open()) {
                 m_preflight->tableSaved();
@@ -167,7 +168,7 @@ void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
         event, {f.inManualOperation(), f.session.playback.isPlaying, f.session.unlocked,
                 f.config.anyoneMayOperate(), m_holidayPanel != nullptr && m_holidayPanel->open()});
     if (m_preflight == nullptr) {
-        f.yuyan.setEnabled(false);
+        f.preflightItem.setEnabled(false);
     }
 }
 
@@ -187,9 +188,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         },
         services.failureRecord);
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.Grid, f.hintLine, f.automaticOperation, f.save, f.SAVE1, f.add,
-                                f.ADD1, f.xiugai, f.Inse1, f.del, f.Del1, f.up, f.UP1, f.dow,
-                                f.DOW1},
+        editing::EditorControls{f.grid, f.hintLine, f.automaticOperation, f.save, f.saveItem, f.add,
+                                f.addRowItem, f.insertRowButton, f.insertRowItem, f.del,
+                                f.deleteRowItem, f.up, f.moveUpItem, f.dow, f.moveDownItem},
         f.session,
         editing::EditorServices{
             services.host, services.clock, f.config, f.programDirectory, services.failureRecord,
@@ -213,26 +214,25 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             platform::recordFailure(failures, {"skin refused", why});
         });
     m_skins = std::make_unique<skins::SkinSwitcher>(
-        f.SpeedButton9, f.config, saveConfiguration, *m_skinEngine,
+        f.skinTool, f.config, saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);
-    for (model::Command* c : {&f.skin, &f.SpeedButton9}) {
+    for (model::Command* c : {&f.skin, &f.skinTool}) {
         c->setHandler([this] { m_skins->click(); });
     }
 
     m_lock = std::make_unique<editing::OperatorLock>(
-        editing::LockControls{f.Jrxt, f.pbxt, f.GGMM,
+        editing::LockControls{f.enterSystem, f.lockSystem, f.changePassword,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
         f.config, f.session.unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.libraryList, f.Grid, f.dir1, f.config, f.session.unlocked, f.session.playback,
+        f.libraryList, f.grid, f.mediaLibraryItem, f.config, f.session.unlocked, f.session.playback,
         services.host,
-        editing::LibraryActions{[this] { return m_lock->askPassword(); },
-                                [&f] { f.FormActivate(); }, saveConfiguration,
-                                [&f] { return f.libraryDirectory(); }});
+        editing::LibraryActions{[this] { return m_lock->askPassword(); }, [&f] { f.activate(); },
+                                saveConfiguration, [&f] { return f.libraryDirectory(); }});
     m_modes = std::make_unique<OperatingModes>(
-        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems, f.ToolButton9,
-                     f.Grid, f.statusLine, f.hintLine, f.weekSelector, f.libraryList,
-                     f.broadcastTimer, f.stopDayTimer},
+        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
+                     f.weekSettingTool, f.grid, f.statusLine, f.hintLine, f.weekSelector,
+                     f.libraryList, f.broadcastTimer, f.stopDayTimer},
         ModeState{f.config, f.session, f.automaticDate, f.gridHeight},
         ModeServices{services.host, services.clock, saveConfiguration,
                      [this] { m_library->refresh(); },
@@ -256,41 +256,43 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
     m_startUp = std::make_unique<StartUp>(
-        StartUpControls{f,
-                        f.trayIcon,
-                        f.Grid,
-                        f.hintLine,
-                        f.broadcastTimer,
-                        f.stopDayTimer,
-                        f.weekSelector,
-                        f.automaticOperation,
-                        f.save,
-                        f.xq0,
-                        f.hideAtStartBox,
-                        f.secondMonitorBox,
-                        f.weekdayStopBoxes,
-                        {&f.SZ1, &f.SpeedButton9, &f.QUIT1, &f.secondMonitorBox, &f.hideAtStartBox},
-                        {&f.Jrxt, &f.pbxt, &f.N2, &f.GGMM},
-                        {&f.xiugai, &f.del, &f.add, &f.up, &f.dow, &f.save}},
+        StartUpControls{
+            f,
+            f.trayIcon,
+            f.grid,
+            f.hintLine,
+            f.broadcastTimer,
+            f.stopDayTimer,
+            f.weekSelector,
+            f.automaticOperation,
+            f.save,
+            f.forcedAutomatic,
+            f.hideAtStartBox,
+            f.secondMonitorBox,
+            f.weekdayStopBoxes,
+            {&f.settingsMenu, &f.skinTool, &f.quitButton, &f.secondMonitorBox, &f.hideAtStartBox},
+            {&f.enterSystem, &f.lockSystem, &f.systemSeparator1, &f.changePassword},
+            {&f.insertRowButton, &f.del, &f.add, &f.up, &f.dow, &f.save}},
         StartUpState{f.config, f.programDirectoryText, f.versionText, f.platformFamily, f.session,
                      f.stopDay, f.stopDayDate, f.stopDayCount, f.hints, f.defaultDirectory,
                      f.configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
-    f.activated.connect([this] { m_startUp->FormActivate(); });
-    for (model::Command* c : {&f.TCXT, &f.QUIT1, &f.Q1}) {
+    f.activated.connect([this] { m_startUp->activate(); });
+    for (model::Command* c : {&f.quitSystem, &f.quitButton, &f.quitTrayItem}) {
         c->setHandler([this] { m_startUp->quit(); });
     }
 
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
         editing::HolidayControls{
-            f.Grid, f.Label4, f.Label5, f.GroupBox1, f.weekdayStopBoxes, f.GXR1, f.Button3,
+            f.grid, f.holidaySettingsTitle, f.holidayListTitle, f.stopWeekdayGroup,
+            f.weekdayStopBoxes, f.holidaysItem, f.holidayOkButton,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); },
             f.libraryList, f.weekSelector, f.broadcastTimer},
         editing::HolidayState{f.config, f.session.tableFileName, f.session.playback, f.gridHeight},
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.clockText, f.Grid,
+        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.clockText, f.grid,
                          f.broadcastTimer, f.stopDayTimer},
         EndOfDayState{f.config, f.session, f.stopDay, f.stopDayDate, f.stopDayCount,
                       f.automaticDate},
@@ -316,31 +318,31 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     m_display = std::make_unique<playback::NowPlaying>(
-        f.session, playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.Grid},
+        f.session, playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         f.session,
-        playback::PlayerControls{f.Grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
+        playback::PlayerControls{f.grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
                                  f.automaticOperation, f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
-            [&f] { f.FormClose(); }, [this] { m_display->prepare(); },
+            [&f] { f.requestClose(); }, [this] { m_display->prepare(); },
             [this](bool running) {
                 commandsChanged(running ? ui::CommandStates::Event::ItemStarted
                                         : ui::CommandStates::Event::ItemStopped);
             },
             [&f] { return f.libraryDirectory(); }, [&f] { return f.itemDirectoryText; },
-            [this](int volume) { m_optionsDialog->TrackBar1.setPosition(volume); },
+            [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
             services.failureRecord},
         *m_videoWindow, f.settings);
-    for (model::Command* c : {&f.ToolButton17, &f.P1}) {
+    for (model::Command* c : {&f.playTool, &f.playItem}) {
         c->setHandler([this] { m_player->play(); });
     }
-    for (model::Command* c : {&f.ToolButton18, &f.S2}) {
+    for (model::Command* c : {&f.stopTool, &f.stopItem}) {
         c->setHandler([this] { m_player->stop(); });
     }
-    for (model::Command* c : {&f.ToolButton24, &f.find1}) {
+    for (model::Command* c : {&f.findTool, &f.findItem}) {
         c->setHandler([this] { m_player->find(); });
     }
     f.playlistBox.doubleClicked.connect([this] { m_player->playNext(); });
@@ -348,7 +350,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<BroadcastClock>(
-        f.session, ClockControls{f.Grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
+        f.session, ClockControls{f.grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
         *m_display, *m_videoWindow, services.clock, f.hints,
         EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
@@ -358,7 +360,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_modes->setBroadcastClock(m_broadcastClock.get());
     m_broadcastClock->setFailureRecord(services.failureRecord);
     if (services.broadcastRecord != nullptr) {
-        m_journal = std::make_unique<BroadcastJournal>(f.Grid, f.session.tableFileName,
+        m_journal = std::make_unique<BroadcastJournal>(f.grid, f.session.tableFileName,
                                                        services.clock, *services.broadcastRecord);
         // Today was planned by the start-up, before the journal was there to hear it.
         if (f.configurationLoaded) {

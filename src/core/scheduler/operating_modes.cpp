@@ -33,7 +33,7 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
     : m_c(std::move(controls)), m_s(state), m_services(std::move(services)), m_editor(editor) {
     m_c.manualOperation.setHandler([this] { enterManual(); });
     m_c.automaticOperation.setHandler([this] { enterAutomatic(); });
-    m_c.ToolButton9.setHandler([this] { openWeekSetting(); });
+    m_c.weekSettingTool.setHandler([this] { openWeekSetting(); });
     m_c.weekSelector.setHandler([this] { pickWeekday(); });
     for (int n = 0; n < 8; ++n) {
         m_c.forcedWeekday[static_cast<std::size_t>(n)]->setHandler([this, n] { forceWeekday(n); });
@@ -163,7 +163,7 @@ void OperatingModes::pickWeekday() {
     m_shownWeekChoice = k;
     m_s.session.tableFileName = store::scheduleFileName(k + 1);
     m_s.session.weekday = k + 1;
-    if (m_c.ToolButton9.enabled()) {
+    if (m_c.weekSettingTool.enabled()) {
         m_c.statusLine.setText("  ☆ 正在修改 星期" + text::weekdayCharacter(m_s.session.weekday) +
                                " 作息时间表！");
     }

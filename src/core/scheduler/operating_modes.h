@@ -33,8 +33,8 @@ void enterAutomaticOperation(model::Command& automaticOperation);
 struct ModeControls {
     model::Command& manualOperation;               // 手动操作
     model::Command& automaticOperation;            // 自动播出
-    std::array<model::Command*, 8> forcedWeekday;  // xq0 (自动) .. xq7
-    model::Command& ToolButton9;                   // 周设置
+    std::array<model::Command*, 8> forcedWeekday;  // forcedAutomatic (自动) .. forcedSunday
+    model::Command& weekSettingTool;               // 周设置
     model::Grid& grid;
     model::TextControl& statusLine;
     model::TextControl& hintLine;

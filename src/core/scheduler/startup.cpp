@@ -47,7 +47,7 @@ StartUp::StartUp(StartUpControls controls, StartUpState state, StartUpServices s
       m_modes(modes),
       m_lock(lock) {}
 
-void StartUp::FormCreate() {
+void StartUp::create() {
     // 1-2
     m_c.broadcastTimer.stop();
     m_c.hintLine.setColor(model::kGreen);
@@ -158,7 +158,7 @@ void StartUp::FormCreate() {
     // 14
     const std::string& forced = config.entry(SystemConfig::kForcedWeekday);
     if (forced == "0") {
-        m_c.xq0.setChecked(true);
+        m_c.forcedAutomatic.setChecked(true);
         m_s.session.tableFileName = store::scheduleFileName(W);
     } else {
         m_s.session.tableFileName = "zxsj" + forced + ".log";
@@ -192,7 +192,7 @@ void StartUp::FormCreate() {
     m_editor.setUnattended(false);
 }
 
-void StartUp::FormActivate() {
+void StartUp::activate() {
     if (m_activating || !m_s.configurationLoaded) {
         return;
     }

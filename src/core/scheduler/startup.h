@@ -40,10 +40,10 @@ struct StartUpControls {
     model::RadioGroup& weekSelector;
     model::Command& automaticOperation;
     model::Command& save;
-    model::Command& xq0;
+    model::Command& forcedAutomatic;
     model::Command& hideAtStartBox;            // 启动时隐藏主窗口
     model::Command& secondMonitorBox;          // 输出到第二显示器
-    std::array<model::Command*, 8> stopBoxes;  // Ch1..Ch7, Ch8
+    std::array<model::Command*, 8> stopBoxes;  // stopMondayBox..stopSundayBox, broadcastAllBox
     // Disabled when the system starts locked.
     std::vector<model::Command*> lockedOff;
     // Shown only when the operator must give the password (entry 6 "0").
@@ -95,8 +95,8 @@ public:
     StartUp(StartUpControls controls, StartUpState state, StartUpServices services,
             editing::GridEditor& editor, OperatingModes& modes, editing::OperatorLock& lock);
 
-    void FormCreate();
-    void FormActivate();
+    void create();
+    void activate();
     void quit();
 
     // The default directory dialog, created after the main window.

@@ -9,7 +9,7 @@
 
 namespace orvessa::scheduler {
 
-// A window timer and the name of the window that owns it: several windows have a "Timer1".
+// A window timer and the name of the window that owns it: it says whose timer failed.
 struct OwnedTimer {
     std::string owner;
     model::Timer& timer;

@@ -66,22 +66,22 @@ void Shape::setColor(model::Color color) {
 
 RecorderWindow::RecorderWindow(platform::MediaDevice& device, RecorderServices services)
     : Window("recorderWindow", "录音"), m_device(device), m_services(std::move(services)) {
-    RadioGroup1.setItemIndex(0);
-    RadioGroup2.setItemIndex(1);
-    RadioGroup3.setItemIndex(0);
+    channelsGroup.setItemIndex(0);
+    sampleBitsGroup.setItemIndex(1);
+    sampleRateGroup.setItemIndex(0);
     m_scratchShown = scratchPath();
-    Edit1.setText(m_scratchShown);
-    Button2.setEnabled(false);
-    Button3.setEnabled(false);
-    Shape1.setVisible(false);
-    Shape2.setVisible(false);
+    fileField.setText(m_scratchShown);
+    stopButton.setEnabled(false);
+    listenButton.setEnabled(false);
+    indicatorSquare.setVisible(false);
+    indicatorDot.setVisible(false);
 
-    Button1.setHandler([this] { Button1Click(); });
-    Button2.setHandler([this] { Button2Click(); });
-    Button3.setHandler([this] { Button3Click(); });
-    Button4.setHandler([this] { endModal(model::ModalResult::Closed); });
-    SpeedButton1.setHandler([this] { SpeedButton1Click(); });
-    Timer1.setHandler([this] { Timer1Timer(); });
+    recordButton.setHandler([this] { record(); });
+    stopButton.setHandler([this] { stop(); });
+    listenButton.setHandler([this] { listen(); });
+    closeButton.setHandler([this] { endModal(model::ModalResult::Closed); });
+    browseButton.setHandler([this] { browse(); });
+    tickTimer.setHandler([this] { tick(); });
 }
 
 std::string RecorderWindow::scratchPath() const {
@@ -91,26 +91,26 @@ std::string RecorderWindow::scratchPath() const {
 
 RecordingFormat RecorderWindow::format() const {
     RecordingFormat f;
-    f.channels = static_cast<uint16_t>(RadioGroup1.itemIndex() + 1);
-    f.bitsPerSample = static_cast<uint16_t>((RadioGroup2.itemIndex() + 1) * 8);
-    const uint32_t rate = static_cast<uint32_t>(RadioGroup3.itemIndex() + 1) * 11025;
+    f.channels = static_cast<uint16_t>(channelsGroup.itemIndex() + 1);
+    f.bitsPerSample = static_cast<uint16_t>((sampleBitsGroup.itemIndex() + 1) * 8);
+    const uint32_t rate = static_cast<uint32_t>(sampleRateGroup.itemIndex() + 1) * 11025;
     // The third item is the CD rate, not three times the lowest.
     f.sampleRate = rate > 22050 ? 44100 : rate;
     return f;
 }
 
 std::string RecorderWindow::targetPath() const {
-    return text::trimText(Edit1.text());
+    return text::trimText(fileField.text());
 }
 
 void RecorderWindow::showRecorder() {
     // The library is known only once the main window has been activated, after this window was
     // made; an untouched field follows it.
-    if (m_state == State::Idle && Edit1.text() == m_scratchShown) {
+    if (m_state == State::Idle && fileField.text() == m_scratchShown) {
         m_scratchShown = scratchPath();
-        Edit1.setText(m_scratchShown);
+        fileField.setText(m_scratchShown);
     }
-    FormActivate();
+    activate();
     m_services.host.showModal(*this);
     finishClosing();
 }
@@ -118,18 +118,18 @@ void RecorderWindow::showRecorder() {
 void RecorderWindow::finishClosing() {
     // Nothing goes on unseen behind a closed window: a recording is kept, an audition ends.
     if (m_state != State::Idle) {
-        Button2Click();
+        stop();
     }
     if (m_services.closed) {
         m_services.closed();
     }
 }
 
-void RecorderWindow::FormActivate() {
+void RecorderWindow::activate() {
     // Only while idle: stop must stay reachable while something runs.
     if (m_state == State::Idle) {
-        Button2.setEnabled(false);
-        Button3.setEnabled(false);
+        stopButton.setEnabled(false);
+        listenButton.setEnabled(false);
     }
 }
 
@@ -143,23 +143,23 @@ bool RecorderWindow::mayReplace(const std::string& path) {
 }
 
 void RecorderWindow::showIndicator(model::Color color) {
-    Shape2.setColor(color);
-    Shape1.setVisible(true);
-    Shape2.setVisible(true);
+    indicatorDot.setColor(color);
+    indicatorSquare.setVisible(true);
+    indicatorDot.setVisible(true);
 }
 
 void RecorderWindow::hideIndicator() {
-    Shape1.setVisible(false);
-    Shape2.setVisible(false);
+    indicatorSquare.setVisible(false);
+    indicatorDot.setVisible(false);
 }
 
-void RecorderWindow::Button1Click() {
+void RecorderWindow::record() {
     const std::string path = targetPath();
     if (!mayReplace(path)) {
         return;
     }
-    Timer1.start(kTickInterval);
-    Label1.setText("正在录音...");
+    tickTimer.start(kTickInterval);
+    stateLine.setText("正在录音...");
     endPosition.clear();
     const RecordingFormat f = format();
     try {
@@ -174,20 +174,20 @@ void RecorderWindow::Button1Click() {
         m_device.startRecording();
     } catch (const std::exception&) {
         discardTake();
-        Timer1.stop();
-        Label1.setText("");
+        tickTimer.stop();
+        stateLine.setText("");
         hideIndicator();
-        Button1.setEnabled(true);
-        Button2.setEnabled(false);
-        Button3.setEnabled(true);
+        recordButton.setEnabled(true);
+        stopButton.setEnabled(false);
+        listenButton.setEnabled(true);
         m_services.host.messageBox("媒体设备初始化失败！", "错误", MessageIcon::Error,
                                    MessageButtons::Ok);
         return;
     }
     m_state = State::Recording;
-    Button1.setEnabled(false);
-    Button2.setEnabled(true);
-    Button3.setEnabled(false);
+    recordButton.setEnabled(false);
+    stopButton.setEnabled(true);
+    listenButton.setEnabled(false);
     showIndicator(model::kRed);
 }
 
@@ -199,9 +199,9 @@ void RecorderWindow::discardTake() {
     }
 }
 
-void RecorderWindow::Button2Click() {
-    Timer1.stop();
-    Label1.setText("");
+void RecorderWindow::stop() {
+    tickTimer.stop();
+    stateLine.setText("");
     m_state = State::Idle;
     try {
         m_device.stop();
@@ -219,53 +219,53 @@ void RecorderWindow::Button2Click() {
         discardTake();
         m_services.host.messageBox("保存声音文件出错!", "错误", MessageIcon::Error,
                                    MessageButtons::Ok);
-        Button1.setEnabled(true);
-        Button2.setEnabled(false);
-        Button3.setEnabled(true);
+        recordButton.setEnabled(true);
+        stopButton.setEnabled(false);
+        listenButton.setEnabled(true);
         return;
     }
-    Button1.setEnabled(true);
-    Button2.setEnabled(false);
-    Button3.setEnabled(true);
+    recordButton.setEnabled(true);
+    stopButton.setEnabled(false);
+    listenButton.setEnabled(true);
     hideIndicator();
 }
 
-void RecorderWindow::Button3Click() {
+void RecorderWindow::listen() {
     try {
         m_device.setFileName(text::toNativePath(targetPath()));
         m_device.open();
         m_device.play();
         endPosition = std::to_string(m_device.length());
     } catch (const std::exception&) {
-        Button3.setEnabled(false);
-        Button2.setEnabled(false);
-        Button1.setEnabled(true);
+        listenButton.setEnabled(false);
+        stopButton.setEnabled(false);
+        recordButton.setEnabled(true);
         return;
     }
     m_state = State::Auditioning;
-    Button2.setEnabled(true);
-    Button3.setEnabled(false);
-    Timer1.start(kTickInterval);
-    Label1.setText("正在试听...");
+    stopButton.setEnabled(true);
+    listenButton.setEnabled(false);
+    tickTimer.start(kTickInterval);
+    stateLine.setText("正在试听...");
     showIndicator(kLime);
 }
 
-void RecorderWindow::SpeedButton1Click() {
-    Button3.setEnabled(true);
+void RecorderWindow::browse() {
+    listenButton.setEnabled(true);
     const std::string current = targetPath();
     if (auto chosen = m_services.host.saveFileDialog("*.wav", folderOf(current))) {
-        Edit1.setText(*chosen);
+        fileField.setText(*chosen);
     }
 }
 
-void RecorderWindow::Timer1Timer() {
-    if (Button2.enabled()) {
+void RecorderWindow::tick() {
+    if (stopButton.enabled()) {
         lastPosition = std::to_string(m_device.position());
     }
     blink = !blink;
-    Shape2.setVisible(blink);
+    indicatorDot.setVisible(blink);
     if (lastPosition == endPosition) {
-        Button2Click();
+        stop();
     }
 }
 

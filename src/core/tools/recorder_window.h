@@ -88,30 +88,31 @@ public:
 
     RecorderWindow(platform::MediaDevice& device, RecorderServices services);
 
-    model::RadioGroup RadioGroup1{"RadioGroup1", " 声道 ", {"单声道", "立体声"}};
-    model::RadioGroup RadioGroup2{"RadioGroup2", "  声音  ", {"   8 位    ", "  16 位  "}};
-    model::RadioGroup RadioGroup3{"RadioGroup3", "  频率  ", {" 11025", " 22050", " 44100"}};
+    model::RadioGroup channelsGroup{"channelsGroup", " 声道 ", {"单声道", "立体声"}};
+    model::RadioGroup sampleBitsGroup{"sampleBitsGroup", "  声音  ", {"   8 位    ", "  16 位  "}};
+    model::RadioGroup sampleRateGroup{
+        "sampleRateGroup", "  频率  ", {" 11025", " 22050", " 44100"}};
 
     // The target file, in the group "  保存为  "; used without its surrounding blanks.
-    model::TextControl GroupBox1{"GroupBox1", "  保存为  "};
-    model::TextControl Edit1{"Edit1"};
-    model::Command SpeedButton1{"SpeedButton1", model::CommandKind::Button, "...", "", "浏览"};
+    model::TextControl saveAsGroup{"saveAsGroup", "  保存为  "};
+    model::TextControl fileField{"fileField"};
+    model::Command browseButton{"browseButton", model::CommandKind::Button, "...", "", "浏览"};
 
-    model::Command Button1{"Button1", model::CommandKind::Button, "录音(&R)"};
-    model::Command Button2{"Button2", model::CommandKind::Button, "停止(&S)"};
-    model::Command Button3{"Button3", model::CommandKind::Button, "试听(&P)"};
-    model::Command Button4{"Button4", model::CommandKind::Button, "关闭(&E)"};
+    model::Command recordButton{"recordButton", model::CommandKind::Button, "录音(&R)"};
+    model::Command stopButton{"stopButton", model::CommandKind::Button, "停止(&S)"};
+    model::Command listenButton{"listenButton", model::CommandKind::Button, "试听(&P)"};
+    model::Command closeButton{"closeButton", model::CommandKind::Button, "关闭(&E)"};
     std::vector<model::Command*> allCommands() override {
-        return {&SpeedButton1, &Button1, &Button2, &Button3, &Button4};
+        return {&browseButton, &recordButton, &stopButton, &listenButton, &closeButton};
     }
 
     // "正在录音...", "正在试听..." or nothing.
-    model::TextControl Label1{"Label1"};
+    model::TextControl stateLine{"stateLine"};
     // The black square and the blinking dot in it: red while recording, lime while auditioning.
-    Shape Shape1{"Shape1", model::kBlack};
-    Shape Shape2{"Shape2", model::kRed};
+    Shape indicatorSquare{"indicatorSquare", model::kBlack};
+    Shape indicatorDot{"indicatorDot", model::kRed};
 
-    model::Timer Timer1{"Timer1", kTickInterval, false};
+    model::Timer tickTimer{"tickTimer", kTickInterval, false};
 
     // Device positions as decimal text, only ever compared with each other.
     std::string lastPosition = "65535";
@@ -127,13 +128,13 @@ public:
     // stops a recording (saving it) or an audition first, then runs the closing callback.
     void showRecorder();
     // The window became active.
-    void FormActivate();
+    void activate();
 
-    void Button1Click();       // 录音
-    void Button2Click();       // 停止, also run by the tick
-    void Button3Click();       // 试听
-    void SpeedButton1Click();  // browse
-    void Timer1Timer();
+    void record();  // 录音
+    void stop();    // 停止, also run by the tick
+    void listen();  // 试听
+    void browse();  // browse
+    void tick();
 
 private:
     // Whether the operator agrees to record over `path`, which is not the scratch file.

@@ -56,20 +56,20 @@ SubtitleDialog::SubtitleDialog(SystemConfig& config, model::TextControl& strip,
       m_strip(strip),
       m_services(std::move(services)) {
     preview.setBounds({0, 0, kPreviewWidth, kPreviewHeight});
-    Button1.setHandler([this] { Button1Click(); });
-    Button2.setHandler([this] { Button2Click(); });
-    CheckBox1.setHandler([this] { CheckBox1Click(); });
-    Button3.setHandler([this] { Button3Click(); });
+    fontButton.setHandler([this] { chooseFont(); });
+    backgroundButton.setHandler([this] { chooseBackground(); });
+    hiddenBox.setHandler([this] { hiddenChanged(); });
+    okButton.setHandler([this] { confirm(); });
 }
 
 std::vector<model::Command*> SubtitleDialog::allCommands() {
-    return {&Button1, &Button2, &CheckBox1, &Button3};
+    return {&fontButton, &backgroundButton, &hiddenBox, &okButton};
 }
 
-void SubtitleDialog::FormCreate() {
+void SubtitleDialog::create() {
     readFontFile();
     const std::string& text = m_config.entry(SystemConfig::kSubtitleText);
-    Edit1.setText(text);
+    textField.setText(text);
     previewStrip.setText(text);
     previewStyle.setFont(m_font);
     previewStyle.setBackground(m_background);
@@ -90,7 +90,7 @@ void SubtitleDialog::FormCreate() {
     if (m_config.entry(SystemConfig::kSubtitleShown) == "0") {
         m_strip.setVisible(false);
         previewStrip.setVisible(false);
-        CheckBox1.setChecked(true);
+        hiddenBox.setChecked(true);
     } else {
         m_strip.setVisible(true);
         previewStrip.setVisible(true);
@@ -142,7 +142,7 @@ void SubtitleDialog::readFontFile() {
 }
 
 void SubtitleDialog::textTyped(const std::string& text) {
-    Edit1.setText(text);
+    textField.setText(text);
     previewStrip.setText(text);
     m_strip.setText(text);
     m_config.setEntry(SystemConfig::kSubtitleText, text);
@@ -223,11 +223,11 @@ void SubtitleDialog::placePreview() {
          scaled(b.width, screen.width, area.width), scaled(b.height, screen.height, area.height)});
 }
 
-void SubtitleDialog::FormActivate() {
+void SubtitleDialog::activate() {
     previewStyle.setBackground(m_background);
 }
 
-void SubtitleDialog::Button1Click() {
+void SubtitleDialog::chooseFont() {
     if (const auto chosen = m_services.dialogs.fontDialog(m_font)) {
         m_font = *chosen;
         // Like the system's profile functions, a file that cannot be written is passed over.
@@ -247,7 +247,7 @@ void SubtitleDialog::Button1Click() {
     previewStyle.setFont(m_font);
 }
 
-void SubtitleDialog::Button2Click() {
+void SubtitleDialog::chooseBackground() {
     if (const auto chosen = m_services.dialogs.colorDialog(m_background)) {
         m_background = *chosen;
         const store::ProfileFile file(fontFile(), m_services.fileSync);
@@ -257,14 +257,14 @@ void SubtitleDialog::Button2Click() {
     previewStyle.setBackground(m_background);
 }
 
-void SubtitleDialog::CheckBox1Click() {
-    const bool hidden = CheckBox1.checked();
+void SubtitleDialog::hiddenChanged() {
+    const bool hidden = hiddenBox.checked();
     m_strip.setVisible(!hidden);
     previewStrip.setVisible(!hidden);
     m_config.setEntry(SystemConfig::kSubtitleShown, hidden ? "0" : "1");
 }
 
-void SubtitleDialog::Button3Click() {
+void SubtitleDialog::confirm() {
     m_services.saveConfiguration();
     endModal(model::ModalResult::Accepted);
 }

@@ -61,7 +61,7 @@ public:
     StripStyle stripStyle;
 
     // "字符内容".
-    model::TextControl Edit1{"Edit1"};
+    model::TextControl textField{"textField"};
     // "预览": the black area standing for the whole screen, and the scaled strip
     // inside it.
     model::Control preview{"preview"};
@@ -69,14 +69,14 @@ public:
     StripStyle previewStyle;
     // "上边距", "左边距", "宽度", "高度", by Field.
     std::array<model::TextControl, 4> numbers{
-        model::TextControl{"Edit2", "0"}, model::TextControl{"Edit3", "0"},
-        model::TextControl{"Edit4", "0"}, model::TextControl{"Edit5", "0"}};
+        model::TextControl{"topField", "0"}, model::TextControl{"leftField", "0"},
+        model::TextControl{"widthField", "0"}, model::TextControl{"heightField", "0"}};
     // What the up-down arrows beside each number field may reach.
     std::array<Range, 4> ranges{};
-    model::Command Button1{"Button1", model::CommandKind::Button, "字体"};
-    model::Command Button2{"Button2", model::CommandKind::Button, "背景"};
-    model::Command CheckBox1{"CheckBox1", model::CommandKind::CheckBox, "不显示"};
-    model::Command Button3{"Button3", model::CommandKind::Button, "确定(&O)"};
+    model::Command fontButton{"fontButton", model::CommandKind::Button, "字体"};
+    model::Command backgroundButton{"backgroundButton", model::CommandKind::Button, "背景"};
+    model::Command hiddenBox{"hiddenBox", model::CommandKind::CheckBox, "不显示"};
+    model::Command okButton{"okButton", model::CommandKind::Button, "确定(&O)"};
 
     std::vector<model::Command*> allCommands() override;
 
@@ -85,7 +85,7 @@ public:
     // stored place or size that is no number takes its default, and a font
     // size or colour of fontinfo.ini that cannot be drawn keeps the default and
     // is recorded.
-    void FormCreate();
+    void create();
 
     // The operator typed into the text field or a number field.
     void textTyped(const std::string& text);
@@ -93,7 +93,7 @@ public:
     // An up-down arrow: +1 up, -1 down.
     void stepNumber(Field field, int direction);
     // The dialog became active.
-    void FormActivate();
+    void activate();
 
     std::filesystem::path fontFile() const { return m_services.programDirectory / kFontFile; }
 
@@ -104,10 +104,10 @@ private:
     bool setNumber(Field field, std::string text);
     bool geometryChanged();
     void placePreview();
-    void Button1Click();
-    void Button2Click();
-    void CheckBox1Click();
-    void Button3Click();
+    void chooseFont();
+    void chooseBackground();
+    void hiddenChanged();
+    void confirm();
 
     store::SystemConfig& m_config;
     model::TextControl& m_strip;

@@ -16,18 +16,18 @@ struct MainLayout {
     model::Rect toolbarHost{-13, -4, 550, 69};  // ControlBar1
     model::Rect toolbar{11, 2, 525, 74};        // ToolBar1
     model::Rect grid{16, 96, 505, 225};
-    model::Rect nowPlayingBox{20, 356, 521, 59};  // Shape1
+    model::Rect nowPlayingBox{20, 356, 521, 59};  // nowPlayingFrame
     model::Rect label1{32, 360, 497, 17};
     model::Rect label2{32, 376, 497, 17};
-    model::Rect columnFrame{544, 112, 145, 105};  // Panel2
+    model::Rect columnFrame{544, 112, 145, 105};  // columnFrame
     model::Rect playList{556, 120, 57, 53};       // playlistBox
     model::Rect libraryList{552, 120, 89, 89};    // libraryList
-    model::Rect picture{552, 104, 141, 129};      // Image2
+    model::Rect picture{552, 104, 141, 129};      // columnPicture
     model::Rect clock{552, 8, 140, 53};           // LcdClock1
     model::Rect dateLine{568, 0, 108, 20};        // stopDayLine
-    model::Rect hide{556, 360, 57, 25};           // yinchang
-    model::Rect quit{624, 360, 57, 25};           // QUIT1
-    model::Rect insert{544, 272, 57, 25};         // xiugai
+    model::Rect hide{556, 360, 57, 25};           // hideButton
+    model::Rect quit{624, 360, 57, 25};           // quitButton
+    model::Rect insert{544, 272, 57, 25};         // insertRowButton
     model::Rect add{544, 296, 57, 25};
     model::Rect remove{544, 320, 57, 25};  // del
     model::Rect up{616, 272, 57, 25};

@@ -25,32 +25,42 @@ MainWindow::MainWindow(MainWindowServices services)
 }
 
 void MainWindow::buildMenus() {
-    for (Command* c : {&Jrxt, &pbxt, &H3, &N2, &skin, &GGMM, &N3, &TCXT}) {
-        XT1.addItem(*c);
+    for (Command* c : {&enterSystem, &lockSystem, &hideSystem, &systemSeparator1, &skin,
+                       &changePassword, &systemSeparator2, &quitSystem}) {
+        systemMenu.addItem(*c);
     }
-    for (Command* c : {&UP1, &DOW1, &N4, &Inse1, &Del1, &ADD1, &N5, &SAVE1}) {
-        BCZ1.addItem(*c);
+    for (Command* c : {&moveUpItem, &moveDownItem, &tableSeparator1, &insertRowItem, &deleteRowItem,
+                       &addRowItem, &tableSeparator2, &saveItem}) {
+        tableMenu.addItem(*c);
     }
-    for (Command* c : {&xq0, &N7, &xq1, &xq2, &xq3, &xq4, &xq5, &xq6, &xq7}) {
-        Z1.addItem(*c);
+    for (Command* c :
+         {&forcedAutomatic, &forcedSeparator, &forcedMonday, &forcedTuesday, &forcedWednesday,
+          &forcedThursday, &forcedFriday, &forcedSaturday, &forcedSunday}) {
+        forcedWeekdayMenu.addItem(*c);
     }
-    for (Command* c : {&manualOperation, &automaticOperation, &N6, &Z1, &N11, &N12, &N13, &N8,
-                       &GXR1, &schoolCalendar, &N9, &xuanxiang, &yuyan}) {
-        SZ1.addItem(*c);
+    for (Command* c :
+         {&manualOperation, &automaticOperation, &settingsSeparator1, &forcedWeekdayMenu,
+          &weekSettingItem, &importTableItem, &exportTableItem, &settingsSeparator2, &holidaysItem,
+          &schoolCalendar, &settingsSeparator3, &optionsItem, &preflightItem}) {
+        settingsMenu.addItem(*c);
     }
-    for (Command* c : {&dir1, &N10, &find1, &P1, &S2, &N14, &Rec2}) {
-        YSP1.addItem(*c);
+    for (Command* c : {&mediaLibraryItem, &mediaSeparator1, &findItem, &playItem, &stopItem,
+                       &mediaSeparator2, &recordItem}) {
+        mediaMenu.addItem(*c);
     }
-    for (Command* c : {&GUANYU, &H5, &N15, &W1}) {
-        BZ1.addItem(*c);
+    for (Command* c : {&aboutItem, &helpItem, &helpSeparator, &homePageItem}) {
+        helpMenu.addItem(*c);
     }
-    mainMenu = {&XT1, &BCZ1, &SZ1, &N16, &YSP1, &BZ1};
-    toolbar = {&TS1,  &ToolButton9,  &ToolButton10, &ToolButton15, &toolbutton13,
-               &TS2,  &ToolButton24, &ToolButton17, &ToolButton18, &TS3,
-               &rec3, &TS4,          &SpeedButton9, &SpeedButton1};
-    trayMenu = {&E1, &H2, &N17, &Q1};
-    weekdayStopBoxes = {&Ch1, &Ch2, &Ch3, &Ch4, &Ch5, &Ch6, &Ch7, &Ch8};
-    forcedWeekdayItems = {&xq0, &xq1, &xq2, &xq3, &xq4, &xq5, &xq6, &xq7};
+    mainMenu = {&systemMenu, &tableMenu, &settingsMenu, &subtitleItem, &mediaMenu, &helpMenu};
+    toolbar = {&toolbarSeparator1, &weekSettingTool,   &importTableTool, &exportTableTool,
+               &optionsTool,       &toolbarSeparator2, &findTool,        &playTool,
+               &stopTool,          &toolbarSeparator3, &recordTool,      &toolbarSeparator4,
+               &skinTool,          &helpTool};
+    trayMenu = {&showWindowTrayItem, &helpTrayItem, &traySeparator, &quitTrayItem};
+    weekdayStopBoxes = {&stopMondayBox, &stopTuesdayBox,  &stopWednesdayBox, &stopThursdayBox,
+                        &stopFridayBox, &stopSaturdayBox, &stopSundayBox,    &broadcastAllBox};
+    forcedWeekdayItems = {&forcedAutomatic, &forcedMonday, &forcedTuesday,  &forcedWednesday,
+                          &forcedThursday,  &forcedFriday, &forcedSaturday, &forcedSunday};
 
     for (Command* menu : mainMenu) {
         m_commands.push_back(menu);
@@ -61,49 +71,53 @@ void MainWindow::buildMenus() {
     }
     m_commands.insert(m_commands.end(), toolbar.begin(), toolbar.end());
     m_commands.insert(m_commands.end(), trayMenu.begin(), trayMenu.end());
-    for (Command* c : {&QUIT1, &yinchang, &xiugai, &add, &del, &up, &dow, &save, &Button3,
-                       &hideAtStartBox, &secondMonitorBox}) {
+    for (Command* c : {&quitButton, &hideButton, &insertRowButton, &add, &del, &up, &dow, &save,
+                       &holidayOkButton, &hideAtStartBox, &secondMonitorBox}) {
         m_commands.push_back(c);
     }
     m_commands.insert(m_commands.end(), weekdayStopBoxes.begin(), weekdayStopBoxes.end());
 }
 
 void MainWindow::setDesignedStates() {
-    for (Command* c : {&BCZ1, &automaticOperation, &Z1, &N11, &N12, &N13, &GXR1, &schoolCalendar,
-                       &xuanxiang, &yuyan, &N16, &dir1, &P1, &S2, &Rec2}) {
+    for (Command* c :
+         {&tableMenu, &automaticOperation, &forcedWeekdayMenu, &weekSettingItem, &importTableItem,
+          &exportTableItem, &holidaysItem, &schoolCalendar, &optionsItem, &preflightItem,
+          &subtitleItem, &mediaLibraryItem, &playItem, &stopItem, &recordItem}) {
         c->setEnabled(false);
     }
-    Button3.setVisible(false);
+    holidayOkButton.setVisible(false);
     for (model::Control* c : std::initializer_list<model::Control*>{
-             &Label4, &Label5, &GroupBox1, &Ch1, &Ch2, &Ch3, &Ch4, &Ch5, &Ch6, &Ch7, &Ch8}) {
+             &holidaySettingsTitle, &holidayListTitle, &stopWeekdayGroup, &stopMondayBox,
+             &stopTuesdayBox, &stopWednesdayBox, &stopThursdayBox, &stopFridayBox, &stopSaturdayBox,
+             &stopSundayBox, &broadcastAllBox}) {
         c->setVisible(false);
     }
     weekSelector.setVisible(false);
     clockText.setVisible(false);
     playlistBox.setVisible(false);
     libraryList.setVisible(false);
-    Grid.setRowSelect(true);
+    grid.setRowSelect(true);
 }
 
 void MainWindow::bindHandlers() {
-    H3.setHandler([this] { H3Click(); });
-    yinchang.setHandler([this] { H3Click(); });
-    E1.setHandler([this] { E1Click(); });
-    H5.setHandler([this] { SpeedButton1Click(); });
-    H2.setHandler([this] { SpeedButton1Click(); });
-    SpeedButton1.setHandler([this] { SpeedButton1Click(); });
-    W1.setHandler([this] { W1Click(); });
-    GUANYU.setHandler([this] { GUANYUClick(); });
-    hideAtStartBox.setHandler([this] { hideAtStartClick(); });
-    secondMonitorBox.setHandler([this] { secondMonitorClick(); });
-    N11.setHandler([this] { ToolButton9.click(); });
+    hideSystem.setHandler([this] { hideToTray(); });
+    hideButton.setHandler([this] { hideToTray(); });
+    showWindowTrayItem.setHandler([this] { showFromTray(); });
+    helpItem.setHandler([this] { openHelp(); });
+    helpTrayItem.setHandler([this] { openHelp(); });
+    helpTool.setHandler([this] { openHelp(); });
+    homePageItem.setHandler([this] { openHomePage(); });
+    aboutItem.setHandler([this] { showAbout(); });
+    hideAtStartBox.setHandler([this] { hideAtStartChanged(); });
+    secondMonitorBox.setHandler([this] { secondMonitorChanged(); });
+    weekSettingItem.setHandler([this] { weekSettingTool.click(); });
 }
 
-void MainWindow::FormClose() {
+void MainWindow::requestClose() {
     setVisible(false);
 }
 
-void MainWindow::FormResize(int width, int height) {
+void MainWindow::resize(int width, int height) {
     layout.layOut(width, height);
     layout.layOut(width, height);
 }
@@ -133,33 +147,33 @@ bool MainWindow::triggerShortcut(const std::string& shortcut) {
     return false;
 }
 
-void MainWindow::H3Click() {
-    FormClose();
+void MainWindow::hideToTray() {
+    requestClose();
 }
 
-void MainWindow::E1Click() {
+void MainWindow::showFromTray() {
     setVisible(true);
     activateRequested.send();
 }
 
-void MainWindow::SpeedButton1Click() {
+void MainWindow::openHelp() {
     m_shell.open(text::utf8Path(programDirectory / kHelpFile), text::utf8Path(programDirectory));
 }
 
-void MainWindow::W1Click() {
+void MainWindow::openHomePage() {
     m_shell.open(kHomePage, "");
 }
 
-void MainWindow::GUANYUClick() {
+void MainWindow::showAbout() {
     m_host.aboutBox(std::string("Orvessa  ") + kVersion, kContactLine);
 }
 
-void MainWindow::hideAtStartClick() {
+void MainWindow::hideAtStartChanged() {
     config.setEntry(store::SystemConfig::kHideAtStart, hideAtStartBox.checked() ? "1" : "0");
     saveConfiguration();
 }
 
-void MainWindow::secondMonitorClick() {
+void MainWindow::secondMonitorChanged() {
     config.setEntry(store::SystemConfig::kSecondMonitor, secondMonitorBox.checked() ? "1" : "0");
     saveConfiguration();
     setwindowtomonitor(videoWindow, secondMonitorBox.checked() ? 1 : 0, 0, 0);

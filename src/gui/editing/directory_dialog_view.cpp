@@ -132,7 +132,7 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     auto* layout = new QVBoxLayout(this);
 
     auto* edit1 = new QLineEdit(this);
-    bindText(model.Edit1, edit1);
+    bindText(model.directoryField, edit1);
     layout->addWidget(edit1);
 
     auto* middle = new QHBoxLayout;
@@ -145,14 +145,14 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     middle->addWidget(m_tree, 1);
 
     auto* label1 = new QLabel(this);
-    bindText(model.Label1, label1);
+    bindText(model.instructionLine, label1);
     // Four characters a line, as the note was designed to break.
     label1->setWordWrap(true);
     label1->setFixedWidth(label1->fontMetrics().horizontalAdvance(QStringLiteral("请双击相")) + 4);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* side = new QVBoxLayout;
     side->addWidget(label1);
-    addButtons(side, this, {.commands = {&model.Button1}, .enterPresses = &model.Button1});
+    addButtons(side, this, {.commands = {&model.okButton}, .enterPresses = &model.okButton});
     middle->addLayout(side);
     layout->addLayout(middle, 1);
     setFixedSize(380, 300);

@@ -15,11 +15,11 @@ ExchangeChooserView::ExchangeChooserView(editing::ExchangeChooser& model, QWidge
     setWindowTitle(toQt(model.caption()));
     auto* layout = new QVBoxLayout(this);
     auto* choices = new QGroupBox(this);
-    bindRadioGroup(model.RadioGroup1, choices);
+    bindRadioGroup(model.tableChoices, choices);
     layout->addWidget(choices);
 
-    layout->addLayout(buttonRow(
-        this, {.commands = {&model.Button1, &model.Button2}, .enterPresses = &model.Button1}));
+    layout->addLayout(buttonRow(this, {.commands = {&model.okButton, &model.diskFileButton},
+                                       .enterPresses = &model.okButton}));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
 }
 

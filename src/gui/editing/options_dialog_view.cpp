@@ -57,12 +57,12 @@ QWidget* OptionsDialogView::volumePage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QString::number(m_model.TrackBar1.minimum()), page));
+    row->addWidget(new QLabel(QString::number(m_model.volumeSlider.minimum()), page));
     auto* slider = new QSlider(Qt::Horizontal, page);
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setTickInterval(16);
     slider->setPageStep(16);
-    bindTrackBar(m_model.TrackBar1, slider);
+    bindTrackBar(m_model.volumeSlider, slider);
     row->addWidget(slider, 1);
     row->addWidget(new QLabel(QStringLiteral("255"), page));
     layout->addSpacing(12);
@@ -73,7 +73,7 @@ QWidget* OptionsDialogView::volumePage() {
     note->setWordWrap(true);
     layout->addWidget(note);
     layout->addStretch();
-    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button6}}));
+    layout->addLayout(buttonRow(page, {.commands = {&m_model.closeButton}}));
     return page;
 }
 
@@ -83,15 +83,16 @@ QWidget* OptionsDialogView::pathPage() {
 
     auto* pathRow = new QHBoxLayout;
     m_path = new QLineEdit(page);
-    bindField(m_model.Edit1, m_path, [this](const std::string& text) { m_model.pathTyped(text); });
+    bindField(m_model.pathField, m_path,
+              [this](const std::string& text) { m_model.pathTyped(text); });
     syncPlaceholder();
     m_path->installEventFilter(this);
-    disconnectWith(m_path, m_model.Edit1.changed,
-                   m_model.Edit1.changed.connect([this] { syncPlaceholder(); }));
+    disconnectWith(m_path, m_model.pathField.changed,
+                   m_model.pathField.changed.connect([this] { syncPlaceholder(); }));
     pathRow->addWidget(m_path, 1);
     auto* file = new QToolButton(page);
     file->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    bindButton(m_model.SpeedButton1, file);
+    bindButton(m_model.chooseFileButton, file);
     pathRow->addWidget(file);
     layout->addLayout(pathRow);
 
@@ -127,15 +128,16 @@ QWidget* OptionsDialogView::pathPage() {
 
     auto* right = new QVBoxLayout;
     auto* order = new QGroupBox(page);
-    bindRadioGroup(m_model.RG1, order);
+    bindRadioGroup(m_model.playOrderGroup, order);
     right->addWidget(order);
     auto* asDefault = new QCheckBox(page);
-    bindButton(m_model.CheckBox2, asDefault);
+    bindButton(m_model.playOrderDefaultBox, asDefault);
     right->addWidget(asDefault);
     right->addLayout(
         buttonRow(page, {.commands = {&m_model.previousRow, &m_model.nextRow}, .atEnd = false}));
     right->addStretch();
-    right->addLayout(buttonRow(page, {.commands = {&m_model.Button1, &m_model.Button6}}));
+    right->addLayout(
+        buttonRow(page, {.commands = {&m_model.applyPathButton, &m_model.closeButton}}));
     body->addLayout(right);
     layout->addLayout(body, 1);
     return page;
@@ -157,7 +159,7 @@ void OptionsDialogView::syncPlaceholder() {
     const int room = m_path->contentsRect().width() - 16 - metrics.horizontalAdvance(left + right);
     const QString gap(std::max(1, room / metrics.horizontalAdvance(QLatin1Char(' '))), u' ');
     m_path->setPlaceholderText(m_model.pathPlaceholder ? left + gap + right : QString());
-    const model::Color c = m_model.Edit1.color();
+    const model::Color c = m_model.pathField.color();
     if (c == model::kBlack) {
         // The skin's, or the desktop's, ordinary text.
         m_path->setPalette(QPalette());
@@ -205,11 +207,12 @@ QWidget* OptionsDialogView::shutdownPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* box = new QGroupBox(page);
-    box->setObjectName(QStringLiteral("GroupBox1"));
+    box->setObjectName(QStringLiteral("shutdownGroup"));
     box->setToolTip(toQt(editing::OptionsDialog::kShutdownHint));
     auto* fields = new QGridLayout(box);
     const std::pair<const char*, model::TextControl*> times[] = {
-        {"自定义关机时间一", &m_model.MaskEdit1}, {"自定义关机时间二", &m_model.MaskEdit2}};
+        {"自定义关机时间一", &m_model.firstShutdownField},
+        {"自定义关机时间二", &m_model.secondShutdownField}};
     int row = 0;
     for (const auto& [caption, control] : times) {
         auto* edit = new QLineEdit(box);
@@ -225,7 +228,7 @@ QWidget* OptionsDialogView::shutdownPage() {
         ++row;
     }
     auto* off = new QCheckBox(box);
-    bindButton(m_model.CheckBox1, off);
+    bindButton(m_model.shutdownOffBox, off);
     fields->addWidget(off, row, 0, 1, 2);
     fields->setColumnStretch(2, 1);
     layout->addWidget(box);
@@ -244,7 +247,8 @@ QWidget* OptionsDialogView::shutdownPage() {
     layout->addWidget(unattended);
     layout->addStretch();
     layout->addLayout(
-        buttonRow(page, {.commands = {&m_model.Button2, &m_model.Button3, &m_model.Button6}}));
+        buttonRow(page, {.commands = {&m_model.resetShutdownButton, &m_model.saveShutdownButton,
+                                      &m_model.closeButton}}));
     return page;
 }
 
@@ -252,13 +256,14 @@ QWidget* OptionsDialogView::endOfDayPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* box = new QGroupBox(page);
-    bindRadioGroup(m_model.RG2, box);
+    bindRadioGroup(m_model.endActionGroup, box);
     layout->addWidget(box);
     auto* asDefault = new QCheckBox(page);
-    bindButton(m_model.CheckBox3, asDefault);
+    bindButton(m_model.endActionDefaultBox, asDefault);
     layout->addWidget(asDefault);
     layout->addStretch();
-    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button4, &m_model.Button6}}));
+    layout->addLayout(
+        buttonRow(page, {.commands = {&m_model.endActionOkButton, &m_model.closeButton}}));
     return page;
 }
 
@@ -266,10 +271,11 @@ QWidget* OptionsDialogView::passwordPage() {
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     auto* box = new QGroupBox(page);
-    bindRadioGroup(m_model.RG3, box);
+    bindRadioGroup(m_model.accessGroup, box);
     layout->addWidget(box);
     layout->addStretch();
-    layout->addLayout(buttonRow(page, {.commands = {&m_model.Button5, &m_model.Button6}}));
+    layout->addLayout(
+        buttonRow(page, {.commands = {&m_model.accessOkButton, &m_model.closeButton}}));
     return page;
 }
 

@@ -23,9 +23,9 @@ PasswordDialogView::PasswordDialogView(editing::PasswordDialog& model, QWidget* 
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);
     const std::pair<model::TextControl*, model::TextControl*> lines[] = {
-        {&model.Label1, &model.Edit1},
-        {&model.Label2, &model.Edit2},
-        {&model.Label3, &model.Edit3}};
+        {&model.passwordPrompt, &model.passwordField},
+        {&model.newPasswordPrompt, &model.newPasswordField},
+        {&model.repeatPrompt, &model.repeatField}};
     int row = 0;
     for (const auto& [label, field] : lines) {
         auto* l = new QLabel(this);
@@ -47,8 +47,8 @@ PasswordDialogView::PasswordDialogView(editing::PasswordDialog& model, QWidget* 
     m_lines->addStretch(1);
     layout->addLayout(m_lines, 1);
 
-    layout->addLayout(buttonRow(
-        this, {.commands = {&model.Button1, &model.Button2}, .enterPresses = &model.Button2}));
+    layout->addLayout(buttonRow(this, {.commands = {&model.changeButton, &model.okButton},
+                                       .enterPresses = &model.okButton}));
 
     syncLayout();
     disconnectWith(this, model.changed, model.changed.connect([this] { syncLayout(); }));
@@ -58,7 +58,7 @@ PasswordDialogView::PasswordDialogView(editing::PasswordDialog& model, QWidget* 
 void PasswordDialogView::syncLayout() {
     m_lines->setStretch(0, m_model.changeLayout() ? 0 : 1);
     // The password is typed first, in either layout.
-    findChild<QLineEdit*>(toQt(m_model.Edit1.name()))->setFocus();
+    findChild<QLineEdit*>(toQt(m_model.passwordField.name()))->setFocus();
 }
 
 }  // namespace orvessa::gui

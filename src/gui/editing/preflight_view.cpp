@@ -220,7 +220,7 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     auto* dateLabel = new QLabel(QStringLiteral("预演日期："), this);
     top->addWidget(dateLabel);
     m_date = new QDateEdit(this);
-    m_date->setObjectName(toQt(model.DateEdit1.name()));
+    m_date->setObjectName(toQt(model.dateField.name()));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     // One check for a typed date, not one for every digit typed.
@@ -231,17 +231,17 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     layout->addLayout(top);
     auto syncDate = [this] {
         const QSignalBlocker blocker(m_date);
-        m_date->setDate(QDate::fromString(toQt(m_model.DateEdit1.text()), Qt::ISODate));
+        m_date->setDate(QDate::fromString(toQt(m_model.dateField.text()), Qt::ISODate));
     };
     syncDate();
-    disconnectWith(m_date, model.DateEdit1.changed, model.DateEdit1.changed.connect(syncDate));
+    disconnectWith(m_date, model.dateField.changed, model.dateField.changed.connect(syncDate));
     connect(m_date, &QDateEdit::dateChanged, this, [this](QDate d) {
         using namespace std::chrono;
         m_model.dateChanged(year{d.year()} / d.month() / d.day());
     });
 
     auto* summary = new QLabel(this);
-    bindText(model.Label1, summary);
+    bindText(model.summaryLine, summary);
     summary->setWordWrap(true);
     layout->addWidget(summary);
     auto* clockLine = new QLabel(this);
@@ -254,7 +254,7 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     layout->addWidget(startLine);
 
     m_problems = new QListWidget(this);
-    bindList(model.ListBox1, m_problems);
+    bindList(model.problemList, m_problems);
     layout->addWidget(m_problems, 1);
     // The operator reads the problems first; Enter still closes.
     m_problems->setFocus();
@@ -277,7 +277,8 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     bottom->addWidget(legend);
     bottom->addSpacing(24);
     bottom->addWidget(new QLabel(QStringLiteral("双击问题或色条可转到该行"), this));
-    addButtons(bottom, this, {.commands = {&model.Button1}, .enterPresses = &model.Button1});
+    addButtons(bottom, this,
+               {.commands = {&model.closeButton}, .enterPresses = &model.closeButton});
     layout->addLayout(bottom);
     resize(880, 440);
 }

@@ -24,7 +24,7 @@ VideoWindowView::VideoWindowView(playback::VideoWindow& model, QString moduleDir
     setPalette(black);
 
     m_surface = new QWidget(this);
-    m_surface->setObjectName(toQt(model.Panel1.name()));
+    m_surface->setObjectName(toQt(model.videoSurface.name()));
     m_surface->setAttribute(Qt::WA_NativeWindow);
     m_surface->setAutoFillBackground(true);
     m_surface->setPalette(black);
@@ -33,7 +33,7 @@ VideoWindowView::VideoWindowView(playback::VideoWindow& model, QString moduleDir
     // A window of its own made after the surface, so that it lies above the video the media
     // device draws there; the page is put below both.
     m_subtitle = new SubtitleStripWidget(this);
-    m_subtitle->setObjectName(toQt(model.Panel2.name()));
+    m_subtitle->setObjectName(toQt(model.subtitleStrip.name()));
     m_subtitle->setAttribute(Qt::WA_NativeWindow);
     m_subtitle->setLook(platform::FontDescription{}, model::kBlack);
     // Over a page the strip is a small window of its own above this one: the browser composes
@@ -48,12 +48,13 @@ VideoWindowView::VideoWindowView(playback::VideoWindow& model, QString moduleDir
         m_connections.emplace_back(&signal, signal.connect(slot));
     };
     watch(m_model.changed, [this] { syncWindow(); });
-    watch(m_model.Panel1.changed, [this] { m_surface->setVisible(m_model.Panel1.visible()); });
-    watch(m_model.Panel2.changed, [this] { syncSubtitle(); });
-    watch(m_model.Web1.changed, [this] { syncBrowser(); });
-    watch(m_model.Web1.navigated, [this] { navigate(); });
+    watch(m_model.videoSurface.changed,
+          [this] { m_surface->setVisible(m_model.videoSurface.visible()); });
+    watch(m_model.subtitleStrip.changed, [this] { syncSubtitle(); });
+    watch(m_model.webBrowser.changed, [this] { syncBrowser(); });
+    watch(m_model.webBrowser.navigated, [this] { navigate(); });
 
-    m_surface->setVisible(m_model.Panel1.visible());
+    m_surface->setVisible(m_model.videoSurface.visible());
     syncSubtitle();
     syncWindow();
 }
@@ -68,7 +69,7 @@ void VideoWindowView::showSubtitleStyle(tools::StripStyle& style) {
 }
 
 void VideoWindowView::syncSubtitle() {
-    const model::TextControl& strip = m_model.Panel2;
+    const model::TextControl& strip = m_model.subtitleStrip;
     const auto& b = strip.bounds();
     const bool overPage = pageShown();
     m_subtitle->setText(toQt(strip.text()));
@@ -101,7 +102,7 @@ void VideoWindowView::hideEvent(QHideEvent* event) {
 }
 
 bool VideoWindowView::pageShown() const {
-    return m_page && m_model.Web1.visible();
+    return m_page && m_model.webBrowser.visible();
 }
 
 SubtitleStripWidget* VideoWindowView::subtitleStrip() const {
@@ -165,7 +166,7 @@ bool VideoWindowView::ensureBrowser() {
     view->setGeometry(rect());
     // Bottom of the stack: the video surface and the subtitle strip lie above the page.
     view->lower();
-    view->setVisible(m_model.Web1.visible());
+    view->setVisible(m_model.webBrowser.visible());
     syncSubtitle();
     return true;
 }
@@ -174,7 +175,7 @@ void VideoWindowView::navigate() {
     if (!ensureBrowser()) {
         return;
     }
-    const QString address = toQt(m_model.Web1.address());
+    const QString address = toQt(m_model.webBrowser.address());
     const QUrl url =
         address.contains(QLatin1String("://")) ? QUrl(address) : QUrl::fromLocalFile(address);
     m_page->navigate(url);
@@ -182,7 +183,7 @@ void VideoWindowView::navigate() {
 
 void VideoWindowView::syncBrowser() {
     if (m_page) {
-        m_page->widget()->setVisible(m_model.Web1.visible());
+        m_page->widget()->setVisible(m_model.webBrowser.visible());
     }
     syncSubtitle();
 }

@@ -318,7 +318,7 @@ const char* const kRules[] = {
 
     // The main window's now-playing box: its red and green lines keep their meaning on a light
     // plate whatever the skin.
-    "QFrame#Shape1 { background-color: ${Plate}; }",
+    "QFrame#nowPlayingFrame { background-color: ${Plate}; }",
 };
 
 QString styleSheet(const QHash<QString, QString>& values) {

@@ -69,7 +69,8 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     auto* layout = new QVBoxLayout(this);
 
     auto* formats = new QHBoxLayout;
-    for (model::RadioGroup* group : {&model.RadioGroup1, &model.RadioGroup2, &model.RadioGroup3}) {
+    for (model::RadioGroup* group :
+         {&model.channelsGroup, &model.sampleBitsGroup, &model.sampleRateGroup}) {
         auto* box = new QGroupBox(this);
         bindRadioGroup(*group, box);
         formats->addWidget(box);
@@ -77,19 +78,19 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     layout->addLayout(formats);
 
     auto* target = new QGroupBox(this);
-    target->setObjectName(toQt(model.GroupBox1.name()));
-    target->setTitle(toQt(model.GroupBox1.text()));
+    target->setObjectName(toQt(model.saveAsGroup.name()));
+    target->setTitle(toQt(model.saveAsGroup.text()));
     auto* targetRow = new QHBoxLayout(target);
     auto* edit1 = new QLineEdit(target);
-    bindField(model.Edit1, edit1);
+    bindField(model.fileField, edit1);
     targetRow->addWidget(edit1, 1);
     auto* browse = new QToolButton(target);
-    bindButton(model.SpeedButton1, browse);
+    bindButton(model.browseButton, browse);
     targetRow->addWidget(browse);
     layout->addWidget(target);
 
     auto* status = new QHBoxLayout;
-    auto* indicator = new Indicator(model.Shape1, model.Shape2, this);
+    auto* indicator = new Indicator(model.indicatorSquare, model.indicatorDot, this);
     // The row keeps its height while the square is hidden.
     auto* indicatorPlace = new QWidget(this);
     indicatorPlace->setFixedSize(21, 21);
@@ -98,17 +99,17 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     placeLayout->addWidget(indicator);
     status->addWidget(indicatorPlace);
     auto* label1 = new QLabel(this);
-    bindText(model.Label1, label1);
+    bindText(model.stateLine, label1);
     status->addWidget(label1, 1);
     layout->addLayout(status);
 
-    layout->addLayout(buttonRow(
-        this, {.commands = {&model.Button1, &model.Button2, &model.Button3, &model.Button4},
-               .atEnd = false,
-               .focusedTakesEnter = false}));
+    layout->addLayout(buttonRow(this, {.commands = {&model.recordButton, &model.stopButton,
+                                                    &model.listenButton, &model.closeButton},
+                                       .atEnd = false,
+                                       .focusedTakesEnter = false}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_tick = std::make_unique<TimerBinder>(model.Timer1, TimerBinder::Ticks::FromStart, nullptr);
+    m_tick = std::make_unique<TimerBinder>(model.tickTimer, TimerBinder::Ticks::FromStart, nullptr);
 }
 
 RecorderWindowView::~RecorderWindowView() = default;

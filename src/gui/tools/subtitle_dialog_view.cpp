@@ -31,7 +31,8 @@ SubtitleDialogView::SubtitleDialogView(SubtitleDialog& model, QWidget* parent)
     auto* textRow = new QHBoxLayout;
     textRow->addWidget(new QLabel(QStringLiteral("字符内容"), this));
     auto* text = new QLineEdit(this);
-    bindField(model.Edit1, text, [this](const std::string& typed) { m_model.textTyped(typed); });
+    bindField(model.textField, text,
+              [this](const std::string& typed) { m_model.textTyped(typed); });
     textRow->addWidget(text, 1);
     layout->addLayout(textRow);
 
@@ -70,13 +71,13 @@ SubtitleDialogView::SubtitleDialogView(SubtitleDialog& model, QWidget* parent)
         group("位置", {SubtitleDialog::Top, SubtitleDialog::Left}, {"上边距", "左边距"}));
     right->addWidget(
         group("大小 ", {SubtitleDialog::Width, SubtitleDialog::Height}, {"宽度", "高度"}));
-    right->addLayout(buttonRow(this, {.commands = {&model.Button1, &model.Button2},
+    right->addLayout(buttonRow(this, {.commands = {&model.fontButton, &model.backgroundButton},
                                       .atEnd = false,
                                       .focusedTakesEnter = false}));
     auto* hidden = new QCheckBox(this);
-    bindButton(model.CheckBox1, hidden);
+    bindButton(model.hiddenBox, hidden);
     right->addWidget(hidden);
-    addButtons(right, this, {.commands = {&model.Button3}});
+    addButtons(right, this, {.commands = {&model.okButton}});
     body->addLayout(right);
     layout->addLayout(body);
 
@@ -123,13 +124,13 @@ void SubtitleDialogView::syncStrip() {
 }
 
 void SubtitleDialogView::showEvent(QShowEvent* event) {
-    m_model.FormActivate();
+    m_model.activate();
     QDialog::showEvent(event);
 }
 
 void SubtitleDialogView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        m_model.FormActivate();
+        m_model.activate();
     }
     QDialog::changeEvent(event);
 }

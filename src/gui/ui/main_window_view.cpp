@@ -136,9 +136,10 @@ void MainWindowView::buildClientArea(QWidget* client) {
     buildGrid(client);
 
     auto* shape = new QFrame(client);
-    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setObjectName(QStringLiteral("nowPlayingFrame"));
     place(shape, m_model.layout.nowPlayingBox);
-    shape->setStyleSheet(QStringLiteral("#Shape1 { border: 1px solid gray; border-radius: 8px; }"));
+    shape->setStyleSheet(
+        QStringLiteral("#nowPlayingFrame { border: 1px solid gray; border-radius: 8px; }"));
 
     auto* label1 = new StaticTextLabel(client);
     place(label1, m_model.layout.label1);
@@ -161,12 +162,12 @@ void MainWindowView::buildClientArea(QWidget* client) {
     bindText(m_model.clockText, panel1);
 
     auto* panel2 = new QFrame(client);
-    panel2->setObjectName(QStringLiteral("Panel2"));
+    panel2->setObjectName(QStringLiteral("columnFrame"));
     place(panel2, m_model.layout.columnFrame);
     panel2->hide();
     // The picture lies under the two lists of the same place: a list that is shown covers it.
     auto* image = new QLabel(client);
-    image->setObjectName(QStringLiteral("Image2"));
+    image->setObjectName(QStringLiteral("columnPicture"));
     place(image, m_model.layout.picture);
     image->setFrameShape(QFrame::StyledPanel);
     image->setAlignment(Qt::AlignCenter);
@@ -197,16 +198,16 @@ void MainWindowView::buildClientArea(QWidget* client) {
         const model::Rect& rect;
     };
     const Placed buttons[] = {
-        {m_model.yinchang, m_model.layout.hide},
-        {m_model.QUIT1, m_model.layout.quit},
-        {m_model.xiugai, m_model.layout.insert},
+        {m_model.hideButton, m_model.layout.hide},
+        {m_model.quitButton, m_model.layout.quit},
+        {m_model.insertRowButton, m_model.layout.insert},
         {m_model.add, m_model.layout.add},
         {m_model.del, m_model.layout.remove},
         {m_model.up, m_model.layout.up},
         {m_model.dow, m_model.layout.down},
         {m_model.save, m_model.layout.save},
         // Shown only in the holiday panel, under the list.
-        {m_model.Button3, kOkInPanel},
+        {m_model.holidayOkButton, kOkInPanel},
     };
     // The buttons' captions whole in their designed width, inside the button's frame.
     constexpr int kButtonMargin = 10;
@@ -234,10 +235,10 @@ void MainWindowView::buildClientArea(QWidget* client) {
 void MainWindowView::buildHolidayPanel(QWidget* client) {
     auto* caption = new QLabel(client);
     caption->setGeometry(designed(20, 78, 200, 17));
-    bindText(m_model.Label4, caption);
+    bindText(m_model.holidaySettingsTitle, caption);
     auto* listCaption = new QLabel(client);
     listCaption->setGeometry(designed(162, 100, 200, 17));
-    bindText(m_model.Label5, listCaption);
+    bindText(m_model.holidayListTitle, listCaption);
     auto placeFrom = [](model::Control& control, QWidget* widget) {
         auto sync = [&control, widget] {
             const model::Rect& r = control.bounds();
@@ -248,20 +249,20 @@ void MainWindowView::buildHolidayPanel(QWidget* client) {
         sync();
         disconnectWith(widget, control.changed, control.changed.connect(sync));
     };
-    placeFrom(m_model.Label5, listCaption);
+    placeFrom(m_model.holidayListTitle, listCaption);
 
     auto* group = new QGroupBox(client);
-    group->setObjectName(toQt(m_model.GroupBox1.name()));
+    group->setObjectName(toQt(m_model.stopWeekdayGroup.name()));
     const QRect g = designed(20, 100, 112, 214);
     group->setGeometry(g);
     auto syncGroup = [this, group] {
-        group->setTitle(toQt(m_model.GroupBox1.text()));
-        group->setVisible(m_model.GroupBox1.visible());
+        group->setTitle(toQt(m_model.stopWeekdayGroup.text()));
+        group->setVisible(m_model.stopWeekdayGroup.visible());
     };
     syncGroup();
-    m_connections.emplace_back(&m_model.GroupBox1.changed,
-                               m_model.GroupBox1.changed.connect(syncGroup));
-    placeFrom(m_model.GroupBox1, group);
+    m_connections.emplace_back(&m_model.stopWeekdayGroup.changed,
+                               m_model.stopWeekdayGroup.changed.connect(syncGroup));
+    placeFrom(m_model.stopWeekdayGroup, group);
     for (int k = 0; k < 7; ++k) {
         auto* box = new QCheckBox(group);
         box->setGeometry(16, 24 + k * 26, 80, 20);
@@ -269,12 +270,12 @@ void MainWindowView::buildHolidayPanel(QWidget* client) {
     }
     auto* all = new QCheckBox(client);
     all->setGeometry(designed(162, 292, 200, 17));
-    bindButton(m_model.Ch8, all);
+    bindButton(m_model.broadcastAllBox, all);
 }
 
 void MainWindowView::buildGrid(QWidget* client) {
     m_grid = new QTableWidget(client);
-    m_grid->setObjectName(toQt(m_model.Grid.name()));
+    m_grid->setObjectName(toQt(m_model.grid.name()));
     m_grid->verticalHeader()->hide();
     // The cells keep their designed widths: the font is the largest at which a full time, the
     // headers and a volume fit them, inside the cell's margins.
@@ -287,25 +288,25 @@ void MainWindowView::buildGrid(QWidget* client) {
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->horizontalHeader()->setHighlightSections(false);
     syncGrid();
-    m_connections.emplace_back(&m_model.Grid.changed,
-                               m_model.Grid.changed.connect([this] { syncGrid(); }));
+    m_connections.emplace_back(&m_model.grid.changed,
+                               m_model.grid.changed.connect([this] { syncGrid(); }));
     QObject::connect(m_grid, &QTableWidget::itemChanged, m_grid, [this](QTableWidgetItem* item) {
         if (m_syncingGrid) {
             return;
         }
-        m_model.Grid.editCell(item->column(), item->row() + 1, fromQt(item->text()));
+        m_model.grid.editCell(item->column(), item->row() + 1, fromQt(item->text()));
     });
     // Every click and every keyboard move runs the editor's selection step, also on the cell
     // already selected.
     QObject::connect(m_grid, &QTableWidget::currentCellChanged, m_grid,
                      [this](int row, int column, int, int) {
                          if (!m_syncingGrid && row >= 0) {
-                             m_model.Grid.click(column, row + 1);
+                             m_model.grid.click(column, row + 1);
                          }
                      });
     QObject::connect(m_grid, &QTableWidget::cellClicked, m_grid, [this](int row, int column) {
         if (!m_syncingGrid && row >= 0) {
-            m_model.Grid.click(column, row + 1);
+            m_model.grid.click(column, row + 1);
         }
     });
     // A border dragged by the operator keeps its width until the next load sets the widths.
@@ -313,19 +314,19 @@ void MainWindowView::buildGrid(QWidget* client) {
     QObject::connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, m_grid,
                      [this](int column, int, int width) {
                          if (!m_syncingGrid) {
-                             m_model.Grid.table().setColumnWidth(column, width);
+                             m_model.grid.table().setColumnWidth(column, width);
                          }
                      });
     m_grid->setTabKeyNavigation(true);
-    m_connections.emplace_back(&m_model.Grid.focusRequested,
-                               m_model.Grid.focusRequested.connect([this] { m_grid->setFocus(); }));
+    m_connections.emplace_back(&m_model.grid.focusRequested,
+                               m_model.grid.focusRequested.connect([this] { m_grid->setFocus(); }));
 }
 
 void MainWindowView::syncGrid() {
     // Only what differs is touched: resetting headers, sizes or the current cell while the
     // operator types would close the editor and lose the keystrokes.
     m_syncingGrid = true;
-    const store::ScheduleTable& table = m_model.Grid.table();
+    const store::ScheduleTable& table = m_model.grid.table();
     const int columns = table.columnCount();
     const int rows = table.rowCount() - 1;
     if (m_grid->columnCount() != columns) {
@@ -362,7 +363,7 @@ void MainWindowView::syncGrid() {
     }
     // Typing, F2 or a double click edit a cell. A click on the selected cell does not: its
     // delayed editor would swallow what the operator types right after the click.
-    const QAbstractItemView::EditTriggers triggers = m_model.Grid.editable()
+    const QAbstractItemView::EditTriggers triggers = m_model.grid.editable()
                                                          ? QAbstractItemView::DoubleClicked |
                                                                QAbstractItemView::EditKeyPressed |
                                                                QAbstractItemView::AnyKeyPressed
@@ -371,19 +372,19 @@ void MainWindowView::syncGrid() {
         m_grid->setEditTriggers(triggers);
     }
     const auto behaviour =
-        m_model.Grid.rowSelect() ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems;
+        m_model.grid.rowSelect() ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems;
     if (m_grid->selectionBehavior() != behaviour) {
         m_grid->setSelectionBehavior(behaviour);
     }
-    const int row = m_model.Grid.row() - 1;
-    const int column = std::min(m_model.Grid.col(), columns - 1);
+    const int row = m_model.grid.row() - 1;
+    const int column = std::min(m_model.grid.col(), columns - 1);
     if (row >= 0 && row < rows &&
         (m_grid->currentRow() != row || m_grid->currentColumn() != column)) {
         m_grid->setCurrentCell(row, column);
     }
     // The holiday panel places the grid beside its weekday group; otherwise the week setting
     // shortens it so that the week selector below it shows.
-    const model::Rect& placed = m_model.Grid.bounds();
+    const model::Rect& placed = m_model.grid.bounds();
     const model::Rect& laid = m_model.layout.grid;
     const QRect geometry =
         !placed.empty()
@@ -393,7 +394,7 @@ void MainWindowView::syncGrid() {
     if (m_grid->geometry() != geometry) {
         m_grid->setGeometry(geometry);
     }
-    m_grid->setVisible(m_model.Grid.visible());
+    m_grid->setVisible(m_model.grid.visible());
     m_syncingGrid = false;
 }
 
@@ -458,7 +459,7 @@ void MainWindowView::buildTray() {
     QObject::connect(m_tray, &QSystemTrayIcon::activated, this,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::Trigger) {
-                             m_model.trayLeftClick();
+                             m_model.trayLeftReleased();
                          }
                      });
 }
@@ -484,7 +485,7 @@ void MainWindowView::place(QWidget* widget, const model::Rect& rect) {
 
 void MainWindowView::applyLayout() {
     QWidget* client = centralWidget();
-    m_model.FormResize(client->width() + kFrameWidth, client->height() + kFrameHeight);
+    m_model.resize(client->width() + kFrameWidth, client->height() + kFrameHeight);
     for (const auto& [widget, rect] : m_placed) {
         widget->setGeometry(rect->left, rect->top, rect->width, rect->height);
     }
@@ -518,14 +519,14 @@ void MainWindowView::syncWindow() {
 void MainWindowView::closeEvent(QCloseEvent* event) {
     // Closing only hides the window to the tray; the system goes on broadcasting.
     event->ignore();
-    m_model.FormClose();
+    m_model.requestClose();
 }
 
 void MainWindowView::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         // After the activation has been delivered: the handler may open message boxes.
-        QTimer::singleShot(0, this, [this] { m_model.FormActivate(); });
+        QTimer::singleShot(0, this, [this] { m_model.activate(); });
     }
 }
 

@@ -15,7 +15,7 @@ namespace {
 class WebEnginePage : public WebPage {
 public:
     explicit WebEnginePage(QWidget* parent) : m_view(new QWebEngineView(parent)) {
-        m_view->setObjectName(QStringLiteral("Web1"));
+        m_view->setObjectName(QStringLiteral("webBrowser"));
     }
     QWidget* widget() override { return m_view; }
     void navigate(const QUrl& url) override { m_view->load(url); }

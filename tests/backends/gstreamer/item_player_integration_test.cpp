@@ -29,11 +29,11 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
     auto system = scheduler::OrvessaSystem::start(platform.services(dir.path(), device, device));
     ASSERT_NE(system, nullptr);
     ui::MainWindow& form = system->mainWindow();
-    form.FormActivate();
+    form.activate();
     form.manualOperation.click();  // manual operation
 
-    form.Grid.select(3, 1);
-    form.ToolButton17.click();
+    form.grid.select(3, 1);
+    form.playTool.click();
     EXPECT_EQ(form.session.playback.itemKind, playback::ItemKind::Media);
     EXPECT_TRUE(form.session.playback.isPlaying);
     EXPECT_EQ(form.session.playback.lengthMs, 2000);
@@ -41,7 +41,7 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
     EXPECT_TRUE(testing::waitUntil([&] { return device.position() > 200; }));
     EXPECT_TRUE(platform.shell.requests.empty());
 
-    form.S2.click();
+    form.stopItem.click();
     EXPECT_NE(device.mode(), platform::MediaMode::Playing);
     EXPECT_FALSE(form.session.playback.isPlaying);
     EXPECT_FALSE(form.session.playback.positionMs);

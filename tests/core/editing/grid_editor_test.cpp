@@ -7,23 +7,23 @@ class GridEditing : public EditingScenario {};
 
 TEST_F(GridEditing, InsertAtTheTopKeepsTheOldNumbersUntilSaveRenumbers) {
     startEditing(kThreeRows);
-    form().Grid.click(1, 1);
-    form().xiugai.click();
-    ASSERT_EQ(form().Grid.table().rowCount(), 5);
-    EXPECT_EQ(form().Grid.row(), 1);
-    EXPECT_EQ(form().Grid.cell(1, 1) + form().Grid.cell(3, 1), "");
-    EXPECT_EQ(form().Grid.cell(0, 2), "1") << "the old first row keeps its number";
-    EXPECT_EQ(form().Grid.cell(3, 4), "c.wav");
+    form().grid.click(1, 1);
+    form().insertRowButton.click();
+    ASSERT_EQ(form().grid.table().rowCount(), 5);
+    EXPECT_EQ(form().grid.row(), 1);
+    EXPECT_EQ(form().grid.cell(1, 1) + form().grid.cell(3, 1), "");
+    EXPECT_EQ(form().grid.cell(0, 2), "1") << "the old first row keeps its number";
+    EXPECT_EQ(form().grid.cell(3, 4), "c.wav");
     EXPECT_FALSE(form().up.enabled());
     EXPECT_TRUE(form().dow.enabled());
     EXPECT_TRUE(form().del.enabled());
 
-    form().Grid.editCell(1, 1, "6:00:00");
-    form().Grid.editCell(3, 1, "bell.wav");
+    form().grid.editCell(1, 1, "6:00:00");
+    form().grid.editCell(3, 1, "bell.wav");
     form().save.click();
     EXPECT_EQ(file("zxsj3.log"), lines({"1,6:00:00,,bell.wav,,,", "2,7:30:00,item,a.wav,,,",
                                         "3,8:00:00,item,b.wav,,,", "4,9:00:00,item,c.wav,,,"}));
-    EXPECT_EQ(form().Grid.cell(0, 4), "4");
+    EXPECT_EQ(form().grid.cell(0, 4), "4");
     EXPECT_FALSE(form().save.enabled());
 }
 
@@ -31,28 +31,28 @@ TEST_F(GridEditing, MovesSwapRowsAndDeletesKeepTheButtonsInStep) {
     startEditing(kThreeRows);
     auto files = [this] {
         std::string s;
-        for (int r = 1; r < form().Grid.table().rowCount(); ++r) {
-            s += form().Grid.cell(3, r)[0];
+        for (int r = 1; r < form().grid.table().rowCount(); ++r) {
+            s += form().grid.cell(3, r)[0];
         }
         return s;
     };
-    form().Grid.click(1, 2);
+    form().grid.click(1, 2);
     form().up.click();
     EXPECT_EQ(files(), "bac");
-    EXPECT_EQ(form().Grid.row(), 1);
+    EXPECT_EQ(form().grid.row(), 1);
     EXPECT_FALSE(form().up.enabled());
     EXPECT_TRUE(form().dow.enabled());
     form().dow.click();
     form().dow.click();
     EXPECT_EQ(files(), "acb");
-    EXPECT_EQ(form().Grid.row(), 3);
+    EXPECT_EQ(form().grid.row(), 3);
     EXPECT_TRUE(form().up.enabled());
     EXPECT_FALSE(form().dow.enabled());
 
     // Deleting the last row selects the new last one.
     form().del.click();
     EXPECT_EQ(files(), "ac");
-    EXPECT_EQ(form().Grid.row(), 2);
+    EXPECT_EQ(form().grid.row(), 2);
     EXPECT_FALSE(form().dow.enabled());
     EXPECT_TRUE(form().up.enabled());
     form().del.click();
@@ -61,8 +61,8 @@ TEST_F(GridEditing, MovesSwapRowsAndDeletesKeepTheButtonsInStep) {
     // The only row stays; nothing is left to delete or move.
     form().del.click();
     EXPECT_EQ(files(), "a");
-    for (const model::Command* c :
-         {&form().del, &form().Del1, &form().up, &form().UP1, &form().dow, &form().DOW1}) {
+    for (const model::Command* c : {&form().del, &form().deleteRowItem, &form().up,
+                                    &form().moveUpItem, &form().dow, &form().moveDownItem}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
 }
@@ -76,32 +76,32 @@ TEST_F(GridEditing, SaveRefusesBadCellsAndEmptyTablesLeavingTheFile) {
                                                                   {4, "12:15:61", badTime},
                                                                   {2, "a,b.wav", "第2行"}};
     for (const auto& [column, bad, message] : refusals) {
-        form().Grid.click(1, 1);
-        form().Grid.editCell(4, 2, "");
-        form().Grid.editCell(column, 2, bad);
+        form().grid.click(1, 1);
+        form().grid.editCell(4, 2, "");
+        form().grid.editCell(column, 2, bad);
         m_host.messages.clear();
         form().save.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << bad;
         EXPECT_TRUE(lastMessage().text.starts_with(message)) << bad;
         EXPECT_EQ(lastMessage().caption, "错误信息");
-        EXPECT_EQ(form().Grid.col(), column) << "the bad cell is shown";
-        EXPECT_EQ(form().Grid.row(), 2);
+        EXPECT_EQ(form().grid.col(), column) << "the bad cell is shown";
+        EXPECT_EQ(form().grid.row(), 2);
         EXPECT_EQ(file("zxsj3.log"), stored) << bad;
         EXPECT_TRUE(form().save.enabled()) << bad;
     }
 
     // Seconds are optional: the stored time gets them, in the clock's form.
-    form().Grid.editCell(2, 2, "item");
-    form().Grid.editCell(1, 1, "5:00:13");
-    form().Grid.editCell(4, 1, "7:30");
+    form().grid.editCell(2, 2, "item");
+    form().grid.editCell(1, 1, "5:00:13");
+    form().grid.editCell(4, 1, "7:30");
     form().save.click();
     EXPECT_EQ(file("zxsj3.log"), lines({"1,5:00:13,item,a.wav,7:30:00,,", "2,8:00:00,item,b.wav,,,",
                                         "3,9:00:00,item,c.wav,,,"}));
 
     // Friday has no table yet: its empty rows, blanks included, are not a table to store.
     form().weekSelector.setItemIndex(4);
-    form().Grid.click(2, 1);
-    form().Grid.editCell(2, 1, "   ");
+    form().grid.click(2, 1);
+    form().grid.editCell(2, 1, "   ");
     form().save.click();
     EXPECT_EQ(lastMessage().text, "请输入必要的数据然后保存！");
     EXPECT_FALSE(form().save.enabled());
@@ -118,16 +118,16 @@ TEST_F(GridEditing, AFailedWriteKeepsTheChangesToSaveAgain) {
     form().manualOperation.click();
 
     form().add.click();
-    form().Grid.click(1, 1);
-    form().Grid.editCell(1, 1, "7:30:00");
-    form().Grid.editCell(3, 1, "a.wav");
+    form().grid.click(1, 1);
+    form().grid.editCell(1, 1, "7:30:00");
+    form().grid.editCell(3, 1, "a.wav");
     form().save.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().caption, "错误");
     EXPECT_TRUE(lastMessage().text.starts_with("作息时间表 zxsj3.log 保存失败！"));
     EXPECT_TRUE(form().save.enabled());
     EXPECT_TRUE(fs::is_directory(m_dir / "zxsj3.log"));
-    EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "a.wav");
 
     fs::remove(m_dir / "zxsj3.log");
     form().save.click();
@@ -138,14 +138,14 @@ TEST_F(GridEditing, AFailedWriteKeepsTheChangesToSaveAgain) {
 TEST_F(GridEditing, AnotherDayAsksToSaveOnlyAfterAnEdit) {
     writeTable(5, {{"10:00:00", "friday.wav", ""}});
     startEditing(kThreeRows);
-    form().Grid.click(2, 1);
+    form().grid.click(2, 1);
     form().weekSelector.setItemIndex(4);
     EXPECT_TRUE(m_host.messages.empty()) << "a click is no edit";
-    EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "friday.wav");
 
     form().weekSelector.setItemIndex(2);
-    form().Grid.click(2, 1);
-    form().Grid.editCell(2, 1, "早操");
+    form().grid.click(2, 1);
+    form().grid.editCell(2, 1, "早操");
     m_host.answers = {MessageAnswer::Yes};
     form().weekSelector.setItemIndex(4);
     ASSERT_EQ(m_host.messages.size(), 1u);
@@ -153,26 +153,26 @@ TEST_F(GridEditing, AnotherDayAsksToSaveOnlyAfterAnEdit) {
     EXPECT_EQ(lastMessage().caption, "确认");
     EXPECT_EQ(file("zxsj3.log"), lines({"1,7:30:00,早操,a.wav,,,", "2,8:00:00,item,b.wav,,,",
                                         "3,9:00:00,item,c.wav,,,"}));
-    EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "friday.wav");
 
     const std::string friday = file("zxsj5.log");
-    form().Grid.editCell(2, 1, "changed");
+    form().grid.editCell(2, 1, "changed");
     form().weekSelector.setItemIndex(2);
     EXPECT_EQ(m_host.messages.size(), 2u);
     EXPECT_EQ(file("zxsj5.log"), friday) << "No leaves the file as it was";
-    EXPECT_EQ(form().Grid.cell(2, 1), "早操");
+    EXPECT_EQ(form().grid.cell(2, 1), "早操");
 }
 
 // Yes to saving, but the save is refused: the edit must survive to be corrected.
 TEST_F(GridEditing, AnotherDayKeepsAnEditWhoseSaveWasRefused) {
     writeTable(5, {{"10:00:00", "friday.wav", ""}});
     startEditing(kThreeRows);
-    form().Grid.click(4, 1);
-    form().Grid.editCell(4, 1, "25:00:00");
+    form().grid.click(4, 1);
+    form().grid.editCell(4, 1, "25:00:00");
     m_host.answers = {MessageAnswer::Yes};
     form().weekSelector.setItemIndex(4);
     EXPECT_EQ(lastMessage().caption, "错误信息");
-    EXPECT_EQ(form().Grid.cell(4, 1), "25:00:00");
+    EXPECT_EQ(form().grid.cell(4, 1), "25:00:00");
     EXPECT_EQ(form().session.tableFileName, "zxsj3.log");
 }
 
@@ -187,12 +187,12 @@ TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingThe
     writeBytes(m_dir / "zxsj5.log", content);
     startEditing(kThreeRows);
     form().weekSelector.setItemIndex(4);
-    EXPECT_EQ(form().Grid.table().rowCount(), 999);
-    EXPECT_EQ(form().Grid.cell(0, 998), "998");
+    EXPECT_EQ(form().grid.table().rowCount(), 999);
+    EXPECT_EQ(form().grid.cell(0, 998), "998");
     EXPECT_EQ(form().hintLine.text(), "  ☆ 表中超过998行，只载入了前998行！");
     EXPECT_EQ(form().hintLine.color(), model::kRed);
 
-    form().Grid.click(2, 1);
+    form().grid.click(2, 1);
     form().save.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text,

@@ -27,7 +27,7 @@ TEST_F(Lock, ModeZeroStartsLockedAndOnlyTheExactPasswordEnters) {
     EXPECT_FALSE(form().session.unlocked);
 
     typing("Abc");
-    form().Jrxt.click();
+    form().enterSystem.click();
     EXPECT_TRUE(form().session.unlocked);
     EXPECT_EQ(m_screenSaver.calls, (std::vector<bool>{true, false}));
 
@@ -111,14 +111,15 @@ TEST_F(Lock, ACancelledLibraryPasswordLeavesTheLockAsTheWindowShowsIt) {
         m_host.answers = {MessageAnswer::Yes};
         typing(given);
         const std::size_t asked = m_host.shownModally.size();
-        ASSERT_TRUE(form().dir1.click());
+        ASSERT_TRUE(form().mediaLibraryItem.click());
         ASSERT_EQ(m_host.shownModally.size(), asked + 1) << "the password was asked";
         EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio()) << given;
         EXPECT_TRUE(form().session.unlocked) << given;
-        EXPECT_TRUE(form().QUIT1.enabled() && form().SZ1.enabled() && !form().Jrxt.enabled());
+        EXPECT_TRUE(form().quitButton.enabled() && form().settingsMenu.enabled() &&
+                    !form().enterSystem.enabled());
     }
     const std::size_t shown = m_host.shownModally.size();
-    form().QUIT1.click();
+    form().quitButton.click();
     EXPECT_EQ(m_host.shownModally.size(), shown) << "no password for quit";
     EXPECT_EQ(m_host.quitRequests, 1);
 }
@@ -140,9 +141,9 @@ TEST_F(Lock, AMissingLibraryIsMadeAndChangingItTakesTheWarningAndThePassword) {
     m_host.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
     m_host.onShown("DirectoryDialog", [&](model::Window&) {
         m_system->directoryDialog().folderChanged(chosen);
-        m_system->directoryDialog().Button1.click();
+        m_system->directoryDialog().okButton.click();
     });
-    form().dir1.click();
+    form().mediaLibraryItem.click();
     ASSERT_EQ(m_host.messages.size(), before + 2);
     EXPECT_TRUE(m_host.messages[before].text.ends_with("[当前库为:" + audio()));
     EXPECT_TRUE(m_host.messages[before + 1].text.starts_with("请设置音视频文件默认目录！"));
@@ -163,11 +164,11 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     writeBytes(m_dir / "AUDIO" / ".hidden", "x");
     fs::create_directory(m_dir / "AUDIO" / "sub");
     startEditing(kThreeRows);
-    form().Jrxt.click();
+    form().enterSystem.click();
     EXPECT_TRUE(m_host.shownModally.empty());
-    form().dir1.click();  // No
+    form().mediaLibraryItem.click();  // No
     m_host.answers = {MessageAnswer::Yes};
-    form().dir1.click();  // Yes, then the password dialog just closed
+    form().mediaLibraryItem.click();  // Yes, then the password dialog just closed
     EXPECT_EQ(m_host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_TRUE(form().session.unlocked);
     EXPECT_EQ(stored(SystemConfig::kMediaLibrary), audio());
@@ -179,10 +180,10 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     const auto k = std::ranges::find(items, "铃声.mp3") - items.begin();
 
     form().libraryList.doubleClicked.send();  // nothing selected yet
-    EXPECT_EQ(form().Grid.cell(3, 1), "a.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "a.wav");
     form().libraryList.setItemIndex(static_cast<int>(k));
     form().libraryList.doubleClicked.send();
-    ASSERT_EQ(form().Grid.cell(3, 1), "铃声.mp3");
+    ASSERT_EQ(form().grid.cell(3, 1), "铃声.mp3");
     EXPECT_TRUE(form().save.enabled());
 
     m_host.answers = {MessageAnswer::Yes};

@@ -37,7 +37,7 @@ protected:
         services.dayChecker = &checker;
         m_system = scheduler::OrvessaSystem::start(services);
         form().setVisible(true);
-        form().FormActivate();
+        form().activate();
     }
 
     PreflightCheck& dialog() { return *m_system->preflightCheck(); }
@@ -60,25 +60,25 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
     stopDay.plan.entry = store::CalendarEntry{2026y / 12 / 14, 2026y / 12 / 14, 0, "校运会"};
     checker.results[2026y / 12 / 14] = stopDay;
     startChecking(kThreeRows);
-    EXPECT_FALSE(form().yuyan.enabled()) << "not in automatic operation";
+    EXPECT_FALSE(form().preflightItem.enabled()) << "not in automatic operation";
     form().manualOperation.click();
-    ASSERT_TRUE(form().yuyan.enabled());
-    form().Grid.editCell(3, 3, "c2.wav");  // not saved
+    ASSERT_TRUE(form().preflightItem.enabled());
+    form().grid.editCell(3, 3, "c2.wav");  // not saved
 
     bool shown = false;
     m_host.onShown("PreflightCheck", [&](model::Window&) {
         shown = true;
         PreflightCheck& d = dialog();
         // Tomorrow, with the grid as it stands.
-        EXPECT_EQ(d.DateEdit1.text(), "2026-12-10");
+        EXPECT_EQ(d.dateField.text(), "2026-12-10");
         ASSERT_EQ(checker.checkedDates, std::vector<year_month_day>{2026y / 12 / 10});
         EXPECT_EQ(checker.shownTables.back().cell(3, 3), "c2.wav");
-        EXPECT_EQ(d.Label1.text(),
+        EXPECT_EQ(d.summaryLine.text(),
                   "2026-12-10 星期四  预演表格中的 zxsj3.log：发现 1 个问题  (该日本应播出 "
                   "zxsj4.log)");
-        EXPECT_EQ(d.Label1.color(), model::kRed);
+        EXPECT_EQ(d.summaryLine.color(), model::kRed);
         // At the row's own time, not when the clock gave up on it.
-        EXPECT_EQ(d.ListBox1.items(),
+        EXPECT_EQ(d.problemList.items(),
                   std::vector<std::string>{"第2行  08:05:00  上一行仍在播放 (第1行)"});
 
         // The collision on a timeline 960 pixels wide: 40 pixels an hour, the held-off row
@@ -94,38 +94,39 @@ TEST_F(Preflight, TheOperatorChecksTheGridForADayAndGoesToTheRowAtFault) {
         // Another date checks again; a stop day has nothing to play.
         d.dateChanged(2026y / 12 / 12);
         EXPECT_EQ(checker.checkedDates.size(), 2u);
-        EXPECT_EQ(d.ListBox1.items(), std::vector<std::string>{"该日停播，不播出任何内容。"});
+        EXPECT_EQ(d.problemList.items(), std::vector<std::string>{"该日停播，不播出任何内容。"});
         EXPECT_TRUE(d.timeline(960).empty());
-        d.ListBox1.setItemIndex(0);
-        d.ListBox1.doubleClicked.send();
+        d.problemList.setItemIndex(0);
+        d.problemList.doubleClicked.send();
         EXPECT_TRUE(d.visible()) << "a line that is no problem leads nowhere";
 
         // The calendar's days name it.
         d.dateChanged(2026y / 12 / 13);
-        EXPECT_EQ(d.Label1.text(),
+        EXPECT_EQ(d.summaryLine.text(),
                   "2026-12-13 星期日：校历 → zxsj5.log（调休）  预演表格中的 "
                   "zxsj3.log：没有发现问题");
         d.dateChanged(2026y / 12 / 14);
-        EXPECT_EQ(d.Label1.text(), "2026-12-14 星期一：校历停播日（校运会）");
-        EXPECT_EQ(d.ListBox1.items(), std::vector<std::string>{"该日按校历停播，不播出任何内容。"});
+        EXPECT_EQ(d.summaryLine.text(), "2026-12-14 星期一：校历停播日（校运会）");
+        EXPECT_EQ(d.problemList.items(),
+                  std::vector<std::string>{"该日按校历停播，不播出任何内容。"});
 
         d.dateChanged(2026y / 12 / 10);
-        d.ListBox1.setItemIndex(0);
-        d.ListBox1.doubleClicked.send();
+        d.problemList.setItemIndex(0);
+        d.problemList.doubleClicked.send();
     });
-    form().yuyan.click();
+    form().preflightItem.click();
     ASSERT_TRUE(shown);
     EXPECT_EQ(dialog().modalResult(), model::ModalResult::Accepted);
-    EXPECT_EQ(form().Grid.row(), 2);
+    EXPECT_EQ(form().grid.row(), 2);
     EXPECT_EQ(state().currentRow, 2);
 
     // The date picked stays while it is to come, and gives way to tomorrow once it has passed.
     m_host.onShown("PreflightCheck", [](model::Window&) {});
-    form().yuyan.click();
-    EXPECT_EQ(dialog().DateEdit1.text(), "2026-12-10");
+    form().preflightItem.click();
+    EXPECT_EQ(dialog().dateField.text(), "2026-12-10");
     m_clock.setDate(2026, 12, 11);
-    form().yuyan.click();
-    EXPECT_EQ(dialog().DateEdit1.text(), "2026-12-12");
+    form().preflightItem.click();
+    EXPECT_EQ(dialog().dateField.text(), "2026-12-12");
 }
 
 // Lines of calendar.txt that may have decided 2026-12-10: one skipped, one overruled.
@@ -156,21 +157,21 @@ TEST_F(Preflight, TheCalendarLinesThatMayHaveDecidedTheDayComeFirstAndCount) {
         "0,寒假”";
     m_host.onShown("PreflightCheck", [&](model::Window&) {
         PreflightCheck& d = dialog();
-        EXPECT_EQ(d.Label1.text(),
+        EXPECT_EQ(d.summaryLine.text(),
                   "2026-12-10 星期四  预演表格中的 zxsj3.log：发现 1 个问题  (该日本应播出 "
                   "zxsj4.log)  校历：发现 2 个问题");
-        EXPECT_EQ(d.ListBox1.items(),
+        EXPECT_EQ(d.problemList.items(),
                   (std::vector<std::string>{
                       skipped, "校历第2行（停播）与第3行（星期五作息表）安排不同，该日按第3行播出",
                       "第2行  08:05:00  上一行仍在播放 (第1行)"}));
-        d.ListBox1.setItemIndex(1);
-        d.ListBox1.doubleClicked.send();
+        d.problemList.setItemIndex(1);
+        d.problemList.doubleClicked.send();
         EXPECT_TRUE(d.visible()) << "a calendar line is no row of the grid";
 
         d.dateChanged(2026y / 12 / 12);
-        EXPECT_EQ(d.Label1.text(), "2026-12-12 星期六：停播日  校历：发现 1 个问题");
-        EXPECT_EQ(d.Label1.color(), model::kRed);
-        EXPECT_EQ(d.ListBox1.items(),
+        EXPECT_EQ(d.summaryLine.text(), "2026-12-12 星期六：停播日  校历：发现 1 个问题");
+        EXPECT_EQ(d.summaryLine.color(), model::kRed);
+        EXPECT_EQ(d.problemList.items(),
                   (std::vector<std::string>{skipped, "该日停播，不播出任何内容。"}));
 
         // Without rows at fault the rows are said to be fine, and the calendar is not.
@@ -179,20 +180,20 @@ TEST_F(Preflight, TheCalendarLinesThatMayHaveDecidedTheDayComeFirstAndCount) {
         rowsFine.calendar.readError = "/srv/orvessa/calendar.txt: Permission denied";
         checker.results[2026y / 12 / 16] = rowsFine;
         d.dateChanged(2026y / 12 / 16);
-        EXPECT_EQ(d.ListBox1.items(),
+        EXPECT_EQ(d.problemList.items(),
                   (std::vector<std::string>{
                       "校历文件无法读取，该日只按每周规则安排：/srv/orvessa/calendar.txt: "
                       "Permission denied",
                       "该日所有行都能按时播出。"}));
-        EXPECT_EQ(d.Label1.color(), model::kRed);
-        d.Button1.click();
+        EXPECT_EQ(d.summaryLine.color(), model::kRed);
+        d.closeButton.click();
     });
-    form().yuyan.click();
+    form().preflightItem.click();
 
     // The check after a save counts them too.
     checker.results[2026y / 12 / 16] = day;
     checker.nextDay = 2026y / 12 / 16;
-    form().Grid.editCell(3, 1, "a2.wav");
+    form().grid.editCell(3, 1, "a2.wav");
     form().save.click();
     EXPECT_EQ(form().hintLine.text(),
               "  ☆ 已存盘。预演 2026-12-16 星期三：发现 3 个问题，请用“预演检查”查看！");
@@ -206,7 +207,7 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     checker.results[2026y / 12 / 16] = twoProblems;
     checker.nextDay = 2026y / 12 / 16;
 
-    form().Grid.editCell(3, 1, "a2.wav");
+    form().grid.editCell(3, 1, "a2.wav");
     form().save.click();
     ASSERT_EQ(checker.nextDayQuestions.size(), 1u);
     EXPECT_EQ(checker.nextDayQuestions[0].first, "zxsj3.log");
@@ -219,21 +220,21 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     EXPECT_TRUE(m_host.shownModally.empty()) << "no dialog";
 
     checker.results[2026y / 12 / 16].error = "cannot read /srv/orvessa/orvessa.sys";
-    form().Grid.editCell(3, 1, "a4.wav");
-    form().SAVE1.click();
+    form().grid.editCell(3, 1, "a4.wav");
+    form().saveItem.click();
     EXPECT_EQ(form().hintLine.text(),
               "  ☆ 已存盘，但无法预演：cannot read /srv/orvessa/orvessa.sys");
 
     checker.nextDay.reset();
-    form().Grid.editCell(3, 1, "a5.wav");
+    form().grid.editCell(3, 1, "a5.wav");
     form().save.click();
     EXPECT_EQ(form().hintLine.text(), "  ☆ 已存盘。一年内没有哪天播出 zxsj3.log，未预演。");
 
     // The holiday list is saved through the same command, and is no day's table.
     const std::size_t asked = checker.nextDayQuestions.size();
-    form().GXR1.click();
-    form().Grid.editCell(1, 1, "12-25");
-    form().Grid.editCell(2, 1, "12-26");
+    form().holidaysItem.click();
+    form().grid.editCell(1, 1, "12-25");
+    form().grid.editCell(2, 1, "12-26");
     form().save.click();
     EXPECT_TRUE(fs::exists(m_dir / "zxsj0.gxr"));
     EXPECT_EQ(checker.nextDayQuestions.size(), asked);
@@ -248,14 +249,14 @@ TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
     const std::string report =
         "  ☆ 已存盘。预演 2026-12-16 星期三：发现 1 个问题，请用“预演检查”查看！";
 
-    form().Grid.editCell(3, 1, "a2.wav");
+    form().grid.editCell(3, 1, "a2.wav");
     form().save.click();
     ASSERT_EQ(form().hintLine.text(), report);
     // Monday's table in the grid: the report spoke of Wednesday's.
     form().weekSelector.setItemIndex(0);
     EXPECT_EQ(form().hintLine.text(), "");
 
-    form().Grid.editCell(3, 1, "a3.wav");
+    form().grid.editCell(3, 1, "a3.wav");
     form().save.click();
     ASSERT_EQ(form().hintLine.text(), report);
     // Friday has no table: the load's own red notice stands.
@@ -264,7 +265,7 @@ TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
 
     // Back to today's table for automatic operation.
     form().weekSelector.setItemIndex(2);
-    form().Grid.editCell(3, 1, "a4.wav");
+    form().grid.editCell(3, 1, "a4.wav");
     form().save.click();
     ASSERT_EQ(form().hintLine.text(), report);
     form().automaticOperation.click();
@@ -284,10 +285,11 @@ TEST_F(Preflight, ARowWithNoTimeIsDrawnApartAndNumbersOfOneMomentDoNotRunTogethe
     startChecking(kThreeRows);
     form().manualOperation.click();
     m_host.onShown("PreflightCheck", [](model::Window&) {});
-    form().yuyan.click();
+    form().preflightItem.click();
     PreflightCheck& d = dialog();
 
-    EXPECT_EQ(d.ListBox1.items()[0], "第2行  --:--:--  时间无法到达 (应为 时:分:秒，如 08:00:00)");
+    EXPECT_EQ(d.problemList.items()[0],
+              "第2行  --:--:--  时间无法到达 (应为 时:分:秒，如 08:00:00)");
     EXPECT_TRUE(d.hasRowsApart());
     // 40 pixels an hour, row numbers 10 pixels wide: no bar at 08:00 is wide enough for its
     // number, so each of the three writes it beside its bar, in a lane of its own.
@@ -304,9 +306,9 @@ TEST_F(Preflight, ARowWithNoTimeIsDrawnApartAndNumbersOfOneMomentDoNotRunTogethe
 TEST_F(Preflight, WithoutACheckerTheCommandIsNeverOffered) {
     start(kThreeRows, "08:00:00");
     form().manualOperation.click();
-    EXPECT_FALSE(form().yuyan.enabled());
+    EXPECT_FALSE(form().preflightItem.enabled());
     EXPECT_EQ(m_system->preflightCheck(), nullptr);
-    form().Grid.editCell(3, 1, "a2.wav");
+    form().grid.editCell(3, 1, "a2.wav");
     form().save.click();
     EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
 }

@@ -24,8 +24,8 @@ protected:
     }
 
     void expectSelected(int column, int row) {
-        EXPECT_EQ(form().Grid.col(), column);
-        EXPECT_EQ(form().Grid.row(), row);
+        EXPECT_EQ(form().grid.col(), column);
+        EXPECT_EQ(form().grid.row(), row);
     }
 };
 
@@ -36,28 +36,28 @@ TEST_F(SaveRefusals, TimesAreStoredOnlyInAFormTheClockReaches) {
     const std::string stored = file("zxsj3.log");
 
     for (const char* never : {"7:3:0", "0730", "abc", "24:00:00", "7:30:00:00"}) {
-        form().Grid.click(1, 1);
-        form().Grid.editCell(4, 3, never);
+        form().grid.click(1, 1);
+        form().grid.editCell(4, 3, never);
         m_host.messages.clear();
         form().save.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << never;
         EXPECT_EQ(lastMessage().text, kBadTime) << never;
         expectSelected(4, 3);
-        EXPECT_EQ(form().Grid.cell(4, 3), never) << "what cannot be read is left as typed";
+        EXPECT_EQ(form().grid.cell(4, 3), never) << "what cannot be read is left as typed";
         EXPECT_EQ(file("zxsj3.log"), stored) << never;
         EXPECT_TRUE(form().save.enabled());
     }
 
     // Full-width colons and blanks inside are put in the clock's form, where the operator sees it.
-    form().Grid.editCell(4, 3, "  ");
-    form().Grid.editCell(1, 2, "8：00：05");
-    form().Grid.editCell(1, 3, "08: 00:20");
+    form().grid.editCell(4, 3, "  ");
+    form().grid.editCell(1, 2, "8：00：05");
+    form().grid.editCell(1, 3, "08: 00:20");
     m_host.messages.clear();
     form().save.click();
     EXPECT_TRUE(m_host.messages.empty());
-    EXPECT_EQ(form().Grid.cell(1, 2), "8:00:05");
-    EXPECT_EQ(form().Grid.cell(1, 3), "8:00:20");
-    EXPECT_EQ(form().Grid.cell(4, 3), "");
+    EXPECT_EQ(form().grid.cell(1, 2), "8:00:05");
+    EXPECT_EQ(form().grid.cell(1, 3), "8:00:20");
+    EXPECT_EQ(form().grid.cell(4, 3), "");
     EXPECT_EQ(file("zxsj3.log"), lines({"1,7:30:00,item,a.wav,,,", "2,8:00:05,item,b.wav,,,",
                                         "3,8:00:20,item,c.wav,,,"}));
 
@@ -75,8 +75,8 @@ TEST_F(SaveRefusals, ARowALoadWouldCutIsRefusedNamingItsRow) {
     for (int i = 0; i < 9000; ++i) {
         label += "铃";
     }
-    form().Grid.click(1, 1);
-    form().Grid.editCell(2, 2, label);
+    form().grid.click(1, 1);
+    form().grid.editCell(2, 2, label);
     form().save.click();
     EXPECT_TRUE(lastMessage().text.starts_with("第2行的内容太长（18019字节）！"))
         << lastMessage().text;
@@ -86,12 +86,12 @@ TEST_F(SaveRefusals, ARowALoadWouldCutIsRefusedNamingItsRow) {
 
     // "2,8:00:00," + label + ",b.wav,,," is exactly as long as a load reads whole.
     const std::string longest(store::kMaxTableLineBytes - 19, 'x');
-    form().Grid.editCell(2, 2, longest);
+    form().grid.editCell(2, 2, longest);
     form().save.click();
     EXPECT_FALSE(form().save.enabled());
     form().automaticOperation.click();
-    EXPECT_EQ(form().Grid.cell(2, 2), longest);
-    EXPECT_EQ(form().Grid.cell(3, 2), "b.wav");
+    EXPECT_EQ(form().grid.cell(2, 2), longest);
+    EXPECT_EQ(form().grid.cell(3, 2), "b.wav");
 }
 
 TEST_F(SaveRefusals, ANameGbkCannotHoldIsNeitherFilledInNorSaved) {
@@ -100,20 +100,20 @@ TEST_F(SaveRefusals, ANameGbkCannotHoldIsNeitherFilledInNorSaved) {
     writeBytes(m_dir / "AUDIO" / "\xC1\xE5.wav", "x");  // 铃 in GBK: no UTF-8 name
     startEditing(kThreeRows);
     const std::string stored = file("zxsj3.log");
-    form().Grid.click(3, 2);
+    form().grid.click(3, 2);
 
     for (const std::string name : {"铃😀.wav", "\xC1\xE5.wav"}) {
         m_host.messages.clear();
         doubleClickLibrary(name);
         ASSERT_EQ(m_host.messages.size(), 1u) << name;
         EXPECT_NE(lastMessage().text.find("不能填入第2行"), std::string::npos);
-        EXPECT_EQ(form().Grid.cell(3, 2), "b.wav");
+        EXPECT_EQ(form().grid.cell(3, 2), "b.wav");
     }
     doubleClickLibrary("铃.wav");
-    EXPECT_EQ(form().Grid.cell(3, 2), "铃.wav");
+    EXPECT_EQ(form().grid.cell(3, 2), "铃.wav");
 
     // The options dialog fills the same column without the list's warning.
-    form().Grid.setCell(3, 3, "铃😀.wav");
+    form().grid.setCell(3, 3, "铃😀.wav");
     m_host.messages.clear();
     form().save.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
@@ -127,12 +127,12 @@ TEST_F(SaveRefusals, ANameGbkCannotHoldIsNeitherFilledInNorSaved) {
 TEST_F(SaveRefusals, ARefusedSaveOnTheWayOutKeepsTheEditsInTheGrid) {
     startEditing(kThreeRows);
     const std::string stored = file("zxsj3.log");
-    form().Grid.click(2, 1);
-    form().Grid.editCell(1, 2, "7:3:0");
-    form().Grid.editCell(2, 1, "早操");
+    form().grid.click(2, 1);
+    form().grid.editCell(1, 2, "7:3:0");
+    form().grid.editCell(2, 1, "早操");
 
     m_host.answers = {MessageAnswer::Yes};
-    form().Q1.click();
+    form().quitTrayItem.click();
     ASSERT_EQ(m_host.messages.size(), 2u);
     EXPECT_EQ(m_host.messages[0].text, "要保存当前数据吗？");
     EXPECT_EQ(m_host.messages[1].text, kBadTime);
@@ -144,24 +144,24 @@ TEST_F(SaveRefusals, ARefusedSaveOnTheWayOutKeepsTheEditsInTheGrid) {
     form().automaticOperation.click();
     EXPECT_EQ(m_host.messages.back().text, kBadTime);
     EXPECT_TRUE(form().automaticOperation.enabled()) << "still in manual operation";
-    EXPECT_TRUE(form().Grid.editable());
+    EXPECT_TRUE(form().grid.editable());
     EXPECT_FALSE(form().broadcastTimer.running());
     expectSelected(1, 2);
 
     m_host.messages.clear();
-    form().ToolButton15.click();  // export
+    form().exportTableTool.click();  // export
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text, kBadTime);
     EXPECT_TRUE(m_host.shownModally.empty()) << "no chooser to export the old table";
 
-    EXPECT_EQ(form().Grid.cell(1, 2), "7:3:0");
-    EXPECT_EQ(form().Grid.cell(2, 1), "早操");
+    EXPECT_EQ(form().grid.cell(1, 2), "7:3:0");
+    EXPECT_EQ(form().grid.cell(2, 1), "早操");
     EXPECT_EQ(file("zxsj3.log"), stored);
 
     // Corrected, the same way out saves and goes.
-    form().Grid.editCell(1, 2, "8:03:00");
+    form().grid.editCell(1, 2, "8:03:00");
     m_host.answers = {MessageAnswer::Yes};
-    form().Q1.click();
+    form().quitTrayItem.click();
     EXPECT_EQ(m_host.quitRequests, 1);
     EXPECT_EQ(file("zxsj3.log"), lines({"1,7:30:00,早操,a.wav,,,", "2,8:03:00,item,b.wav,,,",
                                         "3,9:00:00,item,c.wav,,,"}));
@@ -175,18 +175,19 @@ TEST_F(SaveRefusals, NoMoreRowsThanALoadReads) {
     writeBytes(m_dir / "zxsj5.log", content);
     startEditing(kThreeRows);
     form().weekSelector.setItemIndex(4);
-    ASSERT_EQ(form().Grid.table().rowCount(), 999);
+    ASSERT_EQ(form().grid.table().rowCount(), 999);
 
-    for (model::Command* c : {&form().add, &form().ADD1, &form().xiugai, &form().Inse1}) {
+    for (model::Command* c :
+         {&form().add, &form().addRowItem, &form().insertRowButton, &form().insertRowItem}) {
         m_host.messages.clear();
         c->click();
         ASSERT_EQ(m_host.messages.size(), 1u) << c->name();
         EXPECT_EQ(lastMessage().text, "作息时间表最多只能有998行，不能再添加或插入行！");
-        EXPECT_EQ(form().Grid.table().rowCount(), 999);
+        EXPECT_EQ(form().grid.table().rowCount(), 999);
     }
     form().del.click();
     form().add.click();
-    EXPECT_EQ(form().Grid.table().rowCount(), 999);
+    EXPECT_EQ(form().grid.table().rowCount(), 999);
 }
 
 }  // namespace

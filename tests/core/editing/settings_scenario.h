@@ -22,8 +22,8 @@ protected:
     // Every time the password dialog opens, the operator types `password` and presses OK.
     void typing(const std::string& password) {
         m_host.onShown("PasswordDialog", [this, password](model::Window&) {
-            m_system->passwordDialog().Edit1.setText(password);
-            m_system->passwordDialog().Button2.click();
+            m_system->passwordDialog().passwordField.setText(password);
+            m_system->passwordDialog().okButton.click();
         });
     }
 
@@ -32,11 +32,11 @@ protected:
                   const std::string& second) {
         m_host.onShown("PasswordDialog", [this, password, first, second](model::Window&) {
             PasswordDialog& d = m_system->passwordDialog();
-            d.Button1.click();
-            d.Edit1.setText(password);
-            d.Edit2.setText(first);
-            d.Edit3.setText(second);
-            d.Button2.click();
+            d.changeButton.click();
+            d.passwordField.setText(password);
+            d.newPasswordField.setText(first);
+            d.repeatField.setText(second);
+            d.okButton.click();
         });
     }
 

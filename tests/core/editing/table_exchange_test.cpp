@@ -20,18 +20,18 @@ TEST_F(Exchange, ImportOffersOnlyStoredTablesAndTakesNothingFromAMissingOne) {
     const std::string wednesday = file("zxsj3.log");
     std::vector<bool> offered;
     inChooser([&offered](ExchangeChooser& c) {
-        for (const auto& item : c.RadioGroup1.items()) {
+        for (const auto& item : c.tableChoices.items()) {
             offered.push_back(item.enabled);
         }
-        c.Button1.click();  // on the kept choice, template one
+        c.okButton.click();  // on the kept choice, template one
     });
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
 
     std::vector<bool> expected(ExchangeChooser::kChoices, false);
     expected[0] = expected[2] = true;
     EXPECT_EQ(offered, expected);
-    EXPECT_EQ(chooser().Button1.caption(), "导入(&O)");
+    EXPECT_EQ(chooser().okButton.caption(), "导入(&O)");
     ASSERT_EQ(m_host.messages.size(), 2u);
     EXPECT_EQ(m_host.messages[0].text, "真的要更改已有作息时间数据吗？");
     EXPECT_EQ(m_host.messages[1].text, "文件 zxsj8.log 不存在，没有导入任何数据！");
@@ -47,32 +47,32 @@ TEST_F(Exchange, ImportCopiesAnotherDayIntoTheTableBeingEdited) {
     startEditing(kThreeRows);
     form().weekSelector.setItemIndex(4);
     inChooser([](ExchangeChooser& c) {
-        c.RadioGroup1.setItemIndex(1);
-        c.Button1.click();
+        c.tableChoices.setItemIndex(1);
+        c.okButton.click();
     });
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
 
     EXPECT_EQ(file("zxsj5.log"),
               lines({"1,7:10:00,晨读,read.mp3,7:40:00,80,", "2,12:00:00,午休,rest.mp3,,,"}));
     EXPECT_EQ(file("zxsj2.log"), tuesday);
     EXPECT_EQ(form().session.tableFileName, "zxsj5.log");
-    EXPECT_EQ(form().Grid.cell(3, 2), "rest.mp3");
+    EXPECT_EQ(form().grid.cell(3, 2), "rest.mp3");
 }
 
 TEST_F(Exchange, ExportMarksStoredTablesAndOverwritesTheChosenOneOnYes) {
     const std::string oldTemplate = lines({"1,6:00:00,old,old.wav,,,"});
     writeBytes(m_dir / "zxsj9.log", oldTemplate);
     startEditing(kThreeRows);
-    form().Grid.click(2, 1);
-    form().Grid.editCell(2, 1, "升旗");
+    form().grid.click(2, 1);
+    form().grid.editCell(2, 1, "升旗");
     std::vector<model::RadioGroup::Item> shown;
     inChooser([&shown](ExchangeChooser& c) {
-        shown = c.RadioGroup1.items();
-        c.RadioGroup1.setItemIndex(8);
-        c.Button1.click();
+        shown = c.tableChoices.items();
+        c.tableChoices.setItemIndex(8);
+        c.okButton.click();
     });
-    form().N13.click();  // answered No
+    form().exportTableItem.click();  // answered No
     EXPECT_EQ(m_host.messages.back().text, "真的要导出作息时间数据吗？");
     EXPECT_EQ(file("zxsj9.log"), oldTemplate);
     ASSERT_EQ(shown.size(), static_cast<std::size_t>(ExchangeChooser::kChoices));
@@ -81,10 +81,10 @@ TEST_F(Exchange, ExportMarksStoredTablesAndOverwritesTheChosenOneOnYes) {
         EXPECT_EQ(shown[k].textColor, k == 2 || k == 8 ? TableExchange::kExisting : model::kBlack)
             << k << " blue where a table would be overwritten";
     }
-    EXPECT_EQ(chooser().Button1.caption(), "导出(&O)");
+    EXPECT_EQ(chooser().okButton.caption(), "导出(&O)");
 
     m_host.answers = {MessageAnswer::Yes};
-    form().N13.click();
+    form().exportTableItem.click();
     const std::string current =
         lines({"1,7:30:00,升旗,a.wav,,,", "2,8:00:00,item,b.wav,,,", "3,9:00:00,item,c.wav,,,"});
     EXPECT_EQ(file("zxsj3.log"), current) << "the edit is saved first";
@@ -102,32 +102,32 @@ TEST_F(Exchange, DiskFilesReplaceOnlyAfterYesAndFailedCopiesAreReported) {
     writeBytes(target, targetBytes);
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
-    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.diskFileButton.click(); });
 
     m_host.fileChoices = {source.string()};
-    form().N12.click();  // answered No
+    form().importTableItem.click();  // answered No
     EXPECT_EQ(lastMessage().text, "当前数据将被覆盖，继续吗？");
     EXPECT_EQ(file("zxsj3.log"), wednesday);
 
     m_host.fileChoices = {source.string()};
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
     EXPECT_EQ(file("zxsj3.log"), sourceBytes);
-    EXPECT_EQ(form().Grid.cell(3, 1), "up.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "up.wav");
 
     m_host.fileChoices = {target.string()};
-    form().N13.click();  // answered No
+    form().exportTableItem.click();  // answered No
     EXPECT_EQ(lastMessage().text, "文件" + target.string() + "已存在，覆盖吗？");
     EXPECT_EQ(readBytes(target), targetBytes);
 
     m_host.fileChoices = {target.string()};
     m_host.answers = {MessageAnswer::Yes};
-    form().N13.click();
+    form().exportTableItem.click();
     EXPECT_EQ(readBytes(target), sourceBytes);
 
     m_host.messages.clear();
     m_host.fileChoices = {(elsewhere / "missing" / "out.log").string()};
-    form().N13.click();
+    form().exportTableItem.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().caption, "错误");
     EXPECT_TRUE(lastMessage().text.starts_with("文件复制失败！"));
@@ -154,20 +154,20 @@ TEST_F(Exchange, ADiskFileThatIsNoTableIsRefusedAndTheTableKept) {
     };
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
-    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.diskFileButton.click(); });
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const fs::path source = elsewhere / ("f" + std::to_string(i) + ".log");
         writeBytes(source, cases[i].first);
         m_host.messages.clear();
         m_host.fileChoices = {source.string()};
         m_host.answers = {MessageAnswer::Yes};
-        form().N12.click();
+        form().importTableItem.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << i << ": refused before the question";
         EXPECT_EQ(lastMessage().text, "文件 " + source.string() + " 不是作息时间表（" +
                                           cases[i].second + "），没有导入任何数据！");
         EXPECT_EQ(lastMessage().caption, "错误信息");
         EXPECT_EQ(file("zxsj3.log"), wednesday) << i;
-        EXPECT_EQ(form().Grid.cell(3, 1), "a.wav") << i;
+        EXPECT_EQ(form().grid.cell(3, 1), "a.wav") << i;
         EXPECT_FALSE(fs::exists(m_dir / "zxsj3.log.bak")) << i;
     }
 }
@@ -184,18 +184,18 @@ TEST_F(Exchange, AnImportKeepsTheTableItReplacesAsBak) {
     startEditing(kThreeRows);
     const std::string wednesday = file("zxsj3.log");
 
-    inChooser([](ExchangeChooser& c) { c.Button2.click(); });
+    inChooser([](ExchangeChooser& c) { c.diskFileButton.click(); });
     m_host.fileChoices = {(elsewhere / "odd.log").string()};
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
     EXPECT_EQ(file("zxsj3.log"), odd);
     EXPECT_EQ(file("zxsj3.log.bak"), wednesday);
-    EXPECT_EQ(form().Grid.cell(2, 2), "b");
+    EXPECT_EQ(form().grid.cell(2, 2), "b");
 
     // One generation: the next import keeps what the last one brought.
     m_host.fileChoices = {(elsewhere / "empty.log").string()};
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
     EXPECT_EQ(file("zxsj3.log"), "");
     EXPECT_EQ(file("zxsj3.log.bak"), odd);
 
@@ -203,11 +203,11 @@ TEST_F(Exchange, AnImportKeepsTheTableItReplacesAsBak) {
     writeBytes(m_dir / "zxsj3.log", wednesday);
     m_system->editor().load();
     inChooser([](ExchangeChooser& c) {
-        c.RadioGroup1.setItemIndex(1);
-        c.Button1.click();
+        c.tableChoices.setItemIndex(1);
+        c.okButton.click();
     });
     m_host.answers = {MessageAnswer::Yes};
-    form().N12.click();
+    form().importTableItem.click();
     EXPECT_EQ(file("zxsj3.log"), tuesday);
     EXPECT_EQ(file("zxsj3.log.bak"), wednesday);
 }

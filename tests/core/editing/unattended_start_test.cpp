@@ -22,7 +22,7 @@ protected:
         services.unattendedStart = start;
         m_system = scheduler::OrvessaSystem::start(services);
         form().setVisible(true);
-        form().FormActivate();
+        form().activate();
         form().manualOperation.click();
     }
 
@@ -60,13 +60,13 @@ TEST_F(UnattendedStart, TheBoxWritesTheEntryAndShowsWhatIsOnTheDisk) {
 TEST_F(UnattendedStart, WithoutTheDesktopsAutostartTheBoxIsNotOffered) {
     startWith(nullptr);
     EXPECT_FALSE(options().autostart.visible());
-    form().yuyan.click();
+    form().preflightItem.click();
     EXPECT_FALSE(startLine().visible());
 }
 
 TEST_F(UnattendedStart, ThePreflightCheckSaysWhatKeepsThePcFromComingBackByItself) {
     startWith(&desktop);
-    form().yuyan.click();
+    form().preflightItem.click();
     EXPECT_TRUE(startLine().visible());
     EXPECT_EQ(startLine().text(), unattendedStartWarning(false, false));
     EXPECT_NE(startLine().text().find("开机自动启动"), std::string::npos);
@@ -74,17 +74,17 @@ TEST_F(UnattendedStart, ThePreflightCheckSaysWhatKeepsThePcFromComingBackByItsel
 
     // Either alone brings nothing back: each missing one is said.
     desktop.login = true;
-    form().yuyan.click();
+    form().preflightItem.click();
     EXPECT_EQ(startLine().text(), unattendedStartWarning(false, true));
     EXPECT_EQ(startLine().text().find("自动登录"), std::string::npos);
     desktop.login = false;
     desktop.entry = true;
-    form().yuyan.click();
+    form().preflightItem.click();
     EXPECT_EQ(startLine().text(), unattendedStartWarning(true, false));
     EXPECT_NE(startLine().text().find("自动登录"), std::string::npos);
 
     desktop.login = true;
-    form().yuyan.click();
+    form().preflightItem.click();
     EXPECT_FALSE(startLine().visible());
     EXPECT_TRUE(unattendedStartWarning(true, true).empty());
 }

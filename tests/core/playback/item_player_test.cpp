@@ -46,7 +46,7 @@ protected:
         m_system = scheduler::OrvessaSystem::start(m_platform.services(m_dir.path()));
         ui::MainWindow& form = m_system->mainWindow();
         form.setVisible(true);
-        form.FormActivate();
+        form.activate();
         // Manual operation: the operator plays rows by hand.
         form.manualOperation.click();
         return form;
@@ -57,7 +57,7 @@ protected:
     PlaybackState& state() { return form().session.playback; }
 
     void playRow(int row) {
-        form().Grid.select(3, row);
+        form().grid.select(3, row);
         player().play();
     }
 
@@ -105,12 +105,12 @@ TEST_F(ItemPlayerTest, BareNamesPlayFromTheLibraryAndFullPathsAsWritten) {
     EXPECT_TRUE(state().isPlaying);
     EXPECT_EQ(state().itemKind, ItemKind::Media);
     EXPECT_EQ(state().lengthMs, 180000);
-    EXPECT_TRUE(m_system->videoWindow().Panel1.visible());
+    EXPECT_TRUE(m_system->videoWindow().videoSurface.visible());
     // Running: play is off, stop is on (the button in manual operation only).
-    EXPECT_FALSE(form().ToolButton17.enabled());
-    EXPECT_TRUE(form().ToolButton18.enabled());
-    EXPECT_TRUE(form().S2.enabled());
-    EXPECT_FALSE(form().BCZ1.enabled());
+    EXPECT_FALSE(form().playTool.enabled());
+    EXPECT_TRUE(form().stopTool.enabled());
+    EXPECT_TRUE(form().stopItem.enabled());
+    EXPECT_FALSE(form().tableMenu.enabled());
     EXPECT_TRUE(m_host.messages.empty()) << "playing says nothing about the file existing";
 
     player().stop();
@@ -119,10 +119,11 @@ TEST_F(ItemPlayerTest, BareNamesPlayFromTheLibraryAndFullPathsAsWritten) {
     EXPECT_EQ(state().itemKind, ItemKind::None);
     EXPECT_FALSE(state().isPlaying);
     EXPECT_EQ(m_device.calls.back(), "stop");
-    EXPECT_TRUE(form().ToolButton17.enabled());
-    EXPECT_FALSE(form().ToolButton18.enabled());
-    EXPECT_FALSE(form().S2.enabled());
-    EXPECT_TRUE(form().P1.enabled()) << "anyone may operate: the menu item follows the button";
+    EXPECT_TRUE(form().playTool.enabled());
+    EXPECT_FALSE(form().stopTool.enabled());
+    EXPECT_FALSE(form().stopItem.enabled());
+    EXPECT_TRUE(form().playItem.enabled())
+        << "anyone may operate: the menu item follows the button";
 
     playRow(2);
     EXPECT_EQ(m_device.fileName(), full);
@@ -141,7 +142,7 @@ TEST_F(ItemPlayerTest, MissingFileMovesOnAndPlaysNothing) {
     EXPECT_EQ(state().currentRow, 2);
     EXPECT_TRUE(m_device.calls.empty());
     // The volume step still runs, on the row the player moved to.
-    EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), 90);
+    EXPECT_EQ(m_system->optionsDialog().volumeSlider.position(), 90);
     // The last row does not move past the end.
     playRow(2);
     EXPECT_EQ(state().currentRow, 2);
@@ -205,7 +206,7 @@ TEST_F(ItemPlayerTest, RandomOrderIsRepeatableAndEndsAfterAsManyPicks) {
     }
     auto picks = [&] {
         startWith({{library + "r/", ""}});
-        m_system->optionsDialog().RG1.setItemIndex(1);
+        m_system->optionsDialog().playOrderGroup.setItemIndex(1);
         std::vector<std::string> out;
         for (int i = 0; i < 3; ++i) {
             EXPECT_FALSE(state().directoryFinished);
@@ -230,7 +231,7 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
     EXPECT_TRUE(form().visible()) << "manual operation keeps the main window";
     player().stop();
     EXPECT_FALSE(m_system->videoWindow().visible());
-    EXPECT_FALSE(m_system->videoWindow().Panel1.visible());
+    EXPECT_FALSE(m_system->videoWindow().videoSurface.visible());
 
     // In automatic operation the main window steps aside.
     form().automaticOperation.setEnabled(false);
@@ -258,7 +259,7 @@ TEST_F(ItemPlayerTest, WhatTheDeviceRefusesGoesToTheShell) {
     EXPECT_EQ(m_shell.requests[0].target, library + "show.swf");
     EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_EQ(m_system->videoWindow().bounds().left, 1024) << "on the second monitor";
-    EXPECT_TRUE(m_system->videoWindow().Timer1.running()) << "the key timer runs";
+    EXPECT_TRUE(m_system->videoWindow().keyTimer.running()) << "the key timer runs";
 
     // A launch the desktop refuses leaves nothing playing.
     player().stop();
@@ -290,7 +291,7 @@ TEST_F(ItemPlayerTest, StopEndsOnlyTheProgramsTheLaunchStarted) {
     EXPECT_TRUE(m_processes.terminated.empty());
     // Media items never terminate anything.
     touch("AUDIO/a.mp3");
-    form().Grid.setCell(3, 1, "a.mp3");
+    form().grid.setCell(3, 1, "a.mp3");
     playRow(1);
     m_processes.start(500, "/usr/bin/viewer");
     player().stop();
@@ -311,14 +312,14 @@ TEST_F(ItemPlayerTest, VolumeCellsOutsideOneTo255PlayAt200) {
         playRow(r);
         player().stop();
         const int v = cases[r - 1].second;
-        EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), v) << cases[r - 1].first;
+        EXPECT_EQ(m_system->optionsDialog().volumeSlider.position(), v) << cases[r - 1].first;
         EXPECT_EQ(m_device.left, v * 256);
         EXPECT_EQ(m_device.right, v * 256);
     }
     // A change of the slider writes into the selected row; no change writes nothing.
-    EXPECT_EQ(form().Grid.cell(5, 3), "200");
-    EXPECT_EQ(form().Grid.cell(5, 4), "");
-    EXPECT_EQ(form().Grid.cell(5, 6), "abc");
+    EXPECT_EQ(form().grid.cell(5, 3), "200");
+    EXPECT_EQ(form().grid.cell(5, 4), "");
+    EXPECT_EQ(form().grid.cell(5, 6), "abc");
 }
 
 TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
@@ -326,23 +327,23 @@ TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
     touch("AUDIO/d/1.mp3");
     touch("AUDIO/d/2.mp3");
     startWith({{"a.mp3", ""}, {"missing.mp3", ""}, {library + "d/", ""}, {"http://x/a.htm", ""}});
-    form().Grid.select(3, 1);
-    form().ToolButton24.click();
+    form().grid.select(3, 1);
+    form().findTool.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(m_host.messages[0].text, "文件 " + library + "a.mp3 存在！");
     EXPECT_EQ(m_host.messages[0].caption, "系统信息");
 
-    form().Grid.select(3, 2);
-    form().find1.click();
+    form().grid.select(3, 2);
+    form().findItem.click();
     EXPECT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(state().currentRow, 3);
 
-    form().Grid.select(3, 3);
+    form().grid.select(3, 3);
     player().find();
     player().find();
     EXPECT_EQ(state().nextIndex, 2) << "find on a directory advances its list";
 
-    form().Grid.select(3, 4);
+    form().grid.select(3, 4);
     const std::size_t before = m_host.messages.size();
     player().find();
     EXPECT_EQ(m_host.messages.size(), before);
@@ -356,14 +357,14 @@ TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
     EXPECT_EQ(state().itemKind, ItemKind::WebPage);
     EXPECT_TRUE(state().isPlaying);
     EXPECT_FALSE(state().itemEnded()) << "a page never ends by length";
-    EXPECT_EQ(m_system->videoWindow().Web1.address(), "HTTP://news.example/index.htm");
-    EXPECT_TRUE(m_system->videoWindow().Web1.visible());
+    EXPECT_EQ(m_system->videoWindow().webBrowser.address(), "HTTP://news.example/index.htm");
+    EXPECT_TRUE(m_system->videoWindow().webBrowser.visible());
     EXPECT_TRUE(m_system->videoWindow().visible());
     EXPECT_FALSE(form().visible());
     EXPECT_TRUE(m_device.calls.empty());
     player().stop();
-    EXPECT_FALSE(m_system->videoWindow().Web1.visible());
-    EXPECT_EQ(m_system->optionsDialog().TrackBar1.position(), 30);
+    EXPECT_FALSE(m_system->videoWindow().webBrowser.visible());
+    EXPECT_EQ(m_system->optionsDialog().volumeSlider.position(), 30);
 }
 
 }  // namespace

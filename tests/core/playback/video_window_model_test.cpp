@@ -44,8 +44,8 @@ TEST_F(VideoWindowTest, IsCreatedHiddenOnThePrimaryScreen) {
     EXPECT_FALSE(m_videoWindow->visible());
     EXPECT_EQ(m_videoWindow->caption(), "Orvessa --- 视频播放");
     EXPECT_EQ(m_videoWindow->bounds(), (Bounds{0, 0, 1280, 1024}));
-    EXPECT_FALSE(m_videoWindow->Panel1.visible());
-    EXPECT_FALSE(m_videoWindow->Timer1.running());
+    EXPECT_FALSE(m_videoWindow->videoSurface.visible());
+    EXPECT_FALSE(m_videoWindow->keyTimer.running());
 }
 
 TEST_F(VideoWindowTest, PlacementTakesThePrimarySizeAtTheChosenMonitor) {
@@ -83,17 +83,17 @@ TEST_F(VideoWindowTest, SecondMonitorBoxStoresTheEntryAndMovesTheWindow) {
 TEST_F(VideoWindowTest, KeyChordsGoOutOnTheFourthTickAndSurviveAStop) {
     m_videoWindow->showWindow();
     m_videoWindow->startKeyTimer();
-    EXPECT_TRUE(m_videoWindow->Timer1.running());
-    EXPECT_EQ(m_videoWindow->Timer1.interval(), 1000);
-    m_videoWindow->Timer1.fire();
-    m_videoWindow->Timer1.fire();
+    EXPECT_TRUE(m_videoWindow->keyTimer.running());
+    EXPECT_EQ(m_videoWindow->keyTimer.interval(), 1000);
+    m_videoWindow->keyTimer.fire();
+    m_videoWindow->keyTimer.fire();
     // What a stop request does to the window leaves the timer alone.
     m_videoWindow->hideWindow();
-    m_videoWindow->Panel1.setVisible(false);
-    m_videoWindow->st1.click();
-    m_videoWindow->Timer1.fire();
+    m_videoWindow->videoSurface.setVisible(false);
+    m_videoWindow->hidePageButton.click();
+    m_videoWindow->keyTimer.fire();
     EXPECT_TRUE(m_keyboard.events.empty());
-    m_videoWindow->Timer1.fire();
+    m_videoWindow->keyTimer.fire();
 
     using E = fakes::RecordingKeyboard::Event;
     const std::vector<E> expected = {
@@ -102,30 +102,31 @@ TEST_F(VideoWindowTest, KeyChordsGoOutOnTheFourthTickAndSurviveAStop) {
         {Key::Alt, true},     {Key::Enter, true},  {Key::Enter, false},  {Key::Alt, false},
     };
     EXPECT_EQ(m_keyboard.events, expected);
-    EXPECT_FALSE(m_videoWindow->Timer1.running());
-    m_videoWindow->Timer1.fire();
+    EXPECT_FALSE(m_videoWindow->keyTimer.running());
+    m_videoWindow->keyTimer.fire();
     EXPECT_EQ(m_keyboard.events.size(), expected.size());
 
     // Started again, it counts from zero.
     m_videoWindow->startKeyTimer();
     for (int i = 0; i < 3; ++i) {
-        m_videoWindow->Timer1.fire();
+        m_videoWindow->keyTimer.fire();
     }
     EXPECT_EQ(m_keyboard.events.size(), expected.size());
 }
 
 TEST_F(VideoWindowTest, ShowPageNavigatesAndHidePageHidesIt) {
     int navigations = 0;
-    m_videoWindow->Web1.navigated.connect([&] { ++navigations; });
+    m_videoWindow->webBrowser.navigated.connect([&] { ++navigations; });
     m_videoWindow->pageAddress = "http://example.org/a.htm";
-    m_videoWindow->pl1.click();
-    EXPECT_EQ(m_videoWindow->Web1.address(), "http://example.org/a.htm");
-    EXPECT_TRUE(m_videoWindow->Web1.visible());
-    m_videoWindow->pl1.click();
+    m_videoWindow->showPageButton.click();
+    EXPECT_EQ(m_videoWindow->webBrowser.address(), "http://example.org/a.htm");
+    EXPECT_TRUE(m_videoWindow->webBrowser.visible());
+    m_videoWindow->showPageButton.click();
     EXPECT_EQ(navigations, 2) << "showing the same page again reloads it";
-    m_videoWindow->st1.click();
-    EXPECT_FALSE(m_videoWindow->Web1.visible());
-    EXPECT_EQ(m_videoWindow->Web1.address(), "http://example.org/a.htm") << "the page is kept";
+    m_videoWindow->hidePageButton.click();
+    EXPECT_FALSE(m_videoWindow->webBrowser.visible());
+    EXPECT_EQ(m_videoWindow->webBrowser.address(), "http://example.org/a.htm")
+        << "the page is kept";
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ protected:
         services.broadcastRecord = &m_record;
         m_system = OrvessaSystem::start(services);
         m_system->mainWindow().setVisible(true);
-        m_system->mainWindow().FormActivate();
+        m_system->mainWindow().activate();
     }
 
     void tickUntil(int64_t until) {

@@ -66,7 +66,7 @@ protected:
         services.dayChecker = dayChecker;
         m_system = OrvessaSystem::start(services);
         m_system->mainWindow().setVisible(true);
-        m_system->mainWindow().FormActivate();
+        m_system->mainWindow().activate();
     }
 
     void writeTable(int weekday, const std::vector<Row>& rows) {

@@ -5,7 +5,7 @@ namespace {
 
 class EndOfDay : public ClockScenario {
 protected:
-    void chooseAction(int action) { m_system->optionsDialog().RG2.setItemIndex(action); }
+    void chooseAction(int action) { m_system->optionsDialog().endActionGroup.setItemIndex(action); }
 };
 
 TEST_F(EndOfDay, ActionZeroCountsDownAndShutsDownAfterTheLastRow) {

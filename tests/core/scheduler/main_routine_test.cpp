@@ -39,14 +39,14 @@ TEST_F(Commands, EveryReachableCommandRunsSomethingInEveryMode) {
         expectNoSilentCommand("in automatic operation " + mode);
         form().manualOperation.click();
         expectNoSilentCommand("in manual operation " + mode);
-        form().Grid.select(3, 2);
-        form().ToolButton17.click();
+        form().grid.select(3, 2);
+        form().playTool.click();
         expectNoSilentCommand("while an item plays " + mode);
-        form().ToolButton18.click();
-        form().GXR1.click();
+        form().stopTool.click();
+        form().holidaysItem.click();
         expectNoSilentCommand("in the holiday panel " + mode);
-        form().Button3.click();
-        form().N12.click();
+        form().holidayOkButton.click();
+        form().importTableItem.click();
         expectNoSilentCommand("after import " + mode);
     }
 }
@@ -60,23 +60,23 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
         std::array<bool, 5> enabled;  // in the order of Situation
     };
     const Expected table[] = {
-        {"ToolButton9", {false, true, false, false, false}},
-        {"ToolButton10", {false, true, false, false, false}},
-        {"ToolButton15", {false, true, false, false, false}},
-        {"toolbutton13", {false, true, true, true, false}},
-        {"ToolButton24", {true, true, true, false, true}},
-        {"ToolButton17", {false, true, false, false, false}},
-        {"ToolButton18", {false, false, true, false, false}},
-        {"S2", {false, false, true, false, false}},
-        {"BCZ1", {false, true, false, true, false}},
-        {"SZ1", {true, true, true, false, false}},
-        {"YSP1", {true, true, true, false, false}},
+        {"weekSettingTool", {false, true, false, false, false}},
+        {"importTableTool", {false, true, false, false, false}},
+        {"exportTableTool", {false, true, false, false, false}},
+        {"optionsTool", {false, true, true, true, false}},
+        {"findTool", {true, true, true, false, true}},
+        {"playTool", {false, true, false, false, false}},
+        {"stopTool", {false, false, true, false, false}},
+        {"stopItem", {false, false, true, false, false}},
+        {"tableMenu", {false, true, false, true, false}},
+        {"settingsMenu", {true, true, true, false, false}},
+        {"mediaMenu", {true, true, true, false, false}},
         {"manualOperation", {true, false, false, false, true}},
         {"automaticOperation", {false, true, true, true, false}},
-        {"QUIT1", {true, true, true, true, false}},
+        {"quitButton", {true, true, true, true, false}},
         // Entering automatic operation offers the lock, also to a system started locked.
-        {"pbxt", {true, false, false, false, true}},
-        {"Jrxt", {false, false, false, false, true}},
+        {"lockSystem", {true, false, false, false, true}},
+        {"enterSystem", {false, false, false, false, true}},
     };
     auto check = [&](Situation s, const char* what) {
         for (const Expected& e : table) {
@@ -90,15 +90,15 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
     check(Automatic, "in automatic operation");
     EXPECT_FALSE(form().triggerShortcut("F8")) << "options only in manual operation";
     form().manualOperation.click();
-    form().ToolButton18.click();
+    form().stopTool.click();
     check(Manual, "in manual operation");
-    form().ToolButton17.click();
+    form().playTool.click();
     check(Playing, "while an item plays");
-    form().ToolButton18.click();
-    form().GXR1.click();
+    form().stopTool.click();
+    form().holidaysItem.click();
     check(Panel, "in the holiday panel");
     EXPECT_FALSE(form().triggerShortcut("Ctrl+P")) << "its menu is held back in the panel";
-    form().Button3.click();
+    form().holidayOkButton.click();
 
     m_system.reset();
     entries[6] = "0";

@@ -18,11 +18,11 @@ TEST_F(OperatingModes, ManualOperationLetsTheItemPlayOn) {
     EXPECT_FALSE(form().broadcastTimer.running());
     EXPECT_FALSE(form().manualOperation.enabled());
     EXPECT_TRUE(form().automaticOperation.enabled());
-    EXPECT_TRUE(form().ToolButton18.enabled());
-    EXPECT_FALSE(form().ToolButton17.enabled());
-    EXPECT_TRUE(form().Grid.editable());
-    EXPECT_FALSE(form().pbxt.enabled());
-    EXPECT_TRUE(form().dir1.enabled());
+    EXPECT_TRUE(form().stopTool.enabled());
+    EXPECT_FALSE(form().playTool.enabled());
+    EXPECT_TRUE(form().grid.editable());
+    EXPECT_FALSE(form().lockSystem.enabled());
+    EXPECT_TRUE(form().mediaLibraryItem.enabled());
     EXPECT_EQ(form().statusLine.text(), "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
     EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
     EXPECT_FALSE(form().session.autoNaming);
@@ -34,10 +34,10 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     media("a.wav", 600);
     start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
     form().manualOperation.click();
-    form().Grid.select(3, 2);
-    form().ToolButton17.click();
+    form().grid.select(3, 2);
+    form().playTool.click();
     ASSERT_TRUE(state().isPlaying);
-    form().Grid.setCell(2, 1, "edited");
+    form().grid.setCell(2, 1, "edited");
     form().save.setEnabled(true);
     m_host.answers = {MessageAnswer::No};
 
@@ -45,13 +45,14 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     EXPECT_FALSE(state().isPlaying) << "stopped first";
     ASSERT_FALSE(m_host.messages.empty());
     EXPECT_EQ(m_host.messages.back().text, "要保存当前数据吗？");
-    EXPECT_EQ(form().Grid.cell(2, 1), "item") << "No reloads the table from its file";
+    EXPECT_EQ(form().grid.cell(2, 1), "item") << "No reloads the table from its file";
     EXPECT_EQ(state().currentRow, 1);
     EXPECT_TRUE(form().broadcastTimer.running());
-    EXPECT_FALSE(form().Grid.editable());
-    EXPECT_TRUE(form().Grid.rowSelect());
-    EXPECT_TRUE(form().dir1.enabled()) << "stays enabled once manual operation was entered";
-    EXPECT_TRUE(form().pbxt.enabled());
+    EXPECT_FALSE(form().grid.editable());
+    EXPECT_TRUE(form().grid.rowSelect());
+    EXPECT_TRUE(form().mediaLibraryItem.enabled())
+        << "stays enabled once manual operation was entered";
+    EXPECT_TRUE(form().lockSystem.enabled());
     EXPECT_FALSE(form().save.enabled());
 }
 
@@ -62,23 +63,23 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
     form().manualOperation.click();
 
     m_host.answers = {MessageAnswer::No};
-    form().xq3.click();
+    form().forcedWednesday.click();
     EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
-    EXPECT_TRUE(form().xq0.checked());
-    EXPECT_FALSE(form().xq3.checked()) << "No leaves the previous choice ticked";
+    EXPECT_TRUE(form().forcedAutomatic.checked());
+    EXPECT_FALSE(form().forcedWednesday.checked()) << "No leaves the previous choice ticked";
 
     m_host.answers = {MessageAnswer::Yes};
-    form().xq3.click();
+    form().forcedWednesday.click();
     EXPECT_EQ(m_host.messages.back().text, "确实要改变作息时间吗？");
     EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "3");
     store::SystemConfig onDisk(m_dir.path());
     onDisk.load();
     EXPECT_EQ(onDisk.entry(store::SystemConfig::kForcedWeekday), "3");
-    EXPECT_EQ(form().Grid.cell(3, 1), "wednesday.wav");
-    EXPECT_TRUE(form().xq3.checked());
+    EXPECT_EQ(form().grid.cell(3, 1), "wednesday.wav");
+    EXPECT_TRUE(form().forcedWednesday.checked());
 
     const std::size_t asked = m_host.messages.size();
-    form().xq3.click();
+    form().forcedWednesday.click();
     EXPECT_EQ(m_host.messages.size(), asked) << "the ticked item asks nothing";
 
     // The next automatic entry runs Wednesday's table on this Friday.
@@ -87,9 +88,9 @@ TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
 
     form().manualOperation.click();
     m_host.answers = {MessageAnswer::Yes};
-    form().xq0.click();
+    form().forcedAutomatic.click();
     EXPECT_EQ(form().config.entry(store::SystemConfig::kForcedWeekday), "0");
-    EXPECT_EQ(form().Grid.cell(3, 1), "friday.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "friday.wav");
 }
 
 TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
@@ -102,11 +103,11 @@ TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
     EXPECT_EQ(form().weekSelector.items()[0].textColor, model::kRed);
     EXPECT_EQ(form().weekSelector.items()[0].background, model::rgb(255, 251, 240));
     EXPECT_EQ(form().weekSelector.items()[4].textColor, model::kBlack);
-    form().ToolButton9.click();
+    form().weekSettingTool.click();
     EXPECT_TRUE(form().weekSelector.visible());
     EXPECT_EQ(form().gridHeight, 344 - 110);
     EXPECT_EQ(form().session.tableFileName, "zxsj1.log");
-    EXPECT_EQ(form().Grid.cell(3, 1), "monday.wav");
+    EXPECT_EQ(form().grid.cell(3, 1), "monday.wav");
 }
 
 TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {
@@ -138,13 +139,13 @@ TEST_F(OperatingModes, StopDayComesFromTheFlagsAndTheListUnlessAllAreBroadcast) 
     entries[store::SystemConfig::kBroadcastHolidays] = "1";
     start({{"", "a.wav", ""}}, "08:00:00");
     EXPECT_FALSE(form().stopDay) << "the broadcast-all switch ignores the list";
-    EXPECT_TRUE(form().Ch8.checked());
+    EXPECT_TRUE(form().broadcastAllBox.checked());
 
     m_system.reset();
     entries[store::SystemConfig::kStopMonday + 2] = "1";
     start({{"", "a.wav", ""}}, "08:00:00");
     EXPECT_TRUE(form().stopDay) << "the weekday flag still counts";
-    EXPECT_TRUE(form().Ch3.checked());
+    EXPECT_TRUE(form().stopWednesdayBox.checked());
 }
 
 }  // namespace

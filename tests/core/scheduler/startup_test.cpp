@@ -76,7 +76,7 @@ protected:
         EXPECT_NE(system, nullptr);
         ui::MainWindow& form = system->mainWindow();
         form.setVisible(true);
-        form.FormActivate();
+        form.activate();
         return form;
     }
 
@@ -122,7 +122,7 @@ TEST_F(Startup, MissingConfigurationIsReportedAndQuitsWithoutAskingAnything) {
     EXPECT_FALSE(system->mainWindow().broadcastTimer.running());
 
     // The window still gets activated before the loop ends; start-up must stay over.
-    system->mainWindow().FormActivate();
+    system->mainWindow().activate();
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_FALSE(std::filesystem::exists(dir / SystemConfig::kFileName));
 }
@@ -216,7 +216,7 @@ TEST_F(Startup, MainWindowCarriesItsFixedTexts) {
     const std::vector<std::string> headers{
         "序号", "开播时间", "  项 目", "             目 录 或 文 件", "停播时间", "音量"};
     for (int c = 0; c < 6; ++c) {
-        EXPECT_EQ(form.Grid.cell(c, 0), headers[static_cast<std::size_t>(c)]) << "column " << c;
+        EXPECT_EQ(form.grid.cell(c, 0), headers[static_cast<std::size_t>(c)]) << "column " << c;
     }
     ASSERT_EQ(form.hints.size(), 11u);
     EXPECT_EQ(form.hints.front(), "  ☆ 停播时间留空则播完当前文件后跳至下一项。");
@@ -230,27 +230,27 @@ TEST_F(Startup, PasswordModeZeroLocksAndQuitFromTheTrayAsksForThePassword) {
 
     EXPECT_FALSE(form.session.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{true});
-    for (const Command* c : {&form.SZ1, &form.SpeedButton9, &form.QUIT1, &form.secondMonitorBox,
-                             &form.hideAtStartBox}) {
+    for (const Command* c : {&form.settingsMenu, &form.skinTool, &form.quitButton,
+                             &form.secondMonitorBox, &form.hideAtStartBox}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
-    EXPECT_EQ(form.SZ1.caption(), "设置(&T)");
-    EXPECT_FALSE(form.QUIT1.click());
+    EXPECT_EQ(form.settingsMenu.caption(), "设置(&T)");
+    EXPECT_FALSE(form.quitButton.click());
 
     // The tray's quit is the one road out while locked, and only with the right password: a
     // closed dialog or a wrong password leaves the system broadcasting.
-    EXPECT_TRUE(form.Q1.click());
+    EXPECT_TRUE(form.quitTrayItem.click());
     EXPECT_EQ(host.shownModally, std::vector<std::string>{"PasswordDialog"});
     EXPECT_EQ(host.quitRequests, 0);
     EXPECT_TRUE(form.trayIcon.visible());
 
     host.onShown("PasswordDialog", [&](model::Window&) {
-        system->passwordDialog().Edit1.setText("12");
-        system->passwordDialog().Button2.click();
-        system->passwordDialog().Edit1.setText("123");
-        system->passwordDialog().Button2.click();
+        system->passwordDialog().passwordField.setText("12");
+        system->passwordDialog().okButton.click();
+        system->passwordDialog().passwordField.setText("123");
+        system->passwordDialog().okButton.click();
     });
-    EXPECT_TRUE(form.Q1.click());
+    EXPECT_TRUE(form.quitTrayItem.click());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "密码不正确，请重新输入！");
     EXPECT_EQ(host.quitRequests, 1);
@@ -261,13 +261,14 @@ TEST_F(Startup, PasswordModeOneHidesTheLockItemsAndQuitAsksNothing) {
 
     EXPECT_TRUE(form.session.unlocked);
     EXPECT_EQ(screenSaver.calls, std::vector<bool>{false});
-    for (const Command* c : {&form.Jrxt, &form.pbxt, &form.N2, &form.GGMM}) {
+    for (const Command* c :
+         {&form.enterSystem, &form.lockSystem, &form.systemSeparator1, &form.changePassword}) {
         EXPECT_FALSE(c->visible()) << c->name();
     }
-    EXPECT_TRUE(form.SZ1.enabled());
-    EXPECT_TRUE(form.QUIT1.enabled());
+    EXPECT_TRUE(form.settingsMenu.enabled());
+    EXPECT_TRUE(form.quitButton.enabled());
 
-    form.Q1.click();
+    form.quitTrayItem.click();
     EXPECT_TRUE(host.shownModally.empty());
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.quitRequests, 1);
@@ -285,7 +286,7 @@ TEST_F(Startup, ForcedWeekdayTicksItsItemAndLoadsItsTable) {
             << "xq" << n;
     }
     EXPECT_EQ(form.session.tableFileName, "zxsj5.log");
-    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
+    EXPECT_EQ(form.grid.cell(store::ScheduleRow::kLabel, 1), "周五升旗");
     EXPECT_EQ(form.session.weekday, 1) << "today stays Monday";
     EXPECT_EQ(form.weekSelector.itemIndex(), 0);
 }
@@ -296,10 +297,10 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     writeTable("zxsj3.log", "周三早操");
     entries[SystemConfig::kMediaLibrary] = programDirectoryText();  // one that is there
     ui::MainWindow& form = startAndShow();
-    EXPECT_TRUE(form.xq0.checked());
-    EXPECT_FALSE(form.xq3.checked());
+    EXPECT_TRUE(form.forcedAutomatic.checked());
+    EXPECT_FALSE(form.forcedWednesday.checked());
     EXPECT_EQ(form.session.tableFileName, "zxsj3.log");
-    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
+    EXPECT_EQ(form.grid.cell(store::ScheduleRow::kLabel, 1), "周三早操");
     EXPECT_EQ(form.hintLine.color(), model::kGreen);
 
     std::filesystem::remove(dir / "zxsj3.log");
@@ -307,7 +308,7 @@ TEST_F(Startup, AutomaticWeekdayLoadsTodaysTableOrReportsItMissing) {
     ui::MainWindow& again = startAndShow();
     EXPECT_EQ(again.hintLine.text(), "  ☆ 星期三作息时间表尚未创建！");
     EXPECT_EQ(again.hintLine.color(), model::kRed);
-    EXPECT_EQ(again.Grid.cell(store::ScheduleRow::kLabel, 1), "");
+    EXPECT_EQ(again.grid.cell(store::ScheduleRow::kLabel, 1), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "zxsj3.log")) << "nothing is written on load";
 }
 
@@ -358,8 +359,8 @@ TEST_F(Startup, HideAtStartHidesOnTheFirstActivationOnly) {
     EXPECT_TRUE(form.hideAtStartBox.checked());
     EXPECT_EQ(form.config.entry(SystemConfig::kHideAtStart), "1");
 
-    form.E1Click();
-    form.FormActivate();
+    form.showFromTray();
+    form.activate();
     EXPECT_TRUE(form.visible());
     EXPECT_TRUE(form.hideAtStartBox.checked());
     EXPECT_EQ(host.quitRequests, 0);
@@ -377,14 +378,14 @@ TEST_F(Startup, ClosingOnlyHidesTheWindowToTheTray) {
     int activationRequests = 0;
     form.activateRequested.connect([&] { ++activationRequests; });
 
-    form.FormClose();
+    form.requestClose();
     EXPECT_FALSE(form.visible());
-    form.trayLeftClick();
+    form.trayLeftReleased();
     EXPECT_TRUE(form.visible());
-    EXPECT_TRUE(form.H3.click());
+    EXPECT_TRUE(form.hideSystem.click());
     EXPECT_FALSE(form.visible());
-    EXPECT_TRUE(form.E1.click());
-    EXPECT_TRUE(form.yinchang.click());
+    EXPECT_TRUE(form.showWindowTrayItem.click());
+    EXPECT_TRUE(form.hideButton.click());
     EXPECT_FALSE(form.visible());
 
     EXPECT_EQ(activationRequests, 2);
@@ -400,10 +401,10 @@ TEST_F(Startup, QuitWithUnsavedChangesOffersToSaveTheTable) {
         host.quitRequests = 0;
         host.answers = {answer};
         ui::MainWindow& form = startAndShow();
-        form.Grid.setCell(store::ScheduleRow::kLabel, 1, "课间操");
+        form.grid.setCell(store::ScheduleRow::kLabel, 1, "课间操");
         form.save.setEnabled(true);
 
-        form.Q1.click();
+        form.quitTrayItem.click();
 
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, "要保存当前数据吗？");
@@ -424,13 +425,13 @@ TEST_F(Startup, WeekdayStopDayRunsTheStopDayTickerInsteadOfTheClock) {
     ui::MainWindow& form = startAndShow();
 
     EXPECT_TRUE(form.stopDay);
-    EXPECT_TRUE(form.Ch1.checked());
+    EXPECT_TRUE(form.stopMondayBox.checked());
     EXPECT_TRUE(form.stopDayTimer.running());
     EXPECT_EQ(form.stopDayTimer.interval(), 1000);
     EXPECT_FALSE(form.broadcastTimer.running());
     EXPECT_TRUE(form.manualOperation.enabled());
     EXPECT_FALSE(form.automaticOperation.enabled());
-    EXPECT_EQ(form.Grid.cell(store::ScheduleRow::kLabel, 1), "早操") << "today's table is shown";
+    EXPECT_EQ(form.grid.cell(store::ScheduleRow::kLabel, 1), "早操") << "today's table is shown";
 }
 
 TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
@@ -448,12 +449,15 @@ TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
 TEST_F(Startup, DesignedStatesHoldAfterStartUp) {
     ui::MainWindow& form = startAndShow();
     for (const Command* c :
-         {&form.BCZ1, &form.automaticOperation, &form.Z1, &form.N11, &form.N12, &form.N13,
-          &form.GXR1, &form.xuanxiang, &form.N16, &form.dir1, &form.P1, &form.S2, &form.Rec2}) {
+         {&form.tableMenu, &form.automaticOperation, &form.forcedWeekdayMenu, &form.weekSettingItem,
+          &form.importTableItem, &form.exportTableItem, &form.holidaysItem, &form.optionsItem,
+          &form.subtitleItem, &form.mediaLibraryItem, &form.playItem, &form.stopItem,
+          &form.recordItem}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
-    for (const Command* c : {&form.manualOperation, &form.H3, &form.TCXT, &form.find1, &form.GUANYU,
-                             &form.H5, &form.W1, &form.yinchang, &form.E1, &form.Q1}) {
+    for (const Command* c : {&form.manualOperation, &form.hideSystem, &form.quitSystem,
+                             &form.findItem, &form.aboutItem, &form.helpItem, &form.homePageItem,
+                             &form.hideButton, &form.showWindowTrayItem, &form.quitTrayItem}) {
         EXPECT_TRUE(c->enabled()) << c->name();
     }
 }
@@ -462,10 +466,10 @@ TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
     entries[SystemConfig::kPasswordMode] = "0";  // locked: "设置(&T)" is disabled
     ui::MainWindow& form = startAndShow();
     int ran = 0;
-    form.xuanxiang.setHandler([&] { ++ran; });
+    form.optionsItem.setHandler([&] { ++ran; });
     form.manualOperation.setHandler([&] { ++ran; });
 
-    EXPECT_FALSE(form.triggerShortcut("F8")) << "xuanxiang is disabled";
+    EXPECT_FALSE(form.triggerShortcut("F8")) << "optionsItem is disabled";
     ASSERT_TRUE(form.manualOperation.enabled());
     EXPECT_FALSE(form.triggerShortcut("F5")) << "its menu is disabled";
     EXPECT_EQ(ran, 0);
@@ -477,7 +481,7 @@ TEST_F(Startup, ShortcutsReachOnlyEnabledItemsUnderEnabledMenus) {
     EXPECT_TRUE(form.triggerShortcut("F1"));
     ASSERT_FALSE(shell.requests.empty());
     EXPECT_EQ(shell.requests.back().target, programDirectoryText() + "manual/ORVESSA.html");
-    form.BZ1.setEnabled(false);
+    form.helpMenu.setEnabled(false);
     EXPECT_FALSE(form.triggerShortcut("F12"));
     EXPECT_EQ(host.aboutBoxes.size(), 1u);
 }
@@ -507,11 +511,13 @@ TEST_F(Startup, DamagedEntriesTakeTheirDefaultsSilentlyAndTheClockRuns) {
     EXPECT_FALSE(form.stopDay) << "a stop flag that is no flag broadcasts, as it always read";
     EXPECT_TRUE(form.session.unlocked)
         << "a password mode that is neither reads as anyone may operate";
-    EXPECT_TRUE(form.xq0.checked()) << "the weekday follows the date";
-    EXPECT_EQ(form.videoWindow->Panel2.bounds(), (model::Rect{0, 0, 800, 40}));
-    EXPECT_EQ(system->optionsDialog().RG2.itemIndex(), 3) << "wait at the end of the day";
-    EXPECT_EQ(system->optionsDialog().RG3.itemIndex(), 1);
-    EXPECT_TRUE(system->optionsDialog().CheckBox1.checked()) << "the daily shutdown times stay off";
+    EXPECT_TRUE(form.forcedAutomatic.checked()) << "the weekday follows the date";
+    EXPECT_EQ(form.videoWindow->subtitleStrip.bounds(), (model::Rect{0, 0, 800, 40}));
+    EXPECT_EQ(system->optionsDialog().endActionGroup.itemIndex(), 3)
+        << "wait at the end of the day";
+    EXPECT_EQ(system->optionsDialog().accessGroup.itemIndex(), 1);
+    EXPECT_TRUE(system->optionsDialog().shutdownOffBox.checked())
+        << "the daily shutdown times stay off";
     const std::pair<int, const char*> replaced[] = {
         {21, "0"}, {22, "0"}, {23, "800"}, {3, "  :  :  "}, {4, "0"}, {5, "3"},
         {6, "1"},  {8, "0"},  {10, "0"},   {12, "0"},       {26, "1"}};
@@ -541,7 +547,7 @@ TEST_F(Startup, AnEmptyOrRandomConfigurationAsksOnlyForTheLibraryAndRunsTheClock
         ASSERT_NE(system, nullptr);
         ui::MainWindow& form = system->mainWindow();
         form.setVisible(true);
-        form.FormActivate();
+        form.activate();
 
         ASSERT_LE(host.messages.size(), 1u);
         for (const auto& m : host.messages) {
@@ -590,7 +596,7 @@ TEST_F(Startup, AnUnusableMediaLibraryIsToldAtStartAndOnEnteringManualOperation)
               std::string::npos)
         << form.hintLine.text();
     EXPECT_EQ(failuresMentioning(library.string()), 1u);
-    form.FormActivate();
+    form.activate();
     EXPECT_EQ(failuresMentioning(library.string()), 1u) << "once, not at every activation";
 
     std::filesystem::remove(library);

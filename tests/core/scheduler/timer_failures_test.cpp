@@ -25,8 +25,8 @@ TEST(TimerFailures, EachTimerRecordsOneLineAMinuteAtMost) {
     fakes::SettableClock clock({2026, 12, 9, 8, 0, 0});
     fakes::RecordingFailureRecord record;
     // Two timers of one name in different windows, and one that never fails.
-    model::Timer clockTimer("Timer1");
-    model::Timer videoTimer("Timer1");
+    model::Timer clockTimer("broadcastTimer");
+    model::Timer videoTimer("keyTimer");
     model::Timer quiet("Timer2");
     int runs = 0;
     clockTimer.setHandler([&] {
@@ -46,8 +46,8 @@ TEST(TimerFailures, EachTimerRecordsOneLineAMinuteAtMost) {
     clockTimer.fire();
     clock.setTime(8, 0, 59);
     clockTimer.fire();
-    EXPECT_EQ(details(record), (std::vector<std::string>{"MainWindow.Timer1: zero length",
-                                                         "VideoWindow.Timer1: no media"}));
+    EXPECT_EQ(details(record), (std::vector<std::string>{"MainWindow.broadcastTimer: zero length",
+                                                         "VideoWindow.keyTimer: no media"}));
 
     // A minute after its last line, and again after the clock was set back.
     clock.setTime(8, 1, 0);

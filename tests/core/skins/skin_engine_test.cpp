@@ -49,7 +49,7 @@ struct Switching : ::testing::Test {
     std::vector<std::string> refused;
     SkinEngine engine{look, host, [this](const std::string& why) { refused.push_back(why); }};
     SkinStore store = tenSkins();
-    model::Command button{"SpeedButton9", model::CommandKind::ToolButton, "换肤", "", "更换界面"};
+    model::Command button{"skinTool", model::CommandKind::ToolButton, "换肤", "", "更换界面"};
     int saves = 0;
     SkinSwitcher switcher{button, config, [this] { return ++saves, true; }, engine, store};
 };

@@ -14,18 +14,18 @@ TEST(RecorderOnGStreamer, RecordsATakeInTheChosenFormatAndAuditionsItToItsEnd) {
     fakes::ScriptedHost host;
     backends::GstMediaDevice device(headlessOptions());
     RecorderWindow recorder(device, {host, [&dir] { return dir.path().string() + "/"; }, {}});
-    recorder.RadioGroup1.setItemIndex(1);
-    recorder.RadioGroup2.setItemIndex(0);
-    recorder.RadioGroup3.setItemIndex(1);
+    recorder.channelsGroup.setItemIndex(1);
+    recorder.sampleBitsGroup.setItemIndex(0);
+    recorder.sampleRateGroup.setItemIndex(1);
 
-    recorder.Button1.click();
+    recorder.recordButton.click();
     ASSERT_EQ(recorder.state(), RecorderWindow::State::Recording) << host.messages.at(0).text;
     // The ticks read the input as the window's timer would, without depending on its pace.
     ASSERT_TRUE(waitUntil([&] {
-        recorder.Timer1.fire();
+        recorder.tickTimer.fire();
         return std::stoll(recorder.lastPosition) >= 1000;
     }));
-    recorder.Button2.click();
+    recorder.stopButton.click();
     ASSERT_TRUE(host.messages.empty());
 
     const auto info = backends::readWavInfo(dir / "Temp.wav");
@@ -38,14 +38,14 @@ TEST(RecorderOnGStreamer, RecordsATakeInTheChosenFormatAndAuditionsItToItsEnd) {
     EXPECT_LT(info->dataBytes, 30ULL * perSecond);
 
     // The audition runs until a tick reads the end, then the window is idle again.
-    recorder.Button3.click();
+    recorder.listenButton.click();
     ASSERT_EQ(recorder.state(), RecorderWindow::State::Auditioning);
     EXPECT_NEAR(std::stod(recorder.endPosition), 1000.0 * info->dataBytes / perSecond, 50);
     ASSERT_TRUE(waitUntil([&] {
-        recorder.Timer1.fire();
+        recorder.tickTimer.fire();
         return recorder.state() == RecorderWindow::State::Idle;
     }));
-    EXPECT_TRUE(recorder.Button1.enabled() && recorder.Button3.enabled());
+    EXPECT_TRUE(recorder.recordButton.enabled() && recorder.listenButton.enabled());
     EXPECT_TRUE(host.messages.empty());
     // Saving after the audition left the take as it was.
     EXPECT_EQ(backends::readWavInfo(dir / "Temp.wav")->dataBytes, info->dataBytes);

@@ -33,16 +33,16 @@ TEST(RecorderInTheSystem, TheToolbarOpensItOnItsOwnDeviceAndClosingListsTheTake)
     services.recordingDevice = &recorderDevice;
     auto system = scheduler::OrvessaSystem::start(services);
     system->mainWindow().setVisible(true);
-    system->mainWindow().FormActivate();
+    system->mainWindow().activate();
     ASSERT_TRUE(system->mainWindow()
                     .manualOperation.click());  // manual operation, where the recorder is offered
 
     platform.host.onShown("recorderWindow", [](model::Window& w) {
         auto& recorder = static_cast<RecorderWindow&>(w);
-        recorder.Button1.click();
-        recorder.Button4.click();
+        recorder.recordButton.click();
+        recorder.closeButton.click();
     });
-    ASSERT_TRUE(system->mainWindow().rec3.click());
+    ASSERT_TRUE(system->mainWindow().recordTool.click());
     EXPECT_EQ(platform.host.shownModally.back(), "recorderWindow");
     // The take is made beside Temp.wav and put in its place once stopped and saved.
     ASSERT_EQ(recorderDevice.calls.size(), 3U);

@@ -58,10 +58,10 @@ protected:
     // The file the device was last told to open.
     std::string opened() const { return device.fileName(); }
     bool idle() const {
-        return recorder.state() == RecorderWindow::State::Idle && recorder.Button1.enabled() &&
-               !recorder.Button2.enabled() && !recorder.Timer1.running() &&
-               !recorder.Shape1.visible() && !recorder.Shape2.visible() &&
-               recorder.Label1.text().empty();
+        return recorder.state() == RecorderWindow::State::Idle && recorder.recordButton.enabled() &&
+               !recorder.stopButton.enabled() && !recorder.tickTimer.running() &&
+               !recorder.indicatorSquare.visible() && !recorder.indicatorDot.visible() &&
+               recorder.stateLine.text().empty();
     }
 
     TempDir dir;
@@ -82,10 +82,10 @@ TEST(EmptyWavFile, HoldsTheFormatInFortyFourBytes) {
 }
 
 TEST_F(RecorderWindowTest, RecordsIntoTheTrimmedFieldUntilStoppedThenAuditionsToTheEnd) {
-    EXPECT_EQ(recorder.Edit1.text(), library() + "Temp.wav");
-    recorder.RadioGroup1.setItemIndex(1);
-    recorder.Edit1.setText("  " + library() + "Temp.wav  ");
-    recorder.Button1.click();
+    EXPECT_EQ(recorder.fileField.text(), library() + "Temp.wav");
+    recorder.channelsGroup.setItemIndex(1);
+    recorder.fileField.setText("  " + library() + "Temp.wav  ");
+    recorder.recordButton.click();
 
     // Stereo with the default 16 bits at 11025 Hz, in a take of its own beside the target.
     const std::string take = opened();
@@ -93,64 +93,64 @@ TEST_F(RecorderWindowTest, RecordsIntoTheTrimmedFieldUntilStoppedThenAuditionsTo
     EXPECT_EQ(readBytes(take), emptyWavFile({2, 16, 11025}));
     EXPECT_EQ(device.calls, (std::vector<std::string>{"open " + take, "record"}));
     EXPECT_EQ(recorder.state(), RecorderWindow::State::Recording);
-    EXPECT_FALSE(recorder.Button1.enabled() || recorder.Button3.enabled());
-    EXPECT_TRUE(recorder.Button2.enabled() && recorder.Shape2.visible());
-    recorder.Timer1.fire();  // the dot blinks; a recording never reaches an end position
-    EXPECT_FALSE(recorder.Shape2.visible());
+    EXPECT_FALSE(recorder.recordButton.enabled() || recorder.listenButton.enabled());
+    EXPECT_TRUE(recorder.stopButton.enabled() && recorder.indicatorDot.visible());
+    recorder.tickTimer.fire();  // the dot blinks; a recording never reaches an end position
+    EXPECT_FALSE(recorder.indicatorDot.visible());
     EXPECT_EQ(recorder.state(), RecorderWindow::State::Recording);
 
-    recorder.Button2.click();
+    recorder.stopButton.click();
     EXPECT_EQ(device.calls.back(), "close");
-    EXPECT_TRUE(idle() && recorder.Button3.enabled());
+    EXPECT_TRUE(idle() && recorder.listenButton.enabled());
     EXPECT_EQ(files(), std::vector<std::string>{"Temp.wav"});
     EXPECT_EQ(readBytes(dir / "Temp.wav"), emptyWavFile({2, 16, 11025}));
 
     int64_t nowMs = 0;
     device.now = [&nowMs] { return nowMs; };
     device.lengthMs = 1200;
-    recorder.Button3.click();
+    recorder.listenButton.click();
     EXPECT_EQ(recorder.state(), RecorderWindow::State::Auditioning);
-    EXPECT_EQ(recorder.Shape2.color(), RecorderWindow::kLime);
-    EXPECT_FALSE(recorder.Button3.enabled());
+    EXPECT_EQ(recorder.indicatorDot.color(), RecorderWindow::kLime);
+    EXPECT_FALSE(recorder.listenButton.enabled());
     for (int tick = 0; tick < 4 && recorder.state() != RecorderWindow::State::Idle; ++tick) {
         nowMs += 500;
-        recorder.Timer1.fire();
+        recorder.tickTimer.fire();
     }
     EXPECT_EQ(nowMs, 1500);
-    EXPECT_TRUE(idle() && recorder.Button3.enabled());
+    EXPECT_TRUE(idle() && recorder.listenButton.enabled());
     EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(RecorderWindowTest, FailuresToOpenOrSaveAreReportedButAnUnplayableFileIsNot) {
     device.unplayable.insert(".WAV");
     device.noInput = true;
-    recorder.Button1.click();
+    recorder.recordButton.click();
     EXPECT_TRUE(files().empty());
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].text, "媒体设备初始化失败！");
     EXPECT_TRUE(idle());
 
-    recorder.Button3.click();  // auditioning the same file fails silently
+    recorder.listenButton.click();  // auditioning the same file fails silently
     EXPECT_TRUE(idle());
-    EXPECT_FALSE(recorder.Button3.enabled());
+    EXPECT_FALSE(recorder.listenButton.enabled());
     EXPECT_EQ(host.messages.size(), 1U);
 
     device.noInput = false;
-    recorder.Button1.click();
+    recorder.recordButton.click();
     device.failSave = true;
-    recorder.Button2.click();
+    recorder.stopButton.click();
     ASSERT_EQ(host.messages.size(), 2U);
     EXPECT_EQ(host.messages[1].text, "保存声音文件出错!");
-    EXPECT_TRUE(recorder.Button1.enabled() && recorder.Button3.enabled());
-    EXPECT_FALSE(recorder.Button2.enabled() || recorder.Timer1.running());
-    EXPECT_TRUE(recorder.Shape1.visible());
+    EXPECT_TRUE(recorder.recordButton.enabled() && recorder.listenButton.enabled());
+    EXPECT_FALSE(recorder.stopButton.enabled() || recorder.tickTimer.running());
+    EXPECT_TRUE(recorder.indicatorSquare.visible());
 }
 
 TEST_F(RecorderWindowTest, AnotherFileIsReplacedOnlyWhenTheOperatorAgrees) {
     writeBytes(dir / "speech.wav", "keep me");
-    recorder.Edit1.setText(library() + "speech.wav");
+    recorder.fileField.setText(library() + "speech.wav");
     host.answers = {MessageAnswer::No};
-    recorder.Button1.click();
+    recorder.recordButton.click();
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].buttons, platform::MessageButtons::YesNo);
     EXPECT_EQ(readBytes(dir / "speech.wav"), "keep me");
@@ -158,15 +158,15 @@ TEST_F(RecorderWindowTest, AnotherFileIsReplacedOnlyWhenTheOperatorAgrees) {
     EXPECT_TRUE(idle());
 
     host.answers = {MessageAnswer::Yes};
-    recorder.Button1.click();
+    recorder.recordButton.click();
     EXPECT_EQ(recorder.state(), RecorderWindow::State::Recording);
-    recorder.Button2.click();
+    recorder.stopButton.click();
     EXPECT_EQ(readBytes(dir / "speech.wav").size(), 44U);
 
     // The scratch file is recorded over without asking.
     writeBytes(dir / "Temp.wav", "old take");
-    recorder.Edit1.setText(library() + "Temp.wav");
-    recorder.Button1.click();
+    recorder.fileField.setText(library() + "Temp.wav");
+    recorder.recordButton.click();
     EXPECT_EQ(host.messages.size(), 2U);
     EXPECT_EQ(recorder.state(), RecorderWindow::State::Recording);
 }
@@ -176,11 +176,11 @@ TEST_F(RecorderWindowTest, AnotherFileIsReplacedOnlyWhenTheOperatorAgrees) {
 // that were never put in place do not pile up.
 TEST_F(RecorderWindowTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
     writeBytes(dir / "notice.wav", "old notice");
-    recorder.Edit1.setText(library() + "notice.wav");
+    recorder.fileField.setText(library() + "notice.wav");
 
     host.answers = {MessageAnswer::Yes};
     device.noInput = true;
-    recorder.Button1.click();
+    recorder.recordButton.click();
     EXPECT_EQ(host.messages.back().text, "媒体设备初始化失败！");
     EXPECT_EQ(readBytes(dir / "notice.wav"), "old notice");
     EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
@@ -188,8 +188,8 @@ TEST_F(RecorderWindowTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
     device.noInput = false;
     device.failSave = true;
     host.answers = {MessageAnswer::Yes};
-    recorder.Button1.click();
-    recorder.Button2.click();
+    recorder.recordButton.click();
+    recorder.stopButton.click();
     EXPECT_EQ(host.messages.back().text, "保存声音文件出错!");
     EXPECT_EQ(readBytes(dir / "notice.wav"), "old notice");
     EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
@@ -199,9 +199,9 @@ TEST_F(RecorderWindowTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
     {
         RecorderDevice other;
         RecorderWindow killed{other, {host, [this] { return library(); }, {}}};
-        killed.Edit1.setText(library() + "notice.wav");
+        killed.fileField.setText(library() + "notice.wav");
         host.answers = {MessageAnswer::Yes};
-        killed.Button1.click();
+        killed.recordButton.click();
         ASSERT_EQ(killed.state(), RecorderWindow::State::Recording);
         std::filesystem::last_write_time(
             other.fileName(),
@@ -211,8 +211,8 @@ TEST_F(RecorderWindowTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
     EXPECT_EQ(files().size(), 2U);
 
     host.answers = {MessageAnswer::Yes};
-    recorder.Button1.click();
-    recorder.Button2.click();
+    recorder.recordButton.click();
+    recorder.stopButton.click();
     EXPECT_EQ(readBytes(dir / "notice.wav"), emptyWavFile(recorder.format()));
     EXPECT_EQ(files(), std::vector<std::string>{"notice.wav"});
 }
@@ -220,7 +220,7 @@ TEST_F(RecorderWindowTest, AnOldRecordingIsReplacedOnlyByASavedTake) {
 TEST_F(RecorderWindowTest, ClosingStopsWhatRunsAndRefreshesTheLibrary) {
     // Closed by the close box while recording.
     host.onShown("recorderWindow",
-                 [](model::Window& w) { static_cast<RecorderWindow&>(w).Button1.click(); });
+                 [](model::Window& w) { static_cast<RecorderWindow&>(w).recordButton.click(); });
     recorder.showRecorder();
     EXPECT_EQ(device.calls.back(), "close");
     EXPECT_TRUE(idle());
@@ -229,9 +229,9 @@ TEST_F(RecorderWindowTest, ClosingStopsWhatRunsAndRefreshesTheLibrary) {
     // Closed by its button while auditioning.
     host.onShown("recorderWindow", [](model::Window& w) {
         auto& r = static_cast<RecorderWindow&>(w);
-        r.Button3.setEnabled(true);
-        r.Button3.click();
-        r.Button4.click();
+        r.listenButton.setEnabled(true);
+        r.listenButton.click();
+        r.closeButton.click();
     });
     device.calls.clear();
     recorder.showRecorder();

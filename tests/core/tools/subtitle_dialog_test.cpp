@@ -43,7 +43,7 @@ protected:
         form = std::make_unique<SubtitleDialog>(
             config, panel,
             SubtitleServices{host, dialogs, monitors, [] { return true; }, dir.path(), &failures});
-        form->FormCreate();
+        form->create();
         return *form;
     }
     const StripStyle& style() const { return form->stripStyle; }
@@ -55,7 +55,7 @@ protected:
     ScriptedDialogs dialogs;
     fakes::FixedMonitors monitors;
     fakes::RecordingFailureRecord failures;
-    model::TextControl panel{"Panel2"};
+    model::TextControl panel{"subtitleStrip"};
     std::unique_ptr<SubtitleDialog> form;
 };
 
@@ -94,7 +94,7 @@ TEST_F(Subtitle, OnlyAStoredZeroHidesTheSubtitle) {
     config.setEntry(SystemConfig::kSubtitleShown, "0");
     SubtitleDialog& f = open();
     EXPECT_FALSE(panel.visible() || f.previewStrip.visible());
-    f.CheckBox1.click();
+    f.hiddenBox.click();
     EXPECT_TRUE(panel.visible());
     EXPECT_EQ(entry(SystemConfig::kSubtitleShown), "1");
 }
@@ -120,14 +120,14 @@ TEST_F(Subtitle, FontAndColourRoundTripThroughFontinfoIni) {
     SubtitleDialog& f = open();
     EXPECT_EQ(style().font(), FontDescription{});  // without fontinfo.ini
     EXPECT_EQ(style().background(), model::kBlack);
-    f.Button1.click();  // cancelled
+    f.fontButton.click();  // cancelled
     EXPECT_FALSE(std::filesystem::exists(dir / "fontinfo.ini"));
 
     FontDescription chosen{"宋体", 36, model::rgb(255, 0, 0), true, false, true, false};
     dialogs.font = chosen;
     dialogs.color = model::rgb(0, 0, 255);
-    f.Button1.click();
-    f.Button2.click();
+    f.fontButton.click();
+    f.backgroundButton.click();
     const std::string text = text::gbkToUtf8(testing::readBytes(dir / "fontinfo.ini"));
     EXPECT_NE(text.find("Color=255\r\n"), std::string::npos) << "red in the low byte";
     EXPECT_NE(text.find("[panel]\r\nColor=16711680\r\n"), std::string::npos);

@@ -23,8 +23,8 @@ private slots:
         editing::DirectoryDialog model((dir / "AUDIO" / "old").string());
         gui::DirectoryDialogView view(model);
         QCOMPARE(view.windowTitle(), QStringLiteral("设置系统默认目录"));
-        QVERIFY(view.findChild<QLineEdit*>(QStringLiteral("Edit1"))->isReadOnly());
-        QCOMPARE(view.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+        QVERIFY(view.findChild<QLineEdit*>(QStringLiteral("directoryField"))->isReadOnly());
+        QCOMPARE(view.findChild<QLabel*>(QStringLiteral("instructionLine"))->text(),
                  QStringLiteral("请双击相          应目录名"));
         QTreeView* tree = view.tree();
         QCOMPARE(gui::folderAt(tree, tree->currentIndex()), root);
@@ -38,11 +38,11 @@ private slots:
         const QPoint at = tree->visualRect(music).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(view.findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(),
+        QCOMPARE(view.findChild<QLineEdit*>(QStringLiteral("directoryField"))->text(),
                  root + QStringLiteral("/music/"));
         QCOMPARE(model.chosenDirectory, (dir / "music").string() + "/");
 
-        QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
         QCOMPARE(model.modalResult(), model::ModalResult::Accepted);
     }
 

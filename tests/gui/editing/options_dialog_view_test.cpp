@@ -63,11 +63,11 @@ private slots:
     // in the tree, then holds its full path; the slider and masked time field reach the model.
     void widgetsFollowTheModel() {
         Options o;
-        auto* path = o.widget<QLineEdit>("Edit1");
+        auto* path = o.widget<QLineEdit>("pathField");
         QVERIFY(path->text().isEmpty());
         QVERIFY(path->placeholderText().contains(QStringLiteral("选择目录")));
         // Pointing the tree at the program directory is its first folder change.
-        QVERIFY(o.widget<QPushButton>("Button1")->isEnabled());
+        QVERIFY(o.widget<QPushButton>("applyPathButton")->isEnabled());
 
         o.model.activePage = 1;
         o.view.show();
@@ -85,12 +85,12 @@ private slots:
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(path->text(), QString::fromStdString((o.dir / "songs").string()) + u'/');
         QVERIFY(path->placeholderText().isEmpty());
-        QVERIFY(o.widget<QPushButton>("Button1")->isEnabled());
+        QVERIFY(o.widget<QPushButton>("applyPathButton")->isEnabled());
         o.view.pages()->setCurrentIndex(4);
         o.view.hide();
         QCOMPARE(o.model.activePage, 4);
 
-        auto* slider = o.widget<QSlider>("TrackBar1");
+        auto* slider = o.widget<QSlider>("volumeSlider");
         QTest::keyClick(slider, Qt::Key_End);
         QCOMPARE(o.output.left, 255 * 256);
         QCOMPARE(o.grid.cell(5, 1), std::string("255"));
@@ -98,16 +98,16 @@ private slots:
         QTest::keyClick(slider, Qt::Key_Home);
         QCOMPARE(o.output.left, 256);
         QCOMPARE(o.grid.cell(5, 1), std::string("1"));
-        o.model.TrackBar1.setPosition(100);
+        o.model.volumeSlider.setPosition(100);
         QCOMPARE(slider->value(), 100);
 
-        auto* first = o.widget<QLineEdit>("MaskEdit1");
+        auto* first = o.widget<QLineEdit>("firstShutdownField");
         QCOMPARE(first->text(), QStringLiteral("07:30:00"));
         first->selectAll();
         QTest::keyClicks(first, QStringLiteral("063000"));
-        QTest::mouseClick(o.widget<QPushButton>("Button3"), Qt::LeftButton);
+        QTest::mouseClick(o.widget<QPushButton>("saveShutdownButton"), Qt::LeftButton);
         QCOMPARE(o.config.entry(store::SystemConfig::kShutdownTimeOne), std::string("06:30:00"));
-        o.widget<QCheckBox>("CheckBox1")->click();
+        o.widget<QCheckBox>("shutdownOffBox")->click();
         QVERIFY(!first->isEnabled());
     }
 
@@ -120,7 +120,7 @@ private slots:
         const std::pair<const char*, std::string> typed[] = {
             {"7:30:00", "07:30:00"}, {"9：05:00", "09:05:00"}, {"183000", "18:30:00"}};
         for (const auto& [keys, stored] : typed) {
-            auto* second = o.widget<QLineEdit>("MaskEdit2");
+            auto* second = o.widget<QLineEdit>("secondShutdownField");
             second->setFocus();
             second->selectAll();
             for (const QChar key : QString::fromUtf8(keys)) {
@@ -128,7 +128,7 @@ private slots:
                 QTest::sendKeyEvent(QTest::Click, second, Qt::Key_unknown, QString(key),
                                     Qt::NoModifier);
             }
-            QTest::mouseClick(o.widget<QPushButton>("Button3"), Qt::LeftButton);
+            QTest::mouseClick(o.widget<QPushButton>("saveShutdownButton"), Qt::LeftButton);
             QCOMPARE(o.config.entry(store::SystemConfig::kShutdownTimeTwo), stored);
             QVERIFY(o.host.messages.empty());
         }

@@ -36,38 +36,38 @@ private slots:
         Password p;
         p.view.show();
         QCOMPARE(p.view.windowTitle(), QStringLiteral("操作员资格论证"));
-        QVERIFY(p.field("Edit1")->isVisible());
-        QVERIFY(!p.field("Edit2")->isVisible() && !p.field("Edit3")->isVisible());
-        const int middle = p.field("Edit1")->geometry().center().y();
+        QVERIFY(p.field("passwordField")->isVisible());
+        QVERIFY(!p.field("newPasswordField")->isVisible() && !p.field("repeatField")->isVisible());
+        const int middle = p.field("passwordField")->geometry().center().y();
         QVERIFY(middle > p.view.height() / 3);
 
-        QTest::keyClicks(p.field("Edit1"), QStringLiteral("pw"));
-        QCOMPARE(p.model.Edit1.text(), std::string("pw"));
-        QCOMPARE(p.field("Edit1")->displayText(), QStringLiteral("**"));
-        QTest::mouseClick(p.view.findChild<QPushButton*>(QStringLiteral("Button2")),
+        QTest::keyClicks(p.field("passwordField"), QStringLiteral("pw"));
+        QCOMPARE(p.model.passwordField.text(), std::string("pw"));
+        QCOMPARE(p.field("passwordField")->displayText(), QStringLiteral("**"));
+        QTest::mouseClick(p.view.findChild<QPushButton*>(QStringLiteral("okButton")),
                           Qt::LeftButton);
         QVERIFY(p.unlocked);
-        QVERIFY(p.field("Edit1")->text().isEmpty());
+        QVERIFY(p.field("passwordField")->text().isEmpty());
     }
 
     void changeLayoutShowsThreeLines() {
         Password p;
         p.view.show();
-        auto* change = p.view.findChild<QPushButton*>(QStringLiteral("Button1"));
+        auto* change = p.view.findChild<QPushButton*>(QStringLiteral("changeButton"));
         QCOMPARE(change->text(), QStringLiteral("更改(&G)"));
         QTest::mouseClick(change, Qt::LeftButton);
         QVERIFY(p.model.changeLayout());
-        for (const char* name : {"Edit1", "Edit2", "Edit3"}) {
+        for (const char* name : {"passwordField", "newPasswordField", "repeatField"}) {
             QTRY_VERIFY(p.field(name)->isVisible());
         }
-        QTRY_VERIFY(p.field("Edit1")->y() < p.field("Edit2")->y());
-        QVERIFY(p.field("Edit1")->y() < p.view.height() / 4);
+        QTRY_VERIFY(p.field("passwordField")->y() < p.field("newPasswordField")->y());
+        QVERIFY(p.field("passwordField")->y() < p.view.height() / 4);
         // The new password is as unseen as the old one.
-        for (const char* name : {"Edit2", "Edit3"}) {
+        for (const char* name : {"newPasswordField", "repeatField"}) {
             QTest::keyClicks(p.field(name), QStringLiteral("new"));
             QCOMPARE(p.field(name)->displayText(), QStringLiteral("***"));
         }
-        QCOMPARE(p.model.Edit3.text(), std::string("new"));
+        QCOMPARE(p.model.repeatField.text(), std::string("new"));
     }
 };
 

@@ -90,7 +90,7 @@ private slots:
         playback::VideoWindow model(m_monitors, m_keyboard);
         gui::VideoWindowView view(model, QStringLiteral(ORVESSA_PROGRAM_DIR));
         model.showWindow();
-        model.Panel1.setVisible(true);
+        model.videoSurface.setVisible(true);
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY(grab(view).pixelColor(10, 10) == QColor(Qt::black));
 
@@ -124,13 +124,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY2(view.webPage() == nullptr, "no browser before the first page");
         model.pageAddress = page.fileName().toStdString();
-        model.pl1.click();
+        model.showPageButton.click();
         QVERIFY2(view.webPage() != nullptr, "the browser module did not load");
         QVERIFY2(waitForPicture(view, [](const QImage& i) { return shareOf(i, Qt::red) > 0.5; }),
                  "the page's red background never showed");
 
         // Hide page: the window no longer shows the browser.
-        model.st1.click();
+        model.hidePageButton.click();
         QVERIFY(waitForPicture(view, [](const QImage& i) { return shareOf(i, Qt::red) < 0.1; }));
     }
 };

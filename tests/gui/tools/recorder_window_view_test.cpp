@@ -33,13 +33,13 @@ private slots:
         tools::RecorderWindow model(device,
                                     {host, [&dir] { return dir.path().toStdString() + "/"; }, {}});
         gui::RecorderWindowView view(model);
-        auto* square = view.findChild<QWidget*>(QStringLiteral("Shape1"));
-        auto* record = view.findChild<QPushButton*>(QStringLiteral("Button1"));
+        auto* square = view.findChild<QWidget*>(QStringLiteral("indicatorSquare"));
+        auto* record = view.findChild<QPushButton*>(QStringLiteral("recordButton"));
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QVERIFY(!square->isVisible());
 
-        QTest::mouseClick(view.findChild<QRadioButton*>(QStringLiteral("RadioGroup3_2")),
+        QTest::mouseClick(view.findChild<QRadioButton*>(QStringLiteral("sampleRateGroup_2")),
                           Qt::LeftButton);
         QCOMPARE(model.format().sampleRate, 44100U);
 
@@ -50,9 +50,10 @@ private slots:
         QCOMPARE(shown.pixelColor(10, 10), QColor(Qt::red));
         QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::black));
 
-        QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        QTest::mouseClick(view.findChild<QPushButton*>(QStringLiteral("stopButton")),
+                          Qt::LeftButton);
         QVERIFY(!square->isVisible());
-        QVERIFY(view.findChild<QPushButton*>(QStringLiteral("Button3"))->isEnabled());
+        QVERIFY(view.findChild<QPushButton*>(QStringLiteral("listenButton"))->isEnabled());
         QVERIFY(QFile::exists(scratch));  // the header was written
     }
 };

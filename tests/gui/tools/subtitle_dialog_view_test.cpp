@@ -32,14 +32,14 @@ struct Subtitle {
     fakes::RecordingKeyboard keyboard;
     playback::VideoWindow video{monitors, keyboard};
     tools::SubtitleDialog form{
-        config, video.Panel2,
+        config, video.subtitleStrip,
         tools::SubtitleServices{host, host, monitors, [] { return true; }, dir.path()}};
     Subtitle() {
         const char* stored[] = {"校园之声", "600", "20", "800", "100", "1"};
         for (int k = 0; k < 6; ++k) {
             config.setEntry(store::SystemConfig::kSubtitleText + k, stored[k]);
         }
-        form.FormCreate();
+        form.create();
     }
 };
 
@@ -61,23 +61,23 @@ private slots:
         gui::SubtitleDialogView view(s.form);
         QCOMPARE(view.previewStrip()->geometry(), QRect(5, 169, 225, 28));
 
-        auto* text = child<QLineEdit>(view, "Edit1");
+        auto* text = child<QLineEdit>(view, "textField");
         text->selectAll();
         QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QStringLiteral("放学"), {});
-        QCOMPARE(s.video.Panel2.text(), std::string("放学"));
+        QCOMPARE(s.video.subtitleStrip.text(), std::string("放学"));
         QCOMPARE(view.previewStrip()->text(), QStringLiteral("放学"));
 
-        auto* height = child<QLineEdit>(view, "Edit5");
+        auto* height = child<QLineEdit>(view, "heightField");
         height->selectAll();
         QTest::keyClicks(height, QStringLiteral("200"));
-        QCOMPARE(s.video.Panel2.bounds().height, 200);
+        QCOMPARE(s.video.subtitleStrip.bounds().height, 200);
         QCOMPARE(view.previewStrip()->height(), 56);
-        QTest::mouseClick(child<QToolButton>(view, "Edit5Up"), Qt::LeftButton);
+        QTest::mouseClick(child<QToolButton>(view, "heightFieldUp"), Qt::LeftButton);
         QCOMPARE(s.config.entry(store::SystemConfig::kSubtitleHeight), std::string("210"));
 
-        QTest::mouseClick(child<QCheckBox>(view, "CheckBox1"), Qt::LeftButton);
-        QVERIFY(!s.video.Panel2.visible());
-        QTest::mouseClick(child<QPushButton>(view, "Button3"), Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>(view, "hiddenBox"), Qt::LeftButton);
+        QVERIFY(!s.video.subtitleStrip.visible());
+        QTest::mouseClick(child<QPushButton>(view, "okButton"), Qt::LeftButton);
         QCOMPARE(s.form.modalResult(), model::ModalResult::Accepted);
     }
 
@@ -92,7 +92,7 @@ private slots:
         s.form.numberTyped(tools::SubtitleDialog::Top, "200");
         s.form.numberTyped(tools::SubtitleDialog::Width, "600");
         s.form.numberTyped(tools::SubtitleDialog::Height, "60");
-        s.video.Panel1.setVisible(true);
+        s.video.videoSurface.setVisible(true);
         s.video.showWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 

@@ -35,48 +35,48 @@ struct Expected {
 
 // Every command of the main window as the operator sees it.
 const Expected kMenuItems[] = {
-    {"XT1", "系统(&S)", "", true},
-    {"Jrxt", "进入系统", "F2", true},
-    {"pbxt", "屏蔽系统", "F3", true},
-    {"H3", "隐藏系统(&X)", "", true},
+    {"systemMenu", "系统(&S)", "", true},
+    {"enterSystem", "进入系统", "F2", true},
+    {"lockSystem", "屏蔽系统", "F3", true},
+    {"hideSystem", "隐藏系统(&X)", "", true},
     {"skin", "换    肤(&G)", "", true},
-    {"GGMM", "更改密码...", "F4", true},
-    {"TCXT", "退出系统(&Q)", "Ctrl+Q", true},
-    {"BCZ1", "表操作(&B)", "", false},
-    {"UP1", "上  移(&F)", "", true},
-    {"DOW1", "下  移(&N)", "", true},
-    {"Inse1", "插入行(&I)", "", true},
-    {"Del1", "删除行(&D)", "", true},
-    {"ADD1", "添加行(&A)", "", true},
-    {"SAVE1", "存  盘(&R)", "", true},
-    {"SZ1", "设置(&T)", "", true},
+    {"changePassword", "更改密码...", "F4", true},
+    {"quitSystem", "退出系统(&Q)", "Ctrl+Q", true},
+    {"tableMenu", "表操作(&B)", "", false},
+    {"moveUpItem", "上  移(&F)", "", true},
+    {"moveDownItem", "下  移(&N)", "", true},
+    {"insertRowItem", "插入行(&I)", "", true},
+    {"deleteRowItem", "删除行(&D)", "", true},
+    {"addRowItem", "添加行(&A)", "", true},
+    {"saveItem", "存  盘(&R)", "", true},
+    {"settingsMenu", "设置(&T)", "", true},
     {"manualOperation", "手动操作 (&L)", "F5", true},
     {"automaticOperation", "自动播出 (&U)", "F6", false},
-    {"Z1", "指定作息时间 (&Z)", "", false},
-    {"xq0", "自动(&U)", "", true},
-    {"xq1", "星期一", "", true},
-    {"xq7", "星期日", "", true},
-    {"N11", "周 设 置(&W)", "", false},
-    {"N12", "导    入(&J)", "", false},
-    {"N13", "导    出(&K)", "", false},
-    {"GXR1", "节 假 日(&P)", "", false},
+    {"forcedWeekdayMenu", "指定作息时间 (&Z)", "", false},
+    {"forcedAutomatic", "自动(&U)", "", true},
+    {"forcedMonday", "星期一", "", true},
+    {"forcedSunday", "星期日", "", true},
+    {"weekSettingItem", "周 设 置(&W)", "", false},
+    {"importTableItem", "导    入(&J)", "", false},
+    {"exportTableItem", "导    出(&K)", "", false},
+    {"holidaysItem", "节 假 日(&P)", "", false},
     {"schoolCalendar", "校历(&C)", "", false},
-    {"xuanxiang", "选    项 ", "F8", false},
-    {"yuyan", "预演检查", "", false},
-    {"N16", "字幕(&E)", "", false},
-    {"YSP1", "音视频(&M)", "", true},
-    {"dir1", "我的影音库(&Y)", "", false},
-    {"find1", "查找", "Ctrl+F", true},
-    {"P1", "播放", "Ctrl+P", false},
-    {"S2", "停止", "Ctrl+S", false},
-    {"Rec2", "录音    ", "Ctrl+R", false},
-    {"BZ1", "帮助(&H)", "", true},
-    {"GUANYU", "关于...", "F12", true},
-    {"H5", "帮助   ", "F1", true},
-    {"W1", "主页   ", "F10", true},
-    {"E1", "主窗口(&C)", "", true},
-    {"H2", "帮  助(&H)", "", true},
-    {"Q1", "退出系统(&Q)", "", true},
+    {"optionsItem", "选    项 ", "F8", false},
+    {"preflightItem", "预演检查", "", false},
+    {"subtitleItem", "字幕(&E)", "", false},
+    {"mediaMenu", "音视频(&M)", "", true},
+    {"mediaLibraryItem", "我的影音库(&Y)", "", false},
+    {"findItem", "查找", "Ctrl+F", true},
+    {"playItem", "播放", "Ctrl+P", false},
+    {"stopItem", "停止", "Ctrl+S", false},
+    {"recordItem", "录音    ", "Ctrl+R", false},
+    {"helpMenu", "帮助(&H)", "", true},
+    {"aboutItem", "关于...", "F12", true},
+    {"helpItem", "帮助   ", "F1", true},
+    {"homePageItem", "主页   ", "F10", true},
+    {"showWindowTrayItem", "主窗口(&C)", "", true},
+    {"helpTrayItem", "帮  助(&H)", "", true},
+    {"quitTrayItem", "退出系统(&Q)", "", true},
 };
 
 struct ExpectedButton {
@@ -86,22 +86,22 @@ struct ExpectedButton {
 };
 
 const ExpectedButton kToolbar[] = {
-    {"ToolButton9", "周设置", "一周表设置"},
-    {"ToolButton10", "导入", "从已存在表中复制数据"},
-    {"ToolButton15", "导出", "将当前表保存为模板"},
-    {"toolbutton13", "选项", "向表中添加目录或文件等"},
-    {"ToolButton24", "查找", "查看当前文件是否存在"},
-    {"ToolButton17", "播放", "播放当前文件"},
-    {"ToolButton18", "停止", "停止播放"},
-    {"rec3", "录音", "录音"},
-    {"SpeedButton9", "换肤", "更换界面"},
-    {"SpeedButton1", "帮助", "帮助"},
+    {"weekSettingTool", "周设置", "一周表设置"},
+    {"importTableTool", "导入", "从已存在表中复制数据"},
+    {"exportTableTool", "导出", "将当前表保存为模板"},
+    {"optionsTool", "选项", "向表中添加目录或文件等"},
+    {"findTool", "查找", "查看当前文件是否存在"},
+    {"playTool", "播放", "播放当前文件"},
+    {"stopTool", "停止", "停止播放"},
+    {"recordTool", "录音", "录音"},
+    {"skinTool", "换肤", "更换界面"},
+    {"helpTool", "帮助", "帮助"},
 };
 
 const ExpectedButton kButtons[] = {
-    {"QUIT1", "退出(&Q)", ""},
-    {"yinchang", "隐藏(&X)", ""},
-    {"xiugai", "插入(&I)", ""},
+    {"quitButton", "退出(&Q)", ""},
+    {"hideButton", "隐藏(&X)", ""},
+    {"insertRowButton", "插入(&I)", ""},
     {"add", "添加(&A)", ""},
     {"del", "删除(&D)", ""},
     {"up", "上移(&F)", ""},
@@ -161,7 +161,7 @@ private slots:
             QVERIFY2(button != nullptr, e.name);
             QCOMPARE(button->text(), q(e.caption));
         }
-        QVERIFY(view.findChild<QAbstractButton*>(QStringLiteral("Button3"))->isHidden());
+        QVERIFY(view.findChild<QAbstractButton*>(QStringLiteral("holidayOkButton"))->isHidden());
         for (const char* hidden : {"clockText", "weekSelector"}) {
             auto* w = view.findChild<QWidget*>(q(hidden));
             QVERIFY2(w != nullptr && w->isHidden(), hidden);
@@ -203,10 +203,10 @@ private slots:
         testing::writeBytes(m_dir / "zxsj3.log",
                             "1,7:30:00,\xD4\xE7\xB2\xD9,a.mp3,7:45:00,200,\r\n2,,\x81\x7F,,,,\r\n");
         auto model = makeModel();
-        store::setScheduleHeaders(model->Grid.table());
-        store::loadTableFile(model->Grid.table(), m_dir.path(), "zxsj3.log");
+        store::setScheduleHeaders(model->grid.table());
+        store::loadTableFile(model->grid.table(), m_dir.path(), "zxsj3.log");
         gui::MainWindowView view(*model);
-        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("grid"));
         QVERIFY(grid != nullptr);
         QCOMPARE(grid->rowCount(), 2);
         QCOMPARE(grid->horizontalHeaderItem(3)->text(), q("             目 录 或 文 件"));
@@ -221,10 +221,10 @@ private slots:
                  QString(QChar(QChar::ReplacementCharacter)) + QChar(0x7F));
         QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
 
-        model->Grid.setEditable(true);
+        model->grid.setEditable(true);
         QVERIFY(grid->editTriggers() != QAbstractItemView::NoEditTriggers);
         grid->item(0, 2)->setText(QString::fromUtf8("早操😀"));
-        QCOMPARE(model->Grid.cell(2, 1), std::string("早操?"));
+        QCOMPARE(model->grid.cell(2, 1), std::string("早操?"));
         QCOMPARE(grid->item(0, 2)->text(), q("早操?"));
     }
 
@@ -245,7 +245,7 @@ private slots:
     void closingHidesAndTheTrayBringsTheWindowBack() {
         auto model = makeModel();
         gui::MainWindowView view(*model);
-        model->E1Click();
+        model->showFromTray();
         QVERIFY(view.isVisible());
         view.close();
         QVERIFY(!model->visible());
@@ -255,7 +255,7 @@ private slots:
             // Without a notification area the window stays reachable in the taskbar.
             QVERIFY(view.isMinimized());
         }
-        model->trayLeftClick();
+        model->trayLeftReleased();
         QVERIFY(view.isVisible());
         QVERIFY(!view.isMinimized());
         QCOMPARE(m_host.quitRequests, 0);

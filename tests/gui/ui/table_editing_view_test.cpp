@@ -45,7 +45,7 @@ private slots:
         view.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&view));
         QVERIFY(form.manualOperation.click());
-        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("grid"));
         grid->setFocus();
         grid->setCurrentCell(1, 1);
         // Keys go where the keyboard is: the grid, then the cell's editor once typing opens it.
@@ -61,8 +61,8 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         // The editor commits on Return from the event loop.
         QCoreApplication::processEvents();
-        QCOMPARE(form.Grid.cell(1, 2), std::string("8:00"));
-        QCOMPARE(form.Grid.cell(2, 2), std::string("bell"));
+        QCOMPARE(form.grid.cell(1, 2), std::string("8:00"));
+        QCOMPARE(form.grid.cell(2, 2), std::string("bell"));
         QVERIFY(form.save.enabled());
         auto* save = view.findChild<QPushButton*>(QStringLiteral("save"));
         QVERIFY(save != nullptr);
@@ -81,8 +81,8 @@ private slots:
         gui::MainWindowView view(form);
         view.show();
         QVERIFY(form.manualOperation.click());
-        QVERIFY(form.ToolButton9.click());
-        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("Grid"));
+        QVERIFY(form.weekSettingTool.click());
+        auto* grid = view.findChild<QTableWidget*>(QStringLiteral("grid"));
         auto* monday = view.findChild<QRadioButton*>();
         QVERIFY(monday != nullptr);
 

@@ -36,14 +36,7 @@
 #include "core/store/table_file.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
-#include "fakes/fake_power.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_single_instance.h"
-#include "fakes/fixed_monitors.h"
-#include "fakes/recording_keyboard.h"
-#include "fakes/recording_screen_saver_flag.h"
-#include "fakes/recording_shell.h"
-#include "fakes/scripted_host.h"
+#include "fakes/fake_platform.h"
 #include "gui/timer_binder.h"
 #include "support/temp_dir.h"
 
@@ -354,15 +347,8 @@ int main(int argc, char** argv) {
     }
     writeProgramDirectory(dir.path(), rows, weekdayToday());
 
-    fakes::ScriptedHost host;
-    backends::LinuxClock clock;
-    fakes::FakePower power;
-    fakes::RecordingScreenSaverFlag screenSaver;
-    fakes::RecordingShell shell;
-    fakes::FakeSingleInstance instance;
-    fakes::FixedMonitors monitors;
-    fakes::RecordingKeyboard keyboard;
-    fakes::FakeProcesses processes;
+    // The real clock; the other services are the tests' fakes.
+    fakes::BasicFakePlatform<backends::LinuxClock> platform;
     backends::GstMediaOptions mediaOptions;
     mediaOptions.audioSink =
         std::string("fakesink sync=true signal-handoffs=true name=") + kSinkName;
@@ -372,19 +358,7 @@ int main(int argc, char** argv) {
     ProbedDevice device(gstDevice, rows);
     // The probe watches what is played; the volume goes to the pipeline itself.
     std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start({.host = host,
-                                         .clock = clock,
-                                         .power = power,
-                                         .screenSaver = screenSaver,
-                                         .shell = shell,
-                                         .singleInstance = instance,
-                                         .monitors = monitors,
-                                         .keyboard = keyboard,
-                                         .mediaDevice = device,
-                                         .audioOutput = gstDevice,
-                                         .processes = processes,
-                                         .programDirectory = dir.path(),
-                                         .mediaProfile = dir / "win.ini"});
+        scheduler::OrvessaSystem::start(platform.services(dir.path(), device, gstDevice));
     if (!system) {
         std::fprintf(stderr, "the system did not start\n");
         stopBusyProcesses(busy);
@@ -587,13 +561,13 @@ int main(int argc, char** argv) {
                 late.median, late.worst, inStall.size());
     std::printf("  rows that never sounded: %d; opens at no row's second: %d\n", unplayed,
                 device.unmatchedOpens);
-    for (const auto& request : shell.requests) {
+    for (const auto& request : platform.shell.requests) {
         std::printf("  handed to the shell (the device could not play it): %s\n",
                     request.target.c_str());
     }
-    if (!host.messages.empty()) {
-        std::printf("message boxes during the run: %zu, the first: %s\n", host.messages.size(),
-                    host.messages.front().text.c_str());
+    if (!platform.host.messages.empty()) {
+        std::printf("message boxes during the run: %zu, the first: %s\n",
+                    platform.host.messages.size(), platform.host.messages.front().text.c_str());
     }
     return 0;
 }

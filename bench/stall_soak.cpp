@@ -34,6 +34,7 @@
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/main_routine.h"
+#include "core/scheduler/platform_services.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
 #include "dryrun/simulated_platform.h"
@@ -122,7 +123,7 @@ class Week {
 public:
     explicit Week(const fs::path& programDirectory)
         : m_dir(programDirectory),
-          m_device(m_clock, kLengths, [](const std::string&) { return std::nullopt; }) {}
+          m_device(m_platform.clock, kLengths, [](const std::string&) { return std::nullopt; }) {}
 
     // Runs the week; with `stallChance` above 0 a stall of up to kMaxStallMs follows a tick
     // with that chance.
@@ -132,19 +133,8 @@ public:
         std::uniform_int_distribution<int64_t> stall(1, kMaxStallMs);
 
         setTime(startMs);
-        m_system = scheduler::OrvessaSystem::start({.host = m_host,
-                                                    .clock = m_clock,
-                                                    .power = m_power,
-                                                    .screenSaver = m_screenSaver,
-                                                    .shell = m_shell,
-                                                    .singleInstance = m_instance,
-                                                    .monitors = m_monitors,
-                                                    .keyboard = m_keyboard,
-                                                    .mediaDevice = m_device,
-                                                    .audioOutput = m_device,
-                                                    .processes = m_processes,
-                                                    .programDirectory = m_dir,
-                                                    .mediaProfile = m_dir / "win.ini"});
+        m_system = scheduler::OrvessaSystem::start(
+            scheduler::servicesOf(m_platform, m_device, m_device, m_dir));
         ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
         f.activate();
@@ -192,21 +182,13 @@ private:
         m_nowMs = ms;
         platform::LocalDateTime t = scheduler::localDateTimeOf(ms / 1000);
         t.millisecond = static_cast<int>(ms % 1000);
-        m_clock.set(t);
+        m_platform.clock.set(t);
     }
 
     fs::path m_dir;
     int64_t m_nowMs = 0;
-    dryrun::SimulatedHost m_host;
-    dryrun::SimulatedClock m_clock;
-    dryrun::SimulatedPower m_power;
-    dryrun::NoScreenSaverFlag m_screenSaver;
-    dryrun::SimulatedShell m_shell;
-    dryrun::FreeInstance m_instance;
-    dryrun::SingleMonitor m_monitors;
-    dryrun::DroppingKeyboard m_keyboard;
+    dryrun::SimulatedPlatform m_platform;
     dryrun::SimulatedMediaDevice m_device;
-    dryrun::NoProcesses m_processes;
     std::unique_ptr<scheduler::OrvessaSystem> m_system;
 };
 

@@ -52,7 +52,7 @@ std::string dateTimeText(int64_t seconds) {
     return buffer;
 }
 
-std::string problemText(const platform::DayProblem& problem) {
+std::string problemText(const editing::DayProblem& problem) {
     const std::string row = "row=" + std::to_string(problem.row);
     if (problem.reason == "no-table") {
         return "no-table path=" + problem.path;
@@ -67,7 +67,7 @@ std::string problemText(const platform::DayProblem& problem) {
     return text;
 }
 
-std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem) {
+std::string problemLine(std::chrono::year_month_day date, const editing::DayProblem& problem) {
     return dateTimeText(midnightOf(date) + problem.second) + " " + problemText(problem);
 }
 
@@ -109,7 +109,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     SimulatedDay day(settings);
 
     DayCheck check;
-    std::map<int, platform::DayBar> bars;
+    std::map<int, editing::DayBar> bars;
     std::set<int> running;
     day.run([&](const DayLine& line) {
         if (!line.event) {
@@ -119,7 +119,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
         const int second = static_cast<int>(line.at - settings.start);
         switch (e.type) {
             case BroadcastEvent::Type::Started:
-                bars.try_emplace(e.row, platform::DayBar{e.row, second, second, false});
+                bars.try_emplace(e.row, editing::DayBar{e.row, second, second, false});
                 running.insert(e.row);
                 return;
             case BroadcastEvent::Type::Stopped:
@@ -147,7 +147,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
                             e.byRow == 0 && !readStart && !text::trimText(startCell).empty();
         bars.insert_or_assign(
             e.row,
-            platform::DayBar{e.row, start, stop && *stop > start ? *stop : start, true, noTime});
+            editing::DayBar{e.row, start, stop && *stop > start ? *stop : start, true, noTime});
     });
     for (const int row : running) {
         bars[row].endSecond = kDay;

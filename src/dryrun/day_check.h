@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform/day_checker.h"
+#include "core/editing/day_checker.h"
 #include "core/store/schedule_table.h"
 #include "core/store/school_calendar.h"
 
@@ -37,15 +37,15 @@ struct DayCheck {
     store::CalendarDoubts calendar;
     // In the order they happen; "no-table" (row 0) when the day's table does not exist, so that
     // the day runs an empty one.
-    std::vector<platform::DayProblem> problems;
+    std::vector<editing::DayProblem> problems;
     // By row: from its first start to its last stop (the end of the day if it still runs then);
     // a row left behind sits at its start time, or at the second it was left when it has none.
-    std::vector<platform::DayBar> bars;
+    std::vector<editing::DayBar> bars;
 };
 
 // A problem of `date` as orvessa-rehearse --check prints it:
 // "2026-12-15 08:00:29 skip row=4 reason=late by=3".
-std::string problemLine(std::chrono::year_month_day date, const platform::DayProblem& problem);
+std::string problemLine(std::chrono::year_month_day date, const editing::DayProblem& problem);
 
 // The calendar's doubts about `date` as --check prints them, at the day's first second, the
 // text of a line last as it may hold blanks:

@@ -11,9 +11,9 @@ DayCheckerService::DayCheckerService(std::filesystem::path programDirectory,
                                      std::map<std::string, int64_t> lengths)
     : m_programDirectory(std::move(programDirectory)), m_lengths(std::move(lengths)) {}
 
-platform::DayCheckResult DayCheckerService::check(std::chrono::year_month_day date,
-                                                  const store::ScheduleTable* shown) {
-    platform::DayCheckResult result;
+editing::DayCheckResult DayCheckerService::check(std::chrono::year_month_day date,
+                                                 const store::ScheduleTable* shown) {
+    editing::DayCheckResult result;
     try {
         DayCheck day = checkDay(m_programDirectory, date, shown, m_lengths);
         result.tableFileName = std::move(day.tableFileName);

@@ -5,20 +5,20 @@
 #include <map>
 #include <string>
 
-#include "core/platform/day_checker.h"
+#include "core/editing/day_checker.h"
 
 namespace orvessa::dryrun {
 
 // The program's pre-flight check on top of checkDay: the day is rehearsed on copies of the
 // program directory's files, and failures come back as text instead of exceptions.
-class DayCheckerService : public platform::DayChecker {
+class DayCheckerService : public editing::DayChecker {
 public:
     // `lengths` overrides media lengths in milliseconds by file name; other files are measured.
     explicit DayCheckerService(std::filesystem::path programDirectory,
                                std::map<std::string, int64_t> lengths = {});
 
-    platform::DayCheckResult check(std::chrono::year_month_day date,
-                                   const store::ScheduleTable* shown) override;
+    editing::DayCheckResult check(std::chrono::year_month_day date,
+                                  const store::ScheduleTable* shown) override;
     std::optional<std::chrono::year_month_day> nextDayOf(const std::string& tableFileName,
                                                          std::chrono::year_month_day from) override;
 

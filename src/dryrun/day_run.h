@@ -17,7 +17,7 @@ std::string dateTimeText(int64_t seconds);
 
 // A problem in the words both print, without its time: "skip row=4 reason=late by=3",
 // "missing row=2 path=/srv/AUDIO/a.wav", "no-table path=/srv/zxsj1.log".
-std::string problemText(const platform::DayProblem& problem);
+std::string problemText(const editing::DayProblem& problem);
 
 // checkDay, ended early (throwing Interrupted) when `interrupted` is set.
 DayCheck runDayCheck(const std::filesystem::path& programDirectory,

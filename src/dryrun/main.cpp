@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/program_directory.h"
+#include "backends/linux/program_directory.h"
 #include "dryrun/rehearsal.h"
 #include "dryrun/work_directory.h"
 
@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     // Without DIR, the directory the program itself would use; it is only looked at, so a
     // rehearsal never makes the user's directory.
     if (!namesDirectory(arguments)) {
-        arguments.insert(arguments.begin(), orvessa::app::chooseProgramDirectory().path.string());
+        arguments.insert(arguments.begin(),
+                         orvessa::backends::chooseProgramDirectory().path.string());
     }
     return orvessa::dryrun::rehearse(arguments, std::cout, std::cerr, &g_signal);
 }

@@ -249,7 +249,7 @@ int checkOneDay(const Options& options, std::ostream& out,
     for (const std::string& line : calendarLines(options.date, check.calendar)) {
         writeLine(out, line);
     }
-    for (const platform::DayProblem& p : check.problems) {
+    for (const editing::DayProblem& p : check.problems) {
         writeLine(out, problemLine(options.date, p));
     }
     return check.problems.empty() && check.calendar.empty() ? kRehearsed : kProblemsFound;

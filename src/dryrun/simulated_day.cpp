@@ -10,6 +10,7 @@
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/main_routine.h"
+#include "core/scheduler/platform_services.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
 #include "core/text/paths.h"
@@ -49,7 +50,7 @@ public:
     explicit Run(DaySettings settings)
         : m_settings(std::move(settings)),
           m_lengths(m_work.path() / "win.ini"),
-          m_device(m_clock, m_settings.lengths,
+          m_device(m_platform.clock, m_settings.lengths,
                    [this](const std::string& path) { return m_lengths.lengthOf(path); }) {}
 
     void run(const std::function<void(const DayLine&)>& sink) {
@@ -65,8 +66,8 @@ public:
         }
         copyWhatALoadReads(dir, m_work.path());
 
-        m_host.onQuit = [this] { finish("quit"); };
-        m_power.onPowerOff = [this] {
+        m_platform.host.onQuit = [this] { finish("quit"); };
+        m_platform.power.onPowerOff = [this] {
             // Whatever the table still held stays unplayed.
             if (!m_finished && m_system && m_system->mainWindow().broadcastTimer.running() &&
                 m_system->journal() != nullptr) {
@@ -74,23 +75,12 @@ public:
             }
             finish("shutdown");
         };
-        m_clock.set(scheduler::localDateTimeOf(m_settings.start));
+        m_platform.clock.set(scheduler::localDateTimeOf(m_settings.start));
         // The device reports the lengths and ignores the volume it is given.
-        const scheduler::PlatformServices services{.host = m_host,
-                                                   .clock = m_clock,
-                                                   .power = m_power,
-                                                   .screenSaver = m_screenSaver,
-                                                   .shell = m_shell,
-                                                   .singleInstance = m_instance,
-                                                   .monitors = m_monitors,
-                                                   .keyboard = m_keyboard,
-                                                   .mediaDevice = m_device,
-                                                   .audioOutput = m_device,
-                                                   .processes = m_processes,
-                                                   .programDirectory = m_work.path(),
-                                                   .mediaProfile = m_work.path() / "win.ini",
-                                                   .itemDirectory = fs::absolute(dir, ec),
-                                                   .broadcastRecord = this};
+        scheduler::PlatformServices services =
+            scheduler::servicesOf(m_platform, m_device, m_device, m_work.path());
+        services.itemDirectory = fs::absolute(dir, ec);
+        services.broadcastRecord = this;
         m_system = scheduler::OrvessaSystem::start(services);
         ui::MainWindow& f = m_system->mainWindow();
         system::BroadcastEngine& e = m_system->engine();
@@ -201,7 +191,7 @@ private:
             const bool enabled = f.automaticOperation.enabled();
             if (enabled && !m_automaticEntryEnabled) {
                 m_reentered = true;
-                m_midnight = platform::dateNumber(m_clock.now()) != e.automaticDate();
+                m_midnight = platform::dateNumber(m_platform.clock.now()) != e.automaticDate();
                 m_lines.push_back({0, m_midnight ? "midnight" : "replay", std::nullopt});
             }
             m_automaticEntryEnabled = enabled;
@@ -229,11 +219,11 @@ private:
             if (m_settings.interrupted != nullptr && *m_settings.interrupted != 0) {
                 throw Interrupted{*m_settings.interrupted};
             }
-            m_clock.set(scheduler::localDateTimeOf(s));
+            m_platform.clock.set(scheduler::localDateTimeOf(s));
             if (const auto jump = jumps.find(s); jump != jumps.end()) {
                 s += jump->second;
                 jumps.erase(jump);
-                m_clock.jumpTo(scheduler::localDateTimeOf(s));
+                m_platform.clock.jumpTo(scheduler::localDateTimeOf(s));
             }
             const bool atEnd = f.broadcastTimer.running() &&
                                e.session().playback.currentRow == f.grid.table().rowCount();
@@ -274,7 +264,7 @@ private:
     }
 
     void flush() {
-        const int64_t at = scheduler::secondsOf(m_clock.now());
+        const int64_t at = scheduler::secondsOf(m_platform.clock.now());
         // The sink may throw (its output failed): the lines of this second are then dropped.
         std::vector<DayLine> lines;
         lines.swap(m_lines);
@@ -287,17 +277,9 @@ private:
     DaySettings m_settings;
     const std::function<void(const DayLine&)>* m_sink = nullptr;
     WorkDirectory m_work;
-    SimulatedHost m_host;
-    SimulatedClock m_clock;
-    SimulatedPower m_power;
-    NoScreenSaverFlag m_screenSaver;
-    SimulatedShell m_shell;
-    FreeInstance m_instance;
-    SingleMonitor m_monitors;
-    DroppingKeyboard m_keyboard;
+    SimulatedPlatform m_platform;
     MediaLengths m_lengths;
     SimulatedMediaDevice m_device;
-    NoProcesses m_processes;
     std::vector<DayLine> m_lines;  // the current second's
     std::string m_tableFileName;
     bool m_stopDay = false;

@@ -143,4 +143,18 @@ public:
     void setRunning(bool) override {}
 };
 
+// Every simulated part a system needs but its media device, under the names the services give
+// them (scheduler::servicesOf).
+struct SimulatedPlatform {
+    SimulatedHost host;
+    SimulatedClock clock;
+    SimulatedPower power;
+    NoScreenSaverFlag screenSaver;
+    SimulatedShell shell;
+    FreeInstance instance;
+    SingleMonitor monitors;
+    DroppingKeyboard keyboard;
+    NoProcesses processes;
+};
+
 }  // namespace orvessa::dryrun

@@ -144,11 +144,11 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
     EXPECT_EQ(day.problems[1].reason, "missing");
     EXPECT_EQ(day.problems[1].path, audio() + "gone.wav");
 
-    const auto bar = [](const platform::DayBar& b) {
+    const auto bar = [](const editing::DayBar& b) {
         return std::vector<int>{b.row, b.startSecond, b.endSecond, b.leftBehind ? 1 : 0};
     };
     std::vector<std::vector<int>> bars;
-    for (const platform::DayBar& b : day.bars) {
+    for (const editing::DayBar& b : day.bars) {
         bars.push_back(bar(b));
     }
     EXPECT_EQ(bars, (std::vector<std::vector<int>>{
@@ -165,7 +165,7 @@ TEST_F(DayCheckTest, TheShownRowsAreCheckedAndDrawnOnTheTimeline) {
 TEST_F(DayCheckTest, EachPrintedProblemIsTheProblemTheViewGets) {
     const auto printed = [](year_month_day date, const DayCheck& day) {
         Lines lines;
-        for (const platform::DayProblem& p : day.problems) {
+        for (const editing::DayProblem& p : day.problems) {
             lines.push_back(problemLine(date, p));
         }
         return lines;
@@ -184,7 +184,7 @@ TEST_F(DayCheckTest, EachPrintedProblemIsTheProblemTheViewGets) {
                               "2026-12-14 10:00:00 missing row=4 path=" + audio() + "gone.wav",
                               "2026-12-14 23:59:59 skip row=6 reason=still-playing by=5"}));
     std::vector<int> seconds;
-    for (const platform::DayProblem& p : monday.problems) {
+    for (const editing::DayProblem& p : monday.problems) {
         seconds.push_back(p.second);
     }
     EXPECT_EQ(seconds, (std::vector<int>{32462, 32462, 36000, 86399}));

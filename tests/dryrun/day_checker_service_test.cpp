@@ -40,7 +40,7 @@ TEST_F(DayCheckerServiceTest, TheCollisionReachesTheDialogAsTheOperatorReadsIt) 
     EXPECT_TRUE(check.bars()[1].leftBehind);
     EXPECT_EQ(check.laneCount(), 2);
 
-    const platform::DayCheckResult direct = service.check(2026y / 12 / 14, &grid.table());
+    const editing::DayCheckResult direct = service.check(2026y / 12 / 14, &grid.table());
     ASSERT_EQ(direct.problems.size(), 1u);
     EXPECT_EQ(direct.problems[0].second, 8 * 3600 + 10 * 60 + 2) << "when the clock gave up";
     EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 15), 2026y / 12 / 21);
@@ -71,7 +71,7 @@ TEST_F(DayCheckerServiceTest, TheCheckAfterASaveReadsTheTableAsItWasWritten) {
 
     EXPECT_EQ(hintLine.text(),
               "  ☆ 已存盘。预演 2026-12-14 星期一：发现 2 个问题，请用“预演检查”查看！");
-    const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
+    const editing::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
     ASSERT_EQ(r.problems.size(), 2u);
     EXPECT_EQ(r.problems[0].reason, "missing");
     EXPECT_EQ(r.problems[0].path, audio() + "铃?.wav");
@@ -80,7 +80,7 @@ TEST_F(DayCheckerServiceTest, TheCheckAfterASaveReadsTheTableAsItWasWritten) {
 
 TEST_F(DayCheckerServiceTest, ADirectoryThatCannotBeRehearsedIsReportedNotThrown) {
     DayCheckerService service(m_dir.path() / "nowhere");
-    const platform::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
+    const editing::DayCheckResult r = service.check(2026y / 12 / 14, nullptr);
     EXPECT_FALSE(r.error.empty());
     EXPECT_TRUE(r.problems.empty());
     EXPECT_EQ(service.nextDayOf("zxsj1.log", 2026y / 12 / 14), std::nullopt);

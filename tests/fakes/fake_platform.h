@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/scheduler/main_routine.h"
+#include "core/scheduler/platform_services.h"
 #include "fakes/fake_media_device.h"
 #include "fakes/fake_power.h"
 #include "fakes/fake_processes.h"
@@ -16,10 +17,12 @@
 
 namespace orvessa::fakes {
 
-// One fake of every platform interface, for tests that start the whole system.
-struct FakePlatform {
+// One fake of every platform interface, for tests that start the whole system; a measurement
+// may put a real clock in.
+template <class Clock = SettableClock>
+struct BasicFakePlatform {
     ScriptedHost host;
-    SettableClock clock;
+    Clock clock;
     FakePower power;
     RecordingScreenSaverFlag screenSaver;
     RecordingShell shell;
@@ -38,20 +41,10 @@ struct FakePlatform {
     scheduler::PlatformServices services(const std::filesystem::path& directory,
                                          platform::MediaDevice& media,
                                          platform::AudioOutput& output) {
-        return {.host = host,
-                .clock = clock,
-                .power = power,
-                .screenSaver = screenSaver,
-                .shell = shell,
-                .singleInstance = instance,
-                .monitors = monitors,
-                .keyboard = keyboard,
-                .mediaDevice = media,
-                .audioOutput = output,
-                .processes = processes,
-                .programDirectory = directory,
-                .mediaProfile = directory / "win.ini"};
+        return scheduler::servicesOf(*this, media, output, directory);
     }
 };
+
+using FakePlatform = BasicFakePlatform<>;
 
 }  // namespace orvessa::fakes

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -527,8 +528,12 @@ void GstMediaDevice::Impl::prepare(const std::string& path) {
         } else {
             m_preparedFile = path;
         }
+    } catch (const std::exception& e) {
+        close();
+        platform::recordFailure(m_options.failures, {"item not prepared", path + ": " + e.what()});
     } catch (...) {
         close();
+        platform::recordFailure(m_options.failures, {"item not prepared", path});
     }
     m_fileName = requested;
 }
@@ -758,7 +763,8 @@ void GstMediaDevice::Impl::save() {
     }
     // The recording replaces whatever the file held.
     const store::WriteResult written =
-        store::writeFileAtomically(m_fileName, makeWavFile(m_wav->format, m_recorded));
+        store::writeFileAtomically(m_fileName, makeWavFile(m_wav->format, m_recorded),
+                                   store::Visibility::Shared, m_options.fileSync);
     if (!written) {
         throw MediaError(written.error);
     }

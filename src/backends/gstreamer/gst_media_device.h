@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "core/platform/failure_record.h"
 #include "core/platform/media_device.h"
+#include "core/store/file_sync.h"
 
 // GStreamer's own declaration, repeated so that users of the device need no GStreamer headers.
 typedef struct _GstElement GstElement;
@@ -26,6 +28,11 @@ struct GstMediaOptions {
     std::filesystem::path mediaProfile;
     // How long open() waits for the media to become ready, and startRecording() for the input.
     std::chrono::milliseconds openTimeout{5000};
+    // Where a file prepared ahead of its row and failing to open is recorded; none for no record.
+    // The row's own open fails again when it comes, and is the player's to report.
+    platform::FailureRecord* failures = nullptr;
+    // What a saved recording is flushed through; none for no flush.
+    store::FileSync* fileSync = nullptr;
 };
 
 // MediaDevice on GStreamer (playbin), and the output volume of what it plays. Nothing runs

@@ -85,7 +85,8 @@ bool isTrue(std::string_view value) {
 
 }  // namespace
 
-LinuxUnattendedStart::LinuxUnattendedStart(Places places) : m_places(std::move(places)) {}
+LinuxUnattendedStart::LinuxUnattendedStart(Places places, store::FileSync* fileSync)
+    : m_places(std::move(places)), m_fileSync(fileSync) {}
 
 LinuxUnattendedStart::Places LinuxUnattendedStart::placesOfThisProcess() {
     Places places;
@@ -190,8 +191,8 @@ std::string LinuxUnattendedStart::setAutostart(bool on) {
     if (ec) {
         return entry.parent_path().string() + ": " + ec.message();
     }
-    const store::WriteResult written =
-        store::writeFileAtomically(entry, entryText(m_places.executable));
+    const store::WriteResult written = store::writeFileAtomically(
+        entry, entryText(m_places.executable), store::Visibility::Shared, m_fileSync);
     return written ? std::string() : written.error;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform/unattended_start.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::backends {
 
@@ -20,7 +21,8 @@ public:
         std::filesystem::path systemRoot = "/";
     };
 
-    explicit LinuxUnattendedStart(Places places);
+    // The autostart entry is flushed through `fileSync` when given.
+    explicit LinuxUnattendedStart(Places places, store::FileSync* fileSync = nullptr);
     // This process: its user, its executable and the environment's configuration directory.
     static Places placesOfThisProcess();
 
@@ -39,6 +41,7 @@ private:
     bool gdmLogsIn() const;
 
     Places m_places;
+    store::FileSync* m_fileSync;
 };
 
 }  // namespace orvessa::backends

@@ -465,8 +465,8 @@ void CalendarWindow::accept() {
         return;
     }
     if (m_edited) {
-        const store::WriteResult written =
-            store::writeCalendarFile(m_s.programDirectory, m_edit.entries, m_edit.problems);
+        const store::WriteResult written = store::writeCalendarFile(
+            m_s.programDirectory, m_edit.entries, m_edit.problems, m_s.fileSync);
         if (!written) {
             m_s.host.messageBox("校历未能存盘，修改仍保留在窗口中：\r" + written.error, kCaption,
                                 MessageIcon::Error, MessageButtons::Ok);

@@ -30,6 +30,8 @@ struct CalendarServices {
     std::filesystem::path programDirectory;
     // Reads calendars for the import; without one the window offers no import.
     platform::CalendarReader* reader = nullptr;
+    // What the files it writes are flushed through; none in tests (file_io.h).
+    store::FileSync* fileSync = nullptr;
 };
 
 // A date as the year view draws it.

@@ -296,8 +296,9 @@ bool GridEditor::saveAllowingEmpty() {
 }
 
 bool GridEditor::writeTable() {
-    const store::WriteResult r = store::writeTableFile(
-        m_c.grid.table(), m_services.programDirectory, m_session.tableFileName);
+    const store::WriteResult r =
+        store::writeTableFile(m_c.grid.table(), m_services.programDirectory,
+                              m_session.tableFileName, m_services.fileSync);
     m_c.grid.tableChanged();
     if (!r.ok) {
         // The old file is untouched and the changes stay unsaved.

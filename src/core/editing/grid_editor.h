@@ -43,6 +43,8 @@ struct EditorServices {
     platform::FailureRecord* failures = nullptr;
     // What a date is for; without it, the configuration's week alone decides (no calendar).
     std::function<store::DayPlan(const platform::LocalDateTime&)> planDay = {};
+    // What the files it writes are flushed through; none in tests (file_io.h).
+    store::FileSync* fileSync = nullptr;
 };
 
 // The schedule grid as the table editor: loading and saving the table file, the selection step,

@@ -74,7 +74,7 @@ std::string problemCount(std::size_t count) {
 }
 
 // Why a row is left, in the operator's words; the rehearsal's own word for one it does not know.
-std::string reasonText(const platform::DayProblem& p) {
+std::string reasonText(const DayProblem& p) {
     const std::string by = p.byRow > 0 ? " (" + rowText(p.byRow) + ")" : std::string();
     if (p.reason == "missing") {
         return "文件不存在：" + p.path;
@@ -205,7 +205,7 @@ void PreflightCheck::runCheck() {
         summaryLine.setColor(m_result.problems.empty() && doubts == 0 ? model::kGreen
                                                                       : model::kRed);
         summaryLine.setText(summary + calendarSummary);
-        for (const platform::DayProblem& p : m_result.problems) {
+        for (const DayProblem& p : m_result.problems) {
             lines.push_back(problemLine(p));
             m_problemRows.push_back(p.row);
         }
@@ -225,7 +225,7 @@ void PreflightCheck::runCheck() {
     m_lanes.assign(m_result.bars.size(), 0);
     std::vector<int> laneEnds;
     for (const std::size_t i : order) {
-        const platform::DayBar& bar = m_result.bars[i];
+        const DayBar& bar = m_result.bars[i];
         const int end = std::max(bar.endSecond, bar.startSecond + 1);
         const auto free = std::find_if(laneEnds.begin(), laneEnds.end(),
                                        [&bar](int laneEnd) { return laneEnd <= bar.startSecond; });
@@ -241,11 +241,11 @@ void PreflightCheck::runCheck() {
     timelineChanged.send();
 }
 
-std::string PreflightCheck::problemLine(const platform::DayProblem& p) const {
+std::string PreflightCheck::problemLine(const DayProblem& p) const {
     // A row left behind is shown at its own time, where the operator looks for it; one whose
     // time no clock reaches has none.
     std::string time = clockText(p.second);
-    for (const platform::DayBar& bar : m_result.bars) {
+    for (const DayBar& bar : m_result.bars) {
         if (bar.row == p.row && bar.leftBehind) {
             time = bar.noTime ? "--:--:--" : clockText(bar.startSecond);
         }
@@ -271,7 +271,7 @@ std::vector<TimelineSpan> PreflightCheck::timeline(int width, const LabelWidth& 
     int apartLanes = 0;
     std::vector<std::size_t> dayOrder;
     for (std::size_t i = 0; i < m_result.bars.size(); ++i) {
-        const platform::DayBar& bar = m_result.bars[i];
+        const DayBar& bar = m_result.bars[i];
         if (bar.noTime) {
             // Not where the check gave up on it: that second is no time of the row's.
             const int left = -kApartWidth + 2;
@@ -328,7 +328,7 @@ int PreflightCheck::laneCount(int width, const LabelWidth& labelWidth) const {
 
 bool PreflightCheck::hasRowsApart() const {
     return std::any_of(m_result.bars.begin(), m_result.bars.end(),
-                       [](const platform::DayBar& b) { return b.noTime; });
+                       [](const DayBar& b) { return b.noTime; });
 }
 
 void PreflightCheck::tableSaved() {
@@ -344,7 +344,7 @@ void PreflightCheck::tableSaved() {
         return;
     }
     // The file, not the grid: what the day will broadcast is what a load reads back.
-    const platform::DayCheckResult r = m_s.checker.check(*day, nullptr);
+    const DayCheckResult r = m_s.checker.check(*day, nullptr);
     if (!r.error.empty()) {
         report(model::kRed, "  ☆ 已存盘，但无法预演：" + r.error);
         return;

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "core/editing/day_checker.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
 #include "core/model/grid.h"
 #include "core/model/window.h"
 #include "core/platform/clock.h"
-#include "core/platform/day_checker.h"
 #include "core/platform/host.h"
 
 namespace orvessa::editing {
@@ -20,7 +20,7 @@ namespace orvessa::editing {
 struct PreflightServices {
     platform::Host& host;
     const platform::Clock& clock;
-    platform::DayChecker& checker;
+    DayChecker& checker;
     const model::Grid& grid;             // the table shown, saved or not
     const std::string& tableFileName;    // the file the grid's table belongs to
     model::TextControl& hintLine;        // where a save reports the check of its table
@@ -84,7 +84,7 @@ public:
     void showRow(int row);
 
     // The bars of the last check, by row, and how many lanes their times take.
-    const std::vector<platform::DayBar>& bars() const { return m_result.bars; }
+    const std::vector<DayBar>& bars() const { return m_result.bars; }
     int laneCount() const { return m_laneCount; }
     // `labelWidth` gives the pixels a row's number takes beside its bar; none for numbers that
     // are not drawn.
@@ -111,11 +111,11 @@ private:
     std::chrono::year_month_day today() const;
     std::chrono::year_month_day tomorrow() const;
     void runCheck();
-    std::string problemLine(const platform::DayProblem& problem) const;
+    std::string problemLine(const DayProblem& problem) const;
 
     PreflightServices m_s;
     std::optional<std::chrono::year_month_day> m_date;
-    platform::DayCheckResult m_result;
+    DayCheckResult m_result;
     std::vector<int> m_lanes;  // of each bar
     int m_laneCount = 0;
     std::vector<int> m_problemRows;  // of each line of the list

@@ -82,11 +82,12 @@ std::string notATable(std::string_view bytes) {
 
 TableExchange::TableExchange(ExchangeControls controls, std::string& tableFileName,
                              std::filesystem::path programDirectory, platform::Host& host,
-                             GridEditor& editor)
+                             GridEditor& editor, store::FileSync* fileSync)
     : m_c(controls),
       m_tableFileName(tableFileName),
       m_programDirectory(std::move(programDirectory)),
       m_host(host),
+      m_fileSync(fileSync),
       m_editor(editor) {
     for (model::Command* c : {&m_c.importTableTool, &m_c.importTableItem}) {
         c->setHandler([this] { importTable(); });
@@ -198,7 +199,8 @@ void TableExchange::importFromDisk() {
         return;
     }
     const store::WriteResult written =
-        store::writeFileAtomically(m_programDirectory / text::fsPath(m_tableFileName), bytes);
+        store::writeFileAtomically(m_programDirectory / text::fsPath(m_tableFileName), bytes,
+                                   store::Visibility::Shared, m_fileSync);
     if (!written) {
         fail(written.error);
         return;
@@ -248,7 +250,8 @@ bool TableExchange::keepReplacedTable() {
     const std::string backup = m_tableFileName + ".bak";
     store::WriteResult kept = store::WriteResult::failure(read.error);
     if (read.status == store::ReadStatus::Ok) {
-        kept = store::writeFileAtomically(m_programDirectory / text::fsPath(backup), read.bytes);
+        kept = store::writeFileAtomically(m_programDirectory / text::fsPath(backup), read.bytes,
+                                          store::Visibility::Shared, m_fileSync);
     }
     if (!kept) {
         m_host.messageBox("作息时间表 " + m_tableFileName + " 无法备份为 " + backup +
@@ -264,7 +267,8 @@ bool TableExchange::copyTable(const std::filesystem::path& from, const std::file
         return false;
     }
     // The old file stays whole until the new one is complete.
-    const store::WriteResult written = store::writeFileAtomically(to, bytes);
+    const store::WriteResult written =
+        store::writeFileAtomically(to, bytes, store::Visibility::Shared, m_fileSync);
     if (!written) {
         fail(written.error);
         return false;

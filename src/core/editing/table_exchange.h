@@ -5,6 +5,7 @@
 
 #include "core/model/command.h"
 #include "core/platform/host.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::editing {
 
@@ -28,7 +29,8 @@ public:
     static constexpr model::Color kExisting = model::rgb(0, 0, 255);
 
     TableExchange(ExchangeControls controls, std::string& tableFileName,
-                  std::filesystem::path programDirectory, platform::Host& host, GridEditor& editor);
+                  std::filesystem::path programDirectory, platform::Host& host, GridEditor& editor,
+                  store::FileSync* fileSync = nullptr);
 
     void importTable();
     void exportTable();
@@ -54,6 +56,7 @@ private:
     std::string& m_tableFileName;
     std::filesystem::path m_programDirectory;
     platform::Host& m_host;
+    store::FileSync* m_fileSync;  // what its writes are flushed through
     GridEditor& m_editor;
     Mode m_mode = Mode::Import;
 };

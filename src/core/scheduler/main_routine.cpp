@@ -32,6 +32,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     if (services.broadcastRecord != nullptr) {
         e.addRecord(*services.broadcastRecord);
     }
+    // Before anything saves it.
+    e.config().setFileSync(services.fileSync);
     // The main window's initialisation runs before any other window exists.
     m_mainWindow = std::make_unique<ui::MainWindow>(ui::MainWindowServices{
         services.host, services.clock, services.shell, services.monitors, services.programDirectory,
@@ -59,7 +61,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
-                                           [this] { m_library->refresh(); }});
+                                           [this] { m_library->refresh(); }, services.fileSync});
     for (model::Command* c : {&f.recordTool, &f.recordItem}) {
         c->setHandler([this] { m_recorderWindow->showRecorder(); });
     }
@@ -72,15 +74,15 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
         e.config(), m_videoWindow->subtitleStrip,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
-                                services.programDirectory, e.failureRecord()});
+                                services.programDirectory, e.failureRecord(), services.fileSync});
     if (e.startUp().configurationLoaded) {
         m_subtitleDialog->create();
     }
     f.subtitleItem.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
     m_windows.push_back(m_subtitleDialog.get());
-    m_calendarWindow = std::make_unique<editing::CalendarWindow>(
-        editing::CalendarServices{services.host, services.clock, *m_dayPlanner,
-                                  e.programDirectory(), services.calendarReader});
+    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
+        services.host, services.clock, *m_dayPlanner, e.programDirectory(), services.calendarReader,
+        services.fileSync});
     f.schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
     m_windows.push_back(m_calendarWindow.get());
     m_windows.push_back(&m_calendarWindow->importDialog());
@@ -88,7 +90,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.importTableTool, f.importTableItem,
                                   f.exportTableTool, f.exportTableItem},
-        e.session().tableFileName, e.programDirectory(), services.host, *m_editor);
+        e.session().tableFileName, e.programDirectory(), services.host, *m_editor,
+        services.fileSync);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
@@ -200,15 +203,16 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 f.insertRowButton, f.insertRowItem, f.del, f.deleteRowItem, f.up,
                                 f.moveUpItem, f.dow, f.moveDownItem},
         e.session(),
-        editing::EditorServices{services.host, services.clock, e.config(), e.programDirectory(),
-                                e.failureRecord(), [this](const platform::LocalDateTime& now) {
-                                    const store::DayPlan plan =
-                                        m_dayPlanner->planFor(platform::dateOf(now));
-                                    if (m_journal != nullptr) {
-                                        m_journal->dayPlanned(now, plan);
-                                    }
-                                    return plan;
-                                }});
+        editing::EditorServices{
+            services.host, services.clock, e.config(), e.programDirectory(), e.failureRecord(),
+            [this](const platform::LocalDateTime& now) {
+                const store::DayPlan plan = m_dayPlanner->planFor(platform::dateOf(now));
+                if (m_journal != nullptr) {
+                    m_journal->dayPlanned(now, plan);
+                }
+                return plan;
+            },
+            services.fileSync});
 
     m_editor->loaded.connect([this, &f] { m_engine->tableLoaded(f.grid.table()); });
     m_editor->saved.connect([this, &f] { m_engine->tableSaved(f.grid.table()); });
@@ -260,6 +264,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                     services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = e.failureRecord();
+    startUpServices.fileSync = services.fileSync;
     startUpServices.checkLibrary = [this, &f, failures = e.failureRecord()] {
         m_library->checkFolder(f.hintLine, failures);
     };

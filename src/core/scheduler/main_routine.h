@@ -24,6 +24,7 @@
 #include "core/scheduler/clock_watch.h"
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
+#include "core/scheduler/platform_services.h"
 #include "core/scheduler/startup.h"
 #include "core/skins/skin_engine.h"
 #include "core/store/day_planner.h"
@@ -34,44 +35,6 @@
 #include "core/ui/main_window.h"
 
 namespace orvessa::scheduler {
-
-struct PlatformServices {
-    platform::Host& host;
-    const platform::Clock& clock;
-    platform::Power& power;
-    platform::ScreenSaverFlag& screenSaver;
-    platform::Shell& shell;
-    platform::SingleInstance& singleInstance;
-    const platform::Monitors& monitors;
-    platform::Keyboard& keyboard;
-    platform::MediaDevice& mediaDevice;  // the main window's
-    platform::AudioOutput& audioOutput;
-    platform::Processes& processes;
-    std::filesystem::path programDirectory;
-    std::filesystem::path mediaProfile;
-    // Where the rows' relative paths are read from, when not the program directory (the
-    // rehearsal runs on copies of the system's files, away from their media).
-    std::filesystem::path itemDirectory = {};
-    // The sound recorder's own device; without one its recordings and auditions fail.
-    platform::MediaDevice* recordingDevice = nullptr;
-    // Receives each start, stop, missing file and row left behind; none for no record.
-    BroadcastRecord* broadcastRecord = nullptr;
-    // The built-in skins and what draws them. Without them the skin command still steps and
-    // keeps its number, and the look never changes.
-    const skins::SkinStore* skinStore = nullptr;
-    platform::SkinLook* skinLook = nullptr;
-    // Rehearses a day for the pre-flight check; without one the check is never offered.
-    platform::DayChecker* dayChecker = nullptr;
-    // Where what fails (a file not read, a save that failed, an item not played) is recorded.
-    platform::FailureRecord* failureRecord = nullptr;
-    // Reads calendars for the school calendar's import; without one it offers no import.
-    platform::CalendarReader* calendarReader = nullptr;
-    // Tells whether the PC's clock keeps the true time; without one no warning is ever shown.
-    platform::ClockSyncProbe* clockSync = nullptr;
-    // Starts the system at login; without it the options offer no "开机自动启动" and the
-    // pre-flight check says nothing of it.
-    platform::UnattendedStart* unattendedStart = nullptr;
-};
 
 // Every window of the system, created once in the fixed order and kept until exit.
 class OrvessaSystem {

@@ -60,8 +60,9 @@ void StartUp::create() {
     m_s.platformFamily = m_services.power.platformFamily();
 
     // 4: dat files are MPEG video for the media device.
-    if (const store::WriteResult r = store::ProfileFile(m_services.mediaProfile)
-                                         .writeString("mci extensions", "dat", "MPEGVideo");
+    if (const store::WriteResult r =
+            store::ProfileFile(m_services.mediaProfile, m_services.fileSync)
+                .writeString("mci extensions", "dat", "MPEGVideo");
         !r.ok) {
         platform::recordFailure(m_services.failures, {"media profile not written", r.error});
     }

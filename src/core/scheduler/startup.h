@@ -80,6 +80,8 @@ struct StartUpServices {
     std::function<void()> checkLibrary = {};
     // Reads the school calendar, before today's table is chosen by it.
     std::function<void()> readCalendar = {};
+    // What the files it writes are flushed through; none in tests (file_io.h).
+    store::FileSync* fileSync = nullptr;
 };
 
 // The main window's life: its creation (configuration, weekday, stop day, lock, first table,

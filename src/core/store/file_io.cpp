@@ -1,7 +1,6 @@
 #include "core/store/file_io.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -20,9 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr int kNameAttempts = 32;
-
-// Read by writers on any thread; set before they start.
-std::atomic<FileSync*> g_fileSync{nullptr};
 
 std::string describe(const fs::path& path, const std::string& why) {
     return text::utf8Path(path) + ": " + why;
@@ -346,17 +342,13 @@ LinesResult readLines(const std::filesystem::path& path, const LineLimits& limit
 }
 
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                                Visibility visibility) {
+                                Visibility visibility, FileSync* sync) {
     fs::path temporary;
     if (WriteResult written = writeTemporaryBeside(target, bytes, temporary, visibility);
         !written) {
         return written;
     }
-    return replaceWithTemporary(temporary, target);
-}
-
-void useFileSync(FileSync* sync) {
-    g_fileSync.store(sync);
+    return replaceWithTemporary(temporary, target, sync);
 }
 
 std::vector<std::string_view> splitLines(std::string_view content) {
@@ -411,9 +403,8 @@ WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::strin
 }
 
 WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
-                                 const std::filesystem::path& target) {
+                                 const std::filesystem::path& target, FileSync* sync) {
     std::error_code ec;
-    FileSync* const sync = g_fileSync.load();
     // The content reaches the disk before its name does: a power cut right after the rename
     // must not leave an empty file where the old one was.
     if (sync != nullptr) {

@@ -71,16 +71,14 @@ LinesResult readLines(const std::filesystem::path& path, const LineLimits& limit
 // opened or followed. On failure the temporary file is removed, the old file is untouched and
 // the result says why.
 // A file that only its owner may read (it holds a password) is written so from the start.
-// With a FileSync in use, the temporary file is on the disk before the rename and the rename is
-// on the disk before the write reports success, so a power cut leaves the old file or the new.
+// With a FileSync, the temporary file is on the disk before the rename and the rename is on the
+// disk before the write reports success, so a power cut leaves the old file or the new. Without
+// one (tools, tests, the rehearsal) a write survives a crash of the program but not a power cut.
+// Each writer holds the sync of the system it belongs to.
 enum class Visibility { Shared, OwnerOnly };
 WriteResult writeFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                                Visibility visibility = Visibility::Shared);
-
-// The platform's way to the disk for every writeFileAtomically of the process; set once at
-// start-up, before anything is written, and null again before `sync` goes. Without one (tools,
-// tests) a write survives a crash of the program but not a power cut.
-void useFileSync(FileSync* sync);
+                                Visibility visibility = Visibility::Shared,
+                                FileSync* sync = nullptr);
 
 // Splits file content into lines at CR LF, LF or a lone CR (as old Mac editors and some scripts
 // write). A final line without a line end counts as a line; the end of the content does not add
@@ -97,8 +95,9 @@ WriteResult writeTemporaryBeside(const std::filesystem::path& target, std::strin
                                  Visibility visibility = Visibility::Shared);
 
 // Renames `temporary` over `target`, then clears away the leftovers of killed writers of
-// `target`. On failure the temporary file is removed and the old target is untouched.
+// `target`. On failure the temporary file is removed and the old target is untouched. With a
+// FileSync, as writeFileAtomically.
 WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
-                                 const std::filesystem::path& target);
+                                 const std::filesystem::path& target, FileSync* sync = nullptr);
 
 }  // namespace orvessa::store

@@ -137,7 +137,8 @@ std::string IniDocument::text() const {
     return out;
 }
 
-ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
+ProfileFile::ProfileFile(std::filesystem::path path, FileSync* sync)
+    : m_path(std::move(path)), m_sync(sync) {}
 
 IniDocument ProfileFile::read() const {
     const ReadResult r = readWholeFile(m_path, kMaxProfileBytes);
@@ -180,7 +181,7 @@ WriteResult ProfileFile::writeStrings(
     for (const auto& [key, value] : values) {
         doc.setValue(section, key, text::normaliseGbk(value));
     }
-    return writeFileAtomically(m_path, text::utf8ToGbk(doc.text()));
+    return writeFileAtomically(m_path, text::utf8ToGbk(doc.text()), Visibility::Shared, m_sync);
 }
 
 WriteResult ProfileFile::writeInteger(std::string_view section, std::string_view key,

@@ -47,7 +47,8 @@ public:
     // A few sections of a few keys each; anything near this size is not a profile of ours.
     static constexpr std::size_t kMaxProfileBytes = 1024 * 1024;
 
-    explicit ProfileFile(std::filesystem::path path);
+    // Writes flush through `sync` when given (file_io.h).
+    explicit ProfileFile(std::filesystem::path path, FileSync* sync = nullptr);
 
     const std::filesystem::path& path() const { return m_path; }
 
@@ -71,6 +72,7 @@ private:
     IniDocument read() const;
 
     std::filesystem::path m_path;
+    FileSync* m_sync;
 };
 
 }  // namespace orvessa::store

@@ -302,9 +302,9 @@ CalendarRead readCalendarFile(const std::filesystem::path& programDirectory) {
 
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
                               const std::vector<CalendarEntry>& entries,
-                              const std::vector<CalendarProblem>& unread) {
+                              const std::vector<CalendarProblem>& unread, FileSync* sync) {
     return writeFileAtomically(programDirectory / kCalendarFileName,
-                               formatCalendar(entries, unread));
+                               formatCalendar(entries, unread), Visibility::Shared, sync);
 }
 
 CalendarDoubts doubtsAbout(const CalendarRead& read, year_month_day date) {

@@ -123,7 +123,8 @@ CalendarRead readCalendarFile(const std::filesystem::path& programDirectory);
 // Stores `entries` as calendar.txt of the program directory, atomically.
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
                               const std::vector<CalendarEntry>& entries,
-                              const std::vector<CalendarProblem>& unread = {});
+                              const std::vector<CalendarProblem>& unread = {},
+                              FileSync* sync = nullptr);
 
 // What the calendar leaves in doubt about one date: the whole file unread, lines skipped that
 // may have been meant for the date, and entries that lose the date to one of another plan.

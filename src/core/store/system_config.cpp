@@ -143,7 +143,7 @@ WriteResult SystemConfig::save() const {
         content += "\r\n";
     }
     // The operator password is in the file, in plain text as installations have it.
-    return writeFileAtomically(filePath(), text::utf8ToGbk(content), Visibility::OwnerOnly);
+    return writeFileAtomically(filePath(), text::utf8ToGbk(content), Visibility::OwnerOnly, m_sync);
 }
 
 const std::string& SystemConfig::entry(int k) const {

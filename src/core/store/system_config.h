@@ -73,6 +73,9 @@ public:
     // Writes the 27 entries as the whole file. On failure the file keeps its old content and the
     // entries keep the new values.
     WriteResult save() const;
+    // What save() flushes through; none unless set (file_io.h). A load keeps it.
+    void setFileSync(FileSync* sync) { m_sync = sync; }
+    FileSync* fileSync() const { return m_sync; }
 
     // Empty text outside 0..26.
     const std::string& entry(int k) const;
@@ -108,6 +111,7 @@ private:
     std::filesystem::path m_programDirectory;
     std::array<std::string, kEntryCount> m_entries;
     std::string m_loadError;
+    FileSync* m_sync = nullptr;
 };
 
 }  // namespace orvessa::store

@@ -182,9 +182,10 @@ std::string renumberAndFormat(ScheduleTable& table) {
 }
 
 WriteResult writeTableFile(ScheduleTable& table, const std::filesystem::path& programDirectory,
-                           std::string_view tableFileName) {
+                           std::string_view tableFileName, FileSync* sync) {
     const std::string content = renumberAndFormat(table);
-    return writeFileAtomically(programDirectory / text::fsPath(tableFileName), content);
+    return writeFileAtomically(programDirectory / text::fsPath(tableFileName), content,
+                               Visibility::Shared, sync);
 }
 
 }  // namespace orvessa::store

@@ -65,6 +65,6 @@ std::string renumberAndFormat(ScheduleTable& table);
 
 // Renumbers the data rows and writes the table as `tableFileName` in `programDirectory`.
 WriteResult writeTableFile(ScheduleTable& table, const std::filesystem::path& programDirectory,
-                           std::string_view tableFileName);
+                           std::string_view tableFileName, FileSync* sync = nullptr);
 
 }  // namespace orvessa::store

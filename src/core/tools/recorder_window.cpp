@@ -208,7 +208,8 @@ void RecorderWindow::stop() {
         m_device.save();
         m_device.close();
         if (!m_take.empty()) {
-            const store::WriteResult placed = store::replaceWithTemporary(m_take, m_takeTarget);
+            const store::WriteResult placed =
+                store::replaceWithTemporary(m_take, m_takeTarget, m_services.fileSync);
             m_take.clear();
             if (!placed) {
                 throw MediaError(placed.error);

@@ -13,6 +13,7 @@
 #include "core/model/window.h"
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
+#include "core/store/file_sync.h"
 
 namespace orvessa::tools {
 
@@ -71,6 +72,8 @@ struct RecorderServices {
     std::function<std::string()> libraryDirectory;
     // Runs each time the window has closed; the main window refreshes its library list there.
     std::function<void()> closed;
+    // What the files it writes are flushed through; none in tests (file_io.h).
+    store::FileSync* fileSync = nullptr;
 };
 
 // The sound recorder: records the sound input into a PCM WAV file of the chosen format, and

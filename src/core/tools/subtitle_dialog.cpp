@@ -233,7 +233,7 @@ void SubtitleDialog::chooseFont() {
         // Like the system's profile functions, a file that cannot be written is passed over.
         // One rewrite for the whole font, so an interrupted save never leaves half of it.
         const auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
-        store::ProfileFile(fontFile())
+        store::ProfileFile(fontFile(), m_services.fileSync)
             .writeStrings(kFontSection,
                           {{"Name", m_font.face},
                            {"Size", text::decimalText(m_font.size)},
@@ -250,7 +250,7 @@ void SubtitleDialog::chooseFont() {
 void SubtitleDialog::chooseBackground() {
     if (const auto chosen = m_services.dialogs.colorDialog(m_background)) {
         m_background = *chosen;
-        const store::ProfileFile file(fontFile());
+        const store::ProfileFile file(fontFile(), m_services.fileSync);
         file.writeInteger(kPanelSection, "Color", static_cast<int32_t>(m_background));
     }
     stripStyle.setBackground(m_background);

@@ -29,6 +29,8 @@ struct SubtitleServices {
     std::filesystem::path programDirectory;
     // Where a value of fontinfo.ini that cannot be used is recorded; none in tests.
     platform::FailureRecord* failures = nullptr;
+    // What the files it writes are flushed through; none in tests (file_io.h).
+    store::FileSync* fileSync = nullptr;
 };
 
 // The subtitle dialog: one line of text laid over the video window, with its

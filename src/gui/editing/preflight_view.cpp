@@ -191,7 +191,7 @@ bool TimelineWidget::event(QEvent* event) {
         event->ignore();
         return true;
     }
-    for (const platform::DayBar& bar : m_model.bars()) {
+    for (const editing::DayBar& bar : m_model.bars()) {
         if (bar.row == s->row) {
             QString tip =
                 QStringLiteral("第%1行  %2")

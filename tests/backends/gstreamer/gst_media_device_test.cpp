@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/store/ini_profile.h"
+#include "fakes/recording_failure_record.h"
 #include "media_files.h"
 
 namespace orvessa::testing {
@@ -177,6 +178,37 @@ TEST_F(GstMediaDeviceTest, APreparedSoundIsReadyWhenItsOpenComesAndNothingPlayin
     m_device.prepare((m_dir / "gone.wav").string());
     m_device.close();
     expectNothingOpen(m_device);
+}
+
+TEST(GstMediaDevicePrepare, AFileThatCannotOpenIsRecordedAndItsOpenStillFails) {
+    TempDir dir;
+    writeBytes(dir / "text.mp3", "This is a text file, not an MP3.\r\n");
+    fakes::RecordingFailureRecord failures;
+    GstMediaOptions options = headlessOptions();
+    options.failures = &failures;
+    GstMediaDevice device(options);
+
+    for (const char* name : {"text.mp3", "missing.wav"}) {
+        SCOPED_TRACE(name);
+        failures.failures.clear();
+        const std::string path = (dir / name).string();
+        device.prepare(path);
+        ASSERT_EQ(failures.failures.size(), 1u);
+        const platform::Failure& failure = failures.failures.front();
+        EXPECT_EQ(failure.what, "item not prepared");
+        EXPECT_EQ(failure.detail.rfind(path + ": ", 0), 0u) << failure.detail;
+        EXPECT_GT(failure.detail.size(), path.size() + 2) << "it says why";
+        EXPECT_EQ(failure.row, 0);
+        expectNothingOpen(device);
+        // Nothing was kept for it, so its own open fails as it would have.
+        EXPECT_THROW(openFile(device, dir / name), MediaError);
+    }
+
+    // A file that opens leaves no record.
+    failures.failures.clear();
+    writeToneWav(dir / "tone.wav", 4410);
+    device.prepare((dir / "tone.wav").string());
+    EXPECT_TRUE(failures.failures.empty());
 }
 
 TEST_F(GstMediaDeviceTest, FailedOpenLeavesNothingOpen) {

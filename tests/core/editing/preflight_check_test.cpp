@@ -7,9 +7,6 @@ namespace orvessa::editing {
 namespace {
 
 using namespace std::chrono;
-using platform::DayBar;
-using platform::DayCheckResult;
-using platform::DayProblem;
 
 constexpr int kHour = 3600;
 

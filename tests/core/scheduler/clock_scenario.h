@@ -144,7 +144,7 @@ protected:
     platform::FailureRecord* failures = nullptr;
     // Tells the clock's synchronisation, and rehearses days, when a test gives them.
     platform::ClockSyncProbe* clockSync = nullptr;
-    platform::DayChecker* dayChecker = nullptr;
+    editing::DayChecker* dayChecker = nullptr;
     platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
     TempDir m_dir;
     fakes::FakePlatform m_platform;

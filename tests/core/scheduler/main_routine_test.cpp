@@ -1,6 +1,12 @@
+#include <algorithm>
 #include <array>
+#include <memory>
+#include <string>
 
 #include "clock_scenario.h"
+#include "fakes/fake_platform.h"
+#include "fakes/recording_file_sync.h"
+#include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
 namespace {
@@ -99,6 +105,54 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
     start({{"", "a.wav", ""}}, "08:00:00");
     check(Locked, "locked");
     EXPECT_FALSE(form().triggerShortcut("F5")) << "a disabled menu keeps its shortcuts";
+}
+
+// Two systems in one process, each with the file sync of its own platform: what each saves is
+// flushed through its own and through no other.
+TEST(SystemFileSync, EachSystemFlushesItsFilesThroughItsOwnSync) {
+    struct OneSystem {
+        orvessa::testing::TempDir dir;
+        fakes::FakePlatform platform;
+        fakes::RecordingFileSync sync;
+        std::unique_ptr<OrvessaSystem> system;
+
+        void start() {
+            std::string config;
+            for (int k = 0; k < 27; ++k) {
+                config += (k == 5 ? "3" : "0");
+                config += "\r\n";
+            }
+            orvessa::testing::writeBytes(dir / "orvessa.sys", config);
+            platform.clock.set({2026, 12, 9, 8, 0, 0});
+            PlatformServices services = platform.services(dir.path());
+            services.fileSync = &sync;
+            system = OrvessaSystem::start(services);
+            ASSERT_NE(system, nullptr);
+            sync.calls.clear();
+        }
+        bool flushedOnlyHere() const {
+            return std::all_of(sync.calls.begin(), sync.calls.end(), [this](const std::string& c) {
+                return c.find(dir.path().string()) != std::string::npos;
+            });
+        }
+    };
+    OneSystem first;
+    OneSystem second;
+    first.start();
+    second.start();
+
+    ASSERT_TRUE(first.system->engine().saveConfiguration());
+    ASSERT_EQ(first.sync.calls.size(), 2u);
+    EXPECT_TRUE(first.sync.calls[0].starts_with("file " + (first.dir / ".orvessa.sys.").string()))
+        << first.sync.calls[0];
+    EXPECT_EQ(first.sync.calls[1], "directory " + first.dir.path().string());
+    EXPECT_TRUE(second.sync.calls.empty());
+
+    first.sync.calls.clear();
+    ASSERT_TRUE(second.system->editor().saveAllowingEmpty());
+    EXPECT_TRUE(first.sync.calls.empty());
+    ASSERT_EQ(second.sync.calls.size(), 2u);
+    EXPECT_TRUE(second.flushedOnlyHere()) << second.sync.calls[0];
 }
 
 }  // namespace

@@ -131,13 +131,6 @@ TEST(AtomicWrite, AWriteClearsAwayWhatKilledWritersLeftButNothingElse) {
     EXPECT_EQ(readBytes(outside / "keep"), "keep");
 }
 
-// Puts `sync` in use for the life of the object.
-class FileSyncInUse {
-public:
-    explicit FileSyncInUse(store::FileSync& sync) { useFileSync(&sync); }
-    ~FileSyncInUse() { useFileSync(nullptr); }
-};
-
 TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess) {
     TempDir dir;
     writeBytes(dir / "t.log", "old\r\n");
@@ -149,10 +142,7 @@ TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess)
     sync.onDirectory = [&](const std::filesystem::path&) {
         seen.push_back(readBytes(dir / "t.log"));
     };
-    {
-        FileSyncInUse inUse(sync);
-        ASSERT_TRUE(writeFileAtomically(dir / "t.log", "new\r\n"));
-    }
+    ASSERT_TRUE(writeFileAtomically(dir / "t.log", "new\r\n", Visibility::Shared, &sync));
     ASSERT_EQ(sync.calls.size(), 2u);
     EXPECT_TRUE(sync.calls[0].starts_with("file " + (dir / ".t.log.").string())) << sync.calls[0];
     EXPECT_EQ(sync.calls[1], "directory " + dir.path().string());
@@ -162,11 +152,8 @@ TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess)
     // A flush that fails is a write that fails: the old file stays, nothing is left beside it.
     sync.fileFailure = "Input/output error";
     sync.onFile = nullptr;
-    WriteResult failed;
-    {
-        FileSyncInUse inUse(sync);
-        failed = writeFileAtomically(dir / "t.log", "newer\r\n");
-    }
+    const WriteResult failed =
+        writeFileAtomically(dir / "t.log", "newer\r\n", Visibility::Shared, &sync);
     EXPECT_FALSE(failed.ok);
     EXPECT_NE(failed.error.find("Input/output error"), std::string::npos);
     EXPECT_EQ(readBytes(dir / "t.log"), "new\r\n");
@@ -175,6 +162,23 @@ TEST(AtomicWrite, TheContentIsOnTheDiskBeforeTheRenameAndTheRenameBeforeSuccess)
 
 // A file written for a long time (a recording) goes in place as a save does: flushed, renamed,
 // the folder flushed.
+// Each writer's own sync: two systems in one process flush through their own, and a write given
+// none flushes nothing.
+TEST(AtomicWrite, EachWriteFlushesThroughTheSyncItIsGivenAndNoOther) {
+    TempDir dir;
+    fakes::RecordingFileSync first;
+    fakes::RecordingFileSync second;
+    ASSERT_TRUE(writeFileAtomically(dir / "a.log", "a", Visibility::Shared, &first));
+    ASSERT_TRUE(writeFileAtomically(dir / "b.log", "b", Visibility::OwnerOnly, &second));
+    ASSERT_TRUE(writeFileAtomically(dir / "c.log", "c"));
+    ASSERT_EQ(first.calls.size(), 2u);
+    EXPECT_TRUE(first.calls[0].starts_with("file " + (dir / ".a.log.").string())) << first.calls[0];
+    ASSERT_EQ(second.calls.size(), 2u);
+    EXPECT_TRUE(second.calls[0].starts_with("file " + (dir / ".b.log.").string()))
+        << second.calls[0];
+    EXPECT_EQ(readBytes(dir / "c.log"), "c");
+}
+
 TEST(AtomicWrite, ATemporaryFileWrittenBesideIsPutInPlaceAsASaveIs) {
     TempDir dir;
     writeBytes(dir / "take.wav", "old");
@@ -183,10 +187,7 @@ TEST(AtomicWrite, ATemporaryFileWrittenBesideIsPutInPlaceAsASaveIs) {
     EXPECT_TRUE(temporary.filename().string().starts_with(".take.wav."));
     writeBytes(temporary, "header and sound");
     fakes::RecordingFileSync sync;
-    {
-        FileSyncInUse inUse(sync);
-        ASSERT_TRUE(replaceWithTemporary(temporary, dir / "take.wav"));
-    }
+    ASSERT_TRUE(replaceWithTemporary(temporary, dir / "take.wav", &sync));
     EXPECT_EQ(sync.calls, (std::vector<std::string>{"file " + temporary.string(),
                                                     "directory " + dir.path().string()}));
     EXPECT_EQ(readBytes(dir / "take.wav"), "header and sound");

@@ -19,7 +19,7 @@ class PreflightViewTest : public QObject {
 private slots:
     void showsTheProblemsAndDrawsTheDay() {
         fakes::FakeDayChecker checker;
-        platform::DayCheckResult collision;
+        editing::DayCheckResult collision;
         collision.tableFileName = "zxsj4.log";
         collision.problems = {{2, "still-playing", 1, "bell.wav", 29401}};
         collision.bars = {{1, 28800, 29400, false}, {2, 29100, 29100, true}};
@@ -81,7 +81,7 @@ private slots:
 
     void drawsARowWithNoTimeApartAndEveryNumberLegible() {
         fakes::FakeDayChecker checker;
-        platform::DayCheckResult day;
+        editing::DayCheckResult day;
         day.tableFileName = "zxsj4.log";
         // Row 2 starts at 7:30, which no clock text equals; rows 3 to 12 were left at 08:00.
         day.problems = {{2, "bad-time", 0, "a.wav", 86399}};

@@ -1,4 +1,4 @@
-#include "app/program_directory.h"
+#include "backends/linux/program_directory.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "support/temp_dir.h"
 
-namespace orvessa::app {
+namespace orvessa::backends {
 namespace {
 
 namespace fs = std::filesystem;
@@ -108,4 +108,4 @@ TEST(ProgramDirectory, ADirectoryThatCannotBeMadeIsReported) {
 }
 
 }  // namespace
-}  // namespace orvessa::app
+}  // namespace orvessa::backends

@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-namespace orvessa::app {
+namespace orvessa::backends {
 
 // Where the system keeps its files. The executable's own directory, as long as the user may
 // write there (a portable copy, the build's program directory); an installed executable, or one
@@ -52,4 +52,4 @@ std::filesystem::path openProgramDirectory(std::ostream& errors);
 // The directory of the running executable, empty when it cannot be known.
 std::filesystem::path executableDirectory();
 
-}  // namespace orvessa::app
+}  // namespace orvessa::backends

@@ -1,4 +1,4 @@
-#include "app/program_directory.h"
+#include "backends/linux/program_directory.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include <ostream>
 #include <system_error>
 
-namespace orvessa::app {
+namespace orvessa::backends {
 namespace fs = std::filesystem;
 
 namespace {
@@ -151,4 +151,4 @@ fs::path executableDirectory() {
     return ec ? fs::path{} : executable.parent_path();
 }
 
-}  // namespace orvessa::app
+}  // namespace orvessa::backends

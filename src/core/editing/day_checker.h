@@ -8,7 +8,9 @@
 #include "core/store/day_plan.h"
 #include "core/store/schedule_table.h"
 
-namespace orvessa::platform {
+// What the pre-flight check asks of a day's rehearsal and what it gets back; the rehearsal itself
+// (the core on a simulated clock, media lengths from the media framework) runs outside the core.
+namespace orvessa::editing {
 
 // A row the rehearsed day leaves unplayed, or whose file is missing.
 struct DayProblem {
@@ -64,4 +66,4 @@ public:
         const std::string& tableFileName, std::chrono::year_month_day from) = 0;
 };
 
-}  // namespace orvessa::platform
+}  // namespace orvessa::editing

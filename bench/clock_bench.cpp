@@ -32,7 +32,7 @@
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/media_files.h"
 #include "backends/linux/linux_clock.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/store/table_file.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
@@ -357,8 +357,8 @@ int main(int argc, char** argv) {
 
     ProbedDevice device(gstDevice, rows);
     // The probe watches what is played; the volume goes to the pipeline itself.
-    std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start(platform.services(dir.path(), device, gstDevice));
+    std::unique_ptr<system::OrvessaSystem> system =
+        system::OrvessaSystem::start(platform.services(dir.path(), device, gstDevice));
     if (!system) {
         std::fprintf(stderr, "the system did not start\n");
         stopBusyProcesses(busy);

@@ -35,7 +35,7 @@
 #include <vector>
 
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
@@ -194,8 +194,8 @@ std::map<std::string, std::string> snapshot(const fs::path& dir) {
     platform.device.now = [&platform] { return scheduler::secondsOf(platform.clock.now()) * 1000; };
     platform.device.lengthMs = 5000;
     const auto began = std::chrono::steady_clock::now();
-    std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start(platform.services(dir));
+    std::unique_ptr<system::OrvessaSystem> system =
+        system::OrvessaSystem::start(platform.services(dir));
     if (system) {
         system->mainWindow().setVisible(true);
         system->mainWindow().activate();

@@ -33,8 +33,8 @@
 
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
-#include "core/scheduler/platform_services.h"
+#include "core/system/orvessa_system.h"
+#include "core/system/platform_services.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
 #include "dryrun/simulated_platform.h"
@@ -133,8 +133,8 @@ public:
         std::uniform_int_distribution<int64_t> stall(1, kMaxStallMs);
 
         setTime(startMs);
-        m_system = scheduler::OrvessaSystem::start(
-            scheduler::servicesOf(m_platform, m_device, m_device, m_dir));
+        m_system = system::OrvessaSystem::start(
+            system::servicesOf(m_platform, m_device, m_device, m_dir));
         ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
         f.activate();
@@ -189,7 +189,7 @@ private:
     int64_t m_nowMs = 0;
     dryrun::SimulatedPlatform m_platform;
     dryrun::SimulatedMediaDevice m_device;
-    std::unique_ptr<scheduler::OrvessaSystem> m_system;
+    std::unique_ptr<system::OrvessaSystem> m_system;
 };
 
 void writeFile(const fs::path& path, const std::string& bytes) {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "app/real_platform.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "gui/pictures.h"
 #include "gui/system_views.h"
 #include "gui/timer_binder.h"
@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
 
     // Made after the application, so that the look of the skins is gone before it.
     app::RealPlatform platform;
-    std::unique_ptr<scheduler::OrvessaSystem> system =
-        scheduler::OrvessaSystem::start(platform.services());
+    std::unique_ptr<system::OrvessaSystem> system =
+        system::OrvessaSystem::start(platform.services());
     if (!system) {
         return 0;
     }

@@ -94,10 +94,10 @@ RealPlatform::RealPlatform()
       dayChecker(dayCheckerOf(programDirectory)),
       unattendedStart(backends::LinuxUnattendedStart::placesOfThisProcess(), &fileSync) {}
 
-scheduler::PlatformServices RealPlatform::services() {
+system::PlatformServices RealPlatform::services() {
     // The volume is the broadcast pipeline's own.
-    scheduler::PlatformServices s =
-        scheduler::servicesOf(*this, mediaDevice, mediaDevice, programDirectory, mediaProfile);
+    system::PlatformServices s =
+        system::servicesOf(*this, mediaDevice, mediaDevice, programDirectory, mediaProfile);
     s.recordingDevice = &recordingDevice;
     s.broadcastRecord = asRun.get();
     s.skinStore = skinStore ? &skinStore.value() : nullptr;

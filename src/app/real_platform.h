@@ -16,7 +16,7 @@
 #include "backends/linux/linux_unattended_start.h"
 #include "backends/linux/temporary_folder.h"
 #include "backends/linux/xtest_keyboard.h"
-#include "core/scheduler/platform_services.h"
+#include "core/system/platform_services.h"
 #include "core/skins/skin_result.h"
 #include "core/skins/skin_store.h"
 #include "dryrun/day_checker_service.h"
@@ -38,7 +38,7 @@ public:
     RealPlatform& operator=(const RealPlatform&) = delete;
 
     // The services of the system on this platform, every optional one included.
-    scheduler::PlatformServices services();
+    system::PlatformServices services();
 
     // Every file the system replaces is on the disk, not only in a cache, before it counts as
     // written: the end of the day may switch the power off right after. First, so that it

@@ -9,8 +9,8 @@
 #include "core/playback/item_player.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
-#include "core/scheduler/platform_services.h"
+#include "core/system/orvessa_system.h"
+#include "core/system/platform_services.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
 #include "core/text/paths.h"
@@ -77,11 +77,11 @@ public:
         };
         m_platform.clock.set(scheduler::localDateTimeOf(m_settings.start));
         // The device reports the lengths and ignores the volume it is given.
-        scheduler::PlatformServices services =
-            scheduler::servicesOf(m_platform, m_device, m_device, m_work.path());
+        system::PlatformServices services =
+            system::servicesOf(m_platform, m_device, m_device, m_work.path());
         services.itemDirectory = fs::absolute(dir, ec);
         services.broadcastRecord = this;
-        m_system = scheduler::OrvessaSystem::start(services);
+        m_system = system::OrvessaSystem::start(services);
         ui::MainWindow& f = m_system->mainWindow();
         system::BroadcastEngine& e = m_system->engine();
         if (!e.startUp().configurationLoaded) {
@@ -291,7 +291,7 @@ private:
     bool m_midnight = false;
     bool m_stopDayTicking = false;
     // Last, so that it goes first: the windows' observers point into the members above.
-    std::unique_ptr<scheduler::OrvessaSystem> m_system;
+    std::unique_ptr<system::OrvessaSystem> m_system;
 };
 
 SimulatedDay::SimulatedDay(DaySettings settings)

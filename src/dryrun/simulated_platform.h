@@ -144,7 +144,7 @@ public:
 };
 
 // Every simulated part a system needs but its media device, under the names the services give
-// them (scheduler::servicesOf).
+// them (system::servicesOf).
 struct SimulatedPlatform {
     SimulatedHost host;
     SimulatedClock clock;

@@ -14,7 +14,7 @@
 
 namespace orvessa::gui {
 
-SystemViews::SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString moduleDirectory)
+SystemViews::SystemViews(system::OrvessaSystem& system, QtHost& host, QString moduleDirectory)
     : m_system(system), m_host(host) {
     m_mainWindow = std::make_unique<MainWindowView>(system.mainWindow());
     host.registerView(system.mainWindow(), m_mainWindow.get());

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 
 namespace orvessa::gui {
 
@@ -27,7 +27,7 @@ class SystemViews {
 public:
     // The browser module of the video window is looked for in `moduleDirectory` (by default the
     // executable's).
-    SystemViews(scheduler::OrvessaSystem& system, QtHost& host, QString moduleDirectory = {});
+    SystemViews(system::OrvessaSystem& system, QtHost& host, QString moduleDirectory = {});
     ~SystemViews();
 
     MainWindowView& mainWindow() { return *m_mainWindow; }
@@ -37,7 +37,7 @@ public:
     std::vector<const model::Window*> windowsWithoutView() const;
 
 private:
-    scheduler::OrvessaSystem& m_system;
+    system::OrvessaSystem& m_system;
     QtHost& m_host;
     std::unique_ptr<MainWindowView> m_mainWindow;
     std::unique_ptr<VideoWindowView> m_videoWindow;

@@ -8,7 +8,7 @@
 
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "dryrun/rehearsal.h"
 #include "fakes/fake_platform.h"
 #include "program_directory.h"
@@ -122,13 +122,13 @@ TEST_F(RehearsalAndAir, TheRehearsalPrintsTheStartsAndStopsTheProgramRecordsOnAi
     fakes::FakePlatform platform;
     OnAirDevice device(platform.clock, lengths);
     AsRunLines record;
-    scheduler::PlatformServices services = platform.services(m_dir.path(), device, device);
+    system::PlatformServices services = platform.services(m_dir.path(), device, device);
     services.broadcastRecord = &record;
     auto at = [](int hour, int minute, int second) {
         return platform::LocalDateTime{2026, 12, 14, hour, minute, second, 5};
     };
     platform.clock.set(at(7, 59, 59));
-    std::unique_ptr<scheduler::OrvessaSystem> system = scheduler::OrvessaSystem::start(services);
+    std::unique_ptr<system::OrvessaSystem> system = system::OrvessaSystem::start(services);
     system->mainWindow().setVisible(true);
     system->mainWindow().activate();
     for (int64_t s = scheduler::secondsOf(at(8, 0, 0)); s <= scheduler::secondsOf(at(8, 1, 30));

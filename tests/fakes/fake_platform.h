@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "core/scheduler/main_routine.h"
-#include "core/scheduler/platform_services.h"
+#include "core/system/orvessa_system.h"
+#include "core/system/platform_services.h"
 #include "fakes/fake_media_device.h"
 #include "fakes/fake_power.h"
 #include "fakes/fake_processes.h"
@@ -33,15 +33,15 @@ struct BasicFakePlatform {
     FakeProcesses processes;
 
     // The services of a system whose program directory is `directory`.
-    scheduler::PlatformServices services(const std::filesystem::path& directory) {
+    system::PlatformServices services(const std::filesystem::path& directory) {
         return services(directory, device, device);
     }
 
     // The same, playing through `media` and setting the volume on `output`.
-    scheduler::PlatformServices services(const std::filesystem::path& directory,
+    system::PlatformServices services(const std::filesystem::path& directory,
                                          platform::MediaDevice& media,
                                          platform::AudioOutput& output) {
-        return scheduler::servicesOf(*this, media, output, directory);
+        return system::servicesOf(*this, media, output, directory);
     }
 };
 

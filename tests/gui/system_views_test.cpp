@@ -25,7 +25,7 @@ private slots:
         testing::writeBytes(dir / "orvessa.sys", config);
         fakes::FakePlatform platform;
         platform.clock.set({2026, 12, 9, 8, 0, 0});
-        auto system = scheduler::OrvessaSystem::start(platform.services(dir.path()));
+        auto system = system::OrvessaSystem::start(platform.services(dir.path()));
         gui::QtHost host;
         gui::SystemViews views(*system, host);
         QStringList missing;

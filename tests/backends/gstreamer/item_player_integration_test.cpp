@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "backends/gstreamer/gst_media_device.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "fakes/fake_platform.h"
 #include "media_files.h"
 #include "support/temp_dir.h"
@@ -26,7 +26,7 @@ TEST(ItemPlayerOnGStreamer, PlaysAGeneratedWavFromARowAndStopsIt) {
     fakes::FakePlatform platform;
     platform.clock.set({2026, 12, 9, 8, 0, 0});
     backends::GstMediaDevice device(testing::headlessOptions());
-    auto system = scheduler::OrvessaSystem::start(platform.services(dir.path(), device, device));
+    auto system = system::OrvessaSystem::start(platform.services(dir.path(), device, device));
     ASSERT_NE(system, nullptr);
     ui::MainWindow& form = system->mainWindow();
     form.activate();

@@ -33,9 +33,9 @@ protected:
         writeBytes(m_dir / "orvessa.sys", config);
         writeTable(3, rows);
         setTime("08:00:00");
-        scheduler::PlatformServices services = m_platform.services(m_dir.path());
+        system::PlatformServices services = m_platform.services(m_dir.path());
         services.dayChecker = &checker;
-        m_system = scheduler::OrvessaSystem::start(services);
+        m_system = system::OrvessaSystem::start(services);
         form().setVisible(true);
         form().activate();
     }

@@ -17,10 +17,10 @@ protected:
         writeBytes(m_dir / "orvessa.sys", config);
         writeTable(3, kThreeRows);
         setTime("08:00:00");
-        scheduler::PlatformServices services = m_platform.services(m_dir.path());
+        system::PlatformServices services = m_platform.services(m_dir.path());
         services.dayChecker = &checker;
         services.unattendedStart = start;
-        m_system = scheduler::OrvessaSystem::start(services);
+        m_system = system::OrvessaSystem::start(services);
         form().setVisible(true);
         form().activate();
         form().manualOperation.click();

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/store/table_file.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
@@ -43,7 +43,7 @@ protected:
             table += std::to_string(n++) + ",,item," + file + ",," + volume + ",\r\n";
         }
         writeBytes(m_dir / "zxsj3.log", text::utf8ToGbk(table));
-        m_system = scheduler::OrvessaSystem::start(m_platform.services(m_dir.path()));
+        m_system = system::OrvessaSystem::start(m_platform.services(m_dir.path()));
         ui::MainWindow& form = m_system->mainWindow();
         form.setVisible(true);
         form.activate();
@@ -91,7 +91,7 @@ protected:
     fakes::FixedMonitors& m_monitors = m_platform.monitors;
     fakes::FakeMediaDevice& m_device = m_platform.device;
     fakes::FakeProcesses& m_processes = m_platform.processes;
-    std::unique_ptr<scheduler::OrvessaSystem> m_system;
+    std::unique_ptr<system::OrvessaSystem> m_system;
 };
 
 TEST_F(ItemPlayerTest, BareNamesPlayFromTheLibraryAndFullPathsAsWritten) {

@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
+
+using system::OrvessaSystem;
+using system::PlatformServices;
 namespace {
 
 using orvessa::testing::TempDir;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/scheduler/broadcast_clock.h"
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
@@ -16,6 +16,9 @@
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
+
+using system::OrvessaSystem;
+using system::PlatformServices;
 
 using orvessa::testing::TempDir;
 using orvessa::testing::writeBytes;

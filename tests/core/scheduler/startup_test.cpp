@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
 #include "core/text/gbk.h"
@@ -18,6 +18,9 @@
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
+
+using system::OrvessaSystem;
+using system::PlatformServices;
 namespace {
 
 using model::Command;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"
 
@@ -29,9 +29,9 @@ TEST(RecorderInTheSystem, TheToolbarOpensItOnItsOwnDeviceAndClosingListsTheTake)
     fakes::FakePlatform platform;
     platform.clock.set({2026, 12, 9, 8, 0, 0});
     TakeDevice recorderDevice;
-    scheduler::PlatformServices services = platform.services(dir.path());
+    system::PlatformServices services = platform.services(dir.path());
     services.recordingDevice = &recorderDevice;
-    auto system = scheduler::OrvessaSystem::start(services);
+    auto system = system::OrvessaSystem::start(services);
     system->mainWindow().setVisible(true);
     system->mainWindow().activate();
     ASSERT_TRUE(system->mainWindow()

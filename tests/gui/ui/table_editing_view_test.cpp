@@ -4,7 +4,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "gui/ui/main_window_view.h"
@@ -21,7 +21,7 @@ private:
     fakes::FakePlatform m_platform;
     fakes::ScriptedHost& m_host = m_platform.host;
 
-    std::unique_ptr<scheduler::OrvessaSystem> start() {
+    std::unique_ptr<system::OrvessaSystem> start() {
         std::string config;
         for (int k = 0; k < 27; ++k) {
             config += (k == 5 ? "3" : k == 6 ? "1" : k == 11 ? m_dir.path().string() + "/" : "0");
@@ -33,7 +33,7 @@ private:
                                             "9,,接着,b.mp3,,,\r\n"));
         testing::writeBytes(m_dir / "zxsj1.log", text::utf8ToGbk("1,9:00:00,周一,c.mp3,,,\r\n"));
         m_platform.clock.set({2026, 12, 9, 8, 0, 0});  // a Wednesday
-        return scheduler::OrvessaSystem::start(m_platform.services(m_dir.path()));
+        return system::OrvessaSystem::start(m_platform.services(m_dir.path()));
     }
 
 private slots:

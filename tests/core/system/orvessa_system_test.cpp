@@ -3,12 +3,14 @@
 #include <memory>
 #include <string>
 
-#include "clock_scenario.h"
+#include "core/scheduler/clock_scenario.h"
 #include "fakes/fake_platform.h"
 #include "fakes/recording_file_sync.h"
 #include "support/temp_dir.h"
 
-namespace orvessa::scheduler {
+namespace orvessa::system {
+
+using scheduler::ClockScenario;
 namespace {
 
 class Commands : public ClockScenario {
@@ -156,4 +158,4 @@ TEST(SystemFileSync, EachSystemFlushesItsFilesThroughItsOwnSync) {
 }
 
 }  // namespace
-}  // namespace orvessa::scheduler
+}  // namespace orvessa::system

@@ -24,17 +24,17 @@
 #include "core/scheduler/clock_watch.h"
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
-#include "core/scheduler/platform_services.h"
 #include "core/scheduler/startup.h"
 #include "core/skins/skin_engine.h"
 #include "core/store/day_planner.h"
 #include "core/system/broadcast_engine.h"
+#include "core/system/platform_services.h"
 #include "core/tools/recorder_window.h"
 #include "core/tools/subtitle_dialog.h"
 #include "core/ui/command_states.h"
 #include "core/ui/main_window.h"
 
-namespace orvessa::scheduler {
+namespace orvessa::system {
 
 // Every window of the system, created once in the fixed order and kept until exit.
 class OrvessaSystem {
@@ -59,20 +59,20 @@ public:
     editing::CalendarWindow& calendarWindow() { return *m_calendarWindow; }
     playback::ItemPlayer& player() { return *m_player; }
     playback::NowPlaying& display() { return *m_display; }
-    BroadcastClock& broadcastClock() { return *m_broadcastClock; }
+    scheduler::BroadcastClock& broadcastClock() { return *m_broadcastClock; }
     editing::GridEditor& editor() { return *m_editor; }
     editing::OperatorLock& lock() { return *m_lock; }
     editing::MediaLibrary& library() { return *m_library; }
     editing::HolidayPanel& holidayPanel() { return *m_holidayPanel; }
     editing::TableExchange& tableExchange() { return *m_tableExchange; }
-    OperatingModes& modes() { return *m_modes; }
-    StartUp& startUp() { return *m_startUp; }
-    EndOfDay& endOfDay() { return *m_endOfDay; }
+    scheduler::OperatingModes& modes() { return *m_modes; }
+    scheduler::StartUp& startUp() { return *m_startUp; }
+    scheduler::EndOfDay& endOfDay() { return *m_endOfDay; }
     store::DayPlanner& dayPlanner() { return *m_dayPlanner; }
     // Null when the system was started without a broadcast record.
-    BroadcastJournal* journal() { return m_journal.get(); }
+    scheduler::BroadcastJournal* journal() { return m_journal.get(); }
     // Null when the system was started without a clock probe.
-    ClockWatch* clockWatch() { return m_clockWatch.get(); }
+    scheduler::ClockWatch* clockWatch() { return m_clockWatch.get(); }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -80,6 +80,14 @@ public:
 private:
     explicit OrvessaSystem(PlatformServices& services);
     void buildMainWindowSubsystems(PlatformServices& services);
+    // One builder a window, called in the order the windows are created.
+    void buildDialogs(PlatformServices& services);
+    void buildVideoWindow(PlatformServices& services);
+    void buildRecorderWindow(PlatformServices& services);
+    void buildExchangeChooser();
+    void buildDirectoryDialog();
+    void buildSubtitleDialog(PlatformServices& services);
+    void buildCalendarWindow(PlatformServices& services);
     void buildPlayback(PlatformServices& services);
     void buildPreflightCheck(PlatformServices& services);
     void buildClockWatch(PlatformServices& services);
@@ -94,9 +102,9 @@ private:
     std::unique_ptr<editing::GridEditor> m_editor;
     std::unique_ptr<editing::OperatorLock> m_lock;
     std::unique_ptr<editing::MediaLibrary> m_library;
-    std::unique_ptr<OperatingModes> m_modes;
-    std::unique_ptr<StartUp> m_startUp;
-    std::unique_ptr<EndOfDay> m_endOfDay;
+    std::unique_ptr<scheduler::OperatingModes> m_modes;
+    std::unique_ptr<scheduler::StartUp> m_startUp;
+    std::unique_ptr<scheduler::EndOfDay> m_endOfDay;
     std::unique_ptr<editing::HolidayPanel> m_holidayPanel;
     std::unique_ptr<editing::TableExchange> m_tableExchange;
     std::unique_ptr<editing::PasswordDialog> m_passwordDialog;
@@ -111,15 +119,15 @@ private:
     std::unique_ptr<editing::PreflightCheck> m_preflight;
     std::unique_ptr<playback::NowPlaying> m_display;
     // Before the player and the clock, which report to it until they go.
-    std::unique_ptr<BroadcastJournal> m_journal;
+    std::unique_ptr<scheduler::BroadcastJournal> m_journal;
     std::unique_ptr<platform::SkinLook> m_noSkinLook;
     skins::SkinStore m_noSkins;
     std::unique_ptr<skins::SkinEngine> m_skinEngine;
     std::unique_ptr<skins::SkinSwitcher> m_skins;
     std::unique_ptr<playback::ItemPlayer> m_player;
-    std::unique_ptr<BroadcastClock> m_broadcastClock;
-    std::unique_ptr<ClockWatch> m_clockWatch;
+    std::unique_ptr<scheduler::BroadcastClock> m_broadcastClock;
+    std::unique_ptr<scheduler::ClockWatch> m_clockWatch;
     std::vector<model::Window*> m_windows;
 };
 
-}  // namespace orvessa::scheduler
+}  // namespace orvessa::system

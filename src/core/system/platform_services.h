@@ -20,7 +20,7 @@
 #include "core/skins/skin_store.h"
 #include "core/store/file_sync.h"
 
-namespace orvessa::scheduler {
+namespace orvessa::system {
 
 struct PlatformServices {
     platform::Host& host;
@@ -42,7 +42,7 @@ struct PlatformServices {
     // The sound recorder's own device; without one its recordings and auditions fail.
     platform::MediaDevice* recordingDevice = nullptr;
     // Receives each start, stop, missing file and row left behind; none for no record.
-    BroadcastRecord* broadcastRecord = nullptr;
+    scheduler::BroadcastRecord* broadcastRecord = nullptr;
     // The built-in skins and what draws them. Without them the skin command still steps and
     // keeps its number, and the look never changes.
     const skins::SkinStore* skinStore = nullptr;
@@ -104,4 +104,4 @@ PlatformServices servicesOf(Parts& parts, platform::MediaDevice& media,
             .mediaProfile = std::move(mediaProfile)};
 }
 
-}  // namespace orvessa::scheduler
+}  // namespace orvessa::system

@@ -1,10 +1,10 @@
-#include "core/scheduler/main_routine.h"
+#include "core/system/orvessa_system.h"
 
 #include "core/editing/unattended_start_line.h"
 #include "core/scheduler/timer_failures.h"
 #include "core/text/paths.h"
 
-namespace orvessa::scheduler {
+namespace orvessa::system {
 namespace {
 
 // The look of a system started without one: skins are loaded and kept, nothing is drawn.
@@ -42,51 +42,15 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildMainWindowSubsystems(services);
     m_startUp->create();
 
-    ui::MainWindow& f = *m_mainWindow;
-    auto saveConfiguration = [&e] { return e.saveConfiguration(); };
-    m_passwordDialog = std::make_unique<editing::PasswordDialog>(e.config(), e.session().unlocked,
-                                                                 services.host, saveConfiguration);
-    m_windows.push_back(m_passwordDialog.get());
-    m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        e.config(), e.settings(), f.grid,
-        editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
-                                 services.programDirectory, services.unattendedStart});
-    m_windows.push_back(m_optionsDialog.get());
-    m_videoWindow = std::make_unique<playback::VideoWindow>(services.monitors, services.keyboard);
-    m_windows.push_back(m_videoWindow.get());
-    platform::MediaDevice* recorder = services.recordingDevice;
-    if (recorder == nullptr) {
-        m_noRecordingDevice = std::make_unique<tools::AbsentMediaDevice>();
-        recorder = m_noRecordingDevice.get();
-    }
-    m_recorderWindow = std::make_unique<tools::RecorderWindow>(
-        *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
-                                           [this] { m_library->refresh(); }, services.fileSync});
-    for (model::Command* c : {&f.recordTool, &f.recordItem}) {
-        c->setHandler([this] { m_recorderWindow->showRecorder(); });
-    }
-    m_windows.push_back(m_recorderWindow.get());
-    m_exchangeChooser = std::make_unique<editing::ExchangeChooser>();
-    m_windows.push_back(m_exchangeChooser.get());
-    m_directoryDialog = std::make_unique<editing::DirectoryDialog>(
-        e.programDirectoryText() + "AUDIO" + text::nativeSeparator());
-    m_windows.push_back(m_directoryDialog.get());
-    m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
-        e.config(), m_videoWindow->subtitleStrip,
-        tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
-                                services.programDirectory, e.failureRecord(), services.fileSync});
-    if (e.startUp().configurationLoaded) {
-        m_subtitleDialog->create();
-    }
-    f.subtitleItem.setHandler([this, &host = services.host] { host.showModal(*m_subtitleDialog); });
-    m_windows.push_back(m_subtitleDialog.get());
-    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
-        services.host, services.clock, *m_dayPlanner, e.programDirectory(), services.calendarReader,
-        services.fileSync});
-    f.schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
-    m_windows.push_back(m_calendarWindow.get());
-    m_windows.push_back(&m_calendarWindow->importDialog());
+    buildDialogs(services);
+    buildVideoWindow(services);
+    buildRecorderWindow(services);
+    buildExchangeChooser();
+    buildDirectoryDialog();
+    buildSubtitleDialog(services);
+    buildCalendarWindow(services);
 
+    ui::MainWindow& f = *m_mainWindow;
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.importTableTool, f.importTableItem,
                                   f.exportTableTool, f.exportTableItem},
@@ -109,14 +73,85 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildPreflightCheck(services);
     buildClockWatch(services);
     if (e.failureRecord() != nullptr) {
-        recordTimerFailures(*e.failureRecord(), services.clock,
-                            {{f.name(), f.broadcastTimer},
-                             {f.name(), f.nowPlayingTimer},
-                             {f.name(), f.stopDayTimer},
-                             {f.name(), f.clockSyncTimer},
-                             {m_videoWindow->name(), m_videoWindow->keyTimer},
-                             {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
+        scheduler::recordTimerFailures(*e.failureRecord(), services.clock,
+                                       {{f.name(), f.broadcastTimer},
+                                        {f.name(), f.nowPlayingTimer},
+                                        {f.name(), f.stopDayTimer},
+                                        {f.name(), f.clockSyncTimer},
+                                        {m_videoWindow->name(), m_videoWindow->keyTimer},
+                                        {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
     }
+}
+
+// The password and options dialogs, which edit the configuration.
+void OrvessaSystem::buildDialogs(PlatformServices& services) {
+    system::BroadcastEngine& e = *m_engine;
+    auto saveConfiguration = [&e] { return e.saveConfiguration(); };
+    m_passwordDialog = std::make_unique<editing::PasswordDialog>(e.config(), e.session().unlocked,
+                                                                 services.host, saveConfiguration);
+    m_windows.push_back(m_passwordDialog.get());
+    m_optionsDialog = std::make_unique<editing::OptionsDialog>(
+        e.config(), e.settings(), m_mainWindow->grid,
+        editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
+                                 services.programDirectory, services.unattendedStart});
+    m_windows.push_back(m_optionsDialog.get());
+}
+
+void OrvessaSystem::buildVideoWindow(PlatformServices& services) {
+    m_videoWindow = std::make_unique<playback::VideoWindow>(services.monitors, services.keyboard);
+    m_windows.push_back(m_videoWindow.get());
+}
+
+void OrvessaSystem::buildRecorderWindow(PlatformServices& services) {
+    system::BroadcastEngine& e = *m_engine;
+    ui::MainWindow& f = *m_mainWindow;
+    platform::MediaDevice* recorder = services.recordingDevice;
+    if (recorder == nullptr) {
+        m_noRecordingDevice = std::make_unique<tools::AbsentMediaDevice>();
+        recorder = m_noRecordingDevice.get();
+    }
+    m_recorderWindow = std::make_unique<tools::RecorderWindow>(
+        *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
+                                           [this] { m_library->refresh(); }, services.fileSync});
+    for (model::Command* c : {&f.recordTool, &f.recordItem}) {
+        c->setHandler([this] { m_recorderWindow->showRecorder(); });
+    }
+    m_windows.push_back(m_recorderWindow.get());
+}
+
+void OrvessaSystem::buildExchangeChooser() {
+    m_exchangeChooser = std::make_unique<editing::ExchangeChooser>();
+    m_windows.push_back(m_exchangeChooser.get());
+}
+
+void OrvessaSystem::buildDirectoryDialog() {
+    m_directoryDialog = std::make_unique<editing::DirectoryDialog>(
+        m_engine->programDirectoryText() + "AUDIO" + text::nativeSeparator());
+    m_windows.push_back(m_directoryDialog.get());
+}
+
+void OrvessaSystem::buildSubtitleDialog(PlatformServices& services) {
+    system::BroadcastEngine& e = *m_engine;
+    auto saveConfiguration = [&e] { return e.saveConfiguration(); };
+    m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
+        e.config(), m_videoWindow->subtitleStrip,
+        tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
+                                services.programDirectory, e.failureRecord(), services.fileSync});
+    if (e.startUp().configurationLoaded) {
+        m_subtitleDialog->create();
+    }
+    m_mainWindow->subtitleItem.setHandler(
+        [this, &host = services.host] { host.showModal(*m_subtitleDialog); });
+    m_windows.push_back(m_subtitleDialog.get());
+}
+
+void OrvessaSystem::buildCalendarWindow(PlatformServices& services) {
+    m_calendarWindow = std::make_unique<editing::CalendarWindow>(editing::CalendarServices{
+        services.host, services.clock, *m_dayPlanner, m_engine->programDirectory(),
+        services.calendarReader, services.fileSync});
+    m_mainWindow->schoolCalendar.setHandler([this] { m_calendarWindow->open(); });
+    m_windows.push_back(m_calendarWindow.get());
+    m_windows.push_back(&m_calendarWindow->importDialog());
 }
 
 void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
@@ -153,9 +188,9 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
     }
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
-    m_clockWatch =
-        std::make_unique<ClockWatch>(ClockWatchControls{e.session(), f.trayIcon, f.clockSyncTimer},
-                                     *services.clockSync, services.clock, &e);
+    m_clockWatch = std::make_unique<scheduler::ClockWatch>(
+        scheduler::ClockWatchControls{e.session(), f.trayIcon, f.clockSyncTimer},
+        *services.clockSync, services.clock, &e);
     if (m_preflight != nullptr) {
         m_clockWatch->changed.connect(
             [this, &e] { m_preflight->showClockWarning(e.session().clockWarning); });
@@ -243,25 +278,25 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         e.session().playback, services.host,
         editing::LibraryActions{[this] { return m_lock->askPassword(); }, [&f] { f.activate(); },
                                 saveConfiguration, [&e] { return e.libraryDirectory(); }});
-    m_modes = std::make_unique<OperatingModes>(
-        ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
-                     f.weekSettingTool, f.grid, f.statusLine, f.hintLine, f.weekSelector,
-                     f.libraryList, f.broadcastTimer, f.stopDayTimer},
-        ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
-        ModeServices{services.host, services.clock, saveConfiguration,
-                     [this] { m_library->refresh(); },
-                     [this](bool manual) {
-                         commandsChanged(manual ? ui::CommandStates::Event::EnterManual
-                                                : ui::CommandStates::Event::EnterAutomatic);
-                     },
-                     [this, &f, failures = e.failureRecord()] {
-                         m_library->checkFolder(f.hintLine, failures);
-                     }},
+    m_modes = std::make_unique<scheduler::OperatingModes>(
+        scheduler::ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
+                                f.weekSettingTool, f.grid, f.statusLine, f.hintLine, f.weekSelector,
+                                f.libraryList, f.broadcastTimer, f.stopDayTimer},
+        scheduler::ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
+        scheduler::ModeServices{
+            services.host, services.clock, saveConfiguration, [this] { m_library->refresh(); },
+            [this](bool manual) {
+                commandsChanged(manual ? ui::CommandStates::Event::EnterManual
+                                       : ui::CommandStates::Event::EnterAutomatic);
+            },
+            [this, &f, failures = e.failureRecord()] {
+                m_library->checkFolder(f.hintLine, failures);
+            }},
         *m_editor);
 
-    StartUpServices startUpServices{services.host,         services.clock,
-                                    services.power,        services.programDirectory,
-                                    services.mediaProfile, saveConfiguration};
+    scheduler::StartUpServices startUpServices{services.host,         services.clock,
+                                               services.power,        services.programDirectory,
+                                               services.mediaProfile, saveConfiguration};
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = e.failureRecord();
     startUpServices.fileSync = services.fileSync;
@@ -269,8 +304,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         m_library->checkFolder(f.hintLine, failures);
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
-    m_startUp = std::make_unique<StartUp>(
-        StartUpControls{
+    m_startUp = std::make_unique<scheduler::StartUp>(
+        scheduler::StartUpControls{
             f,
             f.trayIcon,
             f.grid,
@@ -287,9 +322,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             {&f.settingsMenu, &f.skinTool, &f.quitButton, &f.secondMonitorBox, &f.hideAtStartBox},
             {&f.enterSystem, &f.lockSystem, &f.systemSeparator1, &f.changePassword},
             {&f.insertRowButton, &f.del, &f.add, &f.up, &f.dow, &f.save}},
-        StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
-                     e.startUp().platformFamily, e.session(), e.stopDay(), e.startUp().hints,
-                     e.startUp().defaultDirectory, e.startUp().configurationLoaded},
+        scheduler::StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
+                                e.startUp().platformFamily, e.session(), e.stopDay(),
+                                e.startUp().hints, e.startUp().defaultDirectory,
+                                e.startUp().configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->activate(); });
     for (model::Command* c : {&f.quitSystem, &f.quitButton, &f.quitTrayItem}) {
@@ -306,23 +342,24 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                               f.layout.gridHeight},
         services.clock, services.host, saveConfiguration, *m_editor);
 
-    m_endOfDay = std::make_unique<EndOfDay>(
-        EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.grid, f.broadcastTimer,
-                         f.stopDayTimer},
-        EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()}, services.clock,
-        services.power,
-        EndOfDayActions{[this] { m_startUp->quit(); },
-                        [&f, &e] { enterAutomaticOperation(f.automaticOperation, e.session()); },
-                        [this, &e] {
-                            e.session().autoNaming = true;
-                            m_editor->load();
-                        },
-                        [this](const platform::LocalDateTime& day) {
-                            // An operator may have put a new calendar in place since yesterday.
-                            m_dayPlanner->reload();
-                            return m_dayPlanner->planFor(platform::dateOf(day));
-                        },
-                        [&e] { e.flush(); }});
+    m_endOfDay = std::make_unique<scheduler::EndOfDay>(
+        scheduler::EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.grid,
+                                    f.broadcastTimer, f.stopDayTimer},
+        scheduler::EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()},
+        services.clock, services.power,
+        scheduler::EndOfDayActions{
+            [this] { m_startUp->quit(); },
+            [&f, &e] { scheduler::enterAutomaticOperation(f.automaticOperation, e.session()); },
+            [this, &e] {
+                e.session().autoNaming = true;
+                m_editor->load();
+            },
+            [this](const platform::LocalDateTime& day) {
+                // An operator may have put a new calendar in place since yesterday.
+                m_dayPlanner->reload();
+                return m_dayPlanner->planFor(platform::dateOf(day));
+            },
+            [&e] { e.flush(); }});
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
@@ -360,10 +397,10 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_modes->setPlayer(m_player.get());
     m_endOfDay->setPlayer(m_player.get());
 
-    m_broadcastClock = std::make_unique<BroadcastClock>(
-        e.session(), ClockControls{f.grid, f.clockText, f.statusLine, f.stopDayLine}, *m_player,
-        *m_display, *m_videoWindow, services.clock, e.startUp().hints,
-        EndOfDayHooks{
+    m_broadcastClock = std::make_unique<scheduler::BroadcastClock>(
+        e.session(), scheduler::ClockControls{f.grid, f.clockText, f.statusLine, f.stopDayLine},
+        *m_player, *m_display, *m_videoWindow, services.clock, e.startUp().hints,
+        scheduler::EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
             [this] { return m_endOfDay->showCountdown(); },
@@ -372,8 +409,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_broadcastClock->setFailureRecord(e.failureRecord());
     {
         // What the clock and the player do becomes the engine's events, for every listener.
-        m_journal = std::make_unique<BroadcastJournal>(f.grid, e.session().tableFileName,
-                                                       services.clock, e);
+        m_journal = std::make_unique<scheduler::BroadcastJournal>(f.grid, e.session().tableFileName,
+                                                                  services.clock, e);
         // Today was planned by the start-up, before the journal was there to hear it.
         if (e.startUp().configurationLoaded) {
             m_journal->dayPlanned(services.clock.now(), e.session().dayPlan);
@@ -397,4 +434,4 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     });
 }
 
-}  // namespace orvessa::scheduler
+}  // namespace orvessa::system

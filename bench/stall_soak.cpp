@@ -133,8 +133,8 @@ public:
         std::uniform_int_distribution<int64_t> stall(1, kMaxStallMs);
 
         setTime(startMs);
-        m_system = system::OrvessaSystem::start(
-            system::servicesOf(m_platform, m_device, m_device, m_dir));
+        m_system =
+            system::OrvessaSystem::start(system::servicesOf(m_platform, m_device, m_device, m_dir));
         ui::MainWindow& f = m_system->mainWindow();
         f.setVisible(true);
         f.activate();

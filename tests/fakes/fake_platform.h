@@ -39,8 +39,7 @@ struct BasicFakePlatform {
 
     // The same, playing through `media` and setting the volume on `output`.
     system::PlatformServices services(const std::filesystem::path& directory,
-                                         platform::MediaDevice& media,
-                                         platform::AudioOutput& output) {
+                                      platform::MediaDevice& media, platform::AudioOutput& output) {
         return system::servicesOf(*this, media, output, directory);
     }
 };

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "core/system/orvessa_system.h"
 #include "core/store/table_file.h"
+#include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

@@ -56,27 +56,23 @@ void BroadcastEngine::modeSwitched() {
     m_events.send(e);
 }
 
-void BroadcastEngine::readRows(const store::ScheduleTable& table) {
+void BroadcastEngine::takeTable(const store::ScheduleTable& table, EngineEvent::Kind kind) {
     m_rows.clear();
     for (int r = 1; r < table.rowCount(); ++r) {
         m_rows.push_back(store::ScheduleRow::read(table, r));
     }
+    EngineEvent e;
+    e.kind = kind;
+    e.table = m_session.tableFileName;
+    m_events.send(e);
 }
 
 void BroadcastEngine::tableLoaded(const store::ScheduleTable& table) {
-    readRows(table);
-    EngineEvent e;
-    e.kind = EngineEvent::Kind::TableLoaded;
-    e.table = m_session.tableFileName;
-    m_events.send(e);
+    takeTable(table, EngineEvent::Kind::TableLoaded);
 }
 
 void BroadcastEngine::tableSaved(const store::ScheduleTable& table) {
-    readRows(table);
-    EngineEvent e;
-    e.kind = EngineEvent::Kind::TableSaved;
-    e.table = m_session.tableFileName;
-    m_events.send(e);
+    takeTable(table, EngineEvent::Kind::TableSaved);
 }
 
 EngineStatus BroadcastEngine::status() const {

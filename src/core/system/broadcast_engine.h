@@ -153,7 +153,8 @@ public:
     platform::FailureRecord* failureRecord() { return m_failures != nullptr ? this : nullptr; }
 
 private:
-    void readRows(const store::ScheduleTable& table);
+    // Takes the grid's rows and tells the listeners why.
+    void takeTable(const store::ScheduleTable& table, EngineEvent::Kind kind);
 
     std::filesystem::path m_programDirectory;
     std::string m_programDirectoryText;

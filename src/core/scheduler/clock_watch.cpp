@@ -44,11 +44,7 @@ std::string clockRecordOf(const platform::ClockSyncState& state) {
 
 ClockWatch::ClockWatch(ClockWatchControls controls, platform::ClockSyncProbe& probe,
                        const platform::Clock& clock, BroadcastRecord* record)
-    : m_c(controls),
-      m_probe(probe),
-      m_clock(clock),
-      m_record(record),
-      m_plainTip(controls.trayIcon.tip) {
+    : m_c(controls), m_probe(probe), m_clock(clock), m_record(record) {
     m_c.timer.setHandler([this] { check(); });
     m_c.timer.start(kInterval);
 }
@@ -63,7 +59,6 @@ void ClockWatch::check() {
         return;
     }
     m_c.session.clockWarning = warning;
-    m_c.trayIcon.setTip(warning.empty() ? m_plainTip : m_plainTip + "\n" + text::trimText(warning));
     if (m_record != nullptr) {
         BroadcastEvent event;
         event.type = BroadcastEvent::Type::Clock;

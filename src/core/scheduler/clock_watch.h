@@ -8,7 +8,6 @@
 #include "core/platform/clock_sync.h"
 #include "core/playback/broadcast_session.h"
 #include "core/scheduler/broadcast_record.h"
-#include "core/ui/main_window.h"
 
 namespace orvessa::scheduler {
 
@@ -27,7 +26,6 @@ std::string clockRecordOf(const platform::ClockSyncState& state);
 
 struct ClockWatchControls {
     playback::BroadcastSession& session;  // its clockWarning is set and cleared
-    ui::TrayIcon& trayIcon;               // its tip says the warning too
     model::Timer& timer;                  // the ten-minute reading
 };
 
@@ -53,7 +51,6 @@ private:
     platform::ClockSyncProbe& m_probe;
     const platform::Clock& m_clock;
     BroadcastRecord* m_record;
-    std::string m_plainTip;
     bool m_checked = false;
 };
 

@@ -45,6 +45,12 @@ bool BroadcastEngine::saveConfiguration() {
     return r.ok;
 }
 
+void BroadcastEngine::clockHealthChanged() {
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::ClockHealthChanged;
+    m_events.send(e);
+}
+
 void BroadcastEngine::modeSwitched() {
     if (m_session.mode == m_toldMode) {
         return;

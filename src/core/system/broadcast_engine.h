@@ -60,10 +60,11 @@ struct EngineStatus {
 // the as-run record writes), or a change of the mode or of the table.
 struct EngineEvent {
     enum class Kind {
-        Broadcast,    // `broadcast` says what
-        ModeChanged,  // to `mode`
-        TableLoaded,  // `table` is in the grid, as its file holds it
-        TableSaved,   // `table` was written from the grid
+        Broadcast,           // `broadcast` says what
+        ModeChanged,         // to `mode`
+        TableLoaded,         // `table` is in the grid, as its file holds it
+        TableSaved,          // `table` was written from the grid
+        ClockHealthChanged,  // the clock watch found the clock's warning changed
     };
     Kind kind = Kind::Broadcast;
     scheduler::BroadcastEvent broadcast;
@@ -107,6 +108,8 @@ public:
     bool manual() const { return m_session.manual(); }
     // Tells the listeners that the operator switched the mode, once for each switch.
     void modeSwitched();
+    // Tells the listeners that session().clockWarning changed.
+    void clockHealthChanged();
     // The date automatic operation last loaded today's table (platform::dateNumber); written by
     // the operating modes.
     const int& automaticDate() const { return m_automaticDate; }

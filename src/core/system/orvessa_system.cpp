@@ -3,6 +3,7 @@
 #include "core/editing/unattended_start_line.h"
 #include "core/scheduler/timer_failures.h"
 #include "core/text/paths.h"
+#include "core/text/time_text.h"
 
 namespace orvessa::system {
 namespace {
@@ -189,12 +190,20 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_clockWatch = std::make_unique<scheduler::ClockWatch>(
-        scheduler::ClockWatchControls{e.session(), f.trayIcon, f.clockSyncTimer},
-        *services.clockSync, services.clock, &e);
-    if (m_preflight != nullptr) {
-        m_clockWatch->changed.connect(
-            [this, &e] { m_preflight->showClockWarning(e.session().clockWarning); });
-    }
+        scheduler::ClockWatchControls{e.session(), f.clockSyncTimer}, *services.clockSync,
+        services.clock, &e);
+    m_clockWatch->changed.connect([&e] { e.clockHealthChanged(); });
+    // The tray's tip and the pre-flight window say the clock's warning, as the engine tells it.
+    e.events().connect([this, &f, plainTip = f.trayIcon.tip](const EngineEvent& event) {
+        if (event.kind != EngineEvent::Kind::ClockHealthChanged) {
+            return;
+        }
+        const std::string& warning = m_engine->session().clockWarning;
+        f.trayIcon.setTip(warning.empty() ? plainTip : plainTip + "\n" + text::trimText(warning));
+        if (m_preflight != nullptr) {
+            m_preflight->showClockWarning(warning);
+        }
+    });
     m_clockWatch->check();
 }
 

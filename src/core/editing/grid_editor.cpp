@@ -56,24 +56,12 @@ GridEditor::GridEditor(EditorControls controls, playback::BroadcastSession& sess
     // A cell typed, or filled from the library list or the options dialog, is a change even
     // where no click came first.
     m_c.grid.cellWritten.connect([this](int, int) { setUnsaved(manual()); });
-    for (model::Command* c : {&m_c.save, &m_c.saveItem}) {
-        c->setHandler([this] { save(); });
-    }
-    for (model::Command* c : {&m_c.add, &m_c.addRowItem}) {
-        c->setHandler([this] { add(); });
-    }
-    for (model::Command* c : {&m_c.insertRowButton, &m_c.insertRowItem}) {
-        c->setHandler([this] { insert(); });
-    }
-    for (model::Command* c : {&m_c.del, &m_c.deleteRowItem}) {
-        c->setHandler([this] { remove(); });
-    }
-    for (model::Command* c : {&m_c.up, &m_c.moveUpItem}) {
-        c->setHandler([this] { moveUp(); });
-    }
-    for (model::Command* c : {&m_c.dow, &m_c.moveDownItem}) {
-        c->setHandler([this] { moveDown(); });
-    }
+    m_c.save.bind([this] { save(); });
+    m_c.addRow.bind([this] { add(); });
+    m_c.insertRow.bind([this] { insert(); });
+    m_c.deleteRow.bind([this] { remove(); });
+    m_c.moveUp.bind([this] { moveUp(); });
+    m_c.moveDown.bind([this] { moveDown(); });
     remember();
 }
 
@@ -336,17 +324,17 @@ void GridEditor::selectionStep() {
 }
 
 void GridEditor::setDelete(bool on) {
-    m_c.del.setEnabled(on);
+    m_c.deleteRowButton.setEnabled(on);
     m_c.deleteRowItem.setEnabled(on);
 }
 
 void GridEditor::setUp(bool on) {
-    m_c.up.setEnabled(on);
+    m_c.moveUpButton.setEnabled(on);
     m_c.moveUpItem.setEnabled(on);
 }
 
 void GridEditor::setDown(bool on) {
-    m_c.dow.setEnabled(on);
+    m_c.moveDownButton.setEnabled(on);
     m_c.moveDownItem.setEnabled(on);
 }
 

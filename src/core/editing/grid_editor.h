@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/action.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
 #include "core/model/grid.h"
@@ -16,21 +17,23 @@
 
 namespace orvessa::editing {
 
-// The main window's controls that the editor reads and sets.
+// The main window's controls that the editor reads and sets, and the actions it does.
 struct EditorControls {
     model::Grid& grid;
     model::TextControl& hintLine;  // the load's red notices
-    model::Command& save;
-    model::Command& saveItem;
-    model::Command& add;
-    model::Command& addRowItem;
-    model::Command& insertRowButton;  // insert
-    model::Command& insertRowItem;
-    model::Command& del;
+    model::Action& save;
+    model::Action& addRow;
+    model::Action& insertRow;
+    model::Action& deleteRow;
+    model::Action& moveUp;
+    model::Action& moveDown;
+    // The presentations whose states follow the table and the selection.
+    model::Command& saveButton;
+    model::Command& deleteRowButton;
     model::Command& deleteRowItem;
-    model::Command& up;
+    model::Command& moveUpButton;
     model::Command& moveUpItem;
-    model::Command& dow;
+    model::Command& moveDownButton;
     model::Command& moveDownItem;
 };
 
@@ -81,7 +84,7 @@ public:
     // The one writer of the session's unsaved flag; the save button is offered exactly then.
     void setUnsaved(bool on) {
         m_session.unsaved = on;
-        m_c.save.setEnabled(on);
+        m_c.saveButton.setEnabled(on);
     }
     // Whether every data cell is empty or blank.
     bool allEmpty() const;

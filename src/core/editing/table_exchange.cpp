@@ -89,12 +89,8 @@ TableExchange::TableExchange(ExchangeControls controls, std::string& tableFileNa
       m_host(host),
       m_fileSync(fileSync),
       m_editor(editor) {
-    for (model::Command* c : {&m_c.importTableTool, &m_c.importTableItem}) {
-        c->setHandler([this] { importTable(); });
-    }
-    for (model::Command* c : {&m_c.exportTableTool, &m_c.exportTableItem}) {
-        c->setHandler([this] { exportTable(); });
-    }
+    m_c.importTable.bind([this] { importTable(); });
+    m_c.exportTable.bind([this] { exportTable(); });
     m_c.chooser.okButton.setHandler([this] { confirmChoice(); });
     m_c.chooser.diskFileButton.setHandler([this] { useDiskFile(); });
 }

@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "core/model/command.h"
+#include "core/model/action.h"
+#include "core/model/control.h"
 #include "core/platform/host.h"
 #include "core/store/file_sync.h"
 
@@ -12,13 +13,11 @@ namespace orvessa::editing {
 class GridEditor;
 class ExchangeChooser;
 
-// The commands that open the chooser.
+// The chooser, and the actions that open it.
 struct ExchangeControls {
     ExchangeChooser& chooser;
-    model::Command& importTableTool;  // 导入
-    model::Command& importTableItem;
-    model::Command& exportTableTool;  // 导出
-    model::Command& exportTableItem;
+    model::Action& importTable;  // 导入
+    model::Action& exportTable;  // 导出
 };
 
 // Import and export: copies the twelve stored tables (seven weekdays, five templates) into the

@@ -30,7 +30,38 @@ void Command::setChecked(bool on) {
     }
     m_checked = on;
     notify();
-    if (m_kind == CommandKind::CheckBox && m_handler) {
+    if (m_kind == CommandKind::CheckBox) {
+        run();
+    }
+}
+
+void Command::setHandler(Handler handler) {
+    detachAction();
+    m_handler = std::move(handler);
+}
+
+void Command::setAction(Action& action) {
+    detachAction();
+    m_handler = nullptr;
+    m_action = &action;
+    action.m_presentations.push_back(this);
+}
+
+void Command::detachAction() {
+    if (m_action != nullptr) {
+        std::erase(m_action->m_presentations, this);
+        m_action = nullptr;
+    }
+}
+
+bool Command::hasHandler() const {
+    return m_action != nullptr ? m_action->bound() : static_cast<bool>(m_handler);
+}
+
+void Command::run() {
+    if (m_action != nullptr) {
+        m_action->run();
+    } else if (m_handler) {
         m_handler();
     }
 }
@@ -43,9 +74,7 @@ bool Command::click() {
         setChecked(!m_checked);
         return true;
     }
-    if (m_handler) {
-        m_handler();
-    }
+    run();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/action.h"
 #include "core/model/control.h"
 
 namespace orvessa::model {
@@ -18,9 +19,10 @@ enum class CommandKind {
     CheckBox,
 };
 
-// A menu item, button, tool button or check box. The handler runs through click() only while
-// the command is enabled; a check box also runs it whenever its checked state changes, as the
-// windowing toolkit of the original forms did.
+// A menu item, button, tool button or check box. What it runs is either its own handler or the
+// action it presents, which other commands may present too. That runs through click() only
+// while this command is enabled; a check box also runs it whenever its checked state changes,
+// as the windowing toolkit of the original forms did.
 class Command : public Control {
 public:
     using Handler = std::function<void()>;
@@ -39,8 +41,14 @@ public:
     // For a check box, a change runs the handler.
     void setChecked(bool on);
 
-    void setHandler(Handler handler) { m_handler = std::move(handler); }
-    bool hasHandler() const { return static_cast<bool>(m_handler); }
+    // Its own handler, in place of any action it presented.
+    void setHandler(Handler handler);
+    // Makes this command a presentation of `action`, in place of any handler of its own. The
+    // action must outlive the command.
+    void setAction(Action& action);
+    Action* action() const { return m_action; }
+    // Whether a click would find something to run.
+    bool hasHandler() const;
 
     // The operator's click: runs the handler (a check box toggles first) while enabled.
     // Returns whether anything ran.
@@ -56,12 +64,16 @@ public:
     bool reachableByShortcut() const;
 
 private:
+    void detachAction();
+    void run();
+
     CommandKind m_kind;
     std::string m_caption;
     std::string m_shortcut;
     std::string m_hint;
     bool m_checked = false;
     Handler m_handler;
+    Action* m_action = nullptr;
     Command* m_menu = nullptr;
     std::vector<Command*> m_items;
 };

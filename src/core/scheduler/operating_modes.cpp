@@ -43,7 +43,13 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
     : m_c(std::move(controls)), m_s(state), m_services(std::move(services)), m_editor(editor) {
     m_c.manualOperation.setHandler([this] { enterManual(); });
     m_c.automaticOperation.setHandler([this] { enterAutomatic(); });
-    m_c.weekSettingTool.setHandler([this] { openWeekSetting(); });
+    // The toolbar's button decides: the menu item opens the week setting only while the
+    // button offers it too.
+    m_c.weekSetting.bind([this] {
+        if (m_c.weekSettingTool.enabled()) {
+            openWeekSetting();
+        }
+    });
     m_c.weekSelector.setHandler([this] { pickWeekday(); });
     for (int n = 0; n < 8; ++n) {
         m_c.forcedWeekday[static_cast<std::size_t>(n)]->setHandler([this, n] { forceWeekday(n); });

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/action.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
@@ -38,7 +39,8 @@ struct ModeControls {
     model::Command& manualOperation;               // 手动操作
     model::Command& automaticOperation;            // 自动播出
     std::array<model::Command*, 8> forcedWeekday;  // forcedAutomatic (自动) .. forcedSunday
-    model::Command& weekSettingTool;               // 周设置
+    model::Action& weekSetting;                    // 周设置
+    model::Command& weekSettingTool;               // whether the week setting is offered
     model::Grid& grid;
     model::TextControl& statusLine;
     model::TextControl& hintLine;

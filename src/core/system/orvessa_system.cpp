@@ -53,20 +53,17 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
 
     ui::MainWindow& f = *m_mainWindow;
     m_tableExchange = std::make_unique<editing::TableExchange>(
-        editing::ExchangeControls{*m_exchangeChooser, f.importTableTool, f.importTableItem,
-                                  f.exportTableTool, f.exportTableItem},
+        editing::ExchangeControls{*m_exchangeChooser, f.importTable, f.exportTable},
         e.session().tableFileName, e.programDirectory(), services.host, *m_editor,
         services.fileSync);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
     m_lock->setDialog(m_passwordDialog.get());
-    for (model::Command* c : {&f.optionsItem, &f.optionsTool}) {
-        c->setHandler([this, &f, &host = services.host] {
-            m_optionsDialog->prepareOpening(f.up.enabled(), f.dow.enabled());
-            host.showModal(*m_optionsDialog);
-            m_optionsDialog->previousRow.setEnabled(f.up.enabled());
-        });
-    }
+    f.options.bind([this, &f, &host = services.host] {
+        m_optionsDialog->prepareOpening(f.moveUpButton.enabled(), f.moveDownButton.enabled());
+        host.showModal(*m_optionsDialog);
+        m_optionsDialog->previousRow.setEnabled(f.moveUpButton.enabled());
+    });
     m_endOfDay->setSettings(&e.settings());
     m_editor->setVolumeFollower(
         [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); });
@@ -114,9 +111,7 @@ void OrvessaSystem::buildRecorderWindow(PlatformServices& services) {
     m_recorderWindow = std::make_unique<tools::RecorderWindow>(
         *recorder, tools::RecorderServices{services.host, [&e] { return e.libraryDirectory(); },
                                            [this] { m_library->refresh(); }, services.fileSync});
-    for (model::Command* c : {&f.recordTool, &f.recordItem}) {
-        c->setHandler([this] { m_recorderWindow->showRecorder(); });
-    }
+    f.record.bind([this] { m_recorderWindow->showRecorder(); });
     m_windows.push_back(m_recorderWindow.get());
 }
 
@@ -173,14 +168,13 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
         m_preflight->open();
     });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
-    // The holiday list is saved through the same command, and is no day's table.
-    for (model::Command* c : {&f.save, &f.saveItem}) {
-        c->setHandler([this, &e] {
-            if (m_editor->save() && e.manual() && !m_holidayPanel->open()) {
-                m_preflight->tableSaved();
-            }
-        });
-    }
+    // In place of the editor's own binding: a saved day's table is rehearsed. The holiday list
+    // is saved through the same action, and is no day's table.
+    f.save.bind([this, &e] {
+        if (m_editor->save() && e.manual() && !m_holidayPanel->open()) {
+            m_preflight->tableSaved();
+        }
+    });
 }
 
 void OrvessaSystem::buildClockWatch(PlatformServices& services) {
@@ -243,9 +237,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         },
         e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.grid, f.hintLine, f.save, f.saveItem, f.add, f.addRowItem,
-                                f.insertRowButton, f.insertRowItem, f.del, f.deleteRowItem, f.up,
-                                f.moveUpItem, f.dow, f.moveDownItem},
+        editing::EditorControls{f.grid, f.hintLine, f.save, f.addRow, f.insertRow, f.deleteRow,
+                                f.moveUp, f.moveDown, f.saveButton, f.deleteRowButton,
+                                f.deleteRowItem, f.moveUpButton, f.moveUpItem, f.moveDownButton,
+                                f.moveDownItem},
         e.session(),
         editing::EditorServices{
             services.host, services.clock, e.config(), e.programDirectory(), e.failureRecord(),
@@ -274,9 +269,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     m_skins = std::make_unique<skins::SkinSwitcher>(
         f.skinTool, e.config(), saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);
-    for (model::Command* c : {&f.skin, &f.skinTool}) {
-        c->setHandler([this] { m_skins->click(); });
-    }
+    f.changeSkin.bind([this] { m_skins->click(); });
 
     m_lock = std::make_unique<editing::OperatorLock>(
         editing::LockControls{f.enterSystem, f.lockSystem, f.changePassword,
@@ -289,8 +282,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 saveConfiguration, [&e] { return e.libraryDirectory(); }});
     m_modes = std::make_unique<scheduler::OperatingModes>(
         scheduler::ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
-                                f.weekSettingTool, f.grid, f.statusLine, f.hintLine, f.weekSelector,
-                                f.libraryList, f.broadcastTimer, f.stopDayTimer},
+                                f.weekSetting, f.weekSettingTool, f.grid, f.statusLine, f.hintLine,
+                                f.weekSelector, f.libraryList, f.broadcastTimer, f.stopDayTimer},
         scheduler::ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
         scheduler::ModeServices{
             services.host, services.clock, saveConfiguration, [this] { m_library->refresh(); },
@@ -323,23 +316,22 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             f.stopDayTimer,
             f.weekSelector,
             f.automaticOperation,
-            f.save,
+            f.saveButton,
             f.forcedAutomatic,
             f.hideAtStartBox,
             f.secondMonitorBox,
             f.weekdayStopBoxes,
             {&f.settingsMenu, &f.skinTool, &f.quitButton, &f.secondMonitorBox, &f.hideAtStartBox},
             {&f.enterSystem, &f.lockSystem, &f.systemSeparator1, &f.changePassword},
-            {&f.insertRowButton, &f.del, &f.add, &f.up, &f.dow, &f.save}},
+            {&f.insertRowButton, &f.deleteRowButton, &f.addRowButton, &f.moveUpButton,
+             &f.moveDownButton, &f.saveButton}},
         scheduler::StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
                                 e.startUp().platformFamily, e.session(), e.stopDay(),
                                 e.startUp().hints, e.startUp().defaultDirectory,
                                 e.startUp().configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->activate(); });
-    for (model::Command* c : {&f.quitSystem, &f.quitButton, &f.quitTrayItem}) {
-        c->setHandler([this] { m_startUp->quit(); });
-    }
+    f.quit.bind([this] { m_startUp->quit(); });
 
     m_holidayPanel = std::make_unique<editing::HolidayPanel>(
         editing::HolidayControls{
@@ -393,15 +385,9 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
             e.failureRecord()},
         *m_videoWindow, e.settings());
-    for (model::Command* c : {&f.playTool, &f.playItem}) {
-        c->setHandler([this] { m_player->play(); });
-    }
-    for (model::Command* c : {&f.stopTool, &f.stopItem}) {
-        c->setHandler([this] { m_player->stop(); });
-    }
-    for (model::Command* c : {&f.findTool, &f.findItem}) {
-        c->setHandler([this] { m_player->find(); });
-    }
+    f.play.bind([this] { m_player->play(); });
+    f.stop.bind([this] { m_player->stop(); });
+    f.find.bind([this] { m_player->find(); });
     f.playlistBox.doubleClicked.connect([this] { m_player->playNext(); });
     m_modes->setPlayer(m_player.get());
     m_endOfDay->setPlayer(m_player.get());

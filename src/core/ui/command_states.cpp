@@ -40,14 +40,14 @@ const Row kTable[] = {
     {&MainWindow::preflightItem, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::schoolCalendar, {Rule::On, Rule::Off, K, K, K, K}},
     {&MainWindow::insertRowButton, {Rule::On, Rule::Off, K, K, K, K}},
-    {&MainWindow::del, {Rule::On, Rule::Off, K, K, K, K}},
-    {&MainWindow::add, {Rule::On, Rule::Off, K, K, K, K}},
+    {&MainWindow::deleteRowButton, {Rule::On, Rule::Off, K, K, K, K}},
+    {&MainWindow::addRowButton, {Rule::On, Rule::Off, K, K, K, K}},
     // Move and Save follow the selection; automatic operation switches them off.
-    {&MainWindow::up, {K, Rule::Off, K, K, K, K}},
-    {&MainWindow::dow, {K, Rule::Off, K, K, K, K}},
+    {&MainWindow::moveUpButton, {K, Rule::Off, K, K, K, K}},
+    {&MainWindow::moveDownButton, {K, Rule::Off, K, K, K, K}},
     {&MainWindow::moveUpItem, {K, Rule::Off, K, K, K, K}},
     {&MainWindow::moveDownItem, {K, Rule::Off, K, K, K, K}},
-    {&MainWindow::save, {K, Rule::Off, K, K, K, K}},
+    {&MainWindow::saveButton, {K, Rule::Off, K, K, K, K}},
     // The library stays reachable once manual operation was entered.
     {&MainWindow::mediaLibraryItem, {Rule::On, K, K, K, K, K}},
     // Play and stop.
@@ -71,7 +71,7 @@ const Row kTable[] = {
     {&MainWindow::quitSystem, {K, K, K, K, Rule::Unlocked, K}},
     {&MainWindow::quitButton, {K, K, K, K, Rule::Unlocked, K}},
     // The skin: whoever has entered.
-    {&MainWindow::skin, {K, K, K, K, Rule::Unlocked, K}},
+    {&MainWindow::skinItem, {K, K, K, K, Rule::Unlocked, K}},
     {&MainWindow::skinTool, {K, K, K, K, Rule::Unlocked, K}},
     {&MainWindow::hideAtStartBox, {K, K, K, K, Rule::Unlocked, K}},
     {&MainWindow::secondMonitorBox, {K, K, K, K, Rule::Unlocked, K}},

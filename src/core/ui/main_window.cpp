@@ -1,5 +1,7 @@
 #include "core/ui/main_window.h"
 
+#include <vector>
+
 #include "core/playback/video_window.h"
 #include "core/text/paths.h"
 
@@ -15,12 +17,13 @@ MainWindow::MainWindow(MainWindowServices services)
       m_config(services.config),
       m_saveConfiguration(std::move(services.saveConfiguration)) {
     buildMenus();
+    attachPresentations();
     setDesignedStates();
     bindHandlers();
 }
 
 void MainWindow::buildMenus() {
-    for (Command* c : {&enterSystem, &lockSystem, &hideSystem, &systemSeparator1, &skin,
+    for (Command* c : {&enterSystem, &lockSystem, &hideSystem, &systemSeparator1, &skinItem,
                        &changePassword, &systemSeparator2, &quitSystem}) {
         systemMenu.addItem(*c);
     }
@@ -66,11 +69,45 @@ void MainWindow::buildMenus() {
     }
     m_commands.insert(m_commands.end(), toolbar.begin(), toolbar.end());
     m_commands.insert(m_commands.end(), trayMenu.begin(), trayMenu.end());
-    for (Command* c : {&quitButton, &hideButton, &insertRowButton, &add, &del, &up, &dow, &save,
-                       &holidayOkButton, &hideAtStartBox, &secondMonitorBox}) {
+    for (Command* c : {&quitButton, &hideButton, &insertRowButton, &addRowButton, &deleteRowButton,
+                       &moveUpButton, &moveDownButton, &saveButton, &holidayOkButton,
+                       &hideAtStartBox, &secondMonitorBox}) {
         m_commands.push_back(c);
     }
     m_commands.insert(m_commands.end(), weekdayStopBoxes.begin(), weekdayStopBoxes.end());
+}
+
+void MainWindow::attachPresentations() {
+    struct Presented {
+        model::Action* action;
+        std::vector<Command*> presentations;
+    };
+    const Presented all[] = {
+        {&save, {&saveButton, &saveItem}},
+        {&addRow, {&addRowButton, &addRowItem}},
+        {&insertRow, {&insertRowButton, &insertRowItem}},
+        {&deleteRow, {&deleteRowButton, &deleteRowItem}},
+        {&moveUp, {&moveUpButton, &moveUpItem}},
+        {&moveDown, {&moveDownButton, &moveDownItem}},
+        {&importTable, {&importTableTool, &importTableItem}},
+        {&exportTable, {&exportTableTool, &exportTableItem}},
+        {&weekSetting, {&weekSettingTool, &weekSettingItem}},
+        {&options, {&optionsItem, &optionsTool}},
+        {&record, {&recordTool, &recordItem}},
+        {&changeSkin, {&skinItem, &skinTool}},
+        {&play, {&playTool, &playItem}},
+        {&stop, {&stopTool, &stopItem}},
+        {&find, {&findTool, &findItem}},
+        {&hide, {&hideSystem, &hideButton}},
+        {&help, {&helpItem, &helpTrayItem, &helpTool}},
+        {&quit, {&quitSystem, &quitButton, &quitTrayItem}},
+    };
+    for (const auto& [action, presentations] : all) {
+        m_actions.push_back(action);
+        for (Command* c : presentations) {
+            c->setAction(*action);
+        }
+    }
 }
 
 void MainWindow::setDesignedStates() {
@@ -95,17 +132,13 @@ void MainWindow::setDesignedStates() {
 }
 
 void MainWindow::bindHandlers() {
-    hideSystem.setHandler([this] { hideToTray(); });
-    hideButton.setHandler([this] { hideToTray(); });
+    hide.bind([this] { hideToTray(); });
+    help.bind([this] { openHelp(); });
     showWindowTrayItem.setHandler([this] { showFromTray(); });
-    helpItem.setHandler([this] { openHelp(); });
-    helpTrayItem.setHandler([this] { openHelp(); });
-    helpTool.setHandler([this] { openHelp(); });
     homePageItem.setHandler([this] { openHomePage(); });
     aboutItem.setHandler([this] { showAbout(); });
     hideAtStartBox.setHandler([this] { hideAtStartChanged(); });
     secondMonitorBox.setHandler([this] { secondMonitorChanged(); });
-    weekSettingItem.setHandler([this] { weekSettingTool.click(); });
 }
 
 void MainWindow::requestClose() {

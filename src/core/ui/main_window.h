@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/action.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/grid.h"
@@ -99,13 +100,36 @@ public:
     // one ran.
     bool triggerShortcut(const std::string& shortcut);
 
+    // --- actions ---
+    // What the operator can ask for from more than one place. The subsystem that does it binds
+    // the handler once; the menu items, buttons, tool buttons and tray items below present it,
+    // each with its own caption and state.
+    model::Action save{"save"};
+    model::Action addRow{"addRow"};
+    model::Action insertRow{"insertRow"};
+    model::Action deleteRow{"deleteRow"};
+    model::Action moveUp{"moveUp"};
+    model::Action moveDown{"moveDown"};
+    model::Action importTable{"importTable"};
+    model::Action exportTable{"exportTable"};
+    model::Action weekSetting{"weekSetting"};
+    model::Action options{"options"};
+    model::Action record{"record"};
+    model::Action changeSkin{"changeSkin"};
+    model::Action play{"play"};
+    model::Action stop{"stop"};
+    model::Action find{"find"};
+    model::Action hide{"hide"};
+    model::Action help{"help"};
+    model::Action quit{"quit"};
+
     // --- menus ---
     Command systemMenu{"systemMenu", CommandKind::Menu, "系统(&S)"};
     Command enterSystem{"enterSystem", CommandKind::MenuItem, "进入系统", "F2"};
     Command lockSystem{"lockSystem", CommandKind::MenuItem, "屏蔽系统", "F3"};
     Command hideSystem{"hideSystem", CommandKind::MenuItem, "隐藏系统(&X)"};
     Command systemSeparator1{"systemSeparator1", CommandKind::Separator};
-    Command skin{"skin", CommandKind::MenuItem, "换    肤(&G)"};
+    Command skinItem{"skinItem", CommandKind::MenuItem, "换    肤(&G)"};
     Command changePassword{"changePassword", CommandKind::MenuItem, "更改密码...", "F4"};
     Command systemSeparator2{"systemSeparator2", CommandKind::Separator};
     Command quitSystem{"quitSystem", CommandKind::MenuItem, "退出系统(&Q)", "Ctrl+Q"};
@@ -186,11 +210,11 @@ public:
     Command quitButton{"quitButton", CommandKind::Button, "退出(&Q)"};
     Command hideButton{"hideButton", CommandKind::Button, "隐藏(&X)"};
     Command insertRowButton{"insertRowButton", CommandKind::Button, "插入(&I)"};
-    Command add{"add", CommandKind::Button, "添加(&A)"};
-    Command del{"del", CommandKind::Button, "删除(&D)"};
-    Command up{"up", CommandKind::Button, "上移(&F)"};
-    Command dow{"dow", CommandKind::Button, "下移(&N)"};
-    Command save{"save", CommandKind::Button, "保存(&R)"};
+    Command addRowButton{"addRowButton", CommandKind::Button, "添加(&A)"};
+    Command deleteRowButton{"deleteRowButton", CommandKind::Button, "删除(&D)"};
+    Command moveUpButton{"moveUpButton", CommandKind::Button, "上移(&F)"};
+    Command moveDownButton{"moveDownButton", CommandKind::Button, "下移(&N)"};
+    Command saveButton{"saveButton", CommandKind::Button, "保存(&R)"};
     Command holidayOkButton{"holidayOkButton", CommandKind::Button, "确 定(&O)"};
     Command hideAtStartBox{"hideAtStartBox", CommandKind::CheckBox, "启动时隐藏主窗口"};
     Command secondMonitorBox{"secondMonitorBox", CommandKind::CheckBox, "输出到第二显示器"};
@@ -250,6 +274,9 @@ public:
     // The time of day, which the window's LCD clock shows.
     const platform::Clock& clock() const { return m_clock; }
 
+    // Every action, in the order declared.
+    const std::vector<model::Action*>& actions() const { return m_actions; }
+
     // Every command, for look-ups by name.
     const std::vector<Command*>& commands() const { return m_commands; }
     std::vector<Command*> allCommands() override { return m_commands; }
@@ -257,6 +284,7 @@ public:
 
 private:
     void buildMenus();
+    void attachPresentations();
     void setDesignedStates();
     void bindHandlers();
 
@@ -268,6 +296,7 @@ private:
     store::SystemConfig& m_config;
     std::function<bool()> m_saveConfiguration;
     std::vector<Command*> m_commands;
+    std::vector<model::Action*> m_actions;
 };
 
 }  // namespace orvessa::ui

@@ -201,11 +201,11 @@ void MainWindowView::buildClientArea(QWidget* client) {
         {m_model.hideButton, m_model.layout.hide},
         {m_model.quitButton, m_model.layout.quit},
         {m_model.insertRowButton, m_model.layout.insert},
-        {m_model.add, m_model.layout.add},
-        {m_model.del, m_model.layout.remove},
-        {m_model.up, m_model.layout.up},
-        {m_model.dow, m_model.layout.down},
-        {m_model.save, m_model.layout.save},
+        {m_model.addRowButton, m_model.layout.add},
+        {m_model.deleteRowButton, m_model.layout.remove},
+        {m_model.moveUpButton, m_model.layout.up},
+        {m_model.moveDownButton, m_model.layout.down},
+        {m_model.saveButton, m_model.layout.save},
         // Shown only in the holiday panel, under the list.
         {m_model.holidayOkButton, kOkInPanel},
     };

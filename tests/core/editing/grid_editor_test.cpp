@@ -14,17 +14,17 @@ TEST_F(GridEditing, InsertAtTheTopKeepsTheOldNumbersUntilSaveRenumbers) {
     EXPECT_EQ(form().grid.cell(1, 1) + form().grid.cell(3, 1), "");
     EXPECT_EQ(form().grid.cell(0, 2), "1") << "the old first row keeps its number";
     EXPECT_EQ(form().grid.cell(3, 4), "c.wav");
-    EXPECT_FALSE(form().up.enabled());
-    EXPECT_TRUE(form().dow.enabled());
-    EXPECT_TRUE(form().del.enabled());
+    EXPECT_FALSE(form().moveUpButton.enabled());
+    EXPECT_TRUE(form().moveDownButton.enabled());
+    EXPECT_TRUE(form().deleteRowButton.enabled());
 
     form().grid.editCell(1, 1, "6:00:00");
     form().grid.editCell(3, 1, "bell.wav");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(file("zxsj3.log"), lines({"1,6:00:00,,bell.wav,,,", "2,7:30:00,item,a.wav,,,",
                                         "3,8:00:00,item,b.wav,,,", "4,9:00:00,item,c.wav,,,"}));
     EXPECT_EQ(form().grid.cell(0, 4), "4");
-    EXPECT_FALSE(form().save.enabled());
+    EXPECT_FALSE(form().saveButton.enabled());
 }
 
 TEST_F(GridEditing, MovesSwapRowsAndDeletesKeepTheButtonsInStep) {
@@ -37,32 +37,33 @@ TEST_F(GridEditing, MovesSwapRowsAndDeletesKeepTheButtonsInStep) {
         return s;
     };
     form().grid.click(1, 2);
-    form().up.click();
+    form().moveUpButton.click();
     EXPECT_EQ(files(), "bac");
     EXPECT_EQ(form().grid.row(), 1);
-    EXPECT_FALSE(form().up.enabled());
-    EXPECT_TRUE(form().dow.enabled());
-    form().dow.click();
-    form().dow.click();
+    EXPECT_FALSE(form().moveUpButton.enabled());
+    EXPECT_TRUE(form().moveDownButton.enabled());
+    form().moveDownButton.click();
+    form().moveDownButton.click();
     EXPECT_EQ(files(), "acb");
     EXPECT_EQ(form().grid.row(), 3);
-    EXPECT_TRUE(form().up.enabled());
-    EXPECT_FALSE(form().dow.enabled());
+    EXPECT_TRUE(form().moveUpButton.enabled());
+    EXPECT_FALSE(form().moveDownButton.enabled());
 
     // Deleting the last row selects the new last one.
-    form().del.click();
+    form().deleteRowButton.click();
     EXPECT_EQ(files(), "ac");
     EXPECT_EQ(form().grid.row(), 2);
-    EXPECT_FALSE(form().dow.enabled());
-    EXPECT_TRUE(form().up.enabled());
-    form().del.click();
+    EXPECT_FALSE(form().moveDownButton.enabled());
+    EXPECT_TRUE(form().moveUpButton.enabled());
+    form().deleteRowButton.click();
     EXPECT_EQ(files(), "a");
 
     // The only row stays; nothing is left to delete or move.
-    form().del.click();
+    form().deleteRowButton.click();
     EXPECT_EQ(files(), "a");
-    for (const model::Command* c : {&form().del, &form().deleteRowItem, &form().up,
-                                    &form().moveUpItem, &form().dow, &form().moveDownItem}) {
+    for (const model::Command* c :
+         {&form().deleteRowButton, &form().deleteRowItem, &form().moveUpButton, &form().moveUpItem,
+          &form().moveDownButton, &form().moveDownItem}) {
         EXPECT_FALSE(c->enabled()) << c->name();
     }
 }
@@ -80,21 +81,21 @@ TEST_F(GridEditing, SaveRefusesBadCellsAndEmptyTablesLeavingTheFile) {
         form().grid.editCell(4, 2, "");
         form().grid.editCell(column, 2, bad);
         m_host.messages.clear();
-        form().save.click();
+        form().saveButton.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << bad;
         EXPECT_TRUE(lastMessage().text.starts_with(message)) << bad;
         EXPECT_EQ(lastMessage().caption, "错误信息");
         EXPECT_EQ(form().grid.col(), column) << "the bad cell is shown";
         EXPECT_EQ(form().grid.row(), 2);
         EXPECT_EQ(file("zxsj3.log"), stored) << bad;
-        EXPECT_TRUE(form().save.enabled()) << bad;
+        EXPECT_TRUE(form().saveButton.enabled()) << bad;
     }
 
     // Seconds are optional: the stored time gets them, in the clock's form.
     form().grid.editCell(2, 2, "item");
     form().grid.editCell(1, 1, "5:00:13");
     form().grid.editCell(4, 1, "7:30");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(file("zxsj3.log"), lines({"1,5:00:13,item,a.wav,7:30:00,,", "2,8:00:00,item,b.wav,,,",
                                         "3,9:00:00,item,c.wav,,,"}));
 
@@ -102,9 +103,9 @@ TEST_F(GridEditing, SaveRefusesBadCellsAndEmptyTablesLeavingTheFile) {
     form().weekSelector.setItemIndex(4);
     form().grid.click(2, 1);
     form().grid.editCell(2, 1, "   ");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(lastMessage().text, "请输入必要的数据然后保存！");
-    EXPECT_FALSE(form().save.enabled());
+    EXPECT_FALSE(form().saveButton.enabled());
     EXPECT_FALSE(fs::exists(m_dir / "zxsj5.log"));
 }
 
@@ -117,22 +118,22 @@ TEST_F(GridEditing, AFailedWriteKeepsTheChangesToSaveAgain) {
     EXPECT_EQ(form().hintLine.text(), "  ☆ 作息时间表 zxsj3.log 无法读取！");
     form().manualOperation.click();
 
-    form().add.click();
+    form().addRowButton.click();
     form().grid.click(1, 1);
     form().grid.editCell(1, 1, "7:30:00");
     form().grid.editCell(3, 1, "a.wav");
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().caption, "错误");
     EXPECT_TRUE(lastMessage().text.starts_with("作息时间表 zxsj3.log 保存失败！"));
-    EXPECT_TRUE(form().save.enabled());
+    EXPECT_TRUE(form().saveButton.enabled());
     EXPECT_TRUE(fs::is_directory(m_dir / "zxsj3.log"));
     EXPECT_EQ(form().grid.cell(3, 1), "a.wav");
 
     fs::remove(m_dir / "zxsj3.log");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(file("zxsj3.log"), lines({"1,7:30:00,,a.wav,,,"}));
-    EXPECT_FALSE(form().save.enabled());
+    EXPECT_FALSE(form().saveButton.enabled());
 }
 
 TEST_F(GridEditing, AnotherDayAsksToSaveOnlyAfterAnEdit) {
@@ -193,7 +194,7 @@ TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingThe
     EXPECT_EQ(form().hintLine.color(), model::kRed);
 
     form().grid.click(2, 1);
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_EQ(lastMessage().text,
               "文件 zxsj5.log 超过998行，保存后第999行起的数据将被删除。\r\r确实要保存吗？");
@@ -202,7 +203,7 @@ TEST_F(GridEditing, AnOverlongTableLoadsItsFirstRowsAndSaveAsksBeforeDroppingThe
     EXPECT_EQ(file("zxsj5.log"), content) << "No keeps every row";
 
     m_host.answers = {MessageAnswer::Yes};
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(file("zxsj5.log"), kept);
 }
 

@@ -184,7 +184,7 @@ TEST_F(Lock, ModeOneStaysInAndTheLibraryListFillsTheRowAsAnUnsavedChange) {
     form().libraryList.setItemIndex(static_cast<int>(k));
     form().libraryList.doubleClicked.send();
     ASSERT_EQ(form().grid.cell(3, 1), "铃声.mp3");
-    EXPECT_TRUE(form().save.enabled());
+    EXPECT_TRUE(form().saveButton.enabled());
 
     m_host.answers = {MessageAnswer::Yes};
     form().automaticOperation.click();

@@ -194,7 +194,7 @@ TEST_F(Preflight, TheCalendarLinesThatMayHaveDecidedTheDayComeFirstAndCount) {
     checker.results[2026y / 12 / 16] = day;
     checker.nextDay = 2026y / 12 / 16;
     form().grid.editCell(3, 1, "a2.wav");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(form().hintLine.text(),
               "  ☆ 已存盘。预演 2026-12-16 星期三：发现 3 个问题，请用“预演检查”查看！");
 }
@@ -208,7 +208,7 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     checker.nextDay = 2026y / 12 / 16;
 
     form().grid.editCell(3, 1, "a2.wav");
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(checker.nextDayQuestions.size(), 1u);
     EXPECT_EQ(checker.nextDayQuestions[0].first, "zxsj3.log");
     EXPECT_EQ(checker.nextDayQuestions[0].second, 2026y / 12 / 10);
@@ -227,7 +227,7 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
 
     checker.nextDay.reset();
     form().grid.editCell(3, 1, "a5.wav");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(form().hintLine.text(), "  ☆ 已存盘。一年内没有哪天播出 zxsj3.log，未预演。");
 
     // The holiday list is saved through the same command, and is no day's table.
@@ -235,7 +235,7 @@ TEST_F(Preflight, ASavedTableIsCheckedForTheNextDayItIsBroadcast) {
     form().holidaysItem.click();
     form().grid.editCell(1, 1, "12-25");
     form().grid.editCell(2, 1, "12-26");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_TRUE(fs::exists(m_dir / "zxsj0.gxr"));
     EXPECT_EQ(checker.nextDayQuestions.size(), asked);
 }
@@ -250,14 +250,14 @@ TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
         "  ☆ 已存盘。预演 2026-12-16 星期三：发现 1 个问题，请用“预演检查”查看！";
 
     form().grid.editCell(3, 1, "a2.wav");
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(form().hintLine.text(), report);
     // Monday's table in the grid: the report spoke of Wednesday's.
     form().weekSelector.setItemIndex(0);
     EXPECT_EQ(form().hintLine.text(), "");
 
     form().grid.editCell(3, 1, "a3.wav");
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(form().hintLine.text(), report);
     // Friday has no table: the load's own red notice stands.
     form().weekSelector.setItemIndex(4);
@@ -266,7 +266,7 @@ TEST_F(Preflight, TheReportOfASaveGoesWhenAnotherTableIsLoaded) {
     // Back to today's table for automatic operation.
     form().weekSelector.setItemIndex(2);
     form().grid.editCell(3, 1, "a4.wav");
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(form().hintLine.text(), report);
     form().automaticOperation.click();
     EXPECT_EQ(form().hintLine.text(), "");
@@ -309,7 +309,7 @@ TEST_F(Preflight, WithoutACheckerTheCommandIsNeverOffered) {
     EXPECT_FALSE(form().preflightItem.enabled());
     EXPECT_EQ(m_system->preflightCheck(), nullptr);
     form().grid.editCell(3, 1, "a2.wav");
-    form().save.click();
+    form().saveButton.click();
     EXPECT_EQ(form().hintLine.text(), "  ☆ 修改完成后请选择自动播出！");
 }
 

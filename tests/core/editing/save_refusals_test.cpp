@@ -39,13 +39,13 @@ TEST_F(SaveRefusals, TimesAreStoredOnlyInAFormTheClockReaches) {
         form().grid.click(1, 1);
         form().grid.editCell(4, 3, never);
         m_host.messages.clear();
-        form().save.click();
+        form().saveButton.click();
         ASSERT_EQ(m_host.messages.size(), 1u) << never;
         EXPECT_EQ(lastMessage().text, kBadTime) << never;
         expectSelected(4, 3);
         EXPECT_EQ(form().grid.cell(4, 3), never) << "what cannot be read is left as typed";
         EXPECT_EQ(file("zxsj3.log"), stored) << never;
-        EXPECT_TRUE(form().save.enabled());
+        EXPECT_TRUE(form().saveButton.enabled());
     }
 
     // Full-width colons and blanks inside are put in the clock's form, where the operator sees it.
@@ -53,7 +53,7 @@ TEST_F(SaveRefusals, TimesAreStoredOnlyInAFormTheClockReaches) {
     form().grid.editCell(1, 2, "8：00：05");
     form().grid.editCell(1, 3, "08: 00:20");
     m_host.messages.clear();
-    form().save.click();
+    form().saveButton.click();
     EXPECT_TRUE(m_host.messages.empty());
     EXPECT_EQ(form().grid.cell(1, 2), "8:00:05");
     EXPECT_EQ(form().grid.cell(1, 3), "8:00:20");
@@ -77,7 +77,7 @@ TEST_F(SaveRefusals, ARowALoadWouldCutIsRefusedNamingItsRow) {
     }
     form().grid.click(1, 1);
     form().grid.editCell(2, 2, label);
-    form().save.click();
+    form().saveButton.click();
     EXPECT_TRUE(lastMessage().text.starts_with("第2行的内容太长（18019字节）！"))
         << lastMessage().text;
     EXPECT_EQ(lastMessage().caption, "错误信息");
@@ -87,8 +87,8 @@ TEST_F(SaveRefusals, ARowALoadWouldCutIsRefusedNamingItsRow) {
     // "2,8:00:00," + label + ",b.wav,,," is exactly as long as a load reads whole.
     const std::string longest(store::kMaxTableLineBytes - 19, 'x');
     form().grid.editCell(2, 2, longest);
-    form().save.click();
-    EXPECT_FALSE(form().save.enabled());
+    form().saveButton.click();
+    EXPECT_FALSE(form().saveButton.enabled());
     form().automaticOperation.click();
     EXPECT_EQ(form().grid.cell(2, 2), longest);
     EXPECT_EQ(form().grid.cell(3, 2), "b.wav");
@@ -115,7 +115,7 @@ TEST_F(SaveRefusals, ANameGbkCannotHoldIsNeitherFilledInNorSaved) {
     // The options dialog fills the same column without the list's warning.
     form().grid.setCell(3, 3, "铃😀.wav");
     m_host.messages.clear();
-    form().save.click();
+    form().saveButton.click();
     ASSERT_EQ(m_host.messages.size(), 1u);
     EXPECT_TRUE(
         lastMessage().text.starts_with("第3行“目 录 或 文 件”中有作息时间表文件无法保存的字符"))
@@ -177,16 +177,16 @@ TEST_F(SaveRefusals, NoMoreRowsThanALoadReads) {
     form().weekSelector.setItemIndex(4);
     ASSERT_EQ(form().grid.table().rowCount(), 999);
 
-    for (model::Command* c :
-         {&form().add, &form().addRowItem, &form().insertRowButton, &form().insertRowItem}) {
+    for (model::Command* c : {&form().addRowButton, &form().addRowItem, &form().insertRowButton,
+                              &form().insertRowItem}) {
         m_host.messages.clear();
         c->click();
         ASSERT_EQ(m_host.messages.size(), 1u) << c->name();
         EXPECT_EQ(lastMessage().text, "作息时间表最多只能有998行，不能再添加或插入行！");
         EXPECT_EQ(form().grid.table().rowCount(), 999);
     }
-    form().del.click();
-    form().add.click();
+    form().deleteRowButton.click();
+    form().addRowButton.click();
     EXPECT_EQ(form().grid.table().rowCount(), 999);
 }
 

@@ -53,7 +53,7 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     EXPECT_TRUE(form().mediaLibraryItem.enabled())
         << "stays enabled once manual operation was entered";
     EXPECT_TRUE(form().lockSystem.enabled());
-    EXPECT_FALSE(form().save.enabled());
+    EXPECT_FALSE(form().saveButton.enabled());
 }
 
 TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
@@ -108,6 +108,26 @@ TEST_F(OperatingModes, WeekSettingShowsTheSelectorsDay) {
     EXPECT_EQ(form().layout.gridHeight, 344 - 110);
     EXPECT_EQ(engine().session().tableFileName, "zxsj1.log");
     EXPECT_EQ(form().grid.cell(3, 1), "monday.wav");
+}
+
+// The menu's 周设置 opens the week setting only while the toolbar's offers it: not while an item
+// plays, although the menu item stays enabled then.
+TEST_F(OperatingModes, WeekSettingFromTheMenuFollowsTheToolbarButton) {
+    media("a.wav", 600);
+    start({{"", "a.wav", ""}, {"", "a.wav", ""}}, "08:00:00");
+    form().manualOperation.click();
+    form().grid.select(3, 2);
+    form().playTool.click();
+    ASSERT_TRUE(state().isPlaying);
+    ASSERT_TRUE(form().weekSettingItem.enabled());
+    ASSERT_FALSE(form().weekSettingTool.enabled());
+    EXPECT_TRUE(form().weekSettingItem.click());
+    EXPECT_FALSE(form().weekSelector.visible());
+
+    form().stopTool.click();
+    ASSERT_TRUE(form().weekSettingTool.enabled());
+    EXPECT_TRUE(form().weekSettingItem.click());
+    EXPECT_TRUE(form().weekSelector.visible());
 }
 
 TEST_F(OperatingModes, AutomaticOperationAfterAStopDayBroadcasts) {

@@ -449,7 +449,7 @@ TEST_F(Startup, NormalDayRunsTheBroadcastClockOnly) {
     EXPECT_EQ(form.broadcastTimer.interval(), 1000);
     EXPECT_FALSE(form.stopDayTimer.running());
     EXPECT_FALSE(form.nowPlayingTimer.running());
-    EXPECT_FALSE(form.save.enabled());
+    EXPECT_FALSE(form.saveButton.enabled());
 }
 
 TEST_F(Startup, DesignedStatesHoldAfterStartUp) {

@@ -132,7 +132,7 @@ TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     form().grid.select(store::ScheduleRow::kStartTime, 4);
     form().grid.setCell(store::ScheduleRow::kStartTime, 4, "9:00:00");
     EXPECT_TRUE(status().unsaved);
-    form().save.click();
+    form().saveButton.click();
     EXPECT_FALSE(status().unsaved);
     const auto saved = std::find_if(events.begin(), events.end(), [](const EngineEvent& e) {
         return e.kind == EngineEvent::Kind::TableSaved;

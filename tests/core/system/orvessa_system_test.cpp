@@ -2,6 +2,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/scheduler/clock_scenario.h"
 #include "fakes/fake_platform.h"
@@ -107,6 +109,42 @@ TEST_F(Commands, AvailabilityFollowsModeItemLockAndPanel) {
     start({{"", "a.wav", ""}}, "08:00:00");
     check(Locked, "locked");
     EXPECT_FALSE(form().triggerShortcut("F5")) << "a disabled menu keeps its shortcuts";
+}
+
+// Each action of the main window is bound once and reached from every place that offers it.
+TEST_F(Commands, EveryActionIsBoundAndPresentedWhereTheOperatorFindsIt) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"save", {"saveButton", "saveItem"}},
+        {"addRow", {"addRowButton", "addRowItem"}},
+        {"insertRow", {"insertRowButton", "insertRowItem"}},
+        {"deleteRow", {"deleteRowButton", "deleteRowItem"}},
+        {"moveUp", {"moveUpButton", "moveUpItem"}},
+        {"moveDown", {"moveDownButton", "moveDownItem"}},
+        {"importTable", {"importTableTool", "importTableItem"}},
+        {"exportTable", {"exportTableTool", "exportTableItem"}},
+        {"weekSetting", {"weekSettingTool", "weekSettingItem"}},
+        {"options", {"optionsItem", "optionsTool"}},
+        {"record", {"recordTool", "recordItem"}},
+        {"changeSkin", {"skinItem", "skinTool"}},
+        {"play", {"playTool", "playItem"}},
+        {"stop", {"stopTool", "stopItem"}},
+        {"find", {"findTool", "findItem"}},
+        {"hide", {"hideSystem", "hideButton"}},
+        {"help", {"helpItem", "helpTrayItem", "helpTool"}},
+        {"quit", {"quitSystem", "quitButton", "quitTrayItem"}},
+    };
+    start({{"", "a.wav", ""}}, "08:00:00");
+    std::vector<std::pair<std::string, std::vector<std::string>>> actual;
+    for (const model::Action* a : form().actions()) {
+        EXPECT_TRUE(a->bound()) << a->name();
+        std::vector<std::string> names;
+        for (model::Command* c : a->presentations()) {
+            names.push_back(c->name());
+            EXPECT_EQ(form().command(c->name()), c) << c->name();
+        }
+        actual.emplace_back(a->name(), names);
+    }
+    EXPECT_EQ(actual, expected);
 }
 
 // Two systems in one process, each with the file sync of its own platform: what each saves is

@@ -63,8 +63,8 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(form.grid.cell(1, 2), std::string("8:00"));
         QCOMPARE(form.grid.cell(2, 2), std::string("bell"));
-        QVERIFY(form.save.enabled());
-        auto* save = view.findChild<QPushButton*>(QStringLiteral("save"));
+        QVERIFY(form.saveButton.enabled());
+        auto* save = view.findChild<QPushButton*>(QStringLiteral("saveButton"));
         QVERIFY(save != nullptr);
         save->click();
         // Save shows the time as the clock reads it, and stores it so.

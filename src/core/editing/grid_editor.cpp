@@ -56,7 +56,11 @@ GridEditor::GridEditor(EditorControls controls, playback::BroadcastSession& sess
     // A cell typed, or filled from the library list or the options dialog, is a change even
     // where no click came first.
     m_c.grid.cellWritten.connect([this](int, int) { setUnsaved(manual()); });
-    m_c.save.bind([this] { save(); });
+    m_c.save.bind([this] {
+        if (save()) {
+            savedByOperator.send();
+        }
+    });
     m_c.addRow.bind([this] { add(); });
     m_c.insertRow.bind([this] { insert(); });
     m_c.deleteRow.bind([this] { remove(); });

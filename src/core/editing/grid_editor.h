@@ -67,6 +67,8 @@ public:
     model::Signal<> loaded;
     // The grid's table was written to its file.
     model::Signal<> saved;
+    // The same, when the operator's save action wrote it (after `saved`).
+    model::Signal<> savedByOperator;
     // While on (start-up, before the clock runs, with nobody there to answer), a table that
     // cannot be read is told in the status line and the failure record only, without its box.
     void setUnattended(bool on) { m_unattended = on; }

@@ -168,10 +168,10 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
         m_preflight->open();
     });
     m_editor->loaded.connect([this] { m_preflight->tableLoaded(); });
-    // In place of the editor's own binding: a saved day's table is rehearsed. The holiday list
-    // is saved through the same action, and is no day's table.
-    f.save.bind([this, &e] {
-        if (m_editor->save() && e.manual() && !m_holidayPanel->open()) {
+    // A day's table the operator saved is rehearsed again. The holiday list is saved through the
+    // same action, and is no day's table.
+    m_editor->savedByOperator.connect([this, &e] {
+        if (e.manual() && !m_holidayPanel->open()) {
             m_preflight->tableSaved();
         }
     });

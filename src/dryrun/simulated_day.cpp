@@ -105,6 +105,8 @@ public:
         if (m_settings.table != nullptr) {
             f.grid.table() = *m_settings.table;
             f.grid.tableChanged();
+            // The shown rows stand for the loaded table, in the engine too.
+            e.tableLoaded(f.grid.table());
         } else if (!e.stopDay().today &&
                    !fs::is_regular_file(m_work.path() / e.session().tableFileName, ec)) {
             const fs::path table = dir / e.session().tableFileName;

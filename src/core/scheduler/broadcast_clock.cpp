@@ -45,7 +45,8 @@ BroadcastClock::BroadcastClock(playback::BroadcastSession& session, ClockControl
                                playback::ItemPlayer& player, playback::NowPlaying& display,
                                playback::VideoWindow& videoWindow,
                                const platform::Clock& timeSource,
-                               const std::vector<std::string>& hints, EndOfDayHooks hooks)
+                               const std::vector<std::string>& hints, EndOfDayHooks hooks,
+                               const std::vector<store::ScheduleRow>& rows)
     : m_state(session.playback),
       m_clock(session.clock),
       m_controls(controls),
@@ -57,7 +58,8 @@ BroadcastClock::BroadcastClock(playback::BroadcastSession& session, ClockControl
       m_weekday(session.weekday),
       m_dayPlan(session.dayPlan),
       m_session(session),
-      m_hooks(std::move(hooks)) {}
+      m_hooks(std::move(hooks)),
+      m_rows(rows) {}
 
 std::string dateLineText(const platform::LocalDateTime& at,
                          const playback::BroadcastSession& session) {
@@ -150,7 +152,11 @@ void BroadcastClock::tick() {
 }
 
 void BroadcastClock::readRow() {
-    m_row = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow);
+    const int row = m_state.currentRow;
+    // A row outside the table has only empty cells, as the table reads it.
+    m_row = row >= 0 && row < static_cast<int>(m_rows.size())
+                ? m_rows[static_cast<std::size_t>(row)]
+                : store::ScheduleRow{};
     m_clock.startTime = m_row.start;
     // Before the first tick the clock has read no time, and no cell is after it.
     m_clock.nowTime = m_clock.lastTick ? m_clock.tick.padded() : std::string();

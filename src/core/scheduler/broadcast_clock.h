@@ -88,7 +88,8 @@ public:
     BroadcastClock(playback::BroadcastSession& session, ClockControls controls,
                    playback::ItemPlayer& player, playback::NowPlaying& display,
                    playback::VideoWindow& videoWindow, const platform::Clock& timeSource,
-                   const std::vector<std::string>& hints, EndOfDayHooks hooks);
+                   const std::vector<std::string>& hints, EndOfDayHooks hooks,
+                   const std::vector<store::ScheduleRow>& rows);
 
     // broadcastTimer's handler: ticks the second now, after the seconds a busy thread missed since
     // the last tick (up to half a minute of them). A second is never ticked twice.
@@ -150,6 +151,9 @@ private:
     std::map<std::pair<std::string, int>, int64_t> m_started;
     // The current row as this tick read it.
     store::ScheduleRow m_row;
+    // The grid's table as its last load or save left it: the clock runs only in automatic
+    // operation, where nothing else writes the grid.
+    const std::vector<store::ScheduleRow>& m_rows;
     // The seconds last made up after a stall or a short forward step, [from, until), and how
     // many they were: the items started in them run that far behind the time of day. A row due
     // in them that the item before it keeps waiting is owed: it rings when that item ends, as

@@ -64,7 +64,7 @@ void BroadcastEngine::modeSwitched() {
 
 void BroadcastEngine::takeTable(const store::ScheduleTable& table, EngineEvent::Kind kind) {
     m_rows.clear();
-    for (int r = 1; r < table.rowCount(); ++r) {
+    for (int r = 0; r < table.rowCount(); ++r) {
         m_rows.push_back(store::ScheduleRow::read(table, r));
     }
     EngineEvent e;
@@ -95,8 +95,8 @@ EngineStatus BroadcastEngine::status() const {
 
     const playback::PlaybackState& p = m_session.playback;
     const auto rowAt = [this](int row) -> const store::ScheduleRow* {
-        return row >= 1 && row <= static_cast<int>(m_rows.size())
-                   ? &m_rows[static_cast<std::size_t>(row - 1)]
+        return row >= 1 && row < static_cast<int>(m_rows.size())
+                   ? &m_rows[static_cast<std::size_t>(row)]
                    : nullptr;
     };
     if (p.isPlaying) {

@@ -135,7 +135,7 @@ public:
     const StartUpFacts& startUp() const { return m_startUp; }
 
     // The table the grid holds, as typed rows: taken when a table is loaded or saved, not on
-    // every tick.
+    // every tick. rows()[r] is row r of the table; [0] is its heading.
     void tableLoaded(const store::ScheduleTable& table);
     void tableSaved(const store::ScheduleTable& table);
     const std::vector<store::ScheduleRow>& rows() const { return m_rows; }

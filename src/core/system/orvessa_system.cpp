@@ -399,7 +399,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
             [this] { return m_endOfDay->showCountdown(); },
-            [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }});
+            [this](const platform::LocalDateTime& at) { return m_endOfDay->newDayCheck(at); }},
+        e.rows());
     m_modes->setBroadcastClock(m_broadcastClock.get());
     m_broadcastClock->setFailureRecord(e.failureRecord());
     {

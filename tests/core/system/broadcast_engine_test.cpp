@@ -139,8 +139,8 @@ TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     });
     ASSERT_NE(saved, events.end());
     EXPECT_EQ(saved->table, "zxsj3.log");
-    ASSERT_EQ(m_system->engine().rows().size(), 4u);
-    EXPECT_EQ(m_system->engine().rows()[3].start, "09:00:00");
+    ASSERT_EQ(m_system->engine().rows().size(), 5u);  // the heading and the four rows
+    EXPECT_EQ(m_system->engine().rows()[4].start, "09:00:00");
 
     const std::size_t before = events.size();
     form().automaticOperation.click();

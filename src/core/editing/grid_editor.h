@@ -20,7 +20,7 @@ namespace orvessa::editing {
 // The main window's controls that the editor reads and sets, and the actions it does.
 struct EditorControls {
     model::Grid& grid;
-    model::TextControl& hintLine;  // the load's red notices
+    model::TextLine& hintLine;  // the load's red notices
     model::Action& save;
     model::Action& addRow;
     model::Action& insertRow;

@@ -42,7 +42,7 @@ public:
     // deleted or never made), every bare file name of the tables will be missing, so the reason
     // goes to `hintLine` in red (after a warning the line already shows) and to `failures`.
     // Nothing is said while no library has been chosen: the first start asks for one.
-    bool checkFolder(model::TextControl& hintLine, platform::FailureRecord* failures) const;
+    bool checkFolder(model::TextLine& hintLine, platform::FailureRecord* failures) const;
 
 private:
     model::ListBox& m_list;

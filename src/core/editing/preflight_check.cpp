@@ -332,7 +332,7 @@ bool PreflightCheck::hasRowsApart() const {
 }
 
 void PreflightCheck::tableSaved() {
-    model::TextControl& status = m_s.hintLine;
+    model::TextLine& status = m_s.hintLine;
     auto report = [this, &status](model::Color color, std::string text) {
         status.setColor(color);
         status.setText(text);

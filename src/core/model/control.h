@@ -58,15 +58,26 @@ private:
     Rect m_bounds;
 };
 
+// Somewhere a line of text is written in a colour: a label, or a line the running system keeps
+// for its views to show.
+class TextLine {
+public:
+    virtual ~TextLine() = default;
+    virtual const std::string& text() const = 0;
+    virtual void setText(std::string text) = 0;
+    virtual Color color() const = 0;
+    virtual void setColor(Color color) = 0;
+};
+
 // A label, edit field or panel: text and text colour.
-class TextControl : public Control {
+class TextControl : public Control, public TextLine {
 public:
     explicit TextControl(std::string name, std::string text = {}, Color color = kBlack);
 
-    const std::string& text() const { return m_text; }
-    void setText(std::string text);
-    Color color() const { return m_color; }
-    void setColor(Color color);
+    const std::string& text() const override { return m_text; }
+    void setText(std::string text) override;
+    Color color() const override { return m_color; }
+    void setColor(Color color) override;
 
 private:
     std::string m_text;

@@ -28,7 +28,7 @@ class VideoWindow;
 struct PlayerControls {
     model::Grid& grid;
     model::ListBox& playlistBox;
-    model::TextControl& hintLine;
+    model::TextLine& hintLine;
     model::Command& secondMonitorBox;
     model::Timer& nowPlayingTimer;  // the now-playing display's timer
 };

@@ -17,8 +17,8 @@ namespace orvessa::playback {
 class NowPlaying {
 public:
     struct Lines {
-        model::TextControl& statusLine;
-        model::TextControl& hintLine;
+        model::TextLine& statusLine;
+        model::TextLine& hintLine;
         model::Grid& grid;
     };
 

@@ -26,9 +26,9 @@ namespace orvessa::scheduler {
 // The main window's controls that the clock reads and writes.
 struct ClockControls {
     model::Grid& grid;
-    model::TextControl& clockText;
-    model::TextControl& statusLine;
-    model::TextControl& stopDayLine;
+    model::TextLine& clockText;
+    model::TextLine& statusLine;
+    model::TextLine& stopDayLine;
 };
 
 // The end-of-day steps the tick calls.

@@ -19,9 +19,9 @@ class ItemPlayer;
 namespace orvessa::scheduler {
 
 struct EndOfDayControls {
-    model::TextControl& statusLine;
-    model::TextControl& hintLine;
-    model::TextControl& stopDayLine;
+    model::TextLine& statusLine;
+    model::TextLine& hintLine;
+    model::TextLine& stopDayLine;
     model::Grid& grid;
     model::Timer& broadcastTimer;  // the broadcast clock
     model::Timer& stopDayTimer;    // the stop-day ticker

@@ -42,8 +42,8 @@ struct ModeControls {
     model::Action& weekSetting;                    // 周设置
     model::Command& weekSettingTool;               // whether the week setting is offered
     model::Grid& grid;
-    model::TextControl& statusLine;
-    model::TextControl& hintLine;
+    model::TextLine& statusLine;
+    model::TextLine& hintLine;
     model::RadioGroup& weekSelector;
     model::ListBox& libraryList;
     model::Timer& broadcastTimer;

@@ -34,7 +34,7 @@ struct StartUpControls {
     model::Window& window;
     model::Control& trayIcon;
     model::Grid& grid;
-    model::TextControl& hintLine;
+    model::TextLine& hintLine;
     model::Timer& broadcastTimer;
     model::Timer& stopDayTimer;
     model::RadioGroup& weekSelector;

@@ -45,6 +45,27 @@ bool BroadcastEngine::saveConfiguration() {
     return r.ok;
 }
 
+void BroadcastEngine::Line::setText(std::string text) {
+    if (m_text != text) {
+        m_text = std::move(text);
+        changed();
+    }
+}
+
+void BroadcastEngine::Line::setColor(model::Color color) {
+    if (m_color != color) {
+        m_color = color;
+        changed();
+    }
+}
+
+void BroadcastEngine::Line::changed() const {
+    EngineEvent e;
+    e.kind = EngineEvent::Kind::LineChanged;
+    e.line = m_which;
+    m_engine.m_events.send(e);
+}
+
 void BroadcastEngine::clockHealthChanged() {
     EngineEvent e;
     e.kind = EngineEvent::Kind::ClockHealthChanged;
@@ -92,6 +113,8 @@ EngineStatus BroadcastEngine::status() const {
     s.clockWarning = m_session.clockWarning;
     s.unsaved = m_session.unsaved;
     s.lastFailure = m_lastFailure;
+    s.statusLine = line(StatusLine::Status).text();
+    s.hintLine = line(StatusLine::Hint).text();
 
     const playback::PlaybackState& p = m_session.playback;
     const auto rowAt = [this](int row) -> const store::ScheduleRow* {

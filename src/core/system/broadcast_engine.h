@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/model/control.h"
 #include "core/model/signal.h"
 #include "core/platform/clock.h"
 #include "core/platform/failure_record.h"
@@ -41,6 +43,14 @@ struct RunningItem {
     std::optional<std::int64_t> lengthMs;
 };
 
+// The lines the main window shows under its grid: what the system says it is doing.
+enum class StatusLine {
+    Status,  // the first line of the now-playing box: the mode, the item playing, a warning
+    Hint,    // its second line: hints, notices and the end of the day's countdown
+    Date,    // the date and weekday, or the stop day's line
+    Clock,   // the time of day the clock last ticked
+};
+
 // What the system is doing, as a plain value any view or client can keep.
 struct EngineStatus {
     std::optional<platform::LocalDateTime> lastTick;  // the second the clock last ticked
@@ -54,6 +64,8 @@ struct EngineStatus {
     std::string clockWarning;  // empty while the clock keeps the true time
     bool unsaved = false;
     std::optional<platform::Failure> lastFailure;
+    std::string statusLine;  // the two lines of the now-playing box, as the window shows them
+    std::string hintLine;
 };
 
 // Something the running system did, for its listeners: an event of the day's broadcast (what
@@ -65,9 +77,11 @@ struct EngineEvent {
         TableLoaded,         // `table` is in the grid, as its file holds it
         TableSaved,          // `table` was written from the grid
         ClockHealthChanged,  // the clock watch found the clock's warning changed
+        LineChanged,         // `line` says another text or colour
     };
     Kind kind = Kind::Broadcast;
     scheduler::BroadcastEvent broadcast;
+    StatusLine line = StatusLine::Status;
     OperatingMode mode = OperatingMode::Automatic;
     std::string table;
 };
@@ -140,6 +154,14 @@ public:
     void tableSaved(const store::ScheduleTable& table);
     const std::vector<store::ScheduleRow>& rows() const { return m_rows; }
 
+    // The status lines. Written by the modes, the clock, the now-playing display, the editor,
+    // the start-up and the end of the day, as each has something to say; each change is a
+    // LineChanged event, which the window's labels follow.
+    model::TextLine& line(StatusLine which) { return m_lines[static_cast<std::size_t>(which)]; }
+    const model::TextLine& line(StatusLine which) const {
+        return m_lines[static_cast<std::size_t>(which)];
+    }
+
     EngineStatus status() const;
     const model::Signal<const EngineEvent&>& events() const { return m_events; }
     model::Signal<const EngineEvent&>& events() { return m_events; }
@@ -156,6 +178,25 @@ public:
     platform::FailureRecord* failureRecord() { return m_failures != nullptr ? this : nullptr; }
 
 private:
+    // A status line that tells the engine's listeners of each change.
+    class Line final : public model::TextLine {
+    public:
+        Line(BroadcastEngine& engine, StatusLine which, model::Color color = model::kBlack)
+            : m_engine(engine), m_which(which), m_color(color) {}
+        const std::string& text() const override { return m_text; }
+        void setText(std::string text) override;
+        model::Color color() const override { return m_color; }
+        void setColor(model::Color color) override;
+
+    private:
+        void changed() const;
+
+        BroadcastEngine& m_engine;
+        StatusLine m_which;
+        std::string m_text;
+        model::Color m_color;
+    };
+
     // Takes the grid's rows and tells the listeners why.
     void takeTable(const store::ScheduleTable& table, EngineEvent::Kind kind);
 
@@ -176,6 +217,10 @@ private:
     std::optional<platform::Failure> m_lastFailure;
     model::Signal<const EngineEvent&> m_events;
     std::vector<scheduler::BroadcastRecord*> m_records;
+    // In StatusLine's order; the first line starts green, as the window's label does.
+    std::array<Line, 4> m_lines{Line{*this, StatusLine::Status, model::kGreen},
+                                Line{*this, StatusLine::Hint}, Line{*this, StatusLine::Date},
+                                Line{*this, StatusLine::Clock}};
 };
 
 }  // namespace orvessa::system

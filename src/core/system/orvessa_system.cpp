@@ -40,6 +40,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         services.host, services.clock, services.shell, services.monitors, services.programDirectory,
         e.config(), [&e] { return e.saveConfiguration(); }});
     m_windows.push_back(m_mainWindow.get());
+    followStatusLines();
     buildMainWindowSubsystems(services);
     m_startUp->create();
 
@@ -79,6 +80,22 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                                         {m_videoWindow->name(), m_videoWindow->keyTimer},
                                         {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
     }
+}
+
+// The window's labels under the grid show the engine's status lines.
+void OrvessaSystem::followStatusLines() {
+    ui::MainWindow& f = *m_mainWindow;
+    const std::array<model::TextControl*, 4> labels{&f.statusLine, &f.hintLine, &f.stopDayLine,
+                                                    &f.clockText};
+    m_engine->events().connect([&e = *m_engine, labels](const EngineEvent& event) {
+        if (event.kind != EngineEvent::Kind::LineChanged) {
+            return;
+        }
+        const model::TextLine& line = e.line(event.line);
+        model::TextControl& label = *labels[static_cast<std::size_t>(event.line)];
+        label.setColor(line.color());
+        label.setText(line.text());
+    });
 }
 
 // The password and options dialogs, which edit the configuration.
@@ -158,7 +175,7 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     system::BroadcastEngine& e = *m_engine;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
         services.host, services.clock, *services.dayChecker, f.grid, e.session().tableFileName,
-        f.hintLine, [this](int row) { m_editor->selectRow(row); }});
+        e.line(StatusLine::Hint), [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     m_preflight->startLine.setVisible(false);
     f.preflightItem.setHandler([this, start = services.unattendedStart] {
@@ -237,8 +254,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         },
         e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.grid, f.hintLine, f.save, f.addRow, f.insertRow, f.deleteRow,
-                                f.moveUp, f.moveDown, f.saveButton, f.deleteRowButton,
+        editing::EditorControls{f.grid, e.line(StatusLine::Hint), f.save, f.addRow, f.insertRow,
+                                f.deleteRow, f.moveUp, f.moveDown, f.saveButton, f.deleteRowButton,
                                 f.deleteRowItem, f.moveUpButton, f.moveUpItem, f.moveDownButton,
                                 f.moveDownItem},
         e.session(),
@@ -282,7 +299,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                 saveConfiguration, [&e] { return e.libraryDirectory(); }});
     m_modes = std::make_unique<scheduler::OperatingModes>(
         scheduler::ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
-                                f.weekSetting, f.weekSettingTool, f.grid, f.statusLine, f.hintLine,
+                                f.weekSetting, f.weekSettingTool, f.grid,
+                                e.line(StatusLine::Status), e.line(StatusLine::Hint),
                                 f.weekSelector, f.libraryList, f.broadcastTimer, f.stopDayTimer},
         scheduler::ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
         scheduler::ModeServices{
@@ -291,8 +309,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                 commandsChanged(manual ? ui::CommandStates::Event::EnterManual
                                        : ui::CommandStates::Event::EnterAutomatic);
             },
-            [this, &f, failures = e.failureRecord()] {
-                m_library->checkFolder(f.hintLine, failures);
+            [this, &e, failures = e.failureRecord()] {
+                m_library->checkFolder(e.line(StatusLine::Hint), failures);
             }},
         *m_editor);
 
@@ -302,8 +320,8 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     startUpServices.applySkin = [this] { m_skins->applyAtStartUp(); };
     startUpServices.failures = e.failureRecord();
     startUpServices.fileSync = services.fileSync;
-    startUpServices.checkLibrary = [this, &f, failures = e.failureRecord()] {
-        m_library->checkFolder(f.hintLine, failures);
+    startUpServices.checkLibrary = [this, &e, failures = e.failureRecord()] {
+        m_library->checkFolder(e.line(StatusLine::Hint), failures);
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
     m_startUp = std::make_unique<scheduler::StartUp>(
@@ -311,7 +329,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             f,
             f.trayIcon,
             f.grid,
-            f.hintLine,
+            e.line(StatusLine::Hint),
             f.broadcastTimer,
             f.stopDayTimer,
             f.weekSelector,
@@ -344,8 +362,9 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<scheduler::EndOfDay>(
-        scheduler::EndOfDayControls{f.statusLine, f.hintLine, f.stopDayLine, f.grid,
-                                    f.broadcastTimer, f.stopDayTimer},
+        scheduler::EndOfDayControls{e.line(StatusLine::Status), e.line(StatusLine::Hint),
+                                    e.line(StatusLine::Date), f.grid, f.broadcastTimer,
+                                    f.stopDayTimer},
         scheduler::EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()},
         services.clock, services.power,
         scheduler::EndOfDayActions{
@@ -367,12 +386,13 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_display = std::make_unique<playback::NowPlaying>(
-        e.session(), playback::NowPlaying::Lines{f.statusLine, f.hintLine, f.grid},
+        e.session(),
+        playback::NowPlaying::Lines{e.line(StatusLine::Status), e.line(StatusLine::Hint), f.grid},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
         e.session(),
-        playback::PlayerControls{f.grid, f.playlistBox, f.hintLine, f.secondMonitorBox,
-                                 f.nowPlayingTimer},
+        playback::PlayerControls{f.grid, f.playlistBox, e.line(StatusLine::Hint),
+                                 f.secondMonitorBox, f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
@@ -393,7 +413,9 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<scheduler::BroadcastClock>(
-        e.session(), scheduler::ClockControls{f.grid, f.clockText, f.statusLine, f.stopDayLine},
+        e.session(),
+        scheduler::ClockControls{f.grid, e.line(StatusLine::Clock), e.line(StatusLine::Status),
+                                 e.line(StatusLine::Date)},
         *m_player, *m_display, *m_videoWindow, services.clock, e.startUp().hints,
         scheduler::EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },

@@ -79,6 +79,7 @@ public:
 
 private:
     explicit OrvessaSystem(PlatformServices& services);
+    void followStatusLines();
     void buildMainWindowSubsystems(PlatformServices& services);
     // One builder a window, called in the order the windows are created.
     void buildDialogs(PlatformServices& services);

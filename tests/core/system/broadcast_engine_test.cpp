@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,34 @@ TEST_F(EngineScenario, EveryAsRunLineIsAnEventInTheSameOrder) {
     EXPECT_GE(told.size(), 6u);
 }
 
+TEST_F(EngineScenario, WindowLinesShowTheEngineLinesAtEveryChange) {
+    startDay("07:59:58");
+    const std::array<std::pair<StatusLine, const model::TextControl*>, 4> shown{
+        {{StatusLine::Status, &form().statusLine},
+         {StatusLine::Hint, &form().hintLine},
+         {StatusLine::Date, &form().stopDayLine},
+         {StatusLine::Clock, &form().clockText}}};
+    int changes = 0;
+    int differing = 0;
+    bool playingShown = false;
+    m_system->engine().events().connect([&](const EngineEvent& e) {
+        if (e.kind != EngineEvent::Kind::LineChanged) {
+            return;
+        }
+        ++changes;
+        for (const auto& [which, label] : shown) {
+            const model::TextLine& line = m_system->engine().line(which);
+            differing += line.text() != label->text() || line.color() != label->color();
+        }
+        playingShown = playingShown || status().statusLine.starts_with("正在播放：");
+    });
+    runUntil("08:00:40");
+    EXPECT_GT(changes, 40);  // the clock's line alone changes every second
+    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(playingShown);
+    EXPECT_EQ(form().clockText.text(), "8:00:40");
+}
+
 TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     startDay("07:59:58");
     runFor(1);
@@ -125,9 +154,15 @@ TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     EXPECT_EQ(status().mode, OperatingMode::Manual);
     // Nothing rings by its time in manual operation.
     EXPECT_FALSE(status().nextBell.has_value());
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().kind, EngineEvent::Kind::ModeChanged);
-    EXPECT_EQ(events.back().mode, OperatingMode::Manual);
+    const auto manual = std::find_if(events.rbegin(), events.rend(), [](const EngineEvent& e) {
+        return e.kind != EngineEvent::Kind::LineChanged;
+    });
+    ASSERT_NE(manual, events.rend());
+    EXPECT_EQ(manual->kind, EngineEvent::Kind::ModeChanged);
+    EXPECT_EQ(manual->mode, OperatingMode::Manual);
+    // The status line says so, in the engine and in the window alike.
+    EXPECT_EQ(status().statusLine, "  ☆ 当前为手动操作状态，可对系统进行设置和修改！");
+    EXPECT_EQ(form().statusLine.text(), status().statusLine);
 
     form().grid.select(store::ScheduleRow::kStartTime, 4);
     form().grid.setCell(store::ScheduleRow::kStartTime, 4, "9:00:00");

@@ -125,9 +125,7 @@ void GridEditor::load() {
         platform::recordFailure(m_services.failures, {"table not read", r.error});
     }
     if (r.completed()) {
-        m_session.clock.repeatLimit = 1;
-        m_session.clock.repeatCount = 1;
-        m_session.clock.untimedSkip = false;
+        m_session.clock.tableLoaded();
     }
     remember();
     m_c.grid.tableChanged();

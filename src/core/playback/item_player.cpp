@@ -39,14 +39,29 @@ bool folderExists(const std::string& path) {
 }  // namespace
 
 ItemPlayer::ItemPlayer(BroadcastSession& session, PlayerControls controls, PlayerServices services,
-                       VideoWindow& videoWindow, const store::LiveSettings& settings)
+                       VideoWindow& videoWindow, const store::LiveSettings& settings,
+                       const std::vector<store::ScheduleRow>& rows)
     : m_state(session.playback),
       m_clock(session.clock),
       m_mode(session.mode),
       m_controls(controls),
       m_services(std::move(services)),
       m_video(videoWindow),
-      m_settings(settings) {}
+      m_settings(settings),
+      m_rows(rows) {}
+
+store::ScheduleRow ItemPlayer::rowAt(int row) const {
+    if (manual()) {
+        return store::ScheduleRow::read(m_controls.grid.table(), row);
+    }
+    // A row outside the table has only empty cells, as the table reads it.
+    return row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<std::size_t>(row)]
+                                                             : store::ScheduleRow{};
+}
+
+int ItemPlayer::rowCount() const {
+    return manual() ? rowCount() : static_cast<int>(m_rows.size());
+}
 
 void ItemPlayer::setObserver(std::function<void(const PlayEvent&)> observer) {
     m_observer = std::move(observer);
@@ -85,8 +100,7 @@ std::string ItemPlayer::fileOf(const std::string& item) const {
 }
 
 void ItemPlayer::prepare() {
-    const std::string item =
-        store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).file;
+    const std::string item = rowAt(m_state.currentRow).file;
     if (item.empty() || isWebAddress(item) || text::endsWithSeparator(item)) {
         return;
     }
@@ -103,7 +117,7 @@ void ItemPlayer::prepare() {
 
 bool ItemPlayer::resolve() {
     m_state.currentRow = m_controls.grid.row();
-    m_state.itemText = store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).file;
+    m_state.itemText = rowAt(m_state.currentRow).file;
     m_state.directoryFinished = false;
     const std::string& item = m_state.itemText;
 
@@ -133,7 +147,7 @@ bool ItemPlayer::resolve() {
         // clock moves on, instead of asking for it every second until the row's time is over.
         m_state.currentPath = m_state.folderPath;
         m_state.itemPresent = false;
-        if (m_state.currentRow < m_controls.grid.table().rowCount() - 1) {
+        if (m_state.currentRow < rowCount() - 1) {
             ++m_state.currentRow;
         }
         m_state.quietFind = false;
@@ -156,7 +170,7 @@ bool ItemPlayer::resolve() {
                                        platform::MessageIcon::Information,
                                        platform::MessageButtons::Ok);
         }
-    } else if (m_state.currentRow < m_controls.grid.table().rowCount() - 1) {
+    } else if (m_state.currentRow < rowCount() - 1) {
         ++m_state.currentRow;
     }
     m_state.quietFind = false;
@@ -299,16 +313,9 @@ void ItemPlayer::play() {
             if (m_services.prepareTitle) {
                 m_services.prepareTitle();
             }
-            m_clock.untimedSkip = false;
-            m_clock.lastStartTime = m_clock.startTime;
+            m_clock.itemStarted();
             if (m_services.runningChanged) {
                 m_services.runningChanged(true);
-            }
-            m_clock.displayTicks = 1;
-            if (m_clock.startTime.empty() && m_clock.stopTime.empty()) {
-                ++m_clock.repeatCount;
-            } else {
-                m_clock.repeatCount = m_clock.repeatLimit;
             }
             if (manual()) {
                 m_controls.nowPlayingTimer.start(1000);
@@ -323,7 +330,7 @@ void ItemPlayer::play() {
         m_state.isPlaying = false;
         return;
     }
-    m_clock.endCountdown = 60;
+    m_clock.playRequested();
     applyVolume();
 }
 
@@ -364,8 +371,7 @@ void ItemPlayer::openWithShell() {
 }
 
 void ItemPlayer::applyVolume() {
-    const int cell = text::toIntOr(
-        store::ScheduleRow::read(m_controls.grid.table(), m_state.currentRow).volume, 0);
+    const int cell = text::toIntOr(rowAt(m_state.currentRow).volume, 0);
     const int v = cell >= 1 && cell <= 255 ? cell : kDefaultVolume;
     if (m_services.setVolume) {
         m_services.setVolume(v);

@@ -19,6 +19,7 @@
 #include "core/platform/system_services.h"
 #include "core/playback/broadcast_session.h"
 #include "core/store/live_settings.h"
+#include "core/store/schedule_table.h"
 
 namespace orvessa::playback {
 
@@ -73,9 +74,11 @@ struct PlayEvent {
 // Turns the selected row of the grid into sound, picture, page or program, and stops it again.
 class ItemPlayer {
 public:
-    // The player runs the session's item and reads the live play order.
+    // The player runs the session's item and reads the live play order. `rows` is the table the
+    // clock runs (rows[r] is row r, [0] the heading).
     ItemPlayer(BroadcastSession& session, PlayerControls controls, PlayerServices services,
-               VideoWindow& videoWindow, const store::LiveSettings& settings);
+               VideoWindow& videoWindow, const store::LiveSettings& settings,
+               const std::vector<store::ScheduleRow>& rows);
 
     // find: resolves the selected row, telling the operator when its file exists.
     void find();
@@ -110,6 +113,10 @@ private:
     void openWithShell();
     void applyVolume();
     bool manual() const { return m_mode == OperatingMode::Manual; }
+    // Row r of the table played: the grid in manual operation, where the operator plays edits
+    // before saving them; the loaded table while the clock runs it.
+    store::ScheduleRow rowAt(int row) const;
+    int rowCount() const;
     void report(PlayEvent::Type type, int row);
 
     PlaybackState& m_state;
@@ -119,6 +126,7 @@ private:
     PlayerServices m_services;
     VideoWindow& m_video;
     const store::LiveSettings& m_settings;
+    const std::vector<store::ScheduleRow>& m_rows;
     // Picks repeat from one start of the system to the next.
     std::mt19937 m_random{20260101u};
     // The processes that ran when the shell launched the current item.

@@ -47,8 +47,31 @@ struct PlaybackState {
     }
 };
 
-// The broadcast clock's fields that the player reads and writes.
+// The broadcast clock's bookkeeping. The clock writes it as it ticks and the start-up sets its
+// first values; what else happens to it is one of the events below, so each rule lives here.
 struct ClockState {
+    // An item started from the current row: the clock waits for it, and counts it against the
+    // row's repeats (an untimed row plays once per pass, a timed one until its time is over).
+    void itemStarted() {
+        untimedSkip = false;
+        lastStartTime = startTime;
+        displayTicks = 1;
+        if (startTime.empty() && stopTime.empty()) {
+            ++repeatCount;
+        } else {
+            repeatCount = repeatLimit;
+        }
+    }
+    // A play request got as far as its item, found or not: the end of the day waits a minute
+    // more before it acts.
+    void playRequested() { endCountdown = 60; }
+    // A table was read whole: its rows start with no repeats counted.
+    void tableLoaded() {
+        repeatLimit = 1;
+        repeatCount = 1;
+        untimedSkip = false;
+    }
+
     // The second the clock last ticked, and its time of day; none before the first tick.
     std::optional<platform::LocalDateTime> lastTick;
     text::TimeOfDay tick;

@@ -404,7 +404,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [&e] { return e.libraryDirectory(); }, [&e] { return e.itemDirectoryText(); },
             [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
             e.failureRecord()},
-        *m_videoWindow, e.settings());
+        *m_videoWindow, e.settings(), e.rows());
     f.play.bind([this] { m_player->play(); });
     f.stop.bind([this] { m_player->stop(); });
     f.find.bind([this] { m_player->find(); });

@@ -147,6 +147,20 @@ TEST_F(EngineScenario, WindowLinesShowTheEngineLinesAtEveryChange) {
     EXPECT_EQ(form().clockText.text(), "8:00:40");
 }
 
+TEST_F(EngineScenario, ByHandTheEditedCellPlaysAndTheClockKeepsTheLoadedRows) {
+    startDay("07:59:58");
+    runFor(1);
+    form().manualOperation.click();
+    form().grid.setCell(store::ScheduleRow::kFile, 1, library() + "noon.wav");
+    form().grid.select(store::ScheduleRow::kFile, 1);
+    form().playTool.click();
+    EXPECT_TRUE(status().unsaved);
+    ASSERT_FALSE(m_asRun.lines.empty());
+    EXPECT_NE(m_asRun.lines.back().find("noon.wav"), std::string::npos) << m_asRun.lines.back();
+    // The loaded table is what automatic operation would ring, until the edit is saved.
+    EXPECT_EQ(m_system->engine().rows()[1].file, library() + "bell.wav");
+}
+
 TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
     startDay("07:59:58");
     runFor(1);

@@ -89,8 +89,7 @@ void MediaLibrary::refresh() {
     m_list.setItems(std::move(names));
 }
 
-bool MediaLibrary::checkFolder(model::TextLine& hintLine,
-                               platform::FailureRecord* failures) const {
+bool MediaLibrary::checkFolder(model::TextLine& hintLine, platform::FailureRecord* failures) const {
     if (m_config.entry(SystemConfig::kMediaLibrary).empty()) {
         return true;
     }

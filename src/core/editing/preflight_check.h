@@ -23,7 +23,7 @@ struct PreflightServices {
     DayChecker& checker;
     const model::Grid& grid;             // the table shown, saved or not
     const std::string& tableFileName;    // the file the grid's table belongs to
-    model::TextLine& hintLine;        // where a save reports the check of its table
+    model::TextLine& hintLine;           // where a save reports the check of its table
     std::function<void(int)> selectRow;  // moves the grid's selection to a row
 };
 

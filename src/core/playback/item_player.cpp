@@ -60,7 +60,7 @@ store::ScheduleRow ItemPlayer::rowAt(int row) const {
 }
 
 int ItemPlayer::rowCount() const {
-    return manual() ? rowCount() : static_cast<int>(m_rows.size());
+    return manual() ? m_controls.grid.table().rowCount() : static_cast<int>(m_rows.size());
 }
 
 void ItemPlayer::setObserver(std::function<void(const PlayEvent&)> observer) {

@@ -12,8 +12,9 @@ set(ORVESSA_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(ORVESSA_PACKAGING_BUILD_DIR ${PROJECT_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${ORVESSA_PACKAGING_BUILD_DIR}/bin)
 
-# orvessa and orvessa-rehearse on the PATH, as relative links made in the build tree.
-foreach(program orvessa orvessa-rehearse)
+# orvessa, orvessa-rehearse and orvessa-console on the PATH, as relative links made in the
+# build tree.
+foreach(program orvessa orvessa-rehearse orvessa-console)
     file(CREATE_LINK ../${ORVESSA_INSTALL_PROGRAM_DIR}/${program}
         ${ORVESSA_PACKAGING_BUILD_DIR}/bin/${program} SYMBOLIC)
     install(FILES ${ORVESSA_PACKAGING_BUILD_DIR}/bin/${program} DESTINATION bin)
@@ -51,7 +52,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvessa rings the bells, plays the morning
 monitor and opens web pages to a weekly timetable, skips holidays, and shuts
 the PC down at night. The interface is Chinese and its files are GBK.
 
-orvessa-rehearse runs a day of a timetable on a simulated clock.")
+orvessa-rehearse runs a day of a timetable on a simulated clock; orvessa-console
+sets up the web console's address, users and tokens.")
 # The libraries the binaries link, found by dpkg-shlibdeps; and what is only loaded at run time:
 # the GStreamer plugins for the common formats and the sinks, the CJK font the Chinese interface
 # is drawn in, and dbus-send, through which the computer is shut down.

@@ -37,15 +37,15 @@ TEST(ConsoleSettings, ARewriteKeepsUnknownLinesAndChangesOnlyTheValues) {
     EXPECT_EQ(file.settings().port, 9000);
     EXPECT_EQ(file.settings().certificate, "/证书/a.pem");
     file.setEnabled(true);
-    ASSERT_EQ(file.setAddress("192.168.1.20"), "");
+    ASSERT_EQ(file.setAddress("0.0.0.0"), "");
     ASSERT_TRUE(file.save());
     EXPECT_EQ(readBytes(dir / "console.conf"),
               "# 控制台\nport=9000\ntheme=dark\n\ncertificate=/证书/a.pem\n"
-              "enabled=1\naddress=192.168.1.20\nkey=\n");
+              "enabled=1\naddress=0.0.0.0\nkey=\n");
     ConsoleSettingsFile again(dir.path());
     ASSERT_TRUE(again.load());
     EXPECT_TRUE(again.settings().enabled);
-    EXPECT_EQ(again.settings().address, "192.168.1.20");
+    EXPECT_EQ(again.settings().address, "0.0.0.0");
 }
 
 TEST(ConsoleSettings, BadValuesAreReportedAndRefuseASaveUntilEachIsSet) {

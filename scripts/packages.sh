@@ -2,8 +2,10 @@
 # set-up scripts; every list is what a fresh Debian 12 machine lacks.
 
 # Building and testing the core: a compiler, CMake, ICU and GoogleTest; and libical, the
-# calendar import's parser, whose fuzz target is built with the core alone.
-ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmock-dev libical-dev)
+# calendar import's parser, whose fuzz target is built with the core alone; and JSON for the
+# console's documents.
+ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmock-dev libical-dev
+    nlohmann-json3-dev)
 
 # The program: Qt Widgets and WebEngine, GStreamer with the plugins for the common formats and
 # the X, GL, ALSA and PulseAudio sinks (only recommended by the plugin packages, so named here),

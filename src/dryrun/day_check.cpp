@@ -133,6 +133,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
                 break;
             case BroadcastEvent::Type::Day:
             case BroadcastEvent::Type::Clock:
+            case BroadcastEvent::Type::Console:
                 return;
         }
         const bool missing = e.type == BroadcastEvent::Type::Missing;

@@ -165,6 +165,7 @@ public:
                 line = problemText({e.row, e.reason, e.byRow, e.path});
                 break;
             case BroadcastEvent::Type::Clock:
+            case BroadcastEvent::Type::Console:
                 line = e.reason;
                 break;
             case BroadcastEvent::Type::Day:

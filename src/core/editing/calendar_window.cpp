@@ -123,7 +123,7 @@ year_month_day CalendarWindow::today() const {
     return platform::dateOf(m_s.clock.now());
 }
 
-void CalendarWindow::open() {
+void CalendarWindow::takeStoredCalendar() {
     // The lines that could not be read go along, so that a save keeps them for mending.
     m_edit = m_s.planner.calendar();
     // Listed by date, as every edit leaves them.
@@ -131,6 +131,21 @@ void CalendarWindow::open() {
         m_edit.entries.begin(), m_edit.entries.end(),
         [](const CalendarEntry& a, const CalendarEntry& b) { return a.first < b.first; });
     m_edited = false;
+}
+
+void CalendarWindow::calendarReplaced() {
+    if (m_edited) {
+        return;
+    }
+    takeStoredCalendar();
+    refreshProblems();
+    refreshEntryList();
+    refreshDays();
+    refreshSelection();
+}
+
+void CalendarWindow::open() {
+    takeStoredCalendar();
     m_today = today();
     m_anchor = m_end = m_today;
     m_year = static_cast<int>(m_today.year());
@@ -220,25 +235,8 @@ std::string CalendarWindow::stopMark(store::StopReason stop) {
 }
 
 std::string CalendarWindow::describe(year_month_day date) const {
-    const store::DayPlan plan = planOf(date);
-    std::string line = store::dateText(date) + " " + weekdayText(date) + "：";
-    const std::string remark = plan.entry && !plan.entry->remark.empty()
-                                   ? "（" + store::shownRemark(plan.entry->remark) + "）"
-                                   : "";
-    switch (plan.stop) {
-        case store::StopReason::Calendar:
-            return line + "校历停播" + remark;
-        case store::StopReason::WeekdayFlag:
-            return line + "停播（" + weekdayText(date) + "停播）";
-        case store::StopReason::HolidayList:
-            return line + "停播（节假日表）";
-        case store::StopReason::None:
-            break;
-    }
-    if (plan.byCalendar()) {
-        return line + "按校历播出" + store::tableName(plan.table) + "作息表" + remark;
-    }
-    return line + "播出" + store::tableName(plan.table) + "作息表";
+    return store::dateText(date) + " " + weekdayText(date) + "：" +
+           store::planDescription(planOf(date));
 }
 
 void CalendarWindow::refreshSelection() {

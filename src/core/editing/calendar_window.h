@@ -95,6 +95,9 @@ public:
 
     // The command: a fresh copy of the calendar in force, this year shown, today selected.
     void open();
+    // The calendar in force was stored by someone else (the console): a copy with no edits
+    // follows it, so that OK cannot write the old one back over it.
+    void calendarReplaced();
 
     int shownYear() const { return m_year; }
     void showYear(int year);
@@ -126,6 +129,7 @@ public:
     model::Signal<> daysChanged;
 
 private:
+    void takeStoredCalendar();
     void apply();
     void clearPast();
     void importFile();

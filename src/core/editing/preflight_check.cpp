@@ -38,8 +38,8 @@ std::string planName(int plan) {
     return plan == store::kCalendarStop ? std::string("停播") : store::tableName(plan) + "作息表";
 }
 
-// What the calendar leaves in doubt about the day, one line each, before the rows: it decided
-// what the day does.
+}  // namespace
+
 std::vector<std::string> calendarDoubtLines(const store::CalendarDoubts& doubts) {
     std::vector<std::string> lines;
     if (!doubts.readError.empty()) {
@@ -58,6 +58,8 @@ std::vector<std::string> calendarDoubtLines(const store::CalendarDoubts& doubts)
     return lines;
 }
 
+namespace {
+
 std::string clockText(int second) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", second / 3600 % 100, second / 60 % 60,
@@ -73,8 +75,9 @@ std::string problemCount(std::size_t count) {
     return count == 0 ? std::string("没有发现问题") : "发现 " + std::to_string(count) + " 个问题";
 }
 
-// Why a row is left, in the operator's words; the rehearsal's own word for one it does not know.
-std::string reasonText(const DayProblem& p) {
+}  // namespace
+
+std::string problemReasonText(const DayProblem& p) {
     const std::string by = p.byRow > 0 ? " (" + rowText(p.byRow) + ")" : std::string();
     if (p.reason == "missing") {
         return "文件不存在：" + p.path;
@@ -106,8 +109,6 @@ std::string reasonText(const DayProblem& p) {
     }
     return p.reason + by;
 }
-
-}  // namespace
 
 PreflightCheck::PreflightCheck(PreflightServices services)
     : Window("PreflightCheck", "预演检查"), m_s(std::move(services)) {
@@ -251,9 +252,9 @@ std::string PreflightCheck::problemLine(const DayProblem& p) const {
         }
     }
     if (p.row == 0) {
-        return reasonText(p);
+        return problemReasonText(p);
     }
-    return rowText(p.row) + "  " + time + "  " + reasonText(p);
+    return rowText(p.row) + "  " + time + "  " + problemReasonText(p);
 }
 
 int PreflightCheck::hourX(int hour, int width) {

@@ -17,6 +17,11 @@
 
 namespace orvessa::editing {
 
+// Why a row is left, in the operator's words; the rehearsal's own word for one it does not know.
+std::string problemReasonText(const DayProblem& problem);
+// What the calendar leaves in doubt about a day, one line each: it decided what the day does.
+std::vector<std::string> calendarDoubtLines(const store::CalendarDoubts& doubts);
+
 struct PreflightServices {
     platform::Host& host;
     const platform::Clock& clock;

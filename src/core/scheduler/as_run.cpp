@@ -28,6 +28,8 @@ std::string typeWord(BroadcastEvent::Type type) {
             return "day";
         case BroadcastEvent::Type::Clock:
             return "clock";
+        case BroadcastEvent::Type::Console:
+            return "console";
     }
     return "left";
 }
@@ -96,6 +98,9 @@ std::string line(const BroadcastEvent& e) {
     std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table);
     if (e.type == BroadcastEvent::Type::Clock) {
         return std::string(stamp) + " " + printable(e.reason);
+    }
+    if (e.type == BroadcastEvent::Type::Console) {
+        return std::string(stamp) + " console " + printable(e.reason);
     }
     if (e.type == BroadcastEvent::Type::Day && e.plan) {
         return out + " " + planFields(*e.plan);

@@ -38,6 +38,8 @@ struct BroadcastEvent {
         Day,      // the day's plan was decided (at start-up or a new date): `plan`
         Clock,    // something about the clock itself: `reason` says what, such as
                   // "clock-jump from=08:00:00 to=08:10:00" or "clock unsynchronised"
+        Console,  // someone at the console signed in or acted: `reason` says who and what, as
+                  // "user=wang role=operator from=10.1.2.3 calendar 2027-01-04 plan=table:5"
     };
     Type type = Type::Started;
     // The second of the clock's tick, or of the operator's command.

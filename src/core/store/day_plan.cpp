@@ -81,4 +81,24 @@ std::string calendarDayLine(const DayPlan& plan) {
     return "  ☆ 今日按校历播出" + tableName(plan.table) + "作息表" + why;
 }
 
+std::string planDescription(const DayPlan& plan) {
+    const std::string remark = plan.entry && !plan.entry->remark.empty()
+                                   ? "（" + shownRemark(plan.entry->remark) + "）"
+                                   : "";
+    switch (plan.stop) {
+        case StopReason::Calendar:
+            return "校历停播" + remark;
+        case StopReason::WeekdayFlag:
+            return "停播（" + tableName(plan.weekday) + "停播）";
+        case StopReason::HolidayList:
+            return "停播（节假日表）";
+        case StopReason::None:
+            break;
+    }
+    if (plan.byCalendar()) {
+        return "按校历播出" + tableName(plan.table) + "作息表" + remark;
+    }
+    return "播出" + tableName(plan.table) + "作息表";
+}
+
 }  // namespace orvessa::store

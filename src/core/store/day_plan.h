@@ -59,4 +59,8 @@ std::string tableName(int table);
 // （调休：按星期五上课）" or "  ☆ 今日为校历停播日（春节）"; empty for any other day.
 std::string calendarDayLine(const DayPlan& plan);
 
+// What a day's plan is, in a phrase: "校历停播（春节）", "停播（星期六停播）", "停播（节假日表）",
+// "按校历播出星期五作息表（调休）" or "播出星期五作息表".
+std::string planDescription(const DayPlan& plan);
+
 }  // namespace orvessa::store

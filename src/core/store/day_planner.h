@@ -31,6 +31,8 @@ public:
     const std::string& readError() const { return m_readError; }
 
     DayPlan planFor(std::chrono::year_month_day date) const;
+    // The week's rules as they stand now.
+    WeekRules weekRules() const { return m_weekRules(); }
     // The same with another calendar (one being edited) in place of the stored one.
     DayPlan planFor(std::chrono::year_month_day date, const SchoolCalendar& calendar) const;
 

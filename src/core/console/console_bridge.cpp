@@ -1,0 +1,182 @@
+#include "core/console/console_bridge.h"
+
+#include <chrono>
+
+#include "core/console/calendar_change.h"
+#include "core/console/console_json.h"
+
+namespace orvessa::console {
+
+using scheduler::BroadcastEvent;
+using system::EngineEvent;
+
+namespace {
+
+int secondOfDay(const platform::LocalDateTime& t) {
+    return (t.hour * 60 + t.minute) * 60 + t.second;
+}
+
+}  // namespace
+
+ConsoleBridge::ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock,
+                             EventHub& hub, SnapshotBox& box, store::FileSync* sync)
+    : m_system(system), m_clock(clock), m_hub(hub), m_box(box), m_sync(sync) {
+    m_listening =
+        m_system.engine().events().connect([this](const EngineEvent& event) { onEvent(event); });
+    if (m_system.engine().manual()) {
+        const platform::LocalDateTime t = now();
+        m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};
+    }
+    publish();
+}
+
+ConsoleBridge::~ConsoleBridge() {
+    m_system.engine().events().disconnect(m_listening);
+}
+
+platform::LocalDateTime ConsoleBridge::now() const {
+    const auto& tick = m_system.engine().status().lastTick;
+    return tick ? *tick : m_clock.now();
+}
+
+void ConsoleBridge::keep(const BroadcastEvent& event) {
+    const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
+    if (date != m_date || event.table != m_table) {
+        // Another day or another table: what the rows did before is not theirs.
+        m_records.clear();
+        m_date = date;
+        m_table = event.table;
+    }
+    switch (event.type) {
+        case BroadcastEvent::Type::Started:
+        case BroadcastEvent::Type::Missing:
+        case BroadcastEvent::Type::Left:
+            m_records[event.row] = {event.type, secondOfDay(event.at), event.reason, event.byRow,
+                                    event.path};
+            break;
+        default:
+            break;
+    }
+}
+
+void ConsoleBridge::onEvent(const EngineEvent& event) {
+    switch (event.kind) {
+        case EngineEvent::Kind::Broadcast: {
+            const BroadcastEvent& b = event.broadcast;
+            if (b.type == BroadcastEvent::Type::Started ||
+                b.type == BroadcastEvent::Type::Missing || b.type == BroadcastEvent::Type::Left) {
+                keep(b);
+            }
+            publish();
+            m_hub.publish("broadcast", broadcastJson(b));
+            return;
+        }
+        case EngineEvent::Kind::ModeChanged:
+            if (event.mode == system::OperatingMode::Manual) {
+                const platform::LocalDateTime t = now();
+                m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};
+            } else {
+                m_manualSince.reset();
+            }
+            publish();
+            return;
+        case EngineEvent::Kind::TableLoaded:
+        case EngineEvent::Kind::TableSaved:
+            publish();
+            m_hub.publish("table", tableJson(event.table));
+            return;
+        case EngineEvent::Kind::LineChanged:
+            // The clock's line changes once a tick: one snapshot a second, whatever else the
+            // tick changed, is what the clients see.
+            if (event.line == system::StatusLine::Clock) {
+                publish();
+            }
+            return;
+        case EngineEvent::Kind::ClockHealthChanged:
+            publish();
+            return;
+    }
+}
+
+void ConsoleBridge::publish() {
+    auto s = std::make_shared<ConsoleSnapshot>();
+    s->serial = ++m_serial;
+    const system::BroadcastEngine& engine = m_system.engine();
+    s->status = engine.status();
+    const platform::LocalDateTime t = now();
+    s->date = platform::dateOf(t);
+    s->second = secondOfDay(t);
+    s->calendarUnsaved = m_system.calendarWindow().edited();
+    s->rules = m_system.dayPlanner().weekRules();
+    s->table = s->status.table;
+    const bool sameDay = m_date == platform::dateNumber(t) && m_table == s->table;
+    static const std::map<int, RowRecord> kNone;
+    s->today = todayRows(engine.rows(), sameDay ? m_records : kNone, s->status, s->second);
+    if (m_manualSince && engine.manual()) {
+        const int since =
+            m_manualSince->first == platform::dateNumber(t) ? m_manualSince->second : -1;
+        s->manualMissed = bellsPassed(engine.rows(), since, s->second);
+    }
+    const std::shared_ptr<const ConsoleSnapshot> published = s;
+    m_box.set(published);
+    m_hub.publish("status", statusJson(*published));
+}
+
+ActionResult ConsoleBridge::returnToAutomatic(const Actor& actor) {
+    system::BroadcastEngine& engine = m_system.engine();
+    if (!engine.manual()) {
+        return {};
+    }
+    if (engine.unsaved()) {
+        record(actorFields(actor) + " mode automatic refused=unsaved");
+        return refused(409, "主窗口有未保存的修改，请先在播出电脑上保存或放弃修改", "unsaved");
+    }
+    // The main window's own command, so that everything it does on entering happens.
+    m_system.mainWindow().automaticOperation.click();
+    if (engine.manual()) {
+        record(actorFields(actor) + " mode automatic refused=not-entered");
+        return refused(409, "未能进入自动播出，请在播出电脑上查看", "not-entered");
+    }
+    record(actorFields(actor) + " mode automatic");
+    return {};
+}
+
+ActionResult ConsoleBridge::stopPlaying(const Actor& actor) {
+    ActionResult result;
+    result.stopped = m_system.engine().status().playing.has_value();
+    m_system.player().stop();
+    record(actorFields(actor) + " stop" + (result.stopped ? "" : " nothing-playing"));
+    publish();
+    return result;
+}
+
+ActionResult ConsoleBridge::changeCalendar(const Actor& actor, const CalendarChange& change) {
+    const std::string fields = actorFields(actor) + " calendar " + changeFields(change);
+    if (m_system.calendarWindow().edited()) {
+        record(fields + " refused=window-unsaved");
+        return refused(409, "播出电脑上的校历窗口有未保存的修改，请先在那里确定或取消",
+                       "window-unsaved");
+    }
+    StoredChange stored = storeChange(m_system.engine().programDirectory(), change, m_sync);
+    if (stored.result.status != 200) {
+        record(fields + " refused=" + stored.result.reason);
+        return stored.result;
+    }
+    // As an OK of the window hands it over: the system plans its next decision with it.
+    m_system.dayPlanner().replace(std::move(stored.calendar));
+    m_system.calendarWindow().calendarReplaced();
+    record(fields + (change.remark.empty() ? "" : " remark=" + change.remark));
+    publish();
+    m_hub.publish("calendar", "{}");
+    return stored.result;
+}
+
+void ConsoleBridge::record(const std::string& line) {
+    BroadcastEvent e;
+    e.type = BroadcastEvent::Type::Console;
+    e.at = m_clock.now();
+    e.reason = line;
+    m_system.engine().record(e);
+}
+
+}  // namespace orvessa::console

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/console/console_snapshot.h"
+#include "core/console/event_hub.h"
+#include "core/console/system_actions.h"
+#include "core/model/signal.h"
+#include "core/platform/clock.h"
+#include "core/store/file_io.h"
+#include "core/system/orvessa_system.h"
+
+namespace orvessa::console {
+
+// The console's side of the interface thread: publishes what the running system does as
+// snapshots and events for the console's threads, and carries out what the console asks, the
+// way the main window's own commands would. Lives on the interface thread.
+class ConsoleBridge : public SystemActions {
+public:
+    ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock, EventHub& hub,
+                  SnapshotBox& box, store::FileSync* sync);
+    ~ConsoleBridge() override;
+    ConsoleBridge(const ConsoleBridge&) = delete;
+    ConsoleBridge& operator=(const ConsoleBridge&) = delete;
+
+    // Makes and publishes a snapshot of now.
+    void publish();
+
+    ActionResult returnToAutomatic(const Actor& actor) override;
+    ActionResult stopPlaying(const Actor& actor) override;
+    ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) override;
+    void record(const std::string& line) override;
+
+private:
+    void onEvent(const system::EngineEvent& event);
+    void keep(const scheduler::BroadcastEvent& event);
+    platform::LocalDateTime now() const;
+
+    system::OrvessaSystem& m_system;
+    const platform::Clock& m_clock;
+    EventHub& m_hub;
+    SnapshotBox& m_box;
+    store::FileSync* m_sync;
+    int m_listening = 0;
+    std::uint64_t m_serial = 0;
+    // What the day's broadcast did with each row of `m_table` today.
+    std::string m_table;
+    int m_date = 0;
+    std::map<int, RowRecord> m_records;
+    // When manual operation began (date, second), to count the bells it kept silent.
+    std::optional<std::pair<int, int>> m_manualSince;
+};
+
+}  // namespace orvessa::console

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/console/names.h"
+#include "core/console/secrets.h"
+
+namespace orvessa::console {
+
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+inline constexpr std::chrono::minutes kSessionIdle{30};
+inline constexpr std::chrono::hours kSessionLongest{12};
+
+struct Session {
+    std::string id;  // the cookie's value
+    std::string csrfToken;
+    std::string user;
+    Role role = Role::Viewer;
+    std::uint64_t generation = 0;  // the user's when the session began
+    SteadyTime began;
+    SteadyTime lastSeen;
+};
+
+// The signed-in browsers. A session ends when it has been idle too long, when it is too old,
+// at logout, and when its user is removed or changes password (a generation other than the
+// session's). Called from the server's threads at once.
+class SessionStore {
+public:
+    explicit SessionStore(Secrets& secrets) : m_secrets(secrets) {}
+
+    // A new session with new random ids: never one a client chose or had before.
+    Session begin(std::string user, Role role, std::uint64_t generation, SteadyTime now);
+    // The live session of `id`, marked as seen now; none for an unknown, idle or old one,
+    // which is forgotten.
+    std::optional<Session> find(std::string_view id, SteadyTime now);
+    void end(std::string_view id);
+    // Ends every session of `user` not made under `generation` (0 ends them all).
+    void endUser(std::string_view user, std::uint64_t generation = 0);
+    std::size_t size() const;
+
+private:
+    Secrets& m_secrets;
+    mutable std::mutex m_mutex;
+    std::map<std::string, Session, std::less<>> m_sessions;
+};
+
+inline constexpr int kFailuresBeforeLockout = 5;
+inline constexpr std::chrono::minutes kFirstLockout{10};
+
+// Refuses logins from an address that failed too often: after five failures in a row it is
+// locked out for ten minutes, and each further lockout lasts twice the one before.
+class LoginThrottle {
+public:
+    // How long `address` must still wait; zero when it may try.
+    std::chrono::seconds lockedFor(const std::string& address, SteadyTime now) const;
+    // A failed login; true when this failure locked the address out.
+    bool failed(const std::string& address, SteadyTime now);
+    // A login that succeeded: the count starts again, the doubling stays.
+    void succeeded(const std::string& address);
+
+private:
+    struct Record {
+        int failures = 0;
+        int lockouts = 0;
+        SteadyTime lockedUntil{};
+    };
+    mutable std::mutex m_mutex;
+    std::map<std::string, Record> m_records;
+};
+
+}  // namespace orvessa::console

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/console/names.h"
+
+namespace orvessa::console {
+
+// Who asks, for the as-run record.
+struct Actor {
+    std::string user;  // the user or token name
+    Role role = Role::Viewer;
+    std::string address;
+};
+
+// "user=wang role=operator from=10.1.2.3": how a record line names the actor.
+std::string actorFields(const Actor& actor);
+
+// A date or a range set to stop, to a table or back to the weekly rules.
+struct CalendarChange {
+    std::chrono::year_month_day first{};
+    std::chrono::year_month_day last{};
+    std::optional<int> plan;  // 0 stops, 1..12 plays that table; none leaves it as usual
+    std::string remark;
+    std::string version;  // of the calendar the client read
+};
+
+struct ActionResult {
+    int status = 200;     // as HTTP says it: 200, 409, 422, 503
+    std::string error;    // for the operator, when not 200
+    std::string reason;   // a word for scripts: "changed", "window-unsaved", "unsaved", "busy"
+    std::string version;  // of the calendar after a change
+    bool stopped = false;
+};
+
+inline ActionResult refused(int status, std::string error, std::string reason) {
+    ActionResult r;
+    r.status = status;
+    r.error = std::move(error);
+    r.reason = std::move(reason);
+    return r;
+}
+
+// What the console may have the running system do. Called on the interface thread only.
+class SystemActions {
+public:
+    virtual ~SystemActions() = default;
+    virtual ActionResult returnToAutomatic(const Actor& actor) = 0;
+    virtual ActionResult stopPlaying(const Actor& actor) = 0;
+    virtual ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) = 0;
+    // A console line of the as-run record ("user=… login ok").
+    virtual void record(const std::string& line) = 0;
+};
+
+// Runs work on the interface thread, from any thread. Returns at once.
+class UiQueue {
+public:
+    virtual ~UiQueue() = default;
+    virtual void post(std::function<void()> work) = 0;
+};
+
+}  // namespace orvessa::console

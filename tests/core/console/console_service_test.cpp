@@ -1,0 +1,478 @@
+#include "core/console/console_service.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "core/console/accounts.h"
+#include "core/console/console_json.h"
+#include "fakes/fake_secrets.h"
+#include "fakes/fake_ui_queue.h"
+#include "support/temp_dir.h"
+
+namespace orvessa::console {
+namespace {
+
+using nlohmann::json;
+using orvessa::testing::TempDir;
+using namespace std::chrono_literals;
+
+// Actions that say what they were asked, on the thread that pumps the queue.
+class RecordingActions : public SystemActions {
+public:
+    ActionResult returnToAutomatic(const Actor& actor) override {
+        calls.push_back("automatic " + actor.user);
+        return unsaved ? refused(409, "主窗口有未保存的修改", "unsaved") : ActionResult{};
+    }
+    ActionResult stopPlaying(const Actor& actor) override {
+        calls.push_back("stop " + actor.user);
+        ActionResult r;
+        r.stopped = true;
+        return r;
+    }
+    ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) override {
+        calls.push_back("calendar " + actor.user + " " + change.version);
+        ActionResult r;
+        r.version = "v2";
+        return r;
+    }
+    void record(const std::string& line) override { lines.push_back(line); }
+
+    bool unsaved = false;
+    std::vector<std::string> calls;
+    std::vector<std::string> lines;
+};
+
+const Asset kLoginPage{"text/html; charset=utf-8", "<html>login</html>", false};
+const Asset kIndexPage{"text/html; charset=utf-8", "<html>index</html>", true};
+
+const Asset* pages(std::string_view path) {
+    if (path == "/login") {
+        return &kLoginPage;
+    }
+    return path == "/" ? &kIndexPage : nullptr;
+}
+
+class ConsoleServiceTest : public ::testing::Test {
+protected:
+    ConsoleServiceTest() {
+        auto snapshot = std::make_shared<ConsoleSnapshot>();
+        snapshot->serial = 1;
+        snapshot->date = std::chrono::year{2026} / 12 / 9;
+        snapshot->status.plan.weekday = 3;
+        snapshot->status.plan.table = 3;
+        m_box.set(snapshot);
+    }
+
+    void addUser(const std::string& name, Role role, const std::string& password) {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.addUser(name, role, password), "");
+        ASSERT_TRUE(accounts.save());
+    }
+
+    ConsoleService& service() {
+        if (!m_service) {
+            m_service = std::make_unique<ConsoleService>(ConsoleServices{
+                .programDirectory = m_dir.path(),
+                .asRunDirectory = m_dir.path() / "as-run",
+                .secrets = m_secrets,
+                .snapshots = m_box,
+                .hub = m_hub,
+                .ui = m_ui,
+                .actions = m_actions,
+                .hostNames = {"127.0.0.1", "localhost", "::1", "bells.school.example"},
+                .port = 8460,
+                .secure = secure,
+                .now = [this] { return m_now; },
+                .commandWait = commandWait,
+                .assets = pages});
+        }
+        return *m_service;
+    }
+
+    HttpRequest request(std::string method, std::string path, std::string body = {}) {
+        HttpRequest r;
+        r.method = std::move(method);
+        r.path = std::move(path);
+        r.body = std::move(body);
+        r.peer = peer;
+        r.secure = secure;
+        r.headers["host"] = "127.0.0.1:8460";
+        if (!m_cookie.empty()) {
+            r.headers["cookie"] = m_cookie;
+        }
+        if (!m_csrf.empty()) {
+            r.headers["x-csrf-token"] = m_csrf;
+        }
+        return r;
+    }
+
+    // Handles on a thread of its own, as the server does, while this thread is the interface
+    // thread that runs what the request hands to it.
+    HttpResponse send(const HttpRequest& r) {
+        auto answer = std::async(std::launch::async, [&] { return service().handle(r); });
+        while (answer.wait_for(1ms) != std::future_status::ready) {
+            m_ui.pump();
+        }
+        m_ui.pump();
+        return answer.get();
+    }
+
+    HttpResponse login(const std::string& user, const std::string& password) {
+        const HttpResponse r = send(
+            request("POST", "/api/login", json{{"user", user}, {"password", password}}.dump()));
+        if (r.status == 200) {
+            m_csrf = json::parse(r.body)["csrfToken"];
+            m_cookie = std::string(kSessionCookie) + "=" + sessionId(r);
+        }
+        return r;
+    }
+
+    static std::string header(const HttpResponse& r, const std::string& name) {
+        for (const auto& [n, v] : r.headers) {
+            if (n == name) {
+                return v;
+            }
+        }
+        return {};
+    }
+    static std::string sessionId(const HttpResponse& r) {
+        const std::string c = header(r, "Set-Cookie");
+        const std::size_t eq = c.find('=');
+        return c.substr(eq + 1, c.find(';') - eq - 1);
+    }
+
+    TempDir m_dir;
+    fakes::FakeSecrets m_secrets;
+    SnapshotBox m_box;
+    EventHub m_hub;
+    fakes::FakeUiQueue m_ui;
+    std::shared_ptr<RecordingActions> m_actions = std::make_shared<RecordingActions>();
+    SteadyTime m_now{};
+    bool secure = false;
+    std::string peer = "127.0.0.1";
+    std::chrono::milliseconds commandWait = 2000ms;
+    std::string m_cookie;
+    std::string m_csrf;
+    std::unique_ptr<ConsoleService> m_service;
+};
+
+TEST_F(ConsoleServiceTest, AForeignHostIsRefusedBeforeAnythingElse) {
+    addUser("wang", Role::Operator, "correct horse");
+    for (const std::string host : {"evil.example", "", "127.0.0.1:9999",
+                                   "bells.school.example.evil", "127.0.0.1@evil.example"}) {
+        HttpRequest r = request("POST", "/api/login",
+                                json{{"user", "wang"}, {"password", "correct horse"}}.dump());
+        r.headers["host"] = host;
+        const HttpResponse answer = send(r);
+        EXPECT_EQ(answer.status, 421) << host;
+        EXPECT_EQ(header(answer, "Set-Cookie"), "") << host;
+    }
+    EXPECT_TRUE(m_actions->lines.empty()) << "a refused host is no login attempt";
+    for (const std::string host : {"[::1]:8460", "LOCALHOST", "bells.school.example:8460"}) {
+        HttpRequest r = request("GET", "/login");
+        r.headers["host"] = host;
+        EXPECT_EQ(send(r).status, 200) << host;
+    }
+}
+
+TEST_F(ConsoleServiceTest, WithoutASessionPagesSendToLoginAndTheApiAnswers401) {
+    addUser("wang", Role::Operator, "correct horse");
+    const HttpResponse page = send(request("GET", "/"));
+    EXPECT_EQ(page.status, 303);
+    EXPECT_EQ(header(page, "Location"), "/login");
+    EXPECT_EQ(send(request("GET", "/login")).status, 200);
+    for (const char* path : {"/api/status", "/api/today", "/api/day?date=2026-12-10",
+                             "/api/calendar", "/api/as-run", "/api/events", "/api/session"}) {
+        EXPECT_EQ(send(request("GET", path)).status, 401) << path;
+    }
+    EXPECT_EQ(send(request("POST", "/api/mode", R"({"mode":"automatic"})")).status, 401);
+    EXPECT_TRUE(m_actions->calls.empty());
+    // Only the console's own files: nothing that names another.
+    for (const char* path : {"/../orvessa.sys", "/static/../console-users", "/console-users",
+                             "/etc/passwd", "/static/", "//"}) {
+        EXPECT_EQ(send(request("GET", path)).status, 404) << path;
+    }
+    EXPECT_EQ(send(request("DELETE", "/api/status")).status, 405);
+}
+
+TEST_F(ConsoleServiceTest, WithoutAnyUserEveryLoginIsRefusedWithHowToAddOne) {
+    const HttpResponse r = login("admin", "admin");
+    EXPECT_EQ(r.status, 503);
+    EXPECT_NE(json::parse(r.body)["error"].get<std::string>().find("user add"), std::string::npos);
+}
+
+TEST_F(ConsoleServiceTest, UnknownUserAndWrongPasswordGetTheSameAnswerAndTheSixthTryIsLockedOut) {
+    addUser("wang", Role::Operator, "correct horse");
+    const HttpResponse unknown = login("li", "correct horse");
+    const HttpResponse wrong = login("wang", "wrong horse");
+    EXPECT_EQ(unknown.status, 401);
+    EXPECT_EQ(wrong.status, unknown.status);
+    EXPECT_EQ(wrong.body, unknown.body);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(login("wang", "wrong horse").status, 401);
+    }
+    // Five failures: now even the right password waits, and another address does not.
+    EXPECT_EQ(login("wang", "correct horse").status, 429);
+    peer = "127.0.0.2";
+    EXPECT_EQ(login("wang", "correct horse").status, 200);
+    peer = "127.0.0.1";
+    m_now += 9min;
+    EXPECT_EQ(login("wang", "correct horse").status, 429);
+    m_now += 2min;
+    EXPECT_EQ(login("wang", "correct horse").status, 200);
+    // A second lockout lasts twice as long.
+    for (int i = 0; i < 5; ++i) {
+        login("wang", "wrong horse");
+    }
+    m_now += 19min;
+    EXPECT_EQ(login("wang", "correct horse").status, 429);
+    m_now += 2min;
+    EXPECT_EQ(login("wang", "correct horse").status, 200);
+
+    ASSERT_GE(m_actions->lines.size(), 2u);
+    EXPECT_EQ(m_actions->lines[0], "user=li from=127.0.0.1 login failed");
+    EXPECT_NE(std::find(m_actions->lines.begin(), m_actions->lines.end(),
+                        "user=wang from=127.0.0.1 login failed locked-out"),
+              m_actions->lines.end());
+    EXPECT_NE(std::find(m_actions->lines.begin(), m_actions->lines.end(),
+                        "user=wang role=operator from=127.0.0.2 login"),
+              m_actions->lines.end());
+}
+
+TEST_F(ConsoleServiceTest, ARecordedNameCannotForgeFields) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("x role=operator", "whatever1");
+    ASSERT_EQ(m_actions->lines.size(), 1u);
+    EXPECT_EQ(m_actions->lines[0].find("role="), std::string::npos) << m_actions->lines[0];
+}
+
+TEST_F(ConsoleServiceTest, SessionCookieIsNewAtEachLoginAndMarkedForTheBrowser) {
+    addUser("wang", Role::Operator, "correct horse");
+    const HttpResponse first = login("wang", "correct horse");
+    const HttpResponse second = login("wang", "correct horse");
+    ASSERT_EQ(first.status, 200);
+    EXPECT_NE(sessionId(first), sessionId(second));
+    const std::string cookie = header(first, "Set-Cookie");
+    EXPECT_NE(cookie.find("HttpOnly"), std::string::npos);
+    EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
+    EXPECT_EQ(cookie.find("Secure"), std::string::npos) << "plain HTTP on the loopback";
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 200);
+    EXPECT_EQ(send(request("GET", "/")).status, 200);
+}
+
+TEST_F(ConsoleServiceTest, OverTlsTheCookieIsSecureAndHstsIsSent) {
+    secure = true;
+    addUser("wang", Role::Operator, "correct horse");
+    const HttpResponse r = login("wang", "correct horse");
+    EXPECT_NE(header(r, "Set-Cookie").find("; Secure"), std::string::npos);
+    EXPECT_NE(header(r, "Strict-Transport-Security"), "");
+}
+
+TEST_F(ConsoleServiceTest, EveryAnswerCarriesTheSecurityHeaders) {
+    for (const char* path : {"/login", "/api/status", "/nothing"}) {
+        const HttpResponse r = send(request("GET", path));
+        EXPECT_EQ(header(r, "Content-Security-Policy"),
+                  "default-src 'self'; frame-ancestors 'none'")
+            << path;
+        EXPECT_EQ(header(r, "X-Content-Type-Options"), "nosniff") << path;
+        EXPECT_EQ(header(r, "Referrer-Policy"), "no-referrer") << path;
+        EXPECT_EQ(header(r, "Strict-Transport-Security"), "") << path;
+    }
+}
+
+TEST_F(ConsoleServiceTest, AChangeNeedsTheAntiForgeryTokenAndOurOrigin) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    const std::string token = m_csrf;
+    m_csrf.clear();
+    EXPECT_EQ(send(request("POST", "/api/stop")).status, 403);
+    m_csrf = "forged";
+    EXPECT_EQ(send(request("POST", "/api/stop")).status, 403);
+    m_csrf = token;
+    HttpRequest foreign = request("POST", "/api/stop");
+    foreign.headers["origin"] = "http://evil.example";
+    EXPECT_EQ(send(foreign).status, 403);
+    EXPECT_TRUE(m_actions->calls.empty());
+
+    HttpRequest ours = request("POST", "/api/stop");
+    ours.headers["origin"] = "http://127.0.0.1:8460";
+    const HttpResponse r = send(ours);
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(json::parse(r.body)["stopped"], true);
+    EXPECT_EQ(m_actions->calls, std::vector<std::string>{"stop wang"});
+}
+
+TEST_F(ConsoleServiceTest, AViewerReadsButChangesNothing) {
+    addUser("li", Role::Viewer, "viewer password");
+    login("li", "viewer password");
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 200);
+    EXPECT_EQ(send(request("POST", "/api/mode", R"({"mode":"automatic"})")).status, 403);
+    EXPECT_EQ(
+        send(request("PUT", "/api/calendar/2027-01-04", R"({"version":"0","plan":"stop"})")).status,
+        403);
+    EXPECT_EQ(send(request("POST", "/api/stop")).status, 403);
+    EXPECT_TRUE(m_actions->calls.empty());
+    EXPECT_EQ(send(request("POST", "/api/logout")).status, 200) << "anyone may leave";
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 401);
+}
+
+TEST_F(ConsoleServiceTest, BearerTokensNeedNoCookieAndNoAntiForgeryToken) {
+    std::string shown;
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
+        ASSERT_EQ(accounts.addToken("bellscript", Role::Operator, shown), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    HttpRequest r = request("POST", "/api/mode", R"({"mode":"automatic"})");
+    r.headers["authorization"] = "Bearer " + shown;
+    EXPECT_EQ(send(r).status, 200);
+    EXPECT_EQ(m_actions->calls, std::vector<std::string>{"automatic bellscript"});
+    r.headers["authorization"] = "Bearer " + shown + "x";
+    EXPECT_EQ(send(r).status, 401);
+}
+
+TEST_F(ConsoleServiceTest, SessionsEndWhenIdleOldLoggedOutRemovedOrRepassworded) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    m_now += 29min;
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 200);
+    m_now += 29min;
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 200) << "seen keeps it alive";
+    m_now += 31min;
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 401) << "idle for 31 minutes";
+
+    login("wang", "correct horse");
+    for (int i = 0; i < 25; ++i) {
+        m_now += 29min;
+        send(request("GET", "/api/status"));
+    }
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 401) << "older than 12 hours";
+
+    login("wang", "correct horse");
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.changePassword("wang", "another horse"), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 401) << "password changed";
+
+    login("wang", "another horse");
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 200);
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.removeUser("wang"), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    EXPECT_EQ(send(request("GET", "/api/status")).status, 401) << "user removed mid-session";
+    EXPECT_EQ(service().sessions().size(), 0u);
+}
+
+TEST_F(ConsoleServiceTest, DatesAreYearMonthDayOrRefused) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    for (const char* date : {"2026-2-3", "2026-02-30", "20260203", "2026-02-03x", "../x", ""}) {
+        HttpRequest r = request("GET", "/api/day");
+        r.query["date"] = date;
+        EXPECT_EQ(send(r).status, 400) << date;
+        r.path = "/api/as-run";
+        EXPECT_EQ(send(r).status, 400) << date;
+    }
+    EXPECT_EQ(
+        send(request("PUT", "/api/calendar/2027-13-01", R"({"version":"0","plan":"stop"})")).status,
+        400);
+    EXPECT_TRUE(m_actions->calls.empty());
+}
+
+TEST_F(ConsoleServiceTest, BadCalendarEntriesAre422AndGoodOnesReachTheInterfaceThread) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    for (const char* body :
+         {R"({"version":"0","plan":"table","table":13})", R"({"version":"0","plan":"sometimes"})",
+          R"({"version":"0","plan":"stop","last":"2027-01-01"})",
+          R"({"version":"0","plan":"stop","last":"2029-01-04"})",
+          R"({"version":"0","plan":"usual","remark":"带备注"})"}) {
+        EXPECT_EQ(send(request("PUT", "/api/calendar/2027-01-04", body)).status, 422) << body;
+    }
+    EXPECT_EQ(send(request("PUT", "/api/calendar/2027-01-04", "not json")).status, 400);
+    EXPECT_TRUE(m_actions->calls.empty());
+    const HttpResponse r = send(
+        request("PUT", "/api/calendar/2027-01-04", R"({"version":"v1","plan":"table","table":5})"));
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(json::parse(r.body)["version"], "v2");
+    EXPECT_EQ(m_actions->calls, std::vector<std::string>{"calendar wang v1"});
+}
+
+TEST_F(ConsoleServiceTest, AnInterfaceThreadThatDoesNotAnswerIs503AfterTheWait) {
+    commandWait = 50ms;
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    // Not pumped: the interface thread is busy elsewhere.
+    const HttpRequest r = request("POST", "/api/mode", R"({"mode":"automatic"})");
+    const auto started = std::chrono::steady_clock::now();
+    const HttpResponse answer = service().handle(r);
+    EXPECT_EQ(answer.status, 503);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    // When it comes back, and the console is gone meanwhile, the late work does nothing.
+    m_actions.reset();
+    m_ui.pump();
+}
+
+TEST_F(ConsoleServiceTest, RefusalsOfTheRunningSystemAreGivenWithTheirReason) {
+    m_actions->unsaved = true;
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    const HttpResponse r = send(request("POST", "/api/mode", R"({"mode":"automatic"})"));
+    EXPECT_EQ(r.status, 409);
+    EXPECT_EQ(json::parse(r.body)["reason"], "unsaved");
+    EXPECT_EQ(send(request("POST", "/api/mode", R"({"mode":"manual"})")).status, 422);
+}
+
+TEST_F(ConsoleServiceTest, AtMost32EventStreams) {
+    addUser("wang", Role::Viewer, "correct horse");
+    login("wang", "correct horse");
+    std::vector<HttpResponse> open;
+    for (std::size_t i = 0; i < kMaxEventStreams; ++i) {
+        open.push_back(send(request("GET", "/api/events")));
+        ASSERT_TRUE(open.back().stream) << i;
+    }
+    EXPECT_EQ(send(request("GET", "/api/events")).status, 503);
+    open.back().stream->close();
+    EXPECT_TRUE(send(request("GET", "/api/events")).stream);
+}
+
+TEST_F(ConsoleServiceTest, AsRunIsListedByDateAndAsCsvThatSpreadsheetsCannotRun) {
+    addUser("wang", Role::Viewer, "correct horse");
+    login("wang", "correct horse");
+    std::filesystem::create_directories(m_dir.path() / "as-run");
+    orvessa::testing::writeBytes(m_dir.path() / "as-run" / "as-run-2026-12-08.log",
+                                 "2026-12-08 08:00:00 start table=zxsj2.log row=1 kind=media "
+                                 "path==HYPERLINK(\"x\")\n");
+    orvessa::testing::writeBytes(m_dir.path() / "as-run" / "as-run-2026-12-09.log", "");
+    orvessa::testing::writeBytes(m_dir.path() / "as-run" / "notes.txt", "mine");
+    HttpRequest r = request("GET", "/api/as-run");
+    r.query["date"] = "2026-12-08";
+    const json j = json::parse(send(r).body);
+    EXPECT_EQ(j["dates"], json::parse(R"(["2026-12-09","2026-12-08"])"));
+    ASSERT_EQ(j["lines"].size(), 1u);
+    EXPECT_EQ(j["lines"][0]["time"], "08:00:00");
+    EXPECT_EQ(j["lines"][0]["event"], "start");
+    r.query["format"] = "csv";
+    const HttpResponse csv = send(r);
+    EXPECT_EQ(csv.contentType, "text/csv; charset=utf-8");
+    EXPECT_NE(csv.body.find("\"2026-12-08\",\"08:00:00\",\"start\",\"table=zxsj2.log"),
+              std::string::npos)
+        << csv.body;
+    EXPECT_EQ(asRunCsv("d", {"2026-12-08 08:00:00 =cmd|x"}),
+              "date,time,event,details\r\n\"d\",\"08:00:00\",\"'=cmd|x\",\"\"\r\n");
+}
+
+}  // namespace
+}  // namespace orvessa::console

@@ -138,7 +138,7 @@ async function run(page) {
         await page.check('#calendar-form input[value="stop"]');
         await page.fill('#calendar-remark', remark);
         await page.click('#calendar-apply');
-        await page.locator('#calendar-message.ok').waitFor({ timeout: 10_000 });
+        await page.locator('#calendar-message.ok:has-text("已保存")').waitFor({ timeout: 10_000 });
         await page.locator(`#calendar-grid .day[data-date="${stoppedDate}"].stop-calendar`).waitFor({ timeout: 10_000 });
         await page.locator(`#calendar-entries td:text-is("${remark}")`).waitFor({ timeout: 10_000 });
         await shoot(page, 'calendar');

@@ -33,22 +33,26 @@
         }
     }
 
-    // EventSource reconnects by itself; while it is down the banner says so. An error may also
-    // mean the session ended, which the session request turns into a visit to the login page.
+    // EventSource reconnects by itself after a dropped connection; while it is down the banner
+    // says so. A refused stream (the program restarting, the session gone) is not retried by the
+    // browser, so it is opened again here, a little later each time. An error may also mean the
+    // session ended, which the session request turns into a visit to the login page.
+    let retryMs = 2000;
     function follow() {
         const banner = Orv.$('connection');
         const source = new EventSource('/api/events');
-        let lastCheck = 0;
         source.addEventListener('open', () => {
             banner.hidden = true;
+            retryMs = 2000;
             dispatch('onReconnect');
         });
         source.addEventListener('error', () => {
             banner.hidden = false;
-            const now = Date.now();
-            if (now - lastCheck > 10000) {
-                lastCheck = now;
+            if (source.readyState === EventSource.CLOSED) {
+                source.close();
                 Orv.api('GET', '/api/session').catch(() => {});
+                setTimeout(follow, retryMs);
+                retryMs = Math.min(retryMs * 2, 30000);
             }
         });
         for (const kind of ['status', 'broadcast', 'table', 'calendar']) {

@@ -209,16 +209,20 @@
             receivedAt = performance.now();
             renderStatus();
             // The date or the next row changed without a broadcast event reaching us.
-            if (before && (before.date !== data.date ||
+            if (loaded && before && (before.date !== data.date ||
                            (before.nextBell && before.nextBell.row) !== (data.nextBell && data.nextBell.row))) {
                 refreshSoon();
             }
         },
         onBroadcast() {
-            refreshSoon();
+            if (loaded) {
+                refreshSoon();
+            }
         },
         onTable() {
-            refreshSoon();
+            if (loaded) {
+                refreshSoon();
+            }
         },
         onReconnect() {
             if (loaded) {

@@ -25,6 +25,10 @@ ORVESSA_APP_PACKAGES=(qt6-base-dev qt6-webengine-dev
 # Window tests and running without a display: a virtual X server and a way to press its keys.
 ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool)
 
+# The web console's browser test only: a headless Chromium driven by playwright-core, which npm
+# installs from tests/browser/package-lock.json.
+ORVESSA_BROWSER_PACKAGES=(chromium nodejs npm)
+
 # ensure_packages PACKAGE...: installs with apt-get whatever of PACKAGE is not installed yet.
 ensure_packages() {
     local missing=()

@@ -23,6 +23,11 @@ ConsoleBridge::ConsoleBridge(system::OrvessaSystem& system, const platform::Cloc
     : m_system(system), m_clock(clock), m_hub(hub), m_box(box), m_sync(sync) {
     m_listening =
         m_system.engine().events().connect([this](const EngineEvent& event) { onEvent(event); });
+    m_ticker.setHandler([this] {
+        if (m_system.engine().manual()) {
+            publish();
+        }
+    });
     if (m_system.engine().manual()) {
         const platform::LocalDateTime t = now();
         m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};
@@ -35,8 +40,7 @@ ConsoleBridge::~ConsoleBridge() {
 }
 
 platform::LocalDateTime ConsoleBridge::now() const {
-    const auto& tick = m_system.engine().status().lastTick;
-    return tick ? *tick : m_clock.now();
+    return m_clock.now();
 }
 
 void ConsoleBridge::keep(const BroadcastEvent& event) {

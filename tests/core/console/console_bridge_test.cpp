@@ -76,7 +76,7 @@ TEST_F(ConsoleBridgeScenario, TheTimelineTurnsFromNextToPlayedAsTheBellsRing) {
     EXPECT_EQ(status()["playing"]["row"], 1);
     std::vector<std::string> events = sent();
     const auto started = std::find_if(events.begin(), events.end(), [](const std::string& e) {
-        return e.starts_with("broadcast ") && e.find("\"type\":\"start\"") != std::string::npos;
+        return e.starts_with("broadcast\n") && e.find("\"type\":\"start\"") != std::string::npos;
     });
     ASSERT_NE(started, events.end()) << "the start reached the stream as it happened";
 
@@ -95,6 +95,7 @@ TEST_F(ConsoleBridgeScenario, ManualOperationPastABellIsCountedAndCanBeEndedFrom
     runFor(1);
     form().manualOperation.click();
     runUntil("08:00:40");
+    bridge->ticker().fire();
     json s = status();
     EXPECT_EQ(s["mode"], "manual");
     EXPECT_EQ(s["manualMissed"], 2) << "08:00:00 and 08:00:30 did not ring";

@@ -23,11 +23,6 @@ ConsoleBridge::ConsoleBridge(system::OrvessaSystem& system, const platform::Cloc
     : m_system(system), m_clock(clock), m_hub(hub), m_box(box), m_sync(sync) {
     m_listening =
         m_system.engine().events().connect([this](const EngineEvent& event) { onEvent(event); });
-    m_ticker.setHandler([this] {
-        if (m_system.engine().manual()) {
-            publish();
-        }
-    });
     if (m_system.engine().manual()) {
         const platform::LocalDateTime t = now();
         m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};
@@ -124,6 +119,12 @@ void ConsoleBridge::publish() {
     const std::shared_ptr<const ConsoleSnapshot> published = s;
     m_box.set(published);
     m_hub.publish("status", statusJson(*published));
+}
+
+void ConsoleBridge::secondPassed() {
+    if (m_system.engine().manual()) {
+        publish();
+    }
 }
 
 ActionResult ConsoleBridge::returnToAutomatic(const Actor& actor) {

@@ -9,7 +9,6 @@
 #include "core/console/event_hub.h"
 #include "core/console/system_actions.h"
 #include "core/model/signal.h"
-#include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
 #include "core/system/orvessa_system.h"
@@ -29,9 +28,9 @@ public:
 
     // Makes and publishes a snapshot of now.
     void publish();
-    // Publishes once a second while the broadcast clock does not tick (manual operation), so
-    // that the console's time and countdowns go on. The host runs it on the second.
-    model::Timer& ticker() { return m_ticker; }
+    // Called once a second: publishes while the broadcast clock does not tick (manual
+    // operation), so that the console's time and countdowns go on.
+    void secondPassed();
 
     ActionResult returnToAutomatic(const Actor& actor) override;
     ActionResult stopPlaying(const Actor& actor) override;
@@ -56,7 +55,6 @@ private:
     std::map<int, RowRecord> m_records;
     // When manual operation began (date, second), to count the bells it kept silent.
     std::optional<std::pair<int, int>> m_manualSince;
-    model::Timer m_ticker{"consoleTicker", 1000};
 };
 
 }  // namespace orvessa::console

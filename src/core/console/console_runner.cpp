@@ -7,7 +7,13 @@
 namespace orvessa::console {
 
 ConsoleRunner::ConsoleRunner(system::OrvessaSystem& system, ConsoleRunnerServices services)
-    : m_system(system), m_s(std::move(services)), m_server(m_s.server) {}
+    : m_system(system), m_s(std::move(services)), m_server(m_s.server) {
+    m_ticker.setHandler([this] {
+        if (m_bridge) {
+            m_bridge->secondPassed();
+        }
+    });
+}
 
 ConsoleRunner::~ConsoleRunner() {
     stop();

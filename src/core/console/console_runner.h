@@ -13,6 +13,7 @@
 #include "core/console/secrets.h"
 #include "core/console/system_actions.h"
 #include "core/editing/day_checker.h"
+#include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
 #include "core/system/orvessa_system.h"
@@ -27,9 +28,9 @@ struct ConsoleRunnerServices {
     UiQueue& ui;
     const platform::Clock& clock;
     editing::DayChecker* checker = nullptr;
-    std::filesystem::path asRunDirectory;
+    std::filesystem::path asRunDirectory{};
     store::FileSync* fileSync = nullptr;
-    std::function<const Asset*(std::string_view)> assets;
+    std::function<const Asset*(std::string_view)> assets{};
 };
 
 // Starts the console as console.conf says, on the interface thread, and keeps it until stopped.
@@ -47,6 +48,9 @@ public:
     void stop();
     // The settings changed: stop, then start as they now say.
     std::string restart();
+
+    // Runs once a second, on the second, while the program runs.
+    model::Timer& ticker() { return m_ticker; }
 
     bool serving() const { return m_server.port() != 0; }
     // "http://127.0.0.1:8460/" while it serves; empty otherwise.
@@ -66,6 +70,7 @@ private:
     std::shared_ptr<ConsoleBridge> m_bridge;
     std::unique_ptr<ConsoleService> m_service;
     std::string m_address;
+    model::Timer m_ticker{"consoleTicker", 1000};
 };
 
 }  // namespace orvessa::console

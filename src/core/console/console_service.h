@@ -28,7 +28,7 @@ inline constexpr std::chrono::milliseconds kCommandWait{2000};
 struct ConsoleServices {
     std::filesystem::path programDirectory;
     // Where the as-run record's files are; empty when there is no record.
-    std::filesystem::path asRunDirectory;
+    std::filesystem::path asRunDirectory{};
     Secrets& secrets;
     SnapshotBox& snapshots;
     EventHub& hub;
@@ -45,7 +45,7 @@ struct ConsoleServices {
     std::function<SteadyTime()> now = [] { return std::chrono::steady_clock::now(); };
     std::chrono::milliseconds commandWait = kCommandWait;
     // The page files; none serves no page.
-    std::function<const Asset*(std::string_view)> assets;
+    std::function<const Asset*(std::string_view)> assets{};
 };
 
 // The console's requests: who asks, whether they may, and the answer, for any number of the

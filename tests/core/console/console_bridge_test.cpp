@@ -95,7 +95,7 @@ TEST_F(ConsoleBridgeScenario, ManualOperationPastABellIsCountedAndCanBeEndedFrom
     runFor(1);
     form().manualOperation.click();
     runUntil("08:00:40");
-    bridge->ticker().fire();
+    bridge->secondPassed();
     json s = status();
     EXPECT_EQ(s["mode"], "manual");
     EXPECT_EQ(s["manualMissed"], 2) << "08:00:00 and 08:00:30 did not ring";

@@ -66,10 +66,15 @@ void closeQuietly(int fd) {
 }
 
 // Called by the library with the request line's target, before anything is unescaped.
+// Nothing may unwind into the library's C frames: out of memory, a connection is dropped.
 void* startRequest(void*, const char* uri, MHD_Connection*) {
-    auto* state = new RequestState;
-    state->uri = uri != nullptr ? uri : "";
-    return state;
+    try {
+        auto state = std::make_unique<RequestState>();
+        state->uri = uri != nullptr ? uri : "";
+        return state.release();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 void endRequest(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
@@ -252,9 +257,9 @@ console::HttpResponse serve(Shared& shared, MHD_Connection* connection, const ch
     }
 }
 
-MHD_Result answerRequest(void* cls, MHD_Connection* connection, const char*, const char* method,
-                         const char* version, const char* uploadData, size_t* uploadSize,
-                         void** context) {
+MHD_Result answerRequestOrThrow(void* cls, MHD_Connection* connection, const char* method,
+                                const char* version, const char* uploadData, size_t* uploadSize,
+                                void** context) {
     Shared& shared = *static_cast<Shared*>(cls);
     auto* state = static_cast<RequestState*>(*context);
     if (state == nullptr) {
@@ -302,6 +307,17 @@ MHD_Result answerRequest(void* cls, MHD_Connection* connection, const char*, con
         return queueError(connection, shared, MHD_HTTP_CONTENT_TOO_LARGE, "请求体过大");
     }
     return queue(connection, shared, serve(shared, connection, method, *state));
+}
+
+MHD_Result answerRequest(void* cls, MHD_Connection* connection, const char*, const char* method,
+                         const char* version, const char* uploadData, size_t* uploadSize,
+                         void** context) {
+    try {
+        return answerRequestOrThrow(cls, connection, method, version, uploadData, uploadSize,
+                                    context);
+    } catch (...) {
+        return MHD_NO;
+    }
 }
 
 // The listening socket is made here rather than by the library, so that a port in use is

@@ -344,6 +344,12 @@ TEST(MhdHttpServer, RefusesOversizedHeadsAndBodiesWithoutCallingTheHandler) {
     EXPECT_EQ(reply.status, 431) << curl_easy_strerror(reply.code);
     EXPECT_EQ(calls, 0);
 
+    // A head past the library's own memory for it is refused too, not served in part.
+    longHead.headers = {"X-Padding: " + std::string(200 * 1024, 'p')};
+    reply = fetch(longHead);
+    EXPECT_NE(reply.status, 200) << curl_easy_strerror(reply.code);
+    EXPECT_EQ(calls, 0);
+
     // The limits themselves are allowed, and the server still serves after refusing.
     Fetch atLimit{local(server.port(), "/api/upload")};
     atLimit.method = "POST";
@@ -479,9 +485,15 @@ TEST(MhdHttpServer, EventStreamsArriveInOrderAndCloseWhenTheClientGoesOrTheServe
         return events.size() >= expected.size();
     }));
 
+    RawClient idle(server.port());
+    RawClient halfway(server.port());
+    halfway.send("GET /api/day HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    std::this_thread::sleep_for(50ms);
     const auto before = Clock::now();
     server.stop();
-    EXPECT_LT(Clock::now() - before, 2s) << "an open stream does not hold the server";
+    EXPECT_LT(Clock::now() - before, 2s) << "open streams and clients do not hold the server";
+    EXPECT_TRUE(idle.closedWithin(500ms));
+    EXPECT_TRUE(halfway.closedWithin(500ms));
     client.join();
     EXPECT_TRUE(streamNumber(1)->closed());
     EXPECT_EQ(reply.body, expected);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "backends/linux/linux_file_sync.h"
+#include "backends/linux/linux_host_names.h"
+#include "backends/linux/openssl_certificates.h"
 #include "backends/linux/sodium_secrets.h"
 #include "core/console/console_command.h"
 
@@ -46,7 +48,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     orvessa::backends::LinuxFileSync sync;
-    const orvessa::console::CommandServices services{secrets, readPasswordLine, &sync};
+    orvessa::backends::OpensslCertificates certificates;
+    orvessa::backends::LinuxHostNames hostNames;
+    const orvessa::console::CommandServices services{secrets, readPasswordLine, &sync,
+                                                     &certificates, &hostNames};
     return orvessa::console::runConsoleCommand(std::vector<std::string>(argv + 1, argv + argc),
                                                services, std::cout, std::cerr);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,57 @@ TEST_F(ConsoleCommand, AFailedCommandSaysWhyAndWritesNothing) {
     fs::remove_all(work / "program");
     EXPECT_EQ(runConsole(work, {"status"}).status, 1);
     EXPECT_FALSE(fs::exists(work / "program")) << "a missing directory is not made";
+}
+
+TEST_F(ConsoleCommand, EnablingForTheNetworkMakesACertificateOnceAndStatusShowsItsFingerprint) {
+    const fs::path program = work / "program";
+    ASSERT_EQ(runConsole(work, {"enable"}).status, 0);
+    EXPECT_FALSE(fs::exists(program / "console-cert.pem")) << "the loopback needs none";
+
+    const Outcome enable = runConsole(work, {"enable", "--address", "0.0.0.0"});
+    ASSERT_EQ(enable.status, 0) << enable.errors;
+    const std::regex fingerprintLine("证书指纹：((?:[0-9A-F]{2}:){31}[0-9A-F]{2})\n");
+    std::smatch made;
+    ASSERT_TRUE(std::regex_search(enable.out, made, fingerprintLine)) << enable.out;
+    EXPECT_EQ(programFiles(), (std::vector<std::string>{"console-cert.pem", "console-key.pem",
+                                                        "console.conf", "orvessa.sys"}));
+    EXPECT_EQ(fs::status(program / "console-key.pem").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(contains(readBytes(program / "console.conf"), "certificate=\n"))
+        << "the made certificate is found by its place, not named";
+
+    const std::string certificate = readBytes(program / "console-cert.pem");
+    const Outcome again = runConsole(work, {"enable", "--port", "9443"});
+    ASSERT_EQ(again.status, 0) << again.errors;
+    EXPECT_FALSE(contains(again.out, "证书指纹：")) << "nothing new was made";
+    EXPECT_EQ(readBytes(program / "console-cert.pem"), certificate)
+        << "a certificate browsers were told to trust is kept";
+
+    const Outcome status = runConsole(work, {"status"});
+    ASSERT_EQ(status.status, 0) << status.errors;
+    std::smatch shown;
+    ASSERT_TRUE(std::regex_search(status.out, shown, fingerprintLine)) << status.out;
+    EXPECT_EQ(shown[1], made[1]);
+    EXPECT_FALSE(contains(status.out, "not yet made")) << status.out;
+}
+
+TEST_F(ConsoleCommand, ANamedCertificateIsUsedAndOneThatCannotBeMadeFailsTheEnable) {
+    const fs::path program = work / "program";
+    writeBytes(program / "console.conf", "certificate=own.pem\nkey=own-key.pem\n");
+    const Outcome named = runConsole(work, {"enable", "--address", "0.0.0.0"});
+    ASSERT_EQ(named.status, 0) << named.errors;
+    EXPECT_FALSE(fs::exists(program / "console-cert.pem"));
+    const Outcome status = runConsole(work, {"status"});
+    EXPECT_TRUE(contains(status.out, "证书: own.pem\n私钥: own-key.pem\n")) << status.out;
+    EXPECT_FALSE(contains(status.out, "证书指纹：")) << "the named file is not there";
+
+    fs::remove(program / "console.conf");
+    fs::create_directory(program / "console-key.pem");  // the key's place is taken
+    const Outcome blocked = runConsole(work, {"enable", "--address", "0.0.0.0"});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_TRUE(contains(blocked.errors, "无法生成证书")) << blocked.errors;
+    EXPECT_EQ(programFiles(), (std::vector<std::string>{"console-key.pem", "orvessa.sys"}))
+        << "a failed enable writes no file";
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class Command {
 public:
     Command(const std::filesystem::path& directory, const CommandServices& services,
             std::ostream& out, std::ostream& errors)
-        : m_settings(directory, services.sync),
+        : m_directory(directory),
+          m_settings(directory, services.sync),
           m_accounts(directory, services.secrets, services.sync),
           m_services(services),
           m_out(out),
@@ -164,13 +165,72 @@ private:
             m_settings.setPort(port);
         }
         m_settings.setEnabled(true);
+        bool made = false;
+        if (const int failed = makeCertificateIfNeeded(made); failed != 0) {
+            return failed;
+        }
         if (const int failed = saveSettings(); failed != 0) {
+            if (made) {
+                std::error_code ec;
+                std::filesystem::remove(madeCertificateFile(), ec);
+                std::filesystem::remove(m_directory / kKeyFileName, ec);
+            }
             return failed;
         }
         const ConsoleSettings& s = m_settings.settings();
         m_out << "控制台已打开: " << s.address << " 端口 " << s.port << "\n";
         printAccess(s);
+        if (made) {
+            m_out << "已生成证书 " << kCertificateFileName << " 和私钥 " << kKeyFileName << "\n";
+            printFingerprint(madeCertificateFile());
+        }
         return 0;
+    }
+
+    std::filesystem::path madeCertificateFile() const { return m_directory / kCertificateFileName; }
+
+    // The certificate the server will use: the one named in the settings, else the made one.
+    std::filesystem::path certificateFile(const ConsoleSettings& s) const {
+        return s.certificate.empty() ? madeCertificateFile()
+                                     : m_directory / text::fsPath(s.certificate);
+    }
+
+    // Other computers reach the console only over TLS, so it gets a certificate of its own
+    // unless the administrator named one; one already made is kept, as browsers trust it.
+    int makeCertificateIfNeeded(bool& made) {
+        const ConsoleSettings& s = m_settings.settings();
+        if (isLoopback(s.address) || !s.certificate.empty() || !s.key.empty() ||
+            m_services.certificates == nullptr) {
+            return 0;
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(madeCertificateFile(), ec)) {
+            return 0;
+        }
+        std::vector<std::string> names;
+        if (m_services.hostNames != nullptr) {
+            names = m_services.hostNames->names();
+        }
+        if (const std::string why = m_services.certificates->make(
+                madeCertificateFile(), m_directory / kKeyFileName, names);
+            !why.empty()) {
+            return fail("无法生成证书: " + why);
+        }
+        made = true;
+        return 0;
+    }
+
+    void printFingerprint(const std::filesystem::path& file) {
+        if (m_services.certificates == nullptr) {
+            return;
+        }
+        std::string error;
+        const std::string fingerprint = m_services.certificates->fingerprint(file, error);
+        if (fingerprint.empty()) {
+            m_out << "证书错误: " << error << "\n";
+        } else {
+            m_out << "证书指纹：" << fingerprint << "\n";
+        }
     }
 
     int disable() {
@@ -194,11 +254,19 @@ private:
         m_out << "地址: " << s.address << "\n";
         m_out << "端口: " << s.port << "\n";
         printAccess(s);
-        if (s.certificate.empty()) {
-            m_out << "证书: 尚未生成 (certificate: not yet made)\n";
-        } else {
+        std::error_code ec;
+        if (!s.certificate.empty()) {
             m_out << "证书: " << s.certificate << "\n";
             m_out << "私钥: " << s.key << "\n";
+            if (std::filesystem::exists(certificateFile(s), ec)) {
+                printFingerprint(certificateFile(s));
+            }
+        } else if (std::filesystem::exists(madeCertificateFile(), ec)) {
+            m_out << "证书: " << kCertificateFileName << "\n";
+            m_out << "私钥: " << kKeyFileName << "\n";
+            printFingerprint(madeCertificateFile());
+        } else {
+            m_out << "证书: 尚未生成 (certificate: not yet made)\n";
         }
         for (const std::string& problem : m_settings.problems()) {
             m_out << "设置错误: " << ConsoleSettingsFile::kFileName << " " << problem << "\n";
@@ -287,6 +355,7 @@ private:
         return 0;
     }
 
+    std::filesystem::path m_directory;
     ConsoleSettingsFile m_settings;
     Accounts m_accounts;
     const CommandServices& m_services;

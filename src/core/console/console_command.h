@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/console/certificate.h"
 #include "core/console/secrets.h"
 #include "core/store/file_sync.h"
 
@@ -19,6 +20,9 @@ struct CommandServices {
     Secrets& secrets;
     PasswordReader readPassword;
     store::FileSync* sync = nullptr;
+    // Make and read the console's own certificate; without them none is made or shown.
+    Certificates* certificates = nullptr;
+    HostNames* hostNames = nullptr;
 };
 
 // The console's set-up command: `arguments` are DIR and the command after it (enable, disable,

@@ -28,8 +28,11 @@ ORVESSA_APP_PACKAGES=(qt6-base-dev qt6-webengine-dev
 ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool)
 
 # The web console's browser test only: a headless Chromium driven by playwright-core, which npm
-# installs from tests/browser/package-lock.json.
-ORVESSA_BROWSER_PACKAGES=(chromium nodejs npm)
+# installs from tests/browser/package-lock.json, and curl to see when the console answers.
+# Node.js and npm come from Debian only where the machine has none of its own (a machine's own
+# Node.js package may not be installed beside Debian's npm).
+ORVESSA_BROWSER_PACKAGES=(chromium curl)
+ORVESSA_NODE_PACKAGES=(nodejs npm)
 
 # ensure_packages PACKAGE...: installs with apt-get whatever of PACKAGE is not installed yet.
 ensure_packages() {

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything, and runs every test; then builds the core
 # alone with AddressSanitizer and UndefinedBehaviorSanitizer and runs its tests again.
-# Exits non-zero when anything fails.
+# Last, the console in headless Chromium. Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 ensure_packages "${ORVESSA_CORE_PACKAGES[@]}" "${ORVESSA_APP_PACKAGES[@]}" \
-    "${ORVESSA_DISPLAY_PACKAGES[@]}"
+    "${ORVESSA_DISPLAY_PACKAGES[@]}" "${ORVESSA_BROWSER_PACKAGES[@]}"
+command -v npm >/dev/null || ensure_packages "${ORVESSA_NODE_PACKAGES[@]}"
 jobs=$(nproc)
 
 cmake -S . -B build -DORVESSA_BUILD_TESTS=ON
@@ -25,4 +26,6 @@ echo "== all tests"
 # Tests that start the program keep its files in temporary directories of their own. A test that
 # hangs fails after ten minutes instead of holding the run.
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --timeout 600 -j"$jobs" || status=1
+echo "== the console in a real browser"
+tests/browser/run.sh build || status=1
 exit $status

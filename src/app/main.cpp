@@ -5,13 +5,21 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 #include <list>
 #include <memory>
 
 #include "app/real_platform.h"
+#include "backends/linux/linux_host_names.h"
+#include "backends/linux/mhd_http_server.h"
+#include "backends/linux/openssl_certificates.h"
+#include "backends/linux/sodium_secrets.h"
+#include "core/console/console_runner.h"
 #include "core/system/orvessa_system.h"
+#include "dryrun/day_checker_service.h"
 #include "gui/pictures.h"
+#include "gui/qt_ui_queue.h"
 #include "gui/system_views.h"
 #include "gui/timer_binder.h"
 
@@ -63,8 +71,36 @@ int main(int argc, char** argv) {
     timers.emplace_back(mainWindow.clockSyncTimer, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::SystemViews views(*system, platform.host);
 
+    // The console in the browser, when console.conf turns it on: its own threads serve it,
+    // and a console that cannot start leaves the broadcast as it is.
+    backends::SodiumSecrets secrets;
+    backends::LinuxHostNames hostNames;
+    backends::OpensslCertificates certificates;
+    // Its own rehearsals, so that a day looked at from the office never waits for the window's.
+    dryrun::DayCheckerService consoleDays(platform.programDirectory);
+    backends::MhdHttpServer server;
+    gui::QtUiQueue interfaceThread;
+    console::ConsoleRunner consoleRunner(
+        *system, console::ConsoleRunnerServices{
+                     .server = server,
+                     .certificates = &certificates,
+                     .hostNames = hostNames,
+                     .secrets = secrets,
+                     .ui = interfaceThread,
+                     .clock = platform.clock,
+                     .checker = &consoleDays,
+                     .asRunDirectory = platform.asRun ? backends::AsRunWriter::defaultDirectory()
+                                                      : std::filesystem::path(),
+                     .fileSync = &platform.fileSync,
+                     .assets = console::findAsset});
+    const gui::TimerBinder consoleTicker(consoleRunner.ticker(),
+                                         gui::TimerBinder::Ticks::OnTheSecond, nullptr);
+
     // The message loop shows the main window, which runs its activation.
     mainWindow.showFromTray();
+    // After the activation's own status lines, so that a console that cannot start is read.
+    QTimer::singleShot(0, [&consoleRunner] { consoleRunner.start(); });
     const int code = QApplication::exec();
+    consoleRunner.stop();
     return code;
 }

@@ -88,7 +88,7 @@
             } catch (e) {
                 // gone either way
             }
-            location.assign('/login');
+            Orv.toLogin();
         });
         window.addEventListener('hashchange', showPage);
         showPage();

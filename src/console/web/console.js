@@ -3,6 +3,15 @@
 
 const Orv = (() => {
     let csrfToken = '';
+    let leaving = false;
+
+    // To the login page, once: a second navigation would cut the first short.
+    function toLogin() {
+        if (!leaving) {
+            leaving = true;
+            location.assign('/login');
+        }
+    }
 
     class ApiError extends Error {
         constructor(status, message, data) {
@@ -37,7 +46,7 @@ const Orv = (() => {
             data = null;
         }
         if (response.status === 401 && path !== '/api/login') {
-            location.assign('/login');
+            toLogin();
             throw new ApiError(401, '登录已过期，请重新登录', data);
         }
         if (!response.ok) {
@@ -124,6 +133,7 @@ const Orv = (() => {
         isOperator: () => Boolean(Orv.session && Orv.session.role === 'operator'),
         ApiError,
         api,
+        toLogin,
         setCsrfToken,
         el,
         clear,

@@ -326,7 +326,7 @@ HttpResponse ConsoleService::route(const HttpRequest& request) {
         return stop(request, *caller);
     }
     if (path == "/api/events" && method == "GET") {
-        return events();
+        return events(*caller);
     }
     return failure(404, "没有这个接口");
 }
@@ -638,14 +638,57 @@ HttpResponse ConsoleService::stop(const HttpRequest& request, const Caller& call
     return actionAnswer(result, {});
 }
 
-HttpResponse ConsoleService::events() {
+namespace {
+
+// An event stream that ends when its reader may no longer read: logged out, removed, given
+// another password, or gone past the session's limits.
+class GuardedStream final : public EventStream {
+public:
+    GuardedStream(std::shared_ptr<EventStream> inner, std::function<bool()> allowed)
+        : m_inner(std::move(inner)), m_allowed(std::move(allowed)) {}
+
+    std::optional<std::string> next(std::chrono::milliseconds wait) override {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_checked >= std::chrono::seconds{1}) {
+            m_checked = now;
+            if (!m_allowed()) {
+                m_inner->close();
+                return std::nullopt;
+            }
+        }
+        return m_inner->next(wait);
+    }
+    void close() override { m_inner->close(); }
+
+private:
+    std::shared_ptr<EventStream> m_inner;
+    std::function<bool()> m_allowed;
+    std::chrono::steady_clock::time_point m_checked = std::chrono::steady_clock::now();
+};
+
+}  // namespace
+
+bool ConsoleService::stillAllowed(const Caller& caller) {
+    const std::lock_guard lock(m_accountsMutex);
+    refreshAccounts();
+    if (!caller.session) {
+        return std::any_of(m_accounts.tokens().begin(), m_accounts.tokens().end(),
+                           [&](const Token& t) { return t.name == caller.name; });
+    }
+    const User* user = m_accounts.findUser(caller.name);
+    return user != nullptr && user->generation == caller.session->generation &&
+           m_sessions.alive(caller.session->id, m_s.now());
+}
+
+HttpResponse ConsoleService::events(const Caller& caller) {
     auto stream = m_s.hub.subscribe();
     if (!stream) {
         return failure(503, "事件连接已满，请稍后再试");
     }
     HttpResponse r;
     r.contentType = "text/event-stream; charset=utf-8";
-    r.stream = std::move(stream);
+    r.stream = std::make_shared<GuardedStream>(std::move(stream),
+                                               [this, caller] { return stillAllowed(caller); });
     return r;
 }
 

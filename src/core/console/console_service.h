@@ -84,7 +84,9 @@ private:
                                 const std::string& date);
     HttpResponse mode(const HttpRequest& request, const Caller& caller);
     HttpResponse stop(const HttpRequest& request, const Caller& caller);
-    HttpResponse events();
+    HttpResponse events(const Caller& caller);
+    // Whether `caller` may still read: the session or token is still there.
+    bool stillAllowed(const Caller& caller);
 
     // Runs `work` on the interface thread and waits for it; none when it did not answer in time.
     std::optional<ActionResult> onInterfaceThread(std::function<ActionResult(SystemActions&)> work);

@@ -42,6 +42,13 @@ std::optional<Session> SessionStore::find(std::string_view id, SteadyTime now) {
     return s;
 }
 
+bool SessionStore::alive(std::string_view id, SteadyTime now) const {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_sessions.find(id);
+    return it != m_sessions.end() && now - it->second.lastSeen < kSessionIdle &&
+           now - it->second.began < kSessionLongest;
+}
+
 void SessionStore::end(std::string_view id) {
     const std::lock_guard lock(m_mutex);
     const auto it = m_sessions.find(id);

@@ -40,6 +40,8 @@ public:
     // The live session of `id`, marked as seen now; none for an unknown, idle or old one,
     // which is forgotten.
     std::optional<Session> find(std::string_view id, SteadyTime now);
+    // Whether the session of `id` is live, without counting this as the client being seen.
+    bool alive(std::string_view id, SteadyTime now) const;
     void end(std::string_view id);
     // Ends every session of `user` not made under `generation` (0 ends them all).
     void endUser(std::string_view user, std::uint64_t generation = 0);

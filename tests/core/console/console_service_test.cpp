@@ -5,6 +5,7 @@
 #include <future>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <thread>
 
 #include "core/console/accounts.h"
 #include "core/console/console_json.h"
@@ -472,6 +473,32 @@ TEST_F(ConsoleServiceTest, AsRunIsListedByDateAndAsCsvThatSpreadsheetsCannotRun)
         << csv.body;
     EXPECT_EQ(asRunCsv("d", {"2026-12-08 08:00:00 =cmd|x"}),
               "date,time,event,details\r\n\"d\",\"08:00:00\",\"'=cmd|x\",\"\"\r\n");
+}
+
+}  // namespace
+}  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST_F(ConsoleServiceTest, AnEventStreamEndsWithItsSession) {
+    addUser("wang", Role::Viewer, "correct horse");
+    login("wang", "correct horse");
+    const HttpResponse events = send(request("GET", "/api/events"));
+    ASSERT_TRUE(events.stream);
+    EXPECT_EQ(events.contentType, "text/event-stream; charset=utf-8");
+    m_hub.publish("status", "{}");
+    ASSERT_TRUE(events.stream->next(0ms).has_value());
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.removeUser("wang"), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    // The stream looks again within a second, not at every event.
+    std::this_thread::sleep_for(1100ms);
+    m_hub.publish("status", "{}");
+    EXPECT_FALSE(events.stream->next(0ms).has_value()) << "a removed user reads no more";
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The console in a real browser: lays out a throwaway demonstration program directory with a
+# bell a minute from now, turns its console on at a free port of 127.0.0.1 with a user of its
+# own, starts Orvessa on a virtual display, and drives headless Chromium through
+# console.spec.mjs. Screenshots go to SHOTS (default: a temporary directory, kept).
+#
+# Usage: tests/browser/run.sh BUILD_DIR [SHOTS]
+set -euo pipefail
+build=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/orvessa-browser-XXXXXX)
+shots=${2:-$work/shots}
+mkdir -p "$shots"
+pid=
+finish() {
+    # Only the program this script started.
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work/program" "$work/xdg"
+}
+trap finish EXIT
+
+dir=$work/program
+mkdir -p "$dir" "$work/xdg/config" "$work/xdg/data" "$work/xdg/state" "$work/xdg/cache" \
+    "$work/xdg/runtime"
+chmod 700 "$work/xdg/runtime"
+cp "$build/program/orvessa" "$build/program/orvessa_webview.so" "$dir/"
+"$build/program/orvessa-make-demo" "$dir" "$here/../../resources/orvessa.sys" >/dev/null
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+password=$(od -An -N12 -tx1 /dev/urandom | tr -d ' \n')
+"$build/program/orvessa-console" "$dir" enable --address 127.0.0.1 --port "$port" >/dev/null
+echo "$password" | "$build/program/orvessa-console" "$dir" user add tester --role operator >/dev/null
+
+export XDG_CONFIG_HOME=$work/xdg/config XDG_DATA_HOME=$work/xdg/data \
+    XDG_STATE_HOME=$work/xdg/state XDG_CACHE_HOME=$work/xdg/cache XDG_RUNTIME_DIR=$work/xdg/runtime
+QTWEBENGINE_DISABLE_SANDBOX=1 xvfb-run -a -s '-screen 0 1024x768x24' "$dir/orvessa" \
+    >"$work/orvessa.log" 2>&1 &
+pid=$!
+
+url=http://127.0.0.1:$port
+for _ in $(seq 60); do
+    if curl -s -o /dev/null "$url/login"; then
+        break
+    fi
+    sleep 0.5
+done
+
+[ -d "$here/node_modules/playwright-core" ] || npm ci --prefix "$here" --no-audit --no-fund
+status=0
+ORVESSA_CONSOLE_URL=$url ORVESSA_CONSOLE_USER=tester ORVESSA_CONSOLE_PASSWORD=$password \
+    timeout 300 node "$here/console.spec.mjs" "$shots" || status=$?
+echo "screenshots: $shots"
+if [ "$status" -ne 0 ]; then
+    echo "--- Orvessa's output"
+    tail -n 40 "$work/orvessa.log" || true
+fi
+exit $status

@@ -12,6 +12,8 @@
         left: '未播',
         day: '新的一天',
         clock: '时钟',
+        'clock-jump': '时钟跳变',
+        console: '控制台',
     };
 
     function fillDates(dates, chosen) {

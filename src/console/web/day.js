@@ -35,13 +35,12 @@
 
     function render(day) {
         Orv.$('day-title').textContent = `${day.date}　${day.weekdayName || ''}`;
+        // The reason already carries the remark, cut to a line's length.
         Orv.$('day-plan').textContent = day.plan ? day.plan.reason || '' : '';
-        if (day.plan && day.plan.remark) {
-            Orv.$('day-plan').textContent += `（${day.plan.remark}）`;
-        }
         Orv.$('day-stop').hidden = !day.stopDay;
         const message = Orv.$('day-message');
-        Orv.showMessage(message, day.error ? `无法检查这一天：${day.error}` : '', false);
+        Orv.showMessage(
+            message, day.error ? `无法检查这一天：${day.error}` : day.tableNote || '', false);
 
         list('day-problems-box', 'day-problems', (day.problems || []).map(problemText));
         list('day-doubts-box', 'day-doubts', day.calendarDoubts || []);

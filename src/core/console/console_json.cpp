@@ -153,7 +153,7 @@ std::string tableJson(const std::string& table) {
 }
 
 std::string dayJson(year_month_day date, const store::DayPlan& plan,
-                    const std::vector<store::ScheduleRow>& rows,
+                    const std::vector<store::ScheduleRow>& rows, const std::string& tableNote,
                     const editing::DayCheckResult& check) {
     json j;
     j["date"] = store::dateText(date);
@@ -162,8 +162,14 @@ std::string dayJson(year_month_day date, const store::DayPlan& plan,
     j["plan"] = planJson(plan);
     j["stopDay"] = plan.stopDay();
     j["error"] = check.error;
+    j["table"] = plan.tableFileName();
+    j["tableNote"] = tableNote;
     json list = json::array();
     for (std::size_t i = 1; i < rows.size(); ++i) {
+        const store::ScheduleRow& r = rows[i];
+        if (r.start.empty() && r.label.empty() && r.file.empty() && r.stop.empty()) {
+            continue;
+        }
         list.push_back({{"row", static_cast<int>(i)},
                         {"start", rows[i].start},
                         {"stop", rows[i].stop},

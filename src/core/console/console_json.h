@@ -20,8 +20,9 @@ std::string broadcastJson(const scheduler::BroadcastEvent& event);
 std::string tableJson(const std::string& table);
 
 // A day the office looks ahead at: its plan, its table's rows and what its rehearsal found.
+// Rows without any cell are left out; `tableNote` says why the table has none at all.
 std::string dayJson(std::chrono::year_month_day date, const store::DayPlan& plan,
-                    const std::vector<store::ScheduleRow>& rows,
+                    const std::vector<store::ScheduleRow>& rows, const std::string& tableNote,
                     const editing::DayCheckResult& check);
 
 struct CalendarYear {

@@ -444,7 +444,14 @@ HttpResponse ConsoleService::day(const HttpRequest& request) {
     planner.reload();
     const store::DayPlan plan = planner.planFor(*date);
     store::ScheduleTable table;
-    store::loadTableFile(table, m_s.programDirectory, plan.tableFileName());
+    const store::TableLoadResult loaded =
+        store::loadTableFile(table, m_s.programDirectory, plan.tableFileName());
+    std::string tableNote;
+    if (loaded.outcome == store::TableLoadResult::Outcome::Missing) {
+        tableNote = plan.tableFileName() + " 尚未创建";
+    } else if (loaded.outcome == store::TableLoadResult::Outcome::Failed) {
+        tableNote = plan.tableFileName() + " 无法读取：" + loaded.error;
+    }
     std::vector<store::ScheduleRow> rows;
     for (int r = 0; r < table.rowCount(); ++r) {
         rows.push_back(store::ScheduleRow::read(table, r));
@@ -453,7 +460,7 @@ HttpResponse ConsoleService::day(const HttpRequest& request) {
     if (m_s.checker != nullptr) {
         check = m_s.checker->check(*date, nullptr);
     }
-    std::string body = dayJson(*date, plan, rows, check);
+    std::string body = dayJson(*date, plan, rows, tableNote, check);
     m_days[key] = {now, body};
     return answer(200, std::move(body));
 }

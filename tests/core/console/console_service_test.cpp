@@ -503,3 +503,29 @@ TEST_F(ConsoleServiceTest, AnEventStreamEndsWithItsSession) {
 
 }  // namespace
 }  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST_F(ConsoleServiceTest, ADayShowsItsTablesRowsOrSaysTheTableIsMissing) {
+    addUser("wang", Role::Viewer, "correct horse");
+    login("wang", "correct horse");
+    orvessa::testing::writeBytes(m_dir.path() / "zxsj4.log",
+                                 "1,08:00:00,bell,bell.wav,,,\r\n2,,chain,chain.wav,,,\r\n");
+    HttpRequest r = request("GET", "/api/day");
+    r.query["date"] = "2026-12-10";  // a Thursday
+    json j = json::parse(send(r).body);
+    EXPECT_EQ(j["table"], "zxsj4.log");
+    EXPECT_EQ(j["tableNote"], "");
+    ASSERT_EQ(j["rows"].size(), 2u);
+    EXPECT_EQ(j["rows"][0]["start"], "08:00:00");
+    EXPECT_EQ(j["rows"][1]["file"], "chain.wav");
+
+    r.query["date"] = "2026-12-11";
+    j = json::parse(send(r).body);
+    EXPECT_EQ(j["rows"].size(), 0u) << "the empty rows of a table not made are not rows";
+    EXPECT_EQ(j["tableNote"], "zxsj5.log 尚未创建");
+}
+
+}  // namespace
+}  // namespace orvessa::console

@@ -20,6 +20,12 @@ Session SessionStore::begin(std::string user, Role role, std::uint64_t generatio
         const Session& old = entry.second;
         return now - old.lastSeen >= kSessionIdle || now - old.began >= kSessionLongest;
     });
+    if (m_sessions.size() >= kMaxSessions) {
+        const auto oldest = std::min_element(
+            m_sessions.begin(), m_sessions.end(),
+            [](const auto& a, const auto& b) { return a.second.lastSeen < b.second.lastSeen; });
+        m_sessions.erase(oldest);
+    }
     m_sessions[s.id] = s;
     return s;
 }
@@ -81,6 +87,10 @@ std::chrono::seconds LoginThrottle::lockedFor(const std::string& address, Steady
 
 bool LoginThrottle::failed(const std::string& address, SteadyTime now) {
     const std::lock_guard lock(m_mutex);
+    if (m_records.size() >= kMaxThrottled && m_records.find(address) == m_records.end()) {
+        std::erase_if(m_records,
+                      [&](const auto& entry) { return entry.second.lockedUntil <= now; });
+    }
     Record& r = m_records[address];
     if (++r.failures < kFailuresBeforeLockout) {
         return false;

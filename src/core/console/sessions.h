@@ -16,6 +16,10 @@ namespace orvessa::console {
 using SteadyTime = std::chrono::steady_clock::time_point;
 
 inline constexpr std::chrono::minutes kSessionIdle{30};
+// More live sessions than any school has people: past it the least recently seen goes.
+inline constexpr std::size_t kMaxSessions = 1000;
+// Addresses the throttle remembers; past it those not locked out are forgotten.
+inline constexpr std::size_t kMaxThrottled = 4096;
 inline constexpr std::chrono::hours kSessionLongest{12};
 
 struct Session {

@@ -529,3 +529,35 @@ TEST_F(ConsoleServiceTest, ADayShowsItsTablesRowsOrSaysTheTableIsMissing) {
 
 }  // namespace
 }  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST_F(ConsoleServiceTest, HostileBodiesAreRefusedWithoutHarm) {
+    addUser("wang", Role::Operator, "correct horse");
+    // Nested as deep as the body limit allows: refused, not a stack overflow.
+    const std::string deep = std::string(30000, '[') + std::string(30000, ']');
+    EXPECT_EQ(send(request("POST", "/api/login", deep)).status, 400);
+    EXPECT_EQ(
+        send(request("POST", "/api/login", "{\"user\":\"wang\",\"password\":\"\xff\xfe\"}")).status,
+        400);
+    EXPECT_EQ(send(request("POST", "/api/login", R"({"user":["wang"],"password":{}})")).status,
+              401);
+}
+
+TEST(SessionStore, KeepsAtMostItsLimitAndForgetsTheLeastRecentlySeen) {
+    fakes::FakeSecrets secrets;
+    SessionStore store(secrets);
+    const SteadyTime start{};
+    const Session first = store.begin("wang", Role::Viewer, 1, start);
+    for (std::size_t i = 1; i < kMaxSessions; ++i) {
+        store.begin("li", Role::Viewer, 1, start + std::chrono::seconds(1));
+    }
+    EXPECT_TRUE(store.find(first.id, start + 2s).has_value());
+    store.begin("zhao", Role::Viewer, 1, start + 3s);
+    EXPECT_EQ(store.size(), kMaxSessions);
+    EXPECT_TRUE(store.find(first.id, start + 4s).has_value()) << "seen lately, so kept";
+}
+
+}  // namespace
+}  // namespace orvessa::console

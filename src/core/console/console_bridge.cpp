@@ -19,10 +19,20 @@ int secondOfDay(const platform::LocalDateTime& t) {
 }  // namespace
 
 ConsoleBridge::ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock,
-                             EventHub& hub, SnapshotBox& box, store::FileSync* sync)
+                             EventHub& hub, SnapshotBox& box, store::FileSync* sync,
+                             const std::filesystem::path& asRunDirectory)
     : m_system(system), m_clock(clock), m_hub(hub), m_box(box), m_sync(sync) {
     m_listening =
         m_system.engine().events().connect([this](const EngineEvent& event) { onEvent(event); });
+    if (!asRunDirectory.empty()) {
+        // Everything recorded so far is on the disk first, so that a row played at start-up
+        // (or before a restart) shows as played.
+        m_system.engine().flush();
+        const platform::LocalDateTime t = now();
+        m_date = platform::dateNumber(t);
+        m_table = m_system.engine().status().table;
+        m_records = rowRecords(readAsRunDay(asRunDirectory, platform::dateOf(t)).lines, m_table);
+    }
     if (m_system.engine().manual()) {
         const platform::LocalDateTime t = now();
         m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};

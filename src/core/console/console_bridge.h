@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,8 +21,11 @@ namespace orvessa::console {
 // way the main window's own commands would. Lives on the interface thread.
 class ConsoleBridge : public SystemActions {
 public:
+    // What today's rows did before the bridge was made is read from the as-run record in
+    // `asRunDirectory` (none: only what happens from now on).
     ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock, EventHub& hub,
-                  SnapshotBox& box, store::FileSync* sync);
+                  SnapshotBox& box, store::FileSync* sync,
+                  const std::filesystem::path& asRunDirectory = {});
     ~ConsoleBridge() override;
     ConsoleBridge(const ConsoleBridge&) = delete;
     ConsoleBridge& operator=(const ConsoleBridge&) = delete;

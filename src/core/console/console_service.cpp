@@ -495,29 +495,11 @@ HttpResponse ConsoleService::asRun(const HttpRequest& request) {
             }
         }
         std::sort(dates.rbegin(), dates.rend());
-        const int y = static_cast<int>(date->year());
-        const auto m = static_cast<int>(static_cast<unsigned>(date->month()));
-        const auto d = static_cast<int>(static_cast<unsigned>(date->day()));
-        const store::ReadResult file =
-            store::readWholeFile(m_s.asRunDirectory / scheduler::as_run::fileName(y, m, d));
-        if (file.status == store::ReadStatus::Failed) {
-            return failure(500, "播出记录无法读取：" + file.error);
+        AsRunDay day = readAsRunDay(m_s.asRunDirectory, *date);
+        if (!day.error.empty()) {
+            return failure(500, "播出记录无法读取：" + day.error);
         }
-        std::size_t at = 0;
-        while (at < file.bytes.size()) {
-            std::size_t end = file.bytes.find('\n', at);
-            if (end == std::string::npos) {
-                end = file.bytes.size();
-            }
-            std::string line = file.bytes.substr(at, end - at);
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            if (!line.empty()) {
-                lines.push_back(std::move(line));
-            }
-            at = end + 1;
-        }
+        lines = std::move(day.lines);
     }
     const std::string dateText = store::dateText(*date);
     if (csv) {

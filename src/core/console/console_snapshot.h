@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,19 @@ struct TodayRow {
     std::string reason;     // why it was skipped
     std::string reasonText;
 };
+
+// A day's file of the as-run record in `directory`, as lines without their ends; none for a
+// day without a file. `error` says why a file that is there could not be read.
+struct AsRunDay {
+    std::vector<std::string> lines;
+    std::string error;
+};
+AsRunDay readAsRunDay(const std::filesystem::path& directory, std::chrono::year_month_day date);
+
+// What the as-run lines of a day (as_run::line wrote them) say the rows of `table` did: the
+// last start, missing file or row left behind of each row.
+std::map<int, RowRecord> rowRecords(const std::vector<std::string>& lines,
+                                    const std::string& table);
 
 // The rows of `rows` (the table, heading first) with their states at second `now` of the day.
 std::vector<TodayRow> todayRows(const std::vector<store::ScheduleRow>& rows,

@@ -7,6 +7,7 @@
 
 #include "core/console/calendar_change.h"
 #include "core/console/console_json.h"
+#include "core/scheduler/as_run.h"
 #include "core/scheduler/clock_scenario.h"
 
 namespace orvessa::console {
@@ -154,6 +155,49 @@ TEST_F(ConsoleBridgeScenario, ACalendarChangeIsTakenAtTheNextDecisionAndNotLostB
     EXPECT_EQ(r.status, 409);
     EXPECT_EQ(r.reason, "window-unsaved");
     EXPECT_TRUE(status()["calendarUnsaved"]);
+}
+
+}  // namespace
+}  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST(RowRecords, AreReadBackFromTheLinesTheRecordWrote) {
+    using scheduler::BroadcastEvent;
+    auto event = [](BroadcastEvent::Type type, int second, std::string table, int row) {
+        BroadcastEvent e;
+        e.type = type;
+        e.at = {2026, 12, 9, 8, 0, second};
+        e.table = std::move(table);
+        e.row = row;
+        e.kind = playback::ItemKind::Media;
+        e.path = "/srv/bells/a row=9 by=7.wav";
+        return e;
+    };
+    BroadcastEvent left = event(BroadcastEvent::Type::Left, 5, "zxsj3.log", 2);
+    left.reason = "still-playing";
+    left.byRow = 1;
+    BroadcastEvent clock = event(BroadcastEvent::Type::Clock, 6, "", 0);
+    clock.reason = "clock-jump from=08:00:00 to=08:10:00";
+    const std::vector<std::string> lines = {
+        scheduler::as_run::line(event(BroadcastEvent::Type::Started, 1, "zxsj3.log", 1)),
+        scheduler::as_run::line(left),
+        scheduler::as_run::line(event(BroadcastEvent::Type::Missing, 7, "zxsj3.log", 3)),
+        scheduler::as_run::line(event(BroadcastEvent::Type::Started, 8, "zxsj8.log", 4)),
+        scheduler::as_run::line(clock),
+        "2026-12-09 08:00:09 start table=zxsj3.log row=x",
+        "damaged",
+    };
+    const std::map<int, RowRecord> records = rowRecords(lines, "zxsj3.log");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records.at(1).type, BroadcastEvent::Type::Started);
+    EXPECT_EQ(records.at(1).second, 8 * 3600 + 1);
+    EXPECT_EQ(records.at(2).type, BroadcastEvent::Type::Left);
+    EXPECT_EQ(records.at(2).reason, "still-playing");
+    EXPECT_EQ(records.at(2).byRow, 1) << "read before the path, not from inside it";
+    EXPECT_EQ(records.at(3).type, BroadcastEvent::Type::Missing);
+    EXPECT_EQ(records.count(4), 0u) << "another table's row";
 }
 
 }  // namespace

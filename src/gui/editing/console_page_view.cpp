@@ -25,6 +25,8 @@ namespace {
 QLabel* noteLabel(model::TextControl& control, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setWordWrap(true);
+    // Wrapped to the width the other pages give the dialog, not widening it.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bindText(control, label);
     return label;
 }
@@ -36,6 +38,9 @@ QGroupBox* accountBox(const QString& title, model::ListBox& list,
     auto* layout = new QHBoxLayout(box);
     auto* widget = new QListWidget(box);
     bindList(list, widget);
+    // A few accounts at most: the lists need not widen the dialog's other pages.
+    widget->setMinimumWidth(120);
+    widget->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(widget, 1);
     auto* buttons = new QVBoxLayout;
     addButtons(buttons, box, {.commands = std::move(commands), .atEnd = false});
@@ -99,9 +104,9 @@ ConsolePageView::ConsolePageView(editing::ConsolePage& model, model::Command& cl
     fingerprintRow->addWidget(new QLabel(QStringLiteral("证书指纹："), this));
     auto* fingerprint = new QLineEdit(this);
     bindText(model.fingerprintText, fingerprint);
+    fingerprint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     // The hex pairs are compared by eye with what the browser shows.
     fingerprint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    fingerprint->setFrame(false);
     fingerprint->setCursorPosition(0);
     fingerprintRow->addWidget(fingerprint, 1);
     layout->addLayout(fingerprintRow);

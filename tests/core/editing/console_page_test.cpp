@@ -81,7 +81,7 @@ private:
 };
 
 TEST_F(ConsolePageTest, BadAddressOrPortIsRefusedAndNothingIsWritten) {
-    writeBytes(m_dir / "console.conf", "# kept\nenabled=no\naddress=127.0.0.1\nport=8460\n");
+    writeBytes(m_dir / "console.conf", "# kept\nenabled=0\naddress=127.0.0.1\nport=8460\n");
     ConsolePage& p = page();
     EXPECT_FALSE(p.enabledBox.checked());
     EXPECT_EQ(p.portField.text(), "8460");

@@ -173,6 +173,28 @@ int main(int argc, char** argv) {
     seed("system_config", "short", "secret\r\n\r\n07:30:00\r\n");
     seed("system_config", "damaged", "\x81\x7F\r\n\r\n25:99:99\r\n\r\n99999999999\r\n-1\r\nx\r\n");
 
+    // The console's settings: the defaults, a network address with its own certificate and
+    // lines the file keeps, and bad, repeated and half-written values.
+    seed("console_settings", "defaults", "enabled=0\naddress=127.0.0.1\nport=8460\n");
+    seed("console_settings", "network",
+         "# 控制台\nenabled = 1\naddress=0.0.0.0\nport=8443\ncertificate=/etc/own.pem\n"
+         "key=own-key.pem\ncolour=blue\n\n");
+    seed("console_settings", "damaged",
+         "enabled=yes\r\naddress=::1\r\naddress=a b\r\nport=http\r\nport=99999\r\n=x\r\n"
+         "certificate=a\ncertificate=b\nport");
+
+    // The console's accounts: users and tokens as the set-up command writes them, and lines
+    // that are damaged, repeated or at the counter's end.
+    seed("console_users", "accounts",
+         "# Orvessa console accounts\ngeneration:7\nuser:demo:operator:7:pw$6465\n"
+         "user:王老师:viewer:3:pw$00\ntoken:panel:operator:tk$0a0b\n");
+    seed("console_users", "damaged",
+         "generation:x\nuser:a:admin:1:h\nuser:a:viewer:1:h\nuser:a:viewer:2:h\n"
+         "user:b c:viewer:1:h\nuser:d:viewer:-1:h\ntoken:t:viewer:\ntoken:t:viewer:h:extra\n"
+         "token:u:operator:h\ntoken:u:viewer:h\nsomething\n\r\n");
+    seed("console_users", "last_generation",
+         "generation:18446744073709551615\nuser:old:viewer:18446744073709551615:h\n");
+
     // Profiles: the subtitle's font, the media profile, a skin's description.
     seed("ini_profile", "fontinfo",
          gbk("[Font]\r\nName=宋体\r\nSize=28\r\nColor=255\r\nBold=1\r\n[Panel]\r\nColor=-"

@@ -108,6 +108,7 @@ system::PlatformServices RealPlatform::services() {
     s.clockSync = &clockSync;
     s.unattendedStart = &unattendedStart;
     s.fileSync = &fileSync;
+    s.consoleSecrets = &consoleSecrets;
     return s;
 }
 

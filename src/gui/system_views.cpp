@@ -1,6 +1,7 @@
 #include "gui/system_views.h"
 
 #include "gui/editing/calendar_window_view.h"
+#include "gui/editing/console_page_view.h"
 #include "gui/editing/directory_dialog_view.h"
 #include "gui/editing/exchange_chooser_view.h"
 #include "gui/editing/options_dialog_view.h"
@@ -32,6 +33,15 @@ SystemViews::SystemViews(system::OrvessaSystem& system, QtHost& host, QString mo
     m_optionsDialog =
         std::make_unique<OptionsDialogView>(system.optionsDialog(), m_mainWindow.get());
     host.registerView(system.optionsDialog(), m_optionsDialog.get());
+    // The console page's own dialogs open over the options.
+    if (editing::ConsolePage* console = system.optionsDialog().consolePage()) {
+        m_consoleAccount = std::make_unique<ConsoleAccountDialogView>(console->accountDialog(),
+                                                                      m_optionsDialog.get());
+        host.registerView(console->accountDialog(), m_consoleAccount.get());
+        m_consoleToken =
+            std::make_unique<ConsoleTokenDialogView>(console->tokenDialog(), m_optionsDialog.get());
+        host.registerView(console->tokenDialog(), m_consoleToken.get());
+    }
     m_directoryDialog =
         std::make_unique<DirectoryDialogView>(system.directoryDialog(), m_mainWindow.get());
     host.registerView(system.directoryDialog(), m_directoryDialog.get());

@@ -19,6 +19,8 @@ class SubtitleDialogView;
 class PreflightView;
 class CalendarWindowView;
 class CalendarImportView;
+class ConsoleAccountDialogView;
+class ConsoleTokenDialogView;
 class QtHost;
 
 // Every window of the system with its view, made in one place and registered with the host, so
@@ -50,6 +52,9 @@ private:
     std::unique_ptr<PreflightView> m_preflight;  // only with a day checker
     std::unique_ptr<CalendarWindowView> m_calendarWindow;
     std::unique_ptr<CalendarImportView> m_calendarImport;
+    // Children of the options dialog, so gone before it: only with the console's page.
+    std::unique_ptr<ConsoleAccountDialogView> m_consoleAccount;
+    std::unique_ptr<ConsoleTokenDialogView> m_consoleToken;
 };
 
 }  // namespace orvessa::gui

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "fakes/fake_platform.h"
+#include "fakes/fake_secrets.h"
 #include "gui/qt_host.h"
 #include "support/temp_dir.h"
 
@@ -14,7 +15,8 @@ class SystemViewsTest : public QObject {
 
 private slots:
     // Every window has its view, but for those whose commands are held back until they are
-    // built; a window shown without one is refused rather than shown as an empty box.
+    // built; a window shown without one is refused rather than shown as an empty box. The
+    // console's secrets are given, so that its page's dialogs are among them.
     void everyWindowThatCanBeShownHasItsView() {
         testing::TempDir dir;
         std::string config;
@@ -25,7 +27,11 @@ private slots:
         testing::writeBytes(dir / "orvessa.sys", config);
         fakes::FakePlatform platform;
         platform.clock.set({2026, 12, 9, 8, 0, 0});
-        auto system = system::OrvessaSystem::start(platform.services(dir.path()));
+        fakes::FakeSecrets secrets;
+        system::PlatformServices services = platform.services(dir.path());
+        services.consoleSecrets = &secrets;
+        auto system = system::OrvessaSystem::start(services);
+        QVERIFY(system->optionsDialog().consolePage() != nullptr);
         gui::QtHost host;
         gui::SystemViews views(*system, host);
         QStringList missing;

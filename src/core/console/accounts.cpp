@@ -140,6 +140,9 @@ std::string Accounts::addUser(std::string_view name, Role role, std::string_view
     if (std::string why = checkPassword(password); !why.empty()) {
         return why;
     }
+    if (!generationLeft()) {
+        return kGenerationsUsedUp;
+    }
     std::string hash = m_secrets.hashPassword(password);
     if (!usableHash(hash)) {
         return "无法计算密码的散列值";
@@ -165,6 +168,9 @@ std::string Accounts::changePassword(std::string_view name, std::string_view pas
     }
     if (std::string why = checkPassword(password); !why.empty()) {
         return why;
+    }
+    if (!generationLeft()) {
+        return kGenerationsUsedUp;
     }
     std::string hash = m_secrets.hashPassword(password);
     if (!usableHash(hash)) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,10 @@ struct Token {
 class Accounts {
 public:
     static constexpr const char* kFileName = "console-users";
+    // Why a user cannot be added nor a password changed once the generations have reached the
+    // counter's end, which only a file written by hand can bring about: one more would start
+    // them again from zero, where old sessions would pass for new ones.
+    static constexpr const char* kGenerationsUsedUp = "代数已用尽，无法再添加用户或修改密码";
 
     Accounts(std::filesystem::path programDirectory, Secrets& secrets,
              store::FileSync* sync = nullptr);
@@ -69,7 +74,12 @@ public:
     store::WriteResult save() const;
 
 private:
-    std::uint64_t nextGeneration() { return ++m_lastGeneration; }
+    bool generationLeft() const {
+        return m_lastGeneration < std::numeric_limits<std::uint64_t>::max();
+    }
+    std::uint64_t nextGeneration() {
+        return generationLeft() ? ++m_lastGeneration : m_lastGeneration;
+    }
 
     std::filesystem::path m_programDirectory;
     Secrets& m_secrets;

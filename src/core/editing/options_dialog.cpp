@@ -88,6 +88,11 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
     endActionOkButton.setHandler([this] { applyEndAction(); });
     accessOkButton.setHandler([this] { applyAccess(); });
     closeButton.setHandler([this] { closeDialog(); });
+    if (m_services.consoleSecrets != nullptr) {
+        m_consolePage = std::make_unique<ConsolePage>(ConsolePageServices{
+            m_services.host, m_services.programDirectory, *m_services.consoleSecrets,
+            m_services.consoleCertificates, m_services.fileSync});
+    }
 
     // The output starts at the slider's volume, so that a row whose volume equals the
     // slider's position (and so changes nothing) still plays at that volume.
@@ -96,10 +101,16 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
 }
 
 std::vector<model::Command*> OptionsDialog::allCommands() {
-    return {&chooseFileButton, &applyPathButton,     &playOrderDefaultBox, &previousRow,
-            &nextRow,          &shutdownOffBox,      &resetShutdownButton, &saveShutdownButton,
-            &autostart,        &endActionDefaultBox, &endActionOkButton,   &accessOkButton,
-            &closeButton};
+    std::vector<model::Command*> all{
+        &chooseFileButton, &applyPathButton,     &playOrderDefaultBox, &previousRow,
+        &nextRow,          &shutdownOffBox,      &resetShutdownButton, &saveShutdownButton,
+        &autostart,        &endActionDefaultBox, &endActionOkButton,   &accessOkButton,
+        &closeButton};
+    if (m_consolePage) {
+        const std::vector<model::Command*> page = m_consolePage->commands();
+        all.insert(all.end(), page.begin(), page.end());
+    }
+    return all;
 }
 
 void OptionsDialog::updateSettings() {
@@ -115,6 +126,10 @@ void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     // The entry may have been made or removed meanwhile, by the desktop's own settings.
     if (m_services.unattendedStart != nullptr) {
         autostart.setChecked(m_services.unattendedStart->autostart());
+    }
+    // So may the console's files, by its set-up command.
+    if (m_consolePage) {
+        m_consolePage->reload();
     }
 }
 

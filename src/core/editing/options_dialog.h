@@ -2,9 +2,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/console/certificate.h"
+#include "core/console/secrets.h"
+#include "core/editing/console_page.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/track_bar.h"
@@ -12,6 +16,7 @@
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
 #include "core/platform/unattended_start.h"
+#include "core/store/file_sync.h"
 #include "core/store/live_settings.h"
 #include "core/store/system_config.h"
 
@@ -30,9 +35,16 @@ struct OptionsServices {
     std::filesystem::path programDirectory;
     // The desktop's autostart of the program; without it "开机自动启动" is not offered.
     platform::UnattendedStart* unattendedStart = nullptr;
+    // The web console's password hashes and tokens; without them there is no "网页控制台" page.
+    console::Secrets* consoleSecrets = nullptr;
+    // Reads the console certificate's fingerprint; without it the page shows none.
+    console::Certificates* consoleCertificates = nullptr;
+    // What the console's files are flushed through when they are replaced.
+    store::FileSync* fileSync = nullptr;
 };
 
-// The options dialog: five pages of settings. Its play order, end-of-day choice, "屏蔽该功能"
+// The options dialog: five pages of settings, and a sixth for the web console where its secrets
+// are given. Its play order, end-of-day choice, "屏蔽该功能"
 // and volume edit the live settings that the player and the end of the day read while the system
 // runs; the configuration holds the defaults of the next start.
 class OptionsDialog : public model::Window {
@@ -55,6 +67,9 @@ public:
 
     // The page shown: the one open when the dialog last closed, "初始音量" at first.
     int activePage = 0;
+
+    // --- "网页控制台", after the five pages; null when it is not offered.
+    ConsolePage* consolePage() { return m_consolePage.get(); }
 
     // --- "初始音量": 1..255. A change sets the output volume and the selected row's volume cell.
     // A cell of 0 (or empty) plays at the default volume, so the slider does not offer 0.
@@ -136,6 +151,7 @@ private:
     store::LiveSettings& m_settings;
     model::Grid& m_grid;
     OptionsServices m_services;
+    std::unique_ptr<ConsolePage> m_consolePage;
 };
 
 }  // namespace orvessa::editing

@@ -107,9 +107,19 @@ void OrvessaSystem::buildDialogs(PlatformServices& services) {
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
         e.config(), e.settings(), m_mainWindow->grid,
-        editing::OptionsServices{services.host, services.audioOutput, saveConfiguration,
-                                 services.programDirectory, services.unattendedStart});
+        editing::OptionsServices{.host = services.host,
+                                 .output = services.audioOutput,
+                                 .saveConfiguration = saveConfiguration,
+                                 .programDirectory = services.programDirectory,
+                                 .unattendedStart = services.unattendedStart,
+                                 .consoleSecrets = services.consoleSecrets,
+                                 .consoleCertificates = services.consoleCertificates,
+                                 .fileSync = services.fileSync});
     m_windows.push_back(m_optionsDialog.get());
+    if (editing::ConsolePage* console = m_optionsDialog->consolePage()) {
+        m_windows.push_back(&console->accountDialog());
+        m_windows.push_back(&console->tokenDialog());
+    }
 }
 
 void OrvessaSystem::buildVideoWindow(PlatformServices& services) {

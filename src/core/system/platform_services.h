@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/console/certificate.h"
+#include "core/console/secrets.h"
 #include "core/editing/day_checker.h"
 #include "core/platform/calendar_reader.h"
 #include "core/platform/clock.h"
@@ -61,6 +63,11 @@ struct PlatformServices {
     // What every file the system replaces is flushed through, so that a power cut leaves the
     // old file or the new; none for no flush (tests, the rehearsal).
     store::FileSync* fileSync = nullptr;
+    // The web console's password hashes and tokens; without them the options offer no page for
+    // the console.
+    console::Secrets* consoleSecrets = nullptr;
+    // Reads the console certificate's fingerprint for that page; without it none is shown.
+    console::Certificates* consoleCertificates = nullptr;
 };
 
 // One of each platform part every system needs, under the names the services give them: the

@@ -21,6 +21,7 @@
 
 #include "gui/binders.h"
 #include "gui/button_row.h"
+#include "gui/editing/console_page_view.h"
 #include "gui/editing/directory_dialog_view.h"
 #include "gui/fonts.h"
 #include "gui/qt_text.h"
@@ -38,6 +39,11 @@ OptionsDialogView::OptionsDialogView(editing::OptionsDialog& model, QWidget* par
     for (std::size_t i = 0; i < std::size(pages); ++i) {
         pages[i]->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
         m_pages->addTab(pages[i], toQt(editing::OptionsDialog::kPages[i]));
+    }
+    if (editing::ConsolePage* console = model.consolePage()) {
+        auto* page = new ConsolePageView(*console, model.closeButton);
+        page->setObjectName(QStringLiteral("consolePage"));
+        m_pages->addTab(page, toQt(editing::ConsolePage::kTitle));
     }
     layout->addWidget(m_pages);
     setFixedSize(sizeHint().expandedTo(QSize(460, 320)));

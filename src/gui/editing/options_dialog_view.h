@@ -13,7 +13,8 @@ class QTabWidget;
 
 namespace orvessa::gui {
 
-// The options dialog: five pages of settings, each with its own way out. It opens at the page
+// The options dialog: five pages of settings (six with the web console's), each with its own
+// way out. It opens at the page
 // that was shown when it last closed.
 class OptionsDialogView : public QDialog {
 public:

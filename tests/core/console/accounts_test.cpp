@@ -120,6 +120,28 @@ TEST(Accounts, TheGenerationMovesOnWithEachPasswordAndNeverReturns) {
     EXPECT_NE(third, second);
 }
 
+// A file written by hand can put the generation at the counter's end: one more would start
+// again from zero, so nothing that needs a new one is done, and the rest still works.
+TEST(Accounts, GenerationsAtTheCountersEndAreNeverReused) {
+    TempDir dir;
+    fakes::FakeSecrets secrets;
+    writeBytes(dir / "console-users", "generation:18446744073709551615\nuser:ann:viewer:3:" +
+                                          secrets.hashPassword("password1") + "\n");
+    Accounts accounts(dir.path(), secrets);
+    ASSERT_TRUE(accounts.load());
+    EXPECT_EQ(accounts.addUser("bob", Role::Viewer, "password2"), Accounts::kGenerationsUsedUp);
+    EXPECT_EQ(accounts.changePassword("ann", "password2"), Accounts::kGenerationsUsedUp);
+    EXPECT_EQ(accounts.findUser("bob"), nullptr);
+    EXPECT_NE(accounts.authenticate("ann", "password1"), nullptr);
+    ASSERT_EQ(accounts.removeUser("ann"), "");
+    std::string shown;
+    EXPECT_EQ(accounts.addToken("panel", Role::Viewer, shown), "");
+    ASSERT_TRUE(accounts.save());
+    ASSERT_TRUE(accounts.load());
+    EXPECT_EQ(accounts.addUser("ann", Role::Viewer, "password1"), Accounts::kGenerationsUsedUp)
+        << "the removal did not bring the counter back to zero";
+}
+
 TEST(Accounts, DamagedLinesAreReportedAndKeptWhileTheOthersAreRead) {
     TempDir dir;
     fakes::FakeSecrets secrets;

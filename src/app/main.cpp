@@ -13,8 +13,6 @@
 #include "app/real_platform.h"
 #include "backends/linux/linux_host_names.h"
 #include "backends/linux/mhd_http_server.h"
-#include "backends/linux/openssl_certificates.h"
-#include "backends/linux/sodium_secrets.h"
 #include "core/console/console_runner.h"
 #include "core/system/orvessa_system.h"
 #include "dryrun/day_checker_service.h"
@@ -73,9 +71,7 @@ int main(int argc, char** argv) {
 
     // The console in the browser, when console.conf turns it on: its own threads serve it,
     // and a console that cannot start leaves the broadcast as it is.
-    backends::SodiumSecrets secrets;
     backends::LinuxHostNames hostNames;
-    backends::OpensslCertificates certificates;
     // Its own rehearsals, so that a day looked at from the office never waits for the window's.
     dryrun::DayCheckerService consoleDays(platform.programDirectory);
     backends::MhdHttpServer server;
@@ -83,9 +79,9 @@ int main(int argc, char** argv) {
     console::ConsoleRunner consoleRunner(
         *system, console::ConsoleRunnerServices{
                      .server = server,
-                     .certificates = &certificates,
+                     .certificates = &platform.consoleCertificates,
                      .hostNames = hostNames,
-                     .secrets = secrets,
+                     .secrets = platform.consoleSecrets,
                      .ui = interfaceThread,
                      .clock = platform.clock,
                      .checker = &consoleDays,
@@ -93,6 +89,10 @@ int main(int argc, char** argv) {
                                                       : std::filesystem::path(),
                      .fileSync = &platform.fileSync,
                      .assets = console::findAsset});
+    // The options' console page changed where or whether it listens.
+    if (editing::ConsolePage* page = system->optionsDialog().consolePage()) {
+        page->consoleSettingsChanged.connect([&consoleRunner] { consoleRunner.restart(); });
+    }
     const gui::TimerBinder consoleTicker(consoleRunner.ticker(),
                                          gui::TimerBinder::Ticks::OnTheSecond, nullptr);
 

@@ -109,6 +109,7 @@ system::PlatformServices RealPlatform::services() {
     s.unattendedStart = &unattendedStart;
     s.fileSync = &fileSync;
     s.consoleSecrets = &consoleSecrets;
+    s.consoleCertificates = &consoleCertificates;
     return s;
 }
 

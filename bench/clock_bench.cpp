@@ -5,7 +5,13 @@
 // came after its second boundary, the seconds the timer skipped, the seconds the clock never ticked
 // even after making up (must be 0), and the time from a timed row's second to its first sound.
 //
-// Usage: orvessa_clock_bench [seconds (default 120)] [busy processes (default 2)]
+// Usage: orvessa_clock_bench [seconds (default 120)] [busy processes (default 2)] [options]
+//
+// With --console (or --pollers=N / --streams=N) the web console is served in-process as the
+// program serves it, with N clients polling its status and N event streams on 127.0.0.1, and
+// the time from each broadcast event to its line on every stream is reported too; --no-stalls
+// leaves the user-interface thread alone. Built as orvessa_console_load, the console is on, the
+// run 90 s, with no busy processes and no stalls unless asked for.
 
 #include <gst/gst.h>
 #include <signal.h>
@@ -32,6 +38,7 @@
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/media_files.h"
 #include "backends/linux/linux_clock.h"
+#include "console_load.h"
 #include "core/store/table_file.h"
 #include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
@@ -291,26 +298,66 @@ int weekdayToday() {
     return local.tm_wday == 0 ? 7 : local.tm_wday;
 }
 
+constexpr int kPollsPerSecond = 5;
+
 struct Options {
+#ifdef ORVESSA_CONSOLE_LOAD
+    int seconds = 90;
+    int busy = 0;
+    bool stalls = false;
+    bool console = true;
+#else
     int seconds = 120;
     int busy = 2;
+    bool stalls = true;
+    bool console = false;
+#endif
+    int pollers = 50;
+    int streams = 20;
 };
 
 bool parse(int argc, char** argv, Options& options) {
-    if (argc > 3) {
-        return false;
-    }
+    std::vector<std::string> positional;
     try {
-        if (argc > 1) {
-            options.seconds = std::stoi(argv[1]);
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg == "--console") {
+                options.console = true;
+            } else if (arg == "--stalls") {
+                options.stalls = true;
+            } else if (arg == "--no-stalls") {
+                options.stalls = false;
+            } else if (arg.rfind("--pollers=", 0) == 0) {
+                options.pollers = std::stoi(arg.substr(10));
+                options.console = true;
+            } else if (arg.rfind("--streams=", 0) == 0) {
+                options.streams = std::stoi(arg.substr(10));
+                options.console = true;
+            } else if (arg.rfind("--", 0) == 0) {
+                return false;
+            } else {
+                positional.push_back(arg);
+            }
         }
-        if (argc > 2) {
-            options.busy = std::stoi(argv[2]);
+        if (positional.size() > 2) {
+            return false;
+        }
+        if (!positional.empty()) {
+            options.seconds = std::stoi(positional[0]);
+        }
+        if (positional.size() > 1) {
+            options.busy = std::stoi(positional[1]);
         }
     } catch (const std::exception&) {
         return false;
     }
-    return options.seconds >= kFirstRow + kRowEvery && options.busy >= 0;
+    // The event streams are limited by the console itself.
+    return options.seconds >= kFirstRow + kRowEvery && options.busy >= 0 && options.pollers >= 0 &&
+           options.pollers <= 500 && options.streams >= 0 && options.streams <= 64;
+}
+
+const char* verdict(bool met) {
+    return met ? "met" : "MISSED";
 }
 
 }  // namespace
@@ -318,8 +365,12 @@ bool parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [seconds >= %d, default 120] [busy processes, default 2]\n",
-                     argv[0], kFirstRow + kRowEvery);
+        const Options defaults;
+        std::fprintf(stderr,
+                     "usage: %s [seconds >= %d, default %d] [busy processes, default %d]\n"
+                     "       [--console] [--pollers=N (default 50)] [--streams=N (default 20)]\n"
+                     "       [--stalls | --no-stalls]\n",
+                     argv[0], kFirstRow + kRowEvery, defaults.seconds, defaults.busy);
         return 2;
     }
     // Before any thread exists, so the children are plain spinning copies.
@@ -416,13 +467,40 @@ int main(int argc, char** argv) {
         ++stallCount;
         armStall();
     });
-    armStall();
+    if (options.stalls) {
+        armStall();
+    }
 
-    std::printf(
-        "running %d s from %s with %zu busy processes, %zu timed rows, a %.1f s stall "
-        "every %d s\n",
-        options.seconds, clockText(base).c_str(), busy.size(), rows.size(), kStallSeconds,
-        kStallEvery);
+    // The console and its clients, which run on their own threads until the run's end.
+    std::unique_ptr<bench::ConsoleUnderLoad> console;
+    if (options.console) {
+        console = std::make_unique<bench::ConsoleUnderLoad>(*system, platform.clock, dir.path());
+        if (const std::string error = console->start(); !error.empty()) {
+            std::fprintf(stderr, "the console did not start: %s\n", error.c_str());
+            stopBusyProcesses(busy);
+            return 1;
+        }
+        const int64_t until =
+            bench::monotonicNs() + (static_cast<int64_t>(end) * kSecondNs - nowNs());
+        console->startClients(options.pollers, kPollsPerSecond, options.streams, until);
+    }
+
+    if (options.stalls) {
+        std::printf(
+            "running %d s from %s with %zu busy processes, %zu timed rows, a %.1f s stall "
+            "every %d s\n",
+            options.seconds, clockText(base).c_str(), busy.size(), rows.size(), kStallSeconds,
+            kStallEvery);
+    } else {
+        std::printf("running %d s from %s with %zu busy processes, %zu timed rows, no stalls\n",
+                    options.seconds, clockText(base).c_str(), busy.size(), rows.size());
+    }
+    if (console) {
+        std::printf(
+            "console at http://127.0.0.1:%d/: %d clients polling /api/status %d times a "
+            "second, %d event streams (/api/events)\n",
+            console->port(), options.pollers, kPollsPerSecond, options.streams);
+    }
     std::fflush(stdout);
     QTimer::singleShot(
         static_cast<int>((static_cast<int64_t>(end) * kSecondNs + kSecondNs / 2 - nowNs()) /
@@ -431,6 +509,9 @@ int main(int argc, char** argv) {
     QApplication::exec();
 
     mainWindow.broadcastTimer.stop();
+    if (console) {
+        console->finish();
+    }
     stopBusyProcesses(busy);
     gstDevice.stop();
     gstDevice.close();
@@ -568,6 +649,48 @@ int main(int argc, char** argv) {
     if (!platform.host.messages.empty()) {
         std::printf("message boxes during the run: %zu, the first: %s\n",
                     platform.host.messages.size(), platform.host.messages.front().text.c_str());
+    }
+    if (!console) {
+        return 0;
+    }
+
+    const bench::ConsoleLoadFigures load = console->figures();
+    std::printf("Console: %d pollers, %d event streams\n", options.pollers, options.streams);
+    std::printf("  status polls: %zu made, %zu errors (%zu of them no answer at all)\n", load.polls,
+                load.pollErrors, load.pollTransportErrors);
+    for (const auto& [kind, count] : load.pollErrorKinds) {
+        std::printf("    %zu: %s\n", count, kind.c_str());
+    }
+    std::printf("  poll latency:  median %6.1f ms   p99 %6.1f ms   worst %6.1f ms\n",
+                load.pollLatency.median, load.pollLatency.p99, load.pollLatency.worst);
+    std::printf(
+        "  broadcast events emitted: %zu; lines received %zu of %zu expected (%zu matching no "
+        "event)\n",
+        load.eventsEmitted, load.eventLatency.count, load.eventLinesExpected, load.unmatchedLines);
+    std::printf("  emitted to received: median %6.1f ms   p99 %6.1f ms   worst %6.1f ms\n",
+                load.eventLatency.median, load.eventLatency.p99, load.eventLatency.worst);
+    std::printf("  streams opened %zu times, %zu ended before the run did\n", load.streamsOpened,
+                load.streamsEndedEarly);
+    std::printf("  processor time of the whole process: %.1f s over %d s\n", load.processCpuSeconds,
+                options.seconds);
+
+    const bool events = load.eventLatency.count > 0;
+    std::printf("Against the targets:\n");
+    std::printf("  tick offset median (nothing held up) %6.1f ms   target <= 3 ms    %s\n",
+                calm.median, verdict(calm.median <= 3));
+    std::printf("  tick offset p99 (nothing held up)    %6.1f ms   target <= 10 ms   %s\n",
+                calm.p99, verdict(calm.p99 <= 10));
+    std::printf("  seconds never ticked                 %6d      target 0         %s\n",
+                neverTicked, verdict(neverTicked == 0));
+    std::printf("  first sound median (clear rows)      %6.1f ms   target <= 20 ms   %s\n",
+                sound.median, verdict(!clean.empty() && sound.median <= 20));
+    if (events) {
+        std::printf("  event to stream median               %6.1f ms   target <= 200 ms  %s\n",
+                    load.eventLatency.median, verdict(load.eventLatency.median <= 200));
+        std::printf("  event to stream p99                  %6.1f ms   target <= 200 ms  %s\n",
+                    load.eventLatency.p99, verdict(load.eventLatency.p99 <= 200));
+    } else {
+        std::printf("  event to stream                      no stream received an event\n");
     }
     return 0;
 }

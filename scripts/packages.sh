@@ -11,7 +11,8 @@ ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmoc
 # the X, GL, ALSA and PulseAudio sinks (only recommended by the plugin packages, so named here),
 # XTest for synthetic keys, sd-bus (libsystemd) to ask the time service whether network time is
 # on, libsodium for the console's password hashes and tokens, libmicrohttpd for its web server,
-# OpenSSL for its certificate, libcurl as the client in the server's tests, and a CJK font so
+# OpenSSL for its certificate, libcurl as the client in the server's tests
+# and the console's load bench, and a CJK font so
 # the Chinese interface is not drawn as boxes. The "ugly" set holds the ASF demuxer, without which WMA and
 # WMV files do not open at all, and the H.264 encoder with which the format tests make their
 # MP4, MOV and FLV files. The toolkit's own

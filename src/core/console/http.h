@@ -62,8 +62,11 @@ struct ServerSettings {
     std::string keyPem;
     std::size_t maxHeadBytes = 8 * 1024;   // longer request heads are answered 431
     std::size_t maxBodyBytes = 64 * 1024;  // longer bodies are answered 413
-    int maxConnections = 64;               // more are closed as they come
-    int idleSeconds = 10;                  // a client that sends nothing for this long is cut
+    // More are closed as they come. A page with the console open holds its event stream and a
+    // kept-alive connection for its requests: room for a full hub of such pages, and as many
+    // again for pages and scripts that only poll.
+    int maxConnections = 128;
+    int idleSeconds = 10;  // a client that sends nothing for this long is cut
 };
 
 // The listening part.

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "backends/linux/openssl_certificates.h"
+#include "core/console/event_hub.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::backends {
@@ -400,6 +401,25 @@ TEST(MhdHttpServer, CutsSilentClientsAndThoseOverTheConnectionLimit) {
     const Reply reply = get(local(server.port()));
     EXPECT_EQ(reply.status, 200) << "freed places are taken again";
     EXPECT_EQ(reply.body, "ok");
+}
+
+TEST(MhdHttpServer, ByDefaultKeepsAFullHubOfPagesAndAsManyPollersAgain) {
+    MhdHttpServer server;
+    ASSERT_EQ(server.start(loopback(), answering("ok")), "");
+    // Each page: its event stream and its kept-alive connection; then the pollers.
+    const std::size_t held = 3 * console::kMaxEventStreams;
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (std::size_t i = 0; i < held; ++i) {
+        clients.push_back(std::make_unique<RawClient>(server.port()));
+        ASSERT_TRUE(clients.back()->connected());
+    }
+    // The last made are the first a limit would cut.
+    EXPECT_FALSE(clients.back()->closedWithin(500ms));
+    for (std::size_t i = 0; i < held; ++i) {
+        EXPECT_FALSE(clients[i]->closedWithin(1ms)) << "connection " << i;
+    }
+    const Reply reply = get(local(server.port()));
+    EXPECT_EQ(reply.status, 200) << "one more is still answered beside them";
 }
 
 TEST(MhdHttpServer, AHandlerThatThrowsIsAnsweredWithAnInternalError) {

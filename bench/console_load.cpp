@@ -213,6 +213,9 @@ void ConsoleUnderLoad::poll(int index, int pollers, int pollsPerSecond, int64_t 
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, kPollTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &discard);
+    // A connection of its own for each poll, as a script's curl makes: kept-alive pollers
+    // would hold more connections than the console allows (64, room for its 32 streams).
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
 
     const int64_t period = 1000000000LL / std::max(1, pollsPerSecond);
     // Spread over the period, as browsers opened at different moments would be.

@@ -62,10 +62,9 @@ struct ServerSettings {
     std::string keyPem;
     std::size_t maxHeadBytes = 8 * 1024;   // longer request heads are answered 431
     std::size_t maxBodyBytes = 64 * 1024;  // longer bodies are answered 413
-    // More are closed as they come. A page with the console open holds its event stream and a
-    // kept-alive connection for its requests: room for a full hub of such pages, and as many
-    // again for pages and scripts that only poll.
-    int maxConnections = 128;
+    // More are closed as they come: room for a full hub of event streams and as many other
+    // connections. A kept-alive connection counts until it is cut as idle.
+    int maxConnections = 64;
     int idleSeconds = 10;  // a client that sends nothing for this long is cut
 };
 

@@ -403,11 +403,11 @@ TEST(MhdHttpServer, CutsSilentClientsAndThoseOverTheConnectionLimit) {
     EXPECT_EQ(reply.body, "ok");
 }
 
-TEST(MhdHttpServer, ByDefaultKeepsAFullHubOfPagesAndAsManyPollersAgain) {
+TEST(MhdHttpServer, ByDefaultKeepsAFullHubOfStreamsAndAsManyOtherConnections) {
     MhdHttpServer server;
     ASSERT_EQ(server.start(loopback(), answering("ok")), "");
-    // Each page: its event stream and its kept-alive connection; then the pollers.
-    const std::size_t held = 3 * console::kMaxEventStreams;
+    // A full hub of event streams and as many other connections, the last of them this request.
+    const std::size_t held = 2 * console::kMaxEventStreams - 1;
     std::vector<std::unique_ptr<RawClient>> clients;
     for (std::size_t i = 0; i < held; ++i) {
         clients.push_back(std::make_unique<RawClient>(server.port()));

@@ -12,8 +12,8 @@
 #include <cstdio>
 
 #include "core/console/accounts.h"
-#include "core/console/console_json.h"
 #include "core/console/console_settings.h"
+#include "core/console_server/console_json.h"
 
 namespace orvessa::bench {
 

@@ -19,7 +19,7 @@
 #include "backends/linux/mhd_http_server.h"
 #include "backends/linux/sodium_secrets.h"
 #include "core/console/certificate.h"
-#include "core/console/console_runner.h"
+#include "core/console_server/console_runner.h"
 #include "core/platform/clock.h"
 #include "core/system/orvessa_system.h"
 #include "gui/qt_ui_queue.h"

@@ -13,7 +13,7 @@
 #include "app/real_platform.h"
 #include "backends/linux/linux_host_names.h"
 #include "backends/linux/mhd_http_server.h"
-#include "core/console/console_runner.h"
+#include "core/console_server/console_runner.h"
 #include "core/system/orvessa_system.h"
 #include "dryrun/day_checker_service.h"
 #include "gui/pictures.h"

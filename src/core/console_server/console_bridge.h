@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "core/console/console_snapshot.h"
 #include "core/console/event_hub.h"
 #include "core/console/system_actions.h"
+#include "core/console_server/console_snapshot.h"
 #include "core/model/signal.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"

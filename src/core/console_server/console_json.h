@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/console/console_snapshot.h"
+#include "core/console_server/console_snapshot.h"
 #include "core/editing/day_checker.h"
 #include "core/scheduler/broadcast_record.h"
 #include "core/store/day_plan.h"

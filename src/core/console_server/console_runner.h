@@ -5,13 +5,13 @@
 #include <string>
 
 #include "core/console/certificate.h"
-#include "core/console/console_bridge.h"
-#include "core/console/console_service.h"
 #include "core/console/console_settings.h"
 #include "core/console/event_hub.h"
 #include "core/console/http.h"
 #include "core/console/secrets.h"
 #include "core/console/system_actions.h"
+#include "core/console_server/console_bridge.h"
+#include "core/console_server/console_service.h"
 #include "core/editing/day_checker.h"
 #include "core/model/timer.h"
 #include "core/platform/clock.h"

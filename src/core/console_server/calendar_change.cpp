@@ -1,4 +1,4 @@
-#include "core/console/calendar_change.h"
+#include "core/console_server/calendar_change.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,9 +1,9 @@
-#include "core/console/console_bridge.h"
+#include "core/console_server/console_bridge.h"
 
 #include <chrono>
 
-#include "core/console/calendar_change.h"
-#include "core/console/console_json.h"
+#include "core/console_server/calendar_change.h"
+#include "core/console_server/console_json.h"
 
 namespace orvessa::console {
 

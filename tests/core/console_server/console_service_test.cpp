@@ -1,4 +1,4 @@
-#include "core/console/console_service.h"
+#include "core/console_server/console_service.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "core/console/accounts.h"
-#include "core/console/console_json.h"
+#include "core/console_server/console_json.h"
 #include "fakes/fake_secrets.h"
 #include "fakes/fake_ui_queue.h"
 #include "support/temp_dir.h"

@@ -12,12 +12,12 @@
 
 #include "core/console/accounts.h"
 #include "core/console/assets.h"
-#include "core/console/console_snapshot.h"
 #include "core/console/event_hub.h"
 #include "core/console/http.h"
 #include "core/console/secrets.h"
 #include "core/console/sessions.h"
 #include "core/console/system_actions.h"
+#include "core/console_server/console_snapshot.h"
 #include "core/editing/day_checker.h"
 
 namespace orvessa::console {

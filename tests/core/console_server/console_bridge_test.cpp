@@ -1,12 +1,12 @@
-#include "core/console/console_bridge.h"
+#include "core/console_server/console_bridge.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "core/console/calendar_change.h"
-#include "core/console/console_json.h"
+#include "core/console_server/calendar_change.h"
+#include "core/console_server/console_json.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/clock_scenario.h"
 

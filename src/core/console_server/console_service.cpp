@@ -1,12 +1,12 @@
-#include "core/console/console_service.h"
+#include "core/console_server/console_service.h"
 
 #include <algorithm>
 #include <cctype>
 #include <future>
 #include <nlohmann/json.hpp>
 
-#include "core/console/calendar_change.h"
-#include "core/console/console_json.h"
+#include "core/console_server/calendar_change.h"
+#include "core/console_server/console_json.h"
 #include "core/scheduler/as_run.h"
 #include "core/store/day_planner.h"
 #include "core/store/file_io.h"

@@ -1,4 +1,4 @@
-#include "core/console/console_json.h"
+#include "core/console_server/console_json.h"
 
 #include <cstdio>
 #include <nlohmann/json.hpp>

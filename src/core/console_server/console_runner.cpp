@@ -1,4 +1,4 @@
-#include "core/console/console_runner.h"
+#include "core/console_server/console_runner.h"
 
 #include <algorithm>
 

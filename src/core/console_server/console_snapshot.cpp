@@ -1,4 +1,4 @@
-#include "core/console/console_snapshot.h"
+#include "core/console_server/console_snapshot.h"
 
 #include "core/editing/day_checker.h"
 #include "core/editing/preflight_check.h"

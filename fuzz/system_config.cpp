@@ -3,52 +3,19 @@
 
 #include "core/store/system_config.h"
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <string>
+#include <string_view>
 
 #include "fuzz_input.h"
+#include "work_directory.h"
 
 using namespace orvessa;
 
-namespace {
-
-// A directory for one input, gone when the input is done (the engine may end the process
-// without running destructors of static objects).
-class WorkDirectory {
-public:
-    WorkDirectory() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvessa-fuzz-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::abort();
-        }
-        m_path = pattern;
-    }
-    ~WorkDirectory() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    WorkDirectory(const WorkDirectory&) = delete;
-    WorkDirectory& operator=(const WorkDirectory&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const WorkDirectory work;
+    const fuzz::WorkDirectory work;
     const std::filesystem::path& dir = work.path();
-    {
-        std::ofstream out(dir / store::SystemConfig::kFileName, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    work.write(store::SystemConfig::kFileName,
+               std::string_view(reinterpret_cast<const char*>(data), size));
     store::SystemConfig config(dir);
     if (config.load() != store::SystemConfig::LoadStatus::Loaded) {
         fuzz::broken("a regular file did not load");

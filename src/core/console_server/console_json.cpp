@@ -51,27 +51,6 @@ json planJson(const store::DayPlan& plan) {
             {"reason", store::planDescription(plan)}};
 }
 
-const char* typeWord(scheduler::BroadcastEvent::Type type) {
-    using Type = scheduler::BroadcastEvent::Type;
-    switch (type) {
-        case Type::Started:
-            return "start";
-        case Type::Stopped:
-            return "stop";
-        case Type::Missing:
-            return "missing";
-        case Type::Left:
-            return "left";
-        case Type::Day:
-            return "day";
-        case Type::Clock:
-            return "clock";
-        case Type::Console:
-            return "console";
-    }
-    return "left";
-}
-
 }  // namespace
 
 std::string statusJson(const ConsoleSnapshot& s) {
@@ -142,7 +121,7 @@ std::string todayJson(const ConsoleSnapshot& s) {
 }
 
 std::string broadcastJson(const scheduler::BroadcastEvent& e) {
-    return dump({{"type", typeWord(e.type)},
+    return dump({{"type", scheduler::as_run::eventWord(e.type)},
                  {"row", e.row},
                  {"at", timestamp(e.at)},
                  {"line", scheduler::as_run::line(e)}});

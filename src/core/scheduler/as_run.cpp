@@ -14,26 +14,6 @@ namespace {
 constexpr std::string_view kPrefix = "as-run-";
 constexpr std::string_view kSuffix = ".log";
 
-std::string typeWord(BroadcastEvent::Type type) {
-    switch (type) {
-        case BroadcastEvent::Type::Started:
-            return "start";
-        case BroadcastEvent::Type::Stopped:
-            return "stop";
-        case BroadcastEvent::Type::Missing:
-            return "missing";
-        case BroadcastEvent::Type::Left:
-            break;
-        case BroadcastEvent::Type::Day:
-            return "day";
-        case BroadcastEvent::Type::Clock:
-            return "clock";
-        case BroadcastEvent::Type::Console:
-            return "console";
-    }
-    return "left";
-}
-
 // One line stays one line whatever a table or a folder holds.
 std::string printable(std::string_view text) {
     std::string out(text);
@@ -57,6 +37,26 @@ int digits(std::string_view text) {
 }
 
 }  // namespace
+
+std::string eventWord(BroadcastEvent::Type type) {
+    switch (type) {
+        case BroadcastEvent::Type::Started:
+            return "start";
+        case BroadcastEvent::Type::Stopped:
+            return "stop";
+        case BroadcastEvent::Type::Missing:
+            return "missing";
+        case BroadcastEvent::Type::Left:
+            break;
+        case BroadcastEvent::Type::Day:
+            return "day";
+        case BroadcastEvent::Type::Clock:
+            return "clock";
+        case BroadcastEvent::Type::Console:
+            return "console";
+    }
+    return "left";
+}
 
 std::string planFields(const store::DayPlan& plan) {
     std::string out = std::string("plan=") + (plan.byCalendar() ? "calendar" : "week") +
@@ -95,7 +95,7 @@ std::string line(const BroadcastEvent& e) {
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", e.at.year, e.at.month,
                   e.at.day, e.at.hour, e.at.minute, e.at.second);
-    std::string out = std::string(stamp) + " " + typeWord(e.type) + " table=" + printable(e.table);
+    std::string out = std::string(stamp) + " " + eventWord(e.type) + " table=" + printable(e.table);
     if (e.type == BroadcastEvent::Type::Clock) {
         return std::string(stamp) + " " + printable(e.reason);
     }

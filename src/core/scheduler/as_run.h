@@ -24,6 +24,9 @@ std::string planFields(const store::DayPlan& plan);
 inline constexpr std::size_t kRecordedRemarkCharacters = 200;
 std::string recordedRemark(std::string_view remark);
 
+// "start", "stop", "missing", "left", "day", "clock", "console": the event's word in a line.
+std::string eventWord(BroadcastEvent::Type type);
+
 // "media", "page", "shell": what an item was played as, in the record and the rehearsal alike.
 std::string kindWord(playback::ItemKind kind);
 

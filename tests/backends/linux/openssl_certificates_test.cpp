@@ -37,7 +37,7 @@ TEST(OpensslCertificates, MakesAServerCertificateForTheNamesAndAnOwnerOnlyKey) {
     const auto key = dir / "console-key.pem";
     ASSERT_EQ(certificates.make(cert, key,
                                 {"schoolpc", "schoolpc.lan", "localhost", "127.0.0.1", "::1",
-                                 "192.168.1.20", "fe80::1%eth0", "bad name, DNS:evil.example"}),
+                                 "127.0.0.2", "fe80::1%eth0", "bad name, DNS:evil.example"}),
               "");
     struct stat keyStatus {};
     ASSERT_EQ(::stat(key.c_str(), &keyStatus), 0);
@@ -55,7 +55,7 @@ TEST(OpensslCertificates, MakesAServerCertificateForTheNamesAndAnOwnerOnlyKey) {
     EXPECT_EQ(X509_check_host(x509.get(), "localhost", 0, 0, nullptr), 1);
     EXPECT_EQ(X509_check_ip_asc(x509.get(), "127.0.0.1", 0), 1);
     EXPECT_EQ(X509_check_ip_asc(x509.get(), "::1", 0), 1);
-    EXPECT_EQ(X509_check_ip_asc(x509.get(), "192.168.1.20", 0), 1);
+    EXPECT_EQ(X509_check_ip_asc(x509.get(), "127.0.0.2", 0), 1);
     EXPECT_NE(X509_check_host(x509.get(), "evil.example", 0, 0, nullptr), 1)
         << "a name cannot smuggle in another";
     EXPECT_NE(X509_check_host(x509.get(), "otherpc", 0, 0, nullptr), 1);

@@ -102,7 +102,7 @@ TEST_F(ConsoleBridgeScenario, ManualOperationPastABellIsCountedAndCanBeEndedFrom
     EXPECT_EQ(s["manualMissed"], 2) << "08:00:00 and 08:00:30 did not ring";
     EXPECT_EQ(state(1), "passed");
 
-    const ActionResult r = bridge->returnToAutomatic({"wang", Role::Operator, "10.0.0.0"});
+    const ActionResult r = bridge->returnToAutomatic({"wang", Role::Operator, "127.0.0.2"});
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(engine().mode(), system::OperatingMode::Automatic);
     runFor(1);
@@ -115,7 +115,7 @@ TEST_F(ConsoleBridgeScenario, AutomaticOperationIsRefusedWhileTheWindowHoldsUnsa
     startDay("07:59:50");
     form().manualOperation.click();
     m_system->editor().setUnsaved(true);
-    const ActionResult r = bridge->returnToAutomatic({"wang", Role::Operator, "10.0.0.0"});
+    const ActionResult r = bridge->returnToAutomatic({"wang", Role::Operator, "127.0.0.2"});
     EXPECT_EQ(r.status, 409);
     EXPECT_EQ(r.reason, "unsaved");
     EXPECT_EQ(engine().mode(), system::OperatingMode::Manual);
@@ -130,7 +130,7 @@ TEST_F(ConsoleBridgeScenario, ACalendarChangeIsTakenAtTheNextDecisionAndNotLostB
     change.plan = 0;
     change.remark = "考试";
     change.version = version;
-    const Actor actor{"wang", Role::Operator, "10.0.0.0"};
+    const Actor actor{"wang", Role::Operator, "127.0.0.2"};
     ActionResult r = bridge->changeCalendar(actor, change);
     ASSERT_EQ(r.status, 200) << r.error;
     EXPECT_NE(r.version, version);

@@ -37,7 +37,7 @@ private:
 
 class FakeNames : public HostNames {
 public:
-    std::vector<std::string> names() override { return {"bells", "10.0.0.0"}; }
+    std::vector<std::string> names() override { return {"bells", "127.0.0.2"}; }
 };
 
 class FakeCertificates : public Certificates {
@@ -108,7 +108,7 @@ TEST_F(ConsoleRunnerTest, BeyondTheLoopbackACertificateIsMadeOnceAndUsed) {
     enable("0.0.0.0");
     EXPECT_EQ(runner->start(), "");
     ASSERT_TRUE(runner->serving());
-    EXPECT_EQ(certificates.made, (std::vector<std::string>{"bells", "10.0.0.0"}));
+    EXPECT_EQ(certificates.made, (std::vector<std::string>{"bells", "127.0.0.2"}));
     EXPECT_EQ(server.settings.certificatePem, "CERT");
     EXPECT_EQ(server.settings.keyPem, "KEY");
     EXPECT_EQ(runner->address(), "https://0.0.0.0:8460/");

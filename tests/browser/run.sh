@@ -2,7 +2,7 @@
 # The console in a real browser: lays out a throwaway demonstration program directory with a
 # bell a minute from now, turns its console on at a free port of 127.0.0.1 with a user of its
 # own, starts Orvessa on a virtual display, and drives headless Chromium through
-# console.spec.mjs. Screenshots go to SHOTS (default: a temporary directory, kept).
+# console_browser.mjs. Screenshots go to SHOTS (default: a temporary directory, kept).
 #
 # Usage: tests/browser/run.sh BUILD_DIR [SHOTS]
 set -euo pipefail
@@ -18,7 +18,7 @@ finish() {
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     fi
-    rm -rf "$work/program" "$work/xdg"
+    rm -rf "$work/program" "$work/xdg" "$work/driver"
 }
 trap finish EXIT
 
@@ -48,10 +48,13 @@ for _ in $(seq 60); do
     sleep 0.5
 done
 
-[ -d "$here/node_modules/playwright-core" ] || npm ci --prefix "$here" --no-audit --no-fund
+# The driver and its packages go into the work directory, so the checkout stays as it is.
+mkdir -p "$work/driver"
+cp "$here/package.json" "$here/package-lock.json" "$here/console_browser.mjs" "$work/driver/"
+npm ci --prefix "$work/driver" --no-audit --no-fund >/dev/null
 status=0
 ORVESSA_CONSOLE_URL=$url ORVESSA_CONSOLE_USER=tester ORVESSA_CONSOLE_PASSWORD=$password \
-    timeout 300 node "$here/console.spec.mjs" "$shots" || status=$?
+    timeout 300 node "$work/driver/console_browser.mjs" "$shots" || status=$?
 echo "screenshots: $shots"
 if [ "$status" -ne 0 ]; then
     echo "--- Orvessa's output"

@@ -3,7 +3,7 @@
 // every page at a desktop and a phone size go to the screenshot directory.
 //
 //   ORVESSA_CONSOLE_URL=https://127.0.0.1:8460 ORVESSA_CONSOLE_USER=... \
-//   ORVESSA_CONSOLE_PASSWORD=... node tests/browser/console.spec.mjs [SCREENSHOT_DIR]
+//   ORVESSA_CONSOLE_PASSWORD=... node tests/browser/console_browser.mjs [SCREENSHOT_DIR]
 //
 // The directory may also come as ORVESSA_SCREENSHOT_DIR; without either, a new temporary one.
 // Exit code 0 when every step passed, 1 at the first that did not.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/console/names.h"
 
@@ -51,6 +52,15 @@ public:
     virtual ActionResult returnToAutomatic(const Actor& actor) = 0;
     virtual ActionResult stopPlaying(const Actor& actor) = 0;
     virtual ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) = 0;
+    // Starts (on) or ends the emergency: the timetable silent, the alarm sounding. Starting one
+    // that is on, or ending one that is off, is 409 with reason "already".
+    virtual ActionResult setEmergency(const Actor& actor, bool on) = 0;
+    // Plays the notice `file` of the notices folder once, pausing what plays. Refused with 409
+    // "emergency" during an emergency, 409 "busy" while another notice plays, 404 "missing" for
+    // a name that is no file of the folder, 422 "bad-name" for one that reaches outside it.
+    virtual ActionResult announce(const Actor& actor, const std::string& file) = 0;
+    // The file names of the notices folder, sorted.
+    virtual std::vector<std::string> notices() = 0;
     // A console line of the as-run record ("user=… login ok").
     virtual void record(const std::string& line) = 0;
 };

@@ -165,6 +165,22 @@ ActionResult ConsoleBridge::stopPlaying(const Actor& actor) {
     return result;
 }
 
+ActionResult ConsoleBridge::setEmergency(const Actor& actor, bool on) {
+    (void)actor;
+    (void)on;
+    return refused(503, "紧急广播尚未就绪", "busy");
+}
+
+ActionResult ConsoleBridge::announce(const Actor& actor, const std::string& file) {
+    (void)actor;
+    (void)file;
+    return refused(503, "插播尚未就绪", "busy");
+}
+
+std::vector<std::string> ConsoleBridge::notices() {
+    return {};
+}
+
 ActionResult ConsoleBridge::changeCalendar(const Actor& actor, const CalendarChange& change) {
     const std::string fields = actorFields(actor) + " calendar " + changeFields(change);
     if (m_system.calendarWindow().edited()) {

@@ -39,6 +39,9 @@ public:
     ActionResult returnToAutomatic(const Actor& actor) override;
     ActionResult stopPlaying(const Actor& actor) override;
     ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) override;
+    ActionResult setEmergency(const Actor& actor, bool on) override;
+    ActionResult announce(const Actor& actor, const std::string& file) override;
+    std::vector<std::string> notices() override;
     void record(const std::string& line) override;
 
 private:

@@ -20,6 +20,16 @@ struct StopDayState {
     int count = 0;
 };
 
+// What silences or pauses the timetable: an emergency, or a notice playing over the day.
+// Written by the alerts alone; the clock reads it.
+struct AlertState {
+    bool emergency = false;
+    std::string emergencySince;  // "2026-12-11 10:00:30"
+    std::string emergencyBy;     // "operator@console:10.1.2.3"
+    std::string notice;          // the notice playing now; empty for none
+    bool noticePlaying() const { return !notice.empty(); }
+};
+
 // What the clock, the player, the now-playing display, the editor and the modes share while the
 // system runs. The main window keeps it; its controls only show it.
 struct BroadcastSession {
@@ -43,6 +53,7 @@ struct BroadcastSession {
     // Edits in the grid not yet saved; written by the grid editor alone. Saving is offered as
     // the window is designed, until the start-up has loaded the day's table.
     bool unsaved = true;
+    AlertState alert;
 };
 
 }  // namespace orvessa::playback

@@ -115,6 +115,10 @@ EngineStatus BroadcastEngine::status() const {
     s.lastFailure = m_lastFailure;
     s.statusLine = line(StatusLine::Status).text();
     s.hintLine = line(StatusLine::Hint).text();
+    if (m_session.alert.emergency) {
+        s.emergency = EmergencyStatus{m_session.alert.emergencySince, m_session.alert.emergencyBy};
+    }
+    s.notice = m_session.alert.notice;
 
     const playback::PlaybackState& p = m_session.playback;
     const auto rowAt = [this](int row) -> const store::ScheduleRow* {
@@ -134,8 +138,8 @@ EngineStatus BroadcastEngine::status() const {
         s.playing = item;
     }
     // The clock starts a row by its time only from the current row on, and only once its second
-    // is still to come; a stop day or manual operation rings nothing.
-    if (!m_session.manual() && !m_stopDay.today) {
+    // is still to come; a stop day, manual operation or an emergency rings nothing.
+    if (!m_session.manual() && !m_stopDay.today && !m_session.alert.emergency) {
         const std::string now = s.lastTick ? m_session.clock.tick.padded() : std::string();
         for (int row = std::max(p.currentRow, 1); rowAt(row) != nullptr; ++row) {
             const store::ScheduleRow& r = *rowAt(row);

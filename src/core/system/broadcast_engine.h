@@ -51,6 +51,12 @@ enum class StatusLine {
     Clock,   // the time of day the clock last ticked
 };
 
+// An emergency that is on: since when and who started it ("operator@console:10.1.2.3").
+struct EmergencyStatus {
+    std::string since;  // "2026-12-11 10:00:30"
+    std::string by;
+};
+
 // What the system is doing, as a plain value any view or client can keep.
 struct EngineStatus {
     std::optional<platform::LocalDateTime> lastTick;  // the second the clock last ticked
@@ -66,6 +72,8 @@ struct EngineStatus {
     std::optional<platform::Failure> lastFailure;
     std::string statusLine;  // the two lines of the now-playing box, as the window shows them
     std::string hintLine;
+    std::optional<EmergencyStatus> emergency;  // none while there is no emergency
+    std::string notice;                        // the notice playing now; empty for none
 };
 
 // Something the running system did, for its listeners: an event of the day's broadcast (what
@@ -78,6 +86,7 @@ struct EngineEvent {
         TableSaved,          // `table` was written from the grid
         ClockHealthChanged,  // the clock watch found the clock's warning changed
         LineChanged,         // `line` says another text or colour
+        AlertChanged,        // an emergency or a notice began or ended
     };
     Kind kind = Kind::Broadcast;
     scheduler::BroadcastEvent broadcast;

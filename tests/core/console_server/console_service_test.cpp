@@ -39,6 +39,15 @@ public:
         r.version = "v2";
         return r;
     }
+    ActionResult setEmergency(const Actor& actor, bool on) override {
+        calls.push_back(std::string("emergency ") + (on ? "on " : "off ") + actor.user);
+        return ActionResult{};
+    }
+    ActionResult announce(const Actor& actor, const std::string& file) override {
+        calls.push_back("announce " + actor.user + " " + file);
+        return ActionResult{};
+    }
+    std::vector<std::string> notices() override { return {"通知.wav"}; }
     void record(const std::string& line) override { lines.push_back(line); }
 
     bool unsaved = false;

@@ -134,6 +134,8 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
             case BroadcastEvent::Type::Day:
             case BroadcastEvent::Type::Clock:
             case BroadcastEvent::Type::Console:
+            case BroadcastEvent::Type::Emergency:
+            case BroadcastEvent::Type::Announcement:
                 return;
         }
         const bool missing = e.type == BroadcastEvent::Type::Missing;

@@ -150,6 +150,7 @@ public:
             case BroadcastEvent::Type::Started:
                 line = "play " + row + " kind=" + scheduler::as_run::kindWord(e.kind) +
                        (e.lateBy > 0 ? " late-by=" + std::to_string(e.lateBy) : "") +
+                       (e.lateBy > 0 && !e.lateReason.empty() ? " reason=" + e.lateReason : "") +
                        " path=" + shownPath(e.path);
                 if (e.kind == playback::ItemKind::Media) {
                     line += " length=" + lengthText(m_device.length());
@@ -167,6 +168,10 @@ public:
             case BroadcastEvent::Type::Clock:
             case BroadcastEvent::Type::Console:
                 line = e.reason;
+                break;
+            case BroadcastEvent::Type::Emergency:
+            case BroadcastEvent::Type::Announcement:
+                line = scheduler::as_run::eventWord(e.type) + " " + e.reason;
                 break;
             case BroadcastEvent::Type::Day:
                 // The start line tells the first day; a later date tells its own plan when the

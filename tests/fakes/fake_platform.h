@@ -30,6 +30,8 @@ struct BasicFakePlatform {
     FixedMonitors monitors;
     RecordingKeyboard keyboard;
     FakeMediaDevice device;
+    // The alerts' own: the alarm and the notices.
+    FakeMediaDevice alertDevice;
     FakeProcesses processes;
 
     // The services of a system whose program directory is `directory`.
@@ -40,7 +42,10 @@ struct BasicFakePlatform {
     // The same, playing through `media` and setting the volume on `output`.
     system::PlatformServices services(const std::filesystem::path& directory,
                                       platform::MediaDevice& media, platform::AudioOutput& output) {
-        return system::servicesOf(*this, media, output, directory);
+        system::PlatformServices s = system::servicesOf(*this, media, output, directory);
+        s.alertDevice = &alertDevice;
+        s.alertOutput = &alertDevice;
+        return s;
     }
 };
 

@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "core/text/key_value.h"
 #include "core/text/numbers.h"
 
 namespace orvessa::console {
@@ -18,41 +19,6 @@ bool isKnownKey(std::string_view key) {
         }
     }
     return false;
-}
-
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-bool hasControlCharacter(std::string_view s) {
-    for (const char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7f) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// Splits "key=value" into its trimmed halves; false for a line with no key (blank, comment).
-bool splitEntry(std::string_view line, std::string_view& key, std::string_view& value) {
-    const std::string_view t = trimmed(line);
-    if (t.empty() || t.front() == '#') {
-        return false;
-    }
-    const std::size_t eq = t.find('=');
-    if (eq == std::string_view::npos) {
-        return false;
-    }
-    key = trimmed(t.substr(0, eq));
-    value = trimmed(t.substr(eq + 1));
-    return true;
 }
 
 }  // namespace
@@ -79,7 +45,7 @@ std::string checkAddress(std::string_view address) {
 
 std::string parsePort(std::string_view text, int& port) {
     const std::optional<int32_t> value = text::parseDecimal(text);
-    if (!value || *value < 1 || *value > 65535 || trimmed(text) != text) {
+    if (!value || *value < 1 || *value > 65535 || text::trimBlanks(text) != text) {
         return "端口不是 1 到 65535 之间的整数";
     }
     port = *value;
@@ -114,7 +80,7 @@ bool ConsoleSettingsFile::load() {
         m_lines.emplace_back(line);
         std::string_view key;
         std::string_view value;
-        if (!splitEntry(line, key, value) || !isKnownKey(key)) {
+        if (!text::splitKeyValue(line, key, value) || !isKnownKey(key)) {
             continue;
         }
         const std::string where = "第 " + std::to_string(number) + " 行: ";
@@ -139,7 +105,7 @@ bool ConsoleSettingsFile::load() {
             }
         } else if (key == "port") {
             why = parsePort(value, m_settings.port);
-        } else if (hasControlCharacter(value)) {
+        } else if (text::hasControlCharacter(value)) {
             why = name + " 含有控制字符";
         } else if (key == "certificate") {
             m_settings.certificate = value;
@@ -201,7 +167,7 @@ store::WriteResult ConsoleSettingsFile::save() const {
     for (const std::string& line : m_lines) {
         std::string_view key;
         std::string_view value;
-        if (splitEntry(line, key, value) && isKnownKey(key)) {
+        if (text::splitKeyValue(line, key, value) && isKnownKey(key)) {
             const std::string name(key);
             // A repeated key is dropped: the first place it stood keeps its one value.
             if (!written[name]) {

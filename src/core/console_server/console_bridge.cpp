@@ -89,6 +89,9 @@ void ConsoleBridge::onEvent(const EngineEvent& event) {
             }
             publish();
             return;
+        case EngineEvent::Kind::AlertChanged:
+            publish();
+            return;
         case EngineEvent::Kind::TableLoaded:
         case EngineEvent::Kind::TableSaved:
             publish();

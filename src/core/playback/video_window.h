@@ -38,6 +38,8 @@ public:
     model::Control videoSurface{"videoSurface"};
     // The subtitle strip.
     model::TextControl subtitleStrip{"subtitleStrip"};
+    // The emergency's message, over everything else; hidden at start.
+    model::TextControl emergencyMessage{"emergencyMessage"};
     // Hidden buttons: show page and hide page.
     model::Command showPageButton{"showPageButton", model::CommandKind::Button, "pl1"};
     model::Command hidePageButton{"hidePageButton", model::CommandKind::Button, "st1"};

@@ -54,6 +54,10 @@ std::string eventWord(BroadcastEvent::Type type) {
             return "clock";
         case BroadcastEvent::Type::Console:
             return "console";
+        case BroadcastEvent::Type::Emergency:
+            return "emergency";
+        case BroadcastEvent::Type::Announcement:
+            return "announce";
     }
     return "left";
 }
@@ -99,8 +103,9 @@ std::string line(const BroadcastEvent& e) {
     if (e.type == BroadcastEvent::Type::Clock) {
         return std::string(stamp) + " " + printable(e.reason);
     }
-    if (e.type == BroadcastEvent::Type::Console) {
-        return std::string(stamp) + " console " + printable(e.reason);
+    if (e.type == BroadcastEvent::Type::Console || e.type == BroadcastEvent::Type::Emergency ||
+        e.type == BroadcastEvent::Type::Announcement) {
+        return std::string(stamp) + " " + eventWord(e.type) + " " + printable(e.reason);
     }
     if (e.type == BroadcastEvent::Type::Day && e.plan) {
         return out + " " + planFields(*e.plan);
@@ -119,6 +124,9 @@ std::string line(const BroadcastEvent& e) {
         out += " kind=" + kindWord(e.kind);
         if (e.lateBy > 0) {
             out += " late-by=" + std::to_string(e.lateBy);
+            if (!e.lateReason.empty()) {
+                out += " reason=" + e.lateReason;
+            }
         }
     }
     return out + " path=" + printable(path);

@@ -24,7 +24,8 @@ std::string planFields(const store::DayPlan& plan);
 inline constexpr std::size_t kRecordedRemarkCharacters = 200;
 std::string recordedRemark(std::string_view remark);
 
-// "start", "stop", "missing", "left", "day", "clock", "console": the event's word in a line.
+// "start", "stop", "missing", "left", "day", "clock", "console", "emergency", "announce": the
+// event's word in a line.
 std::string eventWord(BroadcastEvent::Type type);
 
 // "media", "page", "shell": what an item was played as, in the record and the rehearsal alike.

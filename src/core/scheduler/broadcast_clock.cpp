@@ -165,6 +165,7 @@ void BroadcastClock::readRow() {
 
 void BroadcastClock::resetSeconds() {
     m_lastSecond.reset();
+    m_held.reset();
     m_madeUp.reset();
     m_lastWallMillis.reset();
     m_lastSteadyMillis.reset();
@@ -204,8 +205,10 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     readRow();
     m_weekday = text::weekdayOf(at.year, at.month, at.day);
     m_controls.stopDayLine.setText(dateLineText(at, m_session));
+    const playback::AlertState& alert = m_session.alert;
     // The custom times come first: a shutdown at 00:00:00 is due whatever the new day brings.
-    if (m_hooks.customShutdownCheck) {
+    // Not during an emergency: the PC that sounds the alarm stays on.
+    if (m_hooks.customShutdownCheck && !alert.emergency) {
         m_hooks.customShutdownCheck();
     }
     if (m_hooks.newDay) {
@@ -218,7 +221,8 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
 
     model::Grid& grid = m_controls.grid;
     if (m_state.currentRow == grid.table().rowCount()) {
-        if (m_hooks.endOfTable && m_hooks.endOfTable()) {
+        // The end of the day (a shutdown, a replay) waits until the emergency is over.
+        if (!alert.emergency && m_hooks.endOfTable && m_hooks.endOfTable()) {
             return;
         }
     } else {
@@ -237,11 +241,17 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                 m_clock.advanceRequested = true;
             } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
                 m_clock.advanceRequested = true;
+            } else if (alert.emergency && (start.empty() || timeAtOrBefore(start, now))) {
+                // Every row whose turn comes during an emergency is left; none is played after.
+                silence();
             } else if (!start.empty() && timeBefore(start, now) && stop.empty() &&
-                       !m_state.isDirectory && !owedLateness(secondsOf(at))) {
+                       !m_state.isDirectory && !owedLateness(secondsOf(at)) && !held()) {
                 m_clock.advanceRequested = true;
             } else {
-                m_video.hideWindow();
+                // The video window shows the emergency's message while the rows wait.
+                if (!alert.emergency) {
+                    m_video.hideWindow();
+                }
                 m_clock.shutdownArmed = true;
                 if (start.empty()) {
                     if (m_clock.untimedSkip) {
@@ -250,14 +260,14 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                                !m_state.isDirectory) {
                         m_clock.advanceRequested = true;
                     } else {
-                        startRow(at);
+                        startOrHold(at);
                     }
                 } else if (timeAtOrBefore(start, now)) {
                     if (const std::optional<int64_t> late = owedLateness(secondsOf(at));
                         late && m_observer != nullptr) {
                         m_observer->startingLate(static_cast<int>(*late));
                     }
-                    startRow(at);
+                    startOrHold(at);
                 }
             }
         }
@@ -294,7 +304,7 @@ void BroadcastClock::statusLines() {
         m_display.update(true, m_lateMillis, m_tickMillis);
         return;
     }
-    if (m_hooks.showCountdown && m_hooks.showCountdown()) {
+    if (!m_session.alert.emergency && m_hooks.showCountdown && m_hooks.showCountdown()) {
         return;
     }
     ++m_clock.hintTick;
@@ -317,6 +327,42 @@ void BroadcastClock::statusLines() {
     } else if (m_clock.hintIndex >= 0 && m_clock.hintIndex < static_cast<int>(m_hints.size())) {
         m_controls.statusLine.setText(m_hints[static_cast<std::size_t>(m_clock.hintIndex)]);
     }
+}
+
+bool BroadcastClock::held() const {
+    return m_held && m_held->row == m_state.currentRow && m_held->table == m_session.tableFileName;
+}
+
+void BroadcastClock::silence() {
+    if (m_observer != nullptr) {
+        m_observer->rowSilenced(m_state.currentRow);
+    }
+    // The untimed rows that follow a silenced bell are its own: after the emergency they are
+    // skipped as after any bell that did not ring.
+    if (!m_clock.startTime.empty()) {
+        m_clock.untimedSkip = true;
+    }
+    m_clock.lastStartTime = m_clock.startTime;
+    ++m_state.currentRow;
+    m_clock.advanceRequested = true;
+}
+
+void BroadcastClock::startOrHold(const platform::LocalDateTime& at) {
+    const int64_t second = secondsOf(at);
+    if (m_session.alert.noticePlaying()) {
+        // Never over a notice: the row starts as soon as it is over.
+        if (!held()) {
+            m_held = Held{m_session.tableFileName, m_state.currentRow, second};
+        }
+        return;
+    }
+    if (held()) {
+        if (!m_clock.startTime.empty() && second > m_held->since && m_observer != nullptr) {
+            m_observer->startingAfterNotice(static_cast<int>(second - m_held->since));
+        }
+        m_held.reset();
+    }
+    startRow(at);
 }
 
 void BroadcastClock::startRow(const platform::LocalDateTime& at) {
@@ -380,7 +426,7 @@ void BroadcastClock::skipFinishedRows() {
         const bool finished =
             emptyFile || (!stop.empty() && timeAtOrBefore(stop, now)) ||
             (!start.empty() && timeBefore(start, now) && stop.empty() &&
-             !owedLateness(m_tickMillis / 1000)) ||
+             !owedLateness(m_tickMillis / 1000) && !held()) ||
             (start.empty() &&
              (m_clock.untimedSkip || (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit)));
         if (!finished || m_state.currentRow > grid.table().rowCount() - 1) {

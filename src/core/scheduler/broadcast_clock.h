@@ -70,6 +70,10 @@ public:
     // The row about to start is a bell of seconds the clock made up, which waited for the item
     // before it and starts `seconds` after its own second.
     virtual void startingLate(int seconds) { (void)seconds; }
+    // An emergency silences the timetable: the clock is finished with `row` without playing it.
+    virtual void rowSilenced(int row) { (void)row; }
+    // The row about to start waited for a notice, and starts `seconds` after it came due.
+    virtual void startingAfterNotice(int seconds) { (void)seconds; }
 };
 
 // The once-a-second broadcast clock: compares the time of day with the current row, starts,
@@ -120,6 +124,12 @@ private:
     // How late the current row would start at `second` when it is a bell still owed from the
     // seconds last made up; none for every other row.
     std::optional<int64_t> owedLateness(int64_t second) const;
+    // Starts the current row, unless an emergency silences it or a notice holds it.
+    void startOrHold(const platform::LocalDateTime& at);
+    // Leaves the current row behind unplayed: an emergency is on.
+    void silence();
+    // Whether the current row is the one a notice holds.
+    bool held() const;
 
     playback::PlaybackState& m_state;
     playback::ClockState& m_clock;
@@ -164,6 +174,14 @@ private:
         int64_t lag = 0;
     };
     std::optional<MadeUp> m_madeUp;
+    // The row whose turn came while a notice played, and the second it came: it starts when the
+    // notice is over.
+    struct Held {
+        std::string table;
+        int row = 0;
+        int64_t since = 0;
+    };
+    std::optional<Held> m_held;
 };
 
 // The date line above the LCD clock, "2026-12-10   星期四", marked while the clock may be wrong.

@@ -99,11 +99,33 @@ void BroadcastJournal::startingLate(int seconds) {
     m_lateBy = seconds;
 }
 
+void BroadcastJournal::startingAfterNotice(int seconds) {
+    m_lateBy = seconds;
+    m_lateReason = "announcement";
+}
+
+void BroadcastJournal::rowSilenced(int row) {
+    const bool started = m_startedRow == row;
+    m_startedRow = 0;
+    const bool timed = !text::trimText(m_grid.cell(ScheduleRow::kStartTime, row)).empty();
+    if (timed && !started) {
+        m_lastUnplayedTimed = row;
+    }
+    // A row the emergency cut short is told by its stop.
+    if (started || m_settled || m_reported.contains(row) || row > lastDataRow()) {
+        return;
+    }
+    leave(row, {left_reason::kEmergency, 0});
+}
+
 void BroadcastJournal::publish(BroadcastEvent event) {
     event.at = now();
     event.table = m_table;
     if (event.type == BroadcastEvent::Type::Started) {
         event.lateBy = m_lateBy;
+        if (m_lateReason != nullptr) {
+            event.lateReason = m_lateReason;
+        }
     }
     if (event.type == BroadcastEvent::Type::Missing || event.type == BroadcastEvent::Type::Left) {
         const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
@@ -163,6 +185,7 @@ void BroadcastJournal::tickStarted(const platform::LocalDateTime& at) {
 
 void BroadcastJournal::tickEnded(int currentRow, bool playing) {
     m_lateBy = 0;
+    m_lateReason = nullptr;
     m_currentRow = currentRow;
     m_playing = playing;
     const int64_t second = secondsOf(now());

@@ -46,6 +46,8 @@ public:
                      const platform::LocalDateTime& to) override;
     void tickLate(int seconds) override;
     void startingLate(int seconds) override;
+    void rowSilenced(int row) override;
+    void startingAfterNotice(int seconds) override;
 
 private:
     struct Reason {
@@ -95,6 +97,7 @@ private:
     // How late what starts in the tick running now is: a second a clock set forward jumped
     // over, or a bell that waited for the one before it after such seconds.
     int m_lateBy = 0;
+    const char* m_lateReason = nullptr;  // when a notice, not the clock, made it late
     // The date and plan last recorded.
     int m_plannedDate = 0;
     store::DayPlan m_planned;

@@ -26,20 +26,24 @@ inline constexpr const char* kEmpty = "empty";
 inline constexpr const char* kBadTime = "bad-time";
 // The computer was shut down before the clock reached the row.
 inline constexpr const char* kShutdown = "shutdown";
+// An emergency silenced the timetable when the row's turn came.
+inline constexpr const char* kEmergency = "emergency";
 }  // namespace left_reason
 
 // One thing the broadcast did with a row of the table in the grid.
 struct BroadcastEvent {
     enum class Type {
-        Started,  // an item of the row began
-        Stopped,  // the running item was stopped
-        Missing,  // the row's file was not there, and nothing played
-        Left,     // the clock left the row behind without playing it, for `reason`
-        Day,      // the day's plan was decided (at start-up or a new date): `plan`
-        Clock,    // something about the clock itself: `reason` says what, such as
-                  // "clock-jump from=08:00:00 to=08:10:00" or "clock unsynchronised"
-        Console,  // someone at the console signed in or acted: `reason` says who and what, as
-                  // "user=wang role=operator from=10.1.2.3 calendar 2027-01-04 plan=table:5"
+        Started,       // an item of the row began
+        Stopped,       // the running item was stopped
+        Missing,       // the row's file was not there, and nothing played
+        Left,          // the clock left the row behind without playing it, for `reason`
+        Day,           // the day's plan was decided (at start-up or a new date): `plan`
+        Clock,         // something about the clock itself: `reason` says what, such as
+                       // "clock-jump from=08:00:00 to=08:10:00" or "clock unsynchronised"
+        Console,       // someone at the console signed in or acted: `reason` says who and what, as
+                       // "user=wang role=operator from=10.1.2.3 calendar 2027-01-04 plan=table:5"
+        Emergency,     // an emergency began or ended: `reason` as "on by=operator@window"
+        Announcement,  // a notice: `reason` as "start file=通知.wav by=operator@window"
     };
     Type type = Type::Started;
     // The second of the clock's tick, or of the operator's command.
@@ -53,6 +57,7 @@ struct BroadcastEvent {
     std::string reason;  // one of left_reason, for Left
     int byRow = 0;       // the row that kept the clock from this one; 0 for none
     int lateBy = 0;      // seconds a start came after its own second (a clock that jumped forward)
+    std::string lateReason;              // why it came late, when not the clock: "announcement"
     std::optional<store::DayPlan> plan;  // for Day
 };
 

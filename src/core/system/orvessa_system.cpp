@@ -71,6 +71,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildPlayback(services);
     buildPreflightCheck(services);
     buildClockWatch(services);
+    buildAlerts(services);
     if (e.failureRecord() != nullptr) {
         scheduler::recordTimerFailures(*e.failureRecord(), services.clock,
                                        {{f.name(), f.broadcastTimer},
@@ -78,7 +79,8 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
                                         {f.name(), f.stopDayTimer},
                                         {f.name(), f.clockSyncTimer},
                                         {m_videoWindow->name(), m_videoWindow->keyTimer},
-                                        {m_recorderWindow->name(), m_recorderWindow->tickTimer}});
+                                        {m_recorderWindow->name(), m_recorderWindow->tickTimer},
+                                        {f.name(), f.alertTimer}});
     }
 }
 
@@ -460,6 +462,81 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             f.nowPlayingTimer.stop();
         }
     });
+}
+
+// The emergency and the notices, on their own device. Last, so that an emergency that was on
+// when the program went down finds everything it silences there.
+void OrvessaSystem::buildAlerts(PlatformServices& services) {
+    ui::MainWindow& f = *m_mainWindow;
+    system::BroadcastEngine& e = *m_engine;
+    platform::MediaDevice* device = services.alertDevice;
+    platform::AudioOutput* output = services.alertOutput;
+    if (device == nullptr || output == nullptr) {
+        m_noAlertDevice = std::make_unique<tools::AbsentMediaDevice>();
+        device = m_noAlertDevice.get();
+        output = &services.audioOutput;
+    }
+    m_announcementDialog = std::make_unique<alerts::AnnouncementDialog>();
+    m_windows.push_back(m_announcementDialog.get());
+    const std::filesystem::path siren =
+        services.sirenFile.empty() ? services.programDirectory / "siren.wav" : services.sirenFile;
+    m_alerts = std::make_unique<alerts::Alerts>(
+        e.session(),
+        alerts::AlertControls{f.emergencyBanner, f.endEmergencyButton,
+                              m_videoWindow->emergencyMessage, f.secondMonitorBox, f.alertTimer},
+        alerts::AlertServices{.host = services.host,
+                              .clock = services.clock,
+                              .broadcastDevice = services.mediaDevice,
+                              .alertDevice = *device,
+                              .alertOutput = *output,
+                              .programDirectory = services.programDirectory,
+                              .sirenFile = siren,
+                              .record = e,
+                              .failures = e.failureRecord(),
+                              .fileSync = services.fileSync,
+                              .stopItem = [this] { m_player->stop(); },
+                              .showVideoWindow =
+                                  [&f, this] {
+                                      f.setwindowtomonitor(f.videoWindow, 1, 0, 0);
+                                      m_videoWindow->showWindow();
+                                  },
+                              .hideVideoWindow = [this] { m_videoWindow->hideWindow(); },
+                              .unlock = [this] { return m_lock->askPassword(); },
+                              .libraryDirectory = [&e] { return e.libraryDirectory(); },
+                              .changed =
+                                  [&e] {
+                                      EngineEvent event;
+                                      event.kind = EngineEvent::Kind::AlertChanged;
+                                      e.events().send(event);
+                                  }});
+    f.emergency.bind([this] { m_alerts->emergencyCommand("operator@window"); });
+    f.endEmergencyButton.setHandler([this] {
+        if (m_alerts->emergency()) {
+            m_alerts->emergencyCommand("operator@window");
+        }
+    });
+    f.announce.bind([this, &host = services.host] {
+        const std::vector<std::string> notices = m_alerts->notices();
+        const std::string folder = text::utf8Path(m_alerts->noticeFolder());
+        if (notices.empty()) {
+            host.messageBox(
+                "通知文件夹中还没有通知：\r" + folder +
+                    "\r\r可用“录音”把通知保存到这个文件夹，或在选项的“紧急广播”页中另选文件夹。",
+                "插播", platform::MessageIcon::Information, platform::MessageButtons::Ok);
+            return;
+        }
+        m_announcementDialog->prepare(folder, notices);
+        if (host.showModal(*m_announcementDialog) != model::ModalResult::Accepted) {
+            return;
+        }
+        const alerts::AlertResult r =
+            m_alerts->announce(m_announcementDialog->chosen(), "operator@window");
+        if (!r.done()) {
+            host.messageBox(r.error, "插播", platform::MessageIcon::Warning,
+                            platform::MessageButtons::Ok);
+        }
+    });
+    m_alerts->start();
 }
 
 }  // namespace orvessa::system

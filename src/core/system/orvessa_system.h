@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/alerts/alerts.h"
+#include "core/alerts/announcement_dialog.h"
 #include "core/editing/calendar_window.h"
 #include "core/editing/directory_dialog.h"
 #include "core/editing/exchange_chooser.h"
@@ -73,6 +75,8 @@ public:
     scheduler::BroadcastJournal* journal() { return m_journal.get(); }
     // Null when the system was started without a clock probe.
     scheduler::ClockWatch* clockWatch() { return m_clockWatch.get(); }
+    alerts::Alerts& alerts() { return *m_alerts; }
+    alerts::AnnouncementDialog& announcementDialog() { return *m_announcementDialog; }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -92,6 +96,7 @@ private:
     void buildPlayback(PlatformServices& services);
     void buildPreflightCheck(PlatformServices& services);
     void buildClockWatch(PlatformServices& services);
+    void buildAlerts(PlatformServices& services);
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
@@ -128,6 +133,9 @@ private:
     std::unique_ptr<playback::ItemPlayer> m_player;
     std::unique_ptr<scheduler::BroadcastClock> m_broadcastClock;
     std::unique_ptr<scheduler::ClockWatch> m_clockWatch;
+    std::unique_ptr<platform::MediaDevice> m_noAlertDevice;
+    std::unique_ptr<alerts::AnnouncementDialog> m_announcementDialog;
+    std::unique_ptr<alerts::Alerts> m_alerts;
     std::vector<model::Window*> m_windows;
 };
 

@@ -68,6 +68,13 @@ struct PlatformServices {
     console::Secrets* consoleSecrets = nullptr;
     // Reads the console certificate's fingerprint for that page; without it none is shown.
     console::Certificates* consoleCertificates = nullptr;
+    // The alerts' own device and its volume, for the alarm and the notices; without them an
+    // emergency silences the timetable but sounds nothing.
+    platform::MediaDevice* alertDevice = nullptr;
+    platform::AudioOutput* alertOutput = nullptr;
+    // Where the built-in siren is written to be played from; the program directory's
+    // "siren.wav" when not given.
+    std::filesystem::path sirenFile = {};
 };
 
 // One of each platform part every system needs, under the names the services give them: the

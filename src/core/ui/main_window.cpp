@@ -42,19 +42,22 @@ void MainWindow::buildMenus() {
           &schoolCalendar, &settingsSeparator3, &optionsItem, &preflightItem}) {
         settingsMenu.addItem(*c);
     }
-    for (Command* c : {&mediaLibraryItem, &mediaSeparator1, &findItem, &playItem, &stopItem,
-                       &mediaSeparator2, &recordItem}) {
+    for (Command* c :
+         {&mediaLibraryItem, &mediaSeparator1, &findItem, &playItem, &stopItem, &mediaSeparator2,
+          &recordItem, &mediaSeparator3, &announceItem, &emergencyItem}) {
         mediaMenu.addItem(*c);
     }
     for (Command* c : {&aboutItem, &helpItem, &helpSeparator, &homePageItem}) {
         helpMenu.addItem(*c);
     }
     mainMenu = {&systemMenu, &tableMenu, &settingsMenu, &subtitleItem, &mediaMenu, &helpMenu};
-    toolbar = {&toolbarSeparator1, &weekSettingTool,   &importTableTool, &exportTableTool,
-               &optionsTool,       &toolbarSeparator2, &findTool,        &playTool,
-               &stopTool,          &toolbarSeparator3, &recordTool,      &toolbarSeparator4,
-               &skinTool,          &helpTool};
-    trayMenu = {&showWindowTrayItem, &helpTrayItem, &traySeparator, &quitTrayItem};
+    toolbar = {&toolbarSeparator1, &weekSettingTool,   &importTableTool,   &exportTableTool,
+               &optionsTool,       &toolbarSeparator2, &findTool,          &playTool,
+               &stopTool,          &toolbarSeparator3, &recordTool,        &toolbarSeparator4,
+               &skinTool,          &helpTool,          &toolbarSeparator5, &announceTool,
+               &emergencyTool};
+    trayMenu = {&showWindowTrayItem, &emergencyTrayItem, &announceTrayItem,
+                &helpTrayItem,       &traySeparator,     &quitTrayItem};
     weekdayStopBoxes = {&stopMondayBox, &stopTuesdayBox,  &stopWednesdayBox, &stopThursdayBox,
                         &stopFridayBox, &stopSaturdayBox, &stopSundayBox,    &broadcastAllBox};
     forcedWeekdayItems = {&forcedAutomatic, &forcedMonday, &forcedTuesday,  &forcedWednesday,
@@ -71,7 +74,7 @@ void MainWindow::buildMenus() {
     m_commands.insert(m_commands.end(), trayMenu.begin(), trayMenu.end());
     for (Command* c : {&quitButton, &hideButton, &insertRowButton, &addRowButton, &deleteRowButton,
                        &moveUpButton, &moveDownButton, &saveButton, &holidayOkButton,
-                       &hideAtStartBox, &secondMonitorBox}) {
+                       &hideAtStartBox, &secondMonitorBox, &endEmergencyButton}) {
         m_commands.push_back(c);
     }
     m_commands.insert(m_commands.end(), weekdayStopBoxes.begin(), weekdayStopBoxes.end());
@@ -101,6 +104,8 @@ void MainWindow::attachPresentations() {
         {&hide, {&hideSystem, &hideButton}},
         {&help, {&helpItem, &helpTrayItem, &helpTool}},
         {&quit, {&quitSystem, &quitButton, &quitTrayItem}},
+        {&emergency, {&emergencyTool, &emergencyItem, &emergencyTrayItem}},
+        {&announce, {&announceTool, &announceItem, &announceTrayItem}},
     };
     for (const auto& [action, presentations] : all) {
         m_actions.push_back(action);

@@ -122,6 +122,9 @@ public:
     model::Action hide{"hide"};
     model::Action help{"help"};
     model::Action quit{"quit"};
+    // Starts the emergency, or ends it; and plays a notice.
+    model::Action emergency{"emergency"};
+    model::Action announce{"announce"};
 
     // --- menus ---
     Command systemMenu{"systemMenu", CommandKind::Menu, "系统(&S)"};
@@ -180,6 +183,9 @@ public:
     Command stopItem{"stopItem", CommandKind::MenuItem, "停止", "Ctrl+S"};
     Command mediaSeparator2{"mediaSeparator2", CommandKind::Separator};
     Command recordItem{"recordItem", CommandKind::MenuItem, "录音    ", "Ctrl+R"};
+    Command mediaSeparator3{"mediaSeparator3", CommandKind::Separator};
+    Command announceItem{"announceItem", CommandKind::MenuItem, "插播..."};
+    Command emergencyItem{"emergencyItem", CommandKind::MenuItem, "紧急广播"};
 
     Command helpMenu{"helpMenu", CommandKind::Menu, "帮助(&H)"};
     Command aboutItem{"aboutItem", CommandKind::MenuItem, "关于...", "F12"};
@@ -205,6 +211,12 @@ public:
     Command toolbarSeparator2{"toolbarSeparator2", CommandKind::Separator};
     Command toolbarSeparator3{"toolbarSeparator3", CommandKind::Separator};
     Command toolbarSeparator4{"toolbarSeparator4", CommandKind::Separator};
+    Command toolbarSeparator5{"toolbarSeparator5", CommandKind::Separator};
+    Command announceTool{"announceTool", CommandKind::ToolButton, "插播", "",
+                         "暂停正在播放的节目，插播一条通知"};
+    // Red on the toolbar, so that it is found at once.
+    Command emergencyTool{"emergencyTool", CommandKind::ToolButton, "紧急广播", "",
+                          "停止作息表并反复鸣响警报，直到结束紧急广播"};
 
     // --- buttons and check boxes on the window ---
     Command quitButton{"quitButton", CommandKind::Button, "退出(&Q)"};
@@ -235,6 +247,8 @@ public:
 
     // --- tray menu ---
     Command showWindowTrayItem{"showWindowTrayItem", CommandKind::MenuItem, "主窗口(&C)"};
+    Command emergencyTrayItem{"emergencyTrayItem", CommandKind::MenuItem, "紧急广播"};
+    Command announceTrayItem{"announceTrayItem", CommandKind::MenuItem, "插播..."};
     Command helpTrayItem{"helpTrayItem", CommandKind::MenuItem, "帮  助(&H)"};
     Command traySeparator{"traySeparator", CommandKind::Separator};
     Command quitTrayItem{"quitTrayItem", CommandKind::MenuItem, "退出系统(&Q)"};
@@ -248,6 +262,9 @@ public:
     model::TextControl hintLine{"hintLine"};
     model::TextControl stopDayLine{"stopDayLine"};
     model::TextControl clockText{"clockText"};
+    // Across the top of the window while an emergency is on, with the button that ends it.
+    model::TextControl emergencyBanner{"emergencyBanner", "", model::kRed};
+    Command endEmergencyButton{"endEmergencyButton", CommandKind::Button, "结束紧急广播"};
     model::ListBox playlistBox{"playlistBox"};
     model::ListBox libraryList{"libraryList"};
 
@@ -260,6 +277,8 @@ public:
     model::Timer stopDayTimer{"stopDayTimer", 1000, false};
     // The clock watch's reading of the clock's synchronisation, every ten minutes.
     model::Timer clockSyncTimer{"clockSyncTimer", 600000, false};
+    // Follows the alarm and the notices while one sounds.
+    model::Timer alertTimer{"alertTimer", 200, false};
 
     // The menu bar, the toolbar and the tray menu in their order, for the views.
     std::vector<Command*> mainMenu;

@@ -126,7 +126,6 @@
         const notice = status ? status.notice : null;
         const banner = Orv.$('emergency-banner');
         banner.hidden = !emergency;
-        document.body.classList.toggle('emergency-on', Boolean(emergency));
         Orv.$('emergency-since').textContent = emergency
             ? `自 ${emergency.since}${emergency.by ? `　由 ${emergency.by} 启动` : ''}`
             : '';

@@ -1,6 +1,7 @@
 // Lays out a demonstration program directory: the default configuration with the media
 // library inside it, a chime, and today's table with rows a minute or two from now, so that a
-// newcomer hears the system work without typing a table first.
+// newcomer hears the system work without typing a table first. A short notice waits in the
+// notices folder, so that 插播 has something to play.
 //
 // Usage: orvessa-make-demo DIR DEFAULT_CONFIG
 
@@ -74,8 +75,10 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path dir = std::filesystem::absolute(argv[1]);
     const std::filesystem::path audio = dir / "AUDIO";
+    // The notices folder the options name by default, inside the media library.
+    const std::filesystem::path notices = audio / "广播";
     std::error_code ec;
-    std::filesystem::create_directories(audio, ec);
+    std::filesystem::create_directories(notices, ec);
 
     const store::ReadResult defaults = store::readWholeFile(argv[2]);
     if (defaults.status != store::ReadStatus::Ok ||
@@ -92,7 +95,8 @@ int main(int argc, char** argv) {
         config.setEntry(store::SystemConfig::kStopMonday + w, "0");
     }
     if (!config.save() || !store::writeFileAtomically(audio / "chime.wav", chimeWav(3)) ||
-        !store::writeFileAtomically(audio / "tune.wav", chimeWav(8))) {
+        !store::writeFileAtomically(audio / "tune.wav", chimeWav(8)) ||
+        !store::writeFileAtomically(notices / "通知-测试.wav", chimeWav(2))) {
         std::cerr << "cannot write the demonstration files in " << dir << "\n";
         return 1;
     }

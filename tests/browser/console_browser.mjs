@@ -1,6 +1,7 @@
 // The web console in a real browser: log in, follow a bell as it rings, stop a day in the
-// calendar and find it stopped in the day view, read the as-run log, log out. Screenshots of
-// every page at a desktop and a phone size go to the screenshot directory.
+// calendar and find it stopped in the day view, read the as-run log, start and end the
+// emergency, play a notice, log out. Screenshots of every page at a desktop and a phone size go
+// to the screenshot directory.
 //
 //   ORVESSA_CONSOLE_URL=https://127.0.0.1:8460 ORVESSA_CONSOLE_USER=... \
 //   ORVESSA_CONSOLE_PASSWORD=... node tests/browser/console_browser.mjs [SCREENSHOT_DIR]
@@ -18,6 +19,7 @@ const password = process.env.ORVESSA_CONSOLE_PASSWORD || '';
 const shots = process.argv[2] || process.env.ORVESSA_SCREENSHOT_DIR ||
     fs.mkdtempSync(path.join(os.tmpdir(), 'orvessa-console-shots-'));
 const bellWaitMs = 90_000;
+const demoNotice = '通知-测试.wav'; // laid out by orvessa-make-demo in the notices folder
 const sizes = [
     { width: 1280, height: 800 },
     { width: 390, height: 844 },
@@ -54,6 +56,28 @@ async function step(name, body) {
         throw new Error(`${name}: ${e.message}`);
     }
     console.log(`ok  ${name} (${Date.now() - started} ms)`);
+}
+
+// Clicks through `act` a confirmation that must ask `question`, and agrees to it.
+async function confirmed(page, question, act) {
+    let asked = '';
+    page.once('dialog', async (dialog) => {
+        asked = dialog.type() === 'confirm' ? dialog.message() : `a ${dialog.type()}`;
+        await dialog.accept();
+    });
+    await act();
+    if (asked !== question) {
+        throw new Error(asked ? `the page asked ${asked}, not ${question}` : `the page did not ask ${question}`);
+    }
+}
+
+// Waits for `selector`, or fails at once with the refusal the page shows instead.
+async function shownOrRefused(page, selector) {
+    const refusal = '#today-action-message.error:not(:empty)';
+    await page.locator(`${selector}, ${refusal}`).first().waitFor({ state: 'attached', timeout: 10_000 });
+    if (await page.locator(refusal).count() > 0) {
+        throw new Error(`the console refused: ${await page.textContent('#today-action-message')}`);
+    }
 }
 
 function isoDate(d) {
@@ -166,6 +190,61 @@ async function run(page) {
             throw new Error(`the CSV answered ${csv.status()} ${csv.headers()['content-type']}`);
         }
         await shoot(page, 'asrun');
+    });
+
+    await step('an operator starts the emergency and the banner shows', async () => {
+        await page.click('.tabs a[data-page="today"]');
+        await page.locator('#emergency-start:visible').waitFor({ timeout: 10_000 });
+        await confirmed(page, '确定要启动紧急广播吗？', () => page.click('#emergency-start'));
+        await shownOrRefused(page, '#emergency-banner:not([hidden])');
+        const since = await page.textContent('#emergency-since');
+        if (!/\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}/.test(since) || !since.includes(user)) {
+            throw new Error(`the banner says ${since}, not since when and by ${user}`);
+        }
+        if (await page.isVisible('#emergency-start')) {
+            throw new Error('the start button is still offered during the emergency');
+        }
+        const playable = await page.$$eval('#notice-list button', (b) => b.filter((x) => !x.disabled).length);
+        if (playable > 0) {
+            throw new Error(`${playable} notices can still be played during the emergency`);
+        }
+        const status = await (await page.request.get(`${url}/api/status`)).json();
+        if (!status.emergency) {
+            throw new Error('the status says there is no emergency');
+        }
+        await shoot(page, 'today-emergency');
+        // The banner is the console's, not only the 今日 page's.
+        await page.click('.tabs a[data-page="asrun"]');
+        await page.locator('#emergency-banner:visible').waitFor({ timeout: 5_000 });
+        await page.click('.tabs a[data-page="today"]');
+    });
+
+    await step('ending it clears the banner', async () => {
+        await confirmed(page, '确定要结束紧急广播吗？', () => page.click('#emergency-end'));
+        await shownOrRefused(page, '#emergency-banner[hidden]');
+        await page.locator('#emergency-start:visible:enabled').waitFor({ timeout: 10_000 });
+        const status = await (await page.request.get(`${url}/api/status`)).json();
+        if (status.emergency !== null) {
+            throw new Error(`the status still has the emergency ${JSON.stringify(status.emergency)}`);
+        }
+        await shoot(page, 'today-emergency-ended');
+    });
+
+    await step('a notice is played from 插播', async () => {
+        const notice = page.locator(`#notice-list li[data-file="${demoNotice}"]`);
+        await notice.or(page.locator('#notice-empty:not([hidden])')).first().waitFor({ timeout: 10_000 });
+        if (await notice.count() === 0) {
+            throw new Error(`${demoNotice} is not listed in 插播`);
+        }
+        await notice.locator('button:text-is("播放")').click();
+        await shownOrRefused(page, `#notice-playing:not([hidden]):has-text("正在插播：${demoNotice}")`);
+        if (await notice.locator('button').isEnabled()) {
+            throw new Error('the notice can be played again while it plays');
+        }
+        await shoot(page, 'today-notice');
+        // A two-second notice: it ends and can be played again.
+        await page.locator('#notice-playing[hidden]').waitFor({ state: 'attached', timeout: 20_000 });
+        await notice.locator('button:enabled').waitFor({ timeout: 5_000 });
     });
 
     await step('退出 ends the session', async () => {

@@ -55,7 +55,7 @@
                 retryMs = Math.min(retryMs * 2, 30000);
             }
         });
-        for (const kind of ['status', 'broadcast', 'table', 'calendar']) {
+        for (const kind of ['status', 'broadcast', 'table', 'calendar', 'alert']) {
             source.addEventListener(kind, (event) => {
                 let data = {};
                 try {

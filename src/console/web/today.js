@@ -6,6 +6,7 @@
     let receivedAt = 0; // performance.now() when `status` came: the countdown runs from there
     let refreshTimer = 0;
     let loaded = false;
+    let acting = 0; // requests under way: an alert button pressed twice starts nothing twice
 
     const stateText = {
         played: '已播',
@@ -77,6 +78,7 @@
         }
         renderCountdown();
         renderPlaying();
+        renderAlerts();
 
         const manual = s.mode === 'manual';
         const panel = Orv.$('mode-panel');
@@ -114,6 +116,54 @@
         }
         if (s.hintLine) {
             note(s.hintLine, 'muted');
+        }
+    }
+
+    // The emergency and the notice: the banner for everyone, the buttons for operators, and
+    // nothing to start while either is on.
+    function renderAlerts() {
+        const emergency = status ? status.emergency : null;
+        const notice = status ? status.notice : null;
+        const banner = Orv.$('emergency-banner');
+        banner.hidden = !emergency;
+        Orv.$('emergency-since').textContent = emergency
+            ? `自 ${emergency.since}${emergency.by ? `　由 ${emergency.by} 启动` : ''}`
+            : '';
+        Orv.$('emergency-bar').hidden = Boolean(emergency);
+        Orv.$('emergency-start').disabled = !status || acting > 0;
+        Orv.$('emergency-end').disabled = !emergency || acting > 0;
+
+        const playing = Orv.$('notice-playing');
+        playing.hidden = !notice;
+        playing.textContent = notice ? `正在插播：${notice}` : '';
+        for (const button of document.querySelectorAll('#notice-list button')) {
+            button.disabled = !status || Boolean(emergency) || Boolean(notice) || acting > 0;
+        }
+    }
+
+    function renderNotices(names) {
+        const list = Orv.$('notice-list');
+        Orv.clear(list);
+        for (const name of names) {
+            const item = Orv.el('li', 'notice');
+            item.dataset.file = name;
+            item.appendChild(Orv.el('span', 'notice-name', name));
+            const play = Orv.el('button', 'secondary op-only', '播放');
+            play.type = 'button';
+            play.addEventListener('click', (e) => playNotice(e.currentTarget, name));
+            item.appendChild(play);
+            list.appendChild(item);
+        }
+        Orv.$('notice-empty').hidden = names.length > 0;
+        renderAlerts();
+    }
+
+    async function loadNotices() {
+        try {
+            const answer = await Orv.api('GET', '/api/notices');
+            renderNotices((answer && answer.notices) || []);
+        } catch (e) {
+            Orv.showMessage(Orv.$('today-action-message'), e.message, false);
         }
     }
 
@@ -165,21 +215,49 @@
     async function act(button, method, path, body, done) {
         const message = Orv.$('today-action-message');
         button.disabled = true;
+        acting += 1;
         try {
             const answer = await Orv.api(method, path, body);
             Orv.showMessage(message, done(answer), true);
         } catch (e) {
             Orv.showMessage(message, e.message, false);
         } finally {
+            acting -= 1;
             button.disabled = false;
             if (path === '/api/stop') {
                 renderPlaying();
             }
+            renderAlerts();
         }
+    }
+
+    // The answer's state is shown at once; the status events that follow agree with it.
+    function setEmergency(button, on) {
+        const question = on ? '确定要启动紧急广播吗？' : '确定要结束紧急广播吗？';
+        if (!window.confirm(question)) {
+            return;
+        }
+        act(button, 'POST', '/api/emergency', { on }, (a) => {
+            if (status && a) {
+                status.emergency = a.emergency || null;
+            }
+            return on ? '已启动紧急广播' : '已结束紧急广播';
+        });
+    }
+
+    function playNotice(button, name) {
+        act(button, 'POST', '/api/announce', { file: name }, () => {
+            if (status && !status.notice) {
+                status.notice = name;
+            }
+            return `开始插播：${name}`;
+        });
     }
 
     Orv.$('resume-automatic').addEventListener('click', (e) =>
         act(e.currentTarget, 'POST', '/api/mode', { mode: 'automatic' }, () => '已恢复自动播出'));
+    Orv.$('emergency-start').addEventListener('click', (e) => setEmergency(e.currentTarget, true));
+    Orv.$('emergency-end').addEventListener('click', (e) => setEmergency(e.currentTarget, false));
     Orv.$('stop-playing').addEventListener('click', (e) =>
         act(e.currentTarget, 'POST', '/api/stop', undefined,
             (a) => (a && a.stopped ? '已停止当前播放' : '没有正在播放的项目')));
@@ -202,6 +280,7 @@
                 }
             }
             loadToday();
+            loadNotices();
         },
         onStatus(data) {
             const before = status;
@@ -224,9 +303,17 @@
                 refreshSoon();
             }
         },
+        onAlert(data) {
+            if (status) {
+                status.emergency = data.emergency || null;
+                status.notice = data.notice || null;
+                renderAlerts();
+            }
+        },
         onReconnect() {
             if (loaded) {
                 refreshSoon();
+                loadNotices();
             }
         },
     };

@@ -51,7 +51,24 @@ json planJson(const store::DayPlan& plan) {
             {"reason", store::planDescription(plan)}};
 }
 
+json emergencyValue(const std::optional<system::EmergencyStatus>& e) {
+    return e ? json{{"since", e->since}, {"by", e->by}} : json(nullptr);
+}
+
+json noticeValue(const std::string& notice) {
+    return notice.empty() ? json(nullptr) : json(notice);
+}
+
 }  // namespace
+
+std::string emergencyJson(const std::optional<system::EmergencyStatus>& emergency) {
+    return dump(emergencyValue(emergency));
+}
+
+std::string alertJson(const system::EngineStatus& status) {
+    return dump(
+        {{"emergency", emergencyValue(status.emergency)}, {"notice", noticeValue(status.notice)}});
+}
 
 std::string statusJson(const ConsoleSnapshot& s) {
     const system::EngineStatus& st = s.status;
@@ -101,6 +118,8 @@ std::string statusJson(const ConsoleSnapshot& s) {
     }
     j["statusLine"] = st.statusLine;
     j["hintLine"] = st.hintLine;
+    j["emergency"] = emergencyValue(st.emergency);
+    j["notice"] = noticeValue(st.notice);
     return dump(j);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@
 namespace orvessa::console {
 
 std::string statusJson(const ConsoleSnapshot& snapshot);
+// `{"since":"…","by":"…"}`, or `null` when there is no emergency.
+std::string emergencyJson(const std::optional<system::EmergencyStatus>& emergency);
+// What the `alert` event carries when an emergency or a notice begins or ends:
+// `{"emergency": null or as above, "notice": null or the file name}`.
+std::string alertJson(const system::EngineStatus& status);
 std::string todayJson(const ConsoleSnapshot& snapshot);
 std::string broadcastJson(const scheduler::BroadcastEvent& event);
 std::string tableJson(const std::string& table);

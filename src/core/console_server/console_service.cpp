@@ -25,6 +25,8 @@ constexpr const char* kNoUsers =
     "orvessa-console 程序目录 user add 用户名 --role operator";
 constexpr const char* kBadLogin = "用户名或密码不正确";
 constexpr std::chrono::seconds kDayKept{10};
+// The longest file name a file system here holds, in bytes.
+constexpr std::size_t kMaxNoticeName = 255;
 
 HttpResponse answer(int status, std::string body) {
     HttpResponse r;
@@ -325,6 +327,15 @@ HttpResponse ConsoleService::route(const HttpRequest& request) {
     if (path == "/api/stop" && method == "POST") {
         return stop(request, *caller);
     }
+    if (path == "/api/emergency" && method == "POST") {
+        return emergency(request, *caller);
+    }
+    if (path == "/api/announce" && method == "POST") {
+        return announce(request, *caller);
+    }
+    if (path == "/api/notices" && method == "GET") {
+        return notices();
+    }
     if (path == "/api/events" && method == "GET") {
         return events(*caller);
     }
@@ -623,6 +634,65 @@ HttpResponse ConsoleService::stop(const HttpRequest& request, const Caller& call
         onInterfaceThread([actor](SystemActions& actions) { return actions.stopPlaying(actor); });
     if (result && result->status == 200) {
         return answer(200, json{{"stopped", result->stopped}}.dump());
+    }
+    return actionAnswer(result, {});
+}
+
+HttpResponse ConsoleService::emergency(const HttpRequest& request, const Caller& caller) {
+    const std::optional<json> body = parseBody(request.body);
+    if (!body) {
+        return failure(400, "请求内容应为 JSON：{\"on\":true} 或 {\"on\":false}");
+    }
+    const auto on = body->find("on");
+    if (on == body->end() || !on->is_boolean()) {
+        return failure(422, "on 应为 true（启动）或 false（结束）");
+    }
+    const Actor actor{caller.name, caller.role, request.peer};
+    const bool start = on->get<bool>();
+    const auto result = onInterfaceThread(
+        [actor, start](SystemActions& actions) { return actions.setEmergency(actor, start); });
+    if (result && result->status == 200) {
+        // The running system publishes its state before it answers, so the snapshot is the
+        // state this request left.
+        const auto snapshot = m_s.snapshots.get();
+        return answer(200, "{\"ok\":true,\"emergency\":" +
+                               emergencyJson(snapshot ? snapshot->status.emergency : std::nullopt) +
+                               "}");
+    }
+    return actionAnswer(result, {});
+}
+
+HttpResponse ConsoleService::announce(const HttpRequest& request, const Caller& caller) {
+    const std::optional<json> body = parseBody(request.body);
+    if (!body) {
+        return failure(400, "请求内容应为 JSON：{\"file\":\"文件名\"}");
+    }
+    // Only the form is checked here; which names are files of the notices folder is the
+    // running system's to say. The parser has already refused text that is not UTF-8.
+    const auto field = body->find("file");
+    const std::string* file = field != body->end() && field->is_string()
+                                  ? &field->get_ref<const std::string&>()
+                                  : nullptr;
+    if (file == nullptr || file->empty() || file->size() > kMaxNoticeName ||
+        file->find('\0') != std::string::npos) {
+        return failure(422, "file 应为插播文件夹中的文件名（不超过 255 字节）");
+    }
+    const Actor actor{caller.name, caller.role, request.peer};
+    const auto result = onInterfaceThread(
+        [actor, name = *file](SystemActions& actions) { return actions.announce(actor, name); });
+    return actionAnswer(result, json{{"ok", true}}.dump());
+}
+
+HttpResponse ConsoleService::notices() {
+    // Filled on the interface thread; read only once that thread has answered.
+    auto names = std::make_shared<std::vector<std::string>>();
+    const auto result = onInterfaceThread([names](SystemActions& actions) {
+        *names = actions.notices();
+        return ActionResult{};
+    });
+    if (result && result->status == 200) {
+        return answer(
+            200, json{{"notices", *names}}.dump(-1, ' ', false, json::error_handler_t::replace));
     }
     return actionAnswer(result, {});
 }

@@ -84,6 +84,9 @@ private:
                                 const std::string& date);
     HttpResponse mode(const HttpRequest& request, const Caller& caller);
     HttpResponse stop(const HttpRequest& request, const Caller& caller);
+    HttpResponse emergency(const HttpRequest& request, const Caller& caller);
+    HttpResponse announce(const HttpRequest& request, const Caller& caller);
+    HttpResponse notices();
     HttpResponse events(const Caller& caller);
     // Whether `caller` may still read: the session or token is still there.
     bool stillAllowed(const Caller& caller);

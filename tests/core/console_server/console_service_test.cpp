@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <future>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -41,16 +42,28 @@ public:
     }
     ActionResult setEmergency(const Actor& actor, bool on) override {
         calls.push_back(std::string("emergency ") + (on ? "on " : "off ") + actor.user);
-        return ActionResult{};
+        if (alertResult.status == 200 && emergencyChanged) {
+            emergencyChanged(on);
+        }
+        return alertResult;
     }
     ActionResult announce(const Actor& actor, const std::string& file) override {
         calls.push_back("announce " + actor.user + " " + file);
-        return ActionResult{};
+        return alertResult;
     }
-    std::vector<std::string> notices() override { return {"通知.wav"}; }
+    std::vector<std::string> notices() override {
+        calls.push_back("notices");
+        return noticeNames;
+    }
     void record(const std::string& line) override { lines.push_back(line); }
 
     bool unsaved = false;
+    // What starting or ending the emergency and playing a notice answer.
+    ActionResult alertResult;
+    // Called on the interface thread when the emergency starts or ends, as the system
+    // publishes its new state.
+    std::function<void(bool)> emergencyChanged;
+    std::vector<std::string> noticeNames{"通知.wav"};
     std::vector<std::string> calls;
     std::vector<std::string> lines;
 };
@@ -566,6 +579,201 @@ TEST(SessionStore, KeepsAtMostItsLimitAndForgetsTheLeastRecentlySeen) {
     store.begin("zhao", Role::Viewer, 1, start + 3s);
     EXPECT_EQ(store.size(), kMaxSessions);
     EXPECT_TRUE(store.find(first.id, start + 4s).has_value()) << "seen lately, so kept";
+}
+
+}  // namespace
+}  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST_F(ConsoleServiceTest, AlertsAreStartedOnlyByOperatorsWhosePageProvesItself) {
+    std::string viewerToken;
+    std::string operatorToken;
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.addUser("li", Role::Viewer, "viewer password"), "");
+        ASSERT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
+        ASSERT_EQ(accounts.addToken("watcher", Role::Viewer, viewerToken), "");
+        ASSERT_EQ(accounts.addToken("panic-button", Role::Operator, operatorToken), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    const auto emergencyOn = [&] { return request("POST", "/api/emergency", R"({"on":true})"); };
+    const auto announce = [&] {
+        return request("POST", "/api/announce", R"({"file":"通知.wav"})");
+    };
+
+    login("li", "viewer password");
+    EXPECT_EQ(send(emergencyOn()).status, 403);
+    EXPECT_EQ(send(request("POST", "/api/emergency", R"({"on":false})")).status, 403);
+    EXPECT_EQ(send(announce()).status, 403);
+    EXPECT_TRUE(m_actions->calls.empty());
+    const HttpResponse listed = send(request("GET", "/api/notices"));
+    EXPECT_EQ(listed.status, 200) << "a viewer may see what could be played";
+    EXPECT_EQ(json::parse(listed.body), json::parse(R"({"notices":["通知.wav"]})"));
+    m_actions->calls.clear();
+
+    login("wang", "correct horse");
+    const std::string csrf = m_csrf;
+    m_csrf.clear();
+    EXPECT_EQ(send(emergencyOn()).status, 403) << "no anti-forgery token";
+    EXPECT_EQ(send(announce()).status, 403) << "no anti-forgery token";
+    m_csrf = "forged";
+    EXPECT_EQ(send(emergencyOn()).status, 403);
+    EXPECT_EQ(send(announce()).status, 403);
+    m_csrf = csrf;
+    HttpRequest foreign = emergencyOn();
+    foreign.headers["origin"] = "http://evil.example";
+    EXPECT_EQ(send(foreign).status, 403);
+    EXPECT_TRUE(m_actions->calls.empty());
+
+    EXPECT_EQ(send(emergencyOn()).status, 200);
+    EXPECT_EQ(send(announce()).status, 200);
+
+    m_cookie.clear();
+    m_csrf.clear();
+    HttpRequest script = emergencyOn();
+    script.headers["authorization"] = "Bearer " + viewerToken;
+    EXPECT_EQ(send(script).status, 403);
+    script.headers["authorization"] = "Bearer " + operatorToken;
+    EXPECT_EQ(send(script).status, 200) << "a panic button's script needs no page";
+    EXPECT_EQ(m_actions->calls,
+              (std::vector<std::string>{"emergency on wang", "announce wang 通知.wav",
+                                        "emergency on panic-button"}));
+}
+
+TEST_F(ConsoleServiceTest, AlertBodiesAreCheckedForTheirFormAndNamesLeftToTheSystem) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    for (const char* body : {"", "not json", "[true]", "true"}) {
+        EXPECT_EQ(send(request("POST", "/api/emergency", body)).status, 400) << body;
+        EXPECT_EQ(send(request("POST", "/api/announce", body)).status, 400) << body;
+    }
+    for (const char* body :
+         {R"({"on":"yes"})", R"({})", R"({"on":1})", R"({"on":null})", R"({"off":true})"}) {
+        EXPECT_EQ(send(request("POST", "/api/emergency", body)).status, 422) << body;
+    }
+    const std::string longest(255, 'a');
+    std::string chinese;  // 86 characters of three bytes each: too long although short to see
+    for (int i = 0; i < 86; ++i) {
+        chinese += "通";
+    }
+    for (const std::string& body :
+         {std::string(R"({"file":1})"), std::string(R"({})"), std::string(R"({"file":""})"),
+          std::string(R"({"file":["a.wav"]})"), std::string(R"({"file":"a\u0000.wav"})"),
+          json{{"file", longest + "a"}}.dump(), json{{"file", chinese}}.dump()}) {
+        EXPECT_EQ(send(request("POST", "/api/announce", body)).status, 422) << body;
+    }
+    EXPECT_EQ(send(request("POST", "/api/announce", "{\"file\":\"\xff.wav\"}")).status, 400)
+        << "not UTF-8";
+    EXPECT_TRUE(m_actions->calls.empty());
+
+    EXPECT_EQ(send(request("POST", "/api/emergency", R"({"on":true})")).status, 200);
+    EXPECT_EQ(send(request("POST", "/api/emergency", R"({"on":false,"note":"x"})")).status, 200);
+    // Whether a name stays inside the notices folder is the system's rule, not the form's.
+    EXPECT_EQ(send(request("POST", "/api/announce", R"({"file":"../x"})")).status, 200);
+    EXPECT_EQ(send(request("POST", "/api/announce", json{{"file", longest}}.dump())).status, 200);
+    EXPECT_EQ(m_actions->calls,
+              (std::vector<std::string>{"emergency on wang", "emergency off wang",
+                                        "announce wang ../x", "announce wang " + longest}));
+}
+
+TEST_F(ConsoleServiceTest, RefusedAlertsAreAnsweredWithTheSystemsStatusAndReason) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    struct Case {
+        ActionResult result;
+        const char* path;
+        const char* body;
+    };
+    const Case cases[] = {
+        {refused(409, "紧急广播已在进行", "already"), "/api/emergency", R"({"on":true})"},
+        {refused(409, "紧急广播中，不能插播", "emergency"), "/api/announce", R"({"file":"a.wav"})"},
+        {refused(409, "正在插播", "busy"), "/api/announce", R"({"file":"a.wav"})"},
+        {refused(404, "没有这个插播文件", "missing"), "/api/announce", R"({"file":"b.wav"})"},
+        {refused(422, "文件名不在插播文件夹内", "bad-name"), "/api/announce",
+         R"({"file":"../b.wav"})"},
+        {refused(503, "紧急广播尚未就绪", "busy"), "/api/emergency", R"({"on":false})"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result.reason + " " + c.path);
+        m_actions->alertResult = c.result;
+        const HttpResponse r = send(request("POST", c.path, c.body));
+        EXPECT_EQ(r.status, c.result.status);
+        const json j = json::parse(r.body);
+        EXPECT_EQ(j["error"], c.result.error);
+        EXPECT_EQ(j["reason"], c.result.reason);
+        EXPECT_FALSE(j.contains("ok"));
+    }
+}
+
+TEST_F(ConsoleServiceTest, TheEmergencyAndTheNoticeShowInTheStatusAndTheAnswer) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    json status = json::parse(send(request("GET", "/api/status")).body);
+    EXPECT_TRUE(status.contains("emergency") && status["emergency"].is_null());
+    EXPECT_TRUE(status.contains("notice") && status["notice"].is_null());
+
+    // The system publishes its new state before it answers; the answer is that state.
+    m_actions->emergencyChanged = [this](bool on) {
+        auto s = std::make_shared<ConsoleSnapshot>(*m_box.get());
+        ++s->serial;
+        s->status.emergency.reset();
+        if (on) {
+            s->status.emergency =
+                system::EmergencyStatus{"2026-12-09 10:00:30", "wang@console:127.0.0.1"};
+        }
+        m_box.set(s);
+    };
+    HttpResponse r = send(request("POST", "/api/emergency", R"({"on":true})"));
+    ASSERT_EQ(r.status, 200);
+    const json started = json::parse(
+        R"({"ok":true,"emergency":{"since":"2026-12-09 10:00:30","by":"wang@console:127.0.0.1"}})");
+    EXPECT_EQ(json::parse(r.body), started);
+    status = json::parse(send(request("GET", "/api/status")).body);
+    EXPECT_EQ(status["emergency"], started["emergency"]) << "not the status of before";
+
+    r = send(request("POST", "/api/emergency", R"({"on":false})"));
+    ASSERT_EQ(r.status, 200);
+    EXPECT_EQ(json::parse(r.body), json::parse(R"({"ok":true,"emergency":null})"));
+
+    auto playing = std::make_shared<ConsoleSnapshot>(*m_box.get());
+    ++playing->serial;
+    playing->status.notice = "通知.wav";
+    m_box.set(playing);
+    status = json::parse(send(request("GET", "/api/status")).body);
+    EXPECT_EQ(status["notice"], "通知.wav");
+    EXPECT_TRUE(status["emergency"].is_null());
+    EXPECT_EQ(json::parse(alertJson(playing->status)),
+              json::parse(R"({"emergency":null,"notice":"通知.wav"})"));
+    playing->status.emergency = system::EmergencyStatus{"2026-12-09 10:00:30", "operator@key"};
+    playing->status.notice.clear();
+    EXPECT_EQ(json::parse(alertJson(playing->status)),
+              json::parse(R"({"emergency":{"since":"2026-12-09 10:00:30","by":"operator@key"},)"
+                          R"("notice":null})"));
+}
+
+TEST_F(ConsoleServiceTest, AlertRequestsAre503WhileTheInterfaceThreadDoesNotAnswer) {
+    commandWait = 50ms;
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    // Not pumped: the interface thread is busy elsewhere.
+    for (const HttpRequest& r : {request("POST", "/api/emergency", R"({"on":true})"),
+                                 request("POST", "/api/announce", R"({"file":"通知.wav"})"),
+                                 request("GET", "/api/notices")}) {
+        SCOPED_TRACE(r.path);
+        const auto started = std::chrono::steady_clock::now();
+        const HttpResponse answer = service().handle(r);
+        EXPECT_EQ(answer.status, 503);
+        EXPECT_NE(json::parse(answer.body)["error"].get<std::string>().find("2 秒"),
+                  std::string::npos);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    }
+    // The late work runs when the thread comes back, and writes nowhere a request still reads.
+    m_ui.pump();
+    EXPECT_EQ(m_actions->calls,
+              (std::vector<std::string>{"emergency on wang", "announce wang 通知.wav", "notices"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "gui/global_key.h"
 
 #include <X11/keysym.h>
+#include <xcb/xproto.h>
 
 #include <QApplication>
 #include <QProcess>
@@ -50,6 +51,7 @@ private slots:
     void refusesWithoutX11();
     void firesOnceWhileNoWindowOfOursIsShown();
     void heldKeyFiresOnce();
+    void repeatWithoutReleasesFiresOnce();
     void firesWhateverTheLockKeys();
     void newChordReleasesTheOldOne();
     void chordHeldByAnotherProgramIsRefused();
@@ -202,6 +204,41 @@ void GlobalKeyTest::heldKeyFiresOnce() {
     QTRY_COMPARE(spy.count(), 1);
     QTest::qWait(kDeliveryMs);
     QCOMPARE(spy.count(), 1);
+}
+
+void GlobalKeyTest::repeatWithoutReleasesFiresOnce() {
+    // A connection that asked for detectable auto-repeat gets a held key as presses alone, the
+    // second after the repeat delay; this server pairs them with releases, so they are made up.
+    if (!onX11()) {
+        QSKIP("needs an X server");
+    }
+    GlobalKey key;
+    QSignalSpy spy(&key, &GlobalKey::pressed);
+    QVERIFY2(key.setChord(QStringLiteral("Ctrl+Alt+F12")), qPrintable(key.error()));
+    const auto deliver = [&](std::uint8_t type, std::uint32_t time) {
+        xcb_key_press_event_t event{};
+        event.response_type = type;
+        event.detail = static_cast<xcb_keycode_t>(m_typist.keycodeOf(XK_F12));
+        event.time = time;
+        event.root = static_cast<xcb_window_t>(m_typist.rootWindow());
+        event.event = event.root;
+        event.state = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+        return key.nativeEventFilter("xcb_generic_event_t", &event, nullptr);
+    };
+    QVERIFY(deliver(XCB_KEY_PRESS, 10000));
+    for (std::uint32_t time = 10700; time < 12000; time += 40) {
+        QVERIFY(deliver(XCB_KEY_PRESS, time));
+    }
+    QVERIFY(deliver(XCB_KEY_RELEASE, 12000));
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 1);
+
+    // Down again once the repeat window is over: a new press.
+    QVERIFY(deliver(XCB_KEY_PRESS, 12600));
+    QTRY_COMPARE(spy.count(), 2);
+    // A release lost to another client's grab does not hold the key down for ever.
+    QVERIFY(deliver(XCB_KEY_PRESS, 16000));
+    QTRY_COMPARE(spy.count(), 3);
 }
 
 void GlobalKeyTest::firesWhateverTheLockKeys() {

@@ -67,6 +67,14 @@ bool XTypist::key(unsigned long keySym, bool down) {
     return true;
 }
 
+unsigned XTypist::keycodeOf(unsigned long keySym) {
+    return XKeysymToKeycode(m_display, keySym);
+}
+
+unsigned long XTypist::rootWindow() {
+    return DefaultRootWindow(m_display);
+}
+
 unsigned XTypist::lockedModifiers() {
     XkbStateRec state{};
     XkbGetState(m_display, XkbUseCoreKbd, &state);

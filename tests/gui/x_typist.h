@@ -23,6 +23,9 @@ public:
     void focusDesktop();
     // `keySym` (an XK_ value) down or up; false when the keyboard map has no key for it.
     bool key(unsigned long keySym, bool down);
+    // The key code that types `keySym`, 0 when none does; the root window of the default screen.
+    unsigned keycodeOf(unsigned long keySym);
+    unsigned long rootWindow();
     bool numLockOn();
     bool capsLockOn();
 

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <algorithm>
 #include <cstdlib>
 
 namespace orvessa::gui {
@@ -227,14 +228,8 @@ bool GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     }
     // Press and release events share one layout.
     const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-    if (key->detail != m_keycode || key->event != key->root) {
-        return false;
-    }
-    bool ours = false;
-    for (const std::uint32_t root : m_roots) {
-        ours = ours || key->event == root;
-    }
-    if (!ours) {
+    if (key->detail != m_keycode || key->event != key->root ||
+        std::find(m_roots.begin(), m_roots.end(), key->root) == m_roots.end()) {
         return false;
     }
     const std::uint32_t since = key->time - m_lastEventTime;

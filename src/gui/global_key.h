@@ -13,6 +13,9 @@ namespace orvessa::gui {
 // One key chord grabbed on the X server's root windows, so that it reaches us whichever window
 // has the focus, ours hidden or not: a panic button that types the chord works the same way.
 // Lives in the GUI thread; on a desktop that is not X11 it grabs nothing and says so.
+// The server counts the whole process as one client, so a chord is held by one GlobalKey only.
+// Xorg's stock keymap keeps Ctrl+Alt+F1-F12 for itself (console switching) unless its server
+// keys are turned off; such a chord is granted but never reaches any client.
 class GlobalKey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:

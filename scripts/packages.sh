@@ -9,8 +9,8 @@ ORVESSA_CORE_PACKAGES=(g++ make cmake pkg-config libicu-dev libgtest-dev libgmoc
 
 # The program: Qt Widgets and WebEngine, GStreamer with the plugins for the common formats and
 # the X, GL, ALSA and PulseAudio sinks (only recommended by the plugin packages, so named here),
-# XTest for synthetic keys, sd-bus (libsystemd) to ask the time service whether network time is
-# on, libsodium for the console's password hashes and tokens, libmicrohttpd for its web server,
+# XTest for synthetic keys, xcb for the global key's grab, sd-bus (libsystemd) to ask the time
+# service whether network time is on, libsodium for the console's password hashes and tokens, libmicrohttpd for its web server,
 # OpenSSL for its certificate, libcurl as the client in the server's tests
 # and the console's load bench, and a CJK font so
 # the Chinese interface is not drawn as boxes. The "ugly" set holds the ASF demuxer, without which WMA and
@@ -22,11 +22,12 @@ ORVESSA_APP_PACKAGES=(qt6-base-dev qt6-webengine-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
     gstreamer1.0-plugins-ugly
     gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-alsa gstreamer1.0-gl gstreamer1.0-pulseaudio
-    libx11-dev libxtst-dev libsystemd-dev libsodium-dev libmicrohttpd-dev libssl-dev
+    libx11-dev libxtst-dev libxcb1-dev libsystemd-dev libsodium-dev libmicrohttpd-dev libssl-dev
     libcurl4-openssl-dev fonts-wqy-microhei qt6-translations-l10n)
 
-# Window tests and running without a display: a virtual X server and a way to press its keys.
-ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool)
+# Window tests and running without a display: a virtual X server, a way to press its keys, and
+# a window manager for the tests that need a desktop's focus and key handling.
+ORVESSA_DISPLAY_PACKAGES=(xvfb xauth xdotool openbox)
 
 # The web console's browser test only: a headless Chromium driven by playwright-core, which npm
 # installs from tests/browser/package-lock.json, and curl to see when the console answers.

@@ -105,6 +105,23 @@ std::uint8_t keycodeOf(xcb_connection_t* connection, std::uint32_t keySym) {
     return found;
 }
 
+// Whether the keymap makes `keycode` switch to a text console at one of its levels
+// (XF86Switch_VT_1 .. XF86Switch_VT_12): with Ctrl+Alt the server acts on it itself.
+bool switchesConsole(xcb_connection_t* connection, std::uint8_t keycode) {
+    xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
+        connection, xcb_get_keyboard_mapping(connection, keycode, 1), nullptr);
+    if (reply == nullptr) {
+        return false;
+    }
+    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(reply);
+    bool found = false;
+    for (int column = 0; column < reply->keysyms_per_keycode; ++column) {
+        found = found || (symbols[column] >= 0x1008FE01 && symbols[column] <= 0x1008FE0C);
+    }
+    std::free(reply);
+    return found;
+}
+
 }  // namespace
 
 GlobalKey::GlobalKey(QObject* parent) : QObject(parent) {
@@ -136,6 +153,7 @@ bool GlobalKey::setChord(const QString& chord) {
     release();
     m_chord = chord.trimmed();
     m_error.clear();
+    m_warning.clear();
     if (m_chord.isEmpty()) {
         m_error = invalid(QStringLiteral("未设置"));
         return false;
@@ -170,6 +188,15 @@ bool GlobalKey::setChord(const QString& chord) {
     if (!grab(keycode, modifiersOf(sequence[0].keyboardModifiers()))) {
         m_error = QStringLiteral("快捷键 %1 已被其他程序占用").arg(m_chord);
         return false;
+    }
+    const Qt::KeyboardModifiers mods = sequence[0].keyboardModifiers();
+    if ((mods & Qt::ControlModifier) && (mods & Qt::AltModifier) &&
+        switchesConsole(m_connection, keycode)) {
+        m_warning =
+            QStringLiteral(
+                "在此桌面上 %1 会切换到文本控制台，可能无法启动紧急广播：请在选项中另选快捷键，"
+                "或关闭 X 的控制台切换键（XKB 选项 srvrkeys:none）")
+                .arg(m_chord);
     }
     return true;
 }

@@ -32,6 +32,9 @@ public:
     QString chord() const { return m_held ? m_chord : QString(); }
     // Why the last setChord() failed, for the operator; empty after a success.
     QString error() const { return m_error; }
+    // After a success: why the chord may still never come (the keymap switches consoles with
+    // it); empty when nothing stands in its way.
+    QString warning() const { return m_warning; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -47,6 +50,7 @@ private:
     std::vector<std::uint32_t> m_roots;
     QString m_chord;
     QString m_error;
+    QString m_warning;
     bool m_held = false;
     std::uint8_t m_keycode = 0;
     std::uint16_t m_modifiers = 0;

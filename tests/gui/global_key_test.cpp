@@ -75,7 +75,19 @@ void GlobalKeyTest::initTestCase() {
     // The keys must behave as on a desktop, where a window manager also takes keys and focus.
     QVERIFY2(m_typist.waitForWindowManager(10000), "no window manager runs on this display");
 
+    // The stock keymap switches consoles with Ctrl+Alt+F12: the grab is granted, and the
+    // operator is told it may never come.
+    {
+        GlobalKey stock;
+        QVERIFY2(stock.setChord(QStringLiteral("Ctrl+Alt+F12")), qPrintable(stock.error()));
+        QVERIFY(stock.warning().contains(QStringLiteral("srvrkeys:none")));
+    }
     m_typist.plainFunctionKeys();
+    {
+        GlobalKey plain;
+        QVERIFY(plain.setChord(QStringLiteral("Ctrl+Alt+F12")));
+        QVERIFY(plain.warning().isEmpty());
+    }
 
     // Ours shown once, then hidden, and the focus given to the desktop. A window mapped while
     // the window manager still starts up may be missed by it, so it is shown again then.

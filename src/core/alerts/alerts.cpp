@@ -104,6 +104,12 @@ store::WriteResult Alerts::saveSettings(const AlertSettings& settings) {
     return m_settings.save();
 }
 
+void Alerts::reloadSettings() {
+    if (!m_settings.load()) {
+        fail("alert settings unreadable", m_settings.error());
+    }
+}
+
 void Alerts::soundAlarm() {
     const AlertSettings& s = m_settings.settings();
     std::filesystem::path file;

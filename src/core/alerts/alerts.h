@@ -83,6 +83,8 @@ public:
     // Takes new settings (the options' OK); a sounding alarm follows the new volume at its next
     // start.
     store::WriteResult saveSettings(const AlertSettings& settings);
+    // Reads alerts.conf again, after the options wrote it.
+    void reloadSettings();
 
     bool emergency() const { return m_session.alert.emergency; }
     // `by` says who and from where: "operator@window", "wang@console:10.1.2.3".

@@ -91,6 +91,7 @@ void ConsoleBridge::onEvent(const EngineEvent& event) {
             return;
         case EngineEvent::Kind::AlertChanged:
             publish();
+            m_hub.publish("alert", alertJson(m_system.engine().status()));
             return;
         case EngineEvent::Kind::TableLoaded:
         case EngineEvent::Kind::TableSaved:
@@ -168,20 +169,54 @@ ActionResult ConsoleBridge::stopPlaying(const Actor& actor) {
     return result;
 }
 
+namespace {
+
+// "wang@console:10.1.2.3": who acted, as the alerts' record lines name them.
+std::string consoleActor(const Actor& actor) {
+    return actor.user + "@console:" + actor.address;
+}
+
+ActionResult alertAnswer(const alerts::AlertResult& r) {
+    using Status = alerts::AlertResult::Status;
+    switch (r.status) {
+        case Status::Done:
+            return {};
+        case Status::Already:
+            return refused(409, r.error, "already");
+        case Status::Emergency:
+            return refused(409, r.error, "emergency");
+        case Status::Busy:
+            return refused(409, r.error, "busy");
+        case Status::Missing:
+            return refused(404, r.error, "missing");
+        case Status::BadName:
+            return refused(422, r.error, "bad-name");
+        case Status::Unplayable:
+            return refused(422, r.error, "unplayable");
+        case Status::Refused:
+            break;
+    }
+    return refused(409, r.error, "refused");
+}
+
+}  // namespace
+
 ActionResult ConsoleBridge::setEmergency(const Actor& actor, bool on) {
-    (void)actor;
-    (void)on;
-    return refused(503, "紧急广播尚未就绪", "busy");
+    alerts::Alerts& a = m_system.alerts();
+    const alerts::AlertResult r =
+        on ? a.startEmergency(consoleActor(actor)) : a.endEmergency(consoleActor(actor));
+    publish();
+    return alertAnswer(r);
 }
 
 ActionResult ConsoleBridge::announce(const Actor& actor, const std::string& file) {
-    (void)actor;
-    (void)file;
-    return refused(503, "插播尚未就绪", "busy");
+    const alerts::AlertResult r = m_system.alerts().announce(file, consoleActor(actor));
+    publish();
+    return alertAnswer(r);
 }
 
 std::vector<std::string> ConsoleBridge::notices() {
-    return {};
+    return m_system.alerts().notices();
 }
 
 ActionResult ConsoleBridge::changeCalendar(const Actor& actor, const CalendarChange& change) {

@@ -90,8 +90,7 @@ void Alerts::start() {
     m_session.alert.emergencySince = read.state.since;
     m_session.alert.emergencyBy = read.state.by;
     m_startedAt = secondsOfStamp(read.state.since).value_or(scheduler::secondsOf(m_s.clock.now()));
-    soundAlarm();
-    showEmergency();
+    showEmergency(soundAlarm());
     m_c.timer.start(kFollowMillis);
     record("emergency resumed by=" + read.state.by + " since=" + read.state.since);
     if (m_s.changed) {
@@ -110,7 +109,7 @@ void Alerts::reloadSettings() {
     }
 }
 
-void Alerts::soundAlarm() {
+std::string Alerts::soundAlarm() {
     const AlertSettings& s = m_settings.settings();
     std::filesystem::path file;
     if (!s.alarmFile.empty()) {
@@ -119,16 +118,16 @@ void Alerts::soundAlarm() {
     const std::string why = m_player.startAlarm(file, s.alarmVolume);
     if (!why.empty()) {
         fail("alarm file not played", why);
-        m_c.banner.setText(m_c.banner.text() + "　" + why);
     }
+    return why;
 }
 
-void Alerts::showEmergency() {
+void Alerts::showEmergency(const std::string& note) {
     const playback::AlertState& a = m_session.alert;
     const std::string since = a.emergencySince.size() == 19 ? a.emergencySince.substr(11) : "";
     m_c.banner.setColor(model::kRed);
     m_c.banner.setText("紧急广播中　" + (since.empty() ? "" : since + " 起　") + "发起：" +
-                       a.emergencyBy + "　作息表已停止");
+                       a.emergencyBy + "　作息表已停止" + (note.empty() ? "" : "　" + note));
     m_c.banner.setVisible(true);
     m_c.endButton.setVisible(true);
     if (m_c.secondMonitorBox.checked()) {
@@ -168,11 +167,11 @@ AlertResult Alerts::startEmergency(const std::string& by) {
         m_paused = false;
     }
     // The alarm first: nothing that stopping the item may take keeps it waiting.
-    soundAlarm();
+    const std::string note = soundAlarm();
     if (m_session.playback.isPlaying && m_s.stopItem) {
         m_s.stopItem();
     }
-    showEmergency();
+    showEmergency(note);
     m_c.timer.start(kFollowMillis);
     record("emergency on by=" + by);
     if (!notice.empty()) {

@@ -108,11 +108,12 @@ private:
     std::string now() const;
     void record(const std::string& what);
     void fail(const std::string& what, const std::string& detail);
-    void showEmergency();
+    // The banner and the video window's message; `note` tells what the alarm fell back to.
+    void showEmergency(const std::string& note);
     void hideEmergency();
     void noticeOver();
-    // Starts the alarm with the settings of the moment, telling what it fell back to.
-    void soundAlarm();
+    // Starts the alarm with the settings of the moment; returns what it fell back to, if it did.
+    std::string soundAlarm();
 
     playback::BroadcastSession& m_session;
     AlertControls m_c;

@@ -241,9 +241,6 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                 m_clock.advanceRequested = true;
             } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
                 m_clock.advanceRequested = true;
-            } else if (alert.emergency && (start.empty() || timeAtOrBefore(start, now))) {
-                // Every row whose turn comes during an emergency is left; none is played after.
-                silence();
             } else if (!start.empty() && timeBefore(start, now) && stop.empty() &&
                        !m_state.isDirectory && !owedLateness(secondsOf(at)) && !held()) {
                 m_clock.advanceRequested = true;
@@ -254,10 +251,10 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
                 }
                 m_clock.shutdownArmed = true;
                 if (start.empty()) {
-                    if (m_clock.untimedSkip) {
+                    if (m_clock.untimedSkip && !alert.emergency) {
                         m_clock.advanceRequested = true;
                     } else if (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit &&
-                               !m_state.isDirectory) {
+                               !m_state.isDirectory && !alert.emergency) {
                         m_clock.advanceRequested = true;
                     } else {
                         startOrHold(at);
@@ -337,11 +334,6 @@ void BroadcastClock::silence() {
     if (m_observer != nullptr) {
         m_observer->rowSilenced(m_state.currentRow);
     }
-    // The untimed rows that follow a silenced bell are its own: after the emergency they are
-    // skipped as after any bell that did not ring.
-    if (!m_clock.startTime.empty()) {
-        m_clock.untimedSkip = true;
-    }
     m_clock.lastStartTime = m_clock.startTime;
     ++m_state.currentRow;
     m_clock.advanceRequested = true;
@@ -349,6 +341,11 @@ void BroadcastClock::silence() {
 
 void BroadcastClock::startOrHold(const platform::LocalDateTime& at) {
     const int64_t second = secondsOf(at);
+    // Every row whose turn comes during an emergency is left; none is played after it.
+    if (m_session.alert.emergency) {
+        silence();
+        return;
+    }
     if (m_session.alert.noticePlaying()) {
         // Never over a notice: the row starts as soon as it is over.
         if (!held()) {

@@ -16,6 +16,7 @@
 #include "core/console_server/console_runner.h"
 #include "core/system/orvessa_system.h"
 #include "dryrun/day_checker_service.h"
+#include "gui/global_key.h"
 #include "gui/pictures.h"
 #include "gui/qt_ui_queue.h"
 #include "gui/system_views.h"
@@ -67,7 +68,32 @@ int main(int argc, char** argv) {
     timers.emplace_back(system->videoWindow().keyTimer, gui::TimerBinder::Ticks::FromStart,
                         nullptr);
     timers.emplace_back(mainWindow.clockSyncTimer, gui::TimerBinder::Ticks::FromStart, nullptr);
+    timers.emplace_back(mainWindow.alertTimer, gui::TimerBinder::Ticks::FromStart, nullptr);
     gui::SystemViews views(*system, platform.host);
+
+    // The panic key starts the emergency while the window is hidden, or another program has the
+    // focus. A key the desktop will not give us is said where the operator looks, and recorded.
+    alerts::Alerts& alerts = system->alerts();
+    gui::GlobalKey panicKey;
+    QObject::connect(&panicKey, &gui::GlobalKey::pressed, [&alerts] { alerts.keyPressed(); });
+    const auto grabPanicKey = [&] {
+        const QString chord = QString::fromStdString(alerts.settings().key);
+        if (chord.isEmpty()) {
+            panicKey.setChord(QString());
+            return;
+        }
+        QString problem;
+        if (!panicKey.setChord(chord)) {
+            problem = panicKey.error();
+        } else {
+            problem = panicKey.warning();
+        }
+        if (!problem.isEmpty()) {
+            platform.failures.record({"emergency key not usable", problem.toStdString()});
+            system->engine().line(system::StatusLine::Hint).setText("  ☆ " + problem.toStdString());
+        }
+    };
+    grabPanicKey();
 
     // The console in the browser, when console.conf turns it on: its own threads serve it,
     // and a console that cannot start leaves the broadcast as it is.

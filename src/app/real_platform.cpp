@@ -14,6 +14,7 @@ namespace orvessa::app {
 namespace {
 
 constexpr const char* kSkinFolderPrefix = "orvessa-skin-";
+constexpr const char* kAlertFolderPrefix = "orvessa-alert-";
 
 // The platform's multimedia profile: Linux has no win.ini, so Orvessa keeps its own in the
 // user's configuration directory.
@@ -57,9 +58,9 @@ std::unique_ptr<backends::AsRunWriter> asRunWriter() {
 }
 
 // Those of instances ended by a signal or a power cut are swept first.
-backends::TemporaryFolder freshSkinFolder() {
-    backends::removeStaleTemporaryFolders(kSkinFolderPrefix);
-    return backends::TemporaryFolder(kSkinFolderPrefix);
+backends::TemporaryFolder freshTemporaryFolder(const char* prefix) {
+    backends::removeStaleTemporaryFolders(prefix);
+    return backends::TemporaryFolder(prefix);
 }
 
 skins::Result<skins::SkinStore> builtInSkins() {
@@ -85,9 +86,11 @@ RealPlatform::RealPlatform()
       mediaProfile(mediaProfilePath()),
       mediaDevice(playbackOptions(mediaProfile, failures, fileSync)),
       recordingDevice(recordingOptions(mediaProfile, failures, fileSync)),
+      alertDevice(playbackOptions(mediaProfile, failures, fileSync)),
       asRun(asRunWriter()),
-      skinFolder(freshSkinFolder()),
+      skinFolder(freshTemporaryFolder(kSkinFolderPrefix)),
       skinLook(QFile::decodeName(skinFolder.path().c_str())),
+      alertFolder(freshTemporaryFolder(kAlertFolderPrefix)),
       skinStore(builtInSkins()),
       programDirectory(backends::openProgramDirectory(std::cerr)),
       instance(programDirectory, &failures),
@@ -110,6 +113,11 @@ system::PlatformServices RealPlatform::services() {
     s.fileSync = &fileSync;
     s.consoleSecrets = &consoleSecrets;
     s.consoleCertificates = &consoleCertificates;
+    s.alertDevice = &alertDevice;
+    s.alertOutput = &alertDevice;
+    if (alertFolder.valid()) {
+        s.sirenFile = alertFolder.path() / "siren.wav";
+    }
     return s;
 }
 

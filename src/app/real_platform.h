@@ -61,11 +61,16 @@ public:
     backends::GstMediaDevice mediaDevice;
     // The sound recorder's own: recording never disturbs what the broadcast plays.
     backends::GstMediaDevice recordingDevice;
+    // The alarm's and the notices': a row's volume never reaches them, and a paused song keeps
+    // its place on the broadcast's.
+    backends::GstMediaDevice alertDevice;
     // What went on air, day by day; none where the record has no directory.
     std::unique_ptr<backends::AsRunWriter> asRun;
     // The look's pictures go into a folder that is removed on the way out.
     const backends::TemporaryFolder skinFolder;
     gui::QtSkinLook skinLook;
+    // Where the built-in siren is written each start, removed on the way out.
+    const backends::TemporaryFolder alertFolder;
     skins::Result<skins::SkinStore> skinStore;
     // Beside the executable, or the user's own directory when the program is installed.
     const std::filesystem::path programDirectory;

@@ -295,6 +295,12 @@ void BroadcastClock::statusLines() {
     // Only the countdown and a clock that may be wrong are warnings; a red line left over from
     // one is not.
     const std::string& clockWarning = m_session.clockWarning;
+    // During an emergency the line says so, whatever else it would turn to.
+    if (m_session.alert.emergency) {
+        m_controls.statusLine.setColor(model::kRed);
+        m_controls.statusLine.setText("  ☆ 紧急广播中：作息表已停止，警报正在鸣响");
+        return;
+    }
     if (m_state.isPlaying) {
         m_controls.statusLine.setColor(model::kGreen);
         // The display gives the warning the second line.

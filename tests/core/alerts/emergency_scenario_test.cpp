@@ -30,6 +30,8 @@ TEST_F(Emergency, SilencesThePlayingRowAndEveryBellUntilItEndsThenTheNextRingsOn
     EXPECT_TRUE(form().emergencyBanner.visible());
     runTo("10:03:00");
     EXPECT_GE(opened("siren.wav"), 150 / 4) << "the siren sounds again and again";
+    EXPECT_EQ(form().statusLine.text(), "  ☆ 紧急广播中：作息表已停止，警报正在鸣响");
+    EXPECT_EQ(form().statusLine.color(), model::kRed);
     ASSERT_TRUE(alerts().endEmergency("operator@window").done());
     EXPECT_FALSE(alarmSounding());
     EXPECT_FALSE(form().emergencyBanner.visible());

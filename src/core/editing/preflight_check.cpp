@@ -104,6 +104,9 @@ std::string problemReasonText(const DayProblem& p) {
     if (p.reason == "shutdown") {
         return "已到关机时间，未能播出";
     }
+    if (p.reason == "emergency") {
+        return "紧急广播期间，未播出";
+    }
     if (p.reason == "no-table") {
         return "作息时间表不存在，该日不播出任何内容：" + p.path;
     }

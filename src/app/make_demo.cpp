@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "core/playback/wave_file.h"
 #include "core/store/day_plan.h"
 #include "core/store/file_io.h"
 #include "core/store/schedule_table.h"
@@ -24,40 +26,19 @@ namespace {
 
 using namespace orvessa;
 
-void put16(std::string& out, uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
-}
-void put32(std::string& out, uint32_t v) {
-    put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<uint16_t>(v >> 16));
-}
-
 // A bell-like chime: two partials that die away, 16-bit mono PCM.
 std::string chimeWav(double seconds) {
     constexpr int kRate = 22050;
-    const int samples = static_cast<int>(seconds * kRate);
-    std::string data;
-    for (int i = 0; i < samples; ++i) {
+    const int count = static_cast<int>(seconds * kRate);
+    std::vector<int16_t> samples;
+    for (int i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / kRate;
         const double v = std::exp(-2.5 * t) *
                          (0.6 * std::sin(2 * M_PI * 880 * t) + 0.3 * std::sin(2 * M_PI * 1320 * t) +
                           0.1 * std::sin(2 * M_PI * 1760 * t));
-        put16(data, static_cast<uint16_t>(static_cast<int16_t>(v * 24000)));
+        samples.push_back(static_cast<int16_t>(v * 24000));
     }
-    std::string wav = "RIFF";
-    put32(wav, static_cast<uint32_t>(36 + data.size()));
-    wav += "WAVEfmt ";
-    put32(wav, 16);
-    put16(wav, 1);
-    put16(wav, 1);
-    put32(wav, kRate);
-    put32(wav, kRate * 2);
-    put16(wav, 2);
-    put16(wav, 16);
-    wav += "data";
-    put32(wav, static_cast<uint32_t>(data.size()));
-    return wav + data;
+    return playback::monoWave(samples, kRate);
 }
 
 std::string clockText(std::time_t t) {

@@ -1,7 +1,6 @@
 #include "core/alerts/alert_settings.h"
 
 #include <array>
-#include <map>
 #include <set>
 
 #include "core/console/names.h"
@@ -150,34 +149,13 @@ bool AlertSettingsFile::load() {
 }
 
 store::WriteResult AlertSettingsFile::save() const {
-    const std::map<std::string, std::string> values = {
-        {"alarm", m_settings.alarmFile},
-        {"alarm-volume", std::to_string(m_settings.alarmVolume)},
-        {"message", m_settings.message},
-        {"key", m_settings.key},
-        {"notice-folder", m_settings.noticeFolder},
-        {"notice-volume", std::to_string(m_settings.noticeVolume)},
-    };
-    std::string out;
-    std::map<std::string, bool> written;
-    for (const std::string& line : m_lines) {
-        std::string_view key;
-        std::string_view value;
-        if (text::splitKeyValue(line, key, value) && isKnownKey(key)) {
-            const std::string name(key);
-            if (!written[name]) {
-                out += name + "=" + values.at(name) + "\n";
-                written[name] = true;
-            }
-            continue;
-        }
-        out += line + "\n";
-    }
-    for (const char* key : kKeys) {
-        if (!written[key]) {
-            out += std::string(key) + "=" + values.at(key) + "\n";
-        }
-    }
+    const std::string out = text::rewriteKeyValues(
+        m_lines, {{"alarm", m_settings.alarmFile},
+                  {"alarm-volume", std::to_string(m_settings.alarmVolume)},
+                  {"message", m_settings.message},
+                  {"key", m_settings.key},
+                  {"notice-folder", m_settings.noticeFolder},
+                  {"notice-volume", std::to_string(m_settings.noticeVolume)}});
     return store::writeFileAtomically(filePath(), out, store::Visibility::Shared, m_sync);
 }
 

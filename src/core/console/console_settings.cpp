@@ -155,34 +155,12 @@ store::WriteResult ConsoleSettingsFile::save() const {
         return store::WriteResult::failure("console.conf 有错误的设置，请先改正: " +
                                            m_bad.begin()->second);
     }
-    const std::map<std::string, std::string> values = {
-        {"enabled", m_settings.enabled ? "1" : "0"},
-        {"address", m_settings.address},
-        {"port", std::to_string(m_settings.port)},
-        {"certificate", m_settings.certificate},
-        {"key", m_settings.key},
-    };
-    std::string out;
-    std::map<std::string, bool> written;
-    for (const std::string& line : m_lines) {
-        std::string_view key;
-        std::string_view value;
-        if (text::splitKeyValue(line, key, value) && isKnownKey(key)) {
-            const std::string name(key);
-            // A repeated key is dropped: the first place it stood keeps its one value.
-            if (!written[name]) {
-                out += name + "=" + values.at(name) + "\n";
-                written[name] = true;
-            }
-            continue;
-        }
-        out += line + "\n";
-    }
-    for (const char* key : kKnownKeys) {
-        if (!written[key]) {
-            out += std::string(key) + "=" + values.at(key) + "\n";
-        }
-    }
+    const std::string out =
+        text::rewriteKeyValues(m_lines, {{"enabled", m_settings.enabled ? "1" : "0"},
+                                         {"address", m_settings.address},
+                                         {"port", std::to_string(m_settings.port)},
+                                         {"certificate", m_settings.certificate},
+                                         {"key", m_settings.key}});
     return store::writeFileAtomically(filePath(), out, store::Visibility::Shared, m_sync);
 }
 

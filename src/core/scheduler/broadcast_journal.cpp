@@ -105,17 +105,9 @@ void BroadcastJournal::startingAfterNotice(int seconds) {
 }
 
 void BroadcastJournal::rowSilenced(int row) {
-    const bool started = m_startedRow == row;
-    m_startedRow = 0;
-    const bool timed = !text::trimText(m_grid.cell(ScheduleRow::kStartTime, row)).empty();
-    if (timed && !started) {
-        m_lastUnplayedTimed = row;
+    if (passedUntold(row)) {
+        leave(row, {left_reason::kEmergency, 0});
     }
-    // A row the emergency cut short is told by its stop.
-    if (started || m_settled || m_reported.contains(row) || row > lastDataRow()) {
-        return;
-    }
-    leave(row, {left_reason::kEmergency, 0});
 }
 
 void BroadcastJournal::publish(BroadcastEvent event) {
@@ -200,17 +192,21 @@ void BroadcastJournal::tickEnded(int currentRow, bool playing) {
     m_tick.reset();
 }
 
-void BroadcastJournal::rowLeft(int row, bool untimedSkip) {
+bool BroadcastJournal::passedUntold(int row) {
     const bool started = m_startedRow == row;
     m_startedRow = 0;
     const bool timed = !text::trimText(m_grid.cell(ScheduleRow::kStartTime, row)).empty();
     if (timed && !started) {
         m_lastUnplayedTimed = row;
     }
-    if (started || m_settled || m_reported.contains(row) || row > lastDataRow()) {
-        return;
+    // A row that started is told by its start and stop.
+    return !started && !m_settled && !m_reported.contains(row) && row <= lastDataRow();
+}
+
+void BroadcastJournal::rowLeft(int row, bool untimedSkip) {
+    if (passedUntold(row)) {
+        leave(row, reasonLeft(row, untimedSkip));
     }
-    leave(row, reasonLeft(row, untimedSkip));
 }
 
 void BroadcastJournal::restarted() {

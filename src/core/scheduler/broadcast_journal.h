@@ -64,6 +64,9 @@ private:
     platform::LocalDateTime now() const;
     void publish(BroadcastEvent event);
     void leave(int row, Reason reason);
+    // Takes note that the clock is finished with `row`; true when its leaving is still to be
+    // told.
+    bool passedUntold(int row);
     Reason reasonLeft(int row, bool untimedSkip) const;
     // The row that kept the clock when the time `due` of `row` came, if one did.
     std::optional<Reason> heldBy(int row, const std::string& due) const;

@@ -1,5 +1,7 @@
 #include "core/text/key_value.h"
 
+#include <set>
+
 namespace orvessa::text {
 
 std::string_view trimBlanks(std::string_view s) {
@@ -34,6 +36,39 @@ bool splitKeyValue(std::string_view line, std::string_view& key, std::string_vie
     key = trimBlanks(t.substr(0, eq));
     value = trimBlanks(t.substr(eq + 1));
     return true;
+}
+
+std::string rewriteKeyValues(const std::vector<std::string>& lines,
+                             const std::vector<std::pair<std::string, std::string>>& values) {
+    const auto valueOf = [&values](std::string_view key) -> const std::string* {
+        for (const auto& [k, v] : values) {
+            if (k == key) {
+                return &v;
+            }
+        }
+        return nullptr;
+    };
+    std::string out;
+    std::set<std::string, std::less<>> written;
+    for (const std::string& line : lines) {
+        std::string_view key;
+        std::string_view value;
+        if (splitKeyValue(line, key, value)) {
+            if (const std::string* v = valueOf(key)) {
+                if (written.emplace(key).second) {
+                    out += std::string(key) + "=" + *v + "\n";
+                }
+                continue;
+            }
+        }
+        out += line + "\n";
+    }
+    for (const auto& [k, v] : values) {
+        if (!written.contains(k)) {
+            out += k + "=" + v + "\n";
+        }
+    }
+    return out;
 }
 
 }  // namespace orvessa::text

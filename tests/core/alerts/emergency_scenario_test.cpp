@@ -80,6 +80,17 @@ TEST_F(Emergency, WorksInManualOperationAfterTheOperatorConfirms) {
     EXPECT_EQ(alerts().endEmergency("operator@window").status, AlertResult::Status::Already);
 }
 
+TEST_F(Emergency, SoundsOnAStopDayToo) {
+    entries[store::SystemConfig::kStopMonday + 2] = "1";  // Wednesdays stop
+    start(kMorning, "09:59:50");
+    ASSERT_TRUE(engine().stopDay().today);
+    ASSERT_TRUE(alerts().startEmergency("operator@window").done());
+    runTo("10:00:20");
+    EXPECT_TRUE(alarmSounding());
+    EXPECT_GE(opened("siren.wav"), 7);
+    EXPECT_TRUE(log.empty()) << "a stop day rings nothing, emergency or not";
+}
+
 TEST_F(Emergency, StartsLockedButEndingTakesThePassword) {
     entries[6] = "0";  // locked
     start(kMorning, "09:59:50");

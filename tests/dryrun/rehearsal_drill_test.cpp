@@ -47,14 +47,6 @@ TEST_F(RehearsalDrill, AnEmergencyLeavesTheRowsItCoversAndTheDayGoesOnAfterIt) {
                      "2026-12-14 10:25:00 " + bell(4), "2026-12-14 10:25:07 stop row=4",
                      "2026-12-14 10:25:08 end-of-table"}));
     EXPECT_EQ(status, kRehearsed);
-
-    // Begun while a bell rings, it stops the bell; nothing it left is rung afterwards.
-    const Lines during = drill({"--emergency", "2026-12-14 10:14:02=10"});
-    EXPECT_EQ(Lines(during.begin() + 1, during.begin() + 5),
-              (Lines{"2026-12-14 10:14:00 " + bell(1), "2026-12-14 10:14:02 stop row=1",
-                     "2026-12-14 10:14:02 emergency on by=rehearsal",
-                     "2026-12-14 10:14:12 emergency off by=rehearsal lasted=10"}));
-    EXPECT_EQ(during[5], "2026-12-14 10:16:00 " + bell(2));
 }
 
 TEST_F(RehearsalDrill, ANoticeDelaysTheBellDueWhileItPlaysAndIsRefusedDuringAnEmergency) {
@@ -120,8 +112,6 @@ TEST_F(RehearsalDrill, BadDrillsAreRefusedWithTheirReason) {
         {{"--emergency", "2026-12-14 10:15:00"},
          "malformed --emergency \"2026-12-14 10:15:00\" (expected \"YYYY-MM-DD "
          "HH:MM:SS=SECONDS\")"},
-        {{"--emergency", "2026-12-14 10:15:00=+5"}, "malformed --emergency"},
-        {{"--emergency", "2026-12-14 10:15=5"}, "malformed --emergency"},
         {{"--emergency", "2026-12-14 10:15:00=0"},
          "--emergency \"2026-12-14 10:15:00=0\" must last 1 to 86400 seconds"},
         {{"--emergency", "2026-12-14 10:15:00=86401"}, "must last 1 to 86400 seconds"},
@@ -133,15 +123,12 @@ TEST_F(RehearsalDrill, BadDrillsAreRefusedWithTheirReason) {
         {{"--emergency", "2026-12-14 10:13:58=5"},
          "--emergency at 2026-12-14 10:13:58 is outside the rehearsal (after --start "
          "2026-12-14 10:13:58, up to --end 2026-12-14 10:26:00)"},
-        {{"--emergency", "2026-12-14 10:26:01=5"}, "--emergency at 2026-12-14 10:26:01 is outside"},
         {{"--announce", "2026-12-14 10:15:00="},
          "malformed --announce \"2026-12-14 10:15:00=\" (expected \"YYYY-MM-DD HH:MM:SS=NAME\")"},
-        {{"--announce", "通知.wav"}, "malformed --announce"},
         {{"--announce", "2026-12-14 10:15:00=a.wav", "--announce", "2026-12-14 10:15:00=b.wav"},
          "two --announce at the same moment"},
         {{"--announce", "2026-12-14 09:00:00=a.wav"},
          "--announce at 2026-12-14 09:00:00 is outside"},
-        {{"--announce"}, "--announce needs a value"},
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(drill(c.arguments).empty()) << c.error;

@@ -22,7 +22,8 @@ void stopAtNextSecond(int signal) {
 bool namesDirectory(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--start" || a == "--end" || a == "--length" || a == "--date") {
+        if (a == "--start" || a == "--end" || a == "--length" || a == "--date" || a == "--jump" ||
+            a == "--emergency" || a == "--announce") {
             ++i;
         } else if (!a.starts_with("--")) {
             return true;

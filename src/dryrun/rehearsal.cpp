@@ -36,7 +36,9 @@ struct Options {
     std::map<std::string, int64_t> lengths;  // milliseconds by file name
     bool check = false;
     std::chrono::year_month_day date;
-    std::map<int64_t, int64_t> jumps;  // seconds by the second they happen at
+    std::map<int64_t, int64_t> jumps;              // seconds by the second they happen at
+    std::map<int64_t, int64_t> emergencies;        // how long, by the second they start at
+    std::map<int64_t, std::string> announcements;  // the notice, by the second it is played at
 };
 
 int digits(std::string_view text, std::size_t at, std::size_t count) {
@@ -147,6 +149,74 @@ void parseJump(std::string_view text, std::map<int64_t, int64_t>& jumps) {
     }
 }
 
+// "YYYY-MM-DD HH:MM:SS=SECONDS": an emergency drill of that many seconds from that moment.
+void parseEmergency(std::string_view text, std::map<int64_t, int64_t>& emergencies) {
+    const std::size_t equals = text.rfind('=');
+    const BadInput malformed{"malformed --emergency \"" + std::string(text) +
+                             "\" (expected \"YYYY-MM-DD HH:MM:SS=SECONDS\")"};
+    if (equals == std::string_view::npos) {
+        throw malformed;
+    }
+    const std::optional<int64_t> at = parseDateTime(text.substr(0, equals));
+    const std::string_view lasts = text.substr(equals + 1);
+    if (!at || lasts.empty() || lasts.size() > 10 ||
+        lasts.find_first_not_of("0123456789") != std::string_view::npos) {
+        throw malformed;
+    }
+    const int64_t seconds = std::stoll(std::string(lasts));
+    if (seconds < 1 || seconds > kDay) {
+        throw BadInput{"--emergency \"" + std::string(text) + "\" must last 1 to " +
+                       std::to_string(kDay) + " seconds"};
+    }
+    if (!emergencies.emplace(*at, seconds).second) {
+        throw BadInput{"two --emergency at the same moment"};
+    }
+}
+
+// "YYYY-MM-DD HH:MM:SS=NAME": the notice NAME is played at that moment. The moment holds no '=',
+// so the name may.
+void parseAnnouncement(std::string_view text, std::map<int64_t, std::string>& announcements) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals + 1 == text.size() ||
+        !parseDateTime(text.substr(0, equals))) {
+        throw BadInput{"malformed --announce \"" + std::string(text) +
+                       "\" (expected \"YYYY-MM-DD HH:MM:SS=NAME\")"};
+    }
+    const int64_t at = *parseDateTime(text.substr(0, equals));
+    if (!announcements.emplace(at, std::string(text.substr(equals + 1))).second) {
+        throw BadInput{"two --announce at the same moment"};
+    }
+}
+
+// The drills happen at seconds the clock ticks: after --start, up to --end.
+void checkDrillsWithin(const Options& options) {
+    const auto outside = [&](int64_t at) { return at <= options.start || at > options.end; };
+    const auto refuse = [&](const char* option, int64_t at) {
+        return BadInput{std::string(option) + " at " + dateTimeText(at) +
+                        " is outside the rehearsal (after --start " + dateTimeText(options.start) +
+                        ", up to --end " + dateTimeText(options.end) + ")"};
+    };
+    int64_t overUntil = 0;
+    int64_t previous = 0;
+    for (const auto& [at, seconds] : options.emergencies) {
+        if (outside(at)) {
+            throw refuse("--emergency", at);
+        }
+        // The one drill would end the other: each is to be seen whole.
+        if (at < overUntil) {
+            throw BadInput{"--emergency at " + dateTimeText(at) + " starts before the one at " +
+                           dateTimeText(previous) + " is over"};
+        }
+        overUntil = at + seconds;
+        previous = at;
+    }
+    for (const auto& announcement : options.announcements) {
+        if (outside(announcement.first)) {
+            throw refuse("--announce", announcement.first);
+        }
+    }
+}
+
 Options parseArguments(const std::vector<std::string>& arguments) {
     Options options;
     std::optional<std::string> directory;
@@ -158,7 +228,7 @@ Options parseArguments(const std::vector<std::string>& arguments) {
         if (a == "--check") {
             options.check = true;
         } else if (a == "--start" || a == "--end" || a == "--length" || a == "--date" ||
-                   a == "--jump") {
+                   a == "--jump" || a == "--emergency" || a == "--announce") {
             if (i + 1 == arguments.size()) {
                 throw BadInput{a + " needs a value"};
             }
@@ -167,6 +237,10 @@ Options parseArguments(const std::vector<std::string>& arguments) {
                 parseLength(value, options.lengths);
             } else if (a == "--jump") {
                 parseJump(value, options.jumps);
+            } else if (a == "--emergency") {
+                parseEmergency(value, options.emergencies);
+            } else if (a == "--announce") {
+                parseAnnouncement(value, options.announcements);
             } else if (a == "--date") {
                 date = parseDate(value);
                 if (!date) {
@@ -190,6 +264,8 @@ Options parseArguments(const std::vector<std::string>& arguments) {
         throw BadInput{
             "usage: orvessa-rehearse DIR [--start \"YYYY-MM-DD HH:MM:SS\"] [--end \"YYYY-MM-DD "
             "HH:MM:SS\"] [--length NAME=SECONDS]... [--jump \"YYYY-MM-DD HH:MM:SS=+SECONDS\"]...\n"
+            "       [--emergency \"YYYY-MM-DD HH:MM:SS=SECONDS\"]... [--announce \"YYYY-MM-DD "
+            "HH:MM:SS=NAME\"]...\n"
             "       orvessa-rehearse DIR --check [--date YYYY-MM-DD] [--length NAME=SECONDS]..."};
     }
     options.directory = *directory;
@@ -199,6 +275,12 @@ Options parseArguments(const std::vector<std::string>& arguments) {
         }
         if (!options.jumps.empty()) {
             throw BadInput{"--jump goes with a rehearsal, not with --check"};
+        }
+        if (!options.emergencies.empty()) {
+            throw BadInput{"--emergency goes with a rehearsal, not with --check"};
+        }
+        if (!options.announcements.empty()) {
+            throw BadInput{"--announce goes with a rehearsal, not with --check"};
         }
         options.date = date ? *date
                             : std::chrono::year_month_day{std::chrono::sys_days{
@@ -216,6 +298,7 @@ Options parseArguments(const std::vector<std::string>& arguments) {
     if (options.end - options.start > kLongestSpan) {
         throw BadInput{"--end must come at most 366 days after --start"};
     }
+    checkDrillsWithin(options);
     return options;
 }
 
@@ -234,6 +317,8 @@ int rehearseDay(const Options& options, std::ostream& out,
     settings.end = options.end;
     settings.lengths = options.lengths;
     settings.jumps = options.jumps;
+    settings.emergencies = options.emergencies;
+    settings.announcements = options.announcements;
     settings.interrupted = interrupted;
     SimulatedDay day(settings);
     day.run(

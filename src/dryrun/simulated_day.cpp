@@ -1,11 +1,13 @@
 #include "dryrun/simulated_day.h"
 
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "core/alerts/alerts.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
@@ -24,6 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using scheduler::BroadcastEvent;
+
+// Who the as-run record says started and ended the drills.
+constexpr const char* kDrilledBy = "rehearsal";
 
 std::string lengthText(int64_t milliseconds) {
     const int64_t tenths = (milliseconds + 50) / 100;
@@ -51,7 +56,11 @@ public:
         : m_settings(std::move(settings)),
           m_lengths(m_work.path() / "win.ini"),
           m_device(m_platform.clock, m_settings.lengths,
-                   [this](const std::string& path) { return m_lengths.lengthOf(path); }) {}
+                   [this](const std::string& path) { return m_lengths.lengthOf(path); }),
+          // The alarm and the notices are measured as the broadcast's media are: the siren is a
+          // real file the core writes into the copy.
+          m_alertDevice(m_platform.clock, m_settings.lengths,
+                        [this](const std::string& path) { return m_lengths.lengthOf(path); }) {}
 
     void run(const std::function<void(const DayLine&)>& sink) {
         m_sink = &sink;
@@ -81,6 +90,8 @@ public:
             system::servicesOf(m_platform, m_device, m_device, m_work.path());
         services.itemDirectory = fs::absolute(dir, ec);
         services.broadcastRecord = this;
+        services.alertDevice = &m_alertDevice;
+        services.alertOutput = &m_alertDevice;
         m_system = system::OrvessaSystem::start(services);
         ui::MainWindow& f = m_system->mainWindow();
         system::BroadcastEngine& e = m_system->engine();
@@ -223,6 +234,9 @@ private:
         const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);
         // Each jump once: a clock set back lives its seconds again, the jump's among them.
         std::map<int64_t, int64_t> jumps = m_settings.jumps;
+        std::map<int64_t, int64_t> emergencies = m_settings.emergencies;
+        std::map<int64_t, std::string> announcements = m_settings.announcements;
+        std::optional<int64_t> emergencyEnd;
         for (int64_t s = first; s <= m_settings.end && !m_finished; ++s) {
             if (m_settings.interrupted != nullptr && *m_settings.interrupted != 0) {
                 throw Interrupted{*m_settings.interrupted};
@@ -237,6 +251,11 @@ private:
                                e.session().playback.currentRow == f.grid.table().rowCount();
             m_reentered = false;
             m_midnight = false;
+            drill(s, emergencies, emergencyEnd, announcements);
+            // The alerts go first, as in the program: a notice that ended lets a row start now.
+            if (f.alertTimer.running()) {
+                f.alertTimer.fire();
+            }
             if (f.broadcastTimer.running()) {
                 f.broadcastTimer.fire();
             }
@@ -264,6 +283,29 @@ private:
         }
     }
 
+    // The drills due by second `now`, each once: an ending emergency first, so that what starts
+    // at its last second is not refused for it; a notice last, so that one due with an
+    // emergency meets it. What the core refuses it records, and so the run prints it.
+    void drill(int64_t now, std::map<int64_t, int64_t>& emergencies,
+               std::optional<int64_t>& emergencyEnd,
+               std::map<int64_t, std::string>& announcements) {
+        alerts::Alerts& a = m_system->alerts();
+        if (emergencyEnd && now >= *emergencyEnd) {
+            a.endEmergency(kDrilledBy);
+            emergencyEnd.reset();
+        }
+        while (!emergencies.empty() && emergencies.begin()->first <= now) {
+            // It lasts from when it began: a clock set forward over its start delays it.
+            emergencyEnd = now + emergencies.begin()->second;
+            emergencies.erase(emergencies.begin());
+            a.startEmergency(kDrilledBy);
+        }
+        while (!announcements.empty() && announcements.begin()->first <= now) {
+            a.announce(announcements.begin()->second, kDrilledBy);
+            announcements.erase(announcements.begin());
+        }
+    }
+
     void finish(const char* event) {
         if (!m_finished) {
             m_lines.push_back({0, event, std::nullopt});
@@ -288,6 +330,7 @@ private:
     SimulatedPlatform m_platform;
     MediaLengths m_lengths;
     SimulatedMediaDevice m_device;
+    SimulatedMediaDevice m_alertDevice;
     std::vector<DayLine> m_lines;  // the current second's
     std::string m_tableFileName;
     bool m_stopDay = false;

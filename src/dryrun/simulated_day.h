@@ -37,6 +37,11 @@ struct DaySettings {
     // The time of day jumps at these seconds by so many seconds (forward or back), as a PC's
     // clock set by hand or by a correction would, while the steady time goes on.
     std::map<int64_t, int64_t> jumps;
+    // Drills: an emergency starts at each of these seconds and lasts so many seconds; a notice
+    // (a file name of the notices folder) is played at each of those. Each happens once, when
+    // the clock first reaches its second.
+    std::map<int64_t, int64_t> emergencies;
+    std::map<int64_t, std::string> announcements;
     // Set (to the signal's number) from a signal handler to end the run.
     const volatile std::sig_atomic_t* interrupted = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "backends/linux/temporary_folder.h"
+#include "core/alerts/alert_settings.h"
 #include "core/store/file_io.h"
 #include "core/store/school_calendar.h"
 #include "core/store/system_config.h"
@@ -41,6 +42,9 @@ std::optional<store::LineLimits> limitsOf(const std::string& name) {
     return std::nullopt;
 }
 
+// The alarm file and the notices folder are the real ones; taken whole, as a start-up reads it.
+constexpr std::size_t kMaxAlertSettingsBytes = 64 * 1024;
+
 }  // namespace
 
 WorkDirectory::WorkDirectory()
@@ -60,6 +64,16 @@ void copyWhatALoadReads(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     for (fs::directory_iterator it(from, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
+        // An emergency the system is in is no part of a rehearsal, which shows the table and
+        // the drills it is asked for: emergency.state stays behind.
+        if (it->path().filename() == alerts::AlertSettingsFile::kFileName) {
+            const store::ReadResult read = store::readWholeFile(it->path(), kMaxAlertSettingsBytes);
+            if (read.status == store::ReadStatus::Ok) {
+                store::writeFileAtomically(to / it->path().filename(), read.bytes,
+                                           store::Visibility::OwnerOnly);
+            }
+            continue;
+        }
         const std::optional<store::LineLimits> limits =
             limitsOf(text::utf8Path(it->path().filename()));
         if (!limits) {

@@ -33,7 +33,8 @@ private:
 
 // Copies into `to` what the core reads of the system's files in `from`: the first lines of each
 // table, of the holiday list and of orvessa.sys, each line cut where a load cuts it. A huge or
-// damaged file costs no more than the part of it a load takes.
+// damaged file costs no more than the part of it a load takes. alerts.conf is copied whole; the
+// state of an emergency is not.
 void copyWhatALoadReads(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Removes the work folders that runs killed before their end left in the temporary directory:

@@ -54,6 +54,24 @@ TEST(WorkDirectory, OnlyWhatALoadReadsIsCopied) {
         << "the copy of the password is the owner's";
 }
 
+TEST(WorkDirectory, TheAlertSettingsAreCopiedWholeAndAnEmergencyGoingOnIsNot) {
+    TempDir program;
+    TempDir copy;
+    const std::string settings = "\xEF\xBB\xBFnotice-folder=早会\nalarm-volume=40\r\n# 备注\n";
+    writeBytes(program / "alerts.conf", settings);
+    writeBytes(program / "emergency.state", "on=1\nsince=2026-12-14 09:00:00\nby=operator@key\n");
+
+    copyWhatALoadReads(program.path(), copy.path());
+
+    EXPECT_EQ(readBytes(copy / "alerts.conf"), settings);
+    EXPECT_FALSE(fs::exists(copy / "emergency.state"));
+    // Too large for a load to take: the copy has none, and the rehearsal the defaults.
+    writeBytes(program / "alerts.conf", std::string(70 * 1024, '#'));
+    fs::remove(copy / "alerts.conf");
+    copyWhatALoadReads(program.path(), copy.path());
+    EXPECT_FALSE(fs::exists(copy / "alerts.conf"));
+}
+
 TEST(WorkDirectory, TheFolderIsTheOwnersAndWhatAKilledRunLeftIsRemovedAtTheNextStart) {
     TempDir temporary;
     setenv("TMPDIR", temporary.path().c_str(), 1);

@@ -30,6 +30,10 @@ std::optional<std::string> SimulatedHost::openFileDialog(const std::string&, con
     return std::nullopt;
 }
 
+std::optional<std::string> SimulatedHost::openFolderDialog(const std::string&) {
+    return std::nullopt;
+}
+
 std::optional<std::string> SimulatedHost::saveFileDialog(const std::string&, const std::string&) {
     return std::nullopt;
 }

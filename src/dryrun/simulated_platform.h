@@ -29,6 +29,7 @@ public:
     model::ModalResult showModal(model::Window& window) override;
     std::optional<std::string> openFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
+    std::optional<std::string> openFolderDialog(const std::string& directory) override;
     std::optional<std::string> saveFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
     std::optional<platform::FontDescription> fontDialog(

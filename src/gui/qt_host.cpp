@@ -144,6 +144,12 @@ std::optional<std::string> QtHost::openFileDialog(const std::string& initialName
     return path.isEmpty() ? std::nullopt : std::optional<std::string>(fromQt(path));
 }
 
+std::optional<std::string> QtHost::openFolderDialog(const std::string& directory) {
+    const QString path =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(), toQt(directory));
+    return path.isEmpty() ? std::nullopt : std::optional<std::string>(fromQt(path));
+}
+
 std::optional<std::string> QtHost::saveFileDialog(const std::string& initialName,
                                                   const std::string& directory) {
     // The system asks about an existing file itself, in its own words.

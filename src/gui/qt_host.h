@@ -18,6 +18,7 @@ public:
     model::ModalResult showModal(model::Window& window) override;
     std::optional<std::string> openFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
+    std::optional<std::string> openFolderDialog(const std::string& directory) override;
     std::optional<std::string> saveFileDialog(const std::string& initialName,
                                               const std::string& directory) override;
     bool runWithProgress(const std::string& text, const std::string& caption,

@@ -1,5 +1,6 @@
 #include "gui/system_views.h"
 
+#include "gui/alerts/announcement_dialog_view.h"
 #include "gui/editing/calendar_window_view.h"
 #include "gui/editing/console_page_view.h"
 #include "gui/editing/directory_dialog_view.h"
@@ -58,6 +59,9 @@ SystemViews::SystemViews(system::OrvessaSystem& system, QtHost& host, QString mo
     m_calendarImport = std::make_unique<CalendarImportView>(system.calendarWindow().importDialog(),
                                                             m_calendarWindow.get());
     host.registerView(system.calendarWindow().importDialog(), m_calendarImport.get());
+    m_announcementDialog =
+        std::make_unique<AnnouncementDialogView>(system.announcementDialog(), m_mainWindow.get());
+    host.registerView(system.announcementDialog(), m_announcementDialog.get());
     if (editing::PreflightCheck* check = system.preflightCheck()) {
         m_preflight = std::make_unique<PreflightView>(*check, m_mainWindow.get());
         host.registerView(*check, m_preflight.get());

@@ -21,6 +21,7 @@ class CalendarWindowView;
 class CalendarImportView;
 class ConsoleAccountDialogView;
 class ConsoleTokenDialogView;
+class AnnouncementDialogView;
 class QtHost;
 
 // Every window of the system with its view, made in one place and registered with the host, so
@@ -55,6 +56,8 @@ private:
     // Children of the options dialog, so gone before it: only with the console's page.
     std::unique_ptr<ConsoleAccountDialogView> m_consoleAccount;
     std::unique_ptr<ConsoleTokenDialogView> m_consoleToken;
+    // A child of the main window, so gone before it.
+    std::unique_ptr<AnnouncementDialogView> m_announcementDialog;
 };
 
 }  // namespace orvessa::gui

@@ -84,6 +84,20 @@ public:
         return nextFile(true, initialName);
     }
 
+    // Folders the next folder choosers answer with, in order; nothing once they run out. The
+    // folders they started in are kept.
+    std::deque<std::optional<std::string>> folderChoices;
+    std::vector<std::string> folderDialogs;
+    std::optional<std::string> openFolderDialog(const std::string& directory) override {
+        folderDialogs.push_back(directory);
+        if (folderChoices.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> choice = folderChoices.front();
+        folderChoices.pop_front();
+        return choice;
+    }
+
     void aboutBox(const std::string& application, const std::string& other) override {
         aboutBoxes.push_back(About{application, other});
     }

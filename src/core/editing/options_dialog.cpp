@@ -93,6 +93,9 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
             m_services.host, m_services.programDirectory, *m_services.consoleSecrets,
             m_services.consoleCertificates, m_services.fileSync});
     }
+    m_alertsPage = std::make_unique<AlertsPage>(
+        AlertsPageServices{m_services.host, m_services.programDirectory,
+                           m_services.libraryDirectory, m_services.fileSync});
 
     // The output starts at the slider's volume, so that a row whose volume equals the
     // slider's position (and so changes nothing) still plays at that volume.
@@ -110,6 +113,8 @@ std::vector<model::Command*> OptionsDialog::allCommands() {
         const std::vector<model::Command*> page = m_consolePage->commands();
         all.insert(all.end(), page.begin(), page.end());
     }
+    const std::vector<model::Command*> alerts = m_alertsPage->commands();
+    all.insert(all.end(), alerts.begin(), alerts.end());
     return all;
 }
 
@@ -131,6 +136,8 @@ void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     if (m_consolePage) {
         m_consolePage->reload();
     }
+    // And alerts.conf, by hand after the page refused to write over a damaged one.
+    m_alertsPage->reload();
 }
 
 void OptionsDialog::autostartChanged() {

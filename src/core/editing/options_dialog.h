@@ -8,6 +8,7 @@
 
 #include "core/console/certificate.h"
 #include "core/console/secrets.h"
+#include "core/editing/alerts_page.h"
 #include "core/editing/console_page.h"
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
@@ -41,10 +42,13 @@ struct OptionsServices {
     console::Certificates* consoleCertificates = nullptr;
     // What the console's files are flushed through when they are replaced.
     store::FileSync* fileSync = nullptr;
+    // The media library, from which the emergency page's relative paths are read; the program
+    // directory when not given.
+    std::function<std::string()> libraryDirectory = {};
 };
 
-// The options dialog: five pages of settings, and a sixth for the web console where its secrets
-// are given. Its play order, end-of-day choice, "屏蔽该功能"
+// The options dialog: five pages of settings, one for the web console where its secrets are
+// given, and the emergency's page. Its play order, end-of-day choice, "屏蔽该功能"
 // and volume edit the live settings that the player and the end of the day read while the system
 // runs; the configuration holds the defaults of the next start.
 class OptionsDialog : public model::Window {
@@ -70,6 +74,8 @@ public:
 
     // --- "网页控制台", after the five pages; null when it is not offered.
     ConsolePage* consolePage() { return m_consolePage.get(); }
+    // --- "紧急广播", the last page.
+    AlertsPage* alertsPage() { return m_alertsPage.get(); }
 
     // --- "初始音量": 1..255. A change sets the output volume and the selected row's volume cell.
     // A cell of 0 (or empty) plays at the default volume, so the slider does not offer 0.
@@ -152,6 +158,7 @@ private:
     model::Grid& m_grid;
     OptionsServices m_services;
     std::unique_ptr<ConsolePage> m_consolePage;
+    std::unique_ptr<AlertsPage> m_alertsPage;
 };
 
 }  // namespace orvessa::editing

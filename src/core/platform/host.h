@@ -47,6 +47,9 @@ public:
     // The same for saving. The dialog itself does not warn about an existing file.
     virtual std::optional<std::string> saveFileDialog(const std::string& initialName,
                                                       const std::string& directory) = 0;
+    // The platform's folder chooser, starting in `directory`. The chosen folder's path, or
+    // nothing when the operator cancelled.
+    virtual std::optional<std::string> openFolderDialog(const std::string& directory) = 0;
 
     // Runs `work` on a thread of its own while a modal progress window shows `text` and how far
     // `progress` says it is, with a 取消 button that sets `progress.cancelled`; returns once the

@@ -17,6 +17,7 @@ VideoWindow::VideoWindow(const platform::Monitors& monitors, platform::Keyboard&
     }
     videoSurface.setVisible(false);
     subtitleStrip.setVisible(false);
+    emergencyMessage.setVisible(false);
     showPageButton.setVisible(false);
     hidePageButton.setVisible(false);
     showPageButton.setHandler([this] { showPage(); });

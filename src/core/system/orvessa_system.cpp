@@ -536,6 +536,10 @@ void OrvessaSystem::buildAlerts(PlatformServices& services) {
                             platform::MessageButtons::Ok);
         }
     });
+    // The options' page writes alerts.conf; the alerts read it again at once.
+    if (editing::AlertsPage* page = m_optionsDialog->alertsPage()) {
+        page->alertSettingsChanged.connect([this] { m_alerts->reloadSettings(); });
+    }
     m_alerts->start();
 }
 

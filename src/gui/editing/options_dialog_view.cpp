@@ -21,6 +21,7 @@
 
 #include "gui/binders.h"
 #include "gui/button_row.h"
+#include "gui/editing/alerts_page_view.h"
 #include "gui/editing/console_page_view.h"
 #include "gui/editing/directory_dialog_view.h"
 #include "gui/fonts.h"
@@ -45,6 +46,9 @@ OptionsDialogView::OptionsDialogView(editing::OptionsDialog& model, QWidget* par
         page->setObjectName(QStringLiteral("consolePage"));
         m_pages->addTab(page, toQt(editing::ConsolePage::kTitle));
     }
+    auto* alerts = new AlertsPageView(*model.alertsPage(), model.closeButton);
+    alerts->setObjectName(QStringLiteral("alertsPage"));
+    m_pages->addTab(alerts, toQt(editing::AlertsPage::kTitle));
     layout->addWidget(m_pages);
     setFixedSize(sizeHint().expandedTo(QSize(460, 320)));
 }

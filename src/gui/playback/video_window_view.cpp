@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLibrary>
 #include <QResizeEvent>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "gui/qt_text.h"
@@ -44,6 +47,20 @@ VideoWindowView::VideoWindowView(playback::VideoWindow& model, QString moduleDir
     m_pageSubtitle->setAttribute(Qt::WA_ShowWithoutActivating);
     m_pageSubtitle->setLook(platform::FontDescription{}, model::kBlack);
 
+    // The emergency's message: a window of its own made last, so that it lies above the video
+    // and the strip alike.
+    m_emergency = new QLabel(this);
+    m_emergency->setObjectName(toQt(model.emergencyMessage.name()));
+    m_emergency->setAttribute(Qt::WA_NativeWindow);
+    m_emergency->setAlignment(Qt::AlignCenter);
+    m_emergency->setWordWrap(true);
+    m_emergency->setMargin(40);
+    m_emergency->setAutoFillBackground(true);
+    QPalette alarm = m_emergency->palette();
+    alarm.setColor(QPalette::Window, QColor(0xcc, 0, 0));
+    alarm.setColor(QPalette::WindowText, Qt::white);
+    m_emergency->setPalette(alarm);
+
     auto watch = [this](model::Signal<>& signal, auto&& slot) {
         m_connections.emplace_back(&signal, signal.connect(slot));
     };
@@ -53,10 +70,34 @@ VideoWindowView::VideoWindowView(playback::VideoWindow& model, QString moduleDir
     watch(m_model.subtitleStrip.changed, [this] { syncSubtitle(); });
     watch(m_model.webBrowser.changed, [this] { syncBrowser(); });
     watch(m_model.webBrowser.navigated, [this] { navigate(); });
+    watch(m_model.emergencyMessage.changed, [this] { syncEmergency(); });
 
     m_surface->setVisible(m_model.videoSurface.visible());
-    syncSubtitle();
+    syncEmergency();
     syncWindow();
+}
+
+bool VideoWindowView::emergencyShown() const {
+    return m_model.emergencyMessage.visible();
+}
+
+void VideoWindowView::syncEmergency() {
+    m_emergency->setText(toQt(m_model.emergencyMessage.text()));
+    m_emergency->setGeometry(rect());
+    // As large as the window allows: a short message fills a screen, a long one still fits.
+    QFont font = m_emergency->font();
+    font.setBold(true);
+    // The characters together cover about a third of the window, no line taller than a fifth.
+    const double characters = std::max<qsizetype>(m_emergency->text().size(), 1);
+    const double size = std::min(height() / 5.0, std::sqrt(width() * height() / 3.0 / characters));
+    font.setPixelSize(std::clamp(static_cast<int>(size), 16, 400));
+    m_emergency->setFont(font);
+    m_emergency->setVisible(emergencyShown());
+    if (emergencyShown()) {
+        m_emergency->raise();
+    }
+    // The page and the strip over it would be drawn above the message: they wait beneath.
+    syncBrowser();
 }
 
 void VideoWindowView::showSubtitleStyle(tools::StripStyle& style) {
@@ -76,11 +117,14 @@ void VideoWindowView::syncSubtitle() {
     // The strip's own size, also when it lies partly or wholly outside the window.
     m_subtitle->setGeometry(b.left, b.top, b.width, b.height);
     m_subtitle->setVisible(strip.visible() && !overPage);
+    if (emergencyShown()) {
+        m_emergency->raise();
+    }
 
     m_pageSubtitle->setText(toQt(strip.text()));
     m_pageSubtitle->setGeometry(QRect(mapToGlobal(QPoint(b.left, b.top)),
                                       QSize(std::max(b.width, 0), std::max(b.height, 0))));
-    m_pageSubtitle->setVisible(strip.visible() && overPage && isVisible());
+    m_pageSubtitle->setVisible(strip.visible() && overPage && isVisible() && !emergencyShown());
     if (m_pageSubtitle->isVisible()) {
         m_pageSubtitle->raise();
     }
@@ -139,6 +183,7 @@ void VideoWindowView::syncWindow() {
 void VideoWindowView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     syncSubtitle();
+    syncEmergency();
     const QRect all(QPoint(0, 0), event->size());
     m_surface->setGeometry(all);
     if (m_page) {
@@ -166,7 +211,7 @@ bool VideoWindowView::ensureBrowser() {
     view->setGeometry(rect());
     // Bottom of the stack: the video surface and the subtitle strip lie above the page.
     view->lower();
-    view->setVisible(m_model.webBrowser.visible());
+    view->setVisible(m_model.webBrowser.visible() && !emergencyShown());
     syncSubtitle();
     return true;
 }
@@ -183,7 +228,7 @@ void VideoWindowView::navigate() {
 
 void VideoWindowView::syncBrowser() {
     if (m_page) {
-        m_page->widget()->setVisible(m_model.webBrowser.visible());
+        m_page->widget()->setVisible(m_model.webBrowser.visible() && !emergencyShown());
     }
     syncSubtitle();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+
+class QLabel;
 #include <memory>
 #include <vector>
 
@@ -26,7 +28,6 @@ public:
     QWidget* videoSurfaceWidget() const { return m_surface; }
     // Null until a page has been shown, or when the browser module cannot be loaded.
     WebPage* webPage() const { return m_page.get(); }
-    // The subtitle strip, above the video surface and the page.
     // The strip in use: the one over the video surface, or the one over the page.
     SubtitleStripWidget* subtitleStrip() const;
     // The strip draws with this font and background from now on.
@@ -42,6 +43,8 @@ private:
     void syncWindow();
     void syncBrowser();
     void syncSubtitle();
+    void syncEmergency();
+    bool emergencyShown() const;
     void navigate();
     bool ensureBrowser();
 
@@ -51,6 +54,7 @@ private:
 
     SubtitleStripWidget* m_subtitle;
     SubtitleStripWidget* m_pageSubtitle;
+    QLabel* m_emergency;
     QString m_moduleDirectory;
     std::unique_ptr<WebPage> m_page;
     bool m_browserFailed = false;

@@ -44,6 +44,10 @@ QRect designed(int left, int top, int width, int height) {
 // The holiday panel's OK, under its list.
 constexpr model::Rect kOkInPanel{420, 288, 71, 25};
 
+// The emergency's bar, its bottom on the grid's top edge: it lies over the foot of the toolbar
+// rather than moving the window's fixed places.
+constexpr int kBannerHeight = 36;
+
 }  // namespace
 
 MainWindowView::MainWindowView(ui::MainWindow& model, QWidget* parent)
@@ -127,6 +131,11 @@ void MainWindowView::buildToolBar(QWidget* parent) {
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setIcon(toolbarIcon(toQt(c->name())));
         bindButton(*c, button);
+        if (c == &m_model.emergencyTool) {
+            // Found at a glance, whatever the skin.
+            button->setStyleSheet(
+                QStringLiteral("QToolButton { color: #d00000; font-weight: bold; }"));
+        }
         bar->addWidget(button);
     }
 }
@@ -230,6 +239,47 @@ void MainWindowView::buildClientArea(QWidget* client) {
 
     buildWeekSelector(client);
     buildHolidayPanel(client);
+    buildEmergencyBanner(client);
+}
+
+void MainWindowView::buildEmergencyBanner(QWidget* client) {
+    model::TextControl& banner = m_model.emergencyBanner;
+    m_emergencyBanner = new QFrame(client);
+    m_emergencyBanner->setObjectName(toQt(banner.name()) + QStringLiteral("Bar"));
+    auto* row = new QHBoxLayout(m_emergencyBanner);
+    row->setContentsMargins(10, 3, 6, 3);
+    auto* text = new QLabel(m_emergencyBanner);
+    text->setObjectName(toQt(banner.name()));
+    QFont bold = systemFont(QStringLiteral("宋体"), 15);
+    bold.setBold(true);
+    text->setFont(bold);
+    // A long reason after the banner's text is cut at the button, not pushed under it.
+    text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    row->addWidget(text, 1);
+    auto* end = new QPushButton(m_emergencyBanner);
+    end->setFont(systemFont(QStringLiteral("宋体"), 12));
+    end->setFocusPolicy(Qt::NoFocus);
+    bindButton(m_model.endEmergencyButton, end);
+    row->addWidget(end);
+    auto sync = [this, &banner, text] {
+        text->setText(toQt(banner.text()));
+        text->setToolTip(toQt(banner.text()));
+        m_emergencyBanner->setStyleSheet(
+            QStringLiteral("#%1 { background: %2; } QLabel { color: white; }")
+                .arg(m_emergencyBanner->objectName(), cssColor(banner.color())));
+        m_emergencyBanner->setVisible(banner.visible());
+        if (banner.visible()) {
+            m_emergencyBanner->raise();
+        }
+    };
+    sync();
+    m_connections.emplace_back(&banner.changed, banner.changed.connect(sync));
+    placeEmergencyBanner();
+}
+
+void MainWindowView::placeEmergencyBanner() {
+    const int top = m_model.layout.grid.top - kBannerHeight;
+    m_emergencyBanner->setGeometry(0, top, centralWidget()->width(), kBannerHeight);
 }
 
 void MainWindowView::buildHolidayPanel(QWidget* client) {
@@ -490,6 +540,7 @@ void MainWindowView::applyLayout() {
     for (const auto& [widget, rect] : m_placed) {
         widget->setGeometry(rect->left, rect->top, rect->width, rect->height);
     }
+    placeEmergencyBanner();
     syncGrid();
 }
 

@@ -34,6 +34,8 @@ private:
     void buildGrid(QWidget* client);
     void buildWeekSelector(QWidget* client);
     void buildHolidayPanel(QWidget* client);
+    void buildEmergencyBanner(QWidget* client);
+    void placeEmergencyBanner();
     void buildTray();
     void buildShortcuts();
     void syncGrid();
@@ -45,6 +47,7 @@ private:
     ui::MainWindow& m_model;
     QTableWidget* m_grid = nullptr;
     QButtonGroup* m_weekButtons = nullptr;
+    QWidget* m_emergencyBanner = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     bool m_syncingGrid = false;

@@ -200,7 +200,9 @@ TEST_F(Startup, CreatesTheWindowsInOrderAndDeclaresDatAsMpegVideo) {
                                                "VideoWindow", "recorderWindow", "exchangeChooser",
                                                "DirectoryDialog", "SubtitleDialog",
                                                // The school calendar's, after the eight.
-                                               "CalendarWindow", "CalendarImportDialog"}));
+                                               "CalendarWindow", "CalendarImportDialog",
+                                               // The notices' list, made with the alerts.
+                                               "announcementDialog"}));
     EXPECT_EQ(store::ProfileFile(mediaProfile()).readString("mci extensions", "dat", ""),
               "MPEGVideo");
     EXPECT_TRUE(host.messages.empty());

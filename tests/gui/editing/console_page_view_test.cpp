@@ -66,7 +66,7 @@ private slots:
     // through its button; the note under the address follows what is typed.
     void pageEditsTheSettings() {
         Options o;
-        QCOMPARE(o.view.pages()->count(), 6);
+        QCOMPARE(o.view.pages()->count(), 7);
         QCOMPARE(o.view.pages()->tabText(5), QStringLiteral("网页控制台"));
         o.model.activePage = 5;
         o.view.show();

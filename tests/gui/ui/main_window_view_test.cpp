@@ -190,14 +190,22 @@ private slots:
             }
         }
         QCOMPARE(tools.join(QLatin1Char(' ')),
-                 q("| 周设置 导入 导出 选项 | 查找 播放 停止 | 录音 | 换肤 帮助"));
+                 q("| 周设置 导入 导出 选项 | 查找 播放 停止 | 录音 | 换肤 帮助 | 插播 紧急广播"));
+        // The media menu ends with the notices and the emergency, apart from the rest.
+        auto* media = view.findChild<QMenu*>(QStringLiteral("mediaMenu"));
+        QVERIFY(media != nullptr);
+        QStringList mediaTail;
+        for (QAction* a : media->actions().mid(media->actions().size() - 3)) {
+            mediaTail << (a->isSeparator() ? QStringLiteral("|") : a->text());
+        }
+        QCOMPARE(mediaTail, (QStringList{QStringLiteral("|"), q("插播..."), q("紧急广播")}));
 
         QStringList tray;
         for (QAction* a : view.trayMenu()->actions()) {
             tray << (a->isSeparator() ? QStringLiteral("|") : a->text());
         }
-        QCOMPARE(tray, (QStringList{q("主窗口(&C)"), q("帮  助(&H)"), QStringLiteral("|"),
-                                    q("退出系统(&Q)")}));
+        QCOMPARE(tray, (QStringList{q("主窗口(&C)"), q("紧急广播"), q("插播..."), q("帮  助(&H)"),
+                                    QStringLiteral("|"), q("退出系统(&Q)")}));
     }
 
     void gridShowsTheTableWithItsWidthsAndEditsThroughGbk() {

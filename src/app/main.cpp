@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
         }
     };
     grabPanicKey();
+    if (editing::AlertsPage* page = system->optionsDialog().alertsPage()) {
+        page->alertSettingsChanged.connect(grabPanicKey);
+    }
 
     // The console in the browser, when console.conf turns it on: its own threads serve it,
     // and a console that cannot start leaves the broadcast as it is.

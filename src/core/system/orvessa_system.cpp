@@ -116,7 +116,8 @@ void OrvessaSystem::buildDialogs(PlatformServices& services) {
                                  .unattendedStart = services.unattendedStart,
                                  .consoleSecrets = services.consoleSecrets,
                                  .consoleCertificates = services.consoleCertificates,
-                                 .fileSync = services.fileSync});
+                                 .fileSync = services.fileSync,
+                                 .libraryDirectory = [&e] { return e.libraryDirectory(); }});
     m_windows.push_back(m_optionsDialog.get());
     if (editing::ConsolePage* console = m_optionsDialog->consolePage()) {
         m_windows.push_back(&console->accountDialog());

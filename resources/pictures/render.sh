@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")"
 
-for name in week import export options find play stop record skin help announce emergency; do
+for name in week import export options find play stop record skin help emergency; do
     for size in 24 48; do
         rsvg-convert -w "$size" -h "$size" "toolbar/$name.svg" -o "toolbar/$name-$size.png"
     done

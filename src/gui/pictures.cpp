@@ -26,12 +26,12 @@ struct ToolbarPicture {
 
 // The buttons keep the component names of the window's layout; the files say what they show.
 constexpr ToolbarPicture kToolbarPictures[] = {
-    {u"weekSettingTool", u"week"},   {u"importTableTool", u"import"},
-    {u"exportTableTool", u"export"}, {u"optionsTool", u"options"},
-    {u"findTool", u"find"},          {u"playTool", u"play"},
-    {u"stopTool", u"stop"},          {u"recordTool", u"record"},
-    {u"skinTool", u"skin"},          {u"helpTool", u"help"},
-    {u"announceTool", u"announce"},  {u"emergencyTool", u"emergency"},
+    {u"weekSettingTool", u"week"},    {u"importTableTool", u"import"},
+    {u"exportTableTool", u"export"},  {u"optionsTool", u"options"},
+    {u"findTool", u"find"},           {u"playTool", u"play"},
+    {u"stopTool", u"stop"},           {u"recordTool", u"record"},
+    {u"skinTool", u"skin"},           {u"helpTool", u"help"},
+    {u"emergencyTool", u"emergency"},
 };
 
 }  // namespace

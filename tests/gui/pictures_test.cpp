@@ -23,9 +23,9 @@ class PicturesTest : public QObject {
 private slots:
     // Each toolbar button has a coloured picture in both sizes, greyed when disabled; others none.
     void everyToolbarButtonHasItsPicture() {
-        for (const char* name : {"weekSettingTool", "importTableTool", "exportTableTool",
-                                 "optionsTool", "findTool", "playTool", "stopTool", "recordTool",
-                                 "skinTool", "helpTool", "announceTool", "emergencyTool"}) {
+        for (const char* name :
+             {"weekSettingTool", "importTableTool", "exportTableTool", "optionsTool", "findTool",
+              "playTool", "stopTool", "recordTool", "skinTool", "helpTool", "emergencyTool"}) {
             const QIcon icon = gui::toolbarIcon(QString::fromLatin1(name));
             QVERIFY2(icon.availableSizes().contains(QSize(24, 24)), name);
             QVERIFY2(icon.availableSizes().contains(QSize(48, 48)), name);

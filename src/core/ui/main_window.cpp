@@ -54,8 +54,7 @@ void MainWindow::buildMenus() {
     toolbar = {&toolbarSeparator1, &weekSettingTool,   &importTableTool,   &exportTableTool,
                &optionsTool,       &toolbarSeparator2, &findTool,          &playTool,
                &stopTool,          &toolbarSeparator3, &recordTool,        &toolbarSeparator4,
-               &skinTool,          &helpTool,          &toolbarSeparator5, &announceTool,
-               &emergencyTool};
+               &skinTool,          &helpTool,          &toolbarSeparator5, &emergencyTool};
     trayMenu = {&showWindowTrayItem, &emergencyTrayItem, &announceTrayItem,
                 &helpTrayItem,       &traySeparator,     &quitTrayItem};
     weekdayStopBoxes = {&stopMondayBox, &stopTuesdayBox,  &stopWednesdayBox, &stopThursdayBox,
@@ -105,7 +104,7 @@ void MainWindow::attachPresentations() {
         {&help, {&helpItem, &helpTrayItem, &helpTool}},
         {&quit, {&quitSystem, &quitButton, &quitTrayItem}},
         {&emergency, {&emergencyTool, &emergencyItem, &emergencyTrayItem}},
-        {&announce, {&announceTool, &announceItem, &announceTrayItem}},
+        {&announce, {&announceItem, &announceTrayItem}},
     };
     for (const auto& [action, presentations] : all) {
         m_actions.push_back(action);

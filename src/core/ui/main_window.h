@@ -212,8 +212,6 @@ public:
     Command toolbarSeparator3{"toolbarSeparator3", CommandKind::Separator};
     Command toolbarSeparator4{"toolbarSeparator4", CommandKind::Separator};
     Command toolbarSeparator5{"toolbarSeparator5", CommandKind::Separator};
-    Command announceTool{"announceTool", CommandKind::ToolButton, "插播", "",
-                         "暂停正在播放的节目，插播一条通知"};
     // Red on the toolbar, so that it is found at once.
     Command emergencyTool{"emergencyTool", CommandKind::ToolButton, "紧急广播", "",
                           "停止作息表并反复鸣响警报，直到结束紧急广播"};

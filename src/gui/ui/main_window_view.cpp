@@ -278,7 +278,11 @@ void MainWindowView::buildEmergencyBanner(QWidget* client) {
 }
 
 void MainWindowView::placeEmergencyBanner() {
-    const int top = m_model.layout.grid.top - kBannerHeight;
+    // Over the foot of the grid, where a day's table leaves blank rows: the toolbar, the clock
+    // and the rows about to come stay in sight.
+    const int gridHeight =
+        m_model.layout.gridHeight > 0 ? m_model.layout.gridHeight : m_model.layout.grid.height;
+    const int top = m_model.layout.grid.top + gridHeight - kBannerHeight;
     m_emergencyBanner->setGeometry(0, top, centralWidget()->width(), kBannerHeight);
 }
 

@@ -190,7 +190,7 @@ private slots:
             }
         }
         QCOMPARE(tools.join(QLatin1Char(' ')),
-                 q("| 周设置 导入 导出 选项 | 查找 播放 停止 | 录音 | 换肤 帮助 | 插播 紧急广播"));
+                 q("| 周设置 导入 导出 选项 | 查找 播放 停止 | 录音 | 换肤 帮助 | 紧急广播"));
         // The media menu ends with the notices and the emergency, apart from the rest.
         auto* media = view.findChild<QMenu*>(QStringLiteral("mediaMenu"));
         QVERIFY(media != nullptr);

@@ -89,7 +89,7 @@ TEST(EmergencyState, RoundTripsAndADamagedFileIsNoEmergencyWithAReason) {
     EmergencyStateFile file(dir.path());
     EXPECT_FALSE(file.read().state.on);
     EXPECT_EQ(file.read().error, "") << "no file is simply no emergency";
-    const EmergencyState on{true, "2026-12-11 10:00:30", "wang@console:10.1.2.3"};
+    const EmergencyState on{true, "2026-12-11 10:00:30", "wang@console:127.0.0.1"};
     ASSERT_TRUE(file.write(on));
     EXPECT_EQ(file.read().state, on);
     ASSERT_TRUE(file.write({}));

@@ -97,6 +97,9 @@ void OperatingModes::enterAutomatic() {
     if (m_s.session.playback.isPlaying && m_player != nullptr) {
         m_player->stop();
     }
+    // A folder the player last played belongs to the pass that is over: left standing, it would
+    // let a bell whose time has passed ring late, the morning's at night.
+    m_s.session.playback.isDirectory = false;
     setMode(m_s.session, m_c.automaticOperation, OperatingMode::Automatic);
     m_c.manualOperation.setEnabled(true);
     m_services.modeChanged(false);

@@ -62,6 +62,31 @@ TEST_F(OperatingModes, AutomaticOperationStopsWhatPlaysAndStartsAtRowOne) {
     EXPECT_FALSE(form().saveButton.enabled());
 }
 
+// That the player last played a folder says nothing of the rows a reload brings back: the
+// morning bell is not rung again at night when the operator returns to automatic operation.
+TEST_F(OperatingModes, ReturningAfterAFolderRowLeavesThePassedBellsUnrung) {
+    fs::create_directory(m_dir / "AUDIO" / "d");
+    for (const char* f : {"1.wav", "2.wav"}) {
+        writeBytes(m_dir / "AUDIO" / "d" / f, "x");
+        m_device.lengths[f] = 100000;
+    }
+    media("bell.wav", 8);
+    start({{"06:30:00", "bell.wav", ""},
+           {"17:45:00", library() + "d/", "18:05:00"},
+           {"21:00:00", "bell.wav", ""}},
+          "06:29:59");
+    runFor(1);
+    setTime("17:44:59");
+    runUntil("18:47:00");
+    form().manualOperation.click();
+    setTime("19:47:00");
+    log.clear();
+    form().automaticOperation.click();
+    runUntil("19:47:10");
+    EXPECT_TRUE(log.empty()) << log.front();
+    EXPECT_EQ(state().currentRow, 3) << "rows 1 and 2 are left behind";
+}
+
 TEST_F(OperatingModes, ForcedWeekdayAsksChangesAndLoads) {
     date = {2026, 12, 11};  // a Friday
     writeTable(3, {{"", "wednesday.wav", ""}});

@@ -249,8 +249,8 @@ const std::map<std::string, int64_t>& mediaLengths() {
 }
 
 std::vector<std::string> faultableMedia() {
-    return {"music/m1.mp3", "music/m2.mp3", "music/m3.mp3", "long.mp3", "news.mp3",
-            "a.mp3",        "c.mp3",        "b.mp3",        "eyes.mp3", "speech.mp3"};
+    // Only what untimed rows and folders play: a timed row whose file is gone cannot ring.
+    return {"music/m1.mp3", "music/m2.mp3", "music/m3.mp3", "a.mp3", "b.mp3", "c.mp3"};
 }
 
 std::vector<std::string> noticeNames() {

@@ -216,11 +216,6 @@ private:
             problem("the configuration was not read at start-up");
         }
         ++m_result.starts;
-        // What the start-up wrote is its own completed save.
-        for (auto& [name, watched] : m_watched) {
-            watched.saved = fileContent(m_settings.directory / name);
-            watched.inFlight.clear();
-        }
     }
 
     // The process dies: what it held in memory is gone, the as-run lines it had handed over
@@ -272,21 +267,11 @@ private:
         }
     }
 
-    // The planted defect: the clock goes back to the first row whose time is still to come.
+    // The planted defect: the clock forgets what it rang today, as a system started afresh
+    // does, and the rows of the relived minutes come due again.
     void forgetRowsRung() {
-        system::BroadcastEngine& e = m_life->system->engine();
-        const auto table = m_tables.find(e.session().tableFileName);
-        if (table == m_tables.end()) {
-            return;
-        }
-        const int now = static_cast<int>(second() % 86400);
-        int& row = e.session().playback.currentRow;
-        for (int r = 1; r < row && r <= static_cast<int>(table->second.size()); ++r) {
-            if (table->second[static_cast<std::size_t>(r - 1)].start >= now) {
-                row = r;
-                break;
-            }
-        }
+        kill();
+        launch();
     }
 
     void apply(const Fault& f, int64_t& stallMs) {

@@ -24,8 +24,8 @@ struct Window {
 
 // Defects planted to show that the verdict catches them; none in a real run.
 struct Plant {
-    // After the clock is set back, the clock goes back to the first row not yet due, as if it
-    // had forgotten what it rang: the rows of the relived minutes ring again.
+    // After the clock is set back, the clock forgets what it rang today: the rows of the relived
+    // minutes ring again.
     bool ringTwiceAfterStepBack = false;
     // The saves made just before a power cut skip the file sync.
     bool unsyncedSave = false;

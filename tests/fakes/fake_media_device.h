@@ -20,6 +20,8 @@ public:
     int64_t lengthMs = 180000;
     // Lengths by file name (the part after the last '/'), overriding lengthMs.
     std::map<std::string, int64_t> lengths;
+    // Files by name that fail to open whatever their extension, as damaged ones do.
+    std::set<std::string> damaged;
     // When set, the position follows this clock (milliseconds) from play() on, and the media
     // ends by itself at its length, as real playback does.
     std::function<int64_t()> now;
@@ -40,12 +42,12 @@ public:
         for (char& c : ext) {
             c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
         }
-        if (unplayable.contains(ext)) {
+        const std::string name = m_file.substr(m_file.rfind('/') + 1);
+        if (unplayable.contains(ext) || damaged.contains(name)) {
             throw platform::MediaError("cannot play " + m_file);
         }
         m_open = true;
         m_mode = platform::MediaMode::Stopped;
-        const std::string name = m_file.substr(m_file.rfind('/') + 1);
         m_length = lengths.contains(name) ? lengths.at(name) : lengthMs;
     }
     void setDisplayRect(const platform::DisplayRect& r) override { rect = r; }

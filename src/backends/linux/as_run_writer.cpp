@@ -25,7 +25,7 @@ namespace {
 
 // The whole text at the end of the file and on the disk, or the reason it could not be put
 // there. A link planted at the day's name is not followed: the record never writes elsewhere.
-std::string append(const fs::path& file, const std::string& text) {
+std::string append(const fs::path& file, const std::string& text, std::size_t& done) {
     const int fd = ::open(
         file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
@@ -38,7 +38,6 @@ std::string append(const fs::path& file, const std::string& text) {
         return "not a regular file";
     }
     const bool created = st.st_size == 0;
-    std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0 && errno == EINTR) {
@@ -132,8 +131,9 @@ void AsRunWriter::run() {
 }
 
 void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dropped) {
-    // Each day's lines in one write to its file.
+    // Each day's lines in one write to its file, after what a full disk refused before.
     std::map<std::string, std::string> byFile;
+    byFile.swap(m_held);
     for (const BroadcastEvent& e : batch) {
         byFile[scheduler::as_run::fileName(e.at.year, e.at.month, e.at.day)] +=
             scheduler::as_run::line(e) + '\n';
@@ -142,11 +142,21 @@ void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dr
     fs::create_directories(m_directory, ec);
     bool allWritten = true;
     for (const auto& [name, text] : byFile) {
-        const std::string why = append(m_directory / name, text);
+        std::size_t done = 0;
+        const std::string why = append(m_directory / name, text, done);
         if (!why.empty()) {
             allWritten = false;
             failed(text::utf8Path(m_directory / name) + ": " + why);
+            // Kept for the next write, from where the disk stopped, so that a line cut by a full
+            // disk is completed and none is lost while the folder has no room.
+            if (m_heldBytes + text.size() - done <= kMaxHeldBytes) {
+                m_heldBytes += text.size() - done;
+                m_held[name] = text.substr(done);
+            }
         }
+    }
+    if (m_held.empty()) {
+        m_heldBytes = 0;
     }
     if (dropped > 0) {
         allWritten = false;

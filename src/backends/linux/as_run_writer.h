@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <iosfwd>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,12 +17,14 @@ namespace orvessa::backends {
 // Appends the as-run record, one file per day, on a thread of its own: the clock only puts the
 // event in a queue, so a slow or full disk never holds a tick. Files more than sixty days old
 // are removed when a day's file is first written. Each write is on the disk before the next
-// (fsync), and a link planted at a day's file name is refused, not followed. A failure to write
+// (fsync), and a link planted at a day's file name is refused, not followed. Lines a full disk
+// refused are kept and written first the next time. A failure to write
 // is told once on `errors` (one line), and again only after a write has succeeded in between.
 class AsRunWriter : public scheduler::BroadcastRecord {
 public:
     // At most this many events wait; later ones are dropped while the disk does not keep up.
     static constexpr std::size_t kMaxQueued = 10000;
+    static constexpr std::size_t kMaxHeldBytes = 4 * 1024 * 1024;
 
     // Files go to `directory`, made when missing.
     explicit AsRunWriter(std::filesystem::path directory, std::ostream& errors);
@@ -57,6 +60,10 @@ private:
 
     // The writer thread's own.
     std::string m_prunedFor;
+    // What a write could not put in a day's file (a full disk), by file name: written first the
+    // next time, up to kMaxHeldBytes in all.
+    std::map<std::string, std::string> m_held;
+    std::size_t m_heldBytes = 0;
     bool m_failing = false;
 
     // Last, so that it starts when everything above is ready.

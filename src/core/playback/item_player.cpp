@@ -19,6 +19,10 @@ const char* const kPictureExtensions[] = {
     ".HTM", ".HTML", ".ASP", ".PHP", ".SHTML", ".SWF",  ".AVI",  ".DAT", ".IVF", ".ASF",
     ".WMV", ".M1V",  ".MP2", ".MPA", ".MPE",   ".MPEG", ".MPV2", ".MPV", ".MOV", ".QT",
     ".MPG", ".MP4",  ".M4V", ".MKV", ".FLV",   ".WEBM", ".OGV",  ".3GP", ".VOB"};
+// Sounds the media device plays: one it cannot open is damaged, not a document.
+const char* const kSoundExtensions[] = {".WAV", ".MP3", ".WMA",  ".MID", ".MIDI", ".RMI",
+                                        ".AU",  ".AIF", ".AIFF", ".OGG", ".OGA",  ".FLAC",
+                                        ".M4A", ".AAC", ".OPUS", ".APE", ".MP2",  ".MPA"};
 constexpr int kDefaultVolume = 200;
 
 template <std::size_t N>
@@ -240,6 +244,7 @@ void ItemPlayer::play() {
     const int row = m_controls.grid.row();
     try {
         m_state.quietFind = true;
+        m_passedOver = false;
         if (!resolve()) {
             m_state.isPlaying = false;
             return;
@@ -271,17 +276,9 @@ void ItemPlayer::play() {
             try {
                 startMedia();
             } catch (const std::exception& e) {
-                platform::recordFailure(
-                    m_services.failures,
-                    {"media not played",
-                     m_state.currentPath + ": " + e.what() + " (handed to the desktop)", row});
-                openWithShell();
+                notPlayed(e.what(), row);
             } catch (...) {
-                platform::recordFailure(
-                    m_services.failures,
-                    {"media not played",
-                     m_state.currentPath + ": an unknown error (handed to the desktop)", row});
-                openWithShell();
+                notPlayed("an unknown error", row);
             }
         }
 
@@ -296,7 +293,9 @@ void ItemPlayer::play() {
             }
         }
 
-        if (!m_state.itemPresent) {
+        if (!m_state.itemPresent && m_passedOver) {
+            report(PlayEvent::Type::Missing, row);
+        } else if (!m_state.itemPresent) {
             platform::recordFailure(
                 m_services.failures,
                 {"item not found",
@@ -332,6 +331,33 @@ void ItemPlayer::play() {
     }
     m_clock.playRequested();
     applyVolume();
+}
+
+void ItemPlayer::notPlayed(const std::string& why, int row) {
+    // A sound or a film the device cannot play (damaged, cut short, another format under its
+    // name) is passed over as a missing file is: handed to the desktop it would count as running
+    // until stopped, and the clock would leave every later bell of the day waiting behind it.
+    const std::string extension = text::upperAscii(text::extensionOf(m_state.currentPath));
+    if (!listed(extension, kSoundExtensions) &&
+        (!listed(extension, kPictureExtensions) || extension == ".SWF")) {
+        platform::recordFailure(
+            m_services.failures,
+            {"media not played", m_state.currentPath + ": " + why + " (handed to the desktop)",
+             row});
+        openWithShell();
+        return;
+    }
+    platform::recordFailure(
+        m_services.failures,
+        {"media not played", m_state.currentPath + ": " + why + " (passed over)", row});
+    m_state.isPlaying = false;
+    m_state.itemPresent = false;
+    m_state.itemKind = ItemKind::None;
+    m_passedOver = true;
+    // A folder goes on with its next file; a file's row is left as a missing file's is.
+    if (!m_state.isDirectory && m_state.currentRow < rowCount() - 1) {
+        ++m_state.currentRow;
+    }
 }
 
 void ItemPlayer::startMedia() {

@@ -110,6 +110,9 @@ private:
     std::optional<std::string> pickFromDirectory();
     void rebuildPlaylist();
     void startMedia();
+    // After the device refused the current file: passes a sound or a film over, hands anything
+    // else to the desktop.
+    void notPlayed(const std::string& why, int row);
     void openWithShell();
     void applyVolume();
     bool manual() const { return m_mode == OperatingMode::Manual; }
@@ -131,6 +134,8 @@ private:
     std::mt19937 m_random{20260101u};
     // The processes that ran when the shell launched the current item.
     std::set<int64_t> m_processesAtLaunch;
+    // The current play request passed its file over as unplayable.
+    bool m_passedOver = false;
     std::function<void(const PlayEvent&)> m_observer;
 };
 

@@ -106,6 +106,22 @@ TEST_F(ClockScenario, UntimedRowsPlayOnceEachInOrderAndEmptyOrMissingRowsAreLeft
                         "08:00:10 end", "08:00:12 open c.wav", "08:00:15 end"}));
 }
 
+// A song the device cannot play (damaged, or another format under its name) is passed over as
+// a missing file is: handed to the desktop it would never end, and every later bell of the day
+// would be left behind waiting for it.
+TEST_F(ClockScenario, ADamagedSongIsPassedOverAndTheBellsAfterItRing) {
+    writeBytes(m_dir / "AUDIO" / "damaged.mp3", "\x7f garbage");
+    m_device.damaged.insert("damaged.mp3");
+    media("after.wav", 5);
+    media("bell.wav", 8);
+    start({{"08:00:00", "damaged.mp3", ""}, {"", "after.wav", ""}, {"08:05:00", "bell.wav", ""}},
+          "07:59:59");
+    runUntil("08:05:01");
+    EXPECT_EQ(log, (Log{"08:00:00 open damaged.mp3", "08:00:01 open after.wav", "08:00:07 end",
+                        "08:05:00 open bell.wav"}));
+    EXPECT_TRUE(m_shell.requests.empty());
+}
+
 TEST_F(ClockScenario, ShellItemWithoutStopTimeNeverEndsByItself) {
     writeBytes(m_dir / "AUDIO" / "notice.txt", "x");
     media("after.wav", 5);

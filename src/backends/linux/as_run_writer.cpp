@@ -141,9 +141,11 @@ void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dr
     std::error_code ec;
     fs::create_directories(m_directory, ec);
     bool allWritten = true;
+    bool someWritten = false;
     for (const auto& [name, text] : byFile) {
         std::size_t done = 0;
         const std::string why = append(m_directory / name, text, done);
+        someWritten = someWritten || why.empty();
         if (!why.empty()) {
             allWritten = false;
             failed(text::utf8Path(m_directory / name) + ": " + why);
@@ -162,7 +164,8 @@ void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dr
         allWritten = false;
         failed(std::to_string(dropped) + " events were dropped while the disk fell behind");
     }
-    if (allWritten) {
+    // The disk takes lines again: a failure from now on is news, even of lines still held.
+    if (allWritten || someWritten) {
         m_failing = false;
     }
     if (!batch.empty()) {

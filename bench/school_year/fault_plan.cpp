@@ -67,7 +67,7 @@ const char* faultWord(FaultKind kind) {
 }
 
 FaultCounts defaultCounts() {
-    return {140, 120, 100, 100, 100, 100, 60, 60, 100, 60};
+    return {180, 126, 110, 100, 100, 100, 60, 60, 110, 60};
 }
 
 std::vector<Fault> drawFaults(uint32_t seed, const FaultCounts& counts,

@@ -108,16 +108,20 @@ void AsRunWriter::record(const BroadcastEvent& event) {
 
 void AsRunWriter::flush() {
     std::unique_lock lock(m_mutex);
-    m_done.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+    // Lines a full disk refused are tried again too: they were recorded before the call.
+    m_retry = true;
+    m_wake.notify_one();
+    m_done.wait(lock, [this] { return m_queue.empty() && !m_writing && !m_retry; });
 }
 
 void AsRunWriter::run() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_queue.empty()) {
+        m_wake.wait(lock, [this] { return m_stopping || m_retry || !m_queue.empty(); });
+        if (m_queue.empty() && !m_retry) {
             return;
         }
+        m_retry = false;
         std::vector<BroadcastEvent> batch;
         batch.swap(m_queue);
         const std::size_t dropped = std::exchange(m_dropped, 0);

@@ -57,6 +57,7 @@ private:
     std::size_t m_dropped = 0;
     bool m_writing = false;
     bool m_stopping = false;
+    bool m_retry = false;  // flush() asks for the held lines to be tried again
 
     // The writer thread's own.
     std::string m_prunedFor;

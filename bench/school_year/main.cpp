@@ -9,6 +9,7 @@
 //                            [--plant ring-twice|unsynced-save]
 // Exit status 0 when every bell is accounted for, none rang twice, no file was lost and the
 // as-run record told everything; 1 with the first differences printed; 2 for bad arguments.
+// ORVESSA_SCHOOL_YEAR_TRACE=1 in the environment prints each fault as it comes, on stderr.
 // The last line is for scripts:
 //   days=… bells=… on-second=… exceptions=… twice=… files-lost=… faults=… seconds=…
 

@@ -1,9 +1,9 @@
 #include "school_year/year_record.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "core/scheduler/broadcast_clock.h"
+#include "dryrun/day_run.h"
 
 namespace orvessa::school_year {
 
@@ -22,11 +22,7 @@ void note(YearRecord& year, const scheduler::BroadcastEvent& e) {
 }
 
 std::string wallText(Seconds at) {
-    const platform::LocalDateTime t = scheduler::localDateTimeOf(at);
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-    return text;
+    return dryrun::dateTimeText(at);
 }
 
 int dateOfSecond(Seconds at) {

@@ -276,7 +276,7 @@ private:
 
     void apply(const Fault& f, int64_t& stallMs) {
         ++m_result.injected[static_cast<std::size_t>(f.kind)];
-        if (std::getenv("SCHOOL_TRACE") != nullptr) {
+        if (std::getenv("ORVESSA_SCHOOL_YEAR_TRACE") != nullptr) {
             std::fprintf(stderr, "%s %s amount=%lld variant=%d point=%d\n",
                          wallText(second()).c_str(), faultWord(f.kind),
                          static_cast<long long>(f.amount), f.variant, f.point);

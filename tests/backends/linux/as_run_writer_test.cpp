@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -79,6 +82,41 @@ TEST(AsRunWriter, AFailingDiskIsToldOnceNotAtEveryEvent) {
     writer.flush();
     const std::string told = errors.str();
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2);
+}
+
+// A full disk, as the file size limit makes one: the lines it refuses, the one it cuts among
+// them, are written whole once there is room again. In a child process, which the limit binds.
+TEST(AsRunWriter, LinesAFullDiskRefusedAreWrittenWholeOnceThereIsRoom) {
+    TempDir dir;
+    const fs::path file = dir / "as-run-2026-12-14.log";
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            std::ostringstream errors;
+            AsRunWriter writer(dir.path(), errors);
+            writer.record(started(14, 0, 1));
+            writer.flush();
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            const rlim_t room = limit.rlim_cur;
+            limit.rlim_cur = fs::file_size(file) + 20;  // the next line is cut after 20 bytes
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            writer.record(started(14, 1, 2));
+            writer.record(started(14, 2, 3));
+            writer.flush();
+            limit.rlim_cur = room;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            writer.flush();  // no new event: the held lines go out all the same
+            std::exit(errors.str().empty() ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const std::string lines = readBytes(file);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+    EXPECT_NE(
+        lines.find("2026-12-14 08:00:01 start table=zxsj1.log row=2 kind=media path=/srv/bell.wav\n"
+                   "2026-12-14 08:00:02 start"),
+        std::string::npos)
+        << lines;
 }
 
 TEST(AsRunWriter, ALinkPlantedAtTheDaysNameIsNotFollowedAndToldOnce) {

@@ -240,6 +240,16 @@ std::optional<std::string> ItemPlayer::pickFromDirectory() {
 }
 
 void ItemPlayer::play() {
+    playOnce();
+    // A folder goes on with its next file at once, so that a damaged one costs it no second.
+    for (std::size_t tries = 1; m_passedOver && m_state.isDirectory && !m_state.directoryFinished &&
+                                tries < m_state.playlist.size();
+         ++tries) {
+        playOnce();
+    }
+}
+
+void ItemPlayer::playOnce() {
     // resolve() moves past a missing row, so the requested row is the grid's.
     const int row = m_controls.grid.row();
     try {

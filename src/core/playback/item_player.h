@@ -109,6 +109,8 @@ private:
     // every file has been handed out.
     std::optional<std::string> pickFromDirectory();
     void rebuildPlaylist();
+    // One play request: play() repeats it for a folder whose file was passed over.
+    void playOnce();
     void startMedia();
     // After the device refused the current file: passes a sound or a film over, hands anything
     // else to the desktop.

@@ -114,11 +114,22 @@ TEST_F(ClockScenario, ADamagedSongIsPassedOverAndTheBellsAfterItRing) {
     m_device.damaged.insert("damaged.mp3");
     media("after.wav", 5);
     media("bell.wav", 8);
-    start({{"08:00:00", "damaged.mp3", ""}, {"", "after.wav", ""}, {"08:05:00", "bell.wav", ""}},
+    // A folder whose first file is damaged sounds on its second all the same.
+    fs::create_directory(m_dir / "AUDIO" / "d");
+    for (const char* f : {"1.mp3", "2.wav"}) {
+        writeBytes(m_dir / "AUDIO" / "d" / f, "x");
+        m_device.lengths[f] = 300000;
+    }
+    m_device.damaged.insert("1.mp3");
+    start({{"08:00:00", "damaged.mp3", ""},
+           {"", "after.wav", ""},
+           {"08:05:00", "bell.wav", ""},
+           {"08:10:00", library() + "d/", "08:12:00"}},
           "07:59:59");
-    runUntil("08:05:01");
+    runUntil("08:10:01");
     EXPECT_EQ(log, (Log{"08:00:00 open damaged.mp3", "08:00:01 open after.wav", "08:00:07 end",
-                        "08:05:00 open bell.wav"}));
+                        "08:05:00 open bell.wav", "08:05:09 end", "08:10:00 open 1.mp3",
+                        "08:10:00 open 2.wav"}));
     EXPECT_TRUE(m_shell.requests.empty());
 }
 

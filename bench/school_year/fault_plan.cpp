@@ -75,10 +75,7 @@ std::vector<Fault> drawFaults(uint32_t seed, const FaultCounts& counts,
     std::mt19937 random(seed);
     std::vector<int> allDays;
     for (sys_days d = sys_days{kFirstDay}; d <= sys_days{last}; d += days(1)) {
-        const year_month_day ymd{d};
-        allDays.push_back(static_cast<int>(ymd.year()) * 10000 +
-                          static_cast<int>(static_cast<unsigned>(ymd.month())) * 100 +
-                          static_cast<int>(static_cast<unsigned>(ymd.day())));
+        allDays.push_back(dateNumberOf(year_month_day{d}));
     }
     const std::vector<int> schoolDays(broadcastDays.begin(), broadcastDays.end());
     if (schoolDays.empty()) {

@@ -205,9 +205,7 @@ Verdict judge(const YearRecord& reference, const RunResult& run, const Tables& t
 std::vector<std::string> checkExpectedDays(const YearRecord& reference, const Tables& tables) {
     std::vector<std::string> differences;
     for (const ExpectedDay& want : expectedDays()) {
-        const int date = static_cast<int>(want.date.year()) * 10000 +
-                         static_cast<int>(static_cast<unsigned>(want.date.month())) * 100 +
-                         static_cast<int>(static_cast<unsigned>(want.date.day()));
+        const int date = dateNumberOf(want.date);
         const auto found = reference.find(date);
         const std::string day = wallText(startOfDate(date)).substr(0, 10);
         if (found == reference.end()) {

@@ -29,6 +29,11 @@ int dateOfSecond(Seconds at) {
     return platform::dateNumber(scheduler::localDateTimeOf(at));
 }
 
+int dateNumberOf(std::chrono::year_month_day date) {
+    return dateOfSecond(
+        static_cast<Seconds>(std::chrono::sys_days{date}.time_since_epoch().count()) * 86400);
+}
+
 Seconds startOfDate(int date) {
     using namespace std::chrono;
     const year_month_day d{year(date / 10000), month(static_cast<unsigned>(date / 100 % 100)),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +43,8 @@ void note(YearRecord& year, const scheduler::BroadcastEvent& event);
 // "2027-02-20 08:00:00".
 std::string wallText(Seconds at);
 int dateOfSecond(Seconds at);
+// 20270220 for 2027-02-20.
+int dateNumberOf(std::chrono::year_month_day date);
 Seconds startOfDate(int date);
 
 }  // namespace orvessa::school_year

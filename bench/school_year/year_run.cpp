@@ -174,12 +174,6 @@ private:
         std::unique_ptr<system::OrvessaSystem> system;
     };
 
-    static int dateNumberOf(std::chrono::year_month_day d) {
-        return static_cast<int>(d.year()) * 10000 +
-               static_cast<int>(static_cast<unsigned>(d.month())) * 100 +
-               static_cast<int>(static_cast<unsigned>(d.day()));
-    }
-
     int64_t wallMs() const { return m_steady + m_offset; }
     Seconds second() const { return wallMs() / 1000; }
 

@@ -138,6 +138,7 @@ void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dr
     // Each day's lines in one write to its file, after what a full disk refused before.
     std::map<std::string, std::string> byFile;
     byFile.swap(m_held);
+    m_heldBytes = 0;
     for (const BroadcastEvent& e : batch) {
         byFile[scheduler::as_run::fileName(e.at.year, e.at.month, e.at.day)] +=
             scheduler::as_run::line(e) + '\n';
@@ -160,9 +161,6 @@ void AsRunWriter::write(const std::vector<BroadcastEvent>& batch, std::size_t dr
                 m_held[name] = text.substr(done);
             }
         }
-    }
-    if (m_held.empty()) {
-        m_heldBytes = 0;
     }
     if (dropped > 0) {
         allWritten = false;

@@ -12,15 +12,33 @@ work=$(mktemp -d /tmp/orvessa-browser-XXXXXX)
 shots=${2:-$work/shots}
 mkdir -p "$shots"
 pid=
+# Ends what this script started and nothing else: the process group that setsid made for
+# xvfb-run, which holds the virtual display and Orvessa as well. The group's number is the pid
+# of the process that made it, ours; while the group's setsid has not run yet, the process alone.
+group_alive() { # Its members that have not ended (one that has may wait to be reaped).
+    ps -e -o pgid=,stat= | awk -v g="$pid" '$1 == g && $2 !~ /^Z/ { found = 1 } END { exit !found }'
+}
+end_started() {
+    [ -n "$pid" ] || return 0
+    local target=$pid
+    kill -0 -- "-$pid" 2>/dev/null && target=-$pid
+    kill -TERM -- "$target" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        group_alive || break
+        sleep 0.1
+    done
+    kill -KILL -- "$target" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    pid=
+}
 finish() {
-    # Only the program this script started.
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    fi
+    end_started
     rm -rf "$work/program" "$work/xdg" "$work/driver"
 }
+# On success, on failure (set -e) and when interrupted alike.
 trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 dir=$work/program
 mkdir -p "$dir" "$work/xdg/config" "$work/xdg/data" "$work/xdg/state" "$work/xdg/cache" \
@@ -36,7 +54,7 @@ echo "$password" | "$build/program/orvessa-console" "$dir" user add tester --rol
 
 export XDG_CONFIG_HOME=$work/xdg/config XDG_DATA_HOME=$work/xdg/data \
     XDG_STATE_HOME=$work/xdg/state XDG_CACHE_HOME=$work/xdg/cache XDG_RUNTIME_DIR=$work/xdg/runtime
-QTWEBENGINE_DISABLE_SANDBOX=1 xvfb-run -a -s '-screen 0 1024x768x24' "$dir/orvessa" \
+QTWEBENGINE_DISABLE_SANDBOX=1 setsid xvfb-run -a -s '-screen 0 1024x768x24' "$dir/orvessa" \
     >"$work/orvessa.log" 2>&1 &
 pid=$!
 

@@ -4,7 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+
+#include "core/text/system_error_text.h"
 
 namespace orvessa::backends {
 namespace {
@@ -16,12 +17,12 @@ std::string openAndSync(const std::filesystem::path& path, int flags) {
         fd = ::open(path.c_str(), flags | O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        return std::strerror(errno);
+        return text::systemErrorText(errno);
     }
     std::string why;
     // EINVAL: a file system that keeps nothing to write back (tmpfs and the like).
     if (::fsync(fd) != 0 && errno != EINVAL) {
-        why = std::strerror(errno);
+        why = text::systemErrorText(errno);
     }
     ::close(fd);
     return why;

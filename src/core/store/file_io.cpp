@@ -11,6 +11,7 @@
 
 #include "core/text/numbers.h"
 #include "core/text/paths.h"
+#include "core/text/system_error_text.h"
 
 namespace orvessa::store {
 namespace {
@@ -25,7 +26,7 @@ std::string describe(const fs::path& path, const std::string& why) {
 }
 
 std::string errnoText(int error) {
-    return std::error_code(error, std::generic_category()).message();
+    return text::systemErrorText(error);
 }
 
 struct FileCloser {
@@ -52,7 +53,7 @@ Probe probe(const fs::path& path) {
         return {ReadStatus::Missing, {}};
     }
     if (ec) {
-        return {ReadStatus::Failed, describe(path, ec.message())};
+        return {ReadStatus::Failed, describe(path, text::systemErrorText(ec))};
     }
     switch (st.type()) {
         case fs::file_type::regular: {
@@ -417,7 +418,7 @@ WriteResult replaceWithTemporary(const std::filesystem::path& temporary,
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
-        return WriteResult::failure(describe(target, ec.message()));
+        return WriteResult::failure(describe(target, text::systemErrorText(ec)));
     }
     if (sync != nullptr) {
         // The new file is in place; only its surviving a power cut is in doubt, and the operator

@@ -6,6 +6,7 @@
 #include "core/text/gbk.h"
 #include "core/text/numbers.h"
 #include "core/text/paths.h"
+#include "core/text/system_error_text.h"
 #include "core/text/time_text.h"
 
 namespace orvessa::store {
@@ -56,7 +57,7 @@ std::string directoryProblem(std::filesystem::path directory) {
                   ? "程序目录是一个链接，它指向的位置不存在"
                   : "程序目录不存在";
     } else if (ec) {
-        why = "程序目录无法访问（" + ec.message() + "）";
+        why = "程序目录无法访问：" + text::systemErrorText(ec);
     } else {
         why = "程序目录不是目录，而是一个文件";
     }

@@ -305,4 +305,75 @@ bool gbkCanHold(std::string_view utf8) {
     return normaliseGbk(utf8) == utf8;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `i`, or 0 when none starts there.
+std::size_t utf8SequenceAt(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    if (b0 < 0x80) {
+        return 1;
+    }
+    std::size_t extra = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        extra = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        extra = 2;
+        low = b0 == 0xE0 ? 0xA0 : 0x80;   // no overlong form
+        high = b0 == 0xED ? 0x9F : 0xBF;  // no surrogate
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        extra = 3;
+        low = b0 == 0xF0 ? 0x90 : 0x80;
+        high = b0 == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + extra >= s.size() || byte(i + 1) < low || byte(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k <= extra; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    return extra + 1;
+}
+
+}  // namespace
+
+bool isUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = utf8SequenceAt(bytes, i);
+        if (n == 0) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+std::string readableText(std::string_view bytes) {
+    if (isUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    if (std::string gbk = gbkToUtf8(bytes); isUtf8(gbk)) {
+        return gbk;  // no byte needed an escape
+    }
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = utf8SequenceAt(bytes, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";  // U+FFFD
+            ++i;
+        } else {
+            out.append(bytes.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 }  // namespace orvessa::text

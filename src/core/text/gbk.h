@@ -46,6 +46,14 @@ std::string shortened(std::string_view utf8, std::size_t count);
 // The text on one line: a run of control characters (line breaks, tabs) becomes one blank.
 std::string oneLine(std::string_view text);
 
+// Whether `bytes` are well-formed UTF-8 (no surrogates, escaped bytes included, no overlong
+// forms), as every UTF-8 file and document requires.
+bool isUtf8(std::string_view bytes);
+// `bytes` (a name the file system gave) as well-formed UTF-8 that a person can read: as they are
+// when they are UTF-8; else read as GBK when they are GBK throughout (a name from a Windows
+// disk); else each byte that is not UTF-8 shown as U+FFFD.
+std::string readableText(std::string_view bytes);
+
 // True for the code points U+DC00..U+DCFF that stand for undecodable bytes.
 constexpr bool isEscapedByte(char32_t codePoint) {
     return codePoint >= 0xDC00 && codePoint <= 0xDCFF;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text/gbk.h"
+
 namespace orvessa::text {
 
 bool isSeparator(char c) {
@@ -84,6 +86,10 @@ std::filesystem::path fsPath(std::string_view utf8) {
 std::string utf8Path(const std::filesystem::path& path) {
     const std::u8string s = path.u8string();
     return std::string(s.begin(), s.end());
+}
+
+std::string readablePath(const std::filesystem::path& path) {
+    return readableText(utf8Path(path));
 }
 
 }  // namespace orvessa::text

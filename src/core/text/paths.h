@@ -56,5 +56,9 @@ std::filesystem::path fsPath(std::string_view utf8);
 
 // A file-system path as UTF-8 text.
 std::string utf8Path(const std::filesystem::path& path);
+// A file-system path as text for people and UTF-8 records: utf8Path() keeps the file system's
+// bytes, so that the text reaches the file again; this one is always well-formed UTF-8 (see
+// readableText), and reaches the file only where the name was UTF-8.
+std::string readablePath(const std::filesystem::path& path);
 
 }  // namespace orvessa::text

@@ -84,5 +84,18 @@ TEST(GbkCodec, TextsOfAnyLengthGoThroughWhole) {
     EXPECT_TRUE(utf8ToGbk(decoded) == gbk);
 }
 
+TEST(GbkCodec, NamesFromTheFileSystemReadAsWellFormedUtf8) {
+    EXPECT_TRUE(isUtf8("广播 bell.mp3"));
+    EXPECT_FALSE(isUtf8(kGuangboGbk));
+    EXPECT_FALSE(isUtf8("\xED\xB2\x81"));  // an escaped byte is a surrogate
+    EXPECT_FALSE(isUtf8("\xC0\xAF"));      // overlong '/'
+    EXPECT_FALSE(isUtf8("\xE5\xB9"));      // cut short
+    EXPECT_EQ(readableText("广播.mp3"), "广播.mp3");
+    // A name from a Windows disk reads as it does there; other bytes become U+FFFD.
+    EXPECT_EQ(readableText(kGuangboGbk + ".mp3"), "广播.mp3");
+    EXPECT_EQ(readableText("广播\xFF\x81.mp3"), "广播\xEF\xBF\xBD\xEF\xBF\xBD.mp3");
+    EXPECT_TRUE(isUtf8(readableText("caf\xE9.wav")));
+}
+
 }  // namespace
 }  // namespace orvessa::text

@@ -13,6 +13,9 @@
 #include <vector>
 
 #include "core/store/file_io.h"
+#include "core/text/gbk.h"
+#include "core/text/paths.h"
+#include "core/text/system_error_text.h"
 
 namespace orvessa::backends {
 namespace {
@@ -110,7 +113,7 @@ fs::path LinuxUnattendedStart::entryPath() const {
 
 std::string LinuxUnattendedStart::execArgument(std::string_view argument) {
     // Inside the quotes of an Exec argument '"', '`', '$' and '\' take a backslash, and '%'
-    // is doubled; then the value as a whole escapes '\' and the control characters.
+    // is doubled; then the value as a whole escapes '\'.
     std::string quoted = "\"";
     for (const char c : argument) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') {
@@ -123,34 +126,44 @@ std::string LinuxUnattendedStart::execArgument(std::string_view argument) {
     quoted += '"';
     std::string value;
     for (const char c : quoted) {
-        switch (c) {
-            case '\\':
-                value += "\\\\";
-                break;
-            case '\n':
-                value += "\\n";
-                break;
-            case '\t':
-                value += "\\t";
-                break;
-            case '\r':
-                value += "\\r";
-                break;
-            default:
-                value += c;
+        value += c;
+        if (c == '\\') {
+            value += '\\';
         }
     }
     return value;
 }
 
-std::string LinuxUnattendedStart::entryText(const fs::path& executable) {
-    // Desktop entries are UTF-8 by their own rule, unlike the system's files.
+std::string LinuxUnattendedStart::execValue(const fs::path& executable, std::string& problem) {
+    const std::string& path = executable.native();
+    // Desktop entries are UTF-8 by their own rule, and their strings hold no control character.
+    if (!text::isUtf8(path)) {
+        problem = "程序所在的路径含有不是 UTF-8 编码的文字，桌面的自动启动项写不出这个路径：" +
+                  text::readablePath(executable) +
+                  "\r\r请把程序放到名称只含常用文字的文件夹中再设置。";
+        return {};
+    }
+    if (std::any_of(path.begin(), path.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; })) {
+        problem = "程序所在的路径含有控制字符，桌面的自动启动项写不出这个路径：" +
+                  text::readablePath(executable);
+        return {};
+    }
+    if (path.find('%') == std::string::npos) {
+        return execArgument(path);
+    }
+    // GLib looks for an Exec's program before it turns "%%" back into "%", and so finds none;
+    // a shell it does find starts the program instead.
+    return "/bin/sh -c " + execArgument("exec \"$0\"") + " " + execArgument(path);
+}
+
+std::string LinuxUnattendedStart::entryText(std::string_view exec) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvessa\n"
            "Comment=定时广播系统\n"
            "Exec=" +
-           execArgument(executable.string()) +
+           std::string(exec) +
            "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
@@ -158,41 +171,57 @@ std::string LinuxUnattendedStart::entryText(const fs::path& executable) {
 
 bool LinuxUnattendedStart::autostart() const {
     const fs::path entry = entryPath();
-    if (entry.empty() || !store::fileExists(entry)) {
+    if (entry.empty() || m_places.executable.empty() || !store::fileExists(entry)) {
         return false;
     }
-    // An entry the desktop's own session settings switched off starts nothing.
+    std::string problem;
+    const std::string wanted = execValue(m_places.executable, problem);
+    if (wanted.empty()) {
+        return false;
+    }
+    // Only an entry that starts this program counts: not one the desktop's own session settings
+    // switched off, nor one of another copy, nor one in a form GLib's desktops cannot start.
     bool on = true;
+    bool startsUs = false;
     forEachEntry(entry,
                  [&](std::string_view section, std::string_view key, std::string_view value) {
-                     if (section == "Desktop Entry" &&
-                         ((key == "Hidden" && isTrue(value)) ||
-                          (key == "X-GNOME-Autostart-enabled" && !isTrue(value)))) {
+                     if (section != "Desktop Entry") {
+                         return;
+                     }
+                     if ((key == "Hidden" && isTrue(value)) ||
+                         (key == "X-GNOME-Autostart-enabled" && !isTrue(value))) {
                          on = false;
+                     } else if (key == "Exec") {
+                         startsUs = value == wanted;
                      }
                  });
-    return on;
+    return on && startsUs;
 }
 
 std::string LinuxUnattendedStart::setAutostart(bool on) {
     const fs::path entry = entryPath();
     if (entry.empty()) {
-        return "XDG_CONFIG_HOME and HOME are not set";
+        return "找不到用户的配置文件夹（XDG_CONFIG_HOME 和 HOME 都没有设置）";
     }
     std::error_code ec;
     if (!on) {
         fs::remove(entry, ec);
-        return ec ? entry.string() + ": " + ec.message() : std::string();
+        return ec ? text::readablePath(entry) + ": " + text::systemErrorText(ec) : std::string();
     }
     if (m_places.executable.empty()) {
-        return "the program's own path is unknown";
+        return "无法得知本程序所在的路径";
+    }
+    std::string problem;
+    const std::string exec = execValue(m_places.executable, problem);
+    if (exec.empty()) {
+        return problem;
     }
     fs::create_directories(entry.parent_path(), ec);
     if (ec) {
-        return entry.parent_path().string() + ": " + ec.message();
+        return text::readablePath(entry.parent_path()) + ": " + text::systemErrorText(ec);
     }
-    const store::WriteResult written = store::writeFileAtomically(
-        entry, entryText(m_places.executable), store::Visibility::Shared, m_fileSync);
+    const store::WriteResult written =
+        store::writeFileAtomically(entry, entryText(exec), store::Visibility::Shared, m_fileSync);
     return written ? std::string() : written.error;
 }
 

@@ -31,8 +31,12 @@ public:
     bool autoLogin() const override;
 
     std::filesystem::path entryPath() const;
-    // The entry's text: a Desktop Entry whose Exec is `executable`, quoted as Exec requires.
-    static std::string entryText(const std::filesystem::path& executable);
+    // The Exec value that starts `executable` from a desktop entry, quoted and escaped as Exec
+    // requires, in a form GLib's desktops start as well; empty, with `problem` said for the
+    // operator, when no valid entry can name the program (a path that is not UTF-8).
+    static std::string execValue(const std::filesystem::path& executable, std::string& problem);
+    // The entry's text around an Exec value.
+    static std::string entryText(std::string_view exec);
     // `argument` as one quoted argument of an Exec value, escaped for the file.
     static std::string execArgument(std::string_view argument);
 

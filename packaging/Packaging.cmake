@@ -36,6 +36,13 @@ execute_process(COMMAND gzip -9nc ${ORVESSA_PACKAGING_DIR}/changelog
 install(FILES ${ORVESSA_PACKAGING_DIR}/copyright ${ORVESSA_CHANGELOG_GZ}
     DESTINATION share/doc/orvessa)
 
+# The unit that sets the real-time clock's alarm at shutdown (its helper, orvessa-wake-alarm, is
+# installed with the programs), enabled and started by the package's scripts.
+install(FILES ${ORVESSA_PACKAGING_DIR}/orvessa-wake.service DESTINATION lib/systemd/system)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${ORVESSA_PACKAGING_DIR}/postinst ${ORVESSA_PACKAGING_DIR}/prerm ${ORVESSA_PACKAGING_DIR}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvessa)
 set(CPACK_PACKAGE_VENDOR "Orvessa")

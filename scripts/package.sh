@@ -10,7 +10,8 @@ ensure_packages "${ORVESSA_CORE_PACKAGES[@]}" "${ORVESSA_APP_PACKAGES[@]}" dpkg-
 build=build-package
 # Only what the package holds is built: installing must not wait for the benchmarks.
 cmake -S . -B "$build" -DORVESSA_BUILD_TESTS=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
-cmake --build "$build" -j"$(nproc)" --target orvessa orvessa-rehearse orvessa-console orvessa_webview
+cmake --build "$build" -j"$(nproc)" --target orvessa orvessa-rehearse orvessa-console orvessa_webview \
+    orvessa-wake-alarm
 (cd "$build" && cpack -G DEB)
 
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")

@@ -15,8 +15,11 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <map>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,12 +28,22 @@ namespace orvessa::backends {
 struct StreamReader;
 
 struct MhdHttpServer::Shared {
+    // An open connection, and until when its request may take to come in whole.
+    struct Pending {
+        int socket = -1;
+        std::chrono::steady_clock::time_point deadline;
+        bool waiting = true;  // false once the request is in, until it has been answered
+    };
+
     console::ServerSettings settings;
     console::HttpHandler handler;
     bool secure = false;
     std::mutex mutex;
-    std::set<StreamReader*> streams;  // under `mutex`
-    bool stopping = false;            // under `mutex`
+    std::set<StreamReader*> streams;           // under `mutex`
+    bool stopping = false;                     // under `mutex`
+    std::map<MHD_Connection*, Pending> heads;  // under `mutex`, every open connection
+    std::condition_variable stop;              // wakes the head watch to end it
+    std::thread headWatch;
 };
 
 // One event stream being sent, owned by the library's response.
@@ -47,6 +60,11 @@ namespace {
 using Shared = MhdHttpServer::Shared;
 
 constexpr auto kStreamWait = std::chrono::milliseconds(500);
+// TLS 1.2 and 1.3 with forward-secret key exchange and AEAD ciphers only, as the common
+// "intermediate" server profile: no CBC, no SHA-1 MAC, no static RSA.
+constexpr const char* kTlsPriorities =
+    "SECURE128:-VERS-ALL:+VERS-TLS1.3:+VERS-TLS1.2:-CIPHER-ALL:+AES-128-GCM:+AES-256-GCM:"
+    "+CHACHA20-POLY1305:-MAC-ALL:+AEAD:-KX-ALL:+ECDHE-ECDSA:+ECDHE-RSA:+DHE-RSA";
 // A body over the limit is read on and dropped, so that the client hears 413 rather than a
 // reset; past this much more, the connection is simply closed.
 constexpr std::size_t kMaxDiscardedBytes = 1024 * 1024;
@@ -77,9 +95,68 @@ void* startRequest(void*, const char* uri, MHD_Connection*) {
     }
 }
 
-void endRequest(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+// The next request is awaited from now on.
+void awaitHead(Shared& shared, MHD_Connection* connection) {
+    const std::lock_guard lock(shared.mutex);
+    const auto it = shared.heads.find(connection);
+    if (it != shared.heads.end()) {
+        it->second.waiting = true;
+        it->second.deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(shared.settings.headSeconds);
+    }
+}
+
+void requestArrived(Shared& shared, MHD_Connection* connection) {
+    const std::lock_guard lock(shared.mutex);
+    const auto it = shared.heads.find(connection);
+    if (it != shared.heads.end()) {
+        it->second.waiting = false;
+    }
+}
+
+void endRequest(void* cls, MHD_Connection* connection, void** context, MHD_RequestTerminationCode) {
     delete static_cast<RequestState*>(*context);
     *context = nullptr;
+    awaitHead(*static_cast<Shared*>(cls), connection);
+}
+
+int socketOf(MHD_Connection* connection);
+
+// Called by the library on its listening thread as a connection is accepted, and before its
+// socket is closed, so that the head watch never touches a descriptor after it is closed.
+void connectionChanged(void* cls, MHD_Connection* connection, void**,
+                       MHD_ConnectionNotificationCode code) {
+    Shared& shared = *static_cast<Shared*>(cls);
+    try {
+        const std::lock_guard lock(shared.mutex);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            shared.heads[connection] = {socketOf(connection),
+                                        std::chrono::steady_clock::now() +
+                                            std::chrono::seconds(shared.settings.headSeconds),
+                                        true};
+        } else {
+            shared.heads.erase(connection);
+        }
+    } catch (...) {
+        // Out of memory: the connection goes unwatched, still cut when idle.
+    }
+}
+
+// Cuts connections whose request is overdue. The library's own timeout counts silence only,
+// which a client sending a byte now and then never reaches. The socket is shut down, not closed:
+// the connection's thread sees the end and closes it as usual.
+void watchHeads(Shared& shared) {
+    std::unique_lock lock(shared.mutex);
+    while (!shared.stopping) {
+        shared.stop.wait_for(lock, std::chrono::milliseconds(250));
+        const auto now = std::chrono::steady_clock::now();
+        for (auto& [connection, pending] : shared.heads) {
+            if (pending.waiting && pending.deadline <= now && pending.socket >= 0) {
+                ::shutdown(pending.socket, SHUT_RDWR);
+                pending.waiting = false;
+            }
+        }
+    }
 }
 
 MHD_Result addHeadBytes(void* cls, MHD_ValueKind, const char* key, const char* value) {
@@ -234,6 +311,7 @@ MHD_Result queueError(MHD_Connection* connection, Shared& shared, int status, co
     answer.status = status;
     answer.body = std::string("{\"error\":\"") + message + "\"}";
     answer.headers.emplace_back("Connection", "close");
+    requestArrived(shared, connection);
     return queue(connection, shared, answer);
 }
 
@@ -306,6 +384,9 @@ MHD_Result answerRequestOrThrow(void* cls, MHD_Connection* connection, const cha
     if (state->tooLarge) {
         return queueError(connection, shared, MHD_HTTP_CONTENT_TOO_LARGE, "请求体过大");
     }
+    // The handler may take its time (a command waits for the interface thread); the deadline is
+    // the client's, not ours.
+    requestArrived(shared, connection);
     return queue(connection, shared, serve(shared, connection, method, *state));
 }
 
@@ -460,13 +541,17 @@ std::string MhdHttpServer::start(const console::ServerSettings& settings,
     std::vector<MHD_OptionItem> options{
         option(MHD_OPTION_LISTEN_SOCKET, listening),
         option(MHD_OPTION_CONNECTION_LIMIT, std::max(1, settings.maxConnections)),
+        option(MHD_OPTION_PER_IP_CONNECTION_LIMIT, std::max(1, settings.maxConnectionsPerAddress)),
         option(MHD_OPTION_CONNECTION_TIMEOUT, std::max(1, settings.idleSeconds)),
         option(MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(memory)),
         option(MHD_OPTION_STRICT_FOR_CLIENT, 1),
         callback(MHD_OPTION_URI_LOG_CALLBACK, &startRequest, shared),
         callback(MHD_OPTION_NOTIFY_COMPLETED, &endRequest, shared),
+        callback(MHD_OPTION_NOTIFY_CONNECTION, &connectionChanged, shared),
     };
     if (tls) {
+        options.push_back(
+            option(MHD_OPTION_HTTPS_PRIORITIES, 0, const_cast<char*>(kTlsPriorities)));
         options.push_back(option(MHD_OPTION_HTTPS_MEM_CERT, 0,
                                  const_cast<char*>(shared->settings.certificatePem.c_str())));
         options.push_back(option(MHD_OPTION_HTTPS_MEM_KEY, 0,
@@ -491,6 +576,14 @@ std::string MhdHttpServer::start(const console::ServerSettings& settings,
         m_shared.reset();
         return tls ? "证书或私钥无法使用" : "地址无法监听：" + settings.address;
     }
+    try {
+        shared->headWatch = std::thread(watchHeads, std::ref(*shared));
+    } catch (...) {
+        MHD_stop_daemon(m_daemon);
+        m_daemon = nullptr;
+        m_shared.reset();
+        return "无法启动服务线程";
+    }
     m_port = port;
     return {};
 }
@@ -509,6 +602,10 @@ void MhdHttpServer::stop() {
             } catch (...) {
             }
         }
+    }
+    m_shared->stop.notify_all();
+    if (m_shared->headWatch.joinable()) {
+        m_shared->headWatch.join();
     }
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;

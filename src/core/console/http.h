@@ -65,7 +65,12 @@ struct ServerSettings {
     // More are closed as they come: room for a full hub of event streams and as many other
     // connections. A kept-alive connection counts until it is cut as idle.
     int maxConnections = 64;
+    // One address holds no more, so that others still get in.
+    int maxConnectionsPerAddress = 16;
     int idleSeconds = 10;  // a client that sends nothing for this long is cut
+    // A request head (and, over TLS, the handshake before it) not complete this long after the
+    // connection or the previous request is cut, however steadily it trickles in.
+    int headSeconds = 10;
 };
 
 // The listening part.

@@ -8,10 +8,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -48,6 +51,7 @@ struct Fetch {
     std::optional<std::string> body;
     std::vector<std::string> headers;
     std::string caFile;
+    std::string from;                                 // the client's address, when given
     std::function<bool(const std::string&)> onChunk;  // false stops the transfer
 };
 
@@ -98,6 +102,9 @@ Reply fetch(const Fetch& request) {
     if (!request.caFile.empty()) {
         curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
     }
+    if (!request.from.empty()) {
+        curl_easy_setopt(curl, CURLOPT_INTERFACE, request.from.c_str());
+    }
     reply.code = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
     curl_slist_free_all(headers);
@@ -131,8 +138,13 @@ console::HttpHandler answering(std::string body) {
 // A plain TCP connection to the loopback, for clients no library would be.
 class RawClient {
 public:
-    explicit RawClient(int port) {
+    // From `from`, an address of the loopback range.
+    explicit RawClient(int port, const char* from = "127.0.0.1") {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        inet_pton(AF_INET, from, &source.sin_addr);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&source), sizeof source);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
@@ -405,12 +417,17 @@ TEST(MhdHttpServer, CutsSilentClientsAndThoseOverTheConnectionLimit) {
 
 TEST(MhdHttpServer, ByDefaultKeepsAFullHubOfStreamsAndAsManyOtherConnections) {
     MhdHttpServer server;
-    ASSERT_EQ(server.start(loopback(), answering("ok")), "");
-    // A full hub of event streams and as many other connections, the last of them this request.
+    const console::ServerSettings settings = loopback();
+    ASSERT_EQ(server.start(settings, answering("ok")), "");
+    // A full hub of event streams and as many other connections, the last of them this request,
+    // from as few addresses as may hold them.
     const std::size_t held = 2 * console::kMaxEventStreams - 1;
+    const auto perAddress = static_cast<std::size_t>(settings.maxConnectionsPerAddress);
+    const std::vector<std::string> from{"127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.4"};
+    ASSERT_GE(from.size() * perAddress, held + 1);
     std::vector<std::unique_ptr<RawClient>> clients;
     for (std::size_t i = 0; i < held; ++i) {
-        clients.push_back(std::make_unique<RawClient>(server.port()));
+        clients.push_back(std::make_unique<RawClient>(server.port(), from[i / perAddress].c_str()));
         ASSERT_TRUE(clients.back()->connected());
     }
     // The last made are the first a limit would cut.
@@ -418,8 +435,60 @@ TEST(MhdHttpServer, ByDefaultKeepsAFullHubOfStreamsAndAsManyOtherConnections) {
     for (std::size_t i = 0; i < held; ++i) {
         EXPECT_FALSE(clients[i]->closedWithin(1ms)) << "connection " << i;
     }
-    const Reply reply = get(local(server.port()));
+    Fetch last{local(server.port())};
+    last.from = from[held / perAddress];
+    const Reply reply = fetch(last);
     EXPECT_EQ(reply.status, 200) << "one more is still answered beside them";
+}
+
+TEST(MhdHttpServer, ClientsTricklingTheirHeadsHoldTheirOwnShareAndOnlyUntilTheDeadline) {
+    MhdHttpServer server;
+    console::ServerSettings settings = loopback();
+    settings.maxConnections = 8;
+    settings.maxConnectionsPerAddress = 4;
+    settings.headSeconds = 2;
+    ASSERT_EQ(server.start(settings, answering("ok")), "");
+
+    // As many as the server holds, all from one address, each sending a header line well
+    // within the idle time.
+    std::vector<std::unique_ptr<RawClient>> slow;
+    for (int i = 0; i < settings.maxConnections; ++i) {
+        slow.push_back(std::make_unique<RawClient>(server.port()));
+        ASSERT_TRUE(slow.back()->connected());
+        slow.back()->send("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+    }
+    const auto began = Clock::now();
+    std::vector<std::optional<Clock::duration>> cut(slow.size());
+    auto other = std::async(std::launch::async, [&] {
+        Fetch request{local(server.port())};
+        request.from = "127.0.0.2";
+        const auto asked = Clock::now();
+        const Reply reply = fetch(request);
+        return std::make_pair(reply, Clock::now() - asked);
+    });
+    // Bounded: the deadline and a margin; one line from each every 300 ms.
+    while (Clock::now() - began < 4500ms &&
+           std::any_of(cut.begin(), cut.end(), [](const auto& c) { return !c; })) {
+        for (std::size_t i = 0; i < slow.size(); ++i) {
+            if (!cut[i] && slow[i]->closedWithin(1ms)) {
+                cut[i] = Clock::now() - began;
+            } else if (!cut[i]) {
+                slow[i]->send("X-Slow: " + std::to_string(i) + "\r\n");
+            }
+        }
+        std::this_thread::sleep_for(300ms);
+    }
+    const auto [reply, took] = other.get();
+    EXPECT_EQ(reply.status, 200) << "another address still gets in";
+    EXPECT_LT(took, 1000ms);
+    for (std::size_t i = 0; i < slow.size(); ++i) {
+        ASSERT_TRUE(cut[i].has_value()) << "connection " << i << " still open";
+        EXPECT_LT(*cut[i], 3500ms) << "connection " << i;
+    }
+    const auto ownShare =
+        std::count_if(cut.begin(), cut.end(), [](const auto& c) { return *c >= 1500ms; });
+    EXPECT_EQ(ownShare, settings.maxConnectionsPerAddress) << "held until the deadline";
+    EXPECT_EQ(get(local(server.port())).status, 200) << "its places are free again";
 }
 
 TEST(MhdHttpServer, AHandlerThatThrowsIsAnsweredWithAnInternalError) {
@@ -556,6 +625,39 @@ TEST(MhdHttpServer, ServesTlsWithAMadeCertificate) {
     mismatched.certificatePem = "not a certificate";
     EXPECT_EQ(other.start(mismatched, answering("")), "证书或私钥无法使用");
     EXPECT_EQ(other.port(), 0);
+}
+
+// Whether `openssl s_client` with `options` completes a handshake with the loopback's `port`.
+bool handshakes(int port, const std::string& options) {
+    const std::string command =
+        "timeout 10 openssl s_client -connect 127.0.0.1:" + std::to_string(port) + " " + options +
+        " </dev/null >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+TEST(MhdHttpServer, TlsIsVersion12Or13WithAeadSuitesOnly) {
+    if (std::system("command -v openssl >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no openssl command here";
+    }
+    testing::TempDir dir;
+    OpensslCertificates certificates;
+    ASSERT_EQ(certificates.make(dir / "cert.pem", dir / "key.pem", {"127.0.0.1"}), "");
+    console::ServerSettings settings = loopback();
+    settings.certificatePem = testing::readBytes(dir / "cert.pem");
+    settings.keyPem = testing::readBytes(dir / "key.pem");
+    MhdHttpServer server;
+    ASSERT_EQ(server.start(settings, answering("ok")), "");
+    const int port = server.port();
+
+    EXPECT_TRUE(handshakes(port, "-tls1_3"));
+    EXPECT_TRUE(handshakes(port, "-tls1_2 -cipher ECDHE-ECDSA-AES128-GCM-SHA256"));
+    EXPECT_TRUE(handshakes(port, "-tls1_2 -cipher ECDHE-ECDSA-AES256-GCM-SHA384"));
+    EXPECT_TRUE(handshakes(port, "-tls1_2 -cipher ECDHE-ECDSA-CHACHA20-POLY1305"));
+    // The client offers what its own defaults would refuse, so that the refusal is the server's.
+    EXPECT_FALSE(handshakes(port, "-tls1_1 -cipher ALL:@SECLEVEL=0"));
+    EXPECT_FALSE(handshakes(port, "-tls1 -cipher ALL:@SECLEVEL=0"));
+    EXPECT_FALSE(handshakes(port, "-tls1_2 -cipher ECDHE-ECDSA-AES128-SHA:@SECLEVEL=0"));
+    EXPECT_FALSE(handshakes(port, "-tls1_2 -cipher ECDHE-ECDSA-AES256-SHA384"));
 }
 
 TEST(MhdHttpServer, SaysWhyItCannotListen) {

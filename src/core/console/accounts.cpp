@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/console/file_access.h"
 #include "core/text/paths.h"
 
 namespace orvessa::console {
@@ -70,6 +71,10 @@ bool Accounts::load() {
         m_error = read.error;
         return false;
     }
+    if (std::string why = writableByOthers(filePath()); !why.empty()) {
+        m_error = std::move(why);
+        return false;
+    }
     int number = 0;
     for (const std::string_view line : store::splitLines(read.bytes)) {
         ++number;
@@ -119,7 +124,7 @@ bool Accounts::load() {
     std::error_code ec;
     const fs::perms perms = fs::status(filePath(), ec).permissions();
     if (!ec && (perms & ~kOwnerOnly & fs::perms::all) != fs::perms::none) {
-        m_problems.push_back("文件可被其他用户读写，下次保存时将改为仅所有者可读写");
+        m_problems.push_back("文件可被其他用户读取，下次保存时将改为仅所有者可读写");
     }
     return true;
 }

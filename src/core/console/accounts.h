@@ -46,7 +46,7 @@ public:
 
     // Reads the file; a missing one holds no account. A damaged line is listed in problems()
     // and written back as it was, the other lines are read. False when the file is there but
-    // cannot be read (error()).
+    // cannot be read, or other users may write it (error()): then there is no account at all.
     bool load();
     const std::string& error() const { return m_error; }
     const std::vector<std::string>& problems() const { return m_problems; }

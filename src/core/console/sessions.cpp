@@ -1,7 +1,10 @@
 #include "core/console/sessions.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <iterator>
+#include <vector>
 
 namespace orvessa::console {
 
@@ -76,23 +79,115 @@ std::size_t SessionStore::size() const {
     return m_sessions.size();
 }
 
-std::chrono::seconds LoginThrottle::lockedFor(const std::string& address, SteadyTime now) const {
-    const std::lock_guard lock(m_mutex);
-    const auto it = m_records.find(address);
-    if (it == m_records.end() || it->second.lockedUntil <= now) {
-        return std::chrono::seconds{0};
+namespace {
+
+// The eight 16-bit groups of an IPv6 address written as inet_ntop writes it (a dotted IPv4
+// tail included); none for anything else.
+std::optional<std::array<std::uint16_t, 8>> ipv6Groups(std::string_view text) {
+    std::array<std::uint16_t, 8> groups{};
+    std::vector<std::uint16_t> head;
+    std::vector<std::uint16_t> tail;
+    bool gap = false;
+    std::vector<std::uint16_t>* into = &head;
+    std::size_t at = 0;
+    if (text.starts_with("::")) {
+        gap = true;
+        into = &tail;
+        at = 2;
     }
-    return std::chrono::ceil<std::chrono::seconds>(it->second.lockedUntil - now);
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(':', at), text.size());
+        const std::string_view part = text.substr(at, end - at);
+        if (part.find('.') != std::string_view::npos && end == text.size()) {
+            unsigned a = 0, b = 0, c = 0, d = 0;
+            char rest = 0;
+            const std::string dotted(part);
+            if (std::sscanf(dotted.c_str(), "%3u.%3u.%3u.%3u%c", &a, &b, &c, &d, &rest) != 4 ||
+                a > 255 || b > 255 || c > 255 || d > 255) {
+                return std::nullopt;
+            }
+            into->push_back(static_cast<std::uint16_t>(a << 8 | b));
+            into->push_back(static_cast<std::uint16_t>(c << 8 | d));
+        } else {
+            if (part.empty() || part.size() > 4 ||
+                part.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+                return std::nullopt;
+            }
+            into->push_back(static_cast<std::uint16_t>(std::stoul(std::string(part), nullptr, 16)));
+        }
+        if (end == text.size()) {
+            break;
+        }
+        at = end + 1;
+        if (at < text.size() && text[at] == ':') {
+            if (gap) {
+                return std::nullopt;
+            }
+            gap = true;
+            into = &tail;
+            ++at;
+        } else if (at == text.size()) {
+            return std::nullopt;
+        }
+    }
+    if (head.size() + tail.size() > (gap ? 7u : 8u) || (!gap && head.size() + tail.size() != 8)) {
+        return std::nullopt;
+    }
+    std::copy(head.begin(), head.end(), groups.begin());
+    std::copy(tail.begin(), tail.end(), groups.end() - static_cast<std::ptrdiff_t>(tail.size()));
+    return groups;
+}
+
+}  // namespace
+
+std::string throttledAddress(std::string_view peer) {
+    if (peer == "127.0.0.1" || peer == "::1") {
+        return "loopback";
+    }
+    const auto groups = ipv6Groups(peer);
+    if (!groups) {
+        return std::string(peer);
+    }
+    const std::array<std::uint16_t, 6> mapped{0, 0, 0, 0, 0, 0xffff};
+    if (std::equal(mapped.begin(), mapped.end(), groups->begin())) {
+        // An IPv4 address on an IPv6 socket is that IPv4 address.
+        const std::string v4 =
+            std::to_string((*groups)[6] >> 8) + "." + std::to_string((*groups)[6] & 0xff) + "." +
+            std::to_string((*groups)[7] >> 8) + "." + std::to_string((*groups)[7] & 0xff);
+        return throttledAddress(v4);
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%x:%x:%x:%x::/64", (*groups)[0], (*groups)[1], (*groups)[2],
+                  (*groups)[3]);
+    return text;
+}
+
+LoginThrottle::Admission LoginThrottle::admit(const std::string& address, SteadyTime now) {
+    const std::lock_guard lock(m_mutex);
+    if (m_records.size() >= kMaxThrottled && m_records.find(address) == m_records.end()) {
+        std::erase_if(m_records, [&](const auto& entry) {
+            return entry.second.lockedUntil <= now && !entry.second.checking;
+        });
+    }
+    Record& r = m_records[address];
+    Admission a;
+    if (r.lockedUntil > now) {
+        a.wait = std::chrono::ceil<std::chrono::seconds>(r.lockedUntil - now);
+    } else if (r.checking) {
+        a.busy = true;
+    } else {
+        r.checking = true;
+        ++r.failures;
+        a.admitted = true;
+    }
+    return a;
 }
 
 bool LoginThrottle::failed(const std::string& address, SteadyTime now) {
     const std::lock_guard lock(m_mutex);
-    if (m_records.size() >= kMaxThrottled && m_records.find(address) == m_records.end()) {
-        std::erase_if(m_records,
-                      [&](const auto& entry) { return entry.second.lockedUntil <= now; });
-    }
     Record& r = m_records[address];
-    if (++r.failures < kFailuresBeforeLockout) {
+    r.checking = false;
+    if (r.failures < kFailuresBeforeLockout) {
         return false;
     }
     r.failures = 0;
@@ -108,6 +203,16 @@ void LoginThrottle::succeeded(const std::string& address) {
     const auto it = m_records.find(address);
     if (it != m_records.end()) {
         it->second.failures = 0;
+        it->second.checking = false;
+    }
+}
+
+void LoginThrottle::withdrawn(const std::string& address) {
+    const std::lock_guard lock(m_mutex);
+    const auto it = m_records.find(address);
+    if (it != m_records.end() && it->second.checking) {
+        it->second.checking = false;
+        it->second.failures = std::max(0, it->second.failures - 1);
     }
 }
 

@@ -60,21 +60,38 @@ private:
 inline constexpr int kFailuresBeforeLockout = 5;
 inline constexpr std::chrono::minutes kFirstLockout{10};
 
+// The address a login is counted against: an IPv6 address by its /64, which one household or
+// office is given whole, and this computer's two loopback addresses as one.
+std::string throttledAddress(std::string_view peer);
+
 // Refuses logins from an address that failed too often: after five failures in a row it is
-// locked out for ten minutes, and each further lockout lasts twice the one before.
+// locked out for ten minutes, and each further lockout lasts twice the one before. Each try is
+// counted before its password is checked, and an address has one check at a time, so that
+// tries sent at once cannot all be checked before the first failure is known. Addresses are
+// taken as given: callers pass throttledAddress().
 class LoginThrottle {
 public:
-    // How long `address` must still wait; zero when it may try.
-    std::chrono::seconds lockedFor(const std::string& address, SteadyTime now) const;
-    // A failed login; true when this failure locked the address out.
+    struct Admission {
+        bool admitted = false;
+        bool busy = false;             // refused: another try of the address is being checked
+        std::chrono::seconds wait{0};  // refused: locked out for this long
+    };
+
+    // Admits one try from `address`, counted as failed until succeeded() says otherwise;
+    // failed(), succeeded() or withdrawn() must follow an admitted try.
+    Admission admit(const std::string& address, SteadyTime now);
+    // The admitted try failed; true when it locked the address out.
     bool failed(const std::string& address, SteadyTime now);
-    // A login that succeeded: the count starts again, the doubling stays.
+    // The admitted try succeeded: the count starts again, the doubling stays.
     void succeeded(const std::string& address);
+    // The admitted try was not checked after all: it does not count.
+    void withdrawn(const std::string& address);
 
 private:
     struct Record {
-        int failures = 0;
+        int failures = 0;  // the try being checked included
         int lockouts = 0;
+        bool checking = false;
         SteadyTime lockedUntil{};
     };
     mutable std::mutex m_mutex;

@@ -5,6 +5,7 @@
 
 #include "core/console/names.h"
 #include "core/editing/calendar_window.h"
+#include "core/text/gbk.h"
 
 namespace orvessa::console {
 
@@ -36,6 +37,9 @@ std::string calendarVersion(const std::filesystem::path& programDirectory) {
     }
     return calendarVersionOf(file.bytes);
 }
+    if (!text::gbkCanHold(change.remark)) {
+        return store::kRemarkOutsideGbk;
+    }
 
 std::string checkChange(const CalendarChange& change) {
     if (!change.first.ok() || !change.last.ok()) {

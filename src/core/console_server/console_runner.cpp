@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/console/accounts.h"
+#include "core/console/file_access.h"
 #include "core/store/file_io.h"
 
 namespace orvessa::console {
@@ -52,6 +54,9 @@ bool ConsoleRunner::tlsFiles(const ConsoleSettings& settings, std::string& certi
             return false;
         }
     }
+    if (error = keyExposed(key); !error.empty()) {
+        return false;
+    }
     if (error = m_s.certificates->checkPair(certificate, key); !error.empty()) {
         return false;
     }
@@ -77,6 +82,11 @@ std::string ConsoleRunner::start() {
     const ConsoleSettings& settings = file.settings();
     if (!settings.enabled) {
         return {};
+    }
+    if (const std::string why =
+            writableByOthers(m_system.engine().programDirectory() / Accounts::kFileName);
+        !why.empty()) {
+        return failed(why);
     }
     ServerSettings server;
     server.address = settings.address == "localhost" ? std::string("127.0.0.1") : settings.address;

@@ -78,11 +78,6 @@ bool sameSecret(const std::string& a, const std::string& b) {
     return diff == 0;
 }
 
-// A name as a record line may show it: one that is not a valid name could forge fields.
-std::string recordedName(const std::string& name) {
-    return checkName(name).empty() ? name : std::string("(无效用户名)");
-}
-
 std::optional<json> parseBody(const std::string& body) {
     json j = json::parse(body, nullptr, false);
     if (j.is_discarded() || !j.is_object()) {
@@ -167,13 +162,18 @@ void ConsoleService::refreshAccounts() {
     const auto path = m_accounts.filePath();
     const auto time = std::filesystem::last_write_time(path, error);
     const auto size = error ? 0 : std::filesystem::file_size(path, error);
+    // A file opened to others since is refused even though its content did not change.
+    const auto perms =
+        error ? std::filesystem::perms::none : std::filesystem::status(path, error).permissions();
     const std::optional<std::filesystem::file_time_type> now =
         error ? std::nullopt : std::optional(time);
-    if (now == m_accountsTime && size == m_accountsSize && m_accountsTime) {
+    if (now == m_accountsTime && size == m_accountsSize && perms == m_accountsPerms &&
+        m_accountsTime) {
         return;
     }
     m_accountsTime = now;
     m_accountsSize = size;
+    m_accountsPerms = perms;
     m_accounts.load();
 }
 
@@ -344,12 +344,6 @@ HttpResponse ConsoleService::route(const HttpRequest& request) {
 
 HttpResponse ConsoleService::login(const HttpRequest& request) {
     const SteadyTime now = m_s.now();
-    if (const auto wait = m_throttle.lockedFor(request.peer, now); wait.count() > 0) {
-        HttpResponse r = failure(429, "登录失败次数过多，请 " +
-                                          std::to_string((wait.count() + 59) / 60) + " 分钟后再试");
-        r.headers.emplace_back("Retry-After", std::to_string(wait.count()));
-        return r;
-    }
     const std::optional<json> body = parseBody(request.body);
     if (!body) {
         return failure(400, "请求内容应为 JSON：{\"user\":…,\"password\":…}");
@@ -357,17 +351,39 @@ HttpResponse ConsoleService::login(const HttpRequest& request) {
     const std::string name = stringField(*body, "user");
     const std::string password = stringField(*body, "password");
 
+    const std::string address = throttledAddress(request.peer);
+    const LoginThrottle::Admission admission = m_throttle.admit(address, now);
+    if (admission.busy) {
+        HttpResponse r = failure(429, "本地址的上一次登录尚在核对，请稍后再试");
+        r.headers.emplace_back("Retry-After", "1");
+        return r;
+    }
+    if (!admission.admitted) {
+        const auto wait = admission.wait.count();
+        HttpResponse r = failure(
+            429, "登录失败次数过多，请 " + std::to_string((wait + 59) / 60) + " 分钟后再试");
+        r.headers.emplace_back("Retry-After", std::to_string(wait));
+        return r;
+    }
+
     std::optional<User> user;
     bool noUsers = false;
+    std::string unusable;
     {
         const std::lock_guard lock(m_accountsMutex);
         refreshAccounts();
         noUsers = m_accounts.users().empty();
+        unusable = m_accounts.error();
         if (const User* u = m_accounts.findUser(name)) {
             user = *u;
         }
     }
+    if (!unusable.empty()) {
+        m_throttle.withdrawn(address);
+        return failure(503, "控制台用户文件不可用：" + unusable);
+    }
     if (noUsers) {
+        m_throttle.withdrawn(address);
         return failure(503, kNoUsers);
     }
     bool good = false;
@@ -380,13 +396,15 @@ HttpResponse ConsoleService::login(const HttpRequest& request) {
         good = m_s.secrets.verifyPassword(user ? user->passwordHash : m_decoyHash, password) &&
                user.has_value();
     }
-    const std::string who = "user=" + recordedName(name);
     if (!good) {
-        const bool locked = m_throttle.failed(request.peer, now);
+        const bool locked = m_throttle.failed(address, now);
+        // A name that is no user's may be a password typed into the wrong field: every viewer
+        // reads the record, so it is never written.
+        const std::string who = "user=" + (user ? user->name : std::string("?"));
         record(who + " from=" + request.peer + " login failed" + (locked ? " locked-out" : ""));
         return failure(401, kBadLogin);
     }
-    m_throttle.succeeded(request.peer);
+    m_throttle.succeeded(address);
     const Session s = m_sessions.begin(user->name, user->role, user->generation, now);
     record(actorFields({user->name, user->role, request.peer}) + " login");
     HttpResponse r = answer(200, json{{"user", user->name},
@@ -538,7 +556,7 @@ HttpResponse ConsoleService::calendar(const HttpRequest& request) {
             return failure(400, "年份应写作 YYYY");
         }
         y.year = std::stoi(text);
-        if (y.year < 1971) {
+        if (y.year < 1970) {
             return failure(400, "年份太早");
         }
     }

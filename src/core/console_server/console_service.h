@@ -104,6 +104,7 @@ private:
     Accounts m_accounts;
     std::optional<std::filesystem::file_time_type> m_accountsTime;
     std::uintmax_t m_accountsSize = 0;
+    std::filesystem::perms m_accountsPerms = std::filesystem::perms::none;
     // One password check at a time: each takes tens of megabytes for a moment.
     std::mutex m_loginMutex;
     std::string m_decoyHash;

@@ -33,6 +33,11 @@ struct CalendarEntry {
     bool operator==(const CalendarEntry& other) const;
 };
 
+// Why a remark is refused when GBK cannot hold one of its characters (an emoji): the file
+// would keep "?" in its place.
+inline constexpr const char* kRemarkOutsideGbk =
+    "备注中有校历文件无法保存的字符（如表情符号），保存后将变成“?”，请修改备注";
+
 // A remark as a window's line shows it: a long one is cut, so that no window grows with what
 // was typed (the file and the remark field keep it whole).
 inline constexpr std::size_t kShownRemarkCharacters = 30;

@@ -188,5 +188,21 @@ TEST(Accounts, AFileOthersCanReadIsReportedAndSavedOwnerOnly) {
     EXPECT_EQ(permissionsOf(dir / "console-users"), fs::perms::owner_read | fs::perms::owner_write);
 }
 
+TEST(Accounts, AFileOthersCanWriteIsRefusedWhole) {
+    TempDir dir;
+    fakes::FakeSecrets secrets;
+    // As another local user might plant it: a token that would pass.
+    writeBytes(dir / "console-users", "generation:1\ntoken:planted:operator:tk$6869\n");
+    for (const fs::perms opened : {fs::perms::others_write, fs::perms::group_write}) {
+        fs::permissions(dir / "console-users", fs::perms::owner_read | fs::perms::owner_write);
+        fs::permissions(dir / "console-users", opened, fs::perm_options::add);
+        Accounts accounts(dir.path(), secrets);
+        EXPECT_FALSE(accounts.load());
+        EXPECT_NE(accounts.error().find("chmod 600"), std::string::npos) << accounts.error();
+        EXPECT_EQ(accounts.findToken("hi"), nullptr);
+        EXPECT_TRUE(accounts.tokens().empty());
+    }
+}
+
 }  // namespace
 }  // namespace orvessa::console

@@ -47,6 +47,8 @@ public:
         made = names;
         orvessa::testing::writeBytes(certificate, "CERT");
         orvessa::testing::writeBytes(key, "KEY");
+        std::filesystem::permissions(
+            key, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
         return {};
     }
     std::string fingerprint(const std::filesystem::path&, std::string&) override { return "AB"; }
@@ -135,6 +137,37 @@ TEST_F(ConsoleRunnerTest, AConsoleThatCannotStartSaysSoAndTheBroadcastGoesOn) {
     enable("0.0.0.0");
     certificates.pairError = "私钥与证书不匹配";
     EXPECT_NE(runner->restart().find("私钥与证书不匹配"), std::string::npos);
+    EXPECT_FALSE(runner->serving());
+}
+
+TEST_F(ConsoleRunnerTest, FilesOthersCouldHaveChangedOrReadStopTheConsoleWithOneLine) {
+    namespace fs = std::filesystem;
+    failures = nullptr;
+    startSystem();
+    enable("0.0.0.0");
+    ASSERT_EQ(runner->start(), "");
+    runner->stop();
+
+    // A private key others may read is no longer private.
+    fs::permissions(m_dir / kKeyFileName, fs::perms::others_read, fs::perm_options::add);
+    const std::string key = runner->start();
+    EXPECT_NE(key.find("chmod 600"), std::string::npos) << key;
+    EXPECT_NE(hint().find(kKeyFileName), std::string::npos) << hint();
+    ASSERT_TRUE(m_system->engine().status().lastFailure.has_value());
+    EXPECT_EQ(m_system->engine().status().lastFailure->what, "console not started");
+    EXPECT_FALSE(runner->serving());
+    fs::permissions(m_dir / kKeyFileName, fs::perms::others_read, fs::perm_options::remove);
+    EXPECT_EQ(runner->start(), "");
+    runner->stop();
+
+    // Users others may write could hold anyone's token, on the loopback too.
+    enable("127.0.0.1");
+    orvessa::testing::writeBytes(m_dir / Accounts::kFileName, "generation:1\n");
+    fs::permissions(m_dir / Accounts::kFileName, fs::perms::others_write, fs::perm_options::add);
+    const std::string users = runner->start();
+    EXPECT_NE(users.find(Accounts::kFileName), std::string::npos) << users;
+    EXPECT_NE(hint().find("chmod 600"), std::string::npos) << hint();
+    EXPECT_EQ(hint().find('\n'), std::string::npos) << "one line";
     EXPECT_FALSE(runner->serving());
 }
 

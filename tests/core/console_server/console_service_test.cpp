@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <nlohmann/json.hpp>
@@ -10,6 +12,7 @@
 
 #include "core/console/accounts.h"
 #include "core/console_server/console_json.h"
+#include "core/store/school_calendar.h"
 #include "fakes/fake_secrets.h"
 #include "fakes/fake_ui_queue.h"
 #include "support/temp_dir.h"
@@ -257,7 +260,7 @@ TEST_F(ConsoleServiceTest, UnknownUserAndWrongPasswordGetTheSameAnswerAndTheSixt
     EXPECT_EQ(login("wang", "correct horse").status, 200);
 
     ASSERT_GE(m_actions->lines.size(), 2u);
-    EXPECT_EQ(m_actions->lines[0], "user=li from=127.0.0.1 login failed");
+    EXPECT_EQ(m_actions->lines[0], "user=? from=127.0.0.1 login failed");
     EXPECT_NE(std::find(m_actions->lines.begin(), m_actions->lines.end(),
                         "user=wang from=127.0.0.1 login failed locked-out"),
               m_actions->lines.end());
@@ -266,11 +269,88 @@ TEST_F(ConsoleServiceTest, UnknownUserAndWrongPasswordGetTheSameAnswerAndTheSixt
               m_actions->lines.end());
 }
 
-TEST_F(ConsoleServiceTest, ARecordedNameCannotForgeFields) {
+TEST_F(ConsoleServiceTest, ANameThatIsNoUsersIsNeverRecorded) {
     addUser("wang", Role::Operator, "correct horse");
+    // A password typed into the name field, and a name that would forge fields.
+    login("Secret-Pass-42", "wang");
     login("x role=operator", "whatever1");
-    ASSERT_EQ(m_actions->lines.size(), 1u);
-    EXPECT_EQ(m_actions->lines[0].find("role="), std::string::npos) << m_actions->lines[0];
+    login("wang", "wrong horse");
+    EXPECT_EQ(m_actions->lines, (std::vector<std::string>{
+                                    "user=? from=127.0.0.1 login failed",
+                                    "user=? from=127.0.0.1 login failed",
+                                    "user=wang from=127.0.0.1 login failed",
+                                }));
+}
+
+// Checks a password as slowly as the real hash, so that tries sent at once overlap.
+class SlowSecrets : public fakes::FakeSecrets {
+public:
+    bool verifyPassword(std::string_view hash, std::string_view password) override {
+        ++checks;
+        std::this_thread::sleep_for(20ms);
+        return FakeSecrets::verifyPassword(hash, password);
+    }
+    std::atomic<int> checks{0};
+};
+
+TEST_F(ConsoleServiceTest, TriesSentAtOnceAreCountedBeforeAnyIsChecked) {
+    addUser("wang", Role::Operator, "correct horse");
+    SlowSecrets slow;
+    ConsoleService racing(ConsoleServices{.programDirectory = m_dir.path(),
+                                          .secrets = slow,
+                                          .snapshots = m_box,
+                                          .hub = m_hub,
+                                          .ui = m_ui,
+                                          .actions = m_actions,
+                                          .hostNames = {"127.0.0.1"},
+                                          .port = 8460,
+                                          .now = [this] { return m_now; }});
+    const HttpRequest wrong =
+        request("POST", "/api/login", json{{"user", "wang"}, {"password", "wrong horse"}}.dump());
+    std::vector<std::future<HttpResponse>> answers;
+    for (int i = 0; i < 30; ++i) {
+        answers.push_back(std::async(std::launch::async, [&] { return racing.handle(wrong); }));
+    }
+    int refused = 0;
+    int locked = 0;
+    for (auto& answer : answers) {
+        const int status = answer.get().status;
+        refused += status == 401 ? 1 : 0;
+        locked += status == 429 ? 1 : 0;
+    }
+    EXPECT_EQ(refused + locked, 30);
+    EXPECT_GE(refused, 1);
+    EXPECT_LE(refused, kFailuresBeforeLockout);
+    EXPECT_LE(slow.checks, kFailuresBeforeLockout);
+    // Not yet locked out: the next single try is still checked. Once the fifth has failed, the
+    // loopback is one address however it is written.
+    while (slow.checks < kFailuresBeforeLockout) {
+        ASSERT_EQ(racing.handle(wrong).status, 401);
+    }
+    HttpRequest right =
+        request("POST", "/api/login", json{{"user", "wang"}, {"password", "correct horse"}}.dump());
+    right.peer = "::1";
+    EXPECT_EQ(racing.handle(right).status, 429);
+}
+
+TEST_F(ConsoleServiceTest, AnIpv6NetworkIsOneAddressToTheThrottle) {
+    addUser("wang", Role::Operator, "correct horse");
+    peer = "2001:db8:1:2::a";
+    for (int i = 0; i < kFailuresBeforeLockout; ++i) {
+        EXPECT_EQ(login("wang", "wrong horse").status, 401);
+    }
+    peer = "2001:db8:1:2:ffff:1:2:3";
+    EXPECT_EQ(login("wang", "correct horse").status, 429) << "the same /64";
+    peer = "2001:db8:1:3::a";
+    EXPECT_EQ(login("wang", "correct horse").status, 200) << "the next /64";
+
+    EXPECT_EQ(throttledAddress("127.0.0.1"), throttledAddress("::1"));
+    EXPECT_EQ(throttledAddress("::ffff:127.0.0.1"), throttledAddress("::1"));
+    EXPECT_EQ(throttledAddress("::ffff:192.0.2.7"), "192.0.2.7");
+    EXPECT_EQ(throttledAddress("192.0.2.7"), "192.0.2.7");
+    EXPECT_EQ(throttledAddress("2001:DB8::1"), "2001:db8:0:0::/64");
+    EXPECT_EQ(throttledAddress("fe80::1:2:3:4"), "fe80:0:0:0::/64");
+    EXPECT_EQ(throttledAddress("not:an::address::"), "not:an::address::");
 }
 
 TEST_F(ConsoleServiceTest, SessionCookieIsNewAtEachLoginAndMarkedForTheBrowser) {
@@ -424,6 +504,11 @@ TEST_F(ConsoleServiceTest, BadCalendarEntriesAre422AndGoodOnesReachTheInterfaceT
           R"({"version":"0","plan":"usual","remark":"带备注"})"}) {
         EXPECT_EQ(send(request("PUT", "/api/calendar/2027-01-04", body)).status, 422) << body;
     }
+    // The file would keep "?" for what GBK cannot hold.
+    const HttpResponse emoji = send(request("PUT", "/api/calendar/2027-01-04",
+                                            R"({"version":"0","plan":"stop","remark":"笑😀脸"})"));
+    EXPECT_EQ(emoji.status, 422);
+    EXPECT_EQ(json::parse(emoji.body)["error"], store::kRemarkOutsideGbk);
     EXPECT_EQ(send(request("PUT", "/api/calendar/2027-01-04", "not json")).status, 400);
     EXPECT_TRUE(m_actions->calls.empty());
     const HttpResponse r = send(
@@ -431,6 +516,43 @@ TEST_F(ConsoleServiceTest, BadCalendarEntriesAre422AndGoodOnesReachTheInterfaceT
     EXPECT_EQ(r.status, 200);
     EXPECT_EQ(json::parse(r.body)["version"], "v2");
     EXPECT_EQ(m_actions->calls, std::vector<std::string>{"calendar wang v1"});
+}
+
+TEST_F(ConsoleServiceTest, TheCalendarIsGivenForEveryYearTheApiDescribes) {
+    addUser("wang", Role::Viewer, "correct horse");
+    login("wang", "correct horse");
+    HttpRequest r = request("GET", "/api/calendar");
+    for (const char* year : {"1970", "9999"}) {
+        r.query["year"] = year;
+        const HttpResponse answer = send(r);
+        ASSERT_EQ(answer.status, 200) << year << answer.body;
+        EXPECT_EQ(json::parse(answer.body)["year"], std::stoi(year));
+    }
+    for (const char* year : {"1969", "10000", "197O"}) {
+        r.query["year"] = year;
+        EXPECT_EQ(send(r).status, 400) << year;
+    }
+}
+
+TEST_F(ConsoleServiceTest, UsersOthersCanWriteAreNotUsed) {
+    std::string shown;
+    {
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        ASSERT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
+        ASSERT_EQ(accounts.addToken("bellscript", Role::Operator, shown), "");
+        ASSERT_TRUE(accounts.save());
+    }
+    HttpRequest byToken = request("GET", "/api/status");
+    byToken.headers["authorization"] = "Bearer " + shown;
+    ASSERT_EQ(send(byToken).status, 200);
+    // Opened to others while serving, its content unchanged.
+    std::filesystem::permissions(m_dir / "console-users", std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(send(byToken).status, 401);
+    const HttpResponse refused = login("wang", "correct horse");
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_NE(refused.body.find("chmod 600"), std::string::npos) << refused.body;
 }
 
 TEST_F(ConsoleServiceTest, AnInterfaceThreadThatDoesNotAnswerIs503AfterTheWait) {

@@ -50,7 +50,7 @@ std::string AlertPlayer::startAlarm(const std::filesystem::path& file, int volum
         }
         why = store::fileExists(file)
                   ? "警报声文件无法播放，已改用内置警报声：" + error
-                  : "警报声文件不存在，已改用内置警报声：" + text::utf8Path(file);
+                  : "警报声文件不存在，已改用内置警报声：" + text::readablePath(file);
     }
     m_alarm = m_sirenFile;
     m_sound = Sound::Alarm;

@@ -5,6 +5,7 @@
 
 #include "core/alerts/notices.h"
 #include "core/scheduler/broadcast_clock.h"
+#include "core/text/gbk.h"
 #include "core/text/paths.h"
 
 namespace orvessa::alerts {
@@ -58,7 +59,8 @@ void Alerts::record(const std::string& what) {
                                                : scheduler::BroadcastEvent::Type::Emergency;
     event.at = m_s.clock.now();
     event.table = m_session.tableFileName;
-    event.reason = what.substr(what.find(' ') + 1);
+    // A name a console sent, or one read from a file, may hold any bytes; the record is UTF-8.
+    event.reason = text::readableText(what.substr(what.find(' ') + 1));
     m_s.record.record(event);
 }
 
@@ -130,6 +132,10 @@ void Alerts::showEmergency(const std::string& note) {
                        a.emergencyBy + "　作息表已停止" + (note.empty() ? "" : "　" + note));
     m_c.banner.setVisible(true);
     m_c.endButton.setVisible(true);
+    if (!note.empty() && m_c.hintLine != nullptr) {
+        m_c.hintLine->setColor(model::kRed);
+        m_c.hintLine->setText("  ☆ " + note);
+    }
     if (m_c.secondMonitorBox.checked()) {
         m_c.videoMessage.setText(m_settings.settings().message);
         m_c.videoMessage.setVisible(true);
@@ -234,6 +240,14 @@ void Alerts::keyPressed() {
     }
 }
 
+void Alerts::keyUnusable(const std::string& why) {
+    fail("emergency key not usable", why);
+    if (m_c.hintLine != nullptr) {
+        m_c.hintLine->setColor(model::kRed);
+        m_c.hintLine->setText("  ☆ " + why);
+    }
+}
+
 std::filesystem::path Alerts::noticeFolder() const {
     return text::fsPath(
         text::resolvePath(m_s.libraryDirectory(), m_settings.settings().noticeFolder));
@@ -279,7 +293,7 @@ AlertResult Alerts::announce(const std::string& name, const std::string& by) {
             m_s.broadcastDevice.play();
             m_paused = false;
         }
-        fail("notice not played", text::utf8Path(found.path) + ": " + error);
+        fail("notice not played", text::readablePath(found.path) + ": " + error);
         record("announce refused=unplayable" + fields);
         return {AlertResult::Status::Unplayable, "通知文件无法播放：" + name + "\r\r" + error};
     }

@@ -27,6 +27,8 @@ struct AlertControls {
     model::TextControl& videoMessage;  // full screen on the video window
     model::Command& secondMonitorBox;  // whether the video window is in use
     model::Timer& timer;               // follows the alert device while something sounds
+    // The main window's second status line: tells what the alarm fell back to. Optional.
+    model::TextLine* hintLine = nullptr;
 };
 
 // What the alerts are given besides their controls.
@@ -95,6 +97,9 @@ public:
     void emergencyCommand(const std::string& by);
     // The global key: starts the emergency; pressed again, it does nothing.
     void keyPressed();
+    // The desktop will not give the global key, or it may never come: the operator reads `why`
+    // on the window's second status line, in red, and the failure record keeps it.
+    void keyUnusable(const std::string& why);
 
     // The notices folder and its files.
     std::filesystem::path noticeFolder() const;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "core/console/names.h"
+#include "core/text/gbk.h"
 #include "core/text/key_value.h"
 #include "core/text/paths.h"
 
@@ -34,13 +34,15 @@ std::vector<std::string> listNotices(const fs::path& folder) {
     fs::directory_iterator it(folder, ec);
     // A folder of thousands is not a list of notices; the bound keeps a mistake cheap.
     for (; !ec && it != fs::directory_iterator() && names.size() < 1000; it.increment(ec)) {
-        const std::string name = text::utf8Path(it->path().filename());
+        // A name from a Windows disk is shown as it reads there; findNotice finds it by that.
+        const std::string name = text::readablePath(it->path().filename());
         if (name.empty() || name.front() == '.' || !regularInside(it->path(), folder)) {
             continue;
         }
         names.push_back(name);
     }
     std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 
@@ -49,14 +51,26 @@ NoticeLookup findNotice(const fs::path& folder, std::string_view name) {
     const bool badName = name.empty() || name == "." || name == ".." ||
                          name.find('/') != std::string_view::npos ||
                          name.find('\\') != std::string_view::npos ||
-                         text::hasControlCharacter(name) || !console::countCharacters(name);
+                         text::hasControlCharacter(name) || !text::isUtf8(name);
     if (badName) {
         out.status = NoticeLookup::Status::BadName;
         out.error = "通知文件名无效：只能是通知文件夹中的文件名";
         return out;
     }
-    const fs::path path = folder / text::fsPath(name);
+    fs::path path = folder / text::fsPath(name);
     std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        // A file whose name is not UTF-8 goes by the readable name listNotices gave it; its own
+        // bytes reach it.
+        for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+             it.increment(ec)) {
+            const std::string own = text::utf8Path(it->path().filename());
+            if (!text::isUtf8(own) && text::readableText(own) == name) {
+                path = it->path();
+                break;
+            }
+        }
+    }
     if (!fs::exists(path, ec)) {
         out.status = NoticeLookup::Status::Missing;
         out.error = "通知文件不存在：" + std::string(name);

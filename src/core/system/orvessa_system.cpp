@@ -484,7 +484,8 @@ void OrvessaSystem::buildAlerts(PlatformServices& services) {
     m_alerts = std::make_unique<alerts::Alerts>(
         e.session(),
         alerts::AlertControls{f.emergencyBanner, f.endEmergencyButton,
-                              m_videoWindow->emergencyMessage, f.secondMonitorBox, f.alertTimer},
+                              m_videoWindow->emergencyMessage, f.secondMonitorBox, f.alertTimer,
+                              &e.line(StatusLine::Hint)},
         alerts::AlertServices{.host = services.host,
                               .clock = services.clock,
                               .broadcastDevice = services.mediaDevice,

@@ -1,4 +1,5 @@
 #include "alert_scenario.h"
+#include "core/text/gbk.h"
 
 namespace orvessa::alerts {
 namespace {
@@ -108,6 +109,39 @@ TEST_F(Announcement, AnUnplayableNoticeIsRefusedAndTheSongGoesOn) {
     EXPECT_EQ(r.status, AlertResult::Status::Unplayable);
     EXPECT_EQ(m_device.mode(), platform::MediaMode::Playing);
     EXPECT_TRUE(engine().status().notice.empty());
+}
+
+TEST_F(Announcement, ANoticeNamedOnAWindowsDiskIsListedReadablyAndPlays) {
+    const std::string gbkName = "\xB7\xC5\xD1\xA7.wav";  // "放学.wav" in GBK
+    const std::string strayName = "bell\xFF\x81.wav";    // neither UTF-8 nor GBK
+    notice(gbkName, 10);
+    notice(strayName, 10);
+    start({{"10:00:00", "song.wav", ""}}, "09:59:50");
+    EXPECT_EQ(alerts().notices(), (std::vector<std::string>{"bell\xEF\xBF\xBD\xEF\xBF\xBD.wav",
+                                                            "放学.wav", "通知.wav"}));
+    runTo("10:00:10");
+    ASSERT_TRUE(alerts().announce("放学.wav", "operator@window").done());
+    EXPECT_EQ(opened(gbkName), 1) << "reached by the file system's own bytes";
+    EXPECT_EQ(engine().status().notice, "放学.wav");
+    runTo("10:00:30");
+    ASSERT_TRUE(alerts().announce(alerts().notices().front(), "operator@window").done());
+    EXPECT_EQ(opened(strayName), 1);
+    runTo("10:00:50");
+
+    // A name no notice can have, as a console might send it, is refused and recorded readably.
+    EXPECT_EQ(alerts().announce("x\x81.wav", "wang@console:127.0.0.1").status,
+              AlertResult::Status::BadName);
+    EXPECT_EQ(m_onAir.with("announce"),
+              (Log{"10:00:10 announce start file=放学.wav by=operator@window",
+                   "10:00:20 announce end file=放学.wav",
+                   "10:00:30 announce start file=bell\xEF\xBF\xBD\xEF\xBF\xBD.wav "
+                   "by=operator@window",
+                   "10:00:40 announce end file=bell\xEF\xBF\xBD\xEF\xBF\xBD.wav",
+                   "10:00:50 announce refused=bad-name file=x\xEF\xBF\xBD.wav "
+                   "by=wang@console:127.0.0.1"}));
+    for (const std::string& line : m_onAir.lines) {
+        EXPECT_TRUE(text::isUtf8(line)) << line;
+    }
 }
 
 }  // namespace

@@ -62,6 +62,21 @@ TEST_F(Emergency, TheAlarmKeepsItsOwnVolumeAndAMissingFileFallsBackToTheSiren) {
     ASSERT_FALSE(m_failures.failures.empty());
     EXPECT_EQ(m_failures.failures.back().what, "alarm file not played");
     EXPECT_NE(form().emergencyBanner.text().find("已改用内置警报声"), std::string::npos);
+    // The file is named where the operator looks, in red, as long as the emergency lasts.
+    runTo("10:00:20");
+    EXPECT_NE(form().hintLine.text().find("警报声文件不存在"), std::string::npos);
+    EXPECT_NE(form().hintLine.text().find("gone.wav"), std::string::npos);
+    EXPECT_NE(form().emergencyBanner.text().find("gone.wav"), std::string::npos);
+    EXPECT_EQ(form().hintLine.color(), model::kRed);
+}
+
+TEST_F(Emergency, AGlobalKeyTheDesktopKeepsIsToldInRed) {
+    start(kMorning, "09:59:50");
+    alerts().keyUnusable("快捷键 Ctrl+Alt+F12 会切换到文字控制台");
+    EXPECT_EQ(form().hintLine.text(), "  ☆ 快捷键 Ctrl+Alt+F12 会切换到文字控制台");
+    EXPECT_EQ(form().hintLine.color(), model::kRed);
+    ASSERT_FALSE(m_failures.failures.empty());
+    EXPECT_EQ(m_failures.failures.back().what, "emergency key not usable");
 }
 
 TEST_F(Emergency, WorksInManualOperationAfterTheOperatorConfirms) {

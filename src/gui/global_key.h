@@ -24,7 +24,7 @@ public:
     GlobalKey(const GlobalKey&) = delete;
     GlobalKey& operator=(const GlobalKey&) = delete;
 
-    // Grabs `chord` (QKeySequence's portable text, e.g. "Ctrl+Alt+F12") in place of the chord
+    // Grabs `chord` (QKeySequence's portable text, e.g. "Ctrl+Shift+F12") in place of the chord
     // held so far. False, with nothing grabbed and error() saying why, for an empty or unknown
     // chord, more than one key, a key we cannot grab, or a chord another client holds.
     bool setChord(const QString& chord);

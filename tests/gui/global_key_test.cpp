@@ -15,6 +15,7 @@
 #include <initializer_list>
 #include <iostream>
 
+#include "core/alerts/alert_settings.h"
 #include "x_typist.h"
 
 using orvessa::gui::GlobalKey;
@@ -81,6 +82,10 @@ void GlobalKeyTest::initTestCase() {
         GlobalKey stock;
         QVERIFY2(stock.setChord(QStringLiteral("Ctrl+Alt+F12")), qPrintable(stock.error()));
         QVERIFY(stock.warning().contains(QStringLiteral("srvrkeys:none")));
+        // The default chord is one the stock keymap leaves to programs.
+        QVERIFY2(stock.setChord(QString::fromUtf8(orvessa::alerts::kDefaultKey)),
+                 qPrintable(stock.error()));
+        QVERIFY2(stock.warning().isEmpty(), qPrintable(stock.warning()));
     }
     m_typist.plainFunctionKeys();
     {

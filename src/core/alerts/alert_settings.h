@@ -11,7 +11,9 @@
 namespace orvessa::alerts {
 
 inline constexpr const char* kDefaultMessage = "紧急情况，请听从广播指挥！";
-inline constexpr const char* kDefaultKey = "Ctrl+Alt+F12";
+// Not Ctrl+Alt+F12: a stock Xorg keymap switches to a text console with it, and no program gets
+// it. A key stored in alerts.conf is kept as it is.
+inline constexpr const char* kDefaultKey = "Ctrl+Shift+F12";
 inline constexpr const char* kDefaultNoticeFolder = "广播";
 // The longest message the video window shows, in characters.
 inline constexpr std::size_t kMaxMessageCharacters = 200;
@@ -33,7 +35,7 @@ std::string parseVolume(std::string_view text, int& volume);
 // Empty when `message` can be shown: one line, not blank, at most kMaxMessageCharacters
 // characters of valid UTF-8.
 std::string checkMessage(std::string_view message);
-// Empty when `key` is a chord as the options write it ("Ctrl+Alt+F12": modifiers Ctrl, Alt,
+// Empty when `key` is a chord as the options write it ("Ctrl+Shift+F12": modifiers Ctrl, Alt,
 // Shift or Meta, then one key), or empty (no key); else why not. Whether the desktop lets us
 // have it is the platform's to say.
 std::string checkKey(std::string_view key);

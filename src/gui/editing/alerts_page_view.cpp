@@ -67,7 +67,7 @@ AlertsPageView::AlertsPageView(editing::AlertsPage& model, model::Command& close
     addField(top, 2, QStringLiteral("屏幕消息(&M)："), model.messageField, emergency, 2);
     QLineEdit* key = addField(top, 3, QStringLiteral("全局热键(&K)："), model.keyField, emergency);
     key->setPlaceholderText(toQt(editing::AlertsPage::kNoKey));
-    top->addWidget(new QLabel(QStringLiteral("例如 Ctrl+Alt+F12"), emergency), 3, 2);
+    top->addWidget(new QLabel(QStringLiteral("例如 Ctrl+Shift+F12"), emergency), 3, 2);
     top->setColumnStretch(1, 1);
     layout->addWidget(emergency);
 

@@ -57,6 +57,12 @@ TEST(AlertSettings, MissingFileGivesTheDefaultsAndAnUnreadableOneSaysWhy) {
     ASSERT_TRUE(file.load());
     EXPECT_EQ(file.settings(), AlertSettings{});
     EXPECT_EQ(file.settings().message, "紧急情况，请听从广播指挥！");
+    // A chord that a stock desktop hands to programs; one an administrator stored stays.
+    EXPECT_EQ(file.settings().key, "Ctrl+Shift+F12");
+    writeBytes(file.filePath(), "key=Ctrl+Alt+F12\n");
+    ASSERT_TRUE(file.load());
+    EXPECT_EQ(file.settings().key, "Ctrl+Alt+F12");
+    std::filesystem::remove(file.filePath());
     std::filesystem::create_directory(file.filePath());
     EXPECT_FALSE(file.load());
     EXPECT_FALSE(file.error().empty());

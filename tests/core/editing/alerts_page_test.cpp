@@ -52,7 +52,7 @@ TEST_F(AlertsPageTest, ShowsTheDefaultsWithoutAFileAndWritesNothingUntilSaved) {
     EXPECT_EQ(p.alarmFileField.text(), "");
     EXPECT_EQ(p.alarmVolumeField.text(), "100");
     EXPECT_EQ(p.messageField.text(), alerts::kDefaultMessage);
-    EXPECT_EQ(p.keyField.text(), "Ctrl+Alt+F12");
+    EXPECT_EQ(p.keyField.text(), "Ctrl+Shift+F12");
     EXPECT_EQ(p.noticeFolderField.text(), "广播");
     EXPECT_EQ(p.noticeVolumeField.text(), "100");
     EXPECT_FALSE(p.problemText.visible());

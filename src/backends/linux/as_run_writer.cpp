@@ -106,6 +106,11 @@ void AsRunWriter::record(const BroadcastEvent& event) {
     m_wake.notify_one();
 }
 
+std::vector<std::string> AsRunWriter::dayLines(int year, int month, int day) {
+    flush();
+    return scheduler::as_run::readDay(m_directory, year, month, day).lines;
+}
+
 void AsRunWriter::flush() {
     std::unique_lock lock(m_mutex);
     // Lines a full disk refused are tried again too: they were recorded before the call.

@@ -37,6 +37,8 @@ public:
     void record(const scheduler::BroadcastEvent& event) override;
     // Returns when every event recorded before the call is on the disk or has failed.
     void flush() override;
+    // The day's file as it stands once everything recorded before the call is written.
+    std::vector<std::string> dayLines(int year, int month, int day) override;
 
     // $XDG_STATE_HOME/orvessa, else ~/.local/state/orvessa; empty when neither can be known.
     static std::filesystem::path defaultDirectory();

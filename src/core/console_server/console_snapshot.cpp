@@ -19,94 +19,25 @@ std::optional<int> secondOf(const std::string& cell) {
 
 }  // namespace
 
-namespace {
-
-// The value of "key=" among the blank-separated fields of `line` before its path; empty if none.
-std::string field(const std::string& line, const std::string& key) {
-    const std::string mark = " " + key + "=";
-    const std::size_t at = line.find(mark);
-    const std::size_t path = line.find(" path=");
-    if (at == std::string::npos || (path != std::string::npos && at > path && key != "path")) {
-        return {};
-    }
-    const std::size_t from = at + mark.size();
-    if (key == "path") {
-        return line.substr(from);
-    }
-    const std::size_t end = line.find(' ', from);
-    return line.substr(from, end == std::string::npos ? std::string::npos : end - from);
-}
-
-int number(const std::string& text) {
-    int n = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9' || n > 100000) {
-            return 0;
-        }
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-}  // namespace
-
 AsRunDay readAsRunDay(const std::filesystem::path& directory, std::chrono::year_month_day date) {
-    AsRunDay day;
-    const store::ReadResult file =
-        store::readWholeFile(directory / scheduler::as_run::fileName(
-                                             static_cast<int>(date.year()),
-                                             static_cast<int>(static_cast<unsigned>(date.month())),
-                                             static_cast<int>(static_cast<unsigned>(date.day()))));
-    if (file.status == store::ReadStatus::Failed) {
-        day.error = file.error;
-        return day;
-    }
-    std::size_t at = 0;
-    while (at < file.bytes.size()) {
-        std::size_t end = file.bytes.find('\n', at);
-        if (end == std::string::npos) {
-            end = file.bytes.size();
-        }
-        std::string line = file.bytes.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (!line.empty()) {
-            day.lines.push_back(std::move(line));
-        }
-        at = end + 1;
-    }
-    return day;
+    scheduler::as_run::Day day =
+        scheduler::as_run::readDay(directory, static_cast<int>(date.year()),
+                                   static_cast<int>(static_cast<unsigned>(date.month())),
+                                   static_cast<int>(static_cast<unsigned>(date.day())));
+    return {std::move(day.lines), std::move(day.error)};
 }
 
 std::map<int, RowRecord> rowRecords(const std::vector<std::string>& lines,
                                     const std::string& table) {
     std::map<int, RowRecord> records;
     for (const std::string& line : lines) {
-        // "2026-12-14 08:00:00 start table=…": the second, then the event's word.
-        if (line.size() < 21 || line[10] != ' ' || line[19] != ' ') {
+        const std::optional<scheduler::BroadcastEvent> e = scheduler::as_run::parse(line);
+        if (!e || (e->type != Type::Started && e->type != Type::Missing && e->type != Type::Left) ||
+            e->row <= 0 || e->table != table) {
             continue;
         }
-        const auto second = text::TimeOfDay::read(line.substr(11, 8));
-        const std::size_t blank = line.find(' ', 20);
-        const std::string word =
-            line.substr(20, blank == std::string::npos ? std::string::npos : blank - 20);
-        Type type;
-        if (word == "start") {
-            type = Type::Started;
-        } else if (word == "missing") {
-            type = Type::Missing;
-        } else if (word == "left") {
-            type = Type::Left;
-        } else {
-            continue;
-        }
-        const int row = number(field(line, "row"));
-        if (!second || row <= 0 || field(line, "table") != table) {
-            continue;
-        }
-        records[row] = {type, second->seconds(), type == Type::Left ? field(line, "reason") : "",
-                        number(field(line, "by")), field(line, "path")};
+        records[e->row] = {e->type, (e->at.hour * 60 + e->at.minute) * 60 + e->at.second, e->reason,
+                           e->byRow, e->path};
     }
     return records;
 }

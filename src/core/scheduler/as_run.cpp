@@ -1,9 +1,11 @@
 #include "core/scheduler/as_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include "core/playback/item_player.h"
+#include "core/store/file_io.h"
 #include "core/text/gbk.h"
 #include "core/text/paths.h"
 
@@ -34,6 +36,27 @@ int digits(std::string_view text) {
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+// The value of "key=" among the blank-separated fields of `line` before its path; empty if none.
+std::string field(std::string_view line, std::string_view key) {
+    const std::string mark = " " + std::string(key) + "=";
+    const std::size_t at = line.find(mark);
+    const std::size_t path = line.find(" path=");
+    if (at == std::string::npos || (path != std::string::npos && at > path && key != "path")) {
+        return {};
+    }
+    const std::size_t from = at + mark.size();
+    if (key == "path") {
+        return std::string(line.substr(from));
+    }
+    const std::size_t end = line.find(' ', from);
+    return std::string(
+        line.substr(from, end == std::string::npos ? std::string::npos : end - from));
+}
+
+int number(std::string_view text) {
+    return text.empty() || text.size() > 6 ? 0 : std::max(digits(text), 0);
 }
 
 }  // namespace
@@ -130,6 +153,74 @@ std::string line(const BroadcastEvent& e) {
         }
     }
     return out + " path=" + printable(path);
+}
+
+std::optional<BroadcastEvent> parse(std::string_view line) {
+    // "2026-12-14 08:00:00 start table=…": the date, the second, then the event's word.
+    if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != ' ' ||
+        line[13] != ':' || line[16] != ':' || line[19] != ' ') {
+        return std::nullopt;
+    }
+    BroadcastEvent e;
+    e.at = {digits(line.substr(0, 4)),
+            digits(line.substr(5, 2)),
+            digits(line.substr(8, 2)),
+            digits(line.substr(11, 2)),
+            digits(line.substr(14, 2)),
+            digits(line.substr(17, 2)),
+            0};
+    if (e.at.year < 0 || e.at.month < 1 || e.at.month > 12 || e.at.day < 1 || e.at.day > 31 ||
+        e.at.hour < 0 || e.at.hour > 23 || e.at.minute < 0 || e.at.minute > 59 || e.at.second < 0 ||
+        e.at.second > 59) {
+        return std::nullopt;
+    }
+    const std::size_t blank = line.find(' ', 20);
+    const std::string_view word =
+        line.substr(20, blank == std::string::npos ? std::string::npos : blank - 20);
+    using Type = BroadcastEvent::Type;
+    for (const Type t : {Type::Started, Type::Stopped, Type::Missing, Type::Left, Type::Day,
+                         Type::Console, Type::Emergency, Type::Announcement}) {
+        if (word == eventWord(t)) {
+            e.type = t;
+            e.table = field(line, "table");
+            e.row = number(field(line, "row"));
+            if (t == Type::Left) {
+                e.reason = field(line, "reason");
+            }
+            e.byRow = number(field(line, "by"));
+            e.path = field(line, "path");
+            return e;
+        }
+    }
+    // What is said of the clock itself stands in the place of the word.
+    e.type = Type::Clock;
+    e.reason = std::string(line.substr(20));
+    return e;
+}
+
+Day readDay(const std::filesystem::path& directory, int year, int month, int day) {
+    Day out;
+    const store::ReadResult file = store::readWholeFile(directory / fileName(year, month, day));
+    if (file.status == store::ReadStatus::Failed) {
+        out.error = file.error;
+        return out;
+    }
+    std::size_t at = 0;
+    while (at < file.bytes.size()) {
+        std::size_t end = file.bytes.find('\n', at);
+        if (end == std::string::npos) {
+            end = file.bytes.size();
+        }
+        std::string line = file.bytes.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (!line.empty()) {
+            out.lines.push_back(std::move(line));
+        }
+        at = end + 1;
+    }
+    return out;
 }
 
 std::vector<std::string> filesToPrune(const std::vector<std::string>& names, int year, int month,

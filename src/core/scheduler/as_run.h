@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,19 @@ std::string kindWord(playback::ItemKind kind);
 //   2027-02-20 00:00:00 day table=zxsj5.log plan=calendar stop-day=no remark=调休
 // Control characters (a file name may hold a line break) become "?".
 std::string line(const BroadcastEvent& event);
+
+// A line as `line` wrote it, read back: the date and second always; the event's type, table,
+// row, reason, by and path for a start, stop, missing file or row left. None for a line that
+// does not begin with a date and a second.
+std::optional<BroadcastEvent> parse(std::string_view line);
+
+// A day's file in `directory`, as lines without their ends; none for a day without a file.
+// `error` says why a file that is there could not be read.
+struct Day {
+    std::vector<std::string> lines;
+    std::string error;
+};
+Day readDay(const std::filesystem::path& directory, int year, int month, int day);
 
 // The as-run files among `names` whose day lies more than kKeptDays before the given day.
 // Other names are never chosen.

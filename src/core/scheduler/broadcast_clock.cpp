@@ -174,6 +174,19 @@ void BroadcastClock::resetSeconds() {
     }
 }
 
+void BroadcastClock::remember(const std::vector<BroadcastEvent>& today) {
+    for (const BroadcastEvent& e : today) {
+        const int64_t second = secondsOf(e.at);
+        // The second after the latest line: the clock stood at least that far on.
+        if (!m_highWater || second + 1 > *m_highWater) {
+            m_highWater = second + 1;
+        }
+        if (e.type == BroadcastEvent::Type::Started && e.row > 0) {
+            m_started[{e.table, e.row}] = second;
+        }
+    }
+}
+
 void BroadcastClock::tickAt(const platform::LocalDateTime& at) {
     if (const int64_t second = secondsOf(at); !m_highWater || second > *m_highWater) {
         m_highWater = second;
@@ -234,39 +247,7 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
         }
 
         if (!m_state.isPlaying) {
-            const std::string& start = m_clock.startTime;
-            const std::string& now = m_clock.nowTime;
-            const std::string& stop = m_clock.stopTime;
-            if (!m_row.hasItem()) {
-                m_clock.advanceRequested = true;
-            } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
-                m_clock.advanceRequested = true;
-            } else if (!start.empty() && timeBefore(start, now) && stop.empty() &&
-                       !m_state.isDirectory && !owedLateness(secondsOf(at)) && !held()) {
-                m_clock.advanceRequested = true;
-            } else {
-                // The video window shows the emergency's message while the rows wait.
-                if (!alert.emergency) {
-                    m_video.hideWindow();
-                }
-                m_clock.shutdownArmed = true;
-                if (start.empty()) {
-                    if (m_clock.untimedSkip && !alert.emergency) {
-                        m_clock.advanceRequested = true;
-                    } else if (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit &&
-                               !m_state.isDirectory && !alert.emergency) {
-                        m_clock.advanceRequested = true;
-                    } else {
-                        startOrHold(at);
-                    }
-                } else if (timeAtOrBefore(start, now)) {
-                    if (const std::optional<int64_t> late = owedLateness(secondsOf(at));
-                        late && m_observer != nullptr) {
-                        m_observer->startingLate(static_cast<int>(*late));
-                    }
-                    startOrHold(at);
-                }
-            }
+            decideRow(at);
         }
 
         if (!m_clock.stopTime.empty() && timeAtOrBefore(m_clock.stopTime, m_clock.nowTime)) {
@@ -277,6 +258,20 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
 
     if (m_clock.advanceRequested) {
         skipFinishedRows();
+        // A bell due at the very second the row before it stops, or ends, starts in this tick:
+        // at the next one its second would have passed and it would be left behind unplayed.
+        for (int rows = m_controls.grid.table().rowCount(); rows > 0 && dueNow(); --rows) {
+            const int row = m_state.currentRow;
+            // The player plays the grid's selected row.
+            m_controls.grid.select(m_controls.grid.col(), row);
+            decideRow(at);
+            if (m_clock.advanceRequested) {
+                skipFinishedRows();
+            }
+            if (m_state.currentRow == row) {
+                break;
+            }
+        }
     }
     // A row due at the next second has its file opened now, so that its sound starts at the
     // second and not a pipeline's preparation after it.
@@ -289,6 +284,51 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
         }
     }
     statusLines();
+}
+
+void BroadcastClock::decideRow(const platform::LocalDateTime& at) {
+    const playback::AlertState& alert = m_session.alert;
+    const std::string& start = m_clock.startTime;
+    const std::string& now = m_clock.nowTime;
+    const std::string& stop = m_clock.stopTime;
+    if (!m_row.hasItem()) {
+        m_clock.advanceRequested = true;
+    } else if (!stop.empty() && timeAtOrBefore(stop, now)) {
+        m_clock.advanceRequested = true;
+    } else if (!start.empty() && timeBefore(start, now) && stop.empty() && !m_state.isDirectory &&
+               !owedLateness(secondsOf(at)) && !held()) {
+        m_clock.advanceRequested = true;
+    } else {
+        // The video window shows the emergency's message while the rows wait.
+        if (!alert.emergency) {
+            m_video.hideWindow();
+        }
+        m_clock.shutdownArmed = true;
+        if (start.empty()) {
+            if (m_clock.untimedSkip && !alert.emergency) {
+                m_clock.advanceRequested = true;
+            } else if (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit &&
+                       !m_state.isDirectory && !alert.emergency) {
+                m_clock.advanceRequested = true;
+            } else {
+                startOrHold(at);
+            }
+        } else if (timeAtOrBefore(start, now)) {
+            if (const std::optional<int64_t> late = owedLateness(secondsOf(at));
+                late && m_observer != nullptr) {
+                m_observer->startingLate(static_cast<int>(*late));
+            }
+            startOrHold(at);
+        }
+    }
+}
+
+bool BroadcastClock::dueNow() {
+    if (m_state.isPlaying || m_state.currentRow >= m_controls.grid.table().rowCount()) {
+        return false;
+    }
+    readRow();
+    return m_row.hasItem() && !m_clock.startTime.empty() && m_clock.startTime == m_clock.nowTime;
 }
 
 void BroadcastClock::statusLines() {

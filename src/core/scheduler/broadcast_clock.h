@@ -13,6 +13,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/failure_record.h"
 #include "core/playback/broadcast_session.h"
+#include "core/scheduler/broadcast_record.h"
 #include "core/store/schedule_table.h"
 
 namespace orvessa::playback {
@@ -104,6 +105,10 @@ public:
     void skipFinishedRows();
     // Forgets the last second ticked, so that the next tick makes up nothing.
     void resetSeconds();
+    // What the as-run record says happened today before this run (a restart): the rows that
+    // started keep from ringing again when the PC's clock was set back below the latest second
+    // recorded, as they would have had the program run on.
+    void remember(const std::vector<BroadcastEvent>& today);
     // Tells `observer` (not owned; null for none) what the clock does with its rows.
     void setObserver(ClockObserver* observer) { m_observer = observer; }
     // Where a jump of the PC's clock is recorded; null for nowhere.
@@ -118,6 +123,10 @@ private:
     // Notices a time of day that moved by more than the steady clock did since the last tick;
     // returns by how many milliseconds, 0 for none.
     int64_t jumpSince(const platform::LocalDateTime& now, std::optional<int64_t> steady);
+    // The row decision of a tick, while nothing plays: start, wait on or leave the current row.
+    void decideRow(const platform::LocalDateTime& at);
+    // Whether the current row, which nothing plays yet, is timed at the second being ticked.
+    bool dueNow();
     // Starts the current row, unless the clock was set back and the row already played in the
     // seconds it lives again.
     void startRow(const platform::LocalDateTime& at);

@@ -157,6 +157,38 @@ void BroadcastJournal::played(const playback::PlayEvent& e) {
     publish(std::move(event));
 }
 
+void BroadcastJournal::remember(const std::vector<BroadcastEvent>& today) {
+    for (const BroadcastEvent& e : today) {
+        if (e.table != m_table || e.row <= 0) {
+            continue;
+        }
+        const int date = e.at.year * 10000 + e.at.month * 100 + e.at.day;
+        using Type = BroadcastEvent::Type;
+        if (e.type == Type::Started) {
+            if (date != m_playedDate || e.table != m_playedTable) {
+                m_playedEarlier.clear();
+                m_playedDate = date;
+                m_playedTable = e.table;
+            }
+            m_playedEarlier.insert(e.row);
+        } else if (e.type == Type::Left || e.type == Type::Missing) {
+            if (date != m_toldDate || e.table != m_toldTable) {
+                m_toldToday.clear();
+                m_toldDate = date;
+                m_toldTable = e.table;
+            }
+            const bool missing = e.type == Type::Missing;
+            m_toldToday.emplace(missing ? 0 : 1, e.row, missing ? e.path : e.reason);
+        }
+    }
+}
+
+bool BroadcastJournal::playedEarlier(int row) const {
+    const platform::LocalDateTime t = now();
+    return t.year * 10000 + t.month * 100 + t.day == m_playedDate && m_table == m_playedTable &&
+           m_playedEarlier.contains(row);
+}
+
 void BroadcastJournal::tickStarted(const platform::LocalDateTime& at) {
     const int64_t second = secondsOf(at);
     const bool newDate =
@@ -193,7 +225,7 @@ void BroadcastJournal::tickEnded(int currentRow, bool playing) {
 }
 
 bool BroadcastJournal::passedUntold(int row) {
-    const bool started = m_startedRow == row;
+    const bool started = m_startedRow == row || playedEarlier(row);
     m_startedRow = 0;
     const bool timed = !text::trimText(m_grid.cell(ScheduleRow::kStartTime, row)).empty();
     if (timed && !started) {
@@ -228,7 +260,7 @@ void BroadcastJournal::dayOver(const char* reason) {
     const int current = m_currentRow;
     const bool held = m_playing || m_startedRow == current;
     for (int row = std::max(current, 1); row <= lastDataRow(); ++row) {
-        if (m_reported.contains(row) || (row == current && held)) {
+        if (m_reported.contains(row) || (row == current && held) || playedEarlier(row)) {
             continue;
         }
         const bool empty = text::trimText(m_grid.cell(ScheduleRow::kFile, row)).empty();

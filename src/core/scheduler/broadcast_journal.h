@@ -38,6 +38,11 @@ public:
     // tick of a new date does this by itself.
     void dayOver(const char* reason = nullptr);
 
+    // What the as-run record says happened today before this run (a restart): a row of this
+    // table that started is not told as left behind when the clock passes it again, and what
+    // was told is not told twice.
+    void remember(const std::vector<BroadcastEvent>& today);
+
     void tickStarted(const platform::LocalDateTime& at) override;
     void tickEnded(int currentRow, bool playing) override;
     void rowLeft(int row, bool untimedSkip) override;
@@ -90,6 +95,8 @@ private:
     bool m_playing = false;
     int m_startedRow = 0;  // the row on which an item started while the clock was on it
     int m_lastUnplayedTimed = 0;
+    // Whether `row` of this table started today before this run.
+    bool playedEarlier(int row) const;
     // The rest of the table is accounted for (the day is over, or the clock is held for good).
     bool m_settled = false;
     std::set<int> m_reported;  // rows named missing or left since the clock started afresh
@@ -97,6 +104,10 @@ private:
     std::set<std::tuple<int, int, std::string>> m_toldToday;
     int m_toldDate = 0;
     std::string m_toldTable;
+    // The rows of m_playedTable that started on m_playedDate before this run.
+    std::set<int> m_playedEarlier;
+    int m_playedDate = 0;
+    std::string m_playedTable;
     // How late what starts in the tick running now is: a second a clock set forward jumped
     // over, or a bell that waited for the one before it after such seconds.
     int m_lateBy = 0;

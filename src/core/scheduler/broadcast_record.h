@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/platform/clock.h"
 #include "core/playback/playback_state.h"
@@ -71,6 +72,14 @@ public:
     // Returns once everything recorded before the call is on the disk, or has failed: the
     // computer is about to be switched off. A record kept in memory has nothing to do.
     virtual void flush() {}
+    // What the record already holds of a day, as the lines as_run::line wrote, oldest first:
+    // a restarted system learns from it what rang before. None for a record that keeps nothing.
+    virtual std::vector<std::string> dayLines(int year, int month, int day) {
+        (void)year;
+        (void)month;
+        (void)day;
+        return {};
+    }
 };
 
 }  // namespace orvessa::scheduler

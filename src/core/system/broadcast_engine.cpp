@@ -172,6 +172,16 @@ void BroadcastEngine::flush() {
     }
 }
 
+std::vector<std::string> BroadcastEngine::dayLines(int year, int month, int day) {
+    // The first record that keeps the day knows it.
+    for (scheduler::BroadcastRecord* r : m_records) {
+        if (std::vector<std::string> lines = r->dayLines(year, month, day); !lines.empty()) {
+            return lines;
+        }
+    }
+    return {};
+}
+
 void BroadcastEngine::record(const platform::Failure& failure) {
     m_lastFailure = failure;
     platform::recordFailure(m_failures, failure);

@@ -180,6 +180,7 @@ public:
     // --- BroadcastRecord: what the journal makes of the clock and the player ---
     void record(const scheduler::BroadcastEvent& event) override;
     void flush() override;
+    std::vector<std::string> dayLines(int year, int month, int day) override;
     // --- FailureRecord ---
     void record(const platform::Failure& failure) override;
     // Where the subsystems record what fails: the engine, which keeps the last failure and

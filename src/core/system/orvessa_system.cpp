@@ -1,6 +1,7 @@
 #include "core/system/orvessa_system.h"
 
 #include "core/editing/unattended_start_line.h"
+#include "core/scheduler/as_run.h"
 #include "core/scheduler/timer_failures.h"
 #include "core/text/paths.h"
 #include "core/text/time_text.h"
@@ -465,6 +466,16 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     });
 }
 
+        // What rang today before a restart rings no second time and is not called left behind.
+        const platform::LocalDateTime now = services.clock.now();
+        std::vector<scheduler::BroadcastEvent> today;
+        for (const std::string& line : e.dayLines(now.year, now.month, now.day)) {
+            if (std::optional<scheduler::BroadcastEvent> event = scheduler::as_run::parse(line)) {
+                today.push_back(std::move(*event));
+            }
+        }
+        m_broadcastClock->remember(today);
+        m_journal->remember(today);
 // The emergency and the notices, on their own device. Last, so that an emergency that was on
 // when the program went down finds everything it silences there.
 void OrvessaSystem::buildAlerts(PlatformServices& services) {

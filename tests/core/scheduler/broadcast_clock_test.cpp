@@ -82,6 +82,28 @@ TEST_F(ClockScenario, ShortTimeTextsArePaddedBeforeTheyCompare) {
     EXPECT_EQ(log, (Log{"05:00:13 open early.wav", "05:00:19 end"}));
 }
 
+// The commonest way a timetable is written: music up to the second the bell rings. The clock
+// leaves the music at that second and the bell rings in the same tick, not a second later (when
+// its second has passed and it would be left behind); so does a bell at the second a song ends,
+// and a second bell timed to the same second is not started over the first.
+TEST_F(ClockScenario, ABellAtTheSecondTheRowBeforeItStopsRingsOnIt) {
+    media("music.wav", 600);
+    media("bell.wav", 10);
+    media("song.wav", 20);
+    media("bell2.wav", 5);
+    start({{"07:55:00", "music.wav", "08:00:00"},
+           {"08:00:00", "bell.wav", ""},
+           {"", "song.wav", ""},
+           {"08:00:33", "bell2.wav", ""},
+           {"08:00:33", "bell.wav", ""}},
+          "07:54:59");
+    runUntil("08:01:00");
+    EXPECT_EQ(log, (Log{"07:55:00 open music.wav", "08:00:00 cut", "08:00:00 open bell.wav",
+                        "08:00:11 end", "08:00:12 open song.wav", "08:00:33 open bell2.wav",
+                        "08:00:39 end"}));
+    EXPECT_EQ(state().currentRow, 6);
+}
+
 TEST_F(ClockScenario, StopBeforeStartIsLeftUnplayed) {
     media("a.wav", 5);
     start({{"09:00:00", "a.wav", "08:00:00"}}, "07:59:55");

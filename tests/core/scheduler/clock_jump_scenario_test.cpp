@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include "clock_scenario.h"
 #include "core/scheduler/as_run.h"
@@ -19,8 +21,24 @@ public:
             lines.push_back(
                 line.substr(11, path == std::string::npos ? std::string::npos : path - 11));
         }
+        kept.push_back(as_run::line(e));
+    }
+    // Kept across a restart, as the day's file is.
+    std::vector<std::string> dayLines(int year, int month, int day) override {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
+        std::vector<std::string> out;
+        std::copy_if(kept.begin(), kept.end(), std::back_inserter(out),
+                     [&date](const std::string& l) { return l.starts_with(date); });
+        return out;
+    }
+    // Another day's run: nothing of this one is kept.
+    void clear() {
+        lines.clear();
+        kept.clear();
     }
     std::vector<std::string> lines;
+    std::vector<std::string> kept;
 };
 
 // The PC's clock set forward and back while the system runs, on the simulated clock: the
@@ -112,7 +130,7 @@ TEST_F(ClockJumps, AShortStepRingsEveryBellItCoveredInTurnAndTheRestOnTheirSecon
     // The thread busy from 08:00:04 to 08:00:30: 08:00:21 was in the stall and rings after
     // 08:00:06; 08:00:35 was not, and its second came while 08:00:21 played.
     log.clear();
-    m_onAir.lines.clear();
+    m_onAir.clear();
     start(rows, "07:59:50");
     runUntil("08:00:04");
     setTime("08:00:30");
@@ -179,7 +197,7 @@ TEST_F(ClockJumps, SetBackARowThatPlayedDoesNotPlayAgainAndTheClockGoesOn) {
     for (const char* back : {"08:00:02", "07:50:05"}) {  // 3 s, and 10 minutes
         SCOPED_TRACE(back);
         log.clear();
-        m_onAir.lines.clear();
+        m_onAir.clear();
         start({{"08:00:00", "a.wav", ""}, {"", "b.wav", ""}, {"08:00:30", "c.wav", ""}},
               "07:59:58");
         runUntil("08:00:05");
@@ -241,6 +259,59 @@ TEST_F(ClockJumps, AcrossMidnightTheDayIsNewOnlyWhenTheDateChanged) {
     EXPECT_EQ(opened("a.wav"), 1);
     EXPECT_EQ(opened("b.wav"), 1);
     EXPECT_EQ(jumpsRecorded(), 2);
+}
+
+// What rang before a restart is in the day's record: a restart after the PC's clock was set back
+// rings none of it again, and a restart rings on, without calling the bells that rang
+// left behind. A later bell is not held back by the ones that rang.
+TEST_F(ClockJumps, ARestartRingsNothingTwiceAndKeepsWhatRang) {
+    const std::vector<Row> rows = {{"11:55:21", "a.wav", ""},
+                                   {"", "c.wav", ""},
+                                   {"11:55:51", "b.wav", ""},
+                                   {"11:57:00", "a.wav", ""}};
+    start(rows, "11:55:00");
+    runUntil("11:56:00");
+    EXPECT_EQ(log, (Log{"11:55:21 open a.wav", "11:55:24 end", "11:55:25 open c.wav",
+                        "11:55:28 end", "11:55:51 open b.wav", "11:55:54 end"}));
+    m_system.reset();
+
+    // Set back ten minutes, then restarted: nothing rings twice, and 11:57:00 rings.
+    log.clear();
+    m_onAir.lines.clear();
+    start(rows, "11:46:00");
+    runUntil("11:57:10");
+    EXPECT_EQ(log, (Log{"11:57:00 open a.wav", "11:57:03 end"}));
+    m_system.reset();
+
+    // Restarted again in the afternoon: the rows that rang are not recorded left behind.
+    m_onAir.lines.clear();
+    start(rows, "13:00:00");
+    runFor(3);
+    EXPECT_TRUE(m_onAir.lines.empty()) << m_onAir.lines.front();
+
+    // The day's record as the console reads it: every bell played.
+    const auto day = m_onAir.dayLines(date.year, date.month, date.day);
+    int left = 0;
+    for (const std::string& l : day) {
+        const auto e = as_run::parse(l);
+        ASSERT_TRUE(e.has_value()) << l;
+        left += e->type == BroadcastEvent::Type::Left ? 1 : 0;
+    }
+    EXPECT_EQ(left, 0);
+}
+
+// The replay at the end of the day rings the table again on purpose, restart or not.
+TEST_F(ClockJumps, TheEndOfDayReplayStillRingsAgainAfterARestart) {
+    entries[5] = "2";  // replay from row 1
+    const std::vector<Row> rows = {{"", "a.wav", ""}, {"", "b.wav", ""}};
+    start(rows, "09:00:00");
+    runFor(10);
+    m_system.reset();
+    log.clear();
+    start(rows, "09:00:30");
+    runFor(10);
+    EXPECT_GE(opened("a.wav"), 1);
+    EXPECT_GE(opened("b.wav"), 1);
 }
 
 }  // namespace

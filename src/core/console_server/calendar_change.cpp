@@ -11,35 +11,10 @@ namespace orvessa::console {
 
 using std::chrono::sys_days;
 
-std::string calendarVersionOf(const std::string& bytes) {
-    // Only tells one content from another; nobody gains by forging it, as the write checks it
-    // again on the interface thread.
-    char text[48];
-    std::snprintf(text, sizeof text, "%zx-%zx", bytes.size(), std::hash<std::string>{}(bytes));
-    return text;
-}
-
 std::string actorFields(const Actor& actor) {
     return "user=" + actor.user + " role=" + std::string(roleName(actor.role)) +
            " from=" + actor.address;
 }
-
-std::string calendarVersion(const std::filesystem::path& programDirectory) {
-    const store::ReadResult file =
-        store::readWholeFile(programDirectory / store::kCalendarFileName);
-    switch (file.status) {
-        case store::ReadStatus::Missing:
-            return "0";
-        case store::ReadStatus::Failed:
-            return {};
-        case store::ReadStatus::Ok:
-            break;
-    }
-    return calendarVersionOf(file.bytes);
-}
-    if (!text::gbkCanHold(change.remark)) {
-        return store::kRemarkOutsideGbk;
-    }
 
 std::string checkChange(const CalendarChange& change) {
     if (!change.first.ok() || !change.last.ok()) {
@@ -61,6 +36,9 @@ std::string checkChange(const CalendarChange& change) {
     }
     if (*characters > kMaxRemarkCharacters) {
         return "备注最多 " + std::to_string(kMaxRemarkCharacters) + " 个字";
+    }
+    if (!text::gbkCanHold(change.remark)) {
+        return store::kRemarkOutsideGbk;
     }
     if (!change.plan && !change.remark.empty()) {
         return "恢复照常的日期不带备注";

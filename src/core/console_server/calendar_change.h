@@ -14,11 +14,9 @@ namespace orvessa::console {
 inline constexpr long kMaxChangeDays = 366;
 inline constexpr std::size_t kMaxRemarkCharacters = 200;
 
-// The version of calendar.txt as it is now: changes whenever its bytes do. "0" for a missing
-// file; empty when it cannot be read.
-std::string calendarVersion(const std::filesystem::path& programDirectory);
-// The version of calendar content.
-std::string calendarVersionOf(const std::string& bytes);
+// The version of calendar.txt, as the calendar window checks it too.
+using store::calendarVersion;
+using store::calendarVersionOf;
 
 // Why `change` cannot be made, as the operator reads it; empty when it can.
 std::string checkChange(const CalendarChange& change);

@@ -41,6 +41,31 @@ std::string rangeText(year_month_day first, year_month_day last) {
     return store::dateText(first) + " 至 " + (first.year() == last.year() ? to.substr(5) : to);
 }
 
+// An entry as the list shows it: "2027-02-06 至 02-12  停播  春节".
+std::string entryText(const CalendarEntry& e) {
+    std::string line = rangeText(e.first, e.last) + "  " + planText(e.plan);
+    if (!e.remark.empty()) {
+        line += "  " + store::shownRemark(e.remark);
+    }
+    return line;
+}
+
+// Up to `most` lines of the entries of `of` that `in` does not hold.
+std::string missingFrom(const std::vector<CalendarEntry>& of, const std::vector<CalendarEntry>& in,
+                        std::size_t most) {
+    std::string out;
+    std::size_t count = 0;
+    for (const CalendarEntry& e : of) {
+        if (std::find(in.begin(), in.end(), e) == in.end() && ++count <= most) {
+            out += "  " + entryText(e) + "\r";
+        }
+    }
+    if (count > most) {
+        out += "  ……共 " + std::to_string(count) + " 条\r";
+    }
+    return out;
+}
+
 // One line of the remark field as the file can hold it.
 std::string storedRemark(const std::string& typed) {
     std::string line = typed;
@@ -131,6 +156,8 @@ void CalendarWindow::takeStoredCalendar() {
         m_edit.entries.begin(), m_edit.entries.end(),
         [](const CalendarEntry& a, const CalendarEntry& b) { return a.first < b.first; });
     m_edited = false;
+    m_base = m_edit.entries;
+    m_baseVersion = store::calendarVersion(m_s.programDirectory);
 }
 
 void CalendarWindow::calendarReplaced() {
@@ -145,6 +172,9 @@ void CalendarWindow::calendarReplaced() {
 }
 
 void CalendarWindow::open() {
+    // calendar.txt may have been written by hand since it was last read: the window edits the
+    // file as it stands, not an older copy.
+    m_s.planner.reload();
     takeStoredCalendar();
     m_today = today();
     m_anchor = m_end = m_today;
@@ -281,11 +311,7 @@ void CalendarWindow::refreshEntryList() {
     std::vector<std::string> lines;
     lines.reserve(m_edit.entries.size());
     for (const CalendarEntry& e : m_edit.entries) {
-        std::string line = rangeText(e.first, e.last) + "  " + planText(e.plan);
-        if (!e.remark.empty()) {
-            line += "  " + store::shownRemark(e.remark);
-        }
-        lines.push_back(std::move(line));
+        lines.push_back(entryText(e));
     }
     entryList.setItems(std::move(lines));
 }
@@ -351,6 +377,12 @@ void CalendarWindow::setEntries(std::vector<CalendarEntry> entries) {
 
 void CalendarWindow::apply() {
     const int choice = planChoice.itemIndex();
+    // The file could only keep "?" in place of such a character: the operator chooses another.
+    if (!text::gbkCanHold(remarkField.text())) {
+        m_s.host.messageBox(store::kRemarkOutsideGbk, kCaption, MessageIcon::Warning,
+                            MessageButtons::Ok);
+        return;
+    }
     std::optional<CalendarEntry> entry;
     if (choice > kRegular && choice < static_cast<int>(std::size(kChoices))) {
         entry = CalendarEntry{selectionFirst(), selectionLast(), choice - kStop,
@@ -462,6 +494,10 @@ void CalendarWindow::accept() {
                             kCaption, MessageIcon::Warning, MessageButtons::Ok);
         return;
     }
+    if (m_edited && store::calendarVersion(m_s.programDirectory) != m_baseVersion) {
+        changedOnDisk();
+        return;
+    }
     if (m_edited) {
         const store::WriteResult written = store::writeCalendarFile(
             m_s.programDirectory, m_edit.entries, m_edit.problems, m_s.fileSync);
@@ -476,6 +512,46 @@ void CalendarWindow::accept() {
         m_edited = false;
     }
     endModal(model::ModalResult::Accepted);
+}
+
+void CalendarWindow::changedOnDisk() {
+    const store::CalendarRead now = store::readCalendarFile(m_s.programDirectory);
+    if (!now.error.empty()) {
+        m_s.host.messageBox(
+            "校历文件在窗口打开之后已被改动，现在无法读取，校历未存盘，修改仍保留在"
+            "窗口中：\r" +
+                now.error,
+            kCaption, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    constexpr std::size_t kNamed = 5;
+    std::string changes = missingFrom(now.calendar.entries, m_base, kNamed);
+    if (!changes.empty()) {
+        changes = "磁盘上新增或改动的条目：\r" + changes;
+    }
+    if (const std::string gone = missingFrom(m_base, now.calendar.entries, kNamed); !gone.empty()) {
+        changes += "磁盘上已删除或改动的条目：\r" + gone;
+    }
+    if (changes.empty()) {
+        changes = "条目未变，文件中的其他行有改动。\r";
+    }
+    // Whoever wrote the file meant it: it is never overwritten with an older copy. The
+    // operator either starts again from the file or keeps the edits to copy them by hand.
+    if (m_s.host.messageBox("校历文件 " + std::string(store::kCalendarFileName) +
+                                " 在窗口打开之后已被改动（手工编辑或网页控制台），校历未存盘。\r" +
+                                changes +
+                                "\r选“是”放弃窗口中的修改，载入磁盘上的校历后重新修改；"
+                                "\r选“否”回到窗口，修改仍保留。",
+                            kCaption, MessageIcon::Warning,
+                            MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+        return;
+    }
+    m_s.planner.reload();
+    takeStoredCalendar();
+    refreshProblems();
+    refreshEntryList();
+    refreshDays();
+    refreshSelection();
 }
 
 }  // namespace orvessa::editing

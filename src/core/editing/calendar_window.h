@@ -134,6 +134,9 @@ private:
     void clearPast();
     void importFile();
     void accept();
+    // OK found calendar.txt changed since the window's copy was read: says what changed and
+    // lets the operator start again from the file, never writing over it.
+    void changedOnDisk();
     void setEntries(std::vector<store::CalendarEntry> entries);
     void refreshDays();
     void refreshSelection();
@@ -151,6 +154,9 @@ private:
     store::SchoolCalendar m_edit;  // the entries as edited, and the lines skipped
     std::vector<store::CalendarConflict> m_conflicts;  // of m_edit's entries
     bool m_edited = false;
+    // The entries and the file's version as the window's copy was taken.
+    std::vector<store::CalendarEntry> m_base;
+    std::string m_baseVersion;
     int m_year = 2000;
     std::chrono::year_month_day m_anchor{};
     std::chrono::year_month_day m_end{};

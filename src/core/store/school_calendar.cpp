@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -298,6 +299,27 @@ CalendarRead readCalendarFile(const std::filesystem::path& programDirectory) {
         read.calendar = parseCalendar(file.bytes);
     }
     return read;
+}
+
+std::string calendarVersionOf(const std::string& bytes) {
+    // Only tells one content from another; nobody gains by forging it, as every write checks
+    // it again on the interface thread.
+    char text[48];
+    std::snprintf(text, sizeof text, "%zx-%zx", bytes.size(), std::hash<std::string>{}(bytes));
+    return text;
+}
+
+std::string calendarVersion(const std::filesystem::path& programDirectory) {
+    const ReadResult file = readWholeFile(programDirectory / kCalendarFileName);
+    switch (file.status) {
+        case ReadStatus::Missing:
+            return "0";
+        case ReadStatus::Failed:
+            return {};
+        case ReadStatus::Ok:
+            break;
+    }
+    return calendarVersionOf(file.bytes);
 }
 
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,

@@ -125,6 +125,12 @@ struct CalendarRead {
 
 // calendar.txt of the program directory; a missing file is an empty calendar.
 CalendarRead readCalendarFile(const std::filesystem::path& programDirectory);
+// The version of calendar.txt as it is now: changes whenever its bytes do. "0" for a missing
+// file; empty when it cannot be read. Whoever writes the file checks it has not changed since
+// the copy it edited was read, so that nothing written by hand or by another editor is lost.
+std::string calendarVersion(const std::filesystem::path& programDirectory);
+// The version of calendar content.
+std::string calendarVersionOf(const std::string& bytes);
 // Stores `entries` as calendar.txt of the program directory, atomically.
 WriteResult writeCalendarFile(const std::filesystem::path& programDirectory,
                               const std::vector<CalendarEntry>& entries,

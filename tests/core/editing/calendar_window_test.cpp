@@ -200,6 +200,51 @@ TEST_F(CalendarWindowTest, AFailedStoreKeepsTheWindowAndItsEditsAndSaysWhy) {
     EXPECT_EQ(m_planner.planFor(2027y / 4 / 5).stop, StopReason::Calendar);
 }
 
+// calendar.txt written by hand (or by the console) is never overwritten with an older copy:
+// the window opens on the file as it stands, and OK after the file changed under it stores
+// nothing, says what changed, and on the operator's word starts again from the file.
+TEST_F(CalendarWindowTest, AFileChangedOnDiskIsNeverOverwrittenWithTheWindowsCopy) {
+    writeCalendar("1,2027-03-01,,0,运动会\r\n");
+    // Written by hand after the planner read it.
+    const std::string byHand =
+        text::utf8ToGbk("1,2027-03-01,,0,运动会\r\n2,2027-04-05,,0,清明\r\n# 注释\r\n");
+    writeBytes(m_dir / "calendar.txt", byHand);
+    openWith([&](CalendarWindow& w) {
+        EXPECT_EQ(w.entries().size(), 2u) << "the window reads the file as it stands";
+        choose(2027y / 5 / 3, 2027y / 5 / 3, "星期一");
+        // A remark the file cannot hold is refused, as the console refuses it.
+        choose(2027y / 5 / 4, 2027y / 5 / 4, "停播", "笑😀脸");
+        ASSERT_EQ(m_host.messages.size(), 1u);
+        EXPECT_EQ(m_host.messages[0].text, store::kRemarkOutsideGbk);
+        EXPECT_EQ(w.entries().size(), 3u);
+        m_host.messages.clear();
+        // Changed again while the window is open.
+        writeBytes(m_dir / "calendar.txt",
+                   text::utf8ToGbk("1,2027-04-05,,0,清明\r\n2,2027-06-01,,2,儿童节\r\n"));
+        m_host.answers = {MessageAnswer::No};
+        w.okButton.click();
+        ASSERT_EQ(m_host.messages.size(), 1u);
+        const std::string& text = m_host.messages[0].text;
+        EXPECT_NE(text.find("校历未存盘"), std::string::npos) << text;
+        EXPECT_NE(text.find("2027-06-01  星期二  儿童节"), std::string::npos) << text;
+        EXPECT_NE(text.find("2027-03-01  停播  运动会"), std::string::npos) << text;
+        EXPECT_TRUE(w.edited()) << "No keeps the edits";
+        EXPECT_NE(w.modalResult(), model::ModalResult::Accepted);
+
+        // Yes starts again from the file; an edit made then is stored over it.
+        m_host.answers = {MessageAnswer::Yes};
+        w.okButton.click();
+        EXPECT_FALSE(w.edited());
+        EXPECT_EQ(w.entries().size(), 2u);
+        choose(2027y / 5 / 3, 2027y / 5 / 3, "星期一");
+        w.okButton.click();
+    });
+    EXPECT_EQ(m_window.modalResult(), model::ModalResult::Accepted);
+    EXPECT_EQ(readBytes(m_dir / "calendar.txt"),
+              text::utf8ToGbk("1,2027-04-05,,0,清明\r\n2,2027-05-03,,1,\r\n"
+                              "3,2027-06-01,,2,儿童节\r\n"));
+}
+
 TEST_F(CalendarWindowTest, ClearingPastYearsAsksAndKeepsWhatReachesThisYear) {
     writeCalendar(
         "1,2025-10-01,2025-10-07,0,国庆\r\n"

@@ -1,5 +1,6 @@
 #include "dryrun/day_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "core/text/time_text.h"
 #include "dryrun/day_run.h"
 #include "dryrun/simulated_day.h"
+#include "dryrun/zone_steps.h"
 
 namespace orvessa::dryrun {
 
@@ -40,6 +42,37 @@ int64_t midnightOf(std::chrono::year_month_day date) {
     return scheduler::secondsOf({static_cast<int>(date.year()),
                                  static_cast<int>(unsigned(date.month())),
                                  static_cast<int>(unsigned(date.day())), 0, 0, 0, 0});
+}
+
+// The rows timed in an hour summer time skips or repeats: one left behind in a skipped hour
+// was left for it, not for being late; one in a repeated hour rings the first time only.
+void nameZoneHours(const std::map<int64_t, int64_t>& steps, const store::ScheduleTable& table,
+                   std::vector<editing::DayProblem>& problems) {
+    for (const auto& [at, by] : steps) {
+        const int from = static_cast<int>(((by > 0 ? at : at + by) % kDay + kDay) % kDay);
+        const int until = from + static_cast<int>(by > 0 ? by : -by);
+        const char* reason = by > 0 ? "skipped-hour" : "repeated-hour";
+        for (int row = 1; row < table.rowCount(); ++row) {
+            const std::string start = table.cell(store::ScheduleRow::kStartTime, row);
+            const std::optional<int> second = cellSecond(
+                text::trimText(start).empty() ? table.cell(store::ScheduleRow::kStopTime, row)
+                                              : start);
+            if (!second || *second < from || *second >= until ||
+                text::trimText(table.cell(store::ScheduleRow::kFile, row)).empty()) {
+                continue;
+            }
+            const auto named = std::find_if(problems.begin(), problems.end(),
+                                            [row](const auto& p) { return p.row == row; });
+            if (named == problems.end()) {
+                problems.push_back(
+                    {row, reason, 0, table.cell(store::ScheduleRow::kFile, row), *second});
+            } else if (named->reason == scheduler::left_reason::kLate) {
+                named->reason = reason;
+            }
+        }
+    }
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
 }
 
 }  // namespace
@@ -106,6 +139,8 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     settings.firstPassOnly = true;
     settings.table = shownTable;
     settings.interrupted = interrupted;
+    // The day as the wall clock of this zone runs it: summer time skips or repeats an hour.
+    settings.jumps = zoneSteps(settings.start, settings.end);
     SimulatedDay day(settings);
 
     DayCheck check;
@@ -166,6 +201,7 @@ DayCheck runDayCheck(const fs::path& programDirectory, std::chrono::year_month_d
     for (auto& [row, bar] : bars) {
         check.bars.push_back(bar);
     }
+    nameZoneHours(settings.jumps, day.table(), check.problems);
     return check;
 }
 

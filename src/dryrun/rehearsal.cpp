@@ -15,6 +15,7 @@
 #include "dryrun/day_check.h"
 #include "dryrun/day_run.h"
 #include "dryrun/simulated_day.h"
+#include "dryrun/zone_steps.h"
 
 namespace orvessa::dryrun {
 namespace {
@@ -317,6 +318,11 @@ int rehearseDay(const Options& options, std::ostream& out,
     settings.end = options.end;
     settings.lengths = options.lengths;
     settings.jumps = options.jumps;
+    // The wall clock of this zone steps at summer time as the PC's does; a --jump given for the
+    // same second stands.
+    for (const auto& [at, by] : zoneSteps(options.start, options.end)) {
+        settings.jumps.emplace(at, by);
+    }
     settings.emergencies = options.emergencies;
     settings.announcements = options.announcements;
     settings.interrupted = interrupted;

@@ -102,8 +102,8 @@ TEST_F(Rehearsal, RealMediaIsMeasuredAndWhatCannotPlayGoesToTheShell) {
             "2026-12-14 08:00:04 stop row=1",
             "2026-12-14 12:00:00 play row=2 kind=page path=http://intranet/notice.html",
             "2026-12-14 12:10:00 stop row=2",
-            // The stop time cuts after the tick's play request: the next row starts a second on.
-            "2026-12-14 12:10:01 play row=3 kind=shell path=" + dir() + "/docs/plan.ppt",
+            // The next row, due at the second the page is stopped, starts in that second.
+            "2026-12-14 12:10:00 play row=3 kind=shell path=" + dir() + "/docs/plan.ppt",
             "2026-12-14 12:20:00 stop row=3",
             "2026-12-14 12:20:01 end-of-table",
         }));
@@ -271,6 +271,50 @@ TEST_F(Rehearsal, AJumpOfTheClockIsShownAndARowPlaysOnce) {
         EXPECT_TRUE(with({"--jump", bad}).empty());
         EXPECT_EQ(status, 2) << bad;
     }
+}
+
+// The rehearsal runs the wall clock of the zone it is given, as the PC does: the hour summer time
+// skips is jumped over and its bell left behind, the hour it repeats rings once, and the check of
+// each day names the rows timed in such an hour.
+TEST_F(Rehearsal, SummerTimeSkipsAndRepeatsAnHourAsThePcsClockDoes) {
+    if (!fs::exists("/usr/share/zoneinfo/Europe/Berlin")) {
+        GTEST_SKIP() << "no time zone data";
+    }
+    const char* was = getenv("TZ");
+    const std::string saved = was != nullptr ? was : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    file("AUDIO/bell.wav");
+    // 2027-03-28 and 2027-10-31 are Sundays.
+    write(7, {{"02:30:00", "bell.wav", ""}, {"03:00:30", "bell.wav", ""}});
+    const std::string bell = " kind=media path=" + audio() + "bell.wav length=2.0";
+    const Lines spring = run({"--start", "2027-03-28 01:59:58", "--end", "2027-03-28 03:01:00",
+                              "--length", "bell.wav=2"});
+    const Lines autumn = run({"--start", "2027-10-31 02:29:58", "--end", "2027-10-31 03:01:00",
+                              "--length", "bell.wav=2"});
+    const Lines springCheck = run({"--check", "--date", "2027-03-28", "--length", "bell.wav=2"});
+    const Lines autumnCheck = run({"--check", "--date", "2027-10-31", "--length", "bell.wav=2"});
+    const Lines winterCheck = run({"--check", "--date", "2027-01-03", "--length", "bell.wav=2"});
+    if (was != nullptr) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    EXPECT_EQ(spring,
+              (Lines{"2027-03-28 01:59:58 start table=zxsj7.log rows=2 stop-day=no",
+                     "2027-03-28 03:00:00 clock-jump from=02:00:00 to=03:00:00",
+                     "2027-03-28 03:00:00 skip row=1 reason=late",
+                     "2027-03-28 03:00:30 play row=2" + bell, "2027-03-28 03:00:34 stop row=2",
+                     "2027-03-28 03:00:35 end-of-table"}));
+    EXPECT_EQ(autumn,
+              (Lines{"2027-10-31 02:29:58 start table=zxsj7.log rows=2 stop-day=no",
+                     "2027-10-31 02:30:00 play row=1" + bell, "2027-10-31 02:30:04 stop row=1",
+                     "2027-10-31 02:00:00 clock-jump from=03:00:00 to=02:00:00",
+                     "2027-10-31 03:00:30 play row=2" + bell, "2027-10-31 03:00:34 stop row=2",
+                     "2027-10-31 03:00:35 end-of-table"}));
+    // The check names the row at the second it was left, as every row it leaves behind.
+    EXPECT_EQ(springCheck, (Lines{"2027-03-28 03:00:00 skip row=1 reason=skipped-hour"}));
+    EXPECT_EQ(autumnCheck, (Lines{"2027-10-31 02:30:00 skip row=1 reason=repeated-hour"}));
+    EXPECT_TRUE(winterCheck.empty());
 }
 
 // A step of the clock under a minute over two bells 15 s apart: both ring, the second as the

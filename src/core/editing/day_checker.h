@@ -16,7 +16,8 @@ namespace orvessa::editing {
 struct DayProblem {
     int row = 0;  // 0 for the day's table itself
     // "missing", or why the row was left: late, still-playing, stop-before-start,
-    // after-unplayed-timed, empty, bad-time, shutdown; "no-table" when the day's table does not
+    // after-unplayed-timed, empty, bad-time, shutdown; skipped-hour or repeated-hour for a row
+    // timed in an hour summer time skips or repeats; "no-table" when the day's table does not
     // exist.
     std::string reason;
     int byRow = 0;  // the row that kept the clock from this one; 0 for none

@@ -107,6 +107,12 @@ std::string problemReasonText(const DayProblem& p) {
     if (p.reason == "emergency") {
         return "紧急广播期间，未播出";
     }
+    if (p.reason == "skipped-hour") {
+        return "夏令时开始，时钟跳过这一小时，未能播出";
+    }
+    if (p.reason == "repeated-hour") {
+        return "夏令时结束，这一小时出现两次，只在第一次播出";
+    }
     if (p.reason == "no-table") {
         return "作息时间表不存在，该日不播出任何内容：" + p.path;
     }

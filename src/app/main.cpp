@@ -89,8 +89,7 @@ int main(int argc, char** argv) {
             problem = panicKey.warning();
         }
         if (!problem.isEmpty()) {
-            platform.failures.record({"emergency key not usable", problem.toStdString()});
-            system->engine().line(system::StatusLine::Hint).setText("  ☆ " + problem.toStdString());
+            alerts.keyUnusable(problem.toStdString());
         }
     };
     grabPanicKey();

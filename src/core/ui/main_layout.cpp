@@ -70,11 +70,21 @@ void MainLayout::layOut(int W, int H) {
     weekChoice.top = line.top - 41;
     weekChoice.left = grid.left;
     weekChoice.width = grid.width;
+    // The banner's band, taken from the grid's and the column's tops.
+    const int band = bannerShown ? kBannerHeight : 0;
+    banner = {0, grid.top - 10, W, band};
+    grid.top += band;
+    grid.height = std::max(0, grid.height - band);
+    for (model::Rect* r : {&columnFrame, &playList, &picture, &libraryList}) {
+        r->top += band;
+        r->height = std::max(0, r->height - band);
+    }
 }
 
 int MainLayout::weekSettingGridHeight() const {
     // The line's place less 110, as designed, but never over the week choice below the grid.
-    return std::max(0, std::min(line.top - 110, weekChoice.top - grid.top - 4));
+    const int band = bannerShown ? kBannerHeight : 0;
+    return std::max(0, std::min(line.top - 110 - band, weekChoice.top - grid.top - 4));
 }
 
 }  // namespace orvessa::ui

@@ -12,6 +12,13 @@ struct MainLayout {
     static constexpr int kDesignedWidth = 708;
     static constexpr int kDesignedHeight = 492;
 
+    // The emergency's banner, while it shows: a band of its own across the window below the
+    // toolbar, the grid and the column beside it moved down to make room, so that it covers
+    // neither the table nor a button.
+    static constexpr int kBannerHeight = 50;
+    bool bannerShown = false;
+    model::Rect banner{0, 74, kDesignedWidth, 0};
+
     // The grid's height in pixels when the week setting has shrunk it; 0 while as designed.
     int gridHeight = 0;
     model::Rect timePanel{552, 234, 144, 34};   // clockText

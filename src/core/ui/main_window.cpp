@@ -150,6 +150,7 @@ void MainWindow::requestClose() {
 }
 
 void MainWindow::resize(int width, int height) {
+    layout.bannerShown = emergencyBanner.visible();
     layout.layOut(width, height);
     layout.layOut(width, height);
 }

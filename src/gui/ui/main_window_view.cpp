@@ -44,10 +44,6 @@ QRect designed(int left, int top, int width, int height) {
 // The holiday panel's OK, under its list.
 constexpr model::Rect kOkInPanel{420, 288, 71, 25};
 
-// The emergency's bar, its bottom on the grid's top edge: it lies over the foot of the toolbar
-// rather than moving the window's fixed places.
-constexpr int kBannerHeight = 36;
-
 }  // namespace
 
 MainWindowView::MainWindowView(ui::MainWindow& model, QWidget* parent)
@@ -247,30 +243,35 @@ void MainWindowView::buildEmergencyBanner(QWidget* client) {
     m_emergencyBanner = new QFrame(client);
     m_emergencyBanner->setObjectName(toQt(banner.name()) + QStringLiteral("Bar"));
     auto* row = new QHBoxLayout(m_emergencyBanner);
-    row->setContentsMargins(10, 3, 6, 3);
+    row->setContentsMargins(10, 2, 6, 2);
     auto* text = new QLabel(m_emergencyBanner);
+    m_emergencyText = text;
     text->setObjectName(toQt(banner.name()));
     QFont bold = systemFont(QStringLiteral("宋体"), 15);
     bold.setBold(true);
     text->setFont(bold);
-    // A long reason after the banner's text is cut at the button, not pushed under it.
-    text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A long reason goes on a second line; the text never pushes the button away.
+    text->setWordWrap(true);
+    text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     row->addWidget(text, 1);
     auto* end = new QPushButton(m_emergencyBanner);
+    m_emergencyEnd = end;
     end->setFont(systemFont(QStringLiteral("宋体"), 12));
     end->setFocusPolicy(Qt::NoFocus);
     bindButton(m_model.endEmergencyButton, end);
     row->addWidget(end);
     auto sync = [this, &banner, text] {
-        text->setText(toQt(banner.text()));
         text->setToolTip(toQt(banner.text()));
         m_emergencyBanner->setStyleSheet(
             QStringLiteral("#%1 { background: %2; } QLabel { color: white; }")
                 .arg(m_emergencyBanner->objectName(), cssColor(banner.color())));
-        m_emergencyBanner->setVisible(banner.visible());
-        if (banner.visible()) {
-            m_emergencyBanner->raise();
+        // The banner's band is the layout's: shown or gone, the grid moves.
+        if (banner.visible() != m_emergencyShown) {
+            m_emergencyShown = banner.visible();
+            applyLayout();
         }
+        m_emergencyBanner->setVisible(banner.visible());
+        fitEmergencyText();
     };
     sync();
     m_connections.emplace_back(&banner.changed, banner.changed.connect(sync));
@@ -278,12 +279,43 @@ void MainWindowView::buildEmergencyBanner(QWidget* client) {
 }
 
 void MainWindowView::placeEmergencyBanner() {
-    // Over the foot of the grid, where a day's table leaves blank rows: the toolbar, the clock
-    // and the rows about to come stay in sight.
-    const int gridHeight =
-        m_model.layout.gridHeight > 0 ? m_model.layout.gridHeight : m_model.layout.grid.height;
-    const int top = m_model.layout.grid.top + gridHeight - kBannerHeight;
-    m_emergencyBanner->setGeometry(0, top, centralWidget()->width(), kBannerHeight);
+    // The layout works from the outer width, which the frame makes wider than the client area
+    // the banner spans.
+    const model::Rect& r = m_model.layout.banner;
+    m_emergencyBanner->setGeometry(r.left, r.top, std::min(r.width, centralWidget()->width()),
+                                   r.height > 0 ? r.height : ui::MainLayout::kBannerHeight);
+    fitEmergencyText();
+}
+
+void MainWindowView::fitEmergencyText() {
+    if (m_emergencyText == nullptr || !m_model.emergencyBanner.visible()) {
+        return;
+    }
+    // The room the row leaves the text beside the button, known before the row is laid out (it
+    // is not while the window is hidden).
+    const auto* row = static_cast<QHBoxLayout*>(m_emergencyBanner->layout());
+    const QRect room =
+        m_emergencyBanner->contentsRect()
+            .marginsRemoved(row->contentsMargins())
+            .adjusted(0, 0, -(m_emergencyEnd->sizeHint().width() + row->spacing()), 0);
+    const QString text = toQt(m_model.emergencyBanner.text());
+    QFont font = m_emergencyText->font();
+    for (int size = 15; size >= 11; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).boundingRect(room, Qt::TextWordWrap, text).height() <=
+            room.height()) {
+            m_emergencyText->setFont(font);
+            m_emergencyText->setText(text);
+            return;
+        }
+    }
+    // Longer still (a very long file name): the start and the end stay, the middle gives way.
+    const QFontMetrics metrics(font);
+    const int lines = std::max(1, room.height() / metrics.lineSpacing());
+    m_emergencyText->setFont(font);
+    // A wrapped line breaks before the width is used up: each line leaves a few characters.
+    const int width = lines * (room.width() - 4 * metrics.averageCharWidth());
+    m_emergencyText->setText(metrics.elidedText(text, Qt::ElideMiddle, std::max(0, width)));
 }
 
 void MainWindowView::buildHolidayPanel(QWidget* client) {

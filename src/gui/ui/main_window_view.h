@@ -6,6 +6,7 @@
 
 #include "core/ui/main_window.h"
 
+class QLabel;
 class QTableWidget;
 class QMenu;
 class QButtonGroup;
@@ -36,6 +37,8 @@ private:
     void buildHolidayPanel(QWidget* client);
     void buildEmergencyBanner(QWidget* client);
     void placeEmergencyBanner();
+    // The banner's whole text in its place: wrapped, at the largest size that lets it fit.
+    void fitEmergencyText();
     void buildTray();
     void buildShortcuts();
     void syncGrid();
@@ -48,6 +51,9 @@ private:
     QTableWidget* m_grid = nullptr;
     QButtonGroup* m_weekButtons = nullptr;
     QWidget* m_emergencyBanner = nullptr;
+    QLabel* m_emergencyText = nullptr;
+    QWidget* m_emergencyEnd = nullptr;
+    bool m_emergencyShown = false;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     bool m_syncingGrid = false;

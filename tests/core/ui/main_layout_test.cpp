@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace orvessa::ui {
 namespace {
 
@@ -47,6 +49,42 @@ TEST(MainLayout, ALargerWindowGivesTheGridTheRoom) {
     EXPECT_EQ(l.columnFrame.height, 700 - 335);
     EXPECT_EQ(l.hide.left + l.hide.width, l.quit.left - 15);
     EXPECT_LE(l.grid.top + l.weekSettingGridHeight(), l.weekChoice.top);
+}
+
+bool overlap(const Rect& a, const Rect& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+}
+
+TEST(MainLayout, TheEmergencyBannerTakesABandOfItsOwn) {
+    for (const auto& [w, h] : {std::pair{MainLayout::kDesignedWidth, MainLayout::kDesignedHeight},
+                               std::pair{1024, 740}, std::pair{640, 460}}) {
+        MainLayout l;
+        l.bannerShown = true;
+        for (int run = 0; run < 2; ++run) {
+            l.layOut(w, h);
+        }
+        EXPECT_EQ(l.banner.width, w);
+        EXPECT_EQ(l.banner.height, MainLayout::kBannerHeight);
+        EXPECT_GE(l.banner.top, l.toolbarHost.top + l.toolbarHost.height);
+        for (const Rect& r : {l.grid, l.columnFrame, l.picture, l.playList, l.libraryList, l.clock,
+                              l.insert, l.add, l.remove, l.up, l.down, l.save, l.hide, l.quit,
+                              l.nowPlayingBox, l.weekChoice, l.line}) {
+            EXPECT_FALSE(overlap(l.banner, r)) << w << "x" << h << ": " << r.left << "," << r.top
+                                               << " " << r.width << "x" << r.height;
+        }
+        EXPECT_LE(l.grid.top + l.weekSettingGridHeight(), l.weekChoice.top);
+
+        // Gone again, everything is where it was.
+        MainLayout plain;
+        l.bannerShown = false;
+        for (int run = 0; run < 2; ++run) {
+            l.layOut(w, h);
+            plain.layOut(w, h);
+        }
+        EXPECT_EQ(l.grid, plain.grid);
+        EXPECT_EQ(l.picture, plain.picture);
+    }
 }
 
 }  // namespace

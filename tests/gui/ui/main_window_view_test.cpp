@@ -251,6 +251,45 @@ private slots:
         QVERIFY(label1->styleSheet().contains(QStringLiteral("#ff0000")));
     }
 
+    // The emergency's banner takes a band of its own: it covers no button and no row, and its
+    // whole text shows at the usual window sizes.
+    void theEmergencyBannerCoversNothingAndShowsItsWholeText() {
+        auto model = makeModel();
+        gui::MainWindowView view(*model);
+        model->showFromTray();
+        const std::string text =
+            "紧急广播中　10:00:30 起　发起：wang@console:192.168.100.200　作息表已停止　"
+            "警报声文件不存在，已改用内置警报声：/home/广播室/媒体库/AUDIO/警报声/防空警报.mp3";
+        model->emergencyBanner.setText(text);
+        model->emergencyBanner.setVisible(true);
+        auto* bar = view.findChild<QWidget*>(QStringLiteral("emergencyBannerBar"));
+        auto* label = view.findChild<QLabel*>(QStringLiteral("emergencyBanner"));
+        QVERIFY(bar != nullptr && label != nullptr);
+        for (const QSize size : {QSize(700, 438), QSize(1016, 700), QSize(800, 520)}) {
+            view.resize(size.width(), size.height() + view.menuBar()->height());
+            QCoreApplication::processEvents();
+            QVERIFY(bar->isVisible());
+            QVERIFY(view.centralWidget()->rect().contains(bar->geometry()));
+            for (QAbstractButton* b : view.centralWidget()->findChildren<QAbstractButton*>()) {
+                if (b->isVisible() && !bar->isAncestorOf(b) && b->parentWidget() != nullptr &&
+                    b->parentWidget() == view.centralWidget()) {
+                    QVERIFY2(!bar->geometry().intersects(b->geometry()),
+                             qPrintable(b->objectName() + QStringLiteral(" is covered")));
+                }
+            }
+            auto* grid = view.findChild<QTableWidget*>();
+            QVERIFY(!bar->geometry().intersects(grid->geometry()));
+            QCOMPARE(label->text(), gui::toQt(text));
+            const QRect needed =
+                QFontMetrics(label->font())
+                    .boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text());
+            QVERIFY2(needed.height() <= label->contentsRect().height(),
+                     qPrintable(QStringLiteral("%1 by %2").arg(size.width()).arg(size.height())));
+        }
+        model->emergencyBanner.setVisible(false);
+        QVERIFY(!bar->isVisible());
+    }
+
     void closingHidesAndTheTrayBringsTheWindowBack() {
         auto model = makeModel();
         gui::MainWindowView view(*model);

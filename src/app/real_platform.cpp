@@ -95,7 +95,8 @@ RealPlatform::RealPlatform()
       programDirectory(backends::openProgramDirectory(std::cerr)),
       instance(programDirectory, &failures),
       dayChecker(dayCheckerOf(programDirectory)),
-      unattendedStart(backends::LinuxUnattendedStart::placesOfThisProcess(), &fileSync) {}
+      unattendedStart(backends::LinuxUnattendedStart::placesOfThisProcess(), &fileSync),
+      wakeAlarm(backends::LinuxWakeAlarm::placesOfThisProcess(), &fileSync) {}
 
 system::PlatformServices RealPlatform::services() {
     // The volume is the broadcast pipeline's own.
@@ -110,6 +111,7 @@ system::PlatformServices RealPlatform::services() {
     s.calendarReader = &calendarReader;
     s.clockSync = &clockSync;
     s.unattendedStart = &unattendedStart;
+    s.wakeAlarm = &wakeAlarm;
     s.fileSync = &fileSync;
     s.consoleSecrets = &consoleSecrets;
     s.consoleCertificates = &consoleCertificates;

@@ -14,6 +14,7 @@
 #include "backends/linux/linux_processes.h"
 #include "backends/linux/linux_single_instance.h"
 #include "backends/linux/linux_unattended_start.h"
+#include "backends/linux/linux_wake_alarm.h"
 #include "backends/linux/openssl_certificates.h"
 #include "backends/linux/sodium_secrets.h"
 #include "backends/linux/temporary_folder.h"
@@ -80,6 +81,8 @@ public:
     backends::IcalCalendarReader calendarReader;
     backends::LinuxClockSync clockSync;
     backends::LinuxUnattendedStart unattendedStart;
+    // The wake time, where the package's shutdown helper finds it.
+    backends::LinuxWakeAlarm wakeAlarm;
     // The web console's password hashes and tokens, and its certificate: for its page in the
     // options and for the console itself.
     backends::SodiumSecrets consoleSecrets;

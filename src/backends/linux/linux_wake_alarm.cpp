@@ -77,12 +77,12 @@ std::string LinuxWakeAlarm::keep(const std::optional<platform::LocalDateTime>& a
 std::string LinuxWakeAlarm::unavailable() const {
     std::error_code ec;
     if (!fs::exists(m_places.systemRoot / kRtcAlarm, ec)) {
-        return "这台电脑的实时时钟不能定时开机（没有 /sys/class/rtc/rtc0/wakealarm）。";
+        return "这台电脑的时钟不能定时开机";
     }
     if (!fs::exists(m_places.systemRoot / kHelper, ec) ||
         // Enabled is a link in the target's folder, whatever it points at from here.
         !fs::exists(fs::symlink_status(m_places.systemRoot / kEnabledUnit, ec))) {
-        return "定时开机组件没有安装或没有启用（orvessa-wake.service，见说明书“无人值守”）。";
+        return "定时开机组件没有安装或没有启用（见说明书“无人值守”）";
     }
     return {};
 }

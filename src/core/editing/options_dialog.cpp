@@ -67,6 +67,19 @@ OptionsDialog::OptionsDialog(store::SystemConfig& config, store::LiveSettings& s
              &playOrderGroup, &endActionGroup, &shutdownOffBox, &volumeSlider}) {
         c->changed.connect([this] { updateSettings(); });
     }
+    // Whether the PC powers off, and so whether it must power on again.
+    for (model::Control* c :
+         std::initializer_list<model::Control*>{&endActionGroup, &shutdownOffBox}) {
+        c->changed.connect([this] { updateWake(); });
+    }
+    wakeMarginBox.setVisible(m_services.wake != nullptr);
+    wakeLine.setVisible(m_services.wake != nullptr);
+    if (m_services.wake != nullptr) {
+        wakeMarginBox.setPosition(m_services.wake->margin());
+        m_services.wake->changed.connect([this] { showWake(); });
+        showWake();
+    }
+    wakeMarginBox.setHandler([this] { wakeMarginChanged(); });
 
     volumeSlider.setHandler([this] { volumeChanged(); });
     chooseFileButton.setHandler([this] { chooseFile(); });
@@ -138,6 +151,31 @@ void OptionsDialog::prepareOpening(bool canMoveUp, bool canMoveDown) {
     }
     // And alerts.conf, by hand after the page refused to write over a damaged one.
     m_alertsPage->reload();
+    // And the tables and the calendar, which decide the next wake time.
+    updateWake();
+}
+
+void OptionsDialog::updateWake() {
+    if (m_services.wake != nullptr) {
+        m_services.wake->update();
+    }
+}
+
+void OptionsDialog::showWake() {
+    wakeLine.setColor(m_services.wake->warning() ? model::kRed : model::kBlack);
+    wakeLine.setText(m_services.wake->line());
+}
+
+void OptionsDialog::wakeMarginChanged() {
+    scheduler::WakeKeeper* wake = m_services.wake;
+    if (wake == nullptr || wakeMarginBox.position() == wake->margin()) {
+        return;
+    }
+    if (const std::string problem = wake->setMargin(wakeMarginBox.position()); !problem.empty()) {
+        m_services.host.messageBox("定时开机的提前时间未能保存：\r\r" + problem, "错误信息",
+                                   MessageIcon::Error, MessageButtons::Ok);
+        wakeMarginBox.setPosition(wake->margin());
+    }
 }
 
 void OptionsDialog::autostartChanged() {
@@ -240,6 +278,7 @@ void OptionsDialog::saveShutdownTimes() {
     m_config.setEntry(SystemConfig::kShutdownTimeOne, *one);
     m_config.setEntry(SystemConfig::kShutdownTimeTwo, *two);
     m_services.saveConfiguration();
+    updateWake();
 }
 
 void OptionsDialog::applyEndAction() {
@@ -247,6 +286,8 @@ void OptionsDialog::applyEndAction() {
         m_config.setEntry(SystemConfig::kEndOfDayAction,
                           text::decimalText(endActionGroup.itemIndex()));
         m_services.saveConfiguration();
+        // A stop day powers off by the stored choice.
+        updateWake();
     }
 }
 

@@ -17,6 +17,7 @@
 #include "core/platform/host.h"
 #include "core/platform/media_device.h"
 #include "core/platform/unattended_start.h"
+#include "core/scheduler/wake_time.h"
 #include "core/store/file_sync.h"
 #include "core/store/live_settings.h"
 #include "core/store/system_config.h"
@@ -45,6 +46,8 @@ struct OptionsServices {
     // The media library, from which the emergency page's relative paths are read; the program
     // directory when not given.
     std::function<std::string()> libraryDirectory = {};
+    // Keeps the time the PC powers itself on; without it "定时开机" is not offered.
+    scheduler::WakeKeeper* wake = nullptr;
 };
 
 // The options dialog: five pages of settings, one for the web console where its secrets are
@@ -63,6 +66,9 @@ public:
     static constexpr const char* kAutostartNote =
         "勾选后，每次登录桌面时自动运行本系统。电脑断电或关机后要自动恢复播出，还需设置自动登录，"
         "见说明书“无人值守”一节。";
+    static constexpr const char* kWakeTitle = "定时开机";
+    static constexpr const char* kWakeMarginBefore = "第一个定时项目前";
+    static constexpr const char* kWakeMarginAfter = "分钟自动开机";
     static constexpr const char* kShutdownHint =
         "系统设置中可设当天所有项目播完后5分钟为默认自动关机时间";
 
@@ -113,6 +119,13 @@ public:
         "autostart", model::CommandKind::CheckBox, "开机自动启动", "",
         "登录桌面时自动运行本系统；无人值守的电脑还需设置自动登录（见说明书）"};
 
+    // While the system powers the PC off, it powers on again this many minutes before the next
+    // broadcast day's first bell; the line says when that is, or in red why it will not.
+    model::TrackBar wakeMarginBox{"wakeMarginBox", scheduler::kMinWakeMarginMinutes,
+                                  scheduler::kMaxWakeMarginMinutes,
+                                  scheduler::kDefaultWakeMarginMinutes};
+    model::TextControl wakeLine{"wakeLine"};
+
     // --- "结束方式": what follows the last item of the day.
     model::RadioGroup endActionGroup{
         "endActionGroup",
@@ -146,6 +159,10 @@ private:
     void shutdownOffChanged();
     void saveShutdownTimes();
     void autostartChanged();
+    void wakeMarginChanged();
+    // What the wake time depends on changed: it is worked out again.
+    void updateWake();
+    void showWake();
     void applyEndAction();
     void applyAccess();
     void closeDialog();

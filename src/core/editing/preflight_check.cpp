@@ -122,6 +122,7 @@ std::string problemReasonText(const DayProblem& p) {
 PreflightCheck::PreflightCheck(PreflightServices services)
     : Window("PreflightCheck", "预演检查"), m_s(std::move(services)) {
     clockLine.setVisible(false);
+    wakeLine.setVisible(false);
     closeButton.setHandler([this] { endModal(model::ModalResult::Closed); });
     problemList.doubleClicked.connect([this] {
         const int index = problemList.itemIndex();
@@ -152,6 +153,12 @@ void PreflightCheck::open() {
 void PreflightCheck::showClockWarning(const std::string& warning) {
     clockLine.setText(text::trimText(warning));
     clockLine.setVisible(!clockLine.text().empty());
+}
+
+void PreflightCheck::showWake(const std::string& line, bool warning) {
+    wakeLine.setColor(warning ? model::kRed : model::kBlack);
+    wakeLine.setText(line);
+    wakeLine.setVisible(!line.empty());
 }
 
 void PreflightCheck::dateChanged(year_month_day date) {

@@ -70,6 +70,9 @@ public:
     model::TextControl clockLine{"clockLine", "", model::kRed};
     // Under it while the PC would not come back broadcasting after a power cut by itself.
     model::TextControl startLine{"startLine", "", model::kRed};
+    // Under it while the system powers the PC off: when it powers on again, or in red why it
+    // will not.
+    model::TextControl wakeLine{"wakeLine", "", model::kRed};
     model::ListBox problemList{"problemList"};  // one line a problem
     model::Command closeButton{"closeButton", model::CommandKind::Button, "关闭(&C)"};
 
@@ -84,6 +87,8 @@ public:
     // The system's clock warning was set, changed or cleared (empty): the line under the
     // summary shows it while it is set.
     void showClockWarning(const std::string& warning);
+    // The wake time's line, a warning or not; hidden while it is empty.
+    void showWake(const std::string& line, bool warning);
     // A problem or a bar double-clicked: its row becomes the grid's selection, and the dialog
     // closes so the operator sees it.
     void showRow(int row);

@@ -218,17 +218,18 @@ std::string WakeKeeper::line() const {
     if (!m_plan) {
         return none + "今后8天内没有要播出的定时项目。";
     }
+    const std::string when =
+        dayText(m_plan->wake) + " " +
+        text::TimeOfDay(m_plan->wake.hour, m_plan->wake.minute, m_plan->wake.second).clockText();
+    // The time is said all the same: the operator who switches the PC on by hand needs it.
     if (!m_keepError.empty()) {
-        return none + "定时开机时间未能保存：" + m_keepError;
+        return none + "开机时间未能保存（" + m_keepError + "）。本应在 " + when + " 开机。";
     }
     if (!m_unavailable.empty()) {
-        return none + m_unavailable;
+        return none + m_unavailable + "。本应在 " + when + " 开机。";
     }
-    return "下次定时开机：" + dayText(m_plan->wake) + " " +
-           text::TimeOfDay(m_plan->wake.hour, m_plan->wake.minute, m_plan->wake.second)
-               .clockText() +
-           "（" + m_plan->plan.tableFileName() + " 第一个定时项目 " + m_plan->bell.clockText() +
-           " 前 " + std::to_string(m_margin) + " 分钟）";
+    return "下次定时开机：" + when + "（" + m_plan->plan.tableFileName() + " 第一个定时项目 " +
+           m_plan->bell.clockText() + " 前 " + std::to_string(m_margin) + " 分钟）";
 }
 
 }  // namespace orvessa::scheduler

@@ -45,6 +45,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildMainWindowSubsystems(services);
     m_startUp->create();
 
+    buildWakeKeeper(services);
     buildDialogs(services);
     buildVideoWindow(services);
     buildRecorderWindow(services);
@@ -73,6 +74,17 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     buildPreflightCheck(services);
     buildClockWatch(services);
     buildAlerts(services);
+    // The options' live choices are in place now: whether the PC powers off is known.
+    if (m_wake != nullptr) {
+        e.events().connect([this](const EngineEvent& event) {
+            if (event.kind == EngineEvent::Kind::TableSaved) {
+                m_wake->update();
+            } else {
+                m_wake->follow();
+            }
+        });
+        m_wake->update();
+    }
     if (e.failureRecord() != nullptr) {
         scheduler::recordTimerFailures(*e.failureRecord(), services.clock,
                                        {{f.name(), f.broadcastTimer},
@@ -118,7 +130,8 @@ void OrvessaSystem::buildDialogs(PlatformServices& services) {
                                  .consoleSecrets = services.consoleSecrets,
                                  .consoleCertificates = services.consoleCertificates,
                                  .fileSync = services.fileSync,
-                                 .libraryDirectory = [&e] { return e.libraryDirectory(); }});
+                                 .libraryDirectory = [&e] { return e.libraryDirectory(); },
+                                 .wake = m_wake.get()});
     m_windows.push_back(m_optionsDialog.get());
     if (editing::ConsolePage* console = m_optionsDialog->consolePage()) {
         m_windows.push_back(&console->accountDialog());
@@ -195,6 +208,10 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     f.preflightItem.setHandler([this, start = services.unattendedStart] {
         if (start != nullptr) {
             editing::showUnattendedStart(m_preflight->startLine, *start);
+        }
+        if (m_wake != nullptr) {
+            m_wake->update();
+            m_preflight->showWake(m_wake->poweringOff() ? m_wake->line() : "", m_wake->warning());
         }
         m_preflight->open();
     });
@@ -393,7 +410,13 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                 m_dayPlanner->reload();
                 return m_dayPlanner->planFor(platform::dateOf(day));
             },
-            [&e] { e.flush(); }});
+            [this, &e] {
+                // The wake time as of the moment the power goes.
+                if (m_wake != nullptr) {
+                    m_wake->update();
+                }
+                e.flush();
+            }});
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
@@ -466,16 +489,23 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     });
 }
 
-        // What rang today before a restart rings no second time and is not called left behind.
-        const platform::LocalDateTime now = services.clock.now();
-        std::vector<scheduler::BroadcastEvent> today;
-        for (const std::string& line : e.dayLines(now.year, now.month, now.day)) {
-            if (std::optional<scheduler::BroadcastEvent> event = scheduler::as_run::parse(line)) {
-                today.push_back(std::move(*event));
-            }
-        }
-        m_broadcastClock->remember(today);
-        m_journal->remember(today);
+// The time the PC powers itself on, kept from the start and before each power-off; worked out
+// again as the days pass, the tables are saved and the options change.
+void OrvessaSystem::buildWakeKeeper(PlatformServices& services) {
+    if (services.wakeAlarm == nullptr) {
+        return;
+    }
+    system::BroadcastEngine& e = *m_engine;
+    m_wake = std::make_unique<scheduler::WakeKeeper>(scheduler::WakeServices{
+        .clock = services.clock,
+        .alarm = *services.wakeAlarm,
+        .programDirectory = e.programDirectory(),
+        .planFor = [this](std::chrono::year_month_day day) { return m_dayPlanner->planFor(day); },
+        .powersOff = [&e] { return scheduler::powersOff(e.settings(), e.config()); },
+        .fileSync = services.fileSync,
+        .failures = e.failureRecord()});
+}
+
 // The emergency and the notices, on their own device. Last, so that an emergency that was on
 // when the program went down finds everything it silences there.
 void OrvessaSystem::buildAlerts(PlatformServices& services) {

@@ -27,6 +27,7 @@
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
+#include "core/scheduler/wake_time.h"
 #include "core/skins/skin_engine.h"
 #include "core/store/day_planner.h"
 #include "core/system/broadcast_engine.h"
@@ -77,6 +78,8 @@ public:
     scheduler::ClockWatch* clockWatch() { return m_clockWatch.get(); }
     alerts::Alerts& alerts() { return *m_alerts; }
     alerts::AnnouncementDialog& announcementDialog() { return *m_announcementDialog; }
+    // Null when the system was started without a wake alarm.
+    scheduler::WakeKeeper* wakeKeeper() { return m_wake.get(); }
 
     // The windows in the order they were created.
     const std::vector<model::Window*>& windows() const { return m_windows; }
@@ -97,6 +100,7 @@ private:
     void buildPreflightCheck(PlatformServices& services);
     void buildClockWatch(PlatformServices& services);
     void buildAlerts(PlatformServices& services);
+    void buildWakeKeeper(PlatformServices& services);
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 
@@ -137,6 +141,8 @@ private:
     std::unique_ptr<alerts::AnnouncementDialog> m_announcementDialog;
     std::unique_ptr<alerts::Alerts> m_alerts;
     std::vector<model::Window*> m_windows;
+    // Last made gone first: the options dialog and the pre-flight check follow it.
+    std::unique_ptr<scheduler::WakeKeeper> m_wake;
 };
 
 }  // namespace orvessa::system

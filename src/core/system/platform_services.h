@@ -18,6 +18,7 @@
 #include "core/platform/skin_look.h"
 #include "core/platform/system_services.h"
 #include "core/platform/unattended_start.h"
+#include "core/platform/wake_alarm.h"
 #include "core/scheduler/broadcast_record.h"
 #include "core/skins/skin_store.h"
 #include "core/store/file_sync.h"
@@ -60,6 +61,9 @@ struct PlatformServices {
     // Starts the system at login; without it the options offer no "开机自动启动" and the
     // pre-flight check says nothing of it.
     platform::UnattendedStart* unattendedStart = nullptr;
+    // Where the time the PC powers itself on is kept; without it the system keeps none, and
+    // neither the options nor the pre-flight check speak of it.
+    platform::WakeAlarm* wakeAlarm = nullptr;
     // What every file the system replaces is flushed through, so that a power cut leaves the
     // old file or the new; none for no flush (tests, the rehearsal).
     store::FileSync* fileSync = nullptr;

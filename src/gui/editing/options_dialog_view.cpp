@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -255,11 +256,48 @@ QWidget* OptionsDialogView::shutdownPage() {
     unattendedLayout->addWidget(note);
     unattended->setVisible(m_model.autostart.visible());
     layout->addWidget(unattended);
+    layout->addWidget(wakeBox(page));
     layout->addStretch();
     layout->addLayout(
         buttonRow(page, {.commands = {&m_model.resetShutdownButton, &m_model.saveShutdownButton,
                                       &m_model.closeButton}}));
     return page;
+}
+
+QWidget* OptionsDialogView::wakeBox(QWidget* page) {
+    // Shown only where the system keeps a wake time.
+    auto* box = new QGroupBox(toQt(editing::OptionsDialog::kWakeTitle), page);
+    box->setObjectName(QStringLiteral("wakeBox"));
+    auto* layout = new QVBoxLayout(box);
+    auto* row = new QHBoxLayout;
+    auto* margin = new QSpinBox(box);
+    model::TrackBar& bar = m_model.wakeMarginBox;
+    margin->setObjectName(toQt(bar.name()));
+    margin->setRange(bar.minimum(), bar.maximum());
+    // Stored once the operator has finished typing, not at each digit.
+    margin->setKeyboardTracking(false);
+    auto sync = [&bar, margin] {
+        const QSignalBlocker quiet(margin);
+        margin->setValue(bar.position());
+        margin->setEnabled(bar.enabled());
+    };
+    sync();
+    disconnectWith(margin, bar.changed, bar.changed.connect(sync));
+    QObject::connect(margin, &QSpinBox::valueChanged, margin,
+                     [&bar](int value) { bar.setPosition(value); });
+    auto* before = new QLabel(toQt(editing::OptionsDialog::kWakeMarginBefore), box);
+    before->setBuddy(margin);
+    row->addWidget(before);
+    row->addWidget(margin);
+    row->addWidget(new QLabel(toQt(editing::OptionsDialog::kWakeMarginAfter), box));
+    row->addStretch();
+    layout->addLayout(row);
+    auto* line = new QLabel(box);
+    bindText(m_model.wakeLine, line);
+    line->setWordWrap(true);
+    layout->addWidget(line);
+    box->setVisible(bar.visible());
+    return box;
 }
 
 QWidget* OptionsDialogView::endOfDayPage() {

@@ -32,6 +32,8 @@ private:
     QWidget* volumePage();
     QWidget* pathPage();
     QWidget* shutdownPage();
+    // The wake time's margin and line, on the shutdown page.
+    QWidget* wakeBox(QWidget* page);
     QWidget* endOfDayPage();
     QWidget* passwordPage();
     // Moves the tree to `folder`; with `chosen`, as the operator's choice.

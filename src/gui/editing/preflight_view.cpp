@@ -252,6 +252,10 @@ PreflightView::PreflightView(editing::PreflightCheck& model, QWidget* parent)
     bindText(model.startLine, startLine);
     startLine->setWordWrap(true);
     layout->addWidget(startLine);
+    auto* wakeLine = new QLabel(this);
+    bindText(model.wakeLine, wakeLine);
+    wakeLine->setWordWrap(true);
+    layout->addWidget(wakeLine);
 
     m_problems = new QListWidget(this);
     bindList(model.problemList, m_problems);

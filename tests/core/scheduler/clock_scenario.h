@@ -67,6 +67,7 @@ protected:
         services.failureRecord = failures;
         services.clockSync = clockSync;
         services.dayChecker = dayChecker;
+        services.wakeAlarm = wakeAlarm;
         m_system = OrvessaSystem::start(services);
         m_system->mainWindow().setVisible(true);
         m_system->mainWindow().activate();
@@ -148,6 +149,8 @@ protected:
     // Tells the clock's synchronisation, and rehearses days, when a test gives them.
     platform::ClockSyncProbe* clockSync = nullptr;
     editing::DayChecker* dayChecker = nullptr;
+    // Keeps the wake time, when a test gives one; it must outlive m_system.
+    platform::WakeAlarm* wakeAlarm = nullptr;
     platform::LocalDateTime date{2026, 12, 9};  // a Wednesday
     TempDir m_dir;
     fakes::FakePlatform m_platform;

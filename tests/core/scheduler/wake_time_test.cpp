@@ -180,7 +180,9 @@ TEST_F(WakeTime, TheKeeperHandsTheAlarmTheTimeOnlyWhileThePcPowersOff) {
     alarm.missing = "未安装定时开机组件";
     keeper.update();
     EXPECT_TRUE(keeper.warning());
-    EXPECT_EQ(keeper.line(), "电脑自动关机后不会自动开机：未安装定时开机组件");
+    EXPECT_EQ(
+        keeper.line(),
+        "电脑自动关机后不会自动开机：未安装定时开机组件。本应在 2027-01-11 星期一 7:00:00 开机。");
 
     off = false;
     keeper.update();

@@ -466,6 +466,16 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         // What the clock and the player do becomes the engine's events, for every listener.
         m_journal = std::make_unique<scheduler::BroadcastJournal>(f.grid, e.session().tableFileName,
                                                                   services.clock, e);
+        // What rang today before a restart rings no second time and is not called left behind.
+        const platform::LocalDateTime now = services.clock.now();
+        std::vector<scheduler::BroadcastEvent> today;
+        for (const std::string& line : e.dayLines(now.year, now.month, now.day)) {
+            if (std::optional<scheduler::BroadcastEvent> event = scheduler::as_run::parse(line)) {
+                today.push_back(std::move(*event));
+            }
+        }
+        m_broadcastClock->remember(today);
+        m_journal->remember(today);
         // Today was planned by the start-up, before the journal was there to hear it.
         if (e.startUp().configurationLoaded) {
             m_journal->dayPlanned(services.clock.now(), e.session().dayPlan);

@@ -165,6 +165,14 @@ public:
         }
     }
 
+    // What the program reads back at a restart: the day's file as its writer left it.
+    std::vector<std::string> dayLines(int year, int month, int day) override {
+        if (m_life && m_life->writer) {
+            return m_life->writer->dayLines(year, month, day);
+        }
+        return {};
+    }
+
 private:
     struct Life {
         std::unique_ptr<dryrun::SimulatedMediaDevice> device;

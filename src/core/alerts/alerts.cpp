@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/alerts/notices.h"
+#include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/text/gbk.h"
 #include "core/text/paths.h"
@@ -181,7 +182,7 @@ AlertResult Alerts::startEmergency(const std::string& by) {
     m_c.timer.start(kFollowMillis);
     record("emergency on by=" + by);
     if (!notice.empty()) {
-        record("announce end file=" + notice + " reason=emergency");
+        record("announce end file=" + scheduler::as_run::fieldValue(notice) + " reason=emergency");
     }
     const store::WriteResult written =
         m_state.write({true, m_session.alert.emergencySince, m_session.alert.emergencyBy});
@@ -258,7 +259,7 @@ std::vector<std::string> Alerts::notices() const {
 }
 
 AlertResult Alerts::announce(const std::string& name, const std::string& by) {
-    const std::string fields = " file=" + name + " by=" + by;
+    const std::string fields = " file=" + scheduler::as_run::fieldValue(name) + " by=" + by;
     if (m_session.alert.emergency) {
         record("announce refused=emergency" + fields);
         return {AlertResult::Status::Emergency, "紧急广播期间不能插播"};
@@ -316,7 +317,7 @@ void Alerts::noticeOver() {
     }
     m_paused = false;
     m_c.timer.stop();
-    record("announce end file=" + name);
+    record("announce end file=" + scheduler::as_run::fieldValue(name));
     if (m_s.changed) {
         m_s.changed();
     }

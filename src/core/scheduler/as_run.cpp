@@ -155,6 +155,20 @@ std::string line(const BroadcastEvent& e) {
     return out + " path=" + printable(path);
 }
 
+std::string fieldValue(std::string_view name) {
+    if (name.find_first_of(" \t\"\\=") == std::string_view::npos) {
+        return std::string(name);
+    }
+    std::string out = "\"";
+    for (const char c : name) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
 std::optional<BroadcastEvent> parse(std::string_view line) {
     // "2026-12-14 08:00:00 start table=…": the date, the second, then the event's word.
     if (line.size() < 21 || line[4] != '-' || line[7] != '-' || line[10] != ' ' ||

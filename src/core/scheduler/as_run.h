@@ -42,6 +42,11 @@ std::string kindWord(playback::ItemKind kind);
 // Control characters (a file name may hold a line break) become "?".
 std::string line(const BroadcastEvent& event);
 
+// A name (a notice's file) as the value of a field: as it is, or in double quotes, with any quote
+// or backslash in it escaped, when it holds a blank, a quote, a backslash or "=", so that
+// nothing a name holds can pass for another field of its line ("file=\"x by=y.wav\"").
+std::string fieldValue(std::string_view name);
+
 // A line as `line` wrote it, read back: the date and second always; the event's type, table,
 // row, reason, by and path for a start, stop, missing file or row left. None for a line that
 // does not begin with a date and a second.

@@ -144,5 +144,23 @@ TEST_F(Announcement, ANoticeNamedOnAWindowsDiskIsListedReadablyAndPlays) {
     }
 }
 
+// A notice's name is quoted in its line where it could pass for another field: a file named
+// "x by=y.wav" cannot forge who played it.
+TEST_F(Announcement, ANameThatLooksLikeAFieldIsQuotedInTheRecord) {
+    notice("x by=y.wav", 5);
+    notice("say \"hi\".wav", 5);
+    start({}, "09:59:50");
+    runTo("10:00:00");
+    ASSERT_TRUE(alerts().announce("x by=y.wav", "wang@console:127.0.0.1").done());
+    runTo("10:00:10");
+    ASSERT_TRUE(alerts().announce("say \"hi\".wav", "operator@window").done());
+    runTo("10:00:20");
+    EXPECT_EQ(m_onAir.with("announce"),
+              (Log{"10:00:00 announce start file=\"x by=y.wav\" by=wang@console:127.0.0.1",
+                   "10:00:05 announce end file=\"x by=y.wav\"",
+                   "10:00:10 announce start file=\"say \\\"hi\\\".wav\" by=operator@window",
+                   "10:00:15 announce end file=\"say \\\"hi\\\".wav\""}));
+}
+
 }  // namespace
 }  // namespace orvessa::alerts

@@ -167,7 +167,7 @@ public:
 
     // What the program reads back at a restart: the day's file as its writer left it.
     std::vector<std::string> dayLines(int year, int month, int day) override {
-        if (m_life && m_life->writer) {
+        if (m_life && m_life->writer && !m_forgetful) {
             return m_life->writer->dayLines(year, month, day);
         }
         return {};
@@ -270,10 +270,13 @@ private:
     }
 
     // The planted defect: the clock forgets what it rang today, as a system started afresh
-    // does, and the rows of the relived minutes come due again.
+    // without reading the day's record back would, and the rows of the relived minutes come
+    // due again.
     void forgetRowsRung() {
         kill();
+        m_forgetful = true;
         launch();
+        m_forgetful = false;
     }
 
     void apply(const Fault& f, int64_t& stallMs) {
@@ -599,6 +602,8 @@ private:
     int64_t m_steady = 0;
     int64_t m_offset = 0;  // wall minus steady, in milliseconds
     int m_version = 0;
+    // A planted defect is starting the system now: it reads nothing back of the day.
+    bool m_forgetful = false;
     // Last, so that it goes first.
     std::unique_ptr<Life> m_life;
 };

@@ -99,6 +99,17 @@ protected:
         ASSERT_TRUE(accounts.save());
     }
 
+    // The operator wang and an operator's token for scripts; the token as shown once.
+    std::string addOperatorAndToken() {
+        std::string shown;
+        Accounts accounts(m_dir.path(), m_secrets);
+        accounts.load();
+        EXPECT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
+        EXPECT_EQ(accounts.addToken("bellscript", Role::Operator, shown), "");
+        EXPECT_TRUE(accounts.save());
+        return shown;
+    }
+
     ConsoleService& service() {
         if (!m_service) {
             m_service = std::make_unique<ConsoleService>(ConsoleServices{
@@ -424,14 +435,7 @@ TEST_F(ConsoleServiceTest, AViewerReadsButChangesNothing) {
 }
 
 TEST_F(ConsoleServiceTest, BearerTokensNeedNoCookieAndNoAntiForgeryToken) {
-    std::string shown;
-    {
-        Accounts accounts(m_dir.path(), m_secrets);
-        accounts.load();
-        ASSERT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
-        ASSERT_EQ(accounts.addToken("bellscript", Role::Operator, shown), "");
-        ASSERT_TRUE(accounts.save());
-    }
+    const std::string shown = addOperatorAndToken();
     HttpRequest r = request("POST", "/api/mode", R"({"mode":"automatic"})");
     r.headers["authorization"] = "Bearer " + shown;
     EXPECT_EQ(send(r).status, 200);
@@ -535,14 +539,7 @@ TEST_F(ConsoleServiceTest, TheCalendarIsGivenForEveryYearTheApiDescribes) {
 }
 
 TEST_F(ConsoleServiceTest, UsersOthersCanWriteAreNotUsed) {
-    std::string shown;
-    {
-        Accounts accounts(m_dir.path(), m_secrets);
-        accounts.load();
-        ASSERT_EQ(accounts.addUser("wang", Role::Operator, "correct horse"), "");
-        ASSERT_EQ(accounts.addToken("bellscript", Role::Operator, shown), "");
-        ASSERT_TRUE(accounts.save());
-    }
+    const std::string shown = addOperatorAndToken();
     HttpRequest byToken = request("GET", "/api/status");
     byToken.headers["authorization"] = "Bearer " + shown;
     ASSERT_EQ(send(byToken).status, 200);

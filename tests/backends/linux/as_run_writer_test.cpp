@@ -58,6 +58,14 @@ TEST(AsRunWriter, AppendsEachDaysLinesToItsFileAndPrunesOldFiles) {
         << "the queue is written before the writer goes";
     EXPECT_FALSE(fs::exists(record / "as-run-2026-10-14.log"));
     EXPECT_TRUE(fs::exists(record / "as-run-2026-10-16.log"));
+
+    // A restarted system reads a day back, what is still queued included.
+    AsRunWriter again(record, errors);
+    again.record(started(15, 9, 3));
+    const std::vector<std::string> day = again.dayLines(2026, 12, 15);
+    ASSERT_EQ(day.size(), 2u);
+    EXPECT_EQ(day[1], "2026-12-15 08:00:09" + line + "3 kind=media path=/srv/bell.wav");
+    EXPECT_TRUE(again.dayLines(2026, 12, 16).empty());
     EXPECT_TRUE(fs::exists(record / "notes.txt"));
     EXPECT_EQ(errors.str(), "");
 }

@@ -258,7 +258,7 @@ private slots:
         gui::MainWindowView view(*model);
         model->showFromTray();
         const std::string text =
-            "紧急广播中　10:00:30 起　发起：wang@console:192.168.100.200　作息表已停止　"
+            "紧急广播中　10:00:30 起　发起：wang@console:198.18.100.200　作息表已停止　"
             "警报声文件不存在，已改用内置警报声：/home/广播室/媒体库/AUDIO/警报声/防空警报.mp3";
         model->emergencyBanner.setText(text);
         model->emergencyBanner.setVisible(true);

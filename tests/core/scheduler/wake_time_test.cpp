@@ -103,23 +103,23 @@ TEST_F(WakeTime, TodaysFirstBellCountsWhileItsWakeTimeCanStillBeSet) {
         << "too near to be set: tomorrow's";
 }
 
-TEST_F(WakeTime, AMarginReachesBackOverMidnight) {
-    table(3, "0:05:00");
-    EXPECT_EQ(wakeText(wakeAt({2027, 1, 5, 17, 0, 0}, 10)), "01-05 23:55");
-}
-
-TEST_F(WakeTime, NoWakeBeyondAWeekAndADay) {
+// The search passes over days that cannot ring, goes back over midnight for an early bell, and
+// gives up beyond a week and a day, the longest a wake alarm is trusted for.
+TEST_F(WakeTime, TheSearchPassesOverSilentDaysAndStopsAfterAWeek) {
+    const std::string term = readBytes(dir / "calendar.txt");
     writeBytes(dir / "calendar.txt", text::utf8ToGbk("1,2027-01-11,2027-01-22,0,寒假\r\n"));
     planner.reload();
     EXPECT_EQ(wakeText(wakeAt({2027, 1, 8, 17, 0, 0})), "none") << "the 25th is 16 days on";
     EXPECT_EQ(wakeText(wakeAt({2027, 1, 17, 17, 0, 0})), "01-25 07:20");
-}
 
-TEST_F(WakeTime, ADayWithoutItsTableOrATimedRowIsPassedOver) {
+    writeBytes(dir / "calendar.txt", term);
+    planner.reload();
     std::filesystem::remove(dir / "zxsj1.log");
     writeBytes(dir / "zxsj2.log", text::utf8ToGbk("1,,铃,chime.wav,,80,\r\n"));
+    table(3, "0:05:00");
     EXPECT_EQ(wakeText(wakeAt({2027, 1, 8, 17, 30, 0})), "01-09 07:50");
-    EXPECT_EQ(wakeText(wakeAt({2027, 1, 10, 17, 30, 0})), "01-13 07:20");
+    EXPECT_EQ(wakeText(wakeAt({2027, 1, 10, 17, 30, 0})), "01-12 23:55")
+        << "Monday has no table, Tuesday no timed row; Wednesday rings at 0:05";
 }
 
 TEST_F(WakeTime, ThePcPowersOffAfterTheDayAtItsTimesOrOnAStopDay) {

@@ -16,9 +16,11 @@
 #include <cerrno>
 #include <charconv>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <map>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -53,6 +55,8 @@ struct StreamReader {
     std::string pending;
     std::size_t sent = 0;
     int socket = -1;
+    std::string method;  // of the request it answers, for a failure's line
+    std::string path;
 };
 
 namespace {
@@ -77,6 +81,46 @@ struct RequestState {
     std::string body;
 };
 
+// Which callback failed, and on which request where it is known. The path goes without its
+// query, which may carry a token.
+struct Site {
+    const char* callback = "";
+    std::string_view method;
+    std::string_view path;
+};
+
+std::string_view pathOf(std::string_view uri) {
+    return uri.substr(0, uri.find('?'));
+}
+
+// Writes `text` with its controls as blanks: the path is the client's, and a failure is one line.
+void putOneLine(std::string_view text) {
+    for (const char c : text) {
+        const bool control = static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        std::fputc(control ? ' ' : c, stderr);
+    }
+}
+
+// A callback has no one to tell of its failure but the library, which takes only "no", so it
+// leaves a line on standard error in the form of the failure record's: "orvessa: console request
+// failed: serve GET /api/day: disk full". Written whole under the stream's lock, as connections
+// fail on their own threads, allocating nothing, since some of the failures are out of memory.
+void recordFailure(const Site& site, const char* reason) noexcept {
+    flockfile(stderr);
+    std::fputs("orvessa: console request failed: ", stderr);
+    std::fputs(site.callback, stderr);
+    if (!site.method.empty() || !site.path.empty()) {
+        std::fputc(' ', stderr);
+        putOneLine(site.method);
+        std::fputc(' ', stderr);
+        putOneLine(site.path);
+    }
+    std::fputs(": ", stderr);
+    putOneLine(reason != nullptr ? reason : "unknown exception");
+    std::fputc('\n', stderr);
+    funlockfile(stderr);
+}
+
 void closeQuietly(int fd) {
     if (fd >= 0) {
         ::close(fd);
@@ -90,7 +134,11 @@ void* startRequest(void*, const char* uri, MHD_Connection*) {
         auto state = std::make_unique<RequestState>();
         state->uri = uri != nullptr ? uri : "";
         return state.release();
+    } catch (const std::exception& e) {
+        recordFailure({"startRequest", {}, pathOf(uri != nullptr ? uri : "")}, e.what());
+        return nullptr;
     } catch (...) {
+        recordFailure({"startRequest", {}, pathOf(uri != nullptr ? uri : "")}, nullptr);
         return nullptr;
     }
 }
@@ -117,7 +165,13 @@ void requestArrived(Shared& shared, MHD_Connection* connection) {
 void endRequest(void* cls, MHD_Connection* connection, void** context, MHD_RequestTerminationCode) {
     delete static_cast<RequestState*>(*context);
     *context = nullptr;
-    awaitHead(*static_cast<Shared*>(cls), connection);
+    try {
+        awaitHead(*static_cast<Shared*>(cls), connection);
+    } catch (const std::exception& e) {
+        recordFailure({"endRequest", {}, {}}, e.what());
+    } catch (...) {
+        recordFailure({"endRequest", {}, {}}, nullptr);
+    }
 }
 
 int socketOf(MHD_Connection* connection);
@@ -137,8 +191,11 @@ void connectionChanged(void* cls, MHD_Connection* connection, void**,
         } else {
             shared.heads.erase(connection);
         }
+    } catch (const std::exception& e) {
+        // The connection goes unwatched, still cut when idle.
+        recordFailure({"connectionChanged", {}, {}}, e.what());
     } catch (...) {
-        // Out of memory: the connection goes unwatched, still cut when idle.
+        recordFailure({"connectionChanged", {}, {}}, nullptr);
     }
 }
 
@@ -165,24 +222,51 @@ MHD_Result addHeadBytes(void* cls, MHD_ValueKind, const char* key, const char* v
     return MHD_YES;
 }
 
+// The request's headers or arguments as they are collected. The library's frames lie between
+// the collecting callback and us, so an exception is carried past them rather than thrown.
+struct Collected {
+    std::map<std::string, std::string>& values;
+    std::exception_ptr failure;
+};
+
 MHD_Result addHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
-    auto* headers = static_cast<std::map<std::string, std::string>*>(cls);
-    std::string name = key;
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const std::string text = value != nullptr ? value : "";
-    const auto [it, added] = headers->try_emplace(name, text);
-    if (!added) {
-        // Repeated fields mean the list of their values; cookies have their own separator.
-        it->second += (name == "cookie" ? "; " : ", ") + text;
+    auto* collected = static_cast<Collected*>(cls);
+    try {
+        std::string name = key;
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string text = value != nullptr ? value : "";
+        const auto [it, added] = collected->values.try_emplace(name, text);
+        if (!added) {
+            // Repeated fields mean the list of their values; cookies have their own separator.
+            it->second += (name == "cookie" ? "; " : ", ") + text;
+        }
+        return MHD_YES;
+    } catch (...) {
+        collected->failure = std::current_exception();
+        return MHD_NO;
     }
-    return MHD_YES;
 }
 
 MHD_Result addArgument(void* cls, MHD_ValueKind, const char* key, const char* value) {
-    auto* query = static_cast<std::map<std::string, std::string>*>(cls);
-    (*query)[key] = value != nullptr ? value : "";
-    return MHD_YES;
+    auto* collected = static_cast<Collected*>(cls);
+    try {
+        collected->values[key] = value != nullptr ? value : "";
+        return MHD_YES;
+    } catch (...) {
+        collected->failure = std::current_exception();
+        return MHD_NO;
+    }
+}
+
+// A request missing some of its headers is not served: the handler's checks read them.
+void collect(MHD_Connection* connection, MHD_ValueKind kind, MHD_KeyValueIterator add,
+             std::map<std::string, std::string>& values) {
+    Collected collected{values, nullptr};
+    MHD_get_connection_values(connection, kind, add, &collected);
+    if (collected.failure) {
+        std::rethrow_exception(collected.failure);
+    }
 }
 
 std::string peerOf(MHD_Connection* connection) {
@@ -235,7 +319,11 @@ ssize_t readStream(void* cls, uint64_t, char* buffer, size_t max) {
         std::optional<std::string> next;
         try {
             next = reader->stream->next(kStreamWait);
+        } catch (const std::exception& e) {
+            recordFailure({"readStream", reader->method, reader->path}, e.what());
+            return MHD_CONTENT_READER_END_WITH_ERROR;
         } catch (...) {
+            recordFailure({"readStream", reader->method, reader->path}, nullptr);
             return MHD_CONTENT_READER_END_WITH_ERROR;
         }
         if (!next) {
@@ -253,22 +341,35 @@ void freeStream(void* cls) {
     auto* reader = static_cast<StreamReader*>(cls);
     try {
         reader->stream->close();
+    } catch (const std::exception& e) {
+        recordFailure({"freeStream", reader->method, reader->path}, e.what());
     } catch (...) {
+        recordFailure({"freeStream", reader->method, reader->path}, nullptr);
     }
-    {
+    try {
         const std::lock_guard lock(reader->shared->mutex);
         reader->shared->streams.erase(reader);
+    } catch (const std::exception& e) {
+        // Still listed for stop() to close: left allocated rather than freed under it.
+        recordFailure({"freeStream", reader->method, reader->path}, e.what());
+        return;
+    } catch (...) {
+        recordFailure({"freeStream", reader->method, reader->path}, nullptr);
+        return;
     }
     delete reader;
 }
 
-MHD_Result queue(MHD_Connection* connection, Shared& shared, const console::HttpResponse& answer) {
+MHD_Result queue(MHD_Connection* connection, Shared& shared, const console::HttpResponse& answer,
+                 const Site& site = {}) {
     MHD_Response* response = nullptr;
     if (answer.stream) {
         auto* reader = new StreamReader;
         reader->shared = &shared;
         reader->stream = answer.stream;
         reader->socket = socketOf(connection);
+        reader->method = site.method;
+        reader->path = site.path;
         bool stopping = false;
         {
             const std::lock_guard lock(shared.mutex);
@@ -315,23 +416,31 @@ MHD_Result queueError(MHD_Connection* connection, Shared& shared, int status, co
     return queue(connection, shared, answer);
 }
 
-console::HttpResponse serve(Shared& shared, MHD_Connection* connection, const char* method,
+console::HttpResponse internalError() {
+    console::HttpResponse failed;
+    failed.status = 500;
+    failed.body = "{\"error\":\"内部错误\"}";
+    return failed;
+}
+
+console::HttpResponse serve(Shared& shared, MHD_Connection* connection, const Site& site,
                             RequestState& state) {
-    console::HttpRequest request;
-    request.method = method;
-    request.path = state.uri.substr(0, state.uri.find('?'));
-    MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, addArgument, &request.query);
-    MHD_get_connection_values(connection, MHD_HEADER_KIND, addHeader, &request.headers);
-    request.body = std::move(state.body);
-    request.peer = peerOf(connection);
-    request.secure = shared.secure;
     try {
+        console::HttpRequest request;
+        request.method = site.method;
+        request.path = site.path;
+        collect(connection, MHD_GET_ARGUMENT_KIND, addArgument, request.query);
+        collect(connection, MHD_HEADER_KIND, addHeader, request.headers);
+        request.body = std::move(state.body);
+        request.peer = peerOf(connection);
+        request.secure = shared.secure;
         return shared.handler(request);
+    } catch (const std::exception& e) {
+        recordFailure(site, e.what());
+        return internalError();
     } catch (...) {
-        console::HttpResponse failed;
-        failed.status = 500;
-        failed.body = "{\"error\":\"内部错误\"}";
-        return failed;
+        recordFailure(site, nullptr);
+        return internalError();
     }
 }
 
@@ -387,16 +496,24 @@ MHD_Result answerRequestOrThrow(void* cls, MHD_Connection* connection, const cha
     // The handler may take its time (a command waits for the interface thread); the deadline is
     // the client's, not ours.
     requestArrived(shared, connection);
-    return queue(connection, shared, serve(shared, connection, method, *state));
+    const Site site{"serve", method, pathOf(state->uri)};
+    return queue(connection, shared, serve(shared, connection, site, *state), site);
 }
 
 MHD_Result answerRequest(void* cls, MHD_Connection* connection, const char*, const char* method,
                          const char* version, const char* uploadData, size_t* uploadSize,
                          void** context) {
+    // The request's target, where the library has handed it over.
+    const auto* state = static_cast<const RequestState*>(*context);
+    const Site site{"answerRequest", method, state != nullptr ? pathOf(state->uri) : ""};
     try {
         return answerRequestOrThrow(cls, connection, method, version, uploadData, uploadSize,
                                     context);
+    } catch (const std::exception& e) {
+        recordFailure(site, e.what());
+        return MHD_NO;
     } catch (...) {
+        recordFailure(site, nullptr);
         return MHD_NO;
     }
 }
@@ -599,7 +716,10 @@ void MhdHttpServer::stop() {
         for (StreamReader* reader : m_shared->streams) {
             try {
                 reader->stream->close();
+            } catch (const std::exception& e) {
+                recordFailure({"stop", reader->method, reader->path}, e.what());
             } catch (...) {
+                recordFailure({"stop", reader->method, reader->path}, nullptr);
             }
         }
     }

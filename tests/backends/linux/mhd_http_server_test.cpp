@@ -491,7 +491,7 @@ TEST(MhdHttpServer, ClientsTricklingTheirHeadsHoldTheirOwnShareAndOnlyUntilTheDe
     EXPECT_EQ(get(local(server.port())).status, 200) << "its places are free again";
 }
 
-TEST(MhdHttpServer, AHandlerThatThrowsIsAnsweredWithAnInternalError) {
+TEST(MhdHttpServer, AHandlerThatThrowsIsAnsweredWithAnInternalErrorAndLeavesALine) {
     std::atomic<int> calls{0};
     MhdHttpServer server;
     ASSERT_EQ(server.start(loopback(),
@@ -506,11 +506,17 @@ TEST(MhdHttpServer, AHandlerThatThrowsIsAnsweredWithAnInternalError) {
                                return console::HttpResponse{200, "text/plain", "fine", {}, {}};
                            }),
               "");
-    for (const char* path : {"/throw", "/throw-anything"}) {
-        const Reply reply = get(local(server.port(), path));
-        EXPECT_EQ(reply.status, 500) << path;
+    ::testing::internal::CaptureStderr();
+    for (const char* target : {"/throw?token=secret", "/throw-anything"}) {
+        const Reply reply = get(local(server.port(), target));
+        EXPECT_EQ(reply.status, 500) << target;
         EXPECT_EQ(reply.body, "{\"error\":\"内部错误\"}");
     }
+    const std::string lines = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lines,
+              "orvessa: console request failed: serve GET /throw: broken\n"
+              "orvessa: console request failed: serve GET /throw-anything: unknown exception\n")
+        << "the query, which may carry a token, stays out";
     const Reply after = get(local(server.port(), "/fine"));
     EXPECT_EQ(after.status, 200);
     EXPECT_EQ(after.body, "fine");
@@ -590,6 +596,37 @@ TEST(MhdHttpServer, EventStreamsArriveInOrderAndCloseWhenTheClientGoesOrTheServe
     EXPECT_TRUE(reply.hasHeader("Content-Type: text/event-stream"));
     EXPECT_TRUE(reply.hasHeader("Cache-Control: no-store"));
     EXPECT_TRUE(reply.hasHeader("X-Accel-Buffering: no"));
+}
+
+TEST(MhdHttpServer, AStreamThatThrowsEndsItsResponseAndLeavesALine) {
+    struct Failing : console::EventStream {
+        std::optional<std::string> next(std::chrono::milliseconds) override {
+            throw std::runtime_error("hub gone");
+        }
+        void close() override { throw 7; }
+    };
+    MhdHttpServer server;
+    ASSERT_EQ(server.start(loopback(),
+                           [](const console::HttpRequest&) {
+                               console::HttpResponse response;
+                               response.contentType = "text/event-stream";
+                               response.stream = std::make_shared<Failing>();
+                               return response;
+                           }),
+              "");
+    ::testing::internal::CaptureStderr();
+    const Reply reply = get(local(server.port(), "/api/events"));
+    // The response is freed after the client has seen it end; stop() waits for that.
+    server.stop();
+    const std::string lines = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(reply.code, CURLE_OPERATION_TIMEDOUT);
+    EXPECT_NE(lines.find("orvessa: console request failed: readStream GET /api/events: hub gone\n"),
+              std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("orvessa: console request failed: freeStream GET /api/events: "
+                         "unknown exception\n"),
+              std::string::npos)
+        << lines;
 }
 
 TEST(MhdHttpServer, ServesTlsWithAMadeCertificate) {

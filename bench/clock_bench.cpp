@@ -438,8 +438,8 @@ int main(int argc, char** argv) {
         broadcastClock.tick();
         firings.back().handlerNs = nowNs() - at;
     });
-    gui::TimerBinder timer1(mainWindow.broadcastTimer, gui::TimerBinder::Ticks::OnTheSecond,
-                            nullptr);
+    gui::TimerBinder broadcastBinder(mainWindow.broadcastTimer,
+                                     gui::TimerBinder::Ticks::OnTheSecond, nullptr);
 
     mainWindow.setVisible(true);
     mainWindow.activate();
@@ -590,7 +590,7 @@ int main(int argc, char** argv) {
     const Sample calm = summarise(undisturbed);
     const Sample sound = summarise(clean);
     const Sample late = summarise(inStall);
-    std::printf("\nTimer1 firings: %zu over %d s, %zu stalls of %.1f s\n", firings.size(),
+    std::printf("\nBroadcast clock ticks: %zu over %d s, %zu stalls of %.1f s\n", firings.size(),
                 options.seconds, stalls.size(), kStallSeconds);
     std::printf(
         "  offset after the second boundary, all firings:     median %6.1f ms   p99 %6.1f "

@@ -17,13 +17,13 @@ private slots:
     // The key chords must go out four seconds after a launch: the key timer's ticks run from
     // its own start. The clock's ticks fall on the second boundaries instead.
     void onlyClockTimersAreAlignedToTheSecond() {
-        model::Timer keys("Timer1", 1000, false);
+        model::Timer keys("keyTimer", 1000, false);
         gui::TimerBinder keyBinder(keys, gui::TimerBinder::Ticks::FromStart, nullptr);
         QCOMPARE(keyBinder.armedDelay(), -1);
         keys.start(1000);
         QCOMPARE(keyBinder.armedDelay(), 1000);
 
-        model::Timer clock("Timer1", 1000, false);
+        model::Timer clock("broadcastTimer", 1000, false);
         gui::TimerBinder clockBinder(clock, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
         clock.start(1000);
         QVERIFY(clockBinder.armedDelay() > 0);
@@ -31,7 +31,7 @@ private slots:
         QVERIFY(clockBinder.armedDelay() <= 1001);
 
         // Other intervals (the recorder's 500 ms) are never aligned.
-        model::Timer recorder("Timer1", 500, false);
+        model::Timer recorder("tickTimer", 500, false);
         gui::TimerBinder recorderBinder(recorder, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
         recorder.start(500);
         QCOMPARE(recorderBinder.armedDelay(), 500);
@@ -127,7 +127,7 @@ private slots:
     }
 
     void aFromStartTimerKeepsFiringAtItsInterval() {
-        model::Timer timer("Timer1", 20, false);
+        model::Timer timer("keyTimer", 20, false);
         int fired = 0;
         timer.setHandler([&] { ++fired; });
         gui::TimerBinder binder(timer, gui::TimerBinder::Ticks::FromStart, nullptr);

@@ -11,7 +11,7 @@ namespace {
 
 // A timer whose sink keeps "<name>: <what>" for each failure.
 struct SinkedTimer {
-    Timer timer{"Timer1"};
+    Timer timer{"broadcastTimer"};
     std::vector<std::string> errors;
     SinkedTimer() {
         timer.setErrorSink([this](const std::string& name, const std::string& what) {
@@ -36,8 +36,8 @@ TEST(Timer, WhatAHandlerThrowsReachesTheSinkAndTheNextTickRunsAfresh) {
         EXPECT_NO_THROW(t.timer.fire());
     }
     EXPECT_EQ(runs, 3);
-    EXPECT_EQ(t.errors, (std::vector<std::string>{"Timer1: zero length",
-                                                  "Timer1: an exception of unknown type"}));
+    EXPECT_EQ(t.errors, (std::vector<std::string>{"broadcastTimer: zero length",
+                                                  "broadcastTimer: an exception of unknown type"}));
 }
 
 TEST(Timer, NothingReachesTheSinkWithoutAFailure) {

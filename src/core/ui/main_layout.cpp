@@ -17,9 +17,9 @@ void MainLayout::layOut(int W, int H) {
     nowPlayingBox.width = grid.width;
     nowPlayingBox.top = H - nowPlayingBox.height - 67;
     // 8
-    label1.top = nowPlayingBox.top + 15;
-    label1.width = nowPlayingBox.width - 20;
-    label2.top = label1.top + 20;
+    statusLine.top = nowPlayingBox.top + 15;
+    statusLine.width = nowPlayingBox.width - 20;
+    hintLine.top = statusLine.top + 20;
     // 9-10: the frame reads "上移" from before this run; step 15 moves it later.
     columnFrame.top = grid.top;
     columnFrame.left = timePanel.left;

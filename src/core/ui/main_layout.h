@@ -26,8 +26,8 @@ struct MainLayout {
     model::Rect toolbar{11, 2, 525, 74};        // ToolBar1
     model::Rect grid{16, 96, 505, 225};
     model::Rect nowPlayingBox{20, 356, 521, 59};  // nowPlayingFrame
-    model::Rect label1{32, 360, 497, 17};
-    model::Rect label2{32, 376, 497, 17};
+    model::Rect statusLine{32, 360, 497, 17};
+    model::Rect hintLine{32, 376, 497, 17};
     model::Rect columnFrame{544, 112, 145, 105};  // columnFrame
     model::Rect playList{556, 120, 57, 53};       // playlistBox
     model::Rect libraryList{552, 120, 89, 89};    // libraryList

@@ -131,9 +131,9 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     setFont(systemFont(QStringLiteral("宋体"), 12));
     auto* layout = new QVBoxLayout(this);
 
-    auto* edit1 = new QLineEdit(this);
-    bindText(model.directoryField, edit1);
-    layout->addWidget(edit1);
+    auto* directoryEdit = new QLineEdit(this);
+    bindText(model.directoryField, directoryEdit);
+    layout->addWidget(directoryEdit);
 
     auto* middle = new QHBoxLayout;
     m_tree = new FolderTree(this);
@@ -144,14 +144,15 @@ DirectoryDialogView::DirectoryDialogView(editing::DirectoryDialog& model, QWidge
     });
     middle->addWidget(m_tree, 1);
 
-    auto* label1 = new QLabel(this);
-    bindText(model.instructionLine, label1);
+    auto* instructionLabel = new QLabel(this);
+    bindText(model.instructionLine, instructionLabel);
     // Four characters a line, as the note was designed to break.
-    label1->setWordWrap(true);
-    label1->setFixedWidth(label1->fontMetrics().horizontalAdvance(QStringLiteral("请双击相")) + 4);
-    label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    instructionLabel->setWordWrap(true);
+    instructionLabel->setFixedWidth(
+        instructionLabel->fontMetrics().horizontalAdvance(QStringLiteral("请双击相")) + 4);
+    instructionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* side = new QVBoxLayout;
-    side->addWidget(label1);
+    side->addWidget(instructionLabel);
     addButtons(side, this, {.commands = {&model.okButton}, .enterPresses = &model.okButton});
     middle->addLayout(side);
     layout->addLayout(middle, 1);

@@ -81,9 +81,9 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     target->setObjectName(toQt(model.saveAsGroup.name()));
     target->setTitle(toQt(model.saveAsGroup.text()));
     auto* targetRow = new QHBoxLayout(target);
-    auto* edit1 = new QLineEdit(target);
-    bindField(model.fileField, edit1);
-    targetRow->addWidget(edit1, 1);
+    auto* fileEdit = new QLineEdit(target);
+    bindField(model.fileField, fileEdit);
+    targetRow->addWidget(fileEdit, 1);
     auto* browse = new QToolButton(target);
     bindButton(model.browseButton, browse);
     targetRow->addWidget(browse);
@@ -98,9 +98,9 @@ RecorderWindowView::RecorderWindowView(tools::RecorderWindow& model, QWidget* pa
     placeLayout->setContentsMargins(0, 0, 0, 0);
     placeLayout->addWidget(indicator);
     status->addWidget(indicatorPlace);
-    auto* label1 = new QLabel(this);
-    bindText(model.stateLine, label1);
-    status->addWidget(label1, 1);
+    auto* stateLabel = new QLabel(this);
+    bindText(model.stateLine, stateLabel);
+    status->addWidget(stateLabel, 1);
     layout->addLayout(status);
 
     layout->addLayout(buttonRow(this, {.commands = {&model.recordButton, &model.stopButton,

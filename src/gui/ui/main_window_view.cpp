@@ -146,30 +146,30 @@ void MainWindowView::buildClientArea(QWidget* client) {
     shape->setStyleSheet(
         QStringLiteral("#nowPlayingFrame { border: 1px solid gray; border-radius: 8px; }"));
 
-    auto* label1 = new StaticTextLabel(client);
-    place(label1, m_model.layout.label1);
-    label1->setFont(systemFont(QStringLiteral("宋体"), 13));
-    bindText(m_model.statusLine, label1);
-    auto* label2 = new StaticTextLabel(client);
-    place(label2, m_model.layout.label2);
-    bindText(m_model.hintLine, label2);
-    auto* label3 = new QLabel(client);
-    place(label3, m_model.layout.dateLine);
-    label3->setAlignment(Qt::AlignCenter);
-    bindText(m_model.stopDayLine, label3);
+    auto* statusLabel = new StaticTextLabel(client);
+    place(statusLabel, m_model.layout.statusLine);
+    statusLabel->setFont(systemFont(QStringLiteral("宋体"), 13));
+    bindText(m_model.statusLine, statusLabel);
+    auto* hintLabel = new StaticTextLabel(client);
+    place(hintLabel, m_model.layout.hintLine);
+    bindText(m_model.hintLine, hintLabel);
+    auto* dateLabel = new QLabel(client);
+    place(dateLabel, m_model.layout.dateLine);
+    dateLabel->setAlignment(Qt::AlignCenter);
+    bindText(m_model.stopDayLine, dateLabel);
     // The longest date line, whole in the clock's width.
-    label3->setFont(
+    dateLabel->setFont(
         fittingFont(QStringLiteral("宋体"), 13, 9,
                     {{QStringLiteral("2026-12-30   星期三"), m_model.layout.clock.width}}));
 
-    auto* panel1 = new QLabel(client);
-    place(panel1, m_model.layout.timePanel);
-    bindText(m_model.clockText, panel1);
+    auto* clockLabel = new QLabel(client);
+    place(clockLabel, m_model.layout.timePanel);
+    bindText(m_model.clockText, clockLabel);
 
-    auto* panel2 = new QFrame(client);
-    panel2->setObjectName(QStringLiteral("columnFrame"));
-    place(panel2, m_model.layout.columnFrame);
-    panel2->hide();
+    auto* columnFrame = new QFrame(client);
+    columnFrame->setObjectName(QStringLiteral("columnFrame"));
+    place(columnFrame, m_model.layout.columnFrame);
+    columnFrame->hide();
     // The picture lies under the two lists of the same place: a list that is shown covers it.
     auto* image = new QLabel(client);
     image->setObjectName(QStringLiteral("columnPicture"));

@@ -22,8 +22,8 @@ TEST(MainLayout, TheDesignedWindowSettlesOnTheSecondRun) {
     EXPECT_EQ(l.toolbar.width, 542);
     EXPECT_EQ(l.grid, (Rect{20, 84, 509, 257}));
     EXPECT_EQ(l.nowPlayingBox, (Rect{20, 366, 509, 59}));
-    EXPECT_EQ(l.label1, (Rect{32, 381, 489, 17}));
-    EXPECT_EQ(l.label2.top, 401);
+    EXPECT_EQ(l.statusLine, (Rect{32, 381, 489, 17}));
+    EXPECT_EQ(l.hintLine.top, 401);
     for (const Rect& r : {l.columnFrame, l.playList, l.picture, l.libraryList}) {
         EXPECT_EQ(r, (Rect{547, 84, 134, 157}));
     }

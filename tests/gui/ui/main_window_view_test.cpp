@@ -241,14 +241,14 @@ private slots:
     void theStatusLineIsGreenAndDrawsChinese() {
         auto model = makeModel();
         gui::MainWindowView view(*model);
-        auto* label1 = view.findChild<QLabel*>(QStringLiteral("statusLine"));
-        QVERIFY(label1 != nullptr);
-        QVERIFY(label1->styleSheet().contains(QStringLiteral("#008000")));
-        QCOMPARE(label1->font().pixelSize(), 13);
-        QVERIFY(QFontDatabase::writingSystems(QFontInfo(label1->font()).family())
+        auto* statusLabel = view.findChild<QLabel*>(QStringLiteral("statusLine"));
+        QVERIFY(statusLabel != nullptr);
+        QVERIFY(statusLabel->styleSheet().contains(QStringLiteral("#008000")));
+        QCOMPARE(statusLabel->font().pixelSize(), 13);
+        QVERIFY(QFontDatabase::writingSystems(QFontInfo(statusLabel->font()).family())
                     .contains(QFontDatabase::SimplifiedChinese));
         model->statusLine.setColor(model::kRed);
-        QVERIFY(label1->styleSheet().contains(QStringLiteral("#ff0000")));
+        QVERIFY(statusLabel->styleSheet().contains(QStringLiteral("#ff0000")));
     }
 
     // The emergency's banner takes a band of its own: it covers no button and no row, and its

@@ -39,6 +39,9 @@ install(FILES ${ORVESSA_PACKAGING_DIR}/copyright ${ORVESSA_CHANGELOG_GZ}
 # The unit that sets the real-time clock's alarm at shutdown (its helper, orvessa-wake-alarm, is
 # installed with the programs), enabled and started by the package's scripts.
 install(FILES ${ORVESSA_PACKAGING_DIR}/orvessa-wake.service DESTINATION lib/systemd/system)
+# The broadcast as a service (orvessa-station), one instance per program directory; the
+# administrator enables the instances, the package only restarts or stops those that run.
+install(FILES ${ORVESSA_PACKAGING_DIR}/orvessa-station@.service DESTINATION lib/systemd/system)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${ORVESSA_PACKAGING_DIR}/postinst ${ORVESSA_PACKAGING_DIR}/prerm ${ORVESSA_PACKAGING_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
@@ -60,7 +63,8 @@ monitor and opens web pages to a weekly timetable, skips holidays, and shuts
 the PC down at night. The interface is Chinese and its files are GBK.
 
 orvessa-rehearse runs a day of a timetable on a simulated clock; orvessa-console
-sets up the web console's address, users and tokens.")
+sets up the web console's address, users and tokens; orvessa-station runs the
+broadcast as a systemd service without a display.")
 # The libraries the binaries link, found by dpkg-shlibdeps; and what is only loaded at run time:
 # the GStreamer plugins for the common formats and the sinks, the CJK font the Chinese interface
 # is drawn in, and dbus-send, through which the computer is shut down.

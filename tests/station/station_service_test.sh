@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# The service on a temporary program directory, with no display: it links no Qt; it rings three
+# bells a few seconds apart each on its second; systemd hears READY=1 and WATCHDOG=1 about every
+# second, and no ping while the process is stopped; SIGTERM ends it cleanly. Then the program
+# directory's lock: a second service, and the desktop program in either order, are refused.
+# The desktop part runs only when started under xvfb-run with xdotool at hand.
+# Usage: station_service_test.sh STATION MAKE_DEMO CONFIG LISTENER [DESKTOP]
+set -u
+station=$1 make_demo=$2 config=$3 listener=$4 desktop=${5:-}
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do
+        kill -CONT "$p" 2>/dev/null
+        kill -KILL "$p" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    for log in "$work"/*.log; do
+        [ -f "$log" ] && { echo "--- $log"; cat "$log"; }
+    done
+    exit 1
+}
+
+# wait_for SECONDS COMMAND...: polls the command every tenth of a second.
+wait_for() {
+    local limit=$(($1 * 10))
+    shift
+    for _ in $(seq 1 "$limit"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+ldd "$station" | grep -i qt && fail "orvessa-station links Qt"
+echo "orvessa-station links no Qt"
+
+# Not across midnight: the bells must fall on today's table.
+seconds=$((10#$(date +%H) * 3600 + 10#$(date +%M) * 60 + 10#$(date +%S)))
+[ "$seconds" -gt 86340 ] && sleep $((86400 - seconds + 2))
+
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+export XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime"
+export TMPDIR="$work/tmp"
+mkdir -p "$HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+display=${DISPLAY:-}
+unset DISPLAY WAYLAND_DISPLAY NOTIFY_SOCKET WATCHDOG_USEC WATCHDOG_PID QT_QPA_PLATFORM
+
+program="$work/program"
+"$make_demo" "$program" "$config" > "$work/demo.log" || fail "no demonstration directory"
+table=$(ls "$program"/*.log | head -n 1)
+[ -f "$table" ] || fail "the demonstration wrote no table"
+# Three bells six seconds apart (the chime lasts three), the first a few seconds from now.
+first=$(($(date +%s) + 7))
+clock() { date -d "@$1" +%-H:%M:%S; }
+printf '1,%s,bell,chime.wav,,200,\r\n2,%s,bell,chime.wav,,200,\r\n3,%s,bell,chime.wav,,200,\r\n' \
+    "$(clock "$first")" "$(clock $((first + 6)))" "$(clock $((first + 12)))" > "$table"
+
+"$listener" "$work/notify.sock" 120 > "$work/notify.txt" &
+pids+=($!)
+wait_for 5 test -S "$work/notify.sock" || fail "no notify socket"
+
+NOTIFY_SOCKET="$work/notify.sock" WATCHDOG_USEC=5000000 "$station" "$program" \
+    > "$work/station.log" 2>&1 &
+service=$!
+pids+=("$service")
+wait_for 20 grep -q 'READY=1' "$work/notify.txt" || fail "no READY=1"
+echo "READY=1 received"
+
+# The bells: each on its own second, in the day's as-run record.
+asrun="$XDG_STATE_HOME/orvessa/as-run-$(date -d "@$first" +%Y-%m-%d).log"
+rang() { grep -q " start table=.* row=3 " "$asrun" 2>/dev/null; }
+now=$(date +%s)
+wait_for $((first + 12 - now + 10)) rang || fail "the third bell is not in the as-run record"
+for row in 1 2 3; do
+    at=$(date -d "@$((first + (row - 1) * 6))" +%H:%M:%S)
+    grep -q "^[0-9-]* $at start table=[^ ]* row=$row kind=media" "$asrun" ||
+        fail "row $row did not start at $at: $(cat "$asrun")"
+done
+echo "three bells rang on their seconds"
+
+pings() { grep -c ' WATCHDOG=1$' "$work/notify.txt"; }
+start=$(pings)
+sleep 3
+before=$(($(pings) - start))
+[ "$before" -ge 2 ] && [ "$before" -le 5 ] || fail "$before watchdog pings in 3 s"
+kill -STOP "$service"
+sleep 0.5
+stopped=$(pings)
+sleep 3
+[ "$(pings)" -eq "$stopped" ] || fail "watchdog pings went on while the process was stopped"
+kill -CONT "$service"
+wait_for 5 test "$(pings)" -gt "$stopped" || fail "no watchdog ping after SIGCONT"
+echo "watchdog pings: $before in 3 s, none while stopped, again after SIGCONT"
+
+# A second service on the directory is refused, naming it.
+"$station" "$program" > "$work/second.log" 2>&1
+code=$?
+[ "$code" -eq 3 ] || fail "a second service exited with $code"
+grep -q "已在运行" "$work/second.log" && grep -qF "$program" "$work/second.log" ||
+    fail "the second service's refusal does not say why"
+kill -0 "$service" || fail "the first service did not survive the second"
+echo "a second service is refused"
+
+if [ -n "$desktop" ] && [ -n "$display" ] && command -v xdotool > /dev/null; then
+    cp "$desktop" "$program/orvessa"
+    # Service first: the desktop program says "Orvessa已经运行！" and ends once answered.
+    DISPLAY=$display "$program/orvessa" > "$work/desktop-refused.log" 2>&1 &
+    refused=$!
+    pids+=("$refused")
+    box=$(DISPLAY=$display timeout 30 xdotool search --sync --onlyvisible --name '^系统信息$' |
+        head -n 1)
+    [ -n "$box" ] || fail "the desktop program beside the service shows no message box"
+    DISPLAY=$display xdotool windowfocus --sync "$box" key Return
+    wait_for 10 eval '! kill -0 '"$refused"' 2>/dev/null' || fail "the refused desktop runs on"
+    kill -0 "$service" || fail "the service did not survive the desktop's start"
+    echo "the desktop program is refused while the service runs"
+fi
+
+kill -TERM "$service"
+wait_for 10 eval '! kill -0 '"$service"' 2>/dev/null' || fail "SIGTERM did not end the service"
+wait "$service"
+code=$?
+[ "$code" -eq 0 ] || fail "the service ended on SIGTERM with $code"
+grep -q 'STOPPING=1' "$work/notify.txt" || fail "no STOPPING=1"
+echo "SIGTERM ends the service cleanly"
+
+if [ -n "$desktop" ] && [ -n "$display" ] && command -v xdotool > /dev/null; then
+    # Desktop first: the service refuses, naming the directory.
+    DISPLAY=$display "$program/orvessa" > "$work/desktop.log" 2>&1 &
+    pids+=($!)
+    DISPLAY=$display timeout 30 xdotool search --sync --onlyvisible --name 'Orvessa    VER 5.0' \
+        > /dev/null || fail "the desktop program shows no main window"
+    "$station" "$program" > "$work/after-desktop.log" 2>&1
+    code=$?
+    [ "$code" -eq 3 ] || fail "the service beside the desktop exited with $code"
+    grep -q "已在运行" "$work/after-desktop.log" || fail "the service's refusal does not say why"
+    echo "the service is refused while the desktop program runs"
+else
+    echo "desktop order not tried: no display or no xdotool"
+fi
+exit 0

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/editing/table_rules.h"
 #include "core/store/day_plan.h"
 #include "core/store/table_file.h"
 #include "core/text/date_text.h"
@@ -23,28 +24,6 @@ constexpr int kStopColumn = 4;
 
 bool blank(const std::string& cell) {
     return cell.find_first_not_of(' ') == std::string::npos;
-}
-
-// The table file separates cells with commas and rows with line ends; a cell holding either
-// would come back split.
-bool fitsTheFile(const std::string& cell) {
-    return cell.find_first_of(",\r\n") == std::string::npos;
-}
-
-// A column as the operator knows it: its header, or its number when the header is blank.
-std::string columnName(const ScheduleTable& t, int column) {
-    const std::string header = text::trimText(t.cell(column, 0));
-    return header.empty() ? "第" + text::decimalText(column + 1) + "列" : header;
-}
-
-int longestCell(const ScheduleTable& t, int row) {
-    int longest = 0;
-    for (int c = 1; c < t.columnCount(); ++c) {
-        if (t.cell(c, row).size() > t.cell(longest, row).size()) {
-            longest = c;
-        }
-    }
-    return longest;
 }
 
 }  // namespace
@@ -202,42 +181,8 @@ bool GridEditor::refuseCell(int column, int row, const std::string& problem) {
 bool GridEditor::checkCells() {
     // Times the clock can read are put in its form first, where the operator sees them.
     tidyTimeCells();
-    const ScheduleTable& t = m_c.grid.table();
-    // Column by column from the left, each from row 1 down: the first bad cell is the one shown.
-    for (int c = 0; c < t.columnCount(); ++c) {
-        for (int r = 1; r < t.rowCount(); ++r) {
-            const std::string& cell = t.cell(c, r);
-            const bool timeColumn = t.columnCount() == ScheduleTable::kScheduleColumns &&
-                                    (c == kStartColumn || c == kStopColumn);
-            // A time the clock never reaches would hold off every later row of the day.
-            if (timeColumn && !cell.empty() && !text::isClockTime(cell)) {
-                return refuseCell(c, r, "时间格式错误！\r\r应为8位英文半角符号（hh:mm:ss）！");
-            }
-            if (!fitsTheFile(cell)) {
-                return refuseCell(c, r,
-                                  "第" + text::decimalText(r) + "行的内容含有逗号或换行！\r\r" +
-                                      "作息时间表文件用逗号分隔各列，请删除或改用全角逗号（，）。");
-            }
-            if (!text::gbkCanHold(cell)) {
-                return refuseCell(c, r,
-                                  "第" + text::decimalText(r) + "行“" + columnName(t, c) +
-                                      "”中有作息时间表文件无法保存的字符，保存后将变成“?”！\r\r" +
-                                      "请修改该单元格；文件名中有这种字符时，请先给文件改名。");
-            }
-        }
-    }
-    // A load reads no more of a line than this: a longer row would come back cut.
-    for (int r = 1; r < t.rowCount(); ++r) {
-        const std::size_t bytes = store::writtenLineBytes(t, r);
-        if (bytes > store::kMaxTableLineBytes) {
-            return refuseCell(
-                longestCell(t, r), r,
-                "第" + text::decimalText(r) + "行的内容太长（" +
-                    text::decimalText(static_cast<int64_t>(bytes)) +
-                    "字节）！\r\r作息时间表文件每行最多" +
-                    text::decimalText(static_cast<int64_t>(store::kMaxTableLineBytes)) +
-                    "字节，超出的部分载入时将丢失，请缩短该行的内容。");
-        }
+    if (const std::optional<CellProblem> problem = firstCellProblem(m_c.grid.table())) {
+        return refuseCell(problem->column, problem->row, problem->message);
     }
     return true;
 }

@@ -29,12 +29,34 @@ struct CalendarChange {
     std::string version;  // of the calendar the client read
 };
 
+// One row of a weekly table, each cell's text as the file holds it.
+struct TableRowText {
+    std::string start;
+    std::string label;
+    std::string file;
+    std::string stop;
+    std::string volume;
+};
+
+// A weekly table to be written whole, over the file the client read.
+struct TableCommit {
+    int table = 0;  // 1..12: zxsj1.log .. zxsj12.log
+    std::vector<TableRowText> rows;
+    std::string version;  // of the file the client read; "0" for none
+    // The file holds rows or line ends a load does not read, and the client agrees to lose them.
+    bool dropUnread = false;
+};
+
 struct ActionResult {
-    int status = 200;     // as HTTP says it: 200, 409, 422, 503
+    int status = 200;     // as HTTP says it: 200, 404, 409, 422, 503
     std::string error;    // for the operator, when not 200
     std::string reason;   // a word for scripts: "changed", "window-unsaved", "unsaved", "busy"
-    std::string version;  // of the calendar after a change
+    std::string version;  // of the calendar or the table after a change
     bool stopped = false;
+    std::string table;  // the table file the action concerned ("zxsj3.log")
+    // How a committed table reaches the clock: "now", "after-item" (when what plays ends),
+    // "shown" (the window shows it; the clock is not running it) or "none" (not running).
+    std::string reload;
 };
 
 inline ActionResult refused(int status, std::string error, std::string reason) {
@@ -50,6 +72,20 @@ class SystemActions {
 public:
     virtual ~SystemActions() = default;
     virtual ActionResult returnToAutomatic(const Actor& actor) = 0;
+    // Enters manual operation as the window's command does: the clock stops running the table.
+    // Already manual is no change.
+    virtual ActionResult enterManual(const Actor& actor) = 0;
+    // Plays row `row` (1 = the first data row) of the table the window holds, as its play
+    // command does in manual operation. Refused with 409 "automatic" in automatic operation,
+    // "playing" while an item plays, "emergency" or "busy" during an emergency or a notice,
+    // "panel" while the holiday panel has the grid; 422 "bad-row" or "empty-row" for a row
+    // that is not there or names nothing; 404 "missing" when its file did not start.
+    virtual ActionResult playRow(const Actor& actor, int row) = 0;
+    // Writes a weekly table by the editor's rules. Refused with 409 "changed" when the file is no
+    // longer at `commit.version`, "window-unsaved" while the window holds unsaved edits of the
+    // same table, "unread" when the file holds more than a load reads and `dropUnread` is not
+    // set; 422 "bad-cell" and the like for a rule broken. A table the clock runs now is reloaded.
+    virtual ActionResult commitTable(const Actor& actor, const TableCommit& commit) = 0;
     virtual ActionResult stopPlaying(const Actor& actor) = 0;
     virtual ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) = 0;
     // Starts (on) or ends the emergency: the timetable silent, the alarm sounding. Starting one

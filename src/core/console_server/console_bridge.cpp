@@ -4,6 +4,9 @@
 
 #include "core/console_server/calendar_change.h"
 #include "core/console_server/console_json.h"
+#include "core/console_server/table_change.h"
+#include "core/store/table_file.h"
+#include "core/text/numbers.h"
 
 namespace orvessa::console {
 
@@ -57,9 +60,15 @@ void ConsoleBridge::keep(const BroadcastEvent& event) {
         m_table = event.table;
     }
     switch (event.type) {
+        case BroadcastEvent::Type::Left:
+            if (const auto it = m_records.find(event.row);
+                it != m_records.end() && it->second.type == BroadcastEvent::Type::Started) {
+                // Walked past again (the table reloaded, the clock set back): it still rang.
+                break;
+            }
+            [[fallthrough]];
         case BroadcastEvent::Type::Started:
         case BroadcastEvent::Type::Missing:
-        case BroadcastEvent::Type::Left:
             m_records[event.row] = {event.type, secondOfDay(event.at), event.reason, event.byRow,
                                     event.path};
             break;
@@ -94,6 +103,11 @@ void ConsoleBridge::onEvent(const EngineEvent& event) {
             m_hub.publish("alert", alertJson(m_system.engine().status()));
             return;
         case EngineEvent::Kind::TableLoaded:
+            if (m_pendingReload == event.table) {
+                // Loaded from its file by whoever: the clock has the committed table.
+                m_pendingReload.reset();
+            }
+            [[fallthrough]];
         case EngineEvent::Kind::TableSaved:
             publish();
             m_hub.publish("table", tableJson(event.table));
@@ -136,9 +150,51 @@ void ConsoleBridge::publish() {
 }
 
 void ConsoleBridge::secondPassed() {
+    reloadWhenFree();
     if (m_system.engine().manual()) {
         publish();
     }
+}
+
+void ConsoleBridge::reloadWhenFree() {
+    if (!m_pendingReload) {
+        return;
+    }
+    const system::BroadcastEngine& engine = m_system.engine();
+    const playback::BroadcastSession& session = engine.session();
+    if (engine.manual() || session.tableFileName != *m_pendingReload || engine.stopDay().today) {
+        // Returning to automatic operation, or a new day, loads the table from its file anyway.
+        m_pendingReload.reset();
+        return;
+    }
+    if (session.playback.isPlaying || session.alert.noticePlaying()) {
+        return;
+    }
+    m_pendingReload.reset();
+    m_system.modes().enterAutomatic();
+}
+
+std::string ConsoleBridge::reloadShown(const std::string& name) {
+    const system::BroadcastEngine& engine = m_system.engine();
+    const playback::BroadcastSession& session = engine.session();
+    if (session.tableFileName != name) {
+        return "none";
+    }
+    if (engine.manual() || engine.stopDay().today) {
+        // The window shows it and the clock does not run it: the window shows the file, so that
+        // a later save there does not write the old rows back.
+        m_system.editor().load();
+        return "shown";
+    }
+    if (session.playback.isPlaying || session.alert.noticePlaying()) {
+        // What plays runs its course as the table it started from said.
+        m_pendingReload = name;
+        return "after-item";
+    }
+    // As entering automatic operation does: today's table from its file, and the clock walks
+    // it from the top, leaving what has passed.
+    m_system.modes().enterAutomatic();
+    return "now";
 }
 
 ActionResult ConsoleBridge::returnToAutomatic(const Actor& actor) {
@@ -158,6 +214,100 @@ ActionResult ConsoleBridge::returnToAutomatic(const Actor& actor) {
     }
     record(actorFields(actor) + " mode automatic");
     return {};
+}
+
+ActionResult ConsoleBridge::enterManual(const Actor& actor) {
+    if (m_system.engine().manual()) {
+        return {};
+    }
+    // The main window's own command, so that everything it does on entering happens.
+    m_system.mainWindow().manualOperation.click();
+    if (!m_system.engine().manual()) {
+        record(actorFields(actor) + " mode manual refused=not-entered");
+        return refused(409, "未能进入手动操作，请在播出电脑上查看", "not-entered");
+    }
+    record(actorFields(actor) + " mode manual");
+    return {};
+}
+
+ActionResult ConsoleBridge::playRow(const Actor& actor, int row) {
+    const system::BroadcastEngine& engine = m_system.engine();
+    const playback::BroadcastSession& session = engine.session();
+    ui::MainWindow& window = m_system.mainWindow();
+    const std::string fields = actorFields(actor) + " play row=" + text::decimalText(row) +
+                               " table=" + session.tableFileName;
+    auto refuse = [&](int status, std::string error, std::string reason) {
+        record(fields + " refused=" + reason);
+        return refused(status, std::move(error), std::move(reason));
+    };
+    if (!engine.manual()) {
+        return refuse(409, "自动播出中不能手动播放，请先切换到手动操作", "automatic");
+    }
+    if (session.alert.emergency) {
+        return refuse(409, "紧急广播中，不能播放", "emergency");
+    }
+    if (session.alert.noticePlaying()) {
+        return refuse(409, "正在插播通知，请稍后再试", "busy");
+    }
+    if (session.playback.isPlaying) {
+        return refuse(409, "正在播放，请先停止", "playing");
+    }
+    if (m_system.holidayPanel().open()) {
+        return refuse(409, "播出电脑上正在设置节假日，请先在那里关闭", "panel");
+    }
+    const store::ScheduleTable& table = window.grid.table();
+    const int rows = table.rowCount() - 1;
+    if (row < 1 || row > rows) {
+        return refuse(
+            422,
+            "第" + text::decimalText(row) + "行不存在（表中共" + text::decimalText(rows) + "行）",
+            "bad-row");
+    }
+    if (!store::ScheduleRow::read(table, row).hasItem()) {
+        return refuse(422, "第" + text::decimalText(row) + "行没有要播放的文件", "empty-row");
+    }
+    if (!window.playTool.enabled()) {
+        return refuse(409, "播出电脑上的播放命令现在不可用", "refused");
+    }
+    // The player plays the selected row. Choosing it edits nothing, so it leaves the window's
+    // unsaved state as it was.
+    const bool unsaved = engine.unsaved();
+    m_system.editor().selectRow(row);
+    m_system.editor().setUnsaved(unsaved);
+    window.playTool.click();
+    publish();
+    if (!session.playback.isPlaying) {
+        return refuse(404,
+                      "第" + text::decimalText(row) + "行的文件未能播放：" +
+                          store::ScheduleRow::read(table, row).file,
+                      "missing");
+    }
+    record(fields);
+    ActionResult r;
+    r.table = session.tableFileName;
+    return r;
+}
+
+ActionResult ConsoleBridge::commitTable(const Actor& actor, const TableCommit& commit) {
+    const std::string name = store::scheduleFileName(commit.table);
+    const std::string fields = actorFields(actor) + " table " + name;
+    if (m_system.engine().unsaved() && m_system.engine().session().tableFileName == name) {
+        record(fields + " refused=window-unsaved");
+        return refused(409,
+                       "播出电脑上的主窗口有该作息时间表未保存的修改，请先在那里保存或放弃修改",
+                       "window-unsaved");
+    }
+    ActionResult r = storeTable(m_system.engine().programDirectory(), commit, m_sync);
+    if (r.status != 200) {
+        record(fields + " refused=" + r.reason);
+        return r;
+    }
+    r.reload = reloadShown(name);
+    record(fields + " rows=" + text::decimalText(static_cast<int>(commit.rows.size())) +
+           " reload=" + r.reload);
+    publish();
+    m_hub.publish("table", tableJson(name));
+    return r;
 }
 
 ActionResult ConsoleBridge::stopPlaying(const Actor& actor) {

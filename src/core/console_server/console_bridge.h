@@ -37,6 +37,9 @@ public:
     void secondPassed();
 
     ActionResult returnToAutomatic(const Actor& actor) override;
+    ActionResult enterManual(const Actor& actor) override;
+    ActionResult playRow(const Actor& actor, int row) override;
+    ActionResult commitTable(const Actor& actor, const TableCommit& commit) override;
     ActionResult stopPlaying(const Actor& actor) override;
     ActionResult changeCalendar(const Actor& actor, const CalendarChange& change) override;
     ActionResult setEmergency(const Actor& actor, bool on) override;
@@ -48,6 +51,11 @@ private:
     void onEvent(const system::EngineEvent& event);
     void keep(const scheduler::BroadcastEvent& event);
     platform::LocalDateTime now() const;
+    // Has the window and the clock take the table file `name` as it now is, where they hold it;
+    // says how (ActionResult::reload).
+    std::string reloadShown(const std::string& name);
+    // Reloads the running table once what kept it waiting has ended.
+    void reloadWhenFree();
 
     system::OrvessaSystem& m_system;
     const platform::Clock& m_clock;
@@ -62,6 +70,8 @@ private:
     std::map<int, RowRecord> m_records;
     // When manual operation began (date, second), to count the bells it kept silent.
     std::optional<std::pair<int, int>> m_manualSince;
+    // A table committed while an item played: the clock takes it when the item has ended.
+    std::optional<std::string> m_pendingReload;
 };
 
 }  // namespace orvessa::console

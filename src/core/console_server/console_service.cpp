@@ -7,6 +7,7 @@
 
 #include "core/console_server/calendar_change.h"
 #include "core/console_server/console_json.h"
+#include "core/console_server/table_change.h"
 #include "core/scheduler/as_run.h"
 #include "core/store/day_planner.h"
 #include "core/store/file_io.h"
@@ -320,6 +321,15 @@ HttpResponse ConsoleService::route(const HttpRequest& request) {
     }
     if (path.rfind("/api/calendar/", 0) == 0 && method == "PUT") {
         return changeCalendar(request, *caller, path.substr(14));
+    }
+    if (path.rfind("/api/tables/", 0) == 0 && method == "GET") {
+        return table(path.substr(12));
+    }
+    if (path.rfind("/api/tables/", 0) == 0 && method == "PUT") {
+        return commitTable(request, *caller, path.substr(12));
+    }
+    if (path == "/api/play" && method == "POST") {
+        return play(request, *caller);
     }
     if (path == "/api/mode" && method == "POST") {
         return mode(request, *caller);
@@ -635,15 +645,160 @@ HttpResponse ConsoleService::changeCalendar(const HttpRequest& request, const Ca
     return actionAnswer(result, {});
 }
 
-HttpResponse ConsoleService::mode(const HttpRequest& request, const Caller& caller) {
+namespace {
+
+// 1..12 written plainly ("3", not "03" or "+3"); 0 for anything else.
+int tableNumber(const std::string& text) {
+    if (text.empty() || text.size() > 2 || text[0] == '0' ||
+        !std::all_of(text.begin(), text.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        return 0;
+    }
+    const int n = std::stoi(text);
+    return n <= 12 ? n : 0;
+}
+
+const char* const kRowFields[] = {"start", "label", "file", "stop", "volume"};
+
+json rowsJson(const std::vector<TableRowText>& rows) {
+    json out = json::array();
+    int n = 0;
+    for (const TableRowText& r : rows) {
+        out.push_back({{"row", ++n},
+                       {"start", r.start},
+                       {"label", r.label},
+                       {"file", r.file},
+                       {"stop", r.stop},
+                       {"volume", r.volume}});
+    }
+    return out;
+}
+
+}  // namespace
+
+HttpResponse ConsoleService::table(const std::string& number) {
+    const int n = tableNumber(number);
+    if (n == 0) {
+        return failure(404, "没有这个作息时间表（应为 1–12）");
+    }
+    const std::string name = store::scheduleFileName(n);
+    const TableRead read = readWeeklyTable(m_s.programDirectory, n);
+    if (read.status == store::ReadStatus::Missing) {
+        json j{{"error", name + " 尚未创建，可用 PUT 以版本 \"0\" 创建"},
+               {"reason", "missing"},
+               {"version", "0"}};
+        return answer(404, j.dump());
+    }
+    if (read.status == store::ReadStatus::Failed) {
+        return failure(500, name + " 无法读取：" + read.error);
+    }
+    json j{{"table", n},
+           {"file", name},
+           {"version", read.version},
+           {"unread", read.unread},
+           {"rows", rowsJson(read.rows)}};
+    const auto snapshot = m_s.snapshots.get();
+    const bool shown = snapshot && snapshot->status.table == name;
+    j["running"] = shown && snapshot->status.mode == system::OperatingMode::Automatic &&
+                   !snapshot->status.stopDay;
+    j["editable"] = !(shown && snapshot->status.unsaved);
+    if (!j["editable"].get<bool>()) {
+        j["uneditableReason"] = "播出电脑上的主窗口有该作息时间表未保存的修改";
+    }
+    return answer(200, j.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+HttpResponse ConsoleService::commitTable(const HttpRequest& request, const Caller& caller,
+                                         const std::string& number) {
+    TableCommit commit;
+    commit.table = tableNumber(number);
+    if (commit.table == 0) {
+        return failure(404, "没有这个作息时间表（应为 1–12）");
+    }
     const std::optional<json> body = parseBody(request.body);
-    if (!body || stringField(*body, "mode") != "automatic") {
-        return failure(422, "只能恢复自动播出：{\"mode\":\"automatic\"}");
+    if (!body) {
+        return failure(400, "请求内容应为 JSON：{\"version\":…,\"rows\":[…]}");
+    }
+    const auto version = body->find("version");
+    const auto rows = body->find("rows");
+    if (version == body->end() || !version->is_string() || rows == body->end() ||
+        !rows->is_array()) {
+        return failure(422, "应给出读取时的 version 和 rows 数组");
+    }
+    commit.version = version->get<std::string>();
+    if (const auto drop = body->find("dropUnread"); drop != body->end()) {
+        if (!drop->is_boolean()) {
+            return failure(422, "dropUnread 应为 true 或 false");
+        }
+        commit.dropUnread = drop->get<bool>();
+    }
+    for (const json& row : *rows) {
+        const std::string at = "第" + std::to_string(commit.rows.size() + 1) + "行";
+        if (!row.is_object()) {
+            return failure(422,
+                           at + "应为对象：{\"start\",\"label\",\"file\",\"stop\",\"volume\"}");
+        }
+        TableRowText r;
+        std::string* cells[] = {&r.start, &r.label, &r.file, &r.stop, &r.volume};
+        for (std::size_t i = 0; i < std::size(kRowFields); ++i) {
+            const auto cell = row.find(kRowFields[i]);
+            if (cell == row.end() || cell->is_null()) {
+                continue;
+            }
+            if (!cell->is_string()) {
+                return failure(422, at + "的 " + kRowFields[i] + " 应为文字");
+            }
+            *cells[i] = cell->get<std::string>();
+        }
+        commit.rows.push_back(std::move(r));
+    }
+    if (const std::string why = checkTable(tableOf(commit.rows)); !why.empty()) {
+        return failure(422, why);
     }
     const Actor actor{caller.name, caller.role, request.peer};
     const auto result = onInterfaceThread(
-        [actor](SystemActions& actions) { return actions.returnToAutomatic(actor); });
-    return actionAnswer(result, json{{"mode", "automatic"}}.dump());
+        [actor, commit](SystemActions& actions) { return actions.commitTable(actor, commit); });
+    if (result && result->status == 200) {
+        return answer(200, json{{"version", result->version},
+                                {"rows", commit.rows.size()},
+                                {"reload", result->reload}}
+                               .dump());
+    }
+    return actionAnswer(result, {});
+}
+
+HttpResponse ConsoleService::play(const HttpRequest& request, const Caller& caller) {
+    const std::optional<json> body = parseBody(request.body);
+    if (!body) {
+        return failure(400, "请求内容应为 JSON：{\"row\":行号}");
+    }
+    const auto field = body->find("row");
+    if (field == body->end() || !field->is_number_integer() || field->get<std::int64_t>() < 1 ||
+        field->get<std::int64_t>() > store::kMaxLoadedRows) {
+        return failure(422, "row 应为表中的行号（从 1 起）");
+    }
+    const int row = field->get<int>();
+    const Actor actor{caller.name, caller.role, request.peer};
+    const auto result = onInterfaceThread(
+        [actor, row](SystemActions& actions) { return actions.playRow(actor, row); });
+    if (result && result->status == 200) {
+        return answer(200, json{{"row", row}, {"table", result->table}}.dump());
+    }
+    return actionAnswer(result, {});
+}
+
+HttpResponse ConsoleService::mode(const HttpRequest& request, const Caller& caller) {
+    const std::optional<json> body = parseBody(request.body);
+    const std::string wanted = body ? stringField(*body, "mode") : std::string();
+    if (wanted != "automatic" && wanted != "manual") {
+        return failure(422, "mode 应为 automatic（自动播出）或 manual（手动操作）");
+    }
+    const Actor actor{caller.name, caller.role, request.peer};
+    const bool automatic = wanted == "automatic";
+    const auto result = onInterfaceThread([actor, automatic](SystemActions& actions) {
+        return automatic ? actions.returnToAutomatic(actor) : actions.enterManual(actor);
+    });
+    return actionAnswer(result, json{{"mode", wanted}}.dump());
 }
 
 HttpResponse ConsoleService::stop(const HttpRequest& request, const Caller& caller) {

@@ -82,6 +82,10 @@ private:
     HttpResponse calendar(const HttpRequest& request);
     HttpResponse changeCalendar(const HttpRequest& request, const Caller& caller,
                                 const std::string& date);
+    HttpResponse table(const std::string& number);
+    HttpResponse commitTable(const HttpRequest& request, const Caller& caller,
+                             const std::string& number);
+    HttpResponse play(const HttpRequest& request, const Caller& caller);
     HttpResponse mode(const HttpRequest& request, const Caller& caller);
     HttpResponse stop(const HttpRequest& request, const Caller& caller);
     HttpResponse emergency(const HttpRequest& request, const Caller& caller);

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "core/console_server/calendar_change.h"
 #include "core/console_server/console_json.h"
+#include "core/console_server/table_change.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/clock_scenario.h"
 
@@ -30,6 +32,32 @@ protected:
               at);
         bridge = std::make_shared<ConsoleBridge>(*m_system, m_clock, hub, box, nullptr);
         stream = hub.subscribe();
+    }
+
+    void startWith(const std::vector<scheduler::Row>& rows, const std::string& at) {
+        media("bell.wav", 5);
+        start(rows, at);
+        bridge = std::make_shared<ConsoleBridge>(*m_system, m_clock, hub, box, nullptr);
+        stream = hub.subscribe();
+    }
+
+    // Today's table (zxsj3.log) as `rows` of bells, over the version on disk now.
+    TableCommit bells(const std::vector<std::string>& starts) {
+        TableCommit commit;
+        commit.table = 3;
+        commit.version = readWeeklyTable(m_dir.path(), 3).version;
+        for (const std::string& start : starts) {
+            commit.rows.push_back({start, "铃", library() + "bell.wav", "", ""});
+        }
+        return commit;
+    }
+
+    // Ticks up to `until` as the desktop does: the clock, then the console's second.
+    void runWithConsoleUntil(const std::string& until) {
+        while (now() < until) {
+            runFor(1);
+            bridge->secondPassed();
+        }
     }
 
     json status() const { return json::parse(statusJson(*box.get())); }
@@ -155,6 +183,93 @@ TEST_F(ConsoleBridgeScenario, ACalendarChangeIsTakenAtTheNextDecisionAndNotLostB
     EXPECT_EQ(r.status, 409);
     EXPECT_EQ(r.reason, "window-unsaved");
     EXPECT_TRUE(status()["calendarUnsaved"]);
+}
+
+TEST_F(ConsoleBridgeScenario, ACommittedTableRunsAtOnceAndItsNextBellRingsAtItsNewTime) {
+    startDay("07:59:50");
+    runUntil("08:00:15");
+    ASSERT_EQ(status()["nextBell"]["row"], 4);
+    ASSERT_TRUE(status()["playing"].is_null());
+    // The rows before the next bell go: it is row 2 now, and twenty seconds sooner.
+    const ActionResult r = bridge->commitTable({"wang", Role::Operator, "127.0.0.2"},
+                                               bells({"08:00:00", "08:00:20", "08:01:00"}));
+    ASSERT_EQ(r.status, 200) << r.error;
+    EXPECT_EQ(r.reload, "now");
+    EXPECT_EQ(r.version, readWeeklyTable(m_dir.path(), 3).version);
+    EXPECT_EQ(status()["nextBell"]["row"], 2);
+    EXPECT_EQ(status()["nextBell"]["time"], "08:00:20");
+    log.clear();
+    runUntil("08:00:35");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "08:00:20 open bell.wav"), 1) << log.size();
+    EXPECT_EQ(state(1), "played") << "the bell that rang before stays rung, and rings no more";
+    EXPECT_EQ(state(2), "played");
+    EXPECT_EQ(status()["nextBell"]["time"], "08:01:00") << "08:00:30 is no bell any more";
+    EXPECT_TRUE(m_host.messages.empty()) << "nobody is asked at the broadcast PC";
+}
+
+TEST_F(ConsoleBridgeScenario, ATableCommittedWhileABellRingsIsTakenWhenTheBellEnds) {
+    startWith({{"08:00:00", library() + "bell.wav", ""}, {"08:00:30", library() + "bell.wav", ""}},
+              "07:59:58");
+    runUntil("08:00:02");
+    const ActionResult r =
+        bridge->commitTable({"wang", Role::Operator, "127.0.0.2"}, bells({"08:00:00", "08:00:10"}));
+    ASSERT_EQ(r.status, 200) << r.error;
+    EXPECT_EQ(r.reload, "after-item");
+    runWithConsoleUntil("08:00:11");
+    EXPECT_EQ(log,
+              (scheduler::Log{"08:00:00 open bell.wav", "08:00:06 end", "08:00:10 open bell.wav"}))
+        << "the bell rang whole, and the new 08:00:10 after it";
+    EXPECT_EQ(status()["playing"]["row"], 2);
+}
+
+TEST_F(ConsoleBridgeScenario, UnsavedEditsOfTheSameTableInTheWindowAreNeverWrittenOver) {
+    startDay("07:59:50");
+    const Actor actor{"wang", Role::Operator, "127.0.0.2"};
+    form().manualOperation.click();
+    m_system->editor().setUnsaved(true);
+    const std::string before = store::readWholeFile(m_dir.path() / "zxsj3.log").bytes;
+    ActionResult r = bridge->commitTable(actor, bells({"09:00:00"}));
+    EXPECT_EQ(r.status, 409);
+    EXPECT_EQ(r.reason, "window-unsaved");
+    EXPECT_EQ(store::readWholeFile(m_dir.path() / "zxsj3.log").bytes, before);
+
+    TableCommit other = bells({"09:00:00"});
+    other.table = 4;
+    other.version = "0";
+    r = bridge->commitTable(actor, other);
+    EXPECT_EQ(r.status, 200) << "another table than the window's is free";
+    EXPECT_EQ(r.reload, "none");
+
+    // Without edits, the window shows what was committed, so that its save keeps it.
+    m_system->editor().setUnsaved(false);
+    r = bridge->commitTable(actor, bells({"09:00:00"}));
+    ASSERT_EQ(r.status, 200) << r.error;
+    EXPECT_EQ(r.reload, "shown");
+    EXPECT_EQ(form().grid.table().rowCount(), 2);
+    EXPECT_EQ(form().grid.table().cell(store::ScheduleRow::kStartTime, 1), "09:00:00");
+}
+
+TEST_F(ConsoleBridgeScenario, ARowIsPlayedByHandInManualOperationOnly) {
+    startDay("07:59:50");
+    const Actor actor{"wang", Role::Operator, "127.0.0.2"};
+    EXPECT_EQ(bridge->playRow(actor, 4).reason, "automatic");
+
+    ASSERT_EQ(bridge->enterManual(actor).status, 200);
+    EXPECT_EQ(status()["mode"], "manual");
+    EXPECT_EQ(bridge->playRow(actor, 6).reason, "bad-row");
+    EXPECT_EQ(bridge->playRow(actor, 3).status, 404) << "gone.wav is not there";
+
+    const ActionResult r = bridge->playRow(actor, 4);
+    ASSERT_EQ(r.status, 200) << r.error;
+    EXPECT_EQ(r.table, "zxsj3.log");
+    EXPECT_EQ(status()["playing"]["row"], 4);
+    EXPECT_EQ(bridge->playRow(actor, 1).reason, "playing");
+
+    // Choosing the row to play was no edit: the way back to automatic operation stays open.
+    bridge->stopPlaying(actor);
+    EXPECT_EQ(bridge->returnToAutomatic(actor).status, 200);
+    EXPECT_EQ(engine().mode(), system::OperatingMode::Automatic);
+    EXPECT_TRUE(m_host.messages.empty());
 }
 
 }  // namespace

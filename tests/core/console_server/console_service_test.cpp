@@ -12,7 +12,9 @@
 
 #include "core/console/accounts.h"
 #include "core/console_server/console_json.h"
+#include "core/console_server/table_change.h"
 #include "core/store/school_calendar.h"
+#include "core/text/gbk.h"
 #include "fakes/fake_secrets.h"
 #include "fakes/fake_ui_queue.h"
 #include "support/temp_dir.h"
@@ -30,6 +32,25 @@ public:
     ActionResult returnToAutomatic(const Actor& actor) override {
         calls.push_back("automatic " + actor.user);
         return unsaved ? refused(409, "主窗口有未保存的修改", "unsaved") : ActionResult{};
+    }
+    ActionResult enterManual(const Actor& actor) override {
+        calls.push_back("manual " + actor.user);
+        return {};
+    }
+    ActionResult playRow(const Actor& actor, int row) override {
+        calls.push_back("play " + actor.user + " " + std::to_string(row));
+        ActionResult r;
+        r.table = "zxsj3.log";
+        return r;
+    }
+    ActionResult commitTable(const Actor& actor, const TableCommit& commit) override {
+        calls.push_back("table " + actor.user + " " + std::to_string(commit.table) + " " +
+                        commit.version + " rows=" + std::to_string(commit.rows.size()) +
+                        (commit.dropUnread ? " drop" : ""));
+        ActionResult r;
+        r.version = "v2";
+        r.reload = "now";
+        return r;
     }
     ActionResult stopPlaying(const Actor& actor) override {
         calls.push_back("stop " + actor.user);
@@ -429,6 +450,8 @@ TEST_F(ConsoleServiceTest, AViewerReadsButChangesNothing) {
         send(request("PUT", "/api/calendar/2027-01-04", R"({"version":"0","plan":"stop"})")).status,
         403);
     EXPECT_EQ(send(request("POST", "/api/stop")).status, 403);
+    EXPECT_EQ(send(request("POST", "/api/play", R"({"row":1})")).status, 403);
+    EXPECT_EQ(send(request("PUT", "/api/tables/3", R"({"version":"0","rows":[]})")).status, 403);
     EXPECT_TRUE(m_actions->calls.empty());
     EXPECT_EQ(send(request("POST", "/api/logout")).status, 200) << "anyone may leave";
     EXPECT_EQ(send(request("GET", "/api/status")).status, 401);
@@ -574,7 +597,11 @@ TEST_F(ConsoleServiceTest, RefusalsOfTheRunningSystemAreGivenWithTheirReason) {
     const HttpResponse r = send(request("POST", "/api/mode", R"({"mode":"automatic"})"));
     EXPECT_EQ(r.status, 409);
     EXPECT_EQ(json::parse(r.body)["reason"], "unsaved");
-    EXPECT_EQ(send(request("POST", "/api/mode", R"({"mode":"manual"})")).status, 422);
+    EXPECT_EQ(send(request("POST", "/api/mode", R"({"mode":"standby"})")).status, 422);
+    const HttpResponse manual = send(request("POST", "/api/mode", R"({"mode":"manual"})"));
+    EXPECT_EQ(manual.status, 200);
+    EXPECT_EQ(json::parse(manual.body)["mode"], "manual");
+    EXPECT_EQ(m_actions->calls.back(), "manual wang");
 }
 
 TEST_F(ConsoleServiceTest, AtMost32EventStreams) {
@@ -893,6 +920,87 @@ TEST_F(ConsoleServiceTest, AlertRequestsAre503WhileTheInterfaceThreadDoesNotAnsw
     m_ui.pump();
     EXPECT_EQ(m_actions->calls,
               (std::vector<std::string>{"emergency on wang", "announce wang 通知.wav", "notices"}));
+}
+
+}  // namespace
+}  // namespace orvessa::console
+
+namespace orvessa::console {
+namespace {
+
+TEST_F(ConsoleServiceTest, AWeeklyTableIsReadAsItsFileHoldsItWithItsVersion) {
+    addUser("li", Role::Viewer, "viewer password");
+    login("li", "viewer password");
+    const std::string bytes =
+        text::utf8ToGbk("1, 8:00:00,上课铃,铃声\\上课.wav,,200,\r\n2,,,,,,\r\n");
+    orvessa::testing::writeBytes(m_dir.path() / "zxsj3.log", bytes);
+    const HttpResponse r = send(request("GET", "/api/tables/3"));
+    ASSERT_EQ(r.status, 200) << r.body;
+    const json j = json::parse(r.body);
+    EXPECT_EQ(j["file"], "zxsj3.log");
+    EXPECT_EQ(j["version"], tableVersionOf(bytes));
+    EXPECT_FALSE(j["unread"]);
+    ASSERT_EQ(j["rows"].size(), 2u) << "rows are given as stored, empty ones too";
+    EXPECT_EQ(j["rows"][0]["start"], " 8:00:00") << "each cell's text as stored";
+    EXPECT_EQ(j["rows"][0]["label"], "上课铃");
+    EXPECT_EQ(j["rows"][0]["file"], "铃声\\上课.wav");
+    EXPECT_EQ(j["rows"][0]["volume"], "200");
+
+    const HttpResponse missing = send(request("GET", "/api/tables/5"));
+    EXPECT_EQ(missing.status, 404);
+    EXPECT_EQ(json::parse(missing.body)["reason"], "missing");
+    EXPECT_EQ(json::parse(missing.body)["version"], "0") << "the version to create it with";
+    for (const char* path : {"/api/tables/0", "/api/tables/13", "/api/tables/03", "/api/tables/"}) {
+        EXPECT_EQ(send(request("GET", path)).status, 404) << path;
+    }
+}
+
+TEST_F(ConsoleServiceTest, ATableBreakingTheEditorsRulesIs422NamingItsRowAndColumn) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    auto put = [&](const json& rows) {
+        return send(
+            request("PUT", "/api/tables/3", json{{"version", "v1"}, {"rows", rows}}.dump()));
+    };
+    const json good = {{"start", "8:00:00"}, {"file", "bell.wav"}};
+    const HttpResponse badTime = put({good, {{"start", "8:00:00"}, {"stop", "8:61:00"}}});
+    EXPECT_EQ(badTime.status, 422);
+    EXPECT_EQ(json::parse(badTime.body)["error"],
+              "第2行“停播时间”：时间格式错误！应为8位英文半角符号（hh:mm:ss）！");
+    const HttpResponse comma = put({{{"label", "上课,铃"}, {"file", "a.wav"}}});
+    EXPECT_EQ(comma.status, 422);
+    EXPECT_NE(json::parse(comma.body)["error"].get<std::string>().find("第1行“项 目”"),
+              std::string::npos)
+        << comma.body;
+    const HttpResponse emoji = put({good, {{"file", "笑😀.wav"}}});
+    EXPECT_EQ(emoji.status, 422);
+    EXPECT_NE(emoji.body.find("第2行“目 录 或 文 件”"), std::string::npos) << emoji.body;
+    EXPECT_EQ(put({{{"label", "a\tb"}}}).status, 422);
+    EXPECT_EQ(put(json::array()).status, 422) << "as the editor, nothing to save is refused";
+    EXPECT_EQ(put(json::array({good, {{"volume", 5}}})).status, 422);
+    EXPECT_EQ(put(json(999, good)).status, 422);
+    EXPECT_EQ(send(request("PUT", "/api/tables/3", R"({"rows":[]})")).status, 422);
+    EXPECT_TRUE(m_actions->calls.empty());
+
+    // A time the editor puts in its form is accepted.
+    const HttpResponse r = put(json(998, {{"start", "7:30"}, {"file", "bell.wav"}}));
+    ASSERT_EQ(r.status, 200) << r.body;
+    EXPECT_EQ(json::parse(r.body)["version"], "v2");
+    EXPECT_EQ(json::parse(r.body)["reload"], "now");
+    EXPECT_EQ(m_actions->calls, std::vector<std::string>{"table wang 3 v1 rows=998"});
+}
+
+TEST_F(ConsoleServiceTest, PlayTakesARowNumberAndReachesTheInterfaceThread) {
+    addUser("wang", Role::Operator, "correct horse");
+    login("wang", "correct horse");
+    for (const char* body : {R"({"row":0})", R"({"row":"3"})", R"({"row":1.5})", R"({})"}) {
+        EXPECT_EQ(send(request("POST", "/api/play", body)).status, 422) << body;
+    }
+    EXPECT_TRUE(m_actions->calls.empty());
+    const HttpResponse r = send(request("POST", "/api/play", R"({"row":3})"));
+    ASSERT_EQ(r.status, 200);
+    EXPECT_EQ(json::parse(r.body)["table"], "zxsj3.log");
+    EXPECT_EQ(m_actions->calls, std::vector<std::string>{"play wang 3"});
 }
 
 }  // namespace

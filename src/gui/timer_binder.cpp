@@ -112,15 +112,11 @@ private:
 };
 
 nanoseconds TimerBinder::nextTickDeadline(nanoseconds wallSubSecond, nanoseconds monotonicNow) {
-    return monotonicNow + (std::chrono::seconds(1) - wallSubSecond) + kPastBoundary;
+    return model::nextSecondDeadline(wallSubSecond, monotonicNow);
 }
 
 int TimerBinder::millisecondsUntil(nanoseconds deadline, nanoseconds monotonicNow) {
-    const nanoseconds left = deadline - monotonicNow;
-    if (left <= nanoseconds::zero()) {
-        return 0;
-    }
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    return model::millisecondsUntil(deadline, monotonicNow);
 }
 
 TimerBinder::TimerBinder(model::Timer& timer, Ticks ticks, QObject* parent)

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 
+#include "core/model/second_deadline.h"
 #include "core/model/timer.h"
 
 namespace orvessa::gui {
@@ -24,9 +25,8 @@ public:
         OnTheSecond,
     };
 
-    // How far past the boundary an OnTheSecond tick aims: precise timers never fire early, and
-    // the margin covers the wall clock being slewed a little faster than the monotonic one.
-    static constexpr std::chrono::nanoseconds kPastBoundary = std::chrono::milliseconds(1);
+    // How far past the boundary an OnTheSecond tick aims (model::kPastBoundary).
+    static constexpr std::chrono::nanoseconds kPastBoundary = model::kPastBoundary;
 
     // The monotonic moment kPastBoundary after the wall clock's next second boundary, from the
     // wall clock's part of its second and the monotonic clock read at the same moment.

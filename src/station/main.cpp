@@ -70,6 +70,11 @@ int main(int argc, char** argv) {
     const std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loopOwner(loop,
                                                                              g_main_loop_unref);
     platform.host.setQuitHandler([loop] { g_main_loop_quit(loop); });
+    // From here on a stop request ends the loop as soon as it runs, start-up included.
+    station::SystemdNotifier notifier;
+    Stop stop{loop, &notifier};
+    g_unix_signal_add(SIGTERM, stopOnSignal, &stop);
+    g_unix_signal_add(SIGINT, stopOnSignal, &stop);
 
     std::unique_ptr<system::OrvessaSystem> system =
         system::OrvessaSystem::start(platform.services());
@@ -79,11 +84,6 @@ int main(int argc, char** argv) {
     if (platform.host.quitRequested()) {
         return 0;
     }
-
-    station::SystemdNotifier notifier;
-    Stop stop{loop, &notifier};
-    g_unix_signal_add(SIGTERM, stopOnSignal, &stop);
-    g_unix_signal_add(SIGINT, stopOnSignal, &stop);
 
     ui::MainWindow& mainWindow = system->mainWindow();
     station::ClockWatchdog watchdog(mainWindow.broadcastTimer, notifier);

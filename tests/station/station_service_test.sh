@@ -14,6 +14,7 @@ cleanup() {
     for p in "${pids[@]}"; do
         kill -CONT "$p" 2>/dev/null
         kill -KILL "$p" 2>/dev/null
+        { wait "$p"; } 2>/dev/null
     done
     rm -rf "$work"
 }
@@ -60,8 +61,15 @@ table=$(ls "$program"/*.log | head -n 1)
 # Three bells six seconds apart (the chime lasts three), the first a few seconds from now.
 first=$(($(date +%s) + 7))
 clock() { date -d "@$1" +%-H:%M:%S; }
-printf '1,%s,bell,chime.wav,,200,\r\n2,%s,bell,chime.wav,,200,\r\n3,%s,bell,chime.wav,,200,\r\n' \
-    "$(clock "$first")" "$(clock $((first + 6)))" "$(clock $((first + 12)))" > "$table"
+# Then a document and a web page, which need a desktop.
+echo notes > "$program/AUDIO/notes.txt"
+{
+    printf '1,%s,bell,chime.wav,,200,\r\n2,%s,bell,chime.wav,,200,\r\n' \
+        "$(clock "$first")" "$(clock $((first + 6)))"
+    printf '3,%s,bell,chime.wav,,200,\r\n4,%s,doc,notes.txt,,200,\r\n' \
+        "$(clock $((first + 12)))" "$(clock $((first + 18)))"
+    printf '5,%s,page,http://127.0.0.1:9/,,200,\r\n' "$(clock $((first + 20)))"
+} > "$table"
 
 "$listener" "$work/notify.sock" 120 > "$work/notify.txt" &
 pids+=($!)
@@ -85,6 +93,14 @@ for row in 1 2 3; do
         fail "row $row did not start at $at: $(cat "$asrun")"
 done
 echo "three bells rang on their seconds"
+
+# Without a display the document and the page are recorded, and nothing waits behind them.
+shown() { grep -q "web page not shown: http://127.0.0.1:9/" "$work/station.log"; }
+now=$(date +%s)
+wait_for $((first + 20 - now + 10)) shown || fail "the web page is not recorded as not shown"
+grep -q "item not opened: .*notes.txt: the desktop refused" "$work/station.log" ||
+    fail "the document is not recorded as not opened"
+echo "the document and the web page are recorded as not shown"
 
 pings() { grep -c ' WATCHDOG=1$' "$work/notify.txt"; }
 start=$(pings)

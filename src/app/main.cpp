@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     // timer counts its own four seconds from the launch, the clock watch its ten minutes.
     std::list<gui::TimerBinder> timers;
     for (model::Timer* t :
-         {&mainWindow.broadcastTimer, &mainWindow.nowPlayingTimer, &mainWindow.stopDayTimer}) {
+         {&system->engine().ticker(), &mainWindow.nowPlayingTimer, &mainWindow.stopDayTimer}) {
         timers.emplace_back(*t, gui::TimerBinder::Ticks::OnTheSecond, nullptr);
     }
     timers.emplace_back(system->videoWindow().keyTimer, gui::TimerBinder::Ticks::FromStart,

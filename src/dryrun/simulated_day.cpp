@@ -78,7 +78,7 @@ public:
         m_platform.host.onQuit = [this] { finish("quit"); };
         m_platform.power.onPowerOff = [this] {
             // Whatever the table still held stays unplayed.
-            if (!m_finished && m_system && m_system->mainWindow().broadcastTimer.running() &&
+            if (!m_finished && m_system && m_system->engine().ticker().running() &&
                 m_system->journal() != nullptr) {
                 m_system->journal()->dayOver(scheduler::left_reason::kShutdown);
             }
@@ -109,8 +109,7 @@ public:
         if (noLibrary) {
             const std::string library =
                 text::utf8Path(fs::absolute(dir, ec) / "AUDIO") + text::nativeSeparator();
-            e.config().setEntry(store::SystemConfig::kMediaLibrary, library);
-            e.startUp().defaultDirectory = library;
+            e.useLibrary(library);
         }
 
         if (m_settings.table != nullptr) {
@@ -131,7 +130,7 @@ public:
         m_stopDay = e.stopDay().today;
         m_plan = e.session().dayPlan;
         std::string start = "start table=" + e.session().tableFileName +
-                            " rows=" + std::to_string(f.grid.table().rowCount() - 1) +
+                            " rows=" + std::to_string(e.table().rowCount() - 1) +
                             " stop-day=" + (e.stopDay().today ? "yes" : "no");
         if (const std::optional<store::CalendarEntry>& entry = e.session().dayPlan.entry) {
             start += " plan=calendar remark=" + scheduler::as_run::recordedRemark(entry->remark);
@@ -229,6 +228,7 @@ private:
     void tickThrough() {
         ui::MainWindow& f = m_system->mainWindow();
         const system::BroadcastEngine& e = m_system->engine();
+        model::Timer& ticker = m_system->engine().ticker();
         flush();
         bool freshTable = true;
         const int64_t first = m_settings.start + (m_settings.firstSecondTicks ? 0 : 1);
@@ -247,8 +247,8 @@ private:
                 jumps.erase(jump);
                 m_platform.clock.jumpTo(scheduler::localDateTimeOf(s));
             }
-            const bool atEnd = f.broadcastTimer.running() &&
-                               e.session().playback.currentRow == f.grid.table().rowCount();
+            const bool atEnd =
+                ticker.running() && e.session().playback.currentRow == e.table().rowCount();
             m_reentered = false;
             m_midnight = false;
             drill(s, emergencies, emergencyEnd, announcements);
@@ -256,8 +256,8 @@ private:
             if (f.alertTimer.running()) {
                 f.alertTimer.fire();
             }
-            if (f.broadcastTimer.running()) {
-                f.broadcastTimer.fire();
+            if (ticker.running()) {
+                ticker.fire();
             }
             if (f.stopDayTimer.running() && !m_finished) {
                 f.stopDayTimer.fire();
@@ -276,7 +276,7 @@ private:
             flush();
         }
         // The day is over: the rows the clock has not reached are left behind.
-        if (m_settings.firstPassOnly && !m_finished && f.broadcastTimer.running() &&
+        if (m_settings.firstPassOnly && !m_finished && ticker.running() &&
             m_system->journal() != nullptr) {
             m_system->journal()->dayOver();
             flush();

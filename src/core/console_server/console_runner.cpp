@@ -23,7 +23,7 @@ ConsoleRunner::~ConsoleRunner() {
 
 std::string ConsoleRunner::failed(const std::string& why) {
     const std::string text = "网页控制台未能启动：" + why;
-    m_system.engine().line(system::StatusLine::Hint).setText("  ☆ " + text);
+    m_system.engine().sayHint("  ☆ " + text);
     m_system.engine().record(platform::Failure{"console not started", why, 0});
     stop();
     return text;

@@ -53,7 +53,7 @@ void HolidayPanel::openPanel() {
         return;
     }
     // 1-3
-    m_c.broadcastTimer.stop();
+    m_c.ticker.stop();
     m_c.weekSelector.setVisible(false);
     m_s.gridHeight = 0;
     showPanel(true);

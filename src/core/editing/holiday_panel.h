@@ -33,7 +33,7 @@ struct HolidayControls {
     std::function<void(bool open)> panelChanged;
     model::ListBox& libraryList;      // the media library list
     model::RadioGroup& weekSelector;  // the week selector
-    model::Timer& broadcastTimer;
+    model::Timer& ticker;             // the station's beat, which ticks the broadcast clock
 };
 
 struct HolidayState {

@@ -56,7 +56,7 @@ ItemPlayer::ItemPlayer(BroadcastSession& session, PlayerControls controls, Playe
 
 store::ScheduleRow ItemPlayer::rowAt(int row) const {
     if (manual()) {
-        return store::ScheduleRow::read(m_controls.grid.table(), row);
+        return store::ScheduleRow::read(m_controls.draft, row);
     }
     // A row outside the table has only empty cells, as the table reads it.
     return row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<std::size_t>(row)]
@@ -64,7 +64,7 @@ store::ScheduleRow ItemPlayer::rowAt(int row) const {
 }
 
 int ItemPlayer::rowCount() const {
-    return manual() ? m_controls.grid.table().rowCount() : static_cast<int>(m_rows.size());
+    return manual() ? m_controls.draft.rowCount() : static_cast<int>(m_rows.size());
 }
 
 void ItemPlayer::setObserver(std::function<void(const PlayEvent&)> observer) {
@@ -82,14 +82,15 @@ bool ItemPlayer::isWebAddress(std::string_view itemText) {
     return t.starts_with("HTTP://") || t.starts_with("HTTPS://");
 }
 
-void ItemPlayer::find() {
+void ItemPlayer::find(int row) {
+    m_requestedRow = row;
     // A folder with nothing to hand out leaves the state as far as it got, and says nothing.
     try {
         resolve();
     } catch (const std::exception& e) {
         platform::recordFailure(
             m_services.failures,
-            {"item not found", m_state.currentPath + ": " + e.what(), m_controls.grid.row()});
+            {"item not found", m_state.currentPath + ": " + e.what(), m_requestedRow});
     }
 }
 
@@ -120,7 +121,7 @@ void ItemPlayer::prepare() {
 }
 
 bool ItemPlayer::resolve() {
-    m_state.currentRow = m_controls.grid.row();
+    m_state.currentRow = m_requestedRow;
     m_state.itemText = rowAt(m_state.currentRow).file;
     m_state.directoryFinished = false;
     const std::string& item = m_state.itemText;
@@ -239,7 +240,8 @@ std::optional<std::string> ItemPlayer::pickFromDirectory() {
     return picked;
 }
 
-void ItemPlayer::play() {
+void ItemPlayer::play(int row) {
+    m_requestedRow = row;
     playOnce();
     // A folder goes on with its next file at once, so that a damaged one costs it no second.
     for (std::size_t tries = 1; m_passedOver && m_state.isDirectory && !m_state.directoryFinished &&
@@ -250,8 +252,8 @@ void ItemPlayer::play() {
 }
 
 void ItemPlayer::playOnce() {
-    // resolve() moves past a missing row, so the requested row is the grid's.
-    const int row = m_controls.grid.row();
+    // resolve() moves past a missing row, so the requested row is the one asked for.
+    const int row = m_requestedRow;
     try {
         m_state.quietFind = true;
         m_passedOver = false;
@@ -267,7 +269,7 @@ void ItemPlayer::playOnce() {
             m_state.itemKind = ItemKind::WebPage;
             m_state.isPlaying = true;
             m_video.showWindow();
-            if (m_controls.secondMonitorBox.checked()) {
+            if (m_settings.secondMonitor) {
                 m_services.placeVideoWindow(1);
             }
             if (!manual()) {
@@ -295,7 +297,7 @@ void ItemPlayer::playOnce() {
         if (!web && listed(extension, kPictureExtensions) && m_state.itemPresent &&
             m_state.isPlaying) {
             m_video.showWindow();
-            if (m_controls.secondMonitorBox.checked()) {
+            if (m_settings.secondMonitor) {
                 m_services.placeVideoWindow(1);
             }
             if (!manual()) {
@@ -388,7 +390,7 @@ void ItemPlayer::openWithShell() {
     m_state.itemKind = ItemKind::ShellOpened;
     m_state.isPlaying = true;
     m_video.showWindow();
-    if (m_controls.secondMonitorBox.checked()) {
+    if (m_settings.secondMonitor) {
         m_services.placeVideoWindow(1);
     }
     // What ran before the launch is never ours to end at the stop.
@@ -475,7 +477,7 @@ void ItemPlayer::stop() {
     }
 }
 
-void ItemPlayer::playNext() {
+void ItemPlayer::playNext(int row) {
     try {
         if (m_services.device.mode() == platform::MediaMode::Playing) {
             m_services.device.stop();
@@ -483,7 +485,7 @@ void ItemPlayer::playNext() {
     } catch (const platform::MediaError&) {
         // Nothing open: there is nothing to stop before the next file.
     }
-    play();
+    play(row);
 }
 
 }  // namespace orvessa::playback

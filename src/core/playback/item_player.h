@@ -10,7 +10,6 @@
 
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
-#include "core/model/grid.h"
 #include "core/model/timer.h"
 #include "core/platform/failure_record.h"
 #include "core/platform/host.h"
@@ -27,10 +26,10 @@ class VideoWindow;
 
 // The controls of the main window that the player reads and sets.
 struct PlayerControls {
-    model::Grid& grid;
+    // The table the operator edits, played by hand in manual operation before it is saved.
+    const store::ScheduleTable& draft;
     model::ListBox& playlistBox;
     model::TextLine& hintLine;
-    model::Command& secondMonitorBox;
     model::Timer& nowPlayingTimer;  // the now-playing display's timer
 };
 
@@ -71,7 +70,7 @@ struct PlayEvent {
     int row = 0;
 };
 
-// Turns the selected row of the grid into sound, picture, page or program, and stops it again.
+// Turns a row of the table into sound, picture, page or program, and stops it again.
 class ItemPlayer {
 public:
     // The player runs the session's item and reads the live play order. `rows` is the table the
@@ -80,17 +79,19 @@ public:
                VideoWindow& videoWindow, const store::LiveSettings& settings,
                const std::vector<store::ScheduleRow>& rows);
 
-    // find: resolves the selected row, telling the operator when its file exists.
-    void find();
-    // The play request.
-    void play();
+    // find: resolves row `row`, telling the operator when its file exists.
+    void find(int row);
+    // The play request for row `row`: the row the clock has come to, or the one the operator
+    // picked.
+    void play(int row);
     // Has the media device open the current row's file ahead of its second, when it is a plain
     // media file that is there, so that its sound starts at once when the row plays.
     void prepare();
     // The stop request.
     void stop();
-    // Double-click on the play list: stop what plays and play the next file of the directory.
-    void playNext();
+    // Double-click on the play list: stop what plays and play the next file of row `row`'s
+    // directory.
+    void playNext(int row);
 
     // Called after each play or stop request that started, missed or stopped something; the
     // player works the same without one.
@@ -100,7 +101,7 @@ public:
     static bool isWebAddress(std::string_view itemText);
 
 private:
-    // Finds the selected row's item; false when its folder has no file left to hand out.
+    // Finds the requested row's item; false when its folder has no file left to hand out.
     bool resolve();
     // The file a row's file cell names (not a folder): a bare name in the library, a path from
     // the program directory.
@@ -118,8 +119,8 @@ private:
     void openWithShell();
     void applyVolume();
     bool manual() const { return m_mode == OperatingMode::Manual; }
-    // Row r of the table played: the grid in manual operation, where the operator plays edits
-    // before saving them; the loaded table while the clock runs it.
+    // Row r of the table played: the draft in manual operation, where the operator plays edits
+    // before saving them; the station's table while the clock runs it.
     store::ScheduleRow rowAt(int row) const;
     int rowCount() const;
     void report(PlayEvent::Type type, int row);
@@ -128,6 +129,8 @@ private:
     ClockState& m_clock;
     const OperatingMode& m_mode;
     PlayerControls m_controls;
+    // The row of the last play or find request: a missing row's successor plays in its place.
+    int m_requestedRow = 0;
     PlayerServices m_services;
     VideoWindow& m_video;
     const store::LiveSettings& m_settings;

@@ -139,7 +139,7 @@ bool NowPlaying::update(bool byClock, std::int64_t lateMillis, std::int64_t seco
     }
     if (kind == ItemKind::WebPage) {
         m_lines.statusLine.setText(
-            "正在浏览：" + store::ScheduleRow::read(m_lines.grid.table(), m_state.currentRow).file);
+            "正在浏览：" + store::ScheduleRow::read(m_lines.table, m_state.currentRow).file);
     }
     return true;
 }

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "core/model/control.h"
-#include "core/model/grid.h"
 #include "core/platform/media_device.h"
 #include "core/playback/broadcast_session.h"
+#include "core/store/schedule_table.h"
 
 namespace orvessa::playback {
 
@@ -19,7 +19,8 @@ public:
     struct Lines {
         model::TextLine& statusLine;
         model::TextLine& hintLine;
-        model::Grid& grid;
+        // The table shown: the draft the operator plays by hand, or the one the clock runs.
+        const store::ScheduleTable& table;
     };
 
     // Reads the session's running item and keeps its position up to date.

@@ -232,14 +232,13 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
         readRow();
     }
 
-    model::Grid& grid = m_controls.grid;
-    if (m_state.currentRow == grid.table().rowCount()) {
+    if (m_state.currentRow == rowCount()) {
         // The end of the day (a shutdown, a replay) waits until the emergency is over.
         if (!alert.emergency && m_hooks.endOfTable && m_hooks.endOfTable()) {
             return;
         }
     } else {
-        grid.select(grid.col(), m_state.currentRow);
+        showRow(m_state.currentRow);
 
         if (m_state.itemEnded()) {
             m_player.stop();
@@ -260,10 +259,9 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
         skipFinishedRows();
         // A bell due at the very second the row before it stops, or ends, starts in this tick:
         // at the next one its second would have passed and it would be left behind unplayed.
-        for (int rows = m_controls.grid.table().rowCount(); rows > 0 && dueNow(); --rows) {
+        for (int rows = rowCount(); rows > 0 && dueNow(); --rows) {
             const int row = m_state.currentRow;
-            // The player plays the grid's selected row.
-            m_controls.grid.select(m_controls.grid.col(), row);
+            showRow(row);
             decideRow(at);
             if (m_clock.advanceRequested) {
                 skipFinishedRows();
@@ -275,8 +273,7 @@ void BroadcastClock::steps(const platform::LocalDateTime& at) {
     }
     // A row due at the next second has its file opened now, so that its sound starts at the
     // second and not a pipeline's preparation after it.
-    if (!m_state.isPlaying && m_state.currentRow < m_controls.grid.table().rowCount() &&
-        !m_clock.startTime.empty()) {
+    if (!m_state.isPlaying && m_state.currentRow < rowCount() && !m_clock.startTime.empty()) {
         const platform::LocalDateTime next = localDateTimeOf(secondsOf(at) + 1);
         if (m_clock.startTime ==
             normaliseTime(text::formatClockTime(next.hour, next.minute, next.second))) {
@@ -324,7 +321,7 @@ void BroadcastClock::decideRow(const platform::LocalDateTime& at) {
 }
 
 bool BroadcastClock::dueNow() {
-    if (m_state.isPlaying || m_state.currentRow >= m_controls.grid.table().rowCount()) {
+    if (m_state.isPlaying || m_state.currentRow >= rowCount()) {
         return false;
     }
     readRow();
@@ -423,7 +420,7 @@ void BroadcastClock::startRow(const platform::LocalDateTime& at) {
             return;
         }
     }
-    m_player.play();
+    m_player.play(m_state.currentRow);
     if (m_state.isPlaying) {
         m_started[row] = second;
         if (m_started.size() > 1000) {
@@ -456,7 +453,6 @@ std::optional<int64_t> BroadcastClock::owedLateness(int64_t second) const {
 }
 
 void BroadcastClock::skipFinishedRows() {
-    const model::Grid& grid = m_controls.grid;
     for (;;) {
         m_clock.advanceRequested = false;
         m_state.nextIndex = 0;
@@ -472,7 +468,7 @@ void BroadcastClock::skipFinishedRows() {
              !owedLateness(m_tickMillis / 1000) && !held()) ||
             (start.empty() &&
              (m_clock.untimedSkip || (stop.empty() && m_clock.repeatCount != m_clock.repeatLimit)));
-        if (!finished || m_state.currentRow > grid.table().rowCount() - 1) {
+        if (!finished || m_state.currentRow > rowCount() - 1) {
             return;
         }
         if (m_observer != nullptr) {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/model/control.h"
-#include "core/model/grid.h"
 #include "core/platform/clock.h"
 #include "core/platform/failure_record.h"
 #include "core/playback/broadcast_session.h"
@@ -26,7 +25,8 @@ namespace orvessa::scheduler {
 
 // The main window's controls that the clock reads and writes.
 struct ClockControls {
-    model::Grid& grid;
+    // Shows the row the clock has come to wherever the table is shown; may be empty.
+    std::function<void(int row)> showRow;
     model::TextLine& clockText;
     model::TextLine& statusLine;
     model::TextLine& stopDayLine;
@@ -96,8 +96,8 @@ public:
                    const std::vector<std::string>& hints, EndOfDayHooks hooks,
                    const std::vector<store::ScheduleRow>& rows);
 
-    // broadcastTimer's handler: ticks the second now, after the seconds a busy thread missed since
-    // the last tick (up to half a minute of them). A second is never ticked twice.
+    // The station ticker's handler: ticks the second now, after the seconds a busy thread missed
+    // since the last tick (up to half a minute of them). A second is never ticked twice.
     void tick();
     // One tick at the given moment.
     void tickAt(const platform::LocalDateTime& at);
@@ -115,6 +115,12 @@ public:
     void setFailureRecord(platform::FailureRecord* failures) { m_failures = failures; }
 
 private:
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    void showRow(int row) const {
+        if (m_controls.showRow) {
+            m_controls.showRow(row);
+        }
+    }
     void steps(const platform::LocalDateTime& at);
     // Reads the current row and the clock text into the clock's fields.
     void readRow();
@@ -170,8 +176,8 @@ private:
     std::map<std::pair<std::string, int>, int64_t> m_started;
     // The current row as this tick read it.
     store::ScheduleRow m_row;
-    // The grid's table as its last load or save left it: the clock runs only in automatic
-    // operation, where nothing else writes the grid.
+    // The station's table as its last load or commit left it: the clock runs only in automatic
+    // operation, where no draft is played.
     const std::vector<store::ScheduleRow>& m_rows;
     // The seconds last made up after a stall or a short forward step, [from, until), and how
     // many they were: the items started in them run that far behind the time of day. A row due

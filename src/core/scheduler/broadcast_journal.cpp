@@ -40,21 +40,22 @@ int64_t dayStart(const platform::LocalDateTime& t) {
 
 }  // namespace
 
-BroadcastJournal::BroadcastJournal(const model::Grid& grid, const std::string& tableFileName,
-                                   const platform::Clock& clock, BroadcastRecord& record)
-    : m_grid(grid), m_table(tableFileName), m_clock(clock), m_record(record) {}
+BroadcastJournal::BroadcastJournal(const store::ScheduleTable& cells,
+                                   const std::string& tableFileName, const platform::Clock& clock,
+                                   BroadcastRecord& record)
+    : m_cells(cells), m_table(tableFileName), m_clock(clock), m_record(record) {}
 
 platform::LocalDateTime BroadcastJournal::now() const {
     return m_tick ? *m_tick : m_clock.now();
 }
 
-// The last row the operator wrote something in: the blank rows the grid shows below a table
+// The last row the operator wrote something in: the blank rows kept below a table
 // are not rows left behind.
 int BroadcastJournal::lastDataRow() const {
-    int row = m_grid.table().rowCount() - 1;
+    int row = m_cells.rowCount() - 1;
     while (row >= 1) {
         for (int column : {ScheduleRow::kStartTime, ScheduleRow::kFile, ScheduleRow::kStopTime}) {
-            if (!text::trimText(m_grid.cell(column, row)).empty()) {
+            if (!text::trimText(m_cells.cell(column, row)).empty()) {
                 return row;
             }
         }
@@ -227,7 +228,7 @@ void BroadcastJournal::tickEnded(int currentRow, bool playing) {
 bool BroadcastJournal::passedUntold(int row) {
     const bool started = m_startedRow == row || playedEarlier(row);
     m_startedRow = 0;
-    const bool timed = !text::trimText(m_grid.cell(ScheduleRow::kStartTime, row)).empty();
+    const bool timed = !text::trimText(m_cells.cell(ScheduleRow::kStartTime, row)).empty();
     if (timed && !started) {
         m_lastUnplayedTimed = row;
     }
@@ -263,7 +264,7 @@ void BroadcastJournal::dayOver(const char* reason) {
         if (m_reported.contains(row) || (row == current && held) || playedEarlier(row)) {
             continue;
         }
-        const bool empty = text::trimText(m_grid.cell(ScheduleRow::kFile, row)).empty();
+        const bool empty = text::trimText(m_cells.cell(ScheduleRow::kFile, row)).empty();
         leave(row, reason != nullptr && !empty ? Reason{reason, 0} : reasonLeft(row, false));
     }
 }
@@ -273,7 +274,7 @@ void BroadcastJournal::leave(int row, Reason reason) {
     BroadcastEvent event;
     event.type = BroadcastEvent::Type::Left;
     event.row = row;
-    event.path = text::trimText(m_grid.cell(ScheduleRow::kFile, row));
+    event.path = text::trimText(m_cells.cell(ScheduleRow::kFile, row));
     event.reason = reason.word;
     event.byRow = reason.byRow;
     publish(std::move(event));
@@ -281,7 +282,7 @@ void BroadcastJournal::leave(int row, Reason reason) {
 
 BroadcastJournal::Reason BroadcastJournal::reasonLeft(int row, bool untimedSkip) const {
     namespace why = left_reason;
-    const ScheduleRow cells = ScheduleRow::read(m_grid.table(), row);
+    const ScheduleRow cells = ScheduleRow::read(m_cells, row);
     if (!cells.hasItem()) {
         return {why::kEmpty, 0};
     }
@@ -320,7 +321,8 @@ std::optional<BroadcastJournal::Reason> BroadcastJournal::heldBy(int row,
     if (stand->playing) {
         return Reason{left_reason::kStillPlaying, stand->row};
     }
-    const std::string start = text::normaliseTime(m_grid.cell(ScheduleRow::kStartTime, stand->row));
+    const std::string start =
+        text::normaliseTime(m_cells.cell(ScheduleRow::kStartTime, stand->row));
     if (!start.empty() && !isClockText(start)) {
         return Reason{left_reason::kBadTime, stand->row};
     }
@@ -341,10 +343,10 @@ void BroadcastJournal::foreseeBlockedDay() {
     if (m_settled || row < 1 || row > lastDataRow()) {
         return;
     }
-    const std::string start = text::normaliseTime(m_grid.cell(ScheduleRow::kStartTime, row));
-    const std::string stop = text::normaliseTime(m_grid.cell(ScheduleRow::kStopTime, row));
+    const std::string start = text::normaliseTime(m_cells.cell(ScheduleRow::kStartTime, row));
+    const std::string stop = text::normaliseTime(m_cells.cell(ScheduleRow::kStopTime, row));
     const bool started = m_playing || m_startedRow == row;
-    const bool file = !text::trimText(m_grid.cell(ScheduleRow::kFile, row)).empty();
+    const bool file = !text::trimText(m_cells.cell(ScheduleRow::kFile, row)).empty();
     // Waiting for a start that never comes, with no stop time to end the wait.
     const bool neverStarts =
         !started && file && unreachable(start) && (stop.empty() || unreachable(stop));
@@ -361,7 +363,7 @@ void BroadcastJournal::foreseeBlockedDay() {
         if (m_reported.contains(later)) {
             continue;
         }
-        const bool empty = text::trimText(m_grid.cell(ScheduleRow::kFile, later)).empty();
+        const bool empty = text::trimText(m_cells.cell(ScheduleRow::kFile, later)).empty();
         leave(later, empty ? Reason{left_reason::kEmpty, 0} : Reason{left_reason::kBadTime, row});
     }
 }

@@ -7,11 +7,11 @@
 #include <string>
 #include <tuple>
 
-#include "core/model/grid.h"
 #include "core/platform/clock.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/scheduler/broadcast_record.h"
+#include "core/store/schedule_table.h"
 
 namespace orvessa::scheduler {
 
@@ -22,8 +22,8 @@ namespace orvessa::scheduler {
 // at the end of the day leaves its past rows every other second. Lives on the clock's thread.
 class BroadcastJournal : public ClockObserver {
 public:
-    // `tableFileName` names the table in `grid`; `clock` dates what happens outside a tick.
-    BroadcastJournal(const model::Grid& grid, const std::string& tableFileName,
+    // `tableFileName` names the table in `cells`; `clock` dates what happens outside a tick.
+    BroadcastJournal(const store::ScheduleTable& cells, const std::string& tableFileName,
                      const platform::Clock& clock, BroadcastRecord& record);
 
     // A play request that started or missed something, or a stop request, of the item player.
@@ -32,7 +32,7 @@ public:
     // when it changes (the calendar was edited).
     void dayPlanned(const platform::LocalDateTime& at, const store::DayPlan& plan);
 
-    // The day is over for the table in the grid: every row the clock has not reached is left
+    // The day is over for the station's table: every row the clock has not reached is left
     // behind, with the reason that kept the clock from it, or with `reason` when one is given
     // (the computer shuts down). Nothing more is left until the clock starts afresh. The first
     // tick of a new date does this by itself.
@@ -80,7 +80,8 @@ private:
     void foreseeBlockedDay();
     int lastDataRow() const;
 
-    const model::Grid& m_grid;
+    // The station's table, cell by cell as its file holds them.
+    const store::ScheduleTable& m_cells;
     const std::string& m_table;
     const platform::Clock& m_clock;
     BroadcastRecord& m_record;

@@ -82,7 +82,7 @@ void EndOfDay::customShutdownCheck() {
 bool EndOfDay::showCountdown() {
     // The countdown announces the action that will run: the dialog's live choice.
     if (liveAction() != EndOfDayAction::PowerOff ||
-        m_s.session.playback.currentRow <= m_c.grid.table().rowCount() - 1) {
+        m_s.session.playback.currentRow <= m_c.table.rowCount() - 1) {
         return false;
     }
     const int now = m_s.session.clock.tick.seconds();
@@ -114,11 +114,11 @@ bool EndOfDay::newDayCheck(const platform::LocalDateTime& at) {
 }
 
 void EndOfDay::enterStopDay(const platform::LocalDateTime& day) {
-    m_c.broadcastTimer.stop();
+    m_c.ticker.stop();
     if (m_player != nullptr) {
         m_player->stop();
     }
-    // The grid shows the stop day's own table, as after a start-up on that day.
+    // The stop day's own table is shown, as after a start-up on that day.
     m_actions.loadTodaysTable();
     m_s.stopDay.today = true;
     m_s.stopDay.date = platform::dateNumber(day);
@@ -138,7 +138,7 @@ void EndOfDay::stopDayTick() {
             m_s.stopDay.today = false;
             m_actions.enterAutomaticOperation();
             // This very second belongs to the new table: a row at 00:00:00 rings.
-            m_c.broadcastTimer.fire();
+            m_c.ticker.fire();
             return;
         }
         stopDayCount = 0;
@@ -154,7 +154,7 @@ void EndOfDay::stopDayTick() {
     const std::string calendarLine = store::calendarDayLine(m_s.session.dayPlan);
     m_c.statusLine.setText(calendarLine.empty() ? "  今日停播！ " : calendarLine);
     if (stopDayCount < 4) {
-        m_c.broadcastTimer.stop();
+        m_c.ticker.stop();
         if (m_player != nullptr) {
             m_player->stop();
         }

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "core/model/control.h"
-#include "core/model/grid.h"
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/platform/system_services.h"
 #include "core/playback/broadcast_session.h"
 #include "core/store/live_settings.h"
+#include "core/store/schedule_table.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::playback {
@@ -22,9 +22,9 @@ struct EndOfDayControls {
     model::TextLine& statusLine;
     model::TextLine& hintLine;
     model::TextLine& stopDayLine;
-    model::Grid& grid;
-    model::Timer& broadcastTimer;  // the broadcast clock
-    model::Timer& stopDayTimer;    // the stop-day ticker
+    const store::ScheduleTable& table;  // the station's
+    model::Timer& ticker;               // the station's beat, which ticks the broadcast clock
+    model::Timer& stopDayTimer;         // the stop-day ticker
 };
 
 struct EndOfDayState {
@@ -39,7 +39,7 @@ struct EndOfDayState {
 struct EndOfDayActions {
     std::function<void()> quit;
     std::function<void()> enterAutomaticOperation;
-    // Loads today's table into the grid, as a start-up on this day does.
+    // Loads today's table, as a start-up on this day does.
     std::function<void()> loadTodaysTable;
     // What a new date is for, decided as at start-up (the calendar read again first).
     std::function<store::DayPlan(const platform::LocalDateTime&)> planNewDay;

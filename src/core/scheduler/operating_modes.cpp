@@ -57,12 +57,12 @@ OperatingModes::OperatingModes(ModeControls controls, ModeState state, ModeServi
 }
 
 void OperatingModes::enterManual() {
-    m_c.broadcastTimer.stop();
+    m_c.ticker.stop();
     m_c.manualOperation.setEnabled(false);
     setMode(m_s.session, m_c.automaticOperation, OperatingMode::Manual);
     m_services.modeChanged(true);
-    m_c.grid.setEditable(true);
-    m_c.grid.setRowSelect(false);
+    m_c.table.editable(true);
+    m_c.table.rowSelect(false);
     m_editor.setMoveButtons();
     m_c.libraryList.setVisible(true);
     m_services.refreshLibraryList();
@@ -82,13 +82,13 @@ void OperatingModes::enterAutomatic() {
     // operation as it was, the edits in the grid and the cell at fault selected, instead of
     // reloading the table over them.
     if (m_editor.unsaved()) {
-        const bool clockRan = m_c.broadcastTimer.running();
-        m_c.broadcastTimer.stop();
+        const bool clockRan = m_c.ticker.running();
+        m_c.ticker.stop();
         const MessageAnswer answer = m_services.host.messageBox(
             "要保存当前数据吗？", "确认", MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !m_editor.save()) {
             if (clockRan) {
-                m_c.broadcastTimer.start(1000);
+                m_c.ticker.start(1000);
             }
             return;
         }
@@ -106,18 +106,18 @@ void OperatingModes::enterAutomatic() {
     m_c.hintLine.setText("");
     m_c.weekSelector.setVisible(false);
     m_c.libraryList.setVisible(false);
-    m_c.grid.setEditable(false);
+    m_c.table.editable(false);
     m_s.gridHeight = 0;
-    m_c.grid.tableChanged();
+    m_c.table.changed();
 
     m_s.session.autoNaming = true;
     m_editor.load();
     const platform::LocalDateTime today = m_services.clock.now();
     m_s.automaticDate = platform::dateNumber(today);
 
-    m_c.grid.select(m_c.grid.col(), 1);
+    m_c.table.show(1);
     m_s.session.playback.currentRow = 1;
-    m_c.grid.setRowSelect(true);
+    m_c.table.rowSelect(true);
     m_c.stopDayTimer.stop();
     // A day the calendar decided starts by saying so; the hint rotation repeats it.
     if (const std::string line = store::calendarDayLine(m_s.session.dayPlan); !line.empty()) {
@@ -129,7 +129,7 @@ void OperatingModes::enterAutomatic() {
         // Seconds spent outside automatic operation are not the clock's to make up.
         m_broadcastClock->resetSeconds();
     }
-    m_c.broadcastTimer.start(1000);
+    m_c.ticker.start(1000);
 }
 
 void OperatingModes::forceWeekday(int number) {
@@ -158,7 +158,7 @@ void OperatingModes::tickForcedWeekday(int number) {
 void OperatingModes::openWeekSetting() {
     m_s.gridHeight = kBevelTop - 110;
     m_c.weekSelector.setVisible(true);
-    m_c.grid.tableChanged();
+    m_c.table.changed();
     if (!m_editor.offerToSave()) {
         return;
     }

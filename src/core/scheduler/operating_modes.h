@@ -9,11 +9,11 @@
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
-#include "core/model/grid.h"
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/platform/host.h"
 #include "core/playback/broadcast_session.h"
+#include "core/scheduler/table_view.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -41,12 +41,12 @@ struct ModeControls {
     std::array<model::Command*, 8> forcedWeekday;  // forcedAutomatic (自动) .. forcedSunday
     model::Action& weekSetting;                    // 周设置
     model::Command& weekSettingTool;               // whether the week setting is offered
-    model::Grid& grid;
+    TableView table;
     model::TextLine& statusLine;
     model::TextLine& hintLine;
     model::RadioGroup& weekSelector;
     model::ListBox& libraryList;
-    model::Timer& broadcastTimer;
+    model::Timer& ticker;  // the station's beat, which ticks the broadcast clock
     model::Timer& stopDayTimer;
 };
 
@@ -100,7 +100,7 @@ private:
     editing::GridEditor& m_editor;
     playback::ItemPlayer* m_player = nullptr;
     BroadcastClock* m_broadcastClock = nullptr;
-    // The week selector's choice whose table the grid shows.
+    // The week selector's choice whose table is shown.
     int m_shownWeekChoice = -1;
     bool m_revertingWeekChoice = false;
 };

@@ -49,7 +49,7 @@ StartUp::StartUp(StartUpControls controls, StartUpState state, StartUpServices s
 
 void StartUp::create() {
     // 1-2
-    m_c.broadcastTimer.stop();
+    m_c.ticker.stop();
     m_c.hintLine.setColor(model::kGreen);
     m_s.session.autoNaming = true;
     m_s.stopDay.count = 0;
@@ -74,7 +74,7 @@ void StartUp::create() {
     SystemConfig& config = m_s.config;
     const SystemConfig::LoadStatus loaded = config.load();
     if (loaded != SystemConfig::LoadStatus::Loaded) {
-        m_c.broadcastTimer.stop();
+        m_c.ticker.stop();
         // A file that is there but cannot be read is not "not found": say why, or the operator
         // looks for a file that exists.
         const std::string file =
@@ -152,8 +152,8 @@ void StartUp::create() {
     clock.repeatLimit = 1;
     clock.repeatCount = 1;
     m_s.hints.assign(std::begin(kHints), std::end(kHints));
-    store::setScheduleHeaders(m_c.grid.table());
-    m_c.grid.tableChanged();
+    m_c.table.headings();
+    m_c.table.changed();
 
     // 14
     const std::string& forced = config.entry(SystemConfig::kForcedWeekday);
@@ -188,7 +188,7 @@ void StartUp::create() {
     }
     m_editor.setUnsaved(false);
     enterAutomaticOperation(m_c.automaticOperation, m_s.session);
-    m_c.broadcastTimer.start(1000);
+    m_c.ticker.start(1000);
     m_editor.setUnattended(false);
 }
 
@@ -226,8 +226,8 @@ void StartUp::activate() {
         m_s.defaultDirectory = library;
     } else {
         // Keep the clock as it was: on a stop day it must not start broadcasting.
-        const bool clockWasRunning = m_c.broadcastTimer.running();
-        m_c.broadcastTimer.stop();
+        const bool clockWasRunning = m_c.ticker.running();
+        m_c.ticker.stop();
         const std::string audio = m_s.programDirectoryText + "AUDIO" + text::nativeSeparator();
         const MessageAnswer answer =
             m_services.host.messageBox("请设置音视频文件默认目录！\r\r选否则为" + audio + "！",
@@ -247,7 +247,7 @@ void StartUp::activate() {
         m_services.saveConfiguration();
         m_s.defaultDirectory = config.entry(SystemConfig::kMediaLibrary);
         if (clockWasRunning) {
-            m_c.broadcastTimer.start(1000);
+            m_c.ticker.start(1000);
         }
     }
     // Once, with the library the system starts with; entering manual operation says it again.

@@ -9,7 +9,6 @@
 #include "core/model/choice_controls.h"
 #include "core/model/command.h"
 #include "core/model/control.h"
-#include "core/model/grid.h"
 #include "core/model/timer.h"
 #include "core/model/window.h"
 #include "core/platform/clock.h"
@@ -17,6 +16,7 @@
 #include "core/platform/host.h"
 #include "core/platform/system_services.h"
 #include "core/playback/broadcast_session.h"
+#include "core/scheduler/table_view.h"
 #include "core/store/system_config.h"
 
 namespace orvessa::editing {
@@ -33,9 +33,9 @@ class OperatingModes;
 struct StartUpControls {
     model::Window& window;
     model::Control& trayIcon;
-    model::Grid& grid;
+    TableView table;
     model::TextLine& hintLine;
-    model::Timer& broadcastTimer;
+    model::Timer& ticker;  // the station's beat, which ticks the broadcast clock
     model::Timer& stopDayTimer;
     model::RadioGroup& weekSelector;
     model::Command& automaticOperation;

@@ -12,6 +12,7 @@ struct LiveSettings {
     EndOfDayAction endOfDayAction = EndOfDayAction::Wait;
     bool customShutdownOff = false;  // the two daily shutdown times are switched off
     int volume = 200;                // 1..255, the slider's position
+    bool secondMonitor = false;      // pictures, films and pages go to the second monitor
 };
 
 // The action a stored number names; anything else reads as waiting.

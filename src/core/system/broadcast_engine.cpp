@@ -31,6 +31,52 @@ BroadcastEngine::BroadcastEngine(std::filesystem::path programDirectory,
       m_failures(failures),
       m_config(m_programDirectory) {}
 
+bool BroadcastEngine::enterAutomaticOperation() {
+    if (m_crew.enterAutomatic) {
+        m_crew.enterAutomatic();
+    }
+    return !m_session.manual();
+}
+
+void BroadcastEngine::enterManualOperation() {
+    if (m_crew.enterManual) {
+        m_crew.enterManual();
+    }
+}
+
+bool BroadcastEngine::playRow(int row) {
+    if (row < 1 || !m_crew.playRow) {
+        return false;
+    }
+    m_crew.playRow(row);
+    return true;
+}
+
+void BroadcastEngine::stopPlaying() {
+    if (m_crew.stop) {
+        m_crew.stop();
+    }
+}
+
+void BroadcastEngine::forceWeekday(int number) {
+    if (m_crew.forceWeekday && number >= 0 && number <= 7) {
+        m_crew.forceWeekday(number);
+    }
+}
+
+bool BroadcastEngine::startEmergency(const std::string& by) {
+    return m_crew.startEmergency && m_crew.startEmergency(by);
+}
+
+bool BroadcastEngine::endEmergency(const std::string& by) {
+    return m_crew.endEmergency && m_crew.endEmergency(by);
+}
+
+void BroadcastEngine::useLibrary(const std::string& folder) {
+    m_config.setEntry(store::SystemConfig::kMediaLibrary, folder);
+    m_startUp.defaultDirectory = folder;
+}
+
 std::string BroadcastEngine::libraryDirectory() const {
     return text::resolvePath(m_itemDirectoryText, m_startUp.defaultDirectory);
 }
@@ -84,6 +130,7 @@ void BroadcastEngine::modeSwitched() {
 }
 
 void BroadcastEngine::takeTable(const store::ScheduleTable& table, EngineEvent::Kind kind) {
+    m_table = table;
     m_rows.clear();
     for (int r = 0; r < table.rowCount(); ++r) {
         m_rows.push_back(store::ScheduleRow::read(table, r));

@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/model/control.h"
 #include "core/model/signal.h"
+#include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/platform/failure_record.h"
 #include "core/platform/host.h"
@@ -95,9 +97,25 @@ struct EngineEvent {
     std::string table;
 };
 
-// The running system as one object: what decides the day and what the day has done. Each
-// piece has one writer, named at its accessor; everyone else reads it through the const
-// accessors or status(). What the broadcast does reaches every listener of events().
+class OrvessaSystem;
+
+// What carries out the station's commands: the subsystems the assembly built, each command one
+// call. A member left empty refuses its command.
+struct StationCrew {
+    std::function<void()> enterAutomatic;  // asks the save question first, as the rules do
+    std::function<void()> enterManual;
+    std::function<void(int row)> playRow;  // row `row` of the draft, by hand
+    std::function<void()> stop;
+    std::function<void(int number)> forceWeekday;  // 0 follows the calendar, 1..7 a weekday
+    std::function<bool(const std::string& by)> startEmergency;
+    std::function<bool(const std::string& by)> endEmergency;
+};
+
+// The station: the running system as one object, what decides the day and what the day has
+// done. Each piece of its state has one writer, named at its accessor; the assembly that builds
+// the writers hands each its piece, and everyone else reads through the const accessors or
+// status(), and asks for changes through the commands. What the broadcast does reaches every
+// listener of events().
 class BroadcastEngine : public scheduler::BroadcastRecord, public platform::FailureRecord {
 public:
     // `itemDirectory` is where relative cells are read from, when not the program directory.
@@ -114,17 +132,22 @@ public:
     std::string libraryDirectory() const;
 
     // Written by the start-up, the options and the dialogs that edit it.
-    store::SystemConfig& config() { return m_config; }
     const store::SystemConfig& config() const { return m_config; }
     // Writes the configuration, telling the operator when that fails. Returns success.
     bool saveConfiguration();
-    // Written by the options dialog.
-    store::LiveSettings& settings() { return m_settings; }
+    // Written by the options dialog; the second-monitor choice by the window's check box.
     const store::LiveSettings& settings() const { return m_settings; }
     // The current row, the running item and the clock's bookkeeping: written by the clock, the
     // player and the modes, each its own fields (see BroadcastSession).
-    playback::BroadcastSession& session() { return m_session; }
     const playback::BroadcastSession& session() const { return m_session; }
+
+    // The station's once-a-second beat: a port its platform drives (a Qt timer on the desktop,
+    // GLib's loop in the service, simulated time in the rehearsal), started and stopped by the
+    // modes, the start-up and the end of the day alone. Its handler ticks the clock.
+    model::Timer& ticker() { return m_ticker; }
+    const model::Timer& ticker() const { return m_ticker; }
+    // Points the media library at `folder` (a rehearsal's copies), as the options would.
+    void useLibrary(const std::string& folder);
 
     // Written by the operating modes only (in the session).
     OperatingMode mode() const { return m_session.mode; }
@@ -136,13 +159,11 @@ public:
     // The date automatic operation last loaded today's table (platform::dateNumber); written by
     // the operating modes.
     const int& automaticDate() const { return m_automaticDate; }
-    int& automaticDateField() { return m_automaticDate; }
 
     // Whether the grid holds edits not yet saved; written by the grid editor (in the session).
     bool unsaved() const { return m_session.unsaved; }
 
     // Written by the start-up and the end of the day.
-    StopDayState& stopDay() { return m_stopDay; }
     const StopDayState& stopDay() const { return m_stopDay; }
 
     // What the start-up read: whether the configuration was, the hints the status line
@@ -154,7 +175,6 @@ public:
         std::string versionText;
         std::string platformFamily;
     };
-    StartUpFacts& startUp() { return m_startUp; }
     const StartUpFacts& startUp() const { return m_startUp; }
 
     // The table the grid holds, as typed rows: taken when a table is loaded or saved, not on
@@ -162,14 +182,38 @@ public:
     void tableLoaded(const store::ScheduleTable& table);
     void tableSaved(const store::ScheduleTable& table);
     const std::vector<store::ScheduleRow>& rows() const { return m_rows; }
+    // The same table cell by cell, as its file holds them, for what records and saves it.
+    const store::ScheduleTable& table() const { return m_table; }
 
     // The status lines. Written by the modes, the clock, the now-playing display, the editor,
     // the start-up and the end of the day, as each has something to say; each change is a
     // LineChanged event, which the window's labels follow.
-    model::TextLine& line(StatusLine which) { return m_lines[static_cast<std::size_t>(which)]; }
     const model::TextLine& line(StatusLine which) const {
         return m_lines[static_cast<std::size_t>(which)];
     }
+
+    // --- Commands: the window's menus, buttons, tray and keys, the console, the rehearsal and
+    // the tests ask for each the same way, and it means the same from each. ---
+    // Automatic operation: today's table, run by the clock. Edits not saved are offered for
+    // saving first: the desktop asks the operator, a station without a window takes the
+    // question's stated default and records it. False when the station stayed in manual
+    // operation (the save was refused or failed).
+    bool enterAutomaticOperation();
+    // Manual operation: the clock stops, the operator edits and plays by hand.
+    void enterManualOperation();
+    // Plays row `row` of the draft by hand, as the play command does. False for the heading.
+    bool playRow(int row);
+    // Stops what plays, as the stop command does.
+    void stopPlaying();
+    // The table for weekday `number` (1..7) from now on, or the calendar's (0).
+    void forceWeekday(int number);
+    // The emergency, started or ended by `by` ("operator@console:…", "operator@desktop").
+    // False when it already was in that state.
+    bool startEmergency(const std::string& by);
+    bool endEmergency(const std::string& by);
+
+    // A client (the console, the service) says `text` in the hint line.
+    void sayHint(const std::string& text) { writableLine(StatusLine::Hint).setText(text); }
 
     EngineStatus status() const;
     const model::Signal<const EngineEvent&>& events() const { return m_events; }
@@ -188,6 +232,32 @@ public:
     platform::FailureRecord* failureRecord() { return m_failures != nullptr ? this : nullptr; }
 
 private:
+    // The assembly that makes the writers hands each the piece it writes.
+    friend class OrvessaSystem;
+
+    // What carries out the station's commands: the subsystems the assembly built, each command one
+    // call. A member left empty refuses its command.
+    struct StationCrew {
+        std::function<void()> enterAutomatic;  // asks the save question first, as the rules do
+        std::function<void()> enterManual;
+        std::function<void(int row)> playRow;  // row `row` of the draft, by hand
+        std::function<void()> stop;
+        std::function<void(int number)> forceWeekday;  // 0 follows the calendar, 1..7 a weekday
+        std::function<bool(const std::string& by)> startEmergency;
+        std::function<bool(const std::string& by)> endEmergency;
+    };
+    friend struct StationTestAccess;
+    void setCrew(StationCrew crew) { m_crew = std::move(crew); }
+    store::SystemConfig& writableConfig() { return m_config; }
+    store::LiveSettings& writableSettings() { return m_settings; }
+    playback::BroadcastSession& writableSession() { return m_session; }
+    int& automaticDateField() { return m_automaticDate; }
+    StopDayState& writableStopDay() { return m_stopDay; }
+    StartUpFacts& writableStartUp() { return m_startUp; }
+    model::TextLine& writableLine(StatusLine which) {
+        return m_lines[static_cast<std::size_t>(which)];
+    }
+
     // A status line that tells the engine's listeners of each change.
     class Line final : public model::TextLine {
     public:
@@ -224,6 +294,9 @@ private:
     StopDayState m_stopDay;
     StartUpFacts m_startUp;
     std::vector<store::ScheduleRow> m_rows;
+    store::ScheduleTable m_table;
+    model::Timer m_ticker{"ticker", 1000, true};
+    StationCrew m_crew;
     std::optional<platform::Failure> m_lastFailure;
     model::Signal<const EngineEvent&> m_events;
     std::vector<scheduler::BroadcastRecord*> m_records;

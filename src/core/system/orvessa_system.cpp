@@ -3,6 +3,7 @@
 #include "core/editing/unattended_start_line.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/timer_failures.h"
+#include "core/store/table_file.h"
 #include "core/text/paths.h"
 #include "core/text/time_text.h"
 
@@ -35,12 +36,18 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         e.addRecord(*services.broadcastRecord);
     }
     // Before anything saves it.
-    e.config().setFileSync(services.fileSync);
+    e.writableConfig().setFileSync(services.fileSync);
     // The main window's initialisation runs before any other window exists.
     m_mainWindow = std::make_unique<ui::MainWindow>(ui::MainWindowServices{
         services.host, services.clock, services.shell, services.monitors, services.programDirectory,
-        e.config(), [&e] { return e.saveConfiguration(); }});
+        e.writableConfig(), [&e] { return e.saveConfiguration(); }, e.ticker()});
     m_windows.push_back(m_mainWindow.get());
+    // The second-monitor choice is a setting the player and the alerts read; the box shows it.
+    ui::MainWindow& window = *m_mainWindow;
+    window.secondMonitorBox.setHandler([&window, &e] {
+        window.secondMonitorChanged();
+        e.writableSettings().secondMonitor = window.secondMonitorBox.checked();
+    });
     followStatusLines();
     buildMainWindowSubsystems(services);
     m_startUp->create();
@@ -57,7 +64,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     m_tableExchange = std::make_unique<editing::TableExchange>(
         editing::ExchangeControls{*m_exchangeChooser, f.importTable, f.exportTable},
-        e.session().tableFileName, e.programDirectory(), services.host, *m_editor,
+        e.writableSession().tableFileName, e.programDirectory(), services.host, *m_editor,
         services.fileSync);
     f.videoWindow = m_videoWindow.get();
     m_startUp->setDirectoryDialog(m_directoryDialog.get());
@@ -67,13 +74,14 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
         host.showModal(*m_optionsDialog);
         m_optionsDialog->previousRow.setEnabled(f.moveUpButton.enabled());
     });
-    m_endOfDay->setSettings(&e.settings());
+    m_endOfDay->setSettings(&e.writableSettings());
     m_editor->setVolumeFollower(
         [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); });
     buildPlayback(services);
     buildPreflightCheck(services);
     buildClockWatch(services);
     buildAlerts(services);
+    crewStation();
     // The options' live choices are in place now: whether the PC powers off is known.
     if (m_wake != nullptr) {
         e.events().connect([this](const EngineEvent& event) {
@@ -87,7 +95,7 @@ OrvessaSystem::OrvessaSystem(PlatformServices& services) {
     }
     if (e.failureRecord() != nullptr) {
         scheduler::recordTimerFailures(*e.failureRecord(), services.clock,
-                                       {{f.name(), f.broadcastTimer},
+                                       {{"station", e.ticker()},
                                         {f.name(), f.nowPlayingTimer},
                                         {f.name(), f.stopDayTimer},
                                         {f.name(), f.clockSyncTimer},
@@ -106,7 +114,7 @@ void OrvessaSystem::followStatusLines() {
         if (event.kind != EngineEvent::Kind::LineChanged) {
             return;
         }
-        const model::TextLine& line = e.line(event.line);
+        const model::TextLine& line = e.writableLine(event.line);
         model::TextControl& label = *labels[static_cast<std::size_t>(event.line)];
         label.setColor(line.color());
         label.setText(line.text());
@@ -117,11 +125,11 @@ void OrvessaSystem::followStatusLines() {
 void OrvessaSystem::buildDialogs(PlatformServices& services) {
     system::BroadcastEngine& e = *m_engine;
     auto saveConfiguration = [&e] { return e.saveConfiguration(); };
-    m_passwordDialog = std::make_unique<editing::PasswordDialog>(e.config(), e.session().unlocked,
-                                                                 services.host, saveConfiguration);
+    m_passwordDialog = std::make_unique<editing::PasswordDialog>(
+        e.writableConfig(), e.writableSession().unlocked, services.host, saveConfiguration);
     m_windows.push_back(m_passwordDialog.get());
     m_optionsDialog = std::make_unique<editing::OptionsDialog>(
-        e.config(), e.settings(), m_mainWindow->grid,
+        e.writableConfig(), e.writableSettings(), m_mainWindow->grid,
         editing::OptionsServices{.host = services.host,
                                  .output = services.audioOutput,
                                  .saveConfiguration = saveConfiguration,
@@ -174,10 +182,10 @@ void OrvessaSystem::buildSubtitleDialog(PlatformServices& services) {
     system::BroadcastEngine& e = *m_engine;
     auto saveConfiguration = [&e] { return e.saveConfiguration(); };
     m_subtitleDialog = std::make_unique<tools::SubtitleDialog>(
-        e.config(), m_videoWindow->subtitleStrip,
+        e.writableConfig(), m_videoWindow->subtitleStrip,
         tools::SubtitleServices{services.host, services.host, services.monitors, saveConfiguration,
                                 services.programDirectory, e.failureRecord(), services.fileSync});
-    if (e.startUp().configurationLoaded) {
+    if (e.writableStartUp().configurationLoaded) {
         m_subtitleDialog->create();
     }
     m_mainWindow->subtitleItem.setHandler(
@@ -201,8 +209,9 @@ void OrvessaSystem::buildPreflightCheck(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_preflight = std::make_unique<editing::PreflightCheck>(editing::PreflightServices{
-        services.host, services.clock, *services.dayChecker, f.grid, e.session().tableFileName,
-        e.line(StatusLine::Hint), [this](int row) { m_editor->selectRow(row); }});
+        services.host, services.clock, *services.dayChecker, f.grid,
+        e.writableSession().tableFileName, e.writableLine(StatusLine::Hint),
+        [this](int row) { m_editor->selectRow(row); }});
     m_windows.push_back(m_preflight.get());
     m_preflight->startLine.setVisible(false);
     f.preflightItem.setHandler([this, start = services.unattendedStart] {
@@ -232,7 +241,7 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_clockWatch = std::make_unique<scheduler::ClockWatch>(
-        scheduler::ClockWatchControls{e.session(), f.clockSyncTimer}, *services.clockSync,
+        scheduler::ClockWatchControls{e.writableSession(), f.clockSyncTimer}, *services.clockSync,
         services.clock, &e);
     m_clockWatch->changed.connect([&e] { e.clockHealthChanged(); });
     // The tray's tip and the pre-flight window say the clock's warning, as the engine tells it.
@@ -240,7 +249,7 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
         if (event.kind != EngineEvent::Kind::ClockHealthChanged) {
             return;
         }
-        const std::string& warning = m_engine->session().clockWarning;
+        const std::string& warning = m_engine->writableSession().clockWarning;
         f.trayIcon.setTip(warning.empty() ? plainTip : plainTip + "\n" + text::trimText(warning));
         if (m_preflight != nullptr) {
             m_preflight->showClockWarning(warning);
@@ -249,12 +258,46 @@ void OrvessaSystem::buildClockWatch(PlatformServices& services) {
     m_clockWatch->check();
 }
 
+// The station's commands are carried out by the subsystems built here; the window's mode
+// commands go through the station like every other client's.
+void OrvessaSystem::crewStation() {
+    ui::MainWindow& f = *m_mainWindow;
+    m_engine->setCrew(
+        {.enterAutomatic = [this] { m_modes->enterAutomatic(); },
+         .enterManual = [this] { m_modes->enterManual(); },
+         .playRow = [this](int row) { m_player->play(row); },
+         .stop = [this] { m_player->stop(); },
+         .forceWeekday = [this](int number) { m_modes->forceWeekday(number); },
+         .startEmergency =
+             [this](const std::string& by) { return m_alerts->startEmergency(by).done(); },
+         .endEmergency =
+             [this](const std::string& by) { return m_alerts->endEmergency(by).done(); }});
+    BroadcastEngine& e = *m_engine;
+    f.automaticOperation.setHandler([&e] { e.enterAutomaticOperation(); });
+    f.manualOperation.setHandler([&e] { e.enterManualOperation(); });
+    for (int n = 0; n < 8; ++n) {
+        f.forcedWeekdayItems[static_cast<std::size_t>(n)]->setHandler(
+            [&e, n] { e.forceWeekday(n); });
+    }
+}
+
+// The grid shows the station's table and holds the operator's draft of it.
+scheduler::TableView OrvessaSystem::tableView() {
+    model::Grid& grid = m_mainWindow->grid;
+    return {.setEditable = [&grid](bool on) { grid.setEditable(on); },
+            .setRowSelect = [&grid](bool on) { grid.setRowSelect(on); },
+            .showRow = [&grid](int row) { grid.select(grid.col(), row); },
+            .setHeadings = [&grid] { store::setScheduleHeaders(grid.table()); },
+            .refresh = [&grid] { grid.tableChanged(); }};
+}
+
 void OrvessaSystem::commandsChanged(ui::CommandStates::Event event) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
-    m_commandStates->apply(event, {e.manual(), e.session().playback.isPlaying, e.session().unlocked,
-                                   e.config().anyoneMayOperate(),
-                                   m_holidayPanel != nullptr && m_holidayPanel->open()});
+    m_commandStates->apply(
+        event, {e.manual(), e.writableSession().playback.isPlaying, e.writableSession().unlocked,
+                e.writableConfig().anyoneMayOperate(),
+                m_holidayPanel != nullptr && m_holidayPanel->open()});
     if (event == ui::CommandStates::Event::EnterAutomatic) {
         // Automatic operation switches saving off: nothing is left unsaved.
         m_editor->setUnsaved(false);
@@ -276,7 +319,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     m_dayPlanner = std::make_unique<store::DayPlanner>(
         e.programDirectory(),
         [&f, &e] {
-            store::WeekRules rules = store::weekRulesOf(e.config());
+            store::WeekRules rules = store::weekRulesOf(e.writableConfig());
             for (std::size_t k = 0; k < 7; ++k) {
                 rules.stopOnWeekday[k] = f.weekdayStopBoxes[k]->checked();
             }
@@ -285,21 +328,22 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
         },
         e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
-        editing::EditorControls{f.grid, e.line(StatusLine::Hint), f.save, f.addRow, f.insertRow,
-                                f.deleteRow, f.moveUp, f.moveDown, f.saveButton, f.deleteRowButton,
-                                f.deleteRowItem, f.moveUpButton, f.moveUpItem, f.moveDownButton,
-                                f.moveDownItem},
-        e.session(),
-        editing::EditorServices{
-            services.host, services.clock, e.config(), e.programDirectory(), e.failureRecord(),
-            [this](const platform::LocalDateTime& now) {
-                const store::DayPlan plan = m_dayPlanner->planFor(platform::dateOf(now));
-                if (m_journal != nullptr) {
-                    m_journal->dayPlanned(now, plan);
-                }
-                return plan;
-            },
-            services.fileSync});
+        editing::EditorControls{f.grid, e.writableLine(StatusLine::Hint), f.save, f.addRow,
+                                f.insertRow, f.deleteRow, f.moveUp, f.moveDown, f.saveButton,
+                                f.deleteRowButton, f.deleteRowItem, f.moveUpButton, f.moveUpItem,
+                                f.moveDownButton, f.moveDownItem},
+        e.writableSession(),
+        editing::EditorServices{services.host, services.clock, e.writableConfig(),
+                                e.programDirectory(), e.failureRecord(),
+                                [this](const platform::LocalDateTime& now) {
+                                    const store::DayPlan plan =
+                                        m_dayPlanner->planFor(platform::dateOf(now));
+                                    if (m_journal != nullptr) {
+                                        m_journal->dayPlanned(now, plan);
+                                    }
+                                    return plan;
+                                },
+                                services.fileSync});
 
     m_editor->loaded.connect([this, &f] { m_engine->tableLoaded(f.grid.table()); });
     m_editor->saved.connect([this, &f] { m_engine->tableSaved(f.grid.table()); });
@@ -315,25 +359,27 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             platform::recordFailure(failures, {"skin refused", why});
         });
     m_skins = std::make_unique<skins::SkinSwitcher>(
-        f.skinTool, e.config(), saveConfiguration, *m_skinEngine,
+        f.skinTool, e.writableConfig(), saveConfiguration, *m_skinEngine,
         services.skinStore != nullptr ? *services.skinStore : m_noSkins);
     f.changeSkin.bind([this] { m_skins->click(); });
 
     m_lock = std::make_unique<editing::OperatorLock>(
         editing::LockControls{f.enterSystem, f.lockSystem, f.changePassword,
                               [this] { commandsChanged(ui::CommandStates::Event::LockChanged); }},
-        e.config(), e.session().unlocked, services.screenSaver, services.host);
+        e.writableConfig(), e.writableSession().unlocked, services.screenSaver, services.host);
     m_library = std::make_unique<editing::MediaLibrary>(
-        f.libraryList, f.grid, f.mediaLibraryItem, e.config(), e.session().unlocked,
-        e.session().playback, services.host,
+        f.libraryList, f.grid, f.mediaLibraryItem, e.writableConfig(), e.writableSession().unlocked,
+        e.writableSession().playback, services.host,
         editing::LibraryActions{[this] { return m_lock->askPassword(); }, [&f] { f.activate(); },
                                 saveConfiguration, [&e] { return e.libraryDirectory(); }});
     m_modes = std::make_unique<scheduler::OperatingModes>(
         scheduler::ModeControls{f.manualOperation, f.automaticOperation, f.forcedWeekdayItems,
-                                f.weekSetting, f.weekSettingTool, f.grid,
-                                e.line(StatusLine::Status), e.line(StatusLine::Hint),
-                                f.weekSelector, f.libraryList, f.broadcastTimer, f.stopDayTimer},
-        scheduler::ModeState{e.config(), e.session(), e.automaticDateField(), f.layout.gridHeight},
+                                f.weekSetting, f.weekSettingTool, tableView(),
+                                e.writableLine(StatusLine::Status),
+                                e.writableLine(StatusLine::Hint), f.weekSelector, f.libraryList,
+                                e.ticker(), f.stopDayTimer},
+        scheduler::ModeState{e.writableConfig(), e.writableSession(), e.automaticDateField(),
+                             f.layout.gridHeight},
         scheduler::ModeServices{
             services.host, services.clock, saveConfiguration, [this] { m_library->refresh(); },
             [this](bool manual) {
@@ -341,7 +387,7 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
                                        : ui::CommandStates::Event::EnterAutomatic);
             },
             [this, &e, failures = e.failureRecord()] {
-                m_library->checkFolder(e.line(StatusLine::Hint), failures);
+                m_library->checkFolder(e.writableLine(StatusLine::Hint), failures);
             }},
         *m_editor);
 
@@ -352,16 +398,16 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     startUpServices.failures = e.failureRecord();
     startUpServices.fileSync = services.fileSync;
     startUpServices.checkLibrary = [this, &e, failures = e.failureRecord()] {
-        m_library->checkFolder(e.line(StatusLine::Hint), failures);
+        m_library->checkFolder(e.writableLine(StatusLine::Hint), failures);
     };
     startUpServices.readCalendar = [this] { m_dayPlanner->reload(); };
     m_startUp = std::make_unique<scheduler::StartUp>(
         scheduler::StartUpControls{
             f,
             f.trayIcon,
-            f.grid,
-            e.line(StatusLine::Hint),
-            f.broadcastTimer,
+            tableView(),
+            e.writableLine(StatusLine::Hint),
+            e.ticker(),
             f.stopDayTimer,
             f.weekSelector,
             f.automaticOperation,
@@ -374,10 +420,11 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             {&f.enterSystem, &f.lockSystem, &f.systemSeparator1, &f.changePassword},
             {&f.insertRowButton, &f.deleteRowButton, &f.addRowButton, &f.moveUpButton,
              &f.moveDownButton, &f.saveButton}},
-        scheduler::StartUpState{e.config(), e.programDirectoryText(), e.startUp().versionText,
-                                e.startUp().platformFamily, e.session(), e.stopDay(),
-                                e.startUp().hints, e.startUp().defaultDirectory,
-                                e.startUp().configurationLoaded},
+        scheduler::StartUpState{e.writableConfig(), e.programDirectoryText(),
+                                e.writableStartUp().versionText, e.writableStartUp().platformFamily,
+                                e.writableSession(), e.writableStopDay(), e.writableStartUp().hints,
+                                e.writableStartUp().defaultDirectory,
+                                e.writableStartUp().configurationLoaded},
         startUpServices, *m_editor, *m_modes, *m_lock);
     f.activated.connect([this] { m_startUp->activate(); });
     f.quit.bind([this] { m_startUp->quit(); });
@@ -387,49 +434,54 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
             f.grid, f.holidaySettingsTitle, f.holidayListTitle, f.stopWeekdayGroup,
             f.weekdayStopBoxes, f.holidaysItem, f.holidayOkButton,
             [this](bool) { commandsChanged(ui::CommandStates::Event::PanelChanged); },
-            f.libraryList, f.weekSelector, f.broadcastTimer},
-        editing::HolidayState{e.config(), e.session().tableFileName, e.session().playback,
-                              f.layout.gridHeight},
+            f.libraryList, f.weekSelector, e.ticker()},
+        editing::HolidayState{e.writableConfig(), e.writableSession().tableFileName,
+                              e.writableSession().playback, f.layout.gridHeight},
         services.clock, services.host, saveConfiguration, *m_editor);
 
     m_endOfDay = std::make_unique<scheduler::EndOfDay>(
-        scheduler::EndOfDayControls{e.line(StatusLine::Status), e.line(StatusLine::Hint),
-                                    e.line(StatusLine::Date), f.grid, f.broadcastTimer,
-                                    f.stopDayTimer},
-        scheduler::EndOfDayState{e.config(), e.session(), e.stopDay(), e.automaticDate()},
+        scheduler::EndOfDayControls{
+            e.writableLine(StatusLine::Status), e.writableLine(StatusLine::Hint),
+            e.writableLine(StatusLine::Date), e.table(), e.ticker(), f.stopDayTimer},
+        scheduler::EndOfDayState{e.writableConfig(), e.writableSession(), e.writableStopDay(),
+                                 e.automaticDate()},
         services.clock, services.power,
-        scheduler::EndOfDayActions{
-            [this] { m_startUp->quit(); },
-            [&f, &e] { scheduler::enterAutomaticOperation(f.automaticOperation, e.session()); },
-            [this, &e] {
-                e.session().autoNaming = true;
-                m_editor->load();
-            },
-            [this](const platform::LocalDateTime& day) {
-                // An operator may have put a new calendar in place since yesterday.
-                m_dayPlanner->reload();
-                return m_dayPlanner->planFor(platform::dateOf(day));
-            },
-            [this, &e] {
-                // The wake time as of the moment the power goes.
-                if (m_wake != nullptr) {
-                    m_wake->update();
-                }
-                e.flush();
-            }});
+        scheduler::EndOfDayActions{[this] { m_startUp->quit(); },
+                                   [&f, &e] {
+                                       scheduler::enterAutomaticOperation(f.automaticOperation,
+                                                                          e.writableSession());
+                                   },
+                                   [this, &e] {
+                                       e.writableSession().autoNaming = true;
+                                       m_editor->load();
+                                   },
+                                   [this](const platform::LocalDateTime& day) {
+                                       // An operator may have put a new calendar in place since
+                                       // yesterday.
+                                       m_dayPlanner->reload();
+                                       return m_dayPlanner->planFor(platform::dateOf(day));
+                                   },
+                                   [this, &e] {
+                                       // The wake time as of the moment the power goes.
+                                       if (m_wake != nullptr) {
+                                           m_wake->update();
+                                       }
+                                       e.flush();
+                                   }});
 }
 
 void OrvessaSystem::buildPlayback(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_display = std::make_unique<playback::NowPlaying>(
-        e.session(),
-        playback::NowPlaying::Lines{e.line(StatusLine::Status), e.line(StatusLine::Hint), f.grid},
+        e.writableSession(),
+        playback::NowPlaying::Lines{e.writableLine(StatusLine::Status),
+                                    e.writableLine(StatusLine::Hint), f.grid.table()},
         services.mediaDevice);
     m_player = std::make_unique<playback::ItemPlayer>(
-        e.session(),
-        playback::PlayerControls{f.grid, f.playlistBox, e.line(StatusLine::Hint),
-                                 f.secondMonitorBox, f.nowPlayingTimer},
+        e.writableSession(),
+        playback::PlayerControls{f.grid.table(), f.playlistBox, e.writableLine(StatusLine::Hint),
+                                 f.nowPlayingTimer},
         playback::PlayerServices{
             services.host, services.mediaDevice, services.shell, services.processes,
             [&f](int monitor) { f.setwindowtomonitor(f.videoWindow, monitor, 0, 0); },
@@ -441,19 +493,21 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             [&e] { return e.libraryDirectory(); }, [&e] { return e.itemDirectoryText(); },
             [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
             e.failureRecord()},
-        *m_videoWindow, e.settings(), e.rows());
-    f.play.bind([this] { m_player->play(); });
-    f.stop.bind([this] { m_player->stop(); });
-    f.find.bind([this] { m_player->find(); });
-    f.playlistBox.doubleClicked.connect([this] { m_player->playNext(); });
+        *m_videoWindow, e.writableSettings(), e.rows());
+    // The window's play and stop are the station's commands.
+    f.play.bind([&e, &f] { e.playRow(f.grid.row()); });
+    f.stop.bind([&e] { e.stopPlaying(); });
+    f.find.bind([this, &f] { m_player->find(f.grid.row()); });
+    f.playlistBox.doubleClicked.connect([this, &f] { m_player->playNext(f.grid.row()); });
     m_modes->setPlayer(m_player.get());
     m_endOfDay->setPlayer(m_player.get());
 
     m_broadcastClock = std::make_unique<scheduler::BroadcastClock>(
-        e.session(),
-        scheduler::ClockControls{f.grid, e.line(StatusLine::Clock), e.line(StatusLine::Status),
-                                 e.line(StatusLine::Date)},
-        *m_player, *m_display, *m_videoWindow, services.clock, e.startUp().hints,
+        e.writableSession(),
+        scheduler::ClockControls{
+            [&f](int row) { f.grid.select(f.grid.col(), row); }, e.writableLine(StatusLine::Clock),
+            e.writableLine(StatusLine::Status), e.writableLine(StatusLine::Date)},
+        *m_player, *m_display, *m_videoWindow, services.clock, e.writableStartUp().hints,
         scheduler::EndOfDayHooks{
             [this] { m_endOfDay->customShutdownCheck(); },
             [this] { return m_endOfDay->endOfTable(); },
@@ -464,8 +518,8 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
     m_broadcastClock->setFailureRecord(e.failureRecord());
     {
         // What the clock and the player do becomes the engine's events, for every listener.
-        m_journal = std::make_unique<scheduler::BroadcastJournal>(f.grid, e.session().tableFileName,
-                                                                  services.clock, e);
+        m_journal = std::make_unique<scheduler::BroadcastJournal>(
+            e.table(), e.session().tableFileName, services.clock, e);
         // What rang today before a restart rings no second time and is not called left behind.
         const platform::LocalDateTime now = services.clock.now();
         std::vector<scheduler::BroadcastEvent> today;
@@ -477,20 +531,20 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         m_broadcastClock->remember(today);
         m_journal->remember(today);
         // Today was planned by the start-up, before the journal was there to hear it.
-        if (e.startUp().configurationLoaded) {
-            m_journal->dayPlanned(services.clock.now(), e.session().dayPlan);
+        if (e.writableStartUp().configurationLoaded) {
+            m_journal->dayPlanned(services.clock.now(), e.writableSession().dayPlan);
         }
         m_player->setObserver(
             [this](const playback::PlayEvent& event) { m_journal->played(event); });
         m_broadcastClock->setObserver(m_journal.get());
     }
     // Seconds while the clock stood still are not made up when it starts again.
-    f.broadcastTimer.changed.connect([this, &f] {
-        if (!f.broadcastTimer.running()) {
+    e.ticker().changed.connect([this, &e] {
+        if (!e.ticker().running()) {
             m_broadcastClock->resetSeconds();
         }
     });
-    f.broadcastTimer.setHandler([this] { m_broadcastClock->tick(); });
+    e.ticker().setHandler([this] { m_broadcastClock->tick(); });
     f.nowPlayingTimer.setHandler([this, &f] {
         if (!m_display->update(false)) {
             // Nothing to show: the lines keep their last texts.
@@ -511,7 +565,8 @@ void OrvessaSystem::buildWakeKeeper(PlatformServices& services) {
         .alarm = *services.wakeAlarm,
         .programDirectory = e.programDirectory(),
         .planFor = [this](std::chrono::year_month_day day) { return m_dayPlanner->planFor(day); },
-        .powersOff = [&e] { return scheduler::powersOff(e.settings(), e.config()); },
+        .powersOff =
+            [&e] { return scheduler::powersOff(e.writableSettings(), e.writableConfig()); },
         .fileSync = services.fileSync,
         .failures = e.failureRecord()});
 }
@@ -533,10 +588,10 @@ void OrvessaSystem::buildAlerts(PlatformServices& services) {
     const std::filesystem::path siren =
         services.sirenFile.empty() ? services.programDirectory / "siren.wav" : services.sirenFile;
     m_alerts = std::make_unique<alerts::Alerts>(
-        e.session(),
+        e.writableSession(),
         alerts::AlertControls{f.emergencyBanner, f.endEmergencyButton,
                               m_videoWindow->emergencyMessage, f.secondMonitorBox, f.alertTimer,
-                              &e.line(StatusLine::Hint)},
+                              &e.writableLine(StatusLine::Hint)},
         alerts::AlertServices{.host = services.host,
                               .clock = services.clock,
                               .broadcastDevice = services.mediaDevice,

@@ -27,6 +27,7 @@
 #include "core/scheduler/end_of_day.h"
 #include "core/scheduler/operating_modes.h"
 #include "core/scheduler/startup.h"
+#include "core/scheduler/table_view.h"
 #include "core/scheduler/wake_time.h"
 #include "core/skins/skin_engine.h"
 #include "core/store/day_planner.h"
@@ -101,6 +102,8 @@ private:
     void buildClockWatch(PlatformServices& services);
     void buildAlerts(PlatformServices& services);
     void buildWakeKeeper(PlatformServices& services);
+    scheduler::TableView tableView();
+    void crewStation();
     // Switches the main window's commands for an event, in the situation of the moment.
     void commandsChanged(ui::CommandStates::Event event);
 

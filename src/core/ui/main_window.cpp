@@ -9,6 +9,7 @@ namespace orvessa::ui {
 
 MainWindow::MainWindow(MainWindowServices services)
     : Window("MainWindow", "Orvessa"),
+      broadcastTimer(services.ticker),
       m_host(services.host),
       m_clock(services.clock),
       m_shell(services.shell),

@@ -42,6 +42,8 @@ struct MainWindowServices {
     // The configuration its two boxes write, and how it is saved.
     store::SystemConfig& config;
     std::function<bool()> saveConfiguration;
+    // The station's once-a-second beat, which the desktop drives.
+    model::Timer& ticker;
 };
 
 // The notification-area icon.
@@ -269,7 +271,8 @@ public:
     // --- timers ---
     // Only the broadcast clock is armed at design time (start-up stops it at once); the others
     // run only when their subsystem starts them.
-    model::Timer broadcastTimer{"broadcastTimer"};
+    // The station's beat, for the desktop to drive; the station starts and stops it.
+    model::Timer& broadcastTimer;
     // The now-playing display's refresh in manual operation.
     model::Timer nowPlayingTimer{"nowPlayingTimer", 1000, false};
     model::Timer stopDayTimer{"stopDayTimer", 1000, false};

@@ -8,6 +8,7 @@
 #include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
+#include "fakes/station_access.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::playback {
@@ -55,11 +56,11 @@ protected:
     ui::MainWindow& form() { return m_system->mainWindow(); }
     system::BroadcastEngine& engine() { return m_system->engine(); }
     ItemPlayer& player() { return m_system->player(); }
-    PlaybackState& state() { return engine().session().playback; }
+    PlaybackState& state() { return system::StationTestAccess::session(engine()).playback; }
 
     void playRow(int row) {
         form().grid.select(3, row);
-        player().play();
+        player().play(row);
     }
 
     std::string touch(const std::string& relative) {
@@ -185,8 +186,8 @@ TEST_F(ItemPlayerTest, DirectoryRepeatsUntilItsStopTimeAndKeepsItsList) {
     }
     const std::string dir = library + "d/";
     startWith({{dir, ""}});
-    engine().session().clock.nowTime = "08:00:00";
-    engine().session().clock.stopTime = "09:00:00";
+    system::StationTestAccess::session(engine()).clock.nowTime = "08:00:00";
+    system::StationTestAccess::session(engine()).clock.stopTime = "09:00:00";
     for (int i = 0; i < 3; ++i) {
         playRow(1);
     }
@@ -235,7 +236,7 @@ TEST_F(ItemPlayerTest, PictureFilesShowTheVideoWindow) {
     EXPECT_FALSE(m_system->videoWindow().videoSurface.visible());
 
     // In automatic operation the main window steps aside.
-    scheduler::setMode(engine().session(), form().automaticOperation,
+    scheduler::setMode(system::StationTestAccess::session(engine()), form().automaticOperation,
                        playback::OperatingMode::Automatic);
     playRow(2);
     EXPECT_TRUE(m_system->videoWindow().visible());
@@ -341,20 +342,20 @@ TEST_F(ItemPlayerTest, FindTellsWhetherTheFileExists) {
     EXPECT_EQ(state().currentRow, 3);
 
     form().grid.select(3, 3);
-    player().find();
-    player().find();
+    player().find(3);
+    player().find(3);
     EXPECT_EQ(state().nextIndex, 2) << "find on a directory advances its list";
 
     form().grid.select(3, 4);
     const std::size_t before = m_host.messages.size();
-    player().find();
+    player().find(4);
     EXPECT_EQ(m_host.messages.size(), before);
     EXPECT_EQ(state().currentRow, 4);
 }
 
 TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
     startWith({{"HTTP://news.example/index.htm", "30"}});
-    scheduler::setMode(engine().session(), form().automaticOperation,
+    scheduler::setMode(system::StationTestAccess::session(engine()), form().automaticOperation,
                        playback::OperatingMode::Automatic);
     playRow(1);
     EXPECT_EQ(state().itemKind, ItemKind::WebPage);

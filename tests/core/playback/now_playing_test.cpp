@@ -52,7 +52,7 @@ protected:
     NowPlaying& display() {
         if (!m_display) {
             m_display = std::make_unique<NowPlaying>(
-                m_session, NowPlaying::Lines{statusLine, hintLine, grid}, m_device);
+                m_session, NowPlaying::Lines{statusLine, hintLine, table}, m_device);
         }
         return *m_display;
     }
@@ -68,7 +68,7 @@ protected:
     fakes::FakeMediaDevice m_device;
     model::TextControl statusLine{"statusLine"};
     model::TextControl hintLine{"hintLine"};
-    model::Grid grid{"Grid"};
+    store::ScheduleTable table;
     std::unique_ptr<NowPlaying> m_display;
 };
 
@@ -161,8 +161,8 @@ TEST_F(NowPlayingTest, LengthEstimateAndShareDone) {
 }
 
 TEST_F(NowPlayingTest, PagesAndShellItemsHaveNoKnownShare) {
-    grid.table().setRowCount(3);
-    grid.setCell(3, 2, "http://news.example/");
+    table.setRowCount(3);
+    table.setCell(3, 2, "http://news.example/");
     m_state.currentRow = 2;
     m_state.itemKind = ItemKind::WebPage;
     m_clock.displayTicks = 5;

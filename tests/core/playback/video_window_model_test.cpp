@@ -24,7 +24,7 @@ protected:
         m_videoWindow = std::make_unique<VideoWindow>(m_monitors, m_keyboard);
         m_mainWindow = std::make_unique<ui::MainWindow>(
             ui::MainWindowServices{m_host, m_clock, m_shell, m_monitors, m_dir.path(), m_config,
-                                   [this] { return m_config.save().ok; }});
+                                   [this] { return m_config.save().ok; }, m_ticker});
         m_mainWindow->videoWindow = m_videoWindow.get();
     }
 
@@ -36,6 +36,7 @@ protected:
     fakes::RecordingScreenSaverFlag m_screenSaver;
     fakes::RecordingShell m_shell;
     fakes::FixedMonitors m_monitors;
+    model::Timer m_ticker{"ticker"};
     fakes::RecordingKeyboard m_keyboard;
     std::unique_ptr<VideoWindow> m_videoWindow;
     std::unique_ptr<ui::MainWindow> m_mainWindow;

@@ -13,6 +13,7 @@
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
 #include "fakes/fake_platform.h"
+#include "fakes/station_access.h"
 #include "support/temp_dir.h"
 
 namespace orvessa::scheduler {
@@ -138,7 +139,9 @@ protected:
 
     ui::MainWindow& form() { return m_system->mainWindow(); }
     system::BroadcastEngine& engine() { return m_system->engine(); }
-    playback::PlaybackState& state() { return engine().session().playback; }
+    playback::PlaybackState& state() {
+        return system::StationTestAccess::session(engine()).playback;
+    }
 
     std::vector<std::string> log;
     std::vector<std::string> entries;

@@ -129,11 +129,12 @@ private:
     fakes::RecordingScreenSaverFlag m_screenSaver;
     fakes::RecordingShell m_shell;
     fakes::FixedMonitors m_monitors;
+    model::Timer m_ticker{"ticker"};
 
     std::unique_ptr<ui::MainWindow> makeModel() {
         return std::make_unique<ui::MainWindow>(
             ui::MainWindowServices{m_host, m_clock, m_shell, m_monitors, m_dir.path(), m_config,
-                                   [this] { return m_config.save().ok; }});
+                                   [this] { return m_config.save().ok; }, m_ticker});
     }
 
 private slots:

@@ -87,7 +87,11 @@ int main(int argc, char** argv) {
 
     ui::MainWindow& mainWindow = system->mainWindow();
     station::ClockWatchdog watchdog(mainWindow.broadcastTimer, notifier);
-    station::GlibTimers timers;
+    model::Timer heartbeat{"watchdogHeartbeat", 1000, notifier.watchdogEnabled()};
+    heartbeat.setHandler([&watchdog] { watchdog.heartbeat(); });
+    // Let go of before any timer it drives goes: the console's ticker is made after it.
+    auto timerDriver = std::make_unique<station::GlibTimers>();
+    station::GlibTimers& timers = *timerDriver;
     // The same timers, on the same rule, as the desktop program's.
     timers.drive(mainWindow.broadcastTimer, station::GlibTimers::Ticks::OnTheSecond,
                  [&watchdog] { watchdog.clockTicked(); });
@@ -96,8 +100,6 @@ int main(int argc, char** argv) {
     timers.drive(system->videoWindow().keyTimer, station::GlibTimers::Ticks::FromStart);
     timers.drive(mainWindow.clockSyncTimer, station::GlibTimers::Ticks::FromStart);
     timers.drive(mainWindow.alertTimer, station::GlibTimers::Ticks::FromStart);
-    model::Timer heartbeat{"watchdogHeartbeat", 1000, notifier.watchdogEnabled()};
-    heartbeat.setHandler([&watchdog] { watchdog.heartbeat(); });
     timers.drive(heartbeat, station::GlibTimers::Ticks::FromStart);
 
     // The embedded browser is the desktop's: a page row has nowhere to be shown.
@@ -145,6 +147,7 @@ int main(int argc, char** argv) {
     if (!platform.host.quitRequested()) {
         g_main_loop_run(loop);
     }
+    timerDriver.reset();
     consoleRunner.stop();
     if (platform.asRun) {
         platform.asRun->flush();

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The service on a temporary program directory, with no display: it links no Qt; it rings three
 # bells a few seconds apart each on its second; systemd hears READY=1 and WATCHDOG=1 about every
-# second, and no ping while the process is stopped; SIGTERM ends it cleanly. Then the program
+# second, and no ping while the process is stopped; the web console serves when console.conf
+# turns it on; SIGTERM ends it cleanly. Then the program
 # directory's lock: a second service, and the desktop program in either order, are refused.
 # The desktop part runs only when started under xvfb-run with xdotool at hand.
-# Usage: station_service_test.sh STATION MAKE_DEMO CONFIG LISTENER [DESKTOP]
+# Usage: station_service_test.sh STATION MAKE_DEMO CONFIG LISTENER CONSOLE [DESKTOP]
 set -u
-station=$1 make_demo=$2 config=$3 listener=$4 desktop=${5:-}
+station=$1 make_demo=$2 config=$3 listener=$4 console=$5 desktop=${6:-}
 
 work=$(mktemp -d)
 pids=()
@@ -71,6 +72,11 @@ echo notes > "$program/AUDIO/notes.txt"
     printf '5,%s,page,http://127.0.0.1:9/,,200,\r\n' "$(clock $((first + 20)))"
 } > "$table"
 
+# The console on the loopback, on a port of this run's own, read with a token.
+port=$((20000 + $$ % 20000))
+"$console" "$program" enable --port "$port" > /dev/null || fail "the console cannot be enabled"
+token=$("$console" "$program" token add test --role viewer | tail -n 1)
+
 "$listener" "$work/notify.sock" 120 > "$work/notify.txt" &
 pids+=($!)
 wait_for 5 test -S "$work/notify.sock" || fail "no notify socket"
@@ -101,6 +107,13 @@ wait_for $((first + 20 - now + 10)) shown || fail "the web page is not recorded 
 grep -q "item not opened: .*notes.txt: the desktop refused" "$work/station.log" ||
     fail "the document is not recorded as not opened"
 echo "the document and the web page are recorded as not shown"
+
+status() {
+    curl -s --max-time 2 -o "$work/status.json" -w '%{http_code}' \
+        -H "Authorization: Bearer $token" "http://127.0.0.1:$port/api/status" | grep -qx 200
+}
+wait_for 10 status || fail "the console does not answer on port $port"
+echo "the console serves"
 
 pings() { grep -c ' WATCHDOG=1$' "$work/notify.txt"; }
 start=$(pings)

@@ -11,7 +11,9 @@
 // program serves it, with N clients polling its status and N event streams on 127.0.0.1, and
 // the time from each broadcast event to its line on every stream is reported too; --no-stalls
 // leaves the user-interface thread alone. Built as orvessa_console_load, the console is on, the
-// run 90 s, with no busy processes and no stalls unless asked for.
+// run 90 s, with no busy processes and no stalls unless asked for. --offsets=FILE writes each
+// firing's offset after its second ("tick MS") and each row's first sound ("sound MS"), for
+// scripts that set this bench beside others (tick_latency.sh).
 
 #include <gst/gst.h>
 #include <signal.h>
@@ -314,6 +316,7 @@ struct Options {
 #endif
     int pollers = 50;
     int streams = 20;
+    std::string offsetsFile;
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -333,6 +336,8 @@ bool parse(int argc, char** argv, Options& options) {
             } else if (arg.rfind("--streams=", 0) == 0) {
                 options.streams = std::stoi(arg.substr(10));
                 options.console = true;
+            } else if (arg.rfind("--offsets=", 0) == 0) {
+                options.offsetsFile = arg.substr(10);
             } else if (arg.rfind("--", 0) == 0) {
                 return false;
             } else {
@@ -369,7 +374,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: %s [seconds >= %d, default %d] [busy processes, default %d]\n"
                      "       [--console] [--pollers=N (default 50)] [--streams=N (default 20)]\n"
-                     "       [--stalls | --no-stalls]\n",
+                     "       [--stalls | --no-stalls] [--offsets=FILE]\n",
                      argv[0], kFirstRow + kRowEvery, defaults.seconds, defaults.busy);
         return 2;
     }
@@ -583,6 +588,21 @@ int main(int argc, char** argv) {
             std::printf("none\n");
         } else {
             std::printf("%8.1f ms\n", ms(first - boundary));
+        }
+    }
+
+    if (!options.offsetsFile.empty()) {
+        FILE* file = std::fopen(options.offsetsFile.c_str(), "w");
+        if (file == nullptr) {
+            std::perror(options.offsetsFile.c_str());
+        } else {
+            for (const double offset : offsets) {
+                std::fprintf(file, "tick %.3f\n", offset);
+            }
+            for (const double first : clean) {
+                std::fprintf(file, "sound %.3f\n", first);
+            }
+            std::fclose(file);
         }
     }
 

@@ -1,9 +1,14 @@
 #include "station/glib_timers.h"
 
 #include <glib.h>
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 
 #include "core/model/second_deadline.h"
 
@@ -52,6 +57,32 @@ GSource* newReadySource(GMainContext* context, GSourceFunc callback, gpointer da
     return source;
 }
 
+// A source that fires when its file descriptor (a timer's) is readable.
+gboolean dispatchFd(GSource*, GSourceFunc callback, gpointer data) {
+    return callback != nullptr ? callback(data) : G_SOURCE_CONTINUE;
+}
+
+GSourceFuncs fdFuncs = {nullptr, nullptr, dispatchFd, nullptr, nullptr, nullptr};
+
+GSource* newFdSource(GMainContext* context, int fd, GSourceFunc callback, gpointer data) {
+    GSource* source = g_source_new(&fdFuncs, sizeof(GSource));
+    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    g_source_set_callback(source, callback, data, nullptr);
+    g_source_add_unix_fd(source, fd, G_IO_IN);
+    g_source_attach(source, context);
+    return source;
+}
+
+// A timer on the wall clock, or -1 where it would not keep the clock's time: a wall clock
+// shifted for tests (libfaketime) moves what the process reads, not what the kernel's timer
+// waits for.
+int wallClockTimer() {
+    if (g_getenv("FAKETIME") != nullptr || g_getenv("FAKETIME_TIMESTAMP_FILE") != nullptr) {
+        return -1;
+    }
+    return timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+}
+
 void destroySource(GSource* source) {
     g_source_destroy(source);
     g_source_unref(source);
@@ -68,11 +99,23 @@ struct GlibTimers::Binding {
     int connection = 0;
 };
 
-// One wake-up a second for every timer aligned to the second.
+// One wake-up a second for every timer aligned to the second. It waits on a timer at the
+// wall clock's absolute time rather than on the loop's poll timeout: the kernel lets a timeout
+// of about a second end 0.1 % late (0.5 % for a niced process), an absolute timer only by the
+// thread's small slack. A clock set by hand cancels the wait, which then fires at once, as a
+// jump the broadcast clock knows how to tick. Without such a timer, the loop's timeout.
 class GlibTimers::Pulse {
 public:
-    explicit Pulse(GMainContext* context) : m_source(newReadySource(context, dispatch, this)) {}
-    ~Pulse() { destroySource(m_source); }
+    explicit Pulse(GMainContext* context)
+        : m_fd(wallClockTimer()),
+          m_source(m_fd >= 0 ? newFdSource(context, m_fd, dispatch, this)
+                             : newReadySource(context, dispatch, this)) {}
+    ~Pulse() {
+        destroySource(m_source);
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+    }
     Pulse(const Pulse&) = delete;
     Pulse& operator=(const Pulse&) = delete;
 
@@ -80,8 +123,8 @@ public:
         if (std::find(m_waiting.begin(), m_waiting.end(), binding) == m_waiting.end()) {
             m_waiting.push_back(binding);
         }
-        if (g_source_get_ready_time(m_source) < 0) {
-            g_source_set_ready_time(m_source, readyTimeOf(nextSecondDeadline()));
+        if (!m_armed) {
+            arm(true);
         }
     }
 
@@ -92,14 +135,41 @@ public:
             std::replace(due->begin(), due->end(), binding, static_cast<Binding*>(nullptr));
         }
         if (m_waiting.empty()) {
-            g_source_set_ready_time(m_source, -1);
+            arm(false);
         }
     }
 
 private:
     static gboolean dispatch(gpointer self) {
-        static_cast<Pulse*>(self)->fire();
+        auto* pulse = static_cast<Pulse*>(self);
+        if (pulse->m_fd >= 0) {
+            // Read to quiet the descriptor; a cancelled wait (the clock was set) reads as an
+            // error and fires all the same.
+            std::uint64_t expirations = 0;
+            if (read(pulse->m_fd, &expirations, sizeof expirations) < 0 && errno == EAGAIN) {
+                return G_SOURCE_CONTINUE;
+            }
+        }
+        pulse->m_armed = false;
+        pulse->fire();
         return G_SOURCE_CONTINUE;
+    }
+
+    // Arms the wake-up for just after the wall clock's next second, or disarms it.
+    void arm(bool on) {
+        m_armed = on;
+        if (m_fd < 0) {
+            g_source_set_ready_time(m_source, on ? readyTimeOf(nextSecondDeadline()) : -1);
+            return;
+        }
+        itimerspec when{};
+        if (on) {
+            timespec now{};
+            clock_gettime(CLOCK_REALTIME, &now);
+            when.it_value.tv_sec = now.tv_sec + 1;
+            when.it_value.tv_nsec = static_cast<long>(model::kPastBoundary.count());
+        }
+        timerfd_settime(m_fd, on ? TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET : 0, &when, nullptr);
     }
 
     void fire() {
@@ -122,7 +192,9 @@ private:
         m_firings.pop_back();
     }
 
+    int m_fd;
     GSource* m_source;
+    bool m_armed = false;
     std::vector<Binding*> m_waiting;
     std::vector<std::vector<Binding*>*> m_firings;
 };

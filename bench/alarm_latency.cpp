@@ -16,7 +16,7 @@
 #include "backends/gstreamer/gst_media_device.h"
 #include "backends/gstreamer/gst_support.h"
 #include "backends/linux/linux_file_sync.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

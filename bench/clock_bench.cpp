@@ -42,7 +42,7 @@
 #include "backends/linux/linux_clock.h"
 #include "console_load.h"
 #include "core/store/table_file.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"
 #include "fakes/fake_platform.h"

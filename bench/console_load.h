@@ -21,7 +21,7 @@
 #include "core/console/certificate.h"
 #include "core/console_server/console_runner.h"
 #include "core/platform/clock.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "gui/qt_ui_queue.h"
 #include "gui/timer_binder.h"
 

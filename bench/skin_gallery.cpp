@@ -85,8 +85,9 @@ struct GalleryWindow {
     fakes::RecordingShell shell;
     fakes::FixedMonitors monitors;
     store::SystemConfig config{dir.path()};
+    orvessa::model::Timer ticker{"ticker"};
     ui::MainWindow model{ui::MainWindowServices{host, clock, shell, monitors, dir.path(), config,
-                                                [this] { return config.save().ok; }}};
+                                                [this] { return config.save().ok; }, ticker}};
     std::unique_ptr<gui::MainWindowView> view;
 
     GalleryWindow() {

@@ -25,7 +25,7 @@
 #include "core/store/school_calendar.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/system/platform_services.h"
 #include "core/text/gbk.h"
 #include "dryrun/simulated_day.h"

@@ -14,7 +14,7 @@
 #include "backends/linux/linux_host_names.h"
 #include "backends/linux/mhd_http_server.h"
 #include "core/console_server/console_runner.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "dryrun/day_checker_service.h"
 #include "gui/global_key.h"
 #include "gui/pictures.h"

@@ -13,7 +13,7 @@
 #include "core/scheduler/broadcast_clock.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/system/platform_services.h"
 #include "core/text/paths.h"
 #include "dryrun/day_run.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 
 namespace orvessa::gui {
 

@@ -14,7 +14,7 @@
 #include "backends/linux/mhd_http_server.h"
 #include "core/console/assets.h"
 #include "core/console_server/console_runner.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "station/glib_timers.h"
 #include "station/glib_ui_queue.h"
 #include "station/station_platform.h"
@@ -86,14 +86,14 @@ int main(int argc, char** argv) {
     }
 
     ui::MainWindow& mainWindow = system->mainWindow();
-    station::ClockWatchdog watchdog(mainWindow.broadcastTimer, notifier);
+    station::ClockWatchdog watchdog(system->engine().ticker(), notifier);
     model::Timer heartbeat{"watchdogHeartbeat", 1000, notifier.watchdogEnabled()};
     heartbeat.setHandler([&watchdog] { watchdog.heartbeat(); });
     // Let go of before any timer it drives goes: the console's ticker is made after it.
     auto timerDriver = std::make_unique<station::GlibTimers>();
     station::GlibTimers& timers = *timerDriver;
-    // The same timers, on the same rule, as the desktop program's.
-    timers.drive(mainWindow.broadcastTimer, station::GlibTimers::Ticks::OnTheSecond,
+    // The station's beat and the window models' timers, on the same rule as the desktop program's.
+    timers.drive(system->engine().ticker(), station::GlibTimers::Ticks::OnTheSecond,
                  [&watchdog] { watchdog.clockTicked(); });
     timers.drive(mainWindow.nowPlayingTimer, station::GlibTimers::Ticks::OnTheSecond);
     timers.drive(mainWindow.stopDayTimer, station::GlibTimers::Ticks::OnTheSecond);
@@ -102,13 +102,6 @@ int main(int argc, char** argv) {
     timers.drive(mainWindow.alertTimer, station::GlibTimers::Ticks::FromStart);
     timers.drive(heartbeat, station::GlibTimers::Ticks::FromStart);
 
-    // The embedded browser is the desktop's: a page row has nowhere to be shown.
-    playback::WebBrowser& browser = system->videoWindow().webBrowser;
-    browser.navigated.connect([&browser, &platform] {
-        platform::recordFailure(&platform.failures,
-                                {"web page not shown", browser.address() + ": the service has no "
-                                                                           "display"});
-    });
     mainWindow.statusLine.changed.connect(
         [&notifier, &mainWindow] { notifier.status(mainWindow.statusLine.text()); });
 

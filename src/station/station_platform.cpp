@@ -121,6 +121,8 @@ system::PlatformServices StationPlatform::services() {
     if (alertFolder.valid()) {
         s.sirenFile = alertFolder.path() / "siren.wav";
     }
+    // The pages of the desktop's built-in browser have no window here: passed over, recorded.
+    s.pagesShown = false;
     return s;
 }
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/system/platform_services.h"
 #include "fakes/fake_media_device.h"
 #include "fakes/fake_power.h"

@@ -101,7 +101,7 @@ done
 echo "three bells rang on their seconds"
 
 # Without a display the document and the page are recorded, and nothing waits behind them.
-shown() { grep -q "web page not shown: http://127.0.0.1:9/" "$work/station.log"; }
+shown() { grep -q "page not shown: http://127.0.0.1:9/: no display (passed over)" "$work/station.log"; }
 now=$(date +%s)
 wait_for $((first + 20 - now + 10)) shown || fail "the web page is not recorded as not shown"
 grep -q "item not opened: .*notes.txt: the desktop refused" "$work/station.log" ||

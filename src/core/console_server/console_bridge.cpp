@@ -22,20 +22,10 @@ int secondOfDay(const platform::LocalDateTime& t) {
 }  // namespace
 
 ConsoleBridge::ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock,
-                             EventHub& hub, SnapshotBox& box, store::FileSync* sync,
-                             const std::filesystem::path& asRunDirectory)
+                             EventHub& hub, SnapshotBox& box, store::FileSync* sync)
     : m_system(system), m_clock(clock), m_hub(hub), m_box(box), m_sync(sync) {
     m_listening =
         m_system.engine().events().connect([this](const EngineEvent& event) { onEvent(event); });
-    if (!asRunDirectory.empty()) {
-        // Everything recorded so far is on the disk first, so that a row played at start-up
-        // (or before a restart) shows as played.
-        m_system.engine().flush();
-        const platform::LocalDateTime t = now();
-        m_date = platform::dateNumber(t);
-        m_table = m_system.engine().status().table;
-        m_records = rowRecords(readAsRunDay(asRunDirectory, platform::dateOf(t)).lines, m_table);
-    }
     if (m_system.engine().manual()) {
         const platform::LocalDateTime t = now();
         m_manualSince = std::pair{platform::dateNumber(t), secondOfDay(t)};
@@ -51,40 +41,10 @@ platform::LocalDateTime ConsoleBridge::now() const {
     return m_clock.now();
 }
 
-void ConsoleBridge::keep(const BroadcastEvent& event) {
-    const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
-    if (date != m_date || event.table != m_table) {
-        // Another day or another table: what the rows did before is not theirs.
-        m_records.clear();
-        m_date = date;
-        m_table = event.table;
-    }
-    switch (event.type) {
-        case BroadcastEvent::Type::Left:
-            if (const auto it = m_records.find(event.row);
-                it != m_records.end() && it->second.type == BroadcastEvent::Type::Started) {
-                // Walked past again (the table reloaded, the clock set back): it still rang.
-                break;
-            }
-            [[fallthrough]];
-        case BroadcastEvent::Type::Started:
-        case BroadcastEvent::Type::Missing:
-            m_records[event.row] = {event.type, secondOfDay(event.at), event.reason, event.byRow,
-                                    event.path};
-            break;
-        default:
-            break;
-    }
-}
-
 void ConsoleBridge::onEvent(const EngineEvent& event) {
     switch (event.kind) {
         case EngineEvent::Kind::Broadcast: {
             const BroadcastEvent& b = event.broadcast;
-            if (b.type == BroadcastEvent::Type::Started ||
-                b.type == BroadcastEvent::Type::Missing || b.type == BroadcastEvent::Type::Left) {
-                keep(b);
-            }
             publish();
             m_hub.publish("broadcast", broadcastJson(b));
             return;
@@ -136,9 +96,9 @@ void ConsoleBridge::publish() {
     s->calendarUnsaved = m_system.calendarWindow().edited();
     s->rules = m_system.dayPlanner().weekRules();
     s->table = s->status.table;
-    const bool sameDay = m_date == platform::dateNumber(t) && m_table == s->table;
-    static const std::map<int, RowRecord> kNone;
-    s->today = todayRows(engine.rows(), sameDay ? m_records : kNone, s->status, s->second);
+    // The station's own outcomes: the console decides none of them.
+    s->today = todayRows(engine.rows(), engine.outcomes(platform::dateNumber(t), s->table),
+                         s->status, s->second);
     if (m_manualSince && engine.manual()) {
         const int since =
             m_manualSince->first == platform::dateNumber(t) ? m_manualSince->second : -1;
@@ -171,7 +131,7 @@ void ConsoleBridge::reloadWhenFree() {
         return;
     }
     m_pendingReload.reset();
-    m_system.modes().enterAutomatic();
+    m_system.engine().enterAutomaticOperation();
 }
 
 std::string ConsoleBridge::reloadShown(const std::string& name) {
@@ -193,7 +153,7 @@ std::string ConsoleBridge::reloadShown(const std::string& name) {
     }
     // As entering automatic operation does: today's table from its file, and the clock walks
     // it from the top, leaving what has passed.
-    m_system.modes().enterAutomatic();
+    m_system.engine().enterAutomaticOperation();
     return "now";
 }
 
@@ -206,8 +166,8 @@ ActionResult ConsoleBridge::returnToAutomatic(const Actor& actor) {
         record(actorFields(actor) + " mode automatic refused=unsaved");
         return refused(409, "主窗口有未保存的修改，请先在播出电脑上保存或放弃修改", "unsaved");
     }
-    // The main window's own command, so that everything it does on entering happens.
-    m_system.mainWindow().automaticOperation.click();
+    // The station's command, as the window's 自动播出 gives it.
+    engine.enterAutomaticOperation();
     if (engine.manual()) {
         record(actorFields(actor) + " mode automatic refused=not-entered");
         return refused(409, "未能进入自动播出，请在播出电脑上查看", "not-entered");
@@ -220,8 +180,8 @@ ActionResult ConsoleBridge::enterManual(const Actor& actor) {
     if (m_system.engine().manual()) {
         return {};
     }
-    // The main window's own command, so that everything it does on entering happens.
-    m_system.mainWindow().manualOperation.click();
+    // The station's command, as the window's 手动操作 gives it.
+    m_system.engine().enterManualOperation();
     if (!m_system.engine().manual()) {
         record(actorFields(actor) + " mode manual refused=not-entered");
         return refused(409, "未能进入手动操作，请在播出电脑上查看", "not-entered");
@@ -269,12 +229,12 @@ ActionResult ConsoleBridge::playRow(const Actor& actor, int row) {
     if (!window.playTool.enabled()) {
         return refuse(409, "播出电脑上的播放命令现在不可用", "refused");
     }
-    // The player plays the selected row. Choosing it edits nothing, so it leaves the window's
+    // The window shows the row played. Choosing it edits nothing, so it leaves the window's
     // unsaved state as it was.
     const bool unsaved = engine.unsaved();
     m_system.editor().selectRow(row);
     m_system.editor().setUnsaved(unsaved);
-    window.playTool.click();
+    m_system.engine().playRow(row);
     publish();
     if (!session.playback.isPlaying) {
         return refuse(404,
@@ -313,7 +273,7 @@ ActionResult ConsoleBridge::commitTable(const Actor& actor, const TableCommit& c
 ActionResult ConsoleBridge::stopPlaying(const Actor& actor) {
     ActionResult result;
     result.stopped = m_system.engine().status().playing.has_value();
-    m_system.player().stop();
+    m_system.engine().stopPlaying();
     record(actorFields(actor) + " stop" + (result.stopped ? "" : " nothing-playing"));
     publish();
     return result;

@@ -12,7 +12,7 @@
 #include "core/model/signal.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 
 namespace orvessa::console {
 
@@ -21,11 +21,9 @@ namespace orvessa::console {
 // way the main window's own commands would. Lives on the interface thread.
 class ConsoleBridge : public SystemActions {
 public:
-    // What today's rows did before the bridge was made is read from the as-run record in
-    // `asRunDirectory` (none: only what happens from now on).
+    // What today's rows did, before the bridge was made too, is the station's to say.
     ConsoleBridge(system::OrvessaSystem& system, const platform::Clock& clock, EventHub& hub,
-                  SnapshotBox& box, store::FileSync* sync,
-                  const std::filesystem::path& asRunDirectory = {});
+                  SnapshotBox& box, store::FileSync* sync);
     ~ConsoleBridge() override;
     ConsoleBridge(const ConsoleBridge&) = delete;
     ConsoleBridge& operator=(const ConsoleBridge&) = delete;
@@ -49,7 +47,6 @@ public:
 
 private:
     void onEvent(const system::EngineEvent& event);
-    void keep(const scheduler::BroadcastEvent& event);
     platform::LocalDateTime now() const;
     // Has the window and the clock take the table file `name` as it now is, where they hold it;
     // says how (ActionResult::reload).
@@ -64,10 +61,6 @@ private:
     store::FileSync* m_sync;
     int m_listening = 0;
     std::uint64_t m_serial = 0;
-    // What the day's broadcast did with each row of `m_table` today.
-    std::string m_table;
-    int m_date = 0;
-    std::map<int, RowRecord> m_records;
     // When manual operation began (date, second), to count the bells it kept silent.
     std::optional<std::pair<int, int>> m_manualSince;
     // A table committed while an item played: the clock takes it when the item has ended.

@@ -109,8 +109,7 @@ std::string ConsoleRunner::start() {
         std::find(names.begin(), names.end(), server.address) == names.end()) {
         names.push_back(server.address);
     }
-    m_bridge = std::make_shared<ConsoleBridge>(m_system, m_s.clock, m_hub, m_box, m_s.fileSync,
-                                               m_s.asRunDirectory);
+    m_bridge = std::make_shared<ConsoleBridge>(m_system, m_s.clock, m_hub, m_box, m_s.fileSync);
     m_service = std::make_unique<ConsoleService>(
         ConsoleServices{.programDirectory = m_system.engine().programDirectory(),
                         .asRunDirectory = m_s.asRunDirectory,

@@ -16,7 +16,7 @@
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 
 namespace orvessa::console {
 

@@ -18,13 +18,7 @@
 namespace orvessa::console {
 
 // What the day's broadcast last did with a row, as the as-run record has it.
-struct RowRecord {
-    scheduler::BroadcastEvent::Type type = scheduler::BroadcastEvent::Type::Started;
-    int second = 0;  // of the day
-    std::string reason;
-    int byRow = 0;
-    std::string path;
-};
+using RowRecord = system::RowOutcome;
 
 // A row of today's table with what became of it.
 struct TodayRow {

@@ -265,7 +265,10 @@ void ItemPlayer::playOnce() {
 
         const std::string extension = text::upperAscii(text::extensionOf(m_state.currentPath));
         const bool web = isWebAddress(m_state.currentPath);
-        if (web) {
+        if ((web || listed(extension, kWebPageExtensions)) && m_state.itemPresent &&
+            !m_services.pagesShown) {
+            passOver("page not shown", "no display", row);
+        } else if (web) {
             m_state.itemKind = ItemKind::WebPage;
             m_state.isPlaying = true;
             m_video.showWindow();
@@ -359,9 +362,12 @@ void ItemPlayer::notPlayed(const std::string& why, int row) {
         openWithShell();
         return;
     }
-    platform::recordFailure(
-        m_services.failures,
-        {"media not played", m_state.currentPath + ": " + why + " (passed over)", row});
+    passOver("media not played", why, row);
+}
+
+void ItemPlayer::passOver(const std::string& what, const std::string& why, int row) {
+    platform::recordFailure(m_services.failures,
+                            {what, m_state.currentPath + ": " + why + " (passed over)", row});
     m_state.isPlaying = false;
     m_state.itemPresent = false;
     m_state.itemKind = ItemKind::None;

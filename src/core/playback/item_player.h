@@ -55,6 +55,9 @@ struct PlayerServices {
     std::function<void(int volume)> setVolume;
     // Where items that could not be played are kept; none in tests.
     platform::FailureRecord* failures = nullptr;
+    // Whether web pages can be shown: a station without a display passes them over, as a
+    // missing file is, instead of counting a page nobody sees as playing.
+    bool pagesShown = true;
 };
 
 // What a play or stop request did, for an observer that reports the day (the rehearsal).
@@ -116,6 +119,8 @@ private:
     // After the device refused the current file: passes a sound or a film over, hands anything
     // else to the desktop.
     void notPlayed(const std::string& why, int row);
+    // Leaves the current item unplayed, recorded as `what` with `why`, as a missing file is.
+    void passOver(const std::string& what, const std::string& why, int row);
     void openWithShell();
     void applyVolume();
     bool manual() const { return m_mode == OperatingMode::Manual; }

@@ -31,7 +31,7 @@ inline constexpr const char* kShutdown = "shutdown";
 inline constexpr const char* kEmergency = "emergency";
 }  // namespace left_reason
 
-// One thing the broadcast did with a row of the table in the grid.
+// One thing the broadcast did with a row of the station's table.
 struct BroadcastEvent {
     enum class Type {
         Started,       // an item of the row began

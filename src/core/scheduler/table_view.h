@@ -5,7 +5,8 @@
 namespace orvessa::scheduler {
 
 // Where the station's table is shown and edited, as the modes and the start-up change it: the
-// desktop's grid. Every member may be empty, as in a station without a window.
+// desktop's grid, where the operator edits. Every member may be empty, as in a station without
+// a window.
 struct TableView {
     // Manual operation edits cells; automatic operation shows the table read-only.
     std::function<void(bool editable)> setEditable;

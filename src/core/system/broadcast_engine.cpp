@@ -203,7 +203,48 @@ void BroadcastEngine::addRecord(scheduler::BroadcastRecord& record) {
     m_records.push_back(&record);
 }
 
+void BroadcastEngine::keepOutcome(const scheduler::BroadcastEvent& event) {
+    using Type = scheduler::BroadcastEvent::Type;
+    if ((event.type != Type::Started && event.type != Type::Missing && event.type != Type::Left) ||
+        event.row <= 0) {
+        return;
+    }
+    const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
+    if (date != m_outcomeDate) {
+        m_dayOutcomes.clear();
+        m_outcomeDate = date;
+    }
+    m_dayOutcomes.push_back(event);
+}
+
+void BroadcastEngine::rememberDay(const std::vector<scheduler::BroadcastEvent>& earlier) {
+    for (const scheduler::BroadcastEvent& event : earlier) {
+        keepOutcome(event);
+    }
+}
+
+std::map<int, RowOutcome> BroadcastEngine::outcomes(int date, const std::string& table) const {
+    using Type = scheduler::BroadcastEvent::Type;
+    std::map<int, RowOutcome> out;
+    if (date != m_outcomeDate) {
+        return out;
+    }
+    for (const scheduler::BroadcastEvent& e : m_dayOutcomes) {
+        if (e.table != table) {
+            continue;
+        }
+        if (const auto it = out.find(e.row);
+            e.type == Type::Left && it != out.end() && it->second.type == Type::Started) {
+            continue;
+        }
+        out[e.row] = {e.type, (e.at.hour * 60 + e.at.minute) * 60 + e.at.second, e.reason, e.byRow,
+                      e.path};
+    }
+    return out;
+}
+
 void BroadcastEngine::record(const scheduler::BroadcastEvent& event) {
+    keepOutcome(event);
     for (scheduler::BroadcastRecord* r : m_records) {
         r->record(event);
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,16 @@ struct RunningItem {
     playback::ItemKind kind = playback::ItemKind::None;
     std::optional<std::int64_t> positionMs;
     std::optional<std::int64_t> lengthMs;
+};
+
+// What became of a row of a table today, as the clock and the player decided it: started (with
+// its second), missing, or left with the reason and the row that held it.
+struct RowOutcome {
+    scheduler::BroadcastEvent::Type type = scheduler::BroadcastEvent::Type::Started;
+    int second = 0;  // of the day
+    std::string reason;
+    int byRow = 0;
+    std::string path;
 };
 
 // The lines the main window shows under its grid: what the system says it is doing.
@@ -215,6 +226,12 @@ public:
     // A client (the console, the service) says `text` in the hint line.
     void sayHint(const std::string& text) { writableLine(StatusLine::Hint).setText(text); }
 
+    // What became of each row of table `table` (a file name) on date `date`
+    // (platform::dateNumber): the outcomes as they were decided, the day's as-run record before
+    // this run included. A row that started and was walked past again (a reload, the clock set
+    // back) stays started.
+    std::map<int, RowOutcome> outcomes(int date, const std::string& table) const;
+
     EngineStatus status() const;
     const model::Signal<const EngineEvent&>& events() const { return m_events; }
     model::Signal<const EngineEvent&>& events() { return m_events; }
@@ -248,6 +265,10 @@ private:
     };
     friend struct StationTestAccess;
     void setCrew(StationCrew crew) { m_crew = std::move(crew); }
+    // What the day's as-run record says was decided before this run.
+    void rememberDay(const std::vector<scheduler::BroadcastEvent>& earlier);
+    // Keeps `event` when it decides a row's outcome.
+    void keepOutcome(const scheduler::BroadcastEvent& event);
     store::SystemConfig& writableConfig() { return m_config; }
     store::LiveSettings& writableSettings() { return m_settings; }
     playback::BroadcastSession& writableSession() { return m_session; }
@@ -297,6 +318,9 @@ private:
     store::ScheduleTable m_table;
     model::Timer m_ticker{"ticker", 1000, true};
     StationCrew m_crew;
+    // Today's row outcomes in the order they were decided, every table's, and their date.
+    std::vector<scheduler::BroadcastEvent> m_dayOutcomes;
+    int m_outcomeDate = 0;
     std::optional<platform::Failure> m_lastFailure;
     model::Signal<const EngineEvent&> m_events;
     std::vector<scheduler::BroadcastRecord*> m_records;

@@ -79,6 +79,8 @@ struct PlatformServices {
     // Where the built-in siren is written to be played from; the program directory's
     // "siren.wav" when not given.
     std::filesystem::path sirenFile = {};
+    // Whether a display is there to show web pages on; without one they are passed over.
+    bool pagesShown = true;
 };
 
 // One of each platform part every system needs, under the names the services give them: the

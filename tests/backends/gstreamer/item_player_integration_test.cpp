@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "backends/gstreamer/gst_media_device.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "fakes/fake_platform.h"
 #include "media_files.h"
 #include "support/temp_dir.h"

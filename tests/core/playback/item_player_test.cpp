@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "core/desktop/orvessa_system.h"
 #include "core/store/table_file.h"
-#include "core/system/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "fakes/station_access.h"
@@ -44,7 +44,9 @@ protected:
             table += std::to_string(n++) + ",,item," + file + ",," + volume + ",\r\n";
         }
         writeBytes(m_dir / "zxsj3.log", text::utf8ToGbk(table));
-        m_system = system::OrvessaSystem::start(m_platform.services(m_dir.path()));
+        system::PlatformServices services = m_platform.services(m_dir.path());
+        services.pagesShown = pagesShown;
+        m_system = system::OrvessaSystem::start(services);
         ui::MainWindow& form = m_system->mainWindow();
         form.setVisible(true);
         form.activate();
@@ -54,6 +56,8 @@ protected:
     }
 
     ui::MainWindow& form() { return m_system->mainWindow(); }
+    // Whether the platform has a display to show pages on (a service has none).
+    bool pagesShown = true;
     system::BroadcastEngine& engine() { return m_system->engine(); }
     ItemPlayer& player() { return m_system->player(); }
     PlaybackState& state() { return system::StationTestAccess::session(engine()).playback; }
@@ -369,6 +373,24 @@ TEST_F(ItemPlayerTest, WebAddressesGoToTheBrowser) {
     player().stop();
     EXPECT_FALSE(m_system->videoWindow().webBrowser.visible());
     EXPECT_EQ(m_system->optionsDialog().volumeSlider.position(), 30);
+}
+
+// A station without a display passes a page over as it passes a missing file: counted as
+// playing, a page nobody sees would hold every later row of the day behind it.
+TEST_F(ItemPlayerTest, WithoutADisplayAPageIsPassedOverAsAMissingFileIs) {
+    pagesShown = false;
+    touch("AUDIO/notice.htm");
+    startWith({{"HTTP://news.example/index.htm", ""}, {library + "notice.htm", ""}});
+    scheduler::setMode(system::StationTestAccess::session(engine()), form().automaticOperation,
+                       playback::OperatingMode::Automatic);
+    for (int row : {1, 2}) {
+        playRow(row);
+        EXPECT_FALSE(state().isPlaying) << row;
+        EXPECT_EQ(state().itemKind, ItemKind::None) << row;
+        EXPECT_FALSE(m_system->videoWindow().visible()) << row;
+    }
+    EXPECT_TRUE(m_system->videoWindow().webBrowser.address().empty());
+    EXPECT_TRUE(m_device.calls.empty());
 }
 
 }  // namespace

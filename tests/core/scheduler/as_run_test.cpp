@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/scheduler/broadcast_clock.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/scheduler/broadcast_clock.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"

@@ -11,7 +11,7 @@
 
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "fakes/recording_failure_record.h"

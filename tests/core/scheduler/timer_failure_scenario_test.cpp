@@ -31,7 +31,7 @@ TEST_F(TimerFailureScenario, AFailingTickIsRecordedOnceAndTheClockTicksOn) {
     // Fifteen failing ticks, one line; the bell plays on and ends on its second.
     ASSERT_EQ(record.failures.size(), 1u);
     EXPECT_EQ(record.failures[0].what, "timer handler failed");
-    EXPECT_EQ(record.failures[0].detail, "MainWindow.broadcastTimer: device gone");
+    EXPECT_EQ(record.failures[0].detail, "station.ticker: device gone");
     EXPECT_EQ(log, (Log{"08:00:00 open bell.wav", "08:03:01 end"}));
     EXPECT_EQ(form().clockText.text(), "8:03:30");
 }

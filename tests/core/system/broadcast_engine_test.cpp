@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,8 @@ public:
     void record(const BroadcastEvent& event) override {
         lines.push_back(scheduler::as_run::line(event));
     }
+    // The record's day as a restart reads it back.
+    std::vector<std::string> dayLines(int, int, int) override { return lines; }
     std::vector<std::string> lines;
 };
 
@@ -204,6 +208,97 @@ TEST_F(EngineScenario, ModeAndTableChangesAreEventsAndStatus) {
                   events.begin(), events.end(),
                   [](const EngineEvent& e) { return e.kind == EngineEvent::Kind::ModeChanged; }),
               2);
+}
+
+// A client (the console, the service, a test) gives the station the commands the window's
+// buttons give, with the same meaning: by hand the draft's row plays, and returning to
+// automatic operation offers the edits for saving and runs the stored table.
+TEST_F(EngineScenario, AClientsCommandsMeanWhatTheWindowsButtonsMean) {
+    startDay("07:59:58");
+    runFor(1);
+    BroadcastEngine& station = m_system->engine();
+    station.enterManualOperation();
+    EXPECT_EQ(status().mode, OperatingMode::Manual);
+    EXPECT_FALSE(station.ticker().running()) << "the clock rests in manual operation";
+    EXPECT_TRUE(form().automaticOperation.enabled()) << "the window offers the way back";
+
+    form().grid.setCell(store::ScheduleRow::kFile, 1, library() + "noon.wav");
+    ASSERT_TRUE(station.playRow(1));
+    ASSERT_FALSE(m_asRun.lines.empty());
+    EXPECT_NE(m_asRun.lines.back().find("noon.wav"), std::string::npos) << m_asRun.lines.back();
+    EXPECT_EQ(station.rows()[1].file, library() + "bell.wav") << "the edit is not saved yet";
+    station.stopPlaying();
+    EXPECT_FALSE(status().playing.has_value());
+    EXPECT_FALSE(station.playRow(0)) << "the heading is no row to play";
+
+    // The second monitor is a setting the player reads; the window's box only shows it.
+    form().secondMonitorBox.setChecked(true);
+    EXPECT_TRUE(station.settings().secondMonitor);
+    form().secondMonitorBox.setChecked(false);
+    EXPECT_FALSE(station.settings().secondMonitor);
+
+    ASSERT_TRUE(status().unsaved);
+    m_host.answers.push_back(platform::MessageAnswer::No);
+    EXPECT_TRUE(station.enterAutomaticOperation());
+    ASSERT_FALSE(m_host.messages.empty());
+    EXPECT_EQ(m_host.messages.back().text, "要保存当前数据吗？");
+    EXPECT_EQ(status().mode, OperatingMode::Automatic);
+    EXPECT_TRUE(station.ticker().running());
+    EXPECT_EQ(form().grid.cell(store::ScheduleRow::kFile, 1), library() + "bell.wav")
+        << "the edits were not kept: the window shows the stored table again";
+
+    // The window's own command goes the same way.
+    form().manualOperation.click();
+    EXPECT_EQ(status().mode, OperatingMode::Manual);
+    form().automaticOperation.click();
+    EXPECT_EQ(status().mode, OperatingMode::Automatic);
+    runUntil("08:00:30");
+    EXPECT_NE(std::find(log.begin(), log.end(), "08:00:30 open noon.wav"), log.end());
+}
+
+// What became of each row is the station's, decided when the clock and the player decide it,
+// and a restart takes it from the day's as-run record: a console opened afterwards shows the
+// rows that rang as played.
+TEST_F(EngineScenario, OutcomesAreDecidedOnceAndOutliveARestart) {
+    using Type = BroadcastEvent::Type;
+    startDay("07:59:58");
+    runUntil("08:00:20");
+    const int today = platform::dateNumber(date);
+    std::map<int, RowOutcome> seen = m_system->engine().outcomes(today, "zxsj3.log");
+    ASSERT_EQ(seen.count(1), 1u);
+    EXPECT_EQ(seen[1].type, Type::Started);
+    EXPECT_EQ(seen[1].second, 8 * 3600);
+    EXPECT_EQ(seen[2].type, Type::Started);
+    EXPECT_EQ(seen[3].type, Type::Missing);
+    EXPECT_EQ(seen.count(4), 0u) << "the noon bell is still to come";
+    EXPECT_TRUE(m_system->engine().outcomes(today, "zxsj4.log").empty());
+    EXPECT_TRUE(m_system->engine().outcomes(today + 1, "zxsj3.log").empty());
+
+    m_system.reset();
+    startDay("08:00:22");
+    seen = m_system->engine().outcomes(today, "zxsj3.log");
+    EXPECT_EQ(seen[1].type, Type::Started) << "known before the first tick";
+    EXPECT_EQ(seen[2].type, Type::Started);
+    runFor(2);
+    seen = m_system->engine().outcomes(today, "zxsj3.log");
+    EXPECT_EQ(seen[1].type, Type::Started) << "walked past again, it still rang";
+    EXPECT_EQ(seen[2].type, Type::Started);
+    runUntil("08:00:31");
+    EXPECT_EQ(m_system->engine().outcomes(today, "zxsj3.log")[4].type, Type::Started);
+}
+
+// The week's rules are the stored ones: boxes ticked in a holiday panel still open decide no
+// day (the console, the wake time and a new day would otherwise plan by them); its OK does.
+TEST_F(EngineScenario, AnOpenHolidayPanelsBoxesDecideNoDay) {
+    startDay("07:59:58");
+    form().manualOperation.click();
+    m_system->holidayPanel().openPanel();
+    ASSERT_TRUE(m_system->holidayPanel().open());
+    form().weekdayStopBoxes[2]->setChecked(true);  // Wednesday, today
+    const std::chrono::year_month_day day = platform::dateOf(date);
+    EXPECT_FALSE(m_system->dayPlanner().planFor(day).stopDay());
+    m_system->holidayPanel().accept();
+    EXPECT_TRUE(m_system->dayPlanner().planFor(day).stopDay());
 }
 
 }  // namespace

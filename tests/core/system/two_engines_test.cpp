@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/scheduler/as_run.h"
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"
 

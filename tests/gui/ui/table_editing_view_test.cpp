@@ -4,7 +4,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "gui/ui/main_window_view.h"

@@ -1,4 +1,4 @@
-#include "core/system/orvessa_system.h"
+#include "core/desktop/orvessa_system.h"
 
 #include "core/editing/unattended_start_line.h"
 #include "core/scheduler/as_run.h"
@@ -315,18 +315,10 @@ void OrvessaSystem::buildMainWindowSubsystems(PlatformServices& services) {
     ui::MainWindow& f = *m_mainWindow;
     system::BroadcastEngine& e = *m_engine;
     m_commandStates = std::make_unique<ui::CommandStates>(f);
-    // The week's rules as the holiday panel's boxes hold them while the system runs.
+    // The week's rules as the configuration holds them: the holiday panel's boxes write them
+    // there when the operator accepts, and a panel still open, or cancelled, decides nothing.
     m_dayPlanner = std::make_unique<store::DayPlanner>(
-        e.programDirectory(),
-        [&f, &e] {
-            store::WeekRules rules = store::weekRulesOf(e.writableConfig());
-            for (std::size_t k = 0; k < 7; ++k) {
-                rules.stopOnWeekday[k] = f.weekdayStopBoxes[k]->checked();
-            }
-            rules.broadcastAll = f.weekdayStopBoxes[7]->checked();
-            return rules;
-        },
-        e.failureRecord());
+        e.programDirectory(), [&e] { return store::weekRulesOf(e.config()); }, e.failureRecord());
     m_editor = std::make_unique<editing::GridEditor>(
         editing::EditorControls{f.grid, e.writableLine(StatusLine::Hint), f.save, f.addRow,
                                 f.insertRow, f.deleteRow, f.moveUp, f.moveDown, f.saveButton,
@@ -492,7 +484,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
             },
             [&e] { return e.libraryDirectory(); }, [&e] { return e.itemDirectoryText(); },
             [this](int volume) { m_optionsDialog->volumeSlider.setPosition(volume); },
-            e.failureRecord()},
+            e.failureRecord(), services.pagesShown},
         *m_videoWindow, e.writableSettings(), e.rows());
     // The window's play and stop are the station's commands.
     f.play.bind([&e, &f] { e.playRow(f.grid.row()); });
@@ -530,6 +522,7 @@ void OrvessaSystem::buildPlayback(PlatformServices& services) {
         }
         m_broadcastClock->remember(today);
         m_journal->remember(today);
+        e.rememberDay(today);
         // Today was planned by the start-up, before the journal was there to hear it.
         if (e.writableStartUp().configurationLoaded) {
             m_journal->dayPlanned(services.clock.now(), e.writableSession().dayPlan);

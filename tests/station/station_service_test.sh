@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The service on a temporary program directory, with no display: it links no Qt; it rings three
-# bells a few seconds apart each on its second; systemd hears READY=1 and WATCHDOG=1 about every
+# bells a few seconds apart each on its second, and a row whose start an operator moves through
+# the console's API at its new time; systemd hears READY=1 and WATCHDOG=1 about every
 # second, and no ping while the process is stopped; the web console serves when console.conf
 # turns it on; SIGTERM ends it cleanly. Then the program
 # directory's lock: a second service, and the desktop program in either order, are refused.
@@ -70,12 +71,15 @@ echo notes > "$program/AUDIO/notes.txt"
     printf '3,%s,bell,chime.wav,,200,\r\n4,%s,doc,notes.txt,,200,\r\n' \
         "$(clock $((first + 12)))" "$(clock $((first + 18)))"
     printf '5,%s,page,http://127.0.0.1:9/,,200,\r\n' "$(clock $((first + 20)))"
+    # Far off: the operator moves it through the console.
+    printf '6,%s,bell,chime.wav,,200,\r\n' "$(clock $((first + 600)))"
 } > "$table"
 
 # The console on the loopback, on a port of this run's own, read with a token.
 port=$((20000 + $$ % 20000))
 "$console" "$program" enable --port "$port" > /dev/null || fail "the console cannot be enabled"
 token=$("$console" "$program" token add test --role viewer | tail -n 1)
+office=$("$console" "$program" token add office --role operator | tail -n 1)
 
 "$listener" "$work/notify.sock" 120 > "$work/notify.txt" &
 pids+=($!)
@@ -114,6 +118,34 @@ status() {
 }
 wait_for 10 status || fail "the console does not answer on port $port"
 echo "the console serves"
+
+# The office moves the last bell to a few seconds from now: the table is read and committed
+# through the API with the editor's rules, and the bell rings at its new time.
+number=$(basename "$table" .log)
+number=${number#zxsj}
+api() { curl -s --max-time 5 -H "Authorization: Bearer $office" "$@"; }
+api "http://127.0.0.1:$port/api/tables/$number" > "$work/table.json"
+version=$(grep -o '"version":"[^"]*"' "$work/table.json" | head -n 1 | cut -d '"' -f 4)
+[ -n "$version" ] || fail "the table is not read through the console: $(cat "$work/table.json")"
+moved=$(($(date +%s) + 6))
+row() { printf '{"start":"%s","label":"%s","file":"%s","stop":"","volume":"200"}' "$@"; }
+body="{\"version\":\"$version\",\"rows\":[$(row "$(clock "$first")" bell chime.wav),"
+body+="$(row "$(clock $((first + 6)))" bell chime.wav),$(row "$(clock $((first + 12)))" bell chime.wav),"
+body+="$(row "$(clock $((first + 18)))" doc notes.txt),"
+body+="$(row "$(clock $((first + 20)))" page http://127.0.0.1:9/),"
+body+="$(row "$(clock "$moved")" bell chime.wav)]}"
+code=$(api -o "$work/commit.json" -w '%{http_code}' -X PUT -H 'Content-Type: application/json' \
+    --data "$body" "http://127.0.0.1:$port/api/tables/$number")
+[ "$code" = 200 ] || fail "the commit was refused with $code: $(cat "$work/commit.json")"
+grep -q ' console .* table zxsj[0-9]*\.log rows=6' "$asrun" ||
+    fail "the commit is not in the as-run record"
+movedRang() { grep -q " start table=.* row=6 " "$asrun"; }
+wait_for $((moved - $(date +%s) + 10)) movedRang || fail "the moved bell did not ring"
+at=$(date -d "@$moved" +%H:%M:%S)
+grep -q "^[0-9-]* $at start table=[^ ]* row=6 kind=media" "$asrun" ||
+    fail "the moved bell did not ring at $at: $(grep 'row=6' "$asrun")"
+grep -c " start table=.* row=[123] " "$asrun" | grep -qx 3 || fail "a bell rang twice after the commit"
+echo "a start moved through the console rings at its new time"
 
 pings() { grep -c ' WATCHDOG=1$' "$work/notify.txt"; }
 start=$(pings)

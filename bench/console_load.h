@@ -20,8 +20,8 @@
 #include "backends/linux/sodium_secrets.h"
 #include "core/console/certificate.h"
 #include "core/console_server/console_runner.h"
-#include "core/platform/clock.h"
 #include "core/desktop/orvessa_system.h"
+#include "core/platform/clock.h"
 #include "gui/qt_ui_queue.h"
 #include "gui/timer_binder.h"
 

@@ -34,8 +34,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/scheduler/broadcast_clock.h"
 #include "core/desktop/orvessa_system.h"
+#include "core/scheduler/broadcast_clock.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"

@@ -31,9 +31,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/desktop/orvessa_system.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/broadcast_clock.h"
-#include "core/desktop/orvessa_system.h"
 #include "core/system/platform_services.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"

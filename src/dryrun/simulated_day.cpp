@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "core/alerts/alerts.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/playback/item_player.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
 #include "core/store/system_config.h"
 #include "core/store/table_file.h"
-#include "core/desktop/orvessa_system.h"
 #include "core/system/platform_services.h"
 #include "core/text/paths.h"
 #include "dryrun/day_run.h"

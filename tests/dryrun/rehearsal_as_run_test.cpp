@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/desktop/orvessa_system.h"
 #include "core/scheduler/as_run.h"
 #include "core/scheduler/broadcast_clock.h"
-#include "core/desktop/orvessa_system.h"
 #include "dryrun/rehearsal.h"
 #include "fakes/fake_platform.h"
 #include "program_directory.h"

@@ -9,10 +9,10 @@
 #include "core/console/event_hub.h"
 #include "core/console/system_actions.h"
 #include "core/console_server/console_snapshot.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/model/signal.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
-#include "core/desktop/orvessa_system.h"
 
 namespace orvessa::console {
 

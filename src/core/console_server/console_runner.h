@@ -12,11 +12,11 @@
 #include "core/console/system_actions.h"
 #include "core/console_server/console_bridge.h"
 #include "core/console_server/console_service.h"
+#include "core/desktop/orvessa_system.h"
 #include "core/editing/day_checker.h"
 #include "core/model/timer.h"
 #include "core/platform/clock.h"
 #include "core/store/file_io.h"
-#include "core/desktop/orvessa_system.h"
 
 namespace orvessa::console {
 

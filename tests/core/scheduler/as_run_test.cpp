@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/scheduler/broadcast_clock.h"
 #include "core/desktop/orvessa_system.h"
+#include "core/scheduler/broadcast_clock.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/scheduler/broadcast_clock.h"
 #include "core/desktop/orvessa_system.h"
+#include "core/scheduler/broadcast_clock.h"
 #include "core/text/date_text.h"
 #include "core/text/gbk.h"
 #include "core/text/time_text.h"

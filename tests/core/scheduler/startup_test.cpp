@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/desktop/orvessa_system.h"
 #include "core/store/file_io.h"
 #include "core/store/ini_profile.h"
-#include "core/desktop/orvessa_system.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "fakes/recording_failure_record.h"

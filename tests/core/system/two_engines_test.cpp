@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/scheduler/as_run.h"
 #include "core/desktop/orvessa_system.h"
+#include "core/scheduler/as_run.h"
 #include "core/text/gbk.h"
 #include "fakes/fake_platform.h"
 #include "support/temp_dir.h"

@@ -247,6 +247,35 @@ async function run(page) {
         await notice.locator('button:enabled').waitFor({ timeout: 5_000 });
     });
 
+    const programPid = Number(process.env.ORVESSA_PROGRAM_PID || 0);
+    await step('a broadcast PC out of reach turns the page grey-red and locks it', async () => {
+        if (!(programPid > 0)) {
+            throw new Error('the program\'s process is not known');
+        }
+        process.kill(programPid, 'SIGSTOP');
+        try {
+            await page.locator('body.lost').waitFor({ state: 'attached', timeout: 10_000 });
+            const banner = await page.locator('#connection').innerText();
+            if (!banner.includes('与广播电脑失去联系') || !/最后联系：\d\d:\d\d:\d\d/.test(banner)) {
+                throw new Error(`the banner says "${banner}"`);
+            }
+            if (!await page.evaluate(() => document.querySelector('main').inert)) {
+                throw new Error('the page can still be used');
+            }
+            const before = await page.locator('#next-countdown').innerText();
+            await page.waitForTimeout(2000);
+            const after = await page.locator('#next-countdown').innerText();
+            if (after !== before) {
+                throw new Error(`the countdown goes on: ${before} -> ${after}`);
+            }
+            await shoot(page, 'today-lost');
+        } finally {
+            process.kill(programPid, 'SIGCONT');
+        }
+        await page.locator('body:not(.lost)').waitFor({ state: 'attached', timeout: 15_000 });
+        await page.locator('#connection').waitFor({ state: 'hidden', timeout: 15_000 });
+    });
+
     await step('退出 ends the session', async () => {
         await page.click('#logout');
         await page.waitForURL(/\/login$/, { timeout: 10_000 });

@@ -70,8 +70,10 @@ done
 mkdir -p "$work/driver"
 cp "$here/package.json" "$here/package-lock.json" "$here/console_browser.mjs" "$work/driver/"
 npm ci --prefix "$work/driver" --no-audit --no-fund >/dev/null
+# The program itself, which the driver stops for a while to see the page say it is out of reach.
+program=$(pgrep -s "$pid" -x orvessa | head -n 1 || true)
 status=0
-ORVESSA_CONSOLE_URL=$url ORVESSA_CONSOLE_USER=tester ORVESSA_CONSOLE_PASSWORD=$password \
+ORVESSA_PROGRAM_PID=${program:-0} ORVESSA_CONSOLE_URL=$url ORVESSA_CONSOLE_USER=tester ORVESSA_CONSOLE_PASSWORD=$password \
     timeout 300 node "$work/driver/console_browser.mjs" "$shots" || status=$?
 echo "screenshots: $shots"
 if [ "$status" -ne 0 ]; then

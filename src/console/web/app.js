@@ -33,6 +33,67 @@
         }
     }
 
+    // Down is loud: the status comes each second, by the stream or, while the stream is quiet or
+    // refused, by asking for it. Past three seconds without it the whole page says that the
+    // broadcast PC is out of reach and since when, the countdown stops and nothing can be
+    // pressed: a page that looks normal while no bell can ring misleads the office.
+    const lostAfterMs = 3000;
+    const askAfterMs = 1500;
+    let lastContact = Date.now();
+    let asking = false;
+    Orv.lost = false;
+
+    function clockText(ms) {
+        const t = new Date(ms);
+        return `${Orv.pad2(t.getHours())}:${Orv.pad2(t.getMinutes())}:${Orv.pad2(t.getSeconds())}`;
+    }
+
+    function setLost(lost) {
+        Orv.lost = lost;
+        document.body.classList.toggle('lost', lost);
+        for (const node of document.querySelectorAll('main, .emergency-banner, .tabs')) {
+            node.inert = lost;
+        }
+        const banner = Orv.$('connection');
+        banner.classList.toggle('lost', lost);
+        banner.textContent = lost
+            ? `与广播电脑失去联系（最后联系：${clockText(lastContact)}）`
+            : '连接中断，正在重连…';
+        banner.hidden = !lost;
+    }
+
+    function contact() {
+        lastContact = Date.now();
+        if (Orv.lost) {
+            setLost(false);
+        }
+    }
+
+    async function askForStatus() {
+        asking = true;
+        try {
+            const status = await Orv.api('GET', '/api/status');
+            contact();
+            dispatch('onStatus', status);
+        } catch (e) {
+            // still out of reach: the next second asks again
+        } finally {
+            asking = false;
+        }
+    }
+
+    function watchContact() {
+        setInterval(() => {
+            const quiet = Date.now() - lastContact;
+            if (quiet > lostAfterMs && !Orv.lost) {
+                setLost(true);
+            }
+            if (quiet >= askAfterMs && !asking) {
+                askForStatus();
+            }
+        }, 1000);
+    }
+
     // EventSource reconnects by itself after a dropped connection; while it is down the banner
     // says so. A refused stream (the program restarting, the session gone) is not retried by the
     // browser, so it is opened again here, a little later each time. An error may also mean the
@@ -48,6 +109,9 @@
         });
         source.addEventListener('error', () => {
             banner.hidden = false;
+            if (!Orv.lost) {
+                banner.textContent = '连接中断，正在重连…';
+            }
             if (source.readyState === EventSource.CLOSED) {
                 source.close();
                 Orv.api('GET', '/api/session').catch(() => {});
@@ -62,6 +126,9 @@
                     data = event.data ? JSON.parse(event.data) : {};
                 } catch (e) {
                     return;
+                }
+                if (kind === 'status') {
+                    contact();
                 }
                 dispatch(`on${kind[0].toUpperCase()}${kind.slice(1)}`, data);
             });
@@ -93,6 +160,7 @@
         window.addEventListener('hashchange', showPage);
         showPage();
         follow();
+        watchContact();
     }
 
     start();

@@ -262,8 +262,9 @@
         act(e.currentTarget, 'POST', '/api/stop', undefined,
             (a) => (a && a.stopped ? '已停止当前播放' : '没有正在播放的项目')));
 
+    // Out of reach, the page counts down to nothing: the bell may never ring.
     setInterval(() => {
-        if (status) {
+        if (status && !Orv.lost) {
             renderCountdown();
             renderPlaying();
         }

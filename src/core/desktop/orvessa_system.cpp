@@ -114,7 +114,7 @@ void OrvessaSystem::followStatusLines() {
         if (event.kind != EngineEvent::Kind::LineChanged) {
             return;
         }
-        const model::TextLine& line = e.writableLine(event.line);
+        const model::TextLine& line = e.line(event.line);
         model::TextControl& label = *labels[static_cast<std::size_t>(event.line)];
         label.setColor(line.color());
         label.setText(line.text());

@@ -209,7 +209,7 @@ void BroadcastEngine::keepOutcome(const scheduler::BroadcastEvent& event) {
         event.row <= 0) {
         return;
     }
-    const int date = event.at.year * 10000 + event.at.month * 100 + event.at.day;
+    const int date = platform::dateNumber(event.at);
     if (date != m_outcomeDate) {
         m_dayOutcomes.clear();
         m_outcomeDate = date;

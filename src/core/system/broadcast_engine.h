@@ -252,17 +252,6 @@ private:
     // The assembly that makes the writers hands each the piece it writes.
     friend class OrvessaSystem;
 
-    // What carries out the station's commands: the subsystems the assembly built, each command one
-    // call. A member left empty refuses its command.
-    struct StationCrew {
-        std::function<void()> enterAutomatic;  // asks the save question first, as the rules do
-        std::function<void()> enterManual;
-        std::function<void(int row)> playRow;  // row `row` of the draft, by hand
-        std::function<void()> stop;
-        std::function<void(int number)> forceWeekday;  // 0 follows the calendar, 1..7 a weekday
-        std::function<bool(const std::string& by)> startEmergency;
-        std::function<bool(const std::string& by)> endEmergency;
-    };
     friend struct StationTestAccess;
     void setCrew(StationCrew crew) { m_crew = std::move(crew); }
     // What the day's as-run record says was decided before this run.
